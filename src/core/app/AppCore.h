@@ -1,0 +1,30 @@
+#pragma once
+// The application object's state that the core needs: the default records,
+// the list of named colour maps, the sequence counter of documents and the
+// hook that writes the colour maps to the settings store. One instance per
+// process, reached through AppCore::Instance(); interface thread only.
+#include <functional>
+
+#include "settings/AnalysisSettings.h"
+#include "settings/ColorMapList.h"
+#include "settings/DefaultData.h"
+
+namespace nv {
+
+class AppCore {
+ public:
+  static AppCore& Instance();
+
+  DefaultData defaultData;
+  AnalysisSettings defaultAnalysis;
+  ColorMapList colorMaps;
+  // Writes the colour maps to the settings store; empty until a store exists.
+  std::function<void()> saveColorMaps;
+  // Sequence number of the last document created in the process.
+  int documentSequence = 0;
+
+  // Back to a freshly constructed state (tests).
+  void Reset();
+};
+
+}  // namespace nv

@@ -1,0 +1,20 @@
+#pragma once
+// The application's list of named user colour maps, in list order.
+#include <vector>
+
+#include "settings/UserColorMap.h"
+
+namespace nv {
+
+class ColorMapList {
+ public:
+  std::vector<UserColorMap> maps;
+
+  // Offers a map read from a file: it is appended when its name starts with a
+  // printable character (|first byte as signed| >= 33), it has at least one
+  // range in use, and no listed map has the same name (32 characters) and the
+  // same update time. Returns false only when such an equal map is listed.
+  bool Offer(const UserColorMap& map);
+};
+
+}  // namespace nv
