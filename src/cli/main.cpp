@@ -1,2 +1,33 @@
+// norvane-cli: the headless front end over the Norvane core, for batch work
+// and scripted checks.
 #include <cstdio>
-int main() { return 0; }
+#include <cstring>
+#include <string>
+
+#include "CliSupport.h"
+
+namespace {
+
+const char* kUsage =
+    "usage: norvane-cli COMMAND ...\n"
+    "  info FILE                      describe a sound file (FILE may end with a type label)\n"
+    "  convert IN OUT --type CODE [--from FRAME --to FRAME] [--level DB --before MS --after MS]\n"
+    "  demo OUT                       write the demo recording\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace nv::cli;
+  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+    std::fputs(kUsage, argc < 2 ? stderr : stdout);
+    return argc < 2 ? 1 : 0;
+  }
+  StderrMessageSink sink;
+  nv::SetMessageSink(&sink);
+  const std::string cmd = argv[1];
+  if (cmd == "info") return RunInfo(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "convert") return RunConvert(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "demo") return RunDemo(ParseArgs(argc, argv, 2, {}));
+  std::fprintf(stderr, "Unknown command '%s'.\n%s", cmd.c_str(), kUsage);
+  return 1;
+}

@@ -4,6 +4,7 @@
 // the recording texts. In memory the record is kept as its exact byte image,
 // so that fields the program never interprets (the product notice, the filler
 // and the two trailing values) survive reading and saving unchanged.
+#include <cstddef>
 #include <array>
 #include <cstdint>
 #include <string>

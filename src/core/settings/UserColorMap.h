@@ -3,6 +3,7 @@
 // spectrogram levels (thousandths of a dB, "from" the louder end) onto a run
 // of colours. Stored whole (1848 bytes) in the registry and inside every
 // ViewRecord.
+#include <cstddef>
 #include <array>
 #include <cstdint>
 #include <string>

@@ -2,6 +2,7 @@
 // The 1968-byte file form of a view's AnalysisSettings ("NRn1" form). Older
 // files hold 80-byte records; a record is therefore first filled with the
 // defaults and then overwritten by as many bytes as the file holds.
+#include <cstddef>
 #include <array>
 #include <cstdint>
 

@@ -1,0 +1,72 @@
+#include "CliSupport.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace nv::cli {
+
+void StderrMessageSink::Show(const std::string& text, MessageIcon) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  ++count;
+}
+
+bool StderrMessageSink::Ask(const std::string& text, MessageIcon icon) {
+  Show(text, icon);
+  return false;
+}
+
+std::string Args::Get(const std::string& name, const std::string& def) const {
+  auto it = options.find(name);
+  return it == options.end() ? def : it->second;
+}
+
+Args ParseArgs(int argc, char** argv, int first, const std::vector<std::string>& flags) {
+  Args a;
+  for (int i = first; i < argc; ++i) {
+    std::string s = argv[i];
+    if (s.size() > 2 && s.compare(0, 2, "--") == 0) {
+      std::string name = s.substr(2);
+      bool isFlag = false;
+      for (const auto& f : flags) isFlag |= f == name;
+      if (isFlag || i + 1 >= argc)
+        a.options[name] = "";
+      else
+        a.options[name] = argv[++i];
+    } else if (s == "-o" && i + 1 < argc) {
+      a.options["o"] = argv[++i];
+    } else {
+      a.positional.push_back(s);
+    }
+  }
+  return a;
+}
+
+std::optional<long long> ParseInteger(const std::string& text, const std::string& what) {
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || errno != 0 || *end != '\0') {
+    std::fprintf(stderr, "Invalid %s: '%s'.\n", what.c_str(), text.c_str());
+    return std::nullopt;
+  }
+  return v;
+}
+
+std::optional<double> ParseNumber(const std::string& text, const std::string& what) {
+  errno = 0;
+  char* end = nullptr;
+  double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || errno != 0 || *end != '\0') {
+    std::fprintf(stderr, "Invalid %s: '%s'.\n", what.c_str(), text.c_str());
+    return std::nullopt;
+  }
+  return v;
+}
+
+int Fail(const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  return 1;
+}
+
+}  // namespace nv::cli

@@ -1,0 +1,41 @@
+#pragma once
+// Shared pieces of the norvane-cli commands: option parsing and the message
+// sink that prints the system's messages on standard error.
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/MessageSink.h"
+
+namespace nv::cli {
+
+// Prints every message on standard error; questions are answered "no".
+class StderrMessageSink : public MessageSink {
+ public:
+  void Show(const std::string& text, MessageIcon icon) override;
+  bool Ask(const std::string& text, MessageIcon icon) override;
+  int count = 0;
+};
+
+// Positional arguments and "--name value" / "--flag" options.
+struct Args {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> options;
+  bool Has(const std::string& name) const { return options.count(name) > 0; }
+  std::string Get(const std::string& name, const std::string& def = "") const;
+};
+// `flags` names the options that take no value.
+Args ParseArgs(int argc, char** argv, int first, const std::vector<std::string>& flags);
+
+// Parses a whole decimal integer; a message names `what` on failure.
+std::optional<long long> ParseInteger(const std::string& text, const std::string& what);
+std::optional<double> ParseNumber(const std::string& text, const std::string& what);
+// Prints a usage error on standard error and returns 1.
+int Fail(const std::string& text);
+
+int RunInfo(const Args& a);
+int RunConvert(const Args& a);
+int RunDemo(const Args& a);
+
+}  // namespace nv::cli

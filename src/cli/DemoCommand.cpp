@@ -1,0 +1,16 @@
+// norvane-cli demo: writes the demo recording in the program's own wave type.
+#include "CliSupport.h"
+#include "document/CNorvaneDoc.h"
+#include "document/DemoRecording.h"
+#include "fileformats/FileType.h"
+
+namespace nv::cli {
+
+int RunDemo(const Args& a) {
+  if (a.positional.size() != 1) return Fail("usage: norvane-cli demo OUT");
+  CNorvaneDoc doc;
+  if (!doc.IsValid() || !BuildDemoRecording(doc)) return 1;
+  return doc.Save(a.positional[0], kNorvaneWave) ? 0 : 1;
+}
+
+}  // namespace nv::cli

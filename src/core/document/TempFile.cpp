@@ -1,0 +1,107 @@
+#include "document/TempFile.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace nv {
+namespace {
+bool IsWritableDir(const char* d) {
+  if (!d || !*d) return false;
+  struct stat st;
+  return stat(d, &st) == 0 && S_ISDIR(st.st_mode) && access(d, W_OK | X_OK) == 0;
+}
+uint8_t g_emptyMapping[8];
+}  // namespace
+
+std::string TemporaryDirectory() {
+  const char* env = std::getenv("TMPDIR");
+  if (IsWritableDir(env)) return env;
+  if (IsWritableDir("/var/tmp")) return "/var/tmp";
+  return "/tmp";
+}
+
+std::string SystemErrorText(int err) { return std::strerror(err); }
+
+TempFile::~TempFile() { Close(); }
+
+bool TempFile::Create(const std::string& prefix) {
+  Close();
+  std::string dir = TemporaryDirectory();
+  std::string pattern = dir + "/" + prefix + "XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  int fd = mkostemp(buf.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  name_ = buf.data();
+  unlink(name_.c_str());
+  fd_ = fd;
+  return true;
+}
+
+void TempFile::Close() {
+  Unmap();
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+}
+
+int64_t TempFile::Size() const {
+  struct stat st;
+  if (fd_ < 0 || fstat(fd_, &st) != 0) return 0;
+  return st.st_size;
+}
+
+bool TempFile::Truncate(int64_t bytes) {
+  Unmap();
+  return fd_ >= 0 && ftruncate(fd_, bytes) == 0;
+}
+
+bool TempFile::WriteAt(int64_t offset, const void* data, size_t n) {
+  const char* p = static_cast<const char*>(data);
+  while (n > 0) {
+    ssize_t w = pwrite(fd_, p, n, offset);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    p += w;
+    n -= static_cast<size_t>(w);
+    offset += w;
+  }
+  return true;
+}
+
+uint8_t* TempFile::Map(bool readOnly) {
+  if (base_ && (readOnly || !mappedReadOnly_)) return base_;
+  Unmap();
+  if (fd_ < 0) {
+    errno = EBADF;
+    return nullptr;
+  }
+  int64_t size = Size();
+  if (size == 0) {
+    // Nothing to map; readers see a valid base of no bytes.
+    mappedSize_ = 0;
+    mappedReadOnly_ = readOnly;
+    return g_emptyMapping;
+  }
+  void* p = mmap(nullptr, static_cast<size_t>(size), readOnly ? PROT_READ : PROT_READ | PROT_WRITE,
+                 MAP_SHARED, fd_, 0);
+  if (p == MAP_FAILED) return nullptr;
+  base_ = static_cast<uint8_t*>(p);
+  mappedSize_ = size;
+  mappedReadOnly_ = readOnly;
+  return base_;
+}
+
+void TempFile::Unmap() {
+  if (base_) munmap(base_, static_cast<size_t>(mappedSize_));
+  base_ = nullptr;
+  mappedSize_ = 0;
+}
+
+}  // namespace nv

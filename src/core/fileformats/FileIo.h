@@ -1,0 +1,52 @@
+#pragma once
+// Plain POSIX file helpers used by the sound file readers and writers.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace nv {
+
+// Reads up to n bytes at offset; returns the count read (short at end of file).
+size_t ReadAt(int fd, int64_t offset, void* buf, size_t n);
+// Copies len bytes from src at srcOff to dst at dstOff, in kernel where the
+// system allows and otherwise through a buffer of `pieceBytes`. False (errno
+// set) when a read came short or a write failed.
+bool CopyRange(int src, int64_t srcOff, int dst, int64_t dstOff, int64_t len, size_t pieceBytes);
+// Writes `len` bytes of `fill` at dstOff.
+bool FillRange(int dst, int64_t dstOff, int64_t len, uint8_t fill);
+// Size of an open file, -1 on failure.
+int64_t FileSize(int fd);
+
+// A file written beside its target and renamed over it only when every byte
+// was written, so that a failed save never damages the existing file.
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(std::string target);
+  ~ReplacingFile();  // removes the temporary file unless committed
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  bool Open();  // false, errno set
+  int Fd() const { return fd_; }
+  // Appends at the current end; the first failure is kept.
+  bool Append(const void* data, size_t n);
+  bool AppendCopy(int src, int64_t srcOff, int64_t len, size_t pieceBytes);
+  bool WriteAt(int64_t offset, const void* data, size_t n);
+  int64_t Position() const { return pos_; }
+  bool Failed() const { return failed_; }
+  int Error() const { return error_; }
+  // Closes the file and renames it over the target; false (errno set) on failure.
+  bool Commit();
+
+ private:
+  void Fail();
+  std::string target_;
+  std::string temp_;
+  int fd_ = -1;
+  int64_t pos_ = 0;
+  bool failed_ = false;
+  int error_ = 0;
+  bool committed_ = false;
+};
+
+}  // namespace nv

@@ -1,0 +1,359 @@
+#include "fileformats/SoundFileReader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "app/AppCore.h"
+#include "app/MessageSink.h"
+#include "document/CNorvaneDoc.h"
+#include "fileformats/ByteOrder.h"
+#include "fileformats/FileIo.h"
+#include "fileformats/RiffReader.h"
+#include "settings/ViewRecord.h"
+
+namespace nv {
+namespace {
+
+constexpr int64_t kMaxRate = 5120000;
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Copy pieces: a multiple of BufferSize of about 8 MiB.
+size_t PieceBytes(const CNorvaneDoc& doc) {
+  const size_t b = doc.BufferSize();
+  return std::max<size_t>(b, (size_t{8} << 20) / b * b);
+}
+
+void TooLongMessage() {
+  ShowMessage("The sound is longer than 2147483647 frames; only the first 2147483647 frames were read.");
+}
+
+// Settles the release and version of a recording information record. Returns
+// whether the private forms that follow may be read; `oldViews` tells that
+// view records are in the 80-byte form.
+bool SettleVersion(RecordingInfo& info, bool& oldViews) {
+  int32_t r = info.Release(), v = info.Version();
+  oldViews = false;
+  if (r == 5 && v == 2) {
+    r = 2;
+    v = 5;
+  }
+  bool readOn = true;
+  if (r == 0 && v < 9) {
+    info = RecordingInfo();
+  } else if (r < 2 || (r == 2 && v < 1)) {
+    info.SetTimeExpansion(static_cast<int32_t>(
+        std::clamp<int64_t>(static_cast<int64_t>(info.TimeExpansion()) * 1000, INT32_MIN, INT32_MAX)));
+    oldViews = true;
+  } else if (r == 2 && v < 5) {
+    oldViews = true;
+  } else if (r > 3 || (r == 3 && v > 1)) {
+    ShowMessage(
+        "Can not read all Norvane format information, file written with Norvane version later "
+        "than this.");
+    readOn = false;
+  }
+  info.SetRelease(3);
+  info.SetVersion(1);
+  return readOn;
+}
+
+// Reads the "NRn1" forms; false when a record was unacceptable (which also
+// suppresses marks and segments).
+bool ReadViewRecords(CNorvaneDoc& doc, const RiffReader& rr, bool oldViews, bool& newMaps) {
+  const size_t recSize = oldViews ? ViewRecord::kOldSize : ViewRecord::kSize;
+  RiffChunk form;
+  int64_t pos = 0;
+  std::vector<uint8_t> buf(recSize);
+  while (rr.FindForm("NRn1", pos, form)) {
+    pos = form.NextOffset();
+    const int64_t avail = rr.ContentEnd(form) - (form.dataOffset + 4);
+    size_t n = avail > 0 ? ReadAt(rr.Fd(), form.dataOffset + 4, buf.data(),
+                                  std::min<size_t>(recSize, static_cast<size_t>(avail)))
+                         : 0;
+    if (n == 0) continue;
+    ViewRecord rec;
+    rec.ReadBytes(buf.data(), n);
+    if (!rec.IsAcceptable()) return false;
+    rec.UpgradeIfOld();
+    AnalysisSettings s = rec.ToSettings();
+    doc.PendingViewRecords().push_back(s);
+    doc.SetViewRecordsRead(doc.ViewRecordsRead() + 1);
+    if (AppCore::Instance().colorMaps.Offer(s.userColorMap)) newMaps = true;
+  }
+  return true;
+}
+
+void ReadMarks(CNorvaneDoc& doc, const RiffReader& rr) {
+  RiffChunk form;
+  int64_t pos = 0;
+  uint8_t buf[MarkRecord::kSize];
+  while (rr.FindForm("NRn2", pos, form)) {
+    pos = form.NextOffset();
+    const int64_t avail = rr.ContentEnd(form) - (form.dataOffset + 4);
+    if (avail < static_cast<int64_t>(MarkRecord::kSize)) break;
+    if (ReadAt(rr.Fd(), form.dataOffset + 4, buf, MarkRecord::kSize) != MarkRecord::kSize) break;
+    MarkRecord m;
+    m.ReadBytes(buf, MarkRecord::kSize);
+    m.size = 540;
+    m.release = 3;
+    m.version = 1;
+    m.active = 0;
+    doc.AppendMarkFromFile(m);
+  }
+}
+
+void ReadSegments(CNorvaneDoc& doc, const RiffReader& rr) {
+  RiffChunk form;
+  if (!rr.FindForm("NRnC", 0, form)) return;
+  const int64_t start = form.dataOffset + 4;
+  const int64_t end = rr.ContentEnd(form);
+  uint8_t buf[CompressionInfo::kSize];
+  if (end - start < static_cast<int64_t>(CompressionInfo::kSize)) return;
+  if (ReadAt(rr.Fd(), start, buf, CompressionInfo::kSize) != CompressionInfo::kSize) return;
+  doc.Compression() = CompressionInfo::FromBytes(buf);
+  std::vector<uint8_t> seg(KeptSegment::kSize * 4096);
+  int64_t p = start + static_cast<int64_t>(CompressionInfo::kSize);
+  while (end - p >= static_cast<int64_t>(KeptSegment::kSize)) {
+    size_t want = static_cast<size_t>(std::min<int64_t>(end - p, static_cast<int64_t>(seg.size())));
+    want -= want % KeptSegment::kSize;
+    size_t got = ReadAt(rr.Fd(), p, seg.data(), want);
+    got -= got % KeptSegment::kSize;
+    for (size_t i = 0; i < got; i += KeptSegment::kSize)
+      doc.KeptSegments().push_back(KeptSegment::FromBytes(&seg[i]));
+    if (got < want || got == 0) break;
+    p += static_cast<int64_t>(got);
+  }
+}
+
+// Segments must be non-negative, in order, not overlapping, and the expanded
+// sound must fit 32-bit frame positions.
+bool SegmentsAreSound(const std::vector<KeptSegment>& segs) {
+  int64_t e = 0;
+  for (const KeptSegment& s : segs) {
+    if (s.startFrame < 0 || s.lengthFrames < 0 || s.startFrame < e) return false;
+    e = static_cast<int64_t>(s.startFrame) + s.lengthFrames;
+    if (e > kMaxFrames) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CheckWaveFormat(const unsigned char* fmt, size_t n, WaveFormatEx& out, std::string& problem) {
+  if (n < 16) {
+    problem = "the format information is incomplete";
+    return false;
+  }
+  WaveFormatEx f = WaveFormatEx::FromBytes(fmt, n);
+  uint16_t tag = f.wFormatTag;
+  if (tag == 0xFFFE) {
+    // WAVE_FORMAT_EXTENSIBLE: the sub-format's first two bytes name the coding.
+    static const uint8_t kPcmTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    if (n >= 40 && GetU16(fmt + 24) == 1 && std::memcmp(fmt + 26, kPcmTail, 14) == 0)
+      tag = 1;
+    else if (n >= 40 && GetU16(fmt + 24) == 3)
+      tag = 3;
+  }
+  if (tag != 1) {
+    if (tag == 3)
+      problem = "floating-point samples";
+    else
+      problem = "format tag " + std::to_string(f.wFormatTag) + " (only PCM is read)";
+    return false;
+  }
+  if (f.nChannels < 1 || f.nChannels > 2) {
+    problem = std::to_string(f.nChannels) + " channels (1 or 2 are read)";
+    return false;
+  }
+  if (f.wBitsPerSample != 8 && f.wBitsPerSample != 16) {
+    problem = std::to_string(f.wBitsPerSample) + " bits per sample (8 or 16 are read)";
+    return false;
+  }
+  if (f.nSamplesPerSec < 1 || f.nSamplesPerSec > kMaxRate) {
+    problem = "a sampling rate of " + std::to_string(f.nSamplesPerSec) +
+              " Hz (1 to 5120000 Hz are read)";
+    return false;
+  }
+  f.wFormatTag = 1;
+  f.cbSize = 0;
+  f.Recompute();
+  out = f;
+  return true;
+}
+
+bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
+  Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    ShowMessage("Can not open file: " + SystemErrorText(errno));
+    return false;
+  }
+  const int64_t fileSize = FileSize(fd.get());
+  RiffReader rr(fd.get(), fileSize < 0 ? 0 : fileSize);
+  found = 5;
+  doc.Info() = RecordingInfo();
+
+  RiffChunk form;
+  if (!rr.FindForm("NRn0", 0, form)) {
+    found = 1;
+  } else {
+    uint8_t buf[RecordingInfo::kSize];
+    const int64_t avail = rr.ContentEnd(form) - (form.dataOffset + 4);
+    bool readOk = avail >= static_cast<int64_t>(RecordingInfo::kSize) &&
+                  ReadAt(fd.get(), form.dataOffset + 4, buf, sizeof buf) == sizeof buf;
+    if (!readOk) {
+      ShowMessage("Can not read Norvane format information.");
+    } else {
+      doc.Info().ReadBytes(buf, sizeof buf);
+      bool oldViews = false;
+      if (SettleVersion(doc.Info(), oldViews)) {
+        bool newMaps = false;
+        bool goOn = ReadViewRecords(doc, rr, oldViews, newMaps);
+        if (newMaps && AppCore::Instance().saveColorMaps) AppCore::Instance().saveColorMaps();
+        if (goOn) {
+          ReadMarks(doc, rr);
+          ReadSegments(doc, rr);
+        }
+      }
+    }
+  }
+
+  RiffChunk wave, fmt, data;
+  if (!rr.FindForm("WAVE", 0, wave)) {
+    ShowMessage("File is not a valid WAVE sound file.");
+    return false;
+  }
+  if (!rr.FindSubChunk(wave, "fmt ", fmt)) {
+    ShowMessage("Can not find format information.");
+    return false;
+  }
+  // Up to 40 bytes (an extensible format); 18 are the document's record.
+  uint8_t fb[40] = {};
+  size_t fn = ReadAt(fd.get(), fmt.dataOffset, fb, std::min<int64_t>(40, std::max<int64_t>(fmt.available, 0)));
+  if (fn < 16) {
+    ShowMessage("Can not read format information.");
+    return false;
+  }
+  WaveFormatEx f;
+  std::string problem;
+  if (!CheckWaveFormat(fb, fn, f, problem)) {
+    ShowMessage("Unsupported sound format: " + problem + ". Norvane reads PCM sound with 1 or 2 "
+                "channels and 8 or 16 bits per sample.");
+    return false;
+  }
+  doc.SetFormatRecord(f);
+  doc.RecomputeBufferSize();
+  TempFile& work = doc.WorkFile();
+  work.Truncate(0);
+
+  if (!rr.FindSubChunk(wave, "data", data)) {
+    ShowMessage("Can not find sound data.");
+    return false;
+  }
+  const int64_t align = f.nBlockAlign;
+  bool writeOk = true;
+  std::vector<KeptSegment>& segs = doc.KeptSegments();
+  if (!segs.empty()) {
+    if (!SegmentsAreSound(segs)) {
+      ShowMessage("The list of kept stretches in this compressed file is damaged; the sound can "
+                  "not be expanded.");
+      return false;
+    }
+    found = 7;
+    const uint8_t silence = f.wBitsPerSample == 8 ? 128 : 0;
+    int64_t e = 0, src = 0, out = 0;
+    for (const KeptSegment& s : segs) {
+      const int64_t gap = (s.startFrame - e) * align;
+      if (gap > 0 && !(writeOk = FillRange(work.Fd(), out, gap, silence))) break;
+      out += gap;
+      const int64_t len = static_cast<int64_t>(s.lengthFrames) * align;
+      // As much as the data chunk still holds; a short chunk leaves silence.
+      const int64_t have = std::clamp<int64_t>(data.available - src, 0, len);
+      if (have > 0 &&
+          !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work.Fd(), out, have, PieceBytes(doc))))
+        break;
+      if (len > have && !(writeOk = FillRange(work.Fd(), out + have, len - have, silence))) break;
+      src += have;
+      out += len;
+      e = static_cast<int64_t>(s.startFrame) + s.lengthFrames;
+    }
+  } else {
+    int64_t bytes = data.available;
+    if (bytes / align > kMaxFrames) {
+      bytes = kMaxFrames * align;
+      TooLongMessage();
+    }
+    writeOk = CopyRange(fd.get(), data.dataOffset, work.Fd(), 0, bytes, PieceBytes(doc));
+  }
+  if (!writeOk) {
+    ShowMessage("Error while writing temporary work file! Disk full?.");
+    return false;
+  }
+  return true;
+}
+
+bool ReadRawFile(CNorvaneDoc& doc, const std::string& path, int code) {
+  Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    ShowMessage("Can not open file: " + SystemErrorText(errno));
+    return false;
+  }
+  switch (code) {
+    case 2: doc.SetFormat(1, 16, 22050); break;
+    case 3: doc.SetFormat(1, 8, 22050); break;
+    case 4: doc.SetFormat(1, 16, 44100); break;
+    default: ShowMessage("Unknown file type."); return false;
+  }
+  doc.RecomputeBufferSize();
+  TempFile& work = doc.WorkFile();
+  work.Truncate(0);
+  doc.SetLastBufferIndex(-1);
+  const int64_t skip = code == 4 ? 60 : 0;
+  int64_t bytes = std::max<int64_t>(FileSize(fd.get()) - skip, 0);
+  const int64_t align = doc.Format().nBlockAlign;
+  if (bytes / align > kMaxFrames) {
+    bytes = kMaxFrames * align;
+    TooLongMessage();
+  }
+  bool ok = true;
+  if (code != 4) {
+    ok = CopyRange(fd.get(), 0, work.Fd(), 0, bytes, PieceBytes(doc));
+  } else {
+    // Unsigned 16-bit samples with 32768 as zero become signed ones.
+    std::vector<uint8_t> buf(PieceBytes(doc));
+    int64_t in = skip, out = 0, left = bytes;
+    while (left > 0 && ok) {
+      size_t n = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(buf.size())));
+      size_t got = ReadAt(fd.get(), in, buf.data(), n);
+      if (got == 0) break;
+      for (size_t i = 0; i + 1 < got; i += 2) buf[i + 1] ^= 0x80;
+      ok = work.WriteAt(out, buf.data(), got);
+      in += static_cast<int64_t>(got);
+      out += static_cast<int64_t>(got);
+      left -= static_cast<int64_t>(got);
+    }
+  }
+  if (!ok) {
+    ShowMessage("Error while writing temporary work file! Disk full?.");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace nv

@@ -1,0 +1,170 @@
+#include "fileformats/SoundFileWriter.h"
+
+#include <sys/statvfs.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "app/MessageSink.h"
+#include "document/CNorvaneDoc.h"
+#include "fileformats/ByteOrder.h"
+#include "fileformats/Compressor.h"
+#include "fileformats/FileIo.h"
+#include "settings/ViewRecord.h"
+
+namespace nv {
+namespace {
+
+size_t PieceBytes(const CNorvaneDoc& doc) {
+  const size_t b = doc.BufferSize();
+  return std::max<size_t>(b, (size_t{8} << 20) / b * b);
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Appends one top-level "RIFF" form with the given content.
+bool AppendForm(ReplacingFile& f, const char* formType, const uint8_t* content, size_t n) {
+  uint8_t h[12];
+  std::memcpy(h, "RIFF", 4);
+  PutU32(h + 4, static_cast<uint32_t>(n + 4));
+  std::memcpy(h + 8, formType, 4);
+  bool ok = f.Append(h, 12) && f.Append(content, n);
+  if (ok && (n & 1)) {
+    const uint8_t pad = 0;
+    ok = f.Append(&pad, 1);
+  }
+  return ok;
+}
+
+}  // namespace
+
+bool CheckDiskSpace(const std::string& target, int64_t bytes) {
+  struct statvfs st;
+  if (statvfs(DirectoryOf(target).c_str(), &st) != 0) return true;
+  const long double freeBytes = static_cast<long double>(st.f_bavail) * st.f_frsize;
+  if (freeBytes >= 1.1L * bytes + 16384) return true;
+  ShowMessage("Disk full!");
+  return false;
+}
+
+bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t first, int64_t end,
+                   bool whole) {
+  const WaveFormatEx& fmt = doc.Format();
+  const int64_t align = fmt.nBlockAlign;
+  int64_t dataBytes = (end - first) * align;
+  // The WAVE form must fit a 32-bit size; checked before anything is written.
+  auto tooLong = [&](int64_t n) { return 4 + 8 + 18 + 8 + n + (n & 1) > int64_t{0xFFFFFFFF}; };
+  if (tooLong(dataBytes) && code != 7) {
+    ShowMessage("The sound is too long for a WAVE file (more than 4 GiB). Save it as \"Raw data\" "
+                "or save a shorter range.");
+    return false;
+  }
+
+  ReplacingFile f(path);
+  if (!f.Open()) {
+    ShowMessage("Failed to open/create file.");
+    return false;
+  }
+
+  TempFile packed;
+  std::vector<KeptSegment> segments;
+  if (code == 5 || code == 7) {
+    auto info = doc.Info().Bytes();
+    bool ok = AppendForm(f, "NRn0", info.data(), info.size());
+    const auto& views = doc.RegisteredSoundViews();
+    for (auto it = views.rbegin(); ok && it != views.rend(); ++it) {
+      ViewRecord rec = ViewRecord::FromSettings((*it)->CurrentSettings());
+      rec.Rebase(static_cast<int32_t>(first));
+      ok = AppendForm(f, "NRn1", rec.Bytes().data(), ViewRecord::kSize);
+    }
+    for (const MarkRecord& m : doc.Marks()) {
+      if (!ok) break;
+      if (!whole && m.position > end) continue;
+      if (first > 0 && m.position < first) continue;
+      MarkRecord out = m;
+      if (first > 0) out.position = static_cast<int32_t>(m.position - first);
+      auto b = out.ToBytes();
+      ok = AppendForm(f, "NRn2", b.data(), b.size());
+    }
+    if (code == 7 && !f.Failed()) {
+      CompressionInfo& ci = doc.Compression();
+      if (!packed.Create("NcTmp") ||
+          !CompressRange(doc, first, end, ci.levelDb, ci.beforeMs, ci.afterMs, packed, segments)) {
+        ShowMessage("Disk write error! Disk full or write protected?");
+        return false;
+      }
+      dataBytes = packed.Size();
+      if (tooLong(dataBytes)) {
+        ShowMessage("The sound is too long for a WAVE file (more than 4 GiB). Save it as \"Raw "
+                    "data\" or save a shorter range.");
+        return false;
+      }
+      ci.fileType = 7;
+      ci.segmentCount = static_cast<int32_t>(segments.size());
+      std::vector<uint8_t> c;
+      auto cb = ci.ToBytes();
+      c.insert(c.end(), cb.begin(), cb.end());
+      for (const KeptSegment& s : segments) {
+        auto sb = s.ToBytes();
+        c.insert(c.end(), sb.begin(), sb.end());
+      }
+      AppendForm(f, "NRnC", c.data(), c.size());
+    }
+  }
+
+  // The WAVE form: "fmt " with the document format (cbSize 0), then "data".
+  uint8_t h[12 + 8 + 18 + 8];
+  uint8_t* p = h;
+  std::memcpy(p, "RIFF", 4);
+  PutU32(p + 4, static_cast<uint32_t>(4 + 8 + 18 + 8 + dataBytes + (dataBytes & 1)));
+  std::memcpy(p + 8, "WAVE", 4);
+  std::memcpy(p + 12, "fmt ", 4);
+  PutU32(p + 16, 18);
+  WaveFormatEx out = fmt;
+  out.cbSize = 0;
+  auto fb = out.ToBytes();
+  std::memcpy(p + 20, fb.data(), 18);
+  std::memcpy(p + 38, "data", 4);
+  PutU32(p + 42, static_cast<uint32_t>(dataBytes));
+  f.Append(h, sizeof h);
+  if (dataBytes > 0) {
+    if (code == 7) {
+      f.AppendCopy(packed.Fd(), 0, dataBytes, PieceBytes(doc));
+    } else {
+      doc.UnmapSamples();
+      f.AppendCopy(doc.WorkFile().Fd(), first * align, dataBytes, PieceBytes(doc));
+    }
+  }
+  if (dataBytes & 1) {
+    const uint8_t pad = 0;
+    f.Append(&pad, 1);
+  }
+  if (!f.Commit()) {
+    ShowMessage("Disk write error! Disk full or write protected?");
+    return false;
+  }
+  return true;
+}
+
+bool WriteRawFile(CNorvaneDoc& doc, const std::string& path, int64_t first, int64_t end) {
+  const int64_t align = doc.Format().nBlockAlign;
+  ReplacingFile f(path);
+  if (!f.Open()) {
+    ShowMessage("Can not open file: " + SystemErrorText(errno));
+    return false;
+  }
+  const int64_t bytes = (end - first) * align;
+  if (bytes > 0) f.AppendCopy(doc.WorkFile().Fd(), first * align, bytes, PieceBytes(doc));
+  if (!f.Commit()) {
+    ShowMessage("Error writing to file: " + SystemErrorText(f.Error()));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace nv
