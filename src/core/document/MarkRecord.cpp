@@ -25,8 +25,8 @@ void MarkRecord::ReadBytes(const uint8_t* p, size_t n) {
                     &unused20, &channel,   &inSpectrogram, &kind,         &rangeStart,
                     &rangeEnd, &displayMark, &displayLabel, &number,      &active};
   for (int i = 0; i < 15; ++i) *v[i] = GetI32(&b[4 * i]);
-  label = GetText(&b[60], 80);
-  description = GetText(&b[140], 400);
+  label = GetText(&b[60], 79);  // the last byte of each text is always NUL
+  description = GetText(&b[140], 399);
 }
 
 }  // namespace nv

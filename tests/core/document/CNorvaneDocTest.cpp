@@ -1,0 +1,227 @@
+#include "document/CNorvaneDoc.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "TestSupport.h"
+#include "document/TransferBuffers.h"
+
+namespace nv {
+namespace {
+
+using test::FakeView;
+using test::ScopedSink;
+
+TEST(CNorvaneDoc, NewDocumentHasNoFramesButFourBytesAndDefaults) {
+  ScopedSink sink;
+  CNorvaneDoc doc;
+  ASSERT_TRUE(doc.IsValid());
+  EXPECT_EQ(doc.FrameCount(), 0);
+  EXPECT_EQ(doc.LastBufferIndex(), -1);
+  EXPECT_EQ(doc.WorkFile().Size(), 4);
+  EXPECT_EQ(doc.ClipFile().Size(), 0);
+  EXPECT_EQ(doc.UndoFile().Size(), 0);
+  EXPECT_EQ(doc.Format().nChannels, 1);
+  EXPECT_EQ(doc.Format().wBitsPerSample, 8);
+  EXPECT_EQ(doc.Format().nSamplesPerSec, 11025u);
+  EXPECT_EQ(doc.FileType(), 5);
+  EXPECT_EQ(doc.BufferSize(), 640u);
+  EXPECT_EQ(doc.Info().Release(), 3);
+  EXPECT_EQ(doc.Info().TimeExpansion(), 1000);
+  EXPECT_EQ(doc.Compression().size, 168);
+  EXPECT_EQ(doc.Compression().fileType, 5);
+  EXPECT_EQ(doc.Compression().reserved32, 0x80000000u);
+  EXPECT_DOUBLE_EQ(doc.playSpeed, 1.0);
+  EXPECT_EQ(TransferBuffers::Instance().BlockSize(), 640u);
+  EXPECT_EQ(TransferBuffers::Instance().Header(15).user, 15u);
+  EXPECT_TRUE(sink.texts().empty());
+}
+
+TEST(CNorvaneDoc, BufferSizeRule) {
+  WaveFormatEx f;
+  f.SetFormat(1, 8, 11025);
+  EXPECT_EQ(ComputeBufferSize(f), 640u);
+  f.SetFormat(2, 16, 44100);
+  EXPECT_EQ(ComputeBufferSize(f), 11008u);
+  f.SetFormat(1, 16, 22050);
+  EXPECT_EQ(ComputeBufferSize(f), 2752u);
+  f.SetFormat(1, 16, 44100);
+  EXPECT_EQ(ComputeBufferSize(f), 5504u);
+  // A rate so low that the rule gives 0 uses 64 bytes.
+  f.SetFormat(1, 8, 500);
+  EXPECT_EQ(ComputeBufferSize(f), 64u);
+  // Stereo 16-bit: a multiple of the block alignment.
+  f.SetFormat(2, 16, 48000);
+  EXPECT_EQ(ComputeBufferSize(f) % 4, 0u);
+  EXPECT_EQ(ComputeBufferSize(f) % 64, 0u);
+}
+
+TEST(CNorvaneDoc, SetFormatTakesOnlyPositiveArguments) {
+  WaveFormatEx f;
+  f.SetFormat(2, 16, 44100);
+  f.SetFormat(-1, 0, 0);
+  EXPECT_EQ(f.nChannels, 2);
+  EXPECT_EQ(f.wBitsPerSample, 16);
+  EXPECT_EQ(f.nSamplesPerSec, 44100u);
+  f.SetFormat(0, 8, 8000);
+  EXPECT_EQ(f.nChannels, 1);
+  EXPECT_EQ(f.nBlockAlign, 1);
+  EXPECT_EQ(f.nAvgBytesPerSec, 8000u);
+  EXPECT_EQ(f.cbSize, 0);
+}
+
+TEST(CNorvaneDoc, TimeConversionsTruncateInTheGivenOrder) {
+  ScopedSink sink;
+  CNorvaneDoc doc;
+  doc.SetFormat(1, 16, 44100);
+  EXPECT_EQ(doc.FramesToMicroseconds(44100), 1000000);
+  EXPECT_EQ(doc.FramesToMicroseconds(1), 22);  // 1e9 / 44100 = 22675, / 1000 = 22
+  doc.Info().SetTimeExpansion(10000);
+  EXPECT_EQ(doc.FramesToMicroseconds(44100), 100000);
+  EXPECT_EQ(doc.MicrosecondsToFrames(1000), 441);
+  doc.Info().SetTimeExpansion(1000);
+  EXPECT_EQ(doc.MicrosecondsToFrames(999), 44);  // 44055.9 / 1000
+  // 5 MHz, factor 100, 20 minutes: the product passes 64 bits, the result does not.
+  doc.SetFormat(1, 16, 5000000);
+  doc.Info().SetTimeExpansion(100000);
+  EXPECT_EQ(doc.MicrosecondsToFrames(1200000000), 600000000000);
+  EXPECT_EQ(doc.FramesToMicroseconds(600000000000), 1200000000);
+  // A factor of 0 never divides by zero.
+  doc.Info().SetTimeExpansion(0);
+  EXPECT_EQ(doc.FramesToMicroseconds(100), 0);
+}
+
+TEST(CNorvaneDoc, SetLengthClearsSelectionsBeyondTheEndAndTellsViews) {
+  ScopedSink sink;
+  CNorvaneDoc doc;
+  test::FillDocument(doc, 1, 16, 44100, std::vector<uint8_t>(2000, 0));
+  EXPECT_EQ(doc.FrameCount(), 1000);
+  EXPECT_EQ(doc.LastBufferIndex(), 0);
+  FakeView inside, beyond;
+  inside.selEnd = 400;
+  beyond.selEnd = 900;
+  doc.AddView(&inside);
+  doc.AddView(&beyond);
+  doc.SetLength(500);
+  EXPECT_EQ(inside.selEnd, 400);
+  EXPECT_EQ(beyond.selEnd, -1);
+  EXPECT_EQ(inside.lastLength, 500);
+  EXPECT_EQ(beyond.lastLength, 500);
+  // LastBufferIndex = ceil(frames * align / BufferSize) - 1.
+  doc.SetLength(5504 / 2 * 3 + 1);
+  EXPECT_EQ(doc.LastBufferIndex(), 3);
+  doc.SetLength(0);
+  EXPECT_EQ(doc.LastBufferIndex(), -1);
+  doc.RemoveView(&inside);
+  doc.RemoveView(&beyond);
+}
+
+TEST(CNorvaneDoc, TemporaryFilesAreSeparateAndLeaveNothingBehind) {
+  ScopedSink sink;
+  test::TempDir dir;
+  setenv("TMPDIR", dir.path.c_str(), 1);
+  {
+    CNorvaneDoc a, b;
+    EXPECT_NE(a.WorkFile().Name(), b.WorkFile().Name());
+    EXPECT_EQ(a.WorkFile().Name().rfind(dir.path.string() + "/NrTmp", 0), 0u);
+    EXPECT_EQ(a.ClipFile().Name().rfind(dir.path.string() + "/NrClp", 0), 0u);
+    EXPECT_EQ(a.UndoFile().Name().rfind(dir.path.string() + "/NrUnd", 0), 0u);
+    EXPECT_GT(b.SequenceNumber(), a.SequenceNumber());
+    // Unlinked at once: the directory is empty while the files are in use.
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+    uint8_t* p = a.MapSamples(false);
+    ASSERT_NE(p, nullptr);
+    p[0] = 7;
+    a.UnmapSamples();
+    EXPECT_EQ(test::WorkBytes(a)[0], 7);
+  }
+  unsetenv("TMPDIR");
+  EXPECT_EQ(TemporaryDirectory(), "/var/tmp");
+}
+
+TEST(CNorvaneDoc, MappingFollowsLengthChangesAndWritableRequests) {
+  ScopedSink sink;
+  CNorvaneDoc doc;
+  test::FillDocument(doc, 1, 8, 8000, std::vector<uint8_t>(100, 128));
+  const uint8_t* ro = doc.MapSamples(true);
+  ASSERT_NE(ro, nullptr);
+  EXPECT_EQ(doc.WorkFile().MappedSize(), 100);
+  // Changing the length releases the mapping; a new one covers the new size.
+  doc.WorkFile().Truncate(300);
+  EXPECT_FALSE(doc.WorkFile().IsMapped());
+  uint8_t* rw = doc.MapSamples(false);
+  ASSERT_NE(rw, nullptr);
+  EXPECT_EQ(doc.WorkFile().MappedSize(), 300);
+  rw[299] = 1;
+  doc.UnmapFile(doc.WorkFile().Fd());
+  EXPECT_FALSE(doc.WorkFile().IsMapped());
+  // An empty clip file still maps to a valid base.
+  EXPECT_NE(doc.MapClip(true), nullptr);
+  EXPECT_TRUE(sink.texts().empty());
+}
+
+TEST(CNorvaneDoc, ViewRegistrationTakesPendingRecordsFromTheEnd) {
+  ScopedSink sink;
+  CNorvaneDoc doc;
+  AnalysisSettings a, b;
+  a.fftSize = 256;
+  b.fftSize = 512;
+  doc.PendingViewRecords() = {a, b};
+  FakeView v1, v2, v3;
+  v3.settings.fftSize = 64;
+  auto s1 = doc.RegisterSoundView(&v1);
+  ASSERT_TRUE(s1);
+  EXPECT_EQ(s1->fftSize, 512);
+  auto s2 = doc.RegisterSoundView(&v2);
+  ASSERT_TRUE(s2);
+  EXPECT_EQ(s2->fftSize, 256);
+  EXPECT_EQ(doc.ActiveSoundView(), &v2);
+  // With nothing pending, the active view's settings.
+  v2.settings.fftSize = 128;
+  auto s3 = doc.RegisterSoundView(&v3);
+  ASSERT_TRUE(s3);
+  EXPECT_EQ(s3->fftSize, 128);
+  doc.UpdateAllViews(&v1, 1);
+  EXPECT_EQ(v1.updates, 0);
+  EXPECT_EQ(v2.updates, 1);
+  doc.RemoveView(&v3);
+  EXPECT_EQ(doc.ActiveSoundView(), &v2);
+  doc.RemoveView(&v1);
+  doc.RemoveView(&v2);
+  EXPECT_EQ(doc.ActiveSoundView(), nullptr);
+  // A fresh document without views starts from nothing (the defaults).
+  CNorvaneDoc other;
+  other.Info().SetTimeExpansion(-5);
+  EXPECT_FALSE(other.RegisterSoundView(&v1));
+  EXPECT_EQ(other.Info().TimeExpansion(), 1000);
+  other.RemoveView(&v1);
+}
+
+TEST(CNorvaneDoc, MarksFromFilesRaiseTheNextNumberAndFillTheMenus) {
+  ScopedSink sink;
+  CNorvaneDoc doc;
+  MarkRecord m;
+  m.number = 7;
+  m.label = "Pulse";
+  doc.AppendMarkFromFile(m);
+  m.number = 2;
+  m.label = "Echo";
+  doc.AppendMarkFromFile(m);
+  EXPECT_EQ(doc.NextMarkNumber(), 8);
+  ASSERT_EQ(doc.SetActiveMarkMenu().items.size(), 2u);
+  EXPECT_EQ(doc.SetActiveMarkMenu().items[0].commandId, 32859 + 7);
+  EXPECT_EQ(doc.ScrollToMarkMenu().items[1].commandId, 32959 + 2);
+  EXPECT_EQ(doc.ScrollToMarkMenu().items[1].label, "Echo");
+}
+
+TEST(CNorvaneDoc, TitleCarriesTheTypeLabel) {
+  ScopedSink sink;
+  CNorvaneDoc doc;
+  EXPECT_EQ(doc.Title().rfind("Untitled", 0), 0u);
+  doc.SetPathName("/data/bats/pass 1.wav [Wave Comp]");
+  EXPECT_EQ(doc.Title(), "pass 1.wav [Wave Comp]");
+}
+
+}  // namespace
+}  // namespace nv
