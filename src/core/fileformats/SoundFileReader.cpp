@@ -280,19 +280,21 @@ bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
     int64_t e = 0, src = 0, out = 0;
     for (const KeptSegment& s : segs) {
       const int64_t gap = (s.startFrame - e) * align;
-      if (gap > 0 && !(writeOk = FillRange(work.Fd(), out, gap, silence))) break;
+      // 16-bit silence is zero bytes: the gap is left as a hole of the file.
+      if (gap > 0 && silence != 0 && !(writeOk = FillRange(work.Fd(), out, gap, silence))) break;
       out += gap;
       const int64_t len = static_cast<int64_t>(s.lengthFrames) * align;
-      // As much as the data chunk still holds; a short chunk leaves silence.
+      // A data chunk that ends early (a cut file) ends the sound where it ends.
       const int64_t have = std::clamp<int64_t>(data.available - src, 0, len);
       if (have > 0 &&
           !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work.Fd(), out, have, PieceBytes(doc))))
         break;
-      if (len > have && !(writeOk = FillRange(work.Fd(), out + have, len - have, silence))) break;
       src += have;
-      out += len;
+      out += have;
+      if (have < len) break;
       e = static_cast<int64_t>(s.startFrame) + s.lengthFrames;
     }
+    if (writeOk) writeOk = work.Truncate(out);
   } else {
     int64_t bytes = data.available;
     if (bytes / align > kMaxFrames) {
