@@ -11,6 +11,8 @@
 
 namespace nv {
 
+class CNorvaneDoc;
+
 class AppCore {
  public:
   static AppCore& Instance();
@@ -22,6 +24,8 @@ class AppCore {
   std::function<void()> saveColorMaps;
   // Sequence number of the last document created in the process.
   int documentSequence = 0;
+  // The document of the last Copy or Cut, null when none (or when it closed).
+  CNorvaneDoc* clipOwner = nullptr;
 
   // Back to a freshly constructed state (tests).
   void Reset();

@@ -42,6 +42,7 @@ CNorvaneDoc::CNorvaneDoc() {
 }
 
 CNorvaneDoc::~CNorvaneDoc() {
+  if (AppCore::Instance().clipOwner == this) AppCore::Instance().clipOwner = nullptr;
   work_.Close();
   clip_.Close();
   undo_.Close();

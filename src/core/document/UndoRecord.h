@@ -22,6 +22,7 @@ struct UndoRecord {
   int32_t pastedStart = -1;  // frames a paste inserted
   int32_t pastedEnd = -1;
   int dataChannel = 0;       // channel selection of the data in the undo file
+  int32_t framesBefore = 0;  // frame count before the edit
 };
 
 }  // namespace nv

@@ -1,0 +1,448 @@
+#include "document/SoundEditor.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "app/AppCore.h"
+#include "app/MessageSink.h"
+#include "fileformats/FileIo.h"
+
+namespace nv {
+namespace {
+
+int32_t Frame32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -1, kMaxFrames)); }
+
+int16_t Get16(const uint8_t* p) { return static_cast<int16_t>(p[0] | (p[1] << 8)); }
+void Put16(uint8_t* p, int v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(static_cast<unsigned>(v) >> 8);
+}
+
+}  // namespace
+
+SoundEditor::Range SoundEditor::Normalize(int64_t a, int64_t b) const {
+  if (a < 0) a = 0;
+  if (b < 0) b = a;  // no selection: nothing to edit
+  if (b < a) std::swap(a, b);
+  const int64_t n = doc_.FrameCount();
+  return {std::min(a, n), std::min(b, n)};
+}
+
+void SoundEditor::ReleaseMappings() {
+  doc_.UnmapSamples();
+  doc_.UnmapClip();
+  doc_.UnmapUndo();
+}
+
+uint8_t* SoundEditor::MapWritable() { return doc_.MapSamples(false); }
+
+void SoundEditor::SilenceBytes(uint8_t* p, int64_t samples) const {
+  if (SampleBytes() == 1)
+    std::memset(p, 128, static_cast<size_t>(samples));
+  else
+    std::memset(p, 0, static_cast<size_t>(samples) * 2);
+}
+
+void SoundEditor::FinishEdit() {
+  ReleaseMappings();
+  doc_.SetModifiedFlag(true);
+  const int64_t frames = doc_.BytesToFrames(doc_.WorkFile().Size());
+  if (frames != doc_.FrameCount()) doc_.SetLength(frames);
+  doc_.UpdateAllViews(nullptr, 1);
+}
+
+bool SoundEditor::SaveUndoCopy(int kind, int64_t a, int64_t b, int c) {
+  ReleaseMappings();
+  TempFile& undo = doc_.UndoFile();
+  undo.Truncate(0);
+  UndoRecord& u = doc_.undo;
+  u = UndoRecord{};
+  u.kind = kind;
+  u.start = Frame32(a);
+  u.end = Frame32(b);
+  u.channel = c;
+  u.pastedStart = 0;
+  u.pastedEnd = 0;
+  u.dataChannel = c;
+  u.framesBefore = doc_.FrameCount();
+  const int64_t align = doc_.Format().nBlockAlign;
+  if (b <= a) return true;
+  if (!OneChannel(c)) {
+    if (!CopyRange(doc_.WorkFile().Fd(), a * align, undo.Fd(), 0, (b - a) * align, 1 << 20)) {
+      ShowMessage("Error while writing temporary work file! Disk full?.");
+      u.kind = kUndoNone;
+      return false;
+    }
+    return true;
+  }
+  const int bps = SampleBytes();
+  if (!undo.Truncate((b - a) * bps)) {
+    ShowMessage("Error while writing temporary work file! Disk full?.");
+    u.kind = kUndoNone;
+    return false;
+  }
+  uint8_t* dst = doc_.MapUndo(false);
+  const uint8_t* src = doc_.MapSamples(true);
+  if (!dst || !src) {
+    u.kind = kUndoNone;
+    return false;
+  }
+  const uint8_t* s = src + a * align + ChannelOffset(c);
+  for (int64_t k = 0; k < b - a; ++k, s += align) std::memcpy(dst + k * bps, s, static_cast<size_t>(bps));
+  ReleaseMappings();
+  return true;
+}
+
+bool SoundEditor::Delete(int64_t a, int64_t b, int c, bool recordUndo) {
+  Range r = Normalize(a, b);
+  if (r.empty()) return true;
+  if (recordUndo) {
+    if (!SaveUndoCopy(kUndoDelete, r.a, r.b, c)) return false;
+    doc_.undo.end = 0;
+  }
+  ReleaseMappings();
+  const int64_t align = doc_.Format().nBlockAlign;
+  const int64_t n = doc_.FrameCount();
+  const int64_t size = doc_.WorkFile().Size();
+  uint8_t* p = MapWritable();
+  if (!p) return false;
+  if (!OneChannel(c)) {
+    std::memmove(p + r.a * align, p + r.b * align, static_cast<size_t>(size - r.b * align));
+    doc_.UnmapSamples();
+    doc_.WorkFile().Truncate(size - (r.b - r.a) * align);
+  } else {
+    const int bps = SampleBytes();
+    const int off = ChannelOffset(c);
+    const int64_t d = r.b - r.a;
+    for (int64_t k = r.b; k < n; ++k)
+      std::memcpy(p + (k - d) * align + off, p + k * align + off, static_cast<size_t>(bps));
+    for (int64_t k = n - d; k < n; ++k) SilenceBytes(p + k * align + off, 1);
+  }
+  FinishEdit();
+  return true;
+}
+
+bool SoundEditor::Silence(int64_t a, int64_t b, int c, bool recordUndo) {
+  Range r = Normalize(a, b);
+  if (r.empty()) return true;
+  if (recordUndo && !SaveUndoCopy(kUndoSilence, r.a, r.b, c)) return false;
+  uint8_t* p = MapWritable();
+  if (!p) return false;
+  const int64_t align = doc_.Format().nBlockAlign;
+  if (!OneChannel(c)) {
+    SilenceBytes(p + r.a * align, (r.b - r.a) * doc_.Format().nChannels);
+  } else {
+    for (int64_t k = r.a; k < r.b; ++k) SilenceBytes(p + k * align + ChannelOffset(c), 1);
+  }
+  FinishEdit();
+  return true;
+}
+
+bool SoundEditor::Volume(int64_t a, int64_t b, int c, int percent) {
+  Range r = Normalize(a, b);
+  if (r.empty()) return true;
+  if (!SaveUndoCopy(kUndoVolume, r.a, r.b, c)) return false;
+  uint8_t* p = MapWritable();
+  if (!p) return false;
+  const int64_t align = doc_.Format().nBlockAlign;
+  const int bps = SampleBytes();
+  const int chans = doc_.Format().nChannels;
+  auto scale = [&](uint8_t* s) {
+    if (bps == 1) {
+      int64_t x = static_cast<int64_t>(percent) * (s[0] - 128) / 100;
+      s[0] = static_cast<uint8_t>(std::clamp<int64_t>(x, -128, 127) + 128);
+    } else {
+      int64_t x = static_cast<int64_t>(percent) * Get16(s) / 100;
+      Put16(s, static_cast<int>(std::clamp<int64_t>(x, -32768, 32767)));
+    }
+  };
+  for (int64_t k = r.a; k < r.b; ++k) {
+    uint8_t* f = p + k * align;
+    if (OneChannel(c)) {
+      scale(f + ChannelOffset(c));
+    } else {
+      for (int ch = 0; ch < chans; ++ch) scale(f + ch * bps);
+    }
+  }
+  FinishEdit();
+  return true;
+}
+
+bool SoundEditor::Reverse(int64_t a, int64_t b, int c) {
+  Range r = Normalize(a, b);
+  if (r.empty()) return true;
+  if (!SaveUndoCopy(kUndoReverse, r.a, r.b, c)) return false;
+  uint8_t* p = MapWritable();
+  const uint8_t* u = doc_.MapUndo(true);
+  if (!p || !u) return false;
+  const int64_t align = doc_.Format().nBlockAlign;
+  const int bps = SampleBytes();
+  if (!OneChannel(c)) {
+    // Single samples are the elements: in stereo, left and right change places too.
+    const int64_t count = (r.b - r.a) * align / bps;
+    uint8_t* dst = p + r.a * align;
+    for (int64_t k = 0; k < count; ++k)
+      std::memcpy(dst + k * bps, u + (count - 1 - k) * bps, static_cast<size_t>(bps));
+  } else {
+    const int64_t count = r.b - r.a;
+    const int off = ChannelOffset(c);
+    for (int64_t k = 0; k < count; ++k)
+      std::memcpy(p + (r.a + k) * align + off, u + (count - 1 - k) * bps, static_cast<size_t>(bps));
+  }
+  FinishEdit();
+  return true;
+}
+
+bool SoundEditor::Paste(int64_t a, int64_t b, int c, bool fromUndo) {
+  if (a < 0) a = 0;
+  if (b < 0) b = 0;
+  AppCore& app = AppCore::Instance();
+  int srcChannels;
+  if (!fromUndo) {
+    if (!app.clipOwner) {
+      ShowMessage("No data to paste!", MessageIcon::None);
+      return false;
+    }
+    if (app.clipOwner != &doc_ && !ImportClip(*app.clipOwner)) return false;
+    srcChannels = doc_.clipChannels;
+  } else {
+    srcChannels = doc_.undo.dataChannel;
+  }
+  ReleaseMappings();
+  const WaveFormatEx& f = doc_.Format();
+  const int64_t align = f.nBlockAlign;
+  const bool stereo = f.nChannels == 2;
+  // A stereo document with a source of one channel's samples.
+  const bool oneChannelSource = stereo && srcChannels != 3;
+  int64_t p = a * align, e = b * align;
+  if (e > 0 && e < p) {
+    std::swap(p, e);
+    std::swap(a, b);
+  }
+  // A replaced range ends with the sound.
+  if (b > doc_.FrameCount()) {
+    b = std::max<int64_t>(doc_.FrameCount(), a);
+    e = b * align;
+  }
+  // A document without sound still has the 4 bytes of a new work file.
+  if (doc_.LastBufferIndex() < 0) doc_.WorkFile().Truncate(0);
+  TempFile& src = fromUndo ? doc_.UndoFile() : doc_.ClipFile();
+  const int64_t m = src.Size();
+  // Frames the paste inserts: one per sample of a one-channel source.
+  const int64_t F = oneChannelSource ? m / (f.wBitsPerSample / 8) : m / align;
+
+  if (!fromUndo) {
+    UndoRecord& u = doc_.undo;
+    const int32_t before = doc_.FrameCount();
+    if (a < b && b > 0) {
+      if (!SaveUndoCopy(kUndoPaste, a, b, c)) return false;
+    } else {
+      // Nothing is replaced: undoing the paste only removes the pasted frames.
+      ReleaseMappings();
+      doc_.UndoFile().Truncate(0);
+      u = UndoRecord{};
+      u.dataChannel = c;
+    }
+    u.kind = kUndoPaste;
+    u.start = Frame32(a);
+    u.end = Frame32(b);
+    u.channel = c;
+    u.pastedStart = Frame32(a);
+    u.pastedEnd = Frame32(a + F);
+    u.framesBefore = before;
+  }
+  if (a < b && b > 0) Delete(a, b, c, false);
+
+  ReleaseMappings();
+  TempFile& work = doc_.WorkFile();
+  const int64_t n = work.Size();
+  const uint8_t silence = f.wBitsPerSample == 8 ? 128 : 0;
+  if (m > 0) {
+    if (n < p && !FillRange(work.Fd(), n, p - n, silence)) {
+      ShowMessage("Error while writing temporary work file! Disk full?.");
+      return false;
+    }
+    const int64_t size = std::max(n, p);
+    if (!oneChannelSource) {
+      if (!work.Truncate(size + m)) {
+        ShowMessage("Error while writing temporary work file! Disk full?.");
+        return false;
+      }
+      uint8_t* w = MapWritable();
+      const uint8_t* s = fromUndo ? doc_.MapUndo(true) : doc_.MapClip(true);
+      if (!w || !s) return false;
+      std::memmove(w + p + m, w + p, static_cast<size_t>(size - p));
+      std::memcpy(w + p, s, static_cast<size_t>(m));
+    } else {
+      const int bps = f.wBitsPerSample / 8;
+      const int64_t count = m / bps;  // source samples
+      const int64_t ePrime = e > 0 ? std::max<int64_t>(e - p, 0) : 0;
+      const int64_t T = 2 * m + size - ePrime;
+      if (ePrime < 2 * m) {
+        if (!FillRange(work.Fd(), size, T - size, silence)) {
+          ShowMessage("Error while writing temporary work file! Disk full?.");
+          return false;
+        }
+      }
+      uint8_t* w = MapWritable();
+      const uint8_t* s = fromUndo ? doc_.MapUndo(true) : doc_.MapClip(true);
+      if (!w || !s) return false;
+      const int off = c == 2 ? bps : 0;
+      const int64_t dataEnd = (size - ePrime) / align;  // frames of the channel's data
+      for (int64_t k = dataEnd - 1; k >= a; --k)
+        std::memcpy(w + (k + count) * align + off, w + k * align + off, static_cast<size_t>(bps));
+      for (int64_t k = 0; k < count; ++k)
+        std::memcpy(w + (a + k) * align + off, s + k * bps, static_cast<size_t>(bps));
+    }
+  } else if (n < p) {
+    if (!FillRange(work.Fd(), n, p - n, silence)) {
+      ShowMessage("Error while writing temporary work file! Disk full?.");
+      return false;
+    }
+  }
+  FinishEdit();
+  return true;
+}
+
+bool SoundEditor::Undo() {
+  ReleaseMappings();
+  UndoRecord u = doc_.undo;
+  if (u.kind < 1 || u.kind > 7) return false;
+  int64_t a = u.kind == kUndoPaste ? u.pastedStart : u.start;
+  int64_t b = u.kind == kUndoPaste ? u.pastedEnd : u.end;
+  if (!Paste(a, b, u.dataChannel, true)) return false;
+  // An insertion of one channel's samples, or a paste past the end, added
+  // frames of silence; the sound gets back the length it had.
+  if (doc_.FrameCount() > u.framesBefore) {
+    ReleaseMappings();
+    doc_.WorkFile().Truncate(doc_.FramesToBytes(u.framesBefore));
+    doc_.SetLength(u.framesBefore);
+  }
+  doc_.UpdateAllViews(nullptr, 1);
+  doc_.undo.kind = kUndoNone;
+  return true;
+}
+
+bool SoundEditor::Copy(int64_t a, int64_t b, int c) {
+  Range r = Normalize(a, b);
+  doc_.UnmapSamples();
+  doc_.UnmapClip();
+  TempFile& clip = doc_.ClipFile();
+  const int64_t align = doc_.Format().nBlockAlign;
+  bool ok;
+  if (!OneChannel(c)) {
+    ok = clip.Truncate(0) &&
+         CopyRange(doc_.WorkFile().Fd(), r.a * align, clip.Fd(), 0, (r.b - r.a) * align, 1 << 20);
+  } else {
+    const int bps = SampleBytes();
+    ok = clip.Truncate((r.b - r.a) * bps);
+    uint8_t* dst = ok && r.b > r.a ? doc_.MapClip(false) : nullptr;
+    const uint8_t* src = dst ? doc_.MapSamples(true) : nullptr;
+    if (dst && src) {
+      const uint8_t* s = src + r.a * align + ChannelOffset(c);
+      for (int64_t k = 0; k < r.b - r.a; ++k, s += align) std::memcpy(dst + k * bps, s, static_cast<size_t>(bps));
+    } else if (r.b > r.a) {
+      ok = false;
+    }
+    doc_.UnmapSamples();
+    doc_.UnmapClip();
+  }
+  if (!ok) {
+    ShowMessage("Error while writing temporary work file! Disk full?.");
+    return false;
+  }
+  // A mono clip holds one channel's samples whatever the selection said, so
+  // that a stereo document pastes it into one channel.
+  doc_.clipChannels = doc_.Format().nChannels == 2 ? c : 1;
+  AppCore::Instance().clipOwner = &doc_;
+  return true;
+}
+
+bool SoundEditor::ImportClip(CNorvaneDoc& owner) {
+  const WaveFormatEx& of = owner.Format();
+  if (doc_.LastBufferIndex() < 0) {
+    WaveFormatEx f = doc_.Format();
+    f.wFormatTag = of.wFormatTag;
+    f.nSamplesPerSec = of.nSamplesPerSec;
+    f.nAvgBytesPerSec = of.nAvgBytesPerSec;
+    f.nBlockAlign = of.nBlockAlign;
+    f.wBitsPerSample = of.wBitsPerSample;
+    f.cbSize = of.cbSize;
+    doc_.SetFormatRecord(f);
+    doc_.SetFormat(owner.clipChannels == 3 ? 2 : 1, of.wBitsPerSample, of.nSamplesPerSec);
+    doc_.RecomputeBufferSize();
+  }
+  const WaveFormatEx& df = doc_.Format();
+  const char* refusal = nullptr;
+  if (df.wFormatTag != of.wFormatTag)
+    refusal = "Different data formats in clipboard data and in data file.";
+  else if (df.nSamplesPerSec != of.nSamplesPerSec)
+    refusal = "Different sampling rates in clipboard data and in data file.";
+  else if (df.wBitsPerSample != of.wBitsPerSample)
+    refusal = "Different sound format (sample size) in clipboard data and in data file.";
+  else if (df.nChannels == 1 && owner.clipChannels == 3)
+    refusal = "Clipboard data in stereo but data file in mono.";
+  doc_.UnmapClip();
+  if (refusal) {
+    ShowMessage(refusal);
+    doc_.ClipFile().Truncate(0);
+    doc_.clipChannels = 0;
+    return false;
+  }
+  owner.UnmapClip();
+  const int64_t bytes = owner.ClipFile().Size();
+  if (!doc_.ClipFile().Truncate(0) ||
+      !CopyRange(owner.ClipFile().Fd(), 0, doc_.ClipFile().Fd(), 0, bytes, doc_.BufferSize())) {
+    ShowMessage("Error while writing temporary work file! Disk full?.");
+    doc_.clipChannels = 0;
+    return false;
+  }
+  doc_.clipChannels = owner.clipChannels;
+  return true;
+}
+
+std::string SoundEditor::CopyAsciiText(int64_t a, int64_t b, int c) {
+  Range r = Normalize(a, b);
+  std::string text;
+  if (r.empty()) return text;
+  const uint8_t* p = doc_.MapSamples(true);
+  if (!p) return text;
+  const WaveFormatEx& f = doc_.Format();
+  const int bps = SampleBytes();
+  auto sample = [&](const uint8_t* s) { return bps == 1 ? s[0] - 128 : static_cast<int>(Get16(s)); };
+  char line[32];
+  for (int64_t k = r.a; k < r.b; ++k) {
+    const uint8_t* fr = p + k * f.nBlockAlign;
+    if (f.nChannels == 1)
+      std::snprintf(line, sizeof line, "%d\r\n", sample(fr));
+    else if (c == 3)
+      std::snprintf(line, sizeof line, "%d\t%d\r\n", sample(fr), sample(fr + bps));
+    else
+      std::snprintf(line, sizeof line, "%d\r\n", sample(fr + ChannelOffset(c)));
+    text += line;
+  }
+  doc_.UnmapSamples();
+  return text;
+}
+
+std::string SoundEditor::UndoMenuText(int kind) {
+  switch (kind) {
+    case kUndoSilence: return "&Undo Silence";
+    case kUndoPaste: return "&Undo Paste";
+    case kUndoDelete: return "&Undo Delete";
+    case kUndoReverse: return "&Undo Reverse";
+    case kUndoVolume: return "&Undo Volume";
+    case kUndoFilter: return "&Undo Filter";
+    default: return "&Undo";
+  }
+}
+
+bool SoundEditor::CanPaste() const {
+  const CNorvaneDoc* owner = AppCore::Instance().clipOwner;
+  if (!owner) return false;
+  const bool clipOneChannel = owner->clipChannels == 1 || owner->clipChannels == 2;
+  return clipOneChannel || doc_.Format().nChannels == 2 || doc_.LastBufferIndex() < 0;
+}
+
+}  // namespace nv

@@ -1,0 +1,72 @@
+#pragma once
+// The edits of a document's samples with one level of undo: Delete, Silence,
+// Volume, Reverse, Paste (from the clip or from the undo copy) and Undo, plus
+// Copy into the clip file and the exchange of clips between documents.
+//
+// Ranges are frames [a, b), swapped when given the wrong way round; the
+// channel selection c is 1 left, 2 right, 3 both. A mono document, and a
+// stereo one with c = 3, is edited in whole frames; a stereo document with
+// c = 1 or 2 in the samples of that channel only. Every edit ends with the
+// mappings released, the modified flag set, SetLength when the length changed
+// and UpdateAllViews with hint 1. Interface thread only; no worker may be
+// reading the samples.
+#include <cstdint>
+#include <string>
+
+#include "document/CNorvaneDoc.h"
+
+namespace nv {
+
+class SoundEditor {
+ public:
+  explicit SoundEditor(CNorvaneDoc& doc) : doc_(doc) {}
+
+  bool Delete(int64_t a, int64_t b, int c, bool recordUndo = true);
+  bool Silence(int64_t a, int64_t b, int c, bool recordUndo = true);
+  // Scales the samples by `percent` (integer, truncating toward zero, clamped).
+  bool Volume(int64_t a, int64_t b, int c, int percent);
+  bool Reverse(int64_t a, int64_t b, int c);
+  // Inserts the clip (or the undo copy) at a; with a < b the range [a, b) is
+  // replaced. The clip owner's clip is imported first when it is another
+  // document's.
+  bool Paste(int64_t a, int64_t b, int c, bool fromUndo = false);
+  bool Undo();
+
+  // Copies [a, b) of channel selection c into the clip file; this document
+  // becomes the clip owner.
+  bool Copy(int64_t a, int64_t b, int c);
+  // Brings the clip of `owner` into this document's clip file, or refuses
+  // with a message (the clip file is then emptied).
+  bool ImportClip(CNorvaneDoc& owner);
+  // The samples of [a, b) as text lines ("%d\r\n", stereo both "%d\t%d\r\n");
+  // 8-bit samples minus 128.
+  std::string CopyAsciiText(int64_t a, int64_t b, int c);
+
+  // Saves the undo copy of [a, b) and sets the undo record to `kind` (used by
+  // every edit that records undo, and by the filter command).
+  bool SaveUndoCopy(int kind, int64_t a, int64_t b, int c);
+  // Ends an edit: mappings released, modified, SetLength, views updated.
+  void FinishEdit();
+
+  // What the interface asks to enable and label its commands.
+  static std::string UndoMenuText(int kind);
+  bool CanUndo() const { return doc_.undo.kind != kUndoNone; }
+  bool CanPaste() const;
+
+ private:
+  struct Range {
+    int64_t a = 0, b = 0;
+    bool empty() const { return b <= a; }
+  };
+  Range Normalize(int64_t a, int64_t b) const;
+  bool OneChannel(int c) const { return doc_.Format().nChannels == 2 && c != 3; }
+  int ChannelOffset(int c) const { return c == 2 ? doc_.Format().wBitsPerSample / 8 : 0; }
+  int SampleBytes() const { return doc_.Format().wBitsPerSample / 8; }
+  uint8_t* MapWritable();
+  void ReleaseMappings();
+  void SilenceBytes(uint8_t* p, int64_t samples) const;
+
+  CNorvaneDoc& doc_;
+};
+
+}  // namespace nv

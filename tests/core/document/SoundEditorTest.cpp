@@ -1,0 +1,245 @@
+#include "document/SoundEditor.h"
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+namespace nv {
+namespace {
+
+using test::FillDocument;
+using test::ScopedSink;
+using test::WorkBytes;
+
+std::vector<uint8_t> Pattern(size_t n, uint32_t seed) {
+  std::vector<uint8_t> b(n);
+  for (auto& x : b) x = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+  return b;
+}
+
+int16_t S16(const std::vector<uint8_t>& b, size_t sample) {
+  return static_cast<int16_t>(b[2 * sample] | (b[2 * sample + 1] << 8));
+}
+
+class Editing : public ::testing::Test {
+ protected:
+  void SetUp() override { AppCore::Instance().Reset(); }
+  ScopedSink sink;
+};
+
+TEST_F(Editing, DeleteWholeFramesAndUndo) {
+  CNorvaneDoc doc;
+  auto bytes = Pattern(100, 1);
+  FillDocument(doc, 1, 8, 22050, bytes);
+  test::FakeView view;
+  doc.AddView(&view);
+  SoundEditor ed(doc);
+  ASSERT_TRUE(ed.Delete(20, 10, 3));  // swapped: frames 10 to 20
+  EXPECT_EQ(doc.FrameCount(), 90);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(view.updates, 1);
+  EXPECT_EQ(doc.undo.kind, kUndoDelete);
+  EXPECT_EQ(doc.undo.end, 0);
+  EXPECT_EQ(SoundEditor::UndoMenuText(doc.undo.kind), "&Undo Delete");
+  auto after = WorkBytes(doc);
+  EXPECT_EQ(after[10], bytes[20]);
+  ASSERT_TRUE(ed.Undo());
+  EXPECT_EQ(doc.FrameCount(), 100);
+  EXPECT_EQ(WorkBytes(doc), bytes);
+  EXPECT_FALSE(ed.CanUndo());
+  EXPECT_EQ(SoundEditor::UndoMenuText(doc.undo.kind), "&Undo");
+  EXPECT_FALSE(ed.Undo());  // one level only
+  doc.RemoveView(&view);
+}
+
+TEST_F(Editing, OneChannelDeleteKeepsTheLengthAndUndoRestoresBytes) {
+  CNorvaneDoc doc;
+  auto bytes = Pattern(100 * 4, 2);
+  FillDocument(doc, 2, 16, 44100, bytes);
+  SoundEditor ed(doc);
+  ASSERT_TRUE(ed.Delete(10, 20, 1));
+  EXPECT_EQ(doc.FrameCount(), 100);
+  auto after = WorkBytes(doc);
+  EXPECT_EQ(S16(after, 2 * 10), S16(bytes, 2 * 20));      // left moved down
+  EXPECT_EQ(S16(after, 2 * 10 + 1), S16(bytes, 2 * 10 + 1));  // right unchanged
+  for (int k = 90; k < 100; ++k) EXPECT_EQ(S16(after, 2 * k), 0) << k;
+  ASSERT_TRUE(ed.Undo());
+  EXPECT_EQ(doc.FrameCount(), 100);
+  EXPECT_EQ(WorkBytes(doc), bytes);
+}
+
+TEST_F(Editing, EveryEditUndoesByteForByte) {
+  struct Format {
+    int channels, bits;
+  } formats[] = {{1, 8}, {1, 16}, {2, 8}, {2, 16}};
+  for (Format f : formats) {
+    for (int c : {1, 2, 3}) {
+      for (int op = 0; op < 4; ++op) {
+        CNorvaneDoc doc;
+        auto bytes = Pattern(static_cast<size_t>(257 * f.channels * f.bits / 8), 7u + op);
+        FillDocument(doc, f.channels, f.bits, 8000, bytes);
+        SoundEditor ed(doc);
+        bool ok = op == 0   ? ed.Silence(31, 200, c)
+                  : op == 1 ? ed.Volume(31, 200, c, 333)
+                  : op == 2 ? ed.Reverse(31, 200, c)
+                            : ed.Delete(31, 200, c);
+        ASSERT_TRUE(ok);
+        EXPECT_NE(WorkBytes(doc), bytes);
+        ASSERT_TRUE(ed.Undo());
+        EXPECT_EQ(WorkBytes(doc), bytes)
+            << "channels " << f.channels << " bits " << f.bits << " c " << c << " op " << op;
+      }
+    }
+  }
+  EXPECT_TRUE(sink.texts().empty());
+}
+
+TEST_F(Editing, VolumeClampsAndTruncatesTowardZero) {
+  CNorvaneDoc doc;
+  FillDocument(doc, 1, 8, 8000, {200, 50, 128, 129});
+  SoundEditor ed(doc);
+  ASSERT_TRUE(ed.Volume(0, 4, 3, 200));
+  EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{255, 0, 128, 130}));
+  CNorvaneDoc d16;
+  FillDocument(d16, 1, 16, 8000, test::Samples16({-3, 3, 30000, -30000}));
+  SoundEditor e16(d16);
+  ASSERT_TRUE(e16.Volume(0, 4, 3, 50));
+  EXPECT_EQ(WorkBytes(d16), test::Samples16({-1, 1, 15000, -15000}));
+  ASSERT_TRUE(e16.Volume(0, 4, 3, 1000));
+  EXPECT_EQ(WorkBytes(d16), test::Samples16({-10, 10, 32767, -32768}));
+  EXPECT_EQ(d16.undo.kind, kUndoVolume);
+}
+
+TEST_F(Editing, ReverseSwapsStereoSamplesWithTheOrder) {
+  CNorvaneDoc doc;
+  FillDocument(doc, 1, 8, 8000, {1, 2, 3});
+  SoundEditor ed(doc);
+  ASSERT_TRUE(ed.Reverse(0, 3, 3));
+  EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{3, 2, 1}));
+  CNorvaneDoc st;
+  FillDocument(st, 2, 16, 8000, test::Samples16({1, 2, 3, 4, 5, 6}));
+  SoundEditor es(st);
+  ASSERT_TRUE(es.Reverse(0, 3, 3));
+  EXPECT_EQ(WorkBytes(st), test::Samples16({6, 5, 4, 3, 2, 1}));
+  ASSERT_TRUE(es.Reverse(0, 3, 2));  // right channel only
+  EXPECT_EQ(WorkBytes(st), test::Samples16({6, 1, 4, 3, 2, 5}));
+}
+
+TEST_F(Editing, PasteInsertsReplacesAndPadsBeyondTheEnd) {
+  CNorvaneDoc doc;
+  FillDocument(doc, 1, 8, 8000, {10, 11, 12, 13, 14, 15});
+  SoundEditor ed(doc);
+  EXPECT_FALSE(ed.Paste(0, -1, 3));
+  EXPECT_EQ(sink.last(), "No data to paste!");
+  EXPECT_EQ(sink.sink.icons.back(), MessageIcon::None);
+  EXPECT_FALSE(ed.CanPaste());
+  ASSERT_TRUE(ed.Copy(1, 3, 3));
+  EXPECT_EQ(AppCore::Instance().clipOwner, &doc);
+  EXPECT_TRUE(ed.CanPaste());
+  // Insert at a cursor.
+  ASSERT_TRUE(ed.Paste(5, -1, 3));
+  EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 11, 12, 15}));
+  EXPECT_EQ(doc.undo.kind, kUndoPaste);
+  ASSERT_TRUE(ed.Undo());
+  EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 15}));
+  // Replace a selection; undo puts the selection back.
+  ASSERT_TRUE(ed.Paste(2, 5, 3));
+  EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 11, 12, 15}));
+  ASSERT_TRUE(ed.Undo());
+  EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 15}));
+  // Beyond the end: silence up to the cursor first.
+  ASSERT_TRUE(ed.Paste(9, -1, 3));
+  EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 15, 128, 128, 128, 11, 12}));
+  ASSERT_TRUE(ed.Undo());
+  EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 15}));
+}
+
+TEST_F(Editing, OneChannelClipIntoStereoAndUndo) {
+  CNorvaneDoc doc;
+  auto bytes = test::Samples16({1, -1, 2, -2, 3, -3, 4, -4});
+  FillDocument(doc, 2, 16, 8000, bytes);
+  SoundEditor ed(doc);
+  ASSERT_TRUE(ed.Copy(0, 3, 1));  // left samples 1, 2, 3
+  EXPECT_EQ(doc.clipChannels, 1);
+  ASSERT_TRUE(ed.Paste(1, -1, 2));  // into the right channel at frame 1
+  EXPECT_EQ(doc.FrameCount(), 7);
+  EXPECT_EQ(WorkBytes(doc),
+            test::Samples16({1, -1, 2, 1, 3, 2, 4, 3, 0, -2, 0, -3, 0, -4}));
+  EXPECT_EQ(doc.undo.pastedEnd, 4);
+  ASSERT_TRUE(ed.Undo());
+  EXPECT_EQ(WorkBytes(doc), bytes);
+  // Replacing a one-channel selection, then undo.
+  ASSERT_TRUE(ed.Paste(1, 3, 2));
+  ASSERT_TRUE(ed.Undo());
+  EXPECT_EQ(WorkBytes(doc), bytes);
+}
+
+TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
+  CNorvaneDoc mono;
+  FillDocument(mono, 1, 16, 22050, test::Samples16({5, 6, 7, 8}));
+  SoundEditor em(mono);
+  ASSERT_TRUE(em.Copy(1, 3, 3));
+  EXPECT_EQ(mono.clipChannels, 1);  // a mono clip holds one channel
+  // Into a new, empty document: it takes the format and the frames.
+  CNorvaneDoc fresh;
+  SoundEditor ef(fresh);
+  EXPECT_TRUE(ef.CanPaste());
+  ASSERT_TRUE(ef.Paste(0, -1, 3));
+  EXPECT_EQ(fresh.Format().nSamplesPerSec, 22050u);
+  EXPECT_EQ(fresh.Format().nChannels, 1);
+  EXPECT_EQ(fresh.Format().wBitsPerSample, 16);
+  EXPECT_EQ(WorkBytes(fresh), test::Samples16({6, 7}));
+
+  CNorvaneDoc stereo;
+  FillDocument(stereo, 2, 16, 22050, test::Samples16({1, 2, 3, 4}));
+  SoundEditor es(stereo);
+  ASSERT_TRUE(es.Copy(0, 2, 3));
+  CNorvaneDoc target;
+  FillDocument(target, 1, 16, 22050, test::Samples16({9, 9}));
+  SoundEditor et(target);
+  EXPECT_FALSE(et.CanPaste());
+  EXPECT_FALSE(et.Paste(0, -1, 3));
+  EXPECT_EQ(sink.last(), "Clipboard data in stereo but data file in mono.");
+  EXPECT_EQ(target.clipChannels, 0);
+  EXPECT_EQ(WorkBytes(target), test::Samples16({9, 9}));
+  // One channel of a stereo document into mono of the same rate: accepted.
+  ASSERT_TRUE(es.Copy(0, 2, 2));
+  ASSERT_TRUE(et.Paste(1, -1, 3));
+  EXPECT_EQ(WorkBytes(target), test::Samples16({9, 2, 4, 9}));
+
+  CNorvaneDoc other;
+  FillDocument(other, 1, 16, 44100, test::Samples16({1}));
+  SoundEditor eo(other);
+  EXPECT_FALSE(eo.Paste(0, -1, 3));
+  EXPECT_EQ(sink.last(), "Different sampling rates in clipboard data and in data file.");
+  CNorvaneDoc eight;
+  FillDocument(eight, 2, 8, 22050, {128, 128});
+  SoundEditor e8(eight);
+  EXPECT_FALSE(e8.Paste(0, -1, 3));
+  EXPECT_EQ(sink.last(), "Different sound format (sample size) in clipboard data and in data file.");
+  EXPECT_EQ(sink.sink.icons.back(), MessageIcon::Exclamation);
+}
+
+TEST_F(Editing, ClosingTheClipOwnerLeavesNoClip) {
+  auto* doc = new CNorvaneDoc;
+  FillDocument(*doc, 1, 8, 8000, {1, 2});
+  SoundEditor(*doc).Copy(0, 1, 3);
+  EXPECT_EQ(AppCore::Instance().clipOwner, doc);
+  delete doc;
+  EXPECT_EQ(AppCore::Instance().clipOwner, nullptr);
+}
+
+TEST_F(Editing, CopyAsciiLines) {
+  CNorvaneDoc doc;
+  FillDocument(doc, 1, 8, 8000, {128, 130, 126});
+  EXPECT_EQ(SoundEditor(doc).CopyAsciiText(0, 3, 3), "0\r\n2\r\n-2\r\n");
+  CNorvaneDoc st;
+  FillDocument(st, 2, 16, 8000, test::Samples16({-5, 7, 100, -100}));
+  SoundEditor es(st);
+  EXPECT_EQ(es.CopyAsciiText(0, 1, 3), "-5\t7\r\n");
+  EXPECT_EQ(es.CopyAsciiText(0, 2, 2), "7\r\n-100\r\n");
+  EXPECT_EQ(es.CopyAsciiText(0, -1, 3), "");
+}
+
+}  // namespace
+}  // namespace nv
