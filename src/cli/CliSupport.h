@@ -37,5 +37,6 @@ int Fail(const std::string& text);
 int RunInfo(const Args& a);
 int RunConvert(const Args& a);
 int RunDemo(const Args& a);
+int RunEdit(const Args& a);
 
 }  // namespace nv::cli

@@ -12,7 +12,9 @@ const char* kUsage =
     "usage: norvane-cli COMMAND ...\n"
     "  info FILE                      describe a sound file (FILE may end with a type label)\n"
     "  convert IN OUT --type CODE [--from FRAME --to FRAME] [--level DB --before MS --after MS]\n"
-    "  demo OUT                       write the demo recording\n";
+    "  demo OUT                       write the demo recording\n"
+    "  edit IN OUT (--delete | --silence | --reverse | --volume PERCENT) --from FRAME --to FRAME\n"
+    "       [--channel 1|2|3] [--type CODE] [--undo-check]\n";
 
 }  // namespace
 
@@ -28,6 +30,8 @@ int main(int argc, char** argv) {
   if (cmd == "info") return RunInfo(ParseArgs(argc, argv, 2, {}));
   if (cmd == "convert") return RunConvert(ParseArgs(argc, argv, 2, {}));
   if (cmd == "demo") return RunDemo(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "edit")
+    return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
   std::fprintf(stderr, "Unknown command '%s'.\n%s", cmd.c_str(), kUsage);
   return 1;
 }

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# norvane-cli as a whole process: outputs, exit codes and messages.
+set -u
+cli="$1"
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fails=0
+passes=0
+check() {  # check NAME CONDITION...
+  local name=$1; shift
+  if "$@"; then passes=$((passes + 1)); else echo "FAILED: $name"; fails=$((fails + 1)); fi
+}
+
+"$cli" demo "$dir/demo.wav" 2>"$dir/err"
+check "demo exits 0" test $? -eq 0
+check "demo prints nothing on stderr" test ! -s "$dir/err"
+"$cli" info "$dir/demo.wav" >"$dir/info" 2>"$dir/err"
+check "info exits 0" test $? -eq 0
+check "info prints nothing on stderr" test ! -s "$dir/err"
+expect_info() { grep -qxF "$1" "$dir/info" || { echo "missing line: $1"; cat "$dir/info"; return 1; }; }
+for line in "type: [Wave]" "channels: 1" "bits: 16" "rate: 44100" "frames: 1323000" \
+            "time-expansion: 10000" "duration-us: 3000000" "views: 0" "marks: 3" "segments: 0"; do
+  check "info $line" expect_info "$line"
+done
+check "info peak is a number" grep -qE '^peak: [0-9]+$' "$dir/info"
+check "info has eleven lines" test "$(wc -l <"$dir/info")" -eq 11
+
+# Conversions and the labels they are read back with.
+"$cli" convert "$dir/demo.wav" "$dir/std.wav" --type 1 --from 1000 --to 3000
+"$cli" info "$dir/std.wav" >"$dir/info"
+check "standard wave" expect_info "type: [Standard Wave]"
+check "range saved" expect_info "frames: 2000"
+"$cli" convert "$dir/demo.wav" "$dir/raw.dat" --type 6 --from 0 --to 100
+check "raw data is just the frames" test "$(stat -c %s "$dir/raw.dat")" -eq 200
+"$cli" info "$dir/raw.dat [16 bit samples MONO]" >"$dir/info"
+check "raw read back as 16-bit" expect_info "frames: 100"
+check "raw rate" expect_info "rate: 22050"
+"$cli" convert "$dir/demo.wav" "$dir/comp.wav" --type 7 --level 20 --before 1 --after 1
+"$cli" info "$dir/comp.wav" >"$dir/info"
+check "compressed type" expect_info "type: [Wave Comp]"
+check "compressed has segments" grep -qE '^segments: [1-9][0-9]*$' "$dir/info"
+check "compressed smaller" test "$(stat -c %s "$dir/comp.wav")" -lt "$(stat -c %s "$dir/demo.wav")"
+
+# Edits.
+"$cli" edit "$dir/demo.wav" "$dir/cut.wav" --delete --from 0 --to 1000
+"$cli" info "$dir/cut.wav" >"$dir/info"
+check "delete shortens" expect_info "frames: 1322000"
+"$cli" edit "$dir/demo.wav" "$dir/x.wav" --reverse --from 5 --to 90000 --undo-check
+check "undo check of reverse" test $? -eq 0
+"$cli" edit "$dir/demo.wav" "$dir/x.wav" --volume 300 --from 5 --to 90000 --undo-check
+check "undo check of volume" test $? -eq 0
+
+# Failures: the program's message on stderr, exit 1, nothing on stdout.
+"$cli" info "$dir/none.wav" >"$dir/out" 2>"$dir/err"
+check "missing file exits 1" test $? -eq 1
+check "missing file message" grep -qxF "Can not open file: No such file or directory" "$dir/err"
+check "missing file prints nothing on stdout" test ! -s "$dir/out"
+printf 'RIFF\x04\0\0\0WAVE' >"$dir/bad.wav"
+"$cli" info "$dir/bad.wav" 2>"$dir/err"
+check "bad wave exits 1" test $? -eq 1
+check "bad wave message" grep -qxF "Can not find format information." "$dir/err"
+"$cli" info "$dir/raw.dat [Raw data]" 2>"$dir/err"
+check "raw data label reads as wave" grep -qxF "File is not a valid WAVE sound file." "$dir/err"
+"$cli" convert "$dir/demo.wav" "$dir/nodir/x.wav" --type 5 2>"$dir/err"
+check "unwritable target exits 1" test $? -eq 1
+check "unwritable target message" grep -qxF "Failed to open/create file." "$dir/err"
+"$cli" convert "$dir/demo.wav" "$dir/x.wav" --type nine 2>/dev/null
+check "bad option exits 1" test $? -eq 1
+"$cli" frobnicate 2>/dev/null
+check "unknown command exits 1" test $? -eq 1
+
+echo "$passes passed, $fails failed"
+test "$fails" -eq 0
