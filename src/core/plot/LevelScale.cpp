@@ -55,6 +55,10 @@ void LevelScale::BuildBuckets() {
     double lo, hi;
     __builtin_memcpy(&lo, &loBits, sizeof lo);
     __builtin_memcpy(&hi, &hiBits, sizeof hi);
+    if (!(hi > floor_)) {
+      buckets_[i] = static_cast<int8_t>(kNoLevel);
+      continue;
+    }
     if (!(lo > floor_)) continue;  // holds the floor: evaluated exactly
     const int a = ExactLevel(lo);
     if (a == ExactLevel(hi)) buckets_[i] = static_cast<int8_t>(a);

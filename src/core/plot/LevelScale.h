@@ -10,7 +10,7 @@
 //
 // ExactLevel evaluates that formula. Level gives the same result without a
 // logarithm for almost every power: the set-up evaluates the formula at both
-// ends of small power buckets (1/64 octave) and keeps the level of every
+// ends of small power buckets (1/256 octave) and keeps the level of every
 // bucket in which it does not change; only powers in buckets that hold a
 // level boundary (or the floor) are evaluated exactly. The formula is
 // monotonic in P, so equal levels at both ends of a bucket hold throughout.
@@ -38,11 +38,12 @@ class LevelScale {
 
   int ExactLevel(double power) const;
   int Level(double power) const {
-    if (!(power > floor_)) return kNoLevel;
     uint64_t bits;
     __builtin_memcpy(&bits, &power, sizeof bits);
+    // Zero, negative values and powers below 1.0 lie below every floor.
+    if (bits < kFirstBucket << (52 - kBucketBits)) return kNoLevel;
     const uint64_t idx = (bits >> (52 - kBucketBits)) - kFirstBucket;
-    if (idx >= buckets_.size()) return kTopLevel;  // P >= 2^31: above full scale
+    if (idx >= buckets_.size()) return power > floor_ ? kTopLevel : kNoLevel;  // 2^31 and up, NaN
     const int8_t l = buckets_[idx];
     return l != kMixed ? l : ExactLevel(power);
   }
@@ -54,7 +55,7 @@ class LevelScale {
   double gamma() const { return gamma_; }
 
  private:
-  static constexpr int kBucketBits = 6;
+  static constexpr int kBucketBits = 8;
   static constexpr int kTopLevel = 63;
   static constexpr int8_t kMixed = -2;
   // Buckets cover 1.0 <= P < 2^31 (the floor is never below 1.0).

@@ -1,6 +1,7 @@
 #include "plot/SpectrogramColumns.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <thread>
 
@@ -16,6 +17,63 @@ inline int16_t LoadI16(const uint8_t* p) {
   int16_t v;
   std::memcpy(&v, &u, sizeof v);
   return v;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// The hot loops are compiled twice, for AVX2 and for the base instruction
+// set, and the clone is chosen once at load time. No FMA: both clones give
+// identical results.
+#define NV_HOT_LOOP __attribute__((target_clones("avx2", "default")))
+#else
+#define NV_HOT_LOOP
+#endif
+
+// 16-bit samples at any byte address (the sample store promises no alignment).
+typedef int16_t UnalignedI16 __attribute__((aligned(1), may_alias));
+
+NV_HOT_LOOP void WindowMono16(const uint8_t* p, const double* window, double* frame, int64_t lo,
+                              int64_t hi) {
+  const UnalignedI16* s = reinterpret_cast<const UnalignedI16*>(p) - lo;
+  for (int64_t i = lo; i < hi; ++i) frame[i] = static_cast<double>(s[i]) * window[i];
+}
+
+// acc[k] = (or +=) BinPower of bins kLo ... kHi of the transformed frame x.
+NV_HOT_LOOP void PowerBins(const double* x, int n, int kLo, int kHi, double* acc, bool add) {
+  if (add) {
+    for (int k = kLo; k <= kHi; ++k) {
+      const double re = 2.0 * x[k], im = 2.0 * x[n - k];
+      acc[k] += re * re + im * im;
+    }
+  } else {
+    for (int k = kLo; k <= kHi; ++k) {
+      const double re = 2.0 * x[k], im = 2.0 * x[n - k];
+      acc[k] = re * re + im * im;
+    }
+  }
+}
+
+NV_HOT_LOOP void LevelsOf(const LevelScale& ls, const double* p, int kLo, int kHi, int32_t* v) {
+  for (int k = kLo; k <= kHi; ++k) v[k] = ls.Level(p[k]);
+}
+
+// Runs of equal value from bin row to bin row, written without branches on
+// the values: every step stores a candidate run and counts it only where the
+// value changes and the finished run has a level. v[last + 1] must differ
+// from every value. Returns the number of runs written to out.
+NV_HOT_LOOP size_t MakeRuns(const int32_t* v, const int32_t* lower, const int32_t* row, int first,
+                            int last, LevelRun* out) {
+  size_t count = 0;
+  int start = first;
+  int32_t cur = v[first];
+  for (int k = first + 1; k <= last + 1; ++k) {
+    const int32_t val = v[k];
+    const bool change = val != cur;
+    out[count] = LevelRun{lower[start], row[k - 1], cur};
+    count += static_cast<size_t>(change & (cur >= 0));
+    start = change ? k : start;
+    cur = change ? val : cur;
+  }
+  return count;
 }
 
 // Fills frame with the n windowed samples of `channel` from `start`;
@@ -37,11 +95,7 @@ void ReadFrame(const SoundSource& snd, int channel, int64_t start, int n, const 
     const int stride = 2 * channels;
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     if (channels == 1) {
-      for (int64_t i = lo; i < hi; ++i) {
-        int16_t v;
-        std::memcpy(&v, p + 2 * (i - lo), sizeof v);
-        frame[i] = static_cast<double>(v) * window[i];
-      }
+      WindowMono16(p, window, frame, lo, hi);
       return;
     }
 #endif
@@ -49,6 +103,9 @@ void ReadFrame(const SoundSource& snd, int channel, int64_t start, int n, const 
       frame[i] = static_cast<double>(LoadI16(p)) * window[i];
   }
 }
+
+// A value no bin has: marks the end of the last run.
+constexpr int32_t kNoRunValue = INT32_MIN;
 
 // Computes the runs of one column from its frames and appends them to runs.
 class ColumnWorker {
@@ -60,9 +117,15 @@ class ColumnWorker {
         n_(setup.fftSize),
         frame_(static_cast<size_t>(setup.fftSize)),
         power_(static_cast<size_t>(setup.fftSize / 2), 0.0),
-        value_(static_cast<size_t>(setup.fftSize / 2), kNoLevel) {
+        value_(static_cast<size_t>(setup.fftSize / 2 + 1), kNoLevel),
+        lower_(static_cast<size_t>(setup.fftSize / 2), setup.spectBottom),
+        scratch_(static_cast<size_t>(setup.fftSize / 2 + 1)) {
     kLo_ = std::max(setup.firstVisibleBin, 1);
     kHi_ = std::min(setup.lastVisibleBin, n_ / 2 - 1);
+    // The lower boundary of each bin's band: the row of the bin below, or
+    // the lower edge of the area for the first visible bin.
+    for (int k = setup.firstVisibleBin + 1; k <= setup.lastVisibleBin; ++k)
+      lower_[k] = setup.binRow[k - 1];
   }
 
   void Compute(const ColumnFrames& f, std::vector<LevelRun>& runs) {
@@ -74,17 +137,7 @@ class ColumnWorker {
       const int64_t start = f.firstFrameStart + static_cast<int64_t>(j) * setup_.frameAdvance;
       ReadFrame(sound_, channel_, start, n, window, x);
       RealFft(x, setup_.log2Fft);
-      if (j == 0) {
-        for (int k = kLo_; k <= kHi_; ++k) {
-          const double re = 2.0 * x[k], im = 2.0 * x[n - k];
-          acc[k] = re * re + im * im;
-        }
-      } else {
-        for (int k = kLo_; k <= kHi_; ++k) {
-          const double re = 2.0 * x[k], im = 2.0 * x[n - k];
-          acc[k] += re * re + im * im;
-        }
-      }
+      PowerBins(x, n, kLo_, kHi_, acc, j != 0);
     }
     if (f.frameCount > 1) {
       const double frames = f.frameCount;
@@ -98,23 +151,14 @@ class ColumnWorker {
       for (int k = kLo_; k <= kHi_; ++k) v[k] = setup_.userPens.FindPen(UserLevelKey(acc[k]));
     } else {
       for (int k = setup_.firstVisibleBin; k < kLo_; ++k) v[k] = kNoLevel;
-      const LevelScale& ls = setup_.levels;
-      for (int k = kLo_; k <= kHi_; ++k) v[k] = ls.Level(acc[k]);
+      LevelsOf(setup_.levels, acc, kLo_, kHi_, v);
     }
-    // Runs of equal value from bin row to bin row.
-    const int32_t* row = setup_.binRow.data();
     const int first = setup_.firstVisibleBin, last = setup_.lastVisibleBin;
-    int k = first;
-    while (k <= last) {
-      const int32_t val = v[k];
-      int e = k;
-      while (e < last && v[e + 1] == val) ++e;
-      if (val >= 0) {
-        const int32_t from = k == first ? setup_.spectBottom : row[k - 1];
-        runs.push_back(LevelRun{from, row[e], val});
-      }
-      k = e + 1;
-    }
+    v[last + 1] = kNoRunValue;  // ends the last run
+    LevelRun* out = scratch_.data();
+    const size_t count =
+        MakeRuns(v, lower_.data(), setup_.binRow.data(), first, last, out);
+    runs.insert(runs.end(), out, out + count);
   }
 
  private:
@@ -125,7 +169,9 @@ class ColumnWorker {
   int kLo_ = 1, kHi_ = 0;
   std::vector<double> frame_;
   std::vector<double> power_;
-  std::vector<int32_t> value_;
+  std::vector<int32_t> value_;   // per bin, plus one end marker
+  std::vector<int32_t> lower_;
+  std::vector<LevelRun> scratch_;
 };
 
 // Computes columns [begin, end) of the plan into runs and counts.
