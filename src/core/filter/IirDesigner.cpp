@@ -262,19 +262,83 @@ bool IirDesigner::CheckCoefficients() {
   return true;
 }
 
+namespace {
+
+// Double-double numbers (about 32 significant digits): the stability test
+// divides by 1 - k^2 at every stage, which for poles close to the unit circle
+// magnifies rounding errors by many orders, more than long double can absorb.
+struct Dd {
+  double hi;
+  double lo;
+};
+
+Dd QuickTwoSum(double a, double b) {
+  const double s = a + b;
+  return {s, b - (s - a)};
+}
+
+Dd TwoSum(double a, double b) {
+  const double s = a + b;
+  const double bb = s - a;
+  return {s, (a - (s - bb)) + (b - bb)};
+}
+
+Dd Add(Dd x, Dd y) {
+  Dd s = TwoSum(x.hi, y.hi);
+  const Dd t = TwoSum(x.lo, y.lo);
+  s.lo += t.hi;
+  s = QuickTwoSum(s.hi, s.lo);
+  s.lo += t.lo;
+  return QuickTwoSum(s.hi, s.lo);
+}
+
+Dd Neg(Dd x) { return {-x.hi, -x.lo}; }
+Dd Sub(Dd x, Dd y) { return Add(x, Neg(y)); }
+
+Dd Mul(Dd x, Dd y) {
+  const double p = x.hi * y.hi;
+  const double e = std::fma(x.hi, y.hi, -p) + (x.hi * y.lo + x.lo * y.hi);
+  return QuickTwoSum(p, e);
+}
+
+Dd MulDouble(Dd x, double y) {
+  const double p = x.hi * y;
+  const double e = std::fma(x.hi, y, -p) + x.lo * y;
+  return QuickTwoSum(p, e);
+}
+
+Dd Div(Dd x, Dd y) {
+  const double q1 = x.hi / y.hi;
+  Dd r = Sub(x, MulDouble(y, q1));
+  const double q2 = r.hi / y.hi;
+  r = Sub(r, MulDouble(y, q2));
+  const double q3 = r.hi / y.hi;
+  return Add(QuickTwoSum(q1, q2), Dd{q3, 0.0});
+}
+
+bool Positive(Dd x) { return x.hi > 0.0 || (x.hi == 0.0 && x.lo > 0.0); }
+Dd Abs(Dd x) { return x.hi < 0.0 || (x.hi == 0.0 && x.lo < 0.0) ? Neg(x) : x; }
+
+}  // namespace
+
 bool DenominatorIsStable(const std::vector<double>& a) {
-  if (a.empty() || a[0] == 0.0) return false;
-  std::vector<long double> c(a.begin(), a.end());
-  for (long double& v : c) v /= static_cast<long double>(a[0]);
+  if (a.empty() || a[0] == 0.0 || !std::isfinite(a[0])) return false;
+  for (double v : a) {
+    if (!std::isfinite(v)) return false;
+  }
+  const Dd one{1.0, 0.0};
+  const Dd a0{a[0], 0.0};
+  std::vector<Dd> c(a.size());
+  for (std::size_t i = 0; i < a.size(); ++i) c[i] = Div(Dd{a[i], 0.0}, a0);
   // Step down through the reflection coefficients; all must be below 1 in
   // magnitude for every root to lie inside the unit circle.
   for (std::size_t n = c.size() - 1; n >= 1; --n) {
-    const long double k = c[n];
-    if (!(std::fabs(k) < 1.0L)) return false;
-    const long double d = 1.0L - k * k;
-    std::vector<long double> next(n);
-    next[0] = 1.0L;
-    for (std::size_t i = 1; i < n; ++i) next[i] = (c[i] - k * c[n - i]) / d;
+    const Dd k = c[n];
+    if (!Positive(Sub(one, Abs(k)))) return false;
+    const Dd d = Sub(one, Mul(k, k));
+    std::vector<Dd> next(n);
+    next[0] = one;
+    for (std::size_t i = 1; i < n; ++i) next[i] = Div(Sub(c[i], Mul(k, c[n - i])), d);
     c = std::move(next);
   }
   return true;
