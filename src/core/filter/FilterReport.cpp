@@ -15,14 +15,21 @@ std::string FormatCoefficient(double value) {
 
 std::string FormatFilterReport(const FilterDescription& desc) {
   const int n = std::clamp(desc.order, 0, FilterDescription::kMaxOrder);
-  std::string out = "order: " + std::to_string(desc.order) + "\n";
-  out += "a:";
-  for (int j = 0; j <= n; ++j) out += " " + FormatCoefficient(desc.a[j]);
-  out += "\nb:";
-  for (int j = 0; j <= n; ++j) out += " " + FormatCoefficient(desc.b[j]);
-  out += "\nresponse:";
-  for (double m : FilterResponse(desc)) out += " " + FormatCoefficient(m);
-  out += "\n";
+  std::string out = "order: ";
+  out += std::to_string(desc.order);
+  const auto list = [&out](const char* name, const double* values, int count) {
+    out += '\n';
+    out += name;
+    for (int j = 0; j < count; ++j) {
+      out += ' ';
+      out += FormatCoefficient(values[j]);
+    }
+  };
+  list("a:", desc.a.data(), n + 1);
+  list("b:", desc.b.data(), n + 1);
+  const auto response = FilterResponse(desc);
+  list("response:", response.data(), kFilterResponsePoints);
+  out += '\n';
   return out;
 }
 
