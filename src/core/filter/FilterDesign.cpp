@@ -229,4 +229,12 @@ std::array<double, kFilterResponsePoints> FilterResponse(const FilterDescription
   return magnitude;
 }
 
+bool DesignedFilterResponse(const FilterDescription& desc, std::int64_t nyquistHz,
+                            std::array<double, kFilterResponsePoints>& magnitudes) {
+  FilterDescription scratch = desc;
+  if (!DesignFilter(scratch, nyquistHz)) return false;
+  magnitudes = FilterResponse(scratch);
+  return true;
+}
+
 }  // namespace nv

@@ -35,4 +35,10 @@ bool DesignFilter(FilterDescription& desc, std::int64_t nyquistHz);
 // maximum when that is above 0. `desc.order` outside 0..49 gives zeros.
 std::array<double, kFilterResponsePoints> FilterResponse(const FilterDescription& desc);
 
+// What "Show Frequency Response" needs: designs a scratch copy of `desc`
+// (showing a failure's message as DesignFilter does) and on success puts its
+// response into `magnitudes`. `desc` itself is not changed.
+bool DesignedFilterResponse(const FilterDescription& desc, std::int64_t nyquistHz,
+                            std::array<double, kFilterResponsePoints>& magnitudes);
+
 }  // namespace nv

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -46,6 +47,22 @@ TEST(FilterResponse, DesignedFiltersPeakAtOneAndFollowTheirBand) {
   EXPECT_LT(test::Db(s[45]), -20.0);                 // inside the stop band
   EXPECT_GT(test::Db(s[10]), -1.0 - 1e-9);          // pass band, 1 dB ripple
   EXPECT_GT(test::Db(s[90]), -1.0 - 1e-9);
+}
+
+TEST(FilterResponse, ScratchDesignLeavesTheDescriptionAlone) {
+  test::ScopedMessages messages;
+  const FilterDescription d = test::Described(FilterType::Elliptic, BandType::HighPass, 4, 6000);
+  std::array<double, kFilterResponsePoints> r{};
+  ASSERT_TRUE(DesignedFilterResponse(d, 22050, r));
+  EXPECT_EQ(d.a[0], 0.0);  // not designed into
+  EXPECT_LT(r[5], 0.01);   // 0.05 of Nyquist: stop band, -50 dB
+  EXPECT_GT(r[60], 0.97);  // pass band, 0.2 dB ripple
+  std::array<double, kFilterResponsePoints> untouched{};
+  untouched.fill(3.0);
+  EXPECT_FALSE(DesignedFilterResponse(test::Described(FilterType::Elliptic, BandType::HighPass, 4, 0), 22050, untouched));
+  EXPECT_EQ(untouched[0], 3.0);
+  ASSERT_EQ(messages.sink.texts.size(), 1u);
+  EXPECT_EQ(messages.sink.texts[0], "Illegal cut-off frequency!");
 }
 
 TEST(FilterReport, OrderCoefficientsAndResponseLines) {
