@@ -58,6 +58,7 @@ double IncompleteFComplement(double phi, double m1) {
 
 Jacobi JacobiFunctions(double u, double m) {
   if (m <= 0.0) return {std::sin(u), std::cos(u), 1.0};
+  if (m >= 1.0) return JacobiFunctionsComplement(u, 0.0);
   constexpr int kMaxSteps = 40;
   double a[kMaxSteps + 1];
   double c[kMaxSteps + 1];
@@ -81,6 +82,17 @@ Jacobi JacobiFunctions(double u, double m) {
   const double cn = std::cos(phi);
   const double dn = n == 0 ? 1.0 : cn / std::cos(phiNext - phi);
   return {sn, cn, dn};
+}
+
+Jacobi JacobiFunctionsComplement(double u, double m1) {
+  if (m1 > 1e-9) return JacobiFunctions(u, 1.0 - m1);
+  // Close to m = 1 the functions approach tanh and sech; first-order terms in
+  // m1 (the neglected terms are of order m1^2).
+  const double t = std::tanh(u);
+  const double sech = 1.0 / std::cosh(u);
+  const double sc = std::sinh(u) * std::cosh(u);
+  const double w = 0.25 * m1;
+  return {t + w * (sc - u) * sech * sech, sech - w * (sc - u) * t * sech, sech + w * (sc + u) * t * sech};
 }
 
 double DegreeParameter(int order, double m1) {

@@ -25,6 +25,9 @@ struct Jacobi {
   double dn;
 };
 Jacobi JacobiFunctions(double u, double m);
+// The same at parameter 1 - m1, accurate also when m1 is too small to be
+// seen next to 1.
+Jacobi JacobiFunctionsComplement(double u, double m1);
 
 // Solves the degree equation of an elliptic filter: the parameter m of the
 // selectivity (k = pass edge / stop edge, m = k^2) for `order` and the

@@ -56,7 +56,7 @@ AnalogPrototype Elliptic(int n, double epsSq, double stopSq) {
   // The poles' common real shift: v0 solves sc(v0 N K1 / K | 1 - m1) = 1 / eps.
   const double r = elliptic::IncompleteFComplement(std::atan(1.0 / eps), m1);
   const double v0 = capK * r / (n * k1);
-  const elliptic::Jacobi v = elliptic::JacobiFunctions(v0, 1.0 - m);
+  const elliptic::Jacobi v = elliptic::JacobiFunctionsComplement(v0, m);
   Roots upper;
   for (int j = 1 - n % 2; j < n; j += 2) {
     const elliptic::Jacobi f = elliptic::JacobiFunctions(j * capK / n, m);

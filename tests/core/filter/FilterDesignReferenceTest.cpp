@@ -29,7 +29,8 @@ struct ReferenceCase {
 };
 
 // Reference coefficients (b, a) computed once with Debian's python3-scipy
-// (scipy.signal, run by /usr/bin/python3 tests/core/filter/make_reference.py);
+// (scipy 1.10.1, scipy.signal, run by /usr/bin/python3
+// tests/core/filter/make_reference.py);
 // the call above each case names the design. scipy takes the ripple and the
 // stop-band attenuation in dB and the edges normalised to the Nyquist
 // frequency; band filters get half the order there.
@@ -99,6 +100,30 @@ const std::vector<ReferenceCase>& Cases() {
       {"EllipLow8Sharp", 2, 0, 8, 2, -20, 11000, 0, 22050,
        {0.22368821594277333, 0.36060647261373335, 0.97644796131684208, 1.0842973589137954, 1.5055263205972513, 1.0842973589137943, 0.97644796131684208, 0.36060647261373346, 0.22368821594277347},
        {1, -0.24953796297639641, 2.9782588243831349, -0.64758061582142956, 3.1198038789230598, -0.55198407285542306, 1.3001926910699662, -0.15390423657899896, 0.15864783800570173}},
+      // scipy.signal.ellip(1, 0.2, 50, 0.22675736961451248, 'highpass')
+      {"EllipHigh1", 2, 1, 1, 2, -50, 5000, 0, 22050,
+       {0.92526567315165065, -0.92526567315165065},
+       {1, -0.85053134630330141}},
+      // scipy.signal.ellip(2, 0.1, 1000, 0.22675736961451248, 'lowpass')
+      {"EllipLow2Deep", 2, 0, 2, 1, -1000, 5000, 0, 22050,
+       {0.19368812907002222, 0.38737625814004445, 0.19368812907002222},
+       {1, -0.46232392854273213, 0.24604765614782753}},
+      // scipy.signal.ellip(4, 3.0, 4, [0.1360544217687075, 0.36281179138321995], 'bandpass')
+      {"EllipBandPass8Shallow", 2, 2, 8, 30, -4, 3000, 8000, 22050,
+       {0.61928765786575979, -3.2674299546441707, 8.6251412003973105, -14.651169090524283, 17.375167093350019, -14.651169090524283, 8.6251412003973122, -3.2674299546441725, 0.61928765786576023},
+       {1, -5.2770922264335063, 13.894794403698429, -23.469808784142643, 27.609455898244821, -23.046775484324485, 13.401822707241415, -5.0044547951791358, 0.9345757660688061}},
+      // scipy.signal.cheby1(4, 20.0, 0.22675736961451248, 'lowpass')
+      {"ChebyLow4Ripple20dB", 1, 0, 4, 200, -50, 5000, 0, 22050,
+       {0.00020616029419308227, 0.00082464117677232907, 0.0012369617651584936, 0.00082464117677232907, 0.00020616029419308227},
+       {1, -3.4553019909188674, 4.9130410310439183, -3.3792374059770478, 0.95448401292288987}},
+      // scipy.signal.butter(7, 0.009070294784580499, 'lowpass')
+      {"ButterLow7Lowest", 0, 0, 7, 2, -50, 200, 0, 22050,
+       {1.118372344672893e-13, 7.8286064127102516e-13, 2.3485819238130754e-12, 3.9143032063551255e-12, 3.9143032063551255e-12, 2.3485819238130754e-12, 7.8286064127102516e-13, 1.118372344672893e-13},
+       {1, -6.8719444742196689, 20.239847400882788, -33.119734648472544, 32.519363549148565, -19.158989467294266, 6.2712567242447026, -0.87979908427525466}},
+      // scipy.signal.cheby1(3, 1.0, 0.9908843537414966, 'highpass')
+      {"ChebyHigh3Highest", 1, 1, 3, 10, -50, 21849, 0, 22050,
+       {1.422168229937697e-06, -4.2665046898130908e-06, 4.2665046898130908e-06, -1.422168229937697e-06},
+       {1, 2.9710864591062962, 2.9431913331438477, 0.97209349669171197}},
   };
   return cases;
 }
@@ -137,7 +162,12 @@ TEST(FilterDesignReference, MagnitudeAtEdges) {
     // Butterworth filters are 3 dB down at their edges; Chebyshev and
     // elliptic filters leave their ripple band there.
     const double expected = c.type == FilterType::Butterworth ? 10.0 * std::log10(0.5) : -c.rippleTenths / 10.0;
-    for (double f : Edges(c)) EXPECT_NEAR(test::Db(test::MagnitudeAt(d, f)), expected, 1e-6) << c.name << " f=" << f;
+    for (double f : Edges(c)) {
+      // At the lowest allowed edges the rounding of the expanded
+      // coefficients shifts the response by a few thousandths of a dB.
+      const double tolerance = f < 0.02 ? 0.005 : 1e-5;
+      EXPECT_NEAR(test::Db(test::MagnitudeAt(d, f)), expected, tolerance) << c.name << " f=" << f;
+    }
   }
 }
 
@@ -166,12 +196,15 @@ TEST(FilterDesignReference, RippleFiltersStayInsideTheirBands) {
     }
     if (c.type != FilterType::Elliptic) continue;
     // Elliptic: every peak of the stop band reaches the stop-band level and
-    // none passes it.
+    // none passes it (where that level is above the rounding noise). A
+    // first-order prototype has no stop-band zeros, hence no peaks.
+    if (stop < 1e-6) continue;
+    const int prototypeOrder = c.band >= BandType::BandPass ? c.order / 2 : c.order;
     int peaks = 0;
     for (int i = 0; i <= kGrid; ++i) {
       const bool left = i == 0 || m[i] >= m[i - 1];
       const bool right = i == kGrid || m[i] >= m[i + 1];
-      if (!left || !right || m[i] > 0.5) continue;
+      if (!left || !right || m[i] > passMin * 0.999) continue;
       ++peaks;
       EXPECT_LE(m[i], stop * (1.0 + 1e-6)) << c.name << " f=" << static_cast<double>(i) / kGrid;
       // Grid-point peaks fall at most slightly short of the true maximum.
@@ -179,7 +212,9 @@ TEST(FilterDesignReference, RippleFiltersStayInsideTheirBands) {
         EXPECT_NEAR(test::Db(m[i]), c.stopDb, 0.01) << c.name;
       }
     }
-    EXPECT_GE(peaks, 1) << c.name;
+    if (prototypeOrder >= 2) {
+      EXPECT_GE(peaks, 1) << c.name;
+    }
   }
 }
 

@@ -25,6 +25,12 @@ CASES = [
     ("EllipBandPass6", 2, 2, 6, 10, -40, 5000, 8000, 22050),
     ("EllipBandStop8", 2, 3, 8, 2, -70, 2000, 12000, 22050),
     ("EllipLow8Sharp", 2, 0, 8, 2, -20, 11000, 0, 22050),
+    ("EllipHigh1", 2, 1, 1, 2, -50, 5000, 0, 22050),
+    ("EllipLow2Deep", 2, 0, 2, 1, -1000, 5000, 0, 22050),
+    ("EllipBandPass8Shallow", 2, 2, 8, 30, -4, 3000, 8000, 22050),
+    ("ChebyLow4Ripple20dB", 1, 0, 4, 200, -50, 5000, 0, 22050),
+    ("ButterLow7Lowest", 0, 0, 7, 2, -50, 200, 0, 22050),
+    ("ChebyHigh3Highest", 1, 1, 3, 10, -50, 21849, 0, 22050),
 ]
 
 BANDS = {0: "lowpass", 1: "highpass", 2: "bandpass", 3: "bandstop"}
