@@ -1,10 +1,12 @@
 #pragma once
 // The application object's state that the core needs: the default records,
-// the list of named colour maps, the sequence counter of documents and the
-// hook that writes the colour maps to the settings store. One instance per
+// the list of named colour maps, the two filter descriptions, the sequence
+// counter of documents and the hook that writes the colour maps to the
+// settings store. One instance per
 // process, reached through AppCore::Instance(); interface thread only.
 #include <functional>
 
+#include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
 #include "settings/ColorMapList.h"
 #include "settings/DefaultData.h"
@@ -20,6 +22,10 @@ class AppCore {
   DefaultData defaultData;
   AnalysisSettings defaultAnalysis;
   ColorMapList colorMaps;
+  // The filter command's description and the virtual detector's; they keep
+  // the last values that designed successfully and are not persisted.
+  FilterDescription commandFilter;
+  FilterDescription detectorFilter;
   // Writes the colour maps to the settings store; empty until a store exists.
   std::function<void()> saveColorMaps;
   // Sequence number of the last document created in the process.

@@ -1,0 +1,127 @@
+#include "filter/FilterApply.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "app/MessageSink.h"
+
+namespace nv {
+namespace {
+
+// Frames filtered per block: inputs and outputs of a block sit in two linear
+// buffers that begin with the last N values of the block before, so the inner
+// sums run over contiguous memory without wrapping indices.
+constexpr std::int64_t kBlockFrames = 4096;
+
+// Truncates toward zero and clips to lo..hi; NaN gives 0.
+inline int ToSample(double y, double lo, double hi) {
+  if (y >= hi) return static_cast<int>(hi);
+  if (y <= lo) return static_cast<int>(lo);
+  if (std::isnan(y)) return 0;
+  return static_cast<int>(y);  // conversion truncates toward zero
+}
+
+struct Sample8 {
+  static double Read(const std::uint8_t* p) { return static_cast<double>(static_cast<int>(*p) - 128); }
+  static void Write(std::uint8_t* p, double y) { *p = static_cast<std::uint8_t>(ToSample(y, -128.0, 127.0) + 128); }
+};
+
+struct Sample16 {
+  static double Read(const std::uint8_t* p) {
+    const auto v = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+    return static_cast<double>(v);
+  }
+  static void Write(std::uint8_t* p, double y) {
+    const auto v = static_cast<std::uint16_t>(static_cast<std::int16_t>(ToSample(y, -32768.0, 32767.0)));
+    p[0] = static_cast<std::uint8_t>(v & 0xff);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+  }
+};
+
+// Filters one channel; `first` points at its sample of the range's first
+// frame, `stride` is the frame size in bytes.
+template <class Format>
+void FilterChannel(const FilterDescription& desc, std::uint8_t* first, std::int64_t frames, std::int64_t stride) {
+  const int n = desc.order;
+  const double* b = desc.b.data();
+  // Feedback coefficients reversed, so that both sums walk the history forwards.
+  double aRev[FilterDescription::kMaxCoefficients];
+  double bRev[FilterDescription::kMaxCoefficients];
+  for (int k = 0; k <= n; ++k) {
+    aRev[k] = desc.a[n - k];
+    bRev[k] = b[n - k];
+  }
+  std::vector<double> x(static_cast<std::size_t>(n + kBlockFrames), 0.0);
+  std::vector<double> y(static_cast<std::size_t>(n + kBlockFrames), 0.0);
+  std::uint8_t* p = first;
+  for (std::int64_t done = 0; done < frames; done += kBlockFrames) {
+    const std::int64_t count = std::min(kBlockFrames, frames - done);
+    if (done > 0) {
+      // Carry the last N inputs and outputs to the front.
+      std::memmove(x.data(), x.data() + kBlockFrames, sizeof(double) * n);
+      std::memmove(y.data(), y.data() + kBlockFrames, sizeof(double) * n);
+    }
+    double* xb = x.data();
+    double* yb = y.data();
+    std::uint8_t* q = p;
+    for (std::int64_t i = 0; i < count; ++i, q += stride) xb[n + i] = Format::Read(q);
+    for (std::int64_t i = 0; i < count; ++i) {
+      // xb[i .. i+n] are x[m-n .. m], yb[i .. i+n-1] are y[m-n .. m-1].
+      const double* xs = xb + i;
+      const double* ys = yb + i;
+      double acc = bRev[n] * xs[n];
+      for (int k = 0; k < n; ++k) acc += bRev[k] * xs[k] - aRev[k] * ys[k];
+      yb[n + i] = acc;
+    }
+    q = p;
+    for (std::int64_t i = 0; i < count; ++i, q += stride) Format::Write(q, yb[n + i]);
+    p += count * stride;
+  }
+}
+
+}  // namespace
+
+bool ApplyFilter(const FilterDescription& desc, std::uint8_t* samples, std::int64_t firstFrame,
+                 std::int64_t endFrame, int channels, int bitsPerSample, int channelCode) {
+  if (bitsPerSample != 8 && bitsPerSample != 16) {
+    ShowMessage("Unknown data format, only 8 and 16 bits data supported.", MessageIcon::Exclamation);
+    return false;
+  }
+  if (channels != 1 && channels != 2) {
+    ShowMessage("Unknown data format, only mono and stereo data supported.", MessageIcon::Exclamation);
+    return false;
+  }
+  if (channelCode < 1 || channelCode > 3) {
+    ShowMessage("No channel selected for filtering.", MessageIcon::Exclamation);
+    return false;
+  }
+  if (desc.order < 0 || desc.order > FilterDescription::kMaxOrder) {
+    ShowMessage("Ilegal filter order!", MessageIcon::None);
+    return false;
+  }
+  if (firstFrame > endFrame) std::swap(firstFrame, endFrame);
+  if (firstFrame < 0) {
+    ShowMessage("Illegal filter range!", MessageIcon::Exclamation);
+    return false;
+  }
+  const std::int64_t frames = endFrame - firstFrame;
+  if (frames == 0 || samples == nullptr) return true;
+  const std::int64_t sampleBytes = bitsPerSample / 8;
+  const std::int64_t stride = sampleBytes * channels;
+  std::uint8_t* start = samples + firstFrame * stride;
+  for (int ch = 0; ch < channels; ++ch) {
+    if (channels == 2 && !(channelCode & (ch + 1))) continue;
+    std::uint8_t* first = start + ch * sampleBytes;
+    if (bitsPerSample == 8) {
+      FilterChannel<Sample8>(desc, first, frames, stride);
+    } else {
+      FilterChannel<Sample16>(desc, first, frames, stride);
+    }
+  }
+  return true;
+}
+
+}  // namespace nv
