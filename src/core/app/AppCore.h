@@ -6,8 +6,12 @@
 #include <functional>
 
 #include "settings/AnalysisSettings.h"
+#include "settings/CardParameters.h"
 #include "settings/ColorMapList.h"
 #include "settings/DefaultData.h"
+#include "settings/PowerSettings.h"
+#include "settings/PulseSettings.h"
+#include "settings/RateSettings.h"
 
 namespace nv {
 
@@ -17,6 +21,11 @@ class AppCore {
 
   DefaultData defaultData;
   AnalysisSettings defaultAnalysis;
+  PowerSettings defaultPower;
+  RateSettings defaultRate;
+  PulseSettings defaultPulse;
+  CardParameters cboardCard;  // "Settings\CB": ComputerBoards card
+  CardParameters niDaqCard;   // "Settings\NI": National Instruments card
   ColorMapList colorMaps;
   // Writes the colour maps to the settings store; empty until a store exists.
   std::function<void()> saveColorMaps;
