@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QVBoxLayout>
 
@@ -58,9 +59,10 @@ QString SpectrogramSettingsDialog::TimeBetweenFftsText(int fftSize, int overlapP
   const double ms = fftSize * 1000.0 / static_cast<double>(rates.sampleRateHz) *
                     (1.0 - overlapPercent * 0.01) * 1000.0 /
                     static_cast<double>(rates.timeExpansion);
-  if (ms > 10) return QString::asprintf("%2.0f ms", ms);
-  if (ms > 1) return QString::asprintf("%2.1f ms", ms);
-  if (ms > 0.1) return QString::asprintf("%2.2f ms", ms);
+  // About three significant digits at every size: 11.61 ms reads "11.6 ms".
+  if (ms > 100) return QString::asprintf("%2.0f ms", ms);
+  if (ms > 10) return QString::asprintf("%2.1f ms", ms);
+  if (ms > 1) return QString::asprintf("%2.2f ms", ms);
   return QString::asprintf("%2.3f ms", ms);
 }
 
@@ -319,8 +321,11 @@ void SpectrogramSettingsDialog::OnAutoOverlapToggled(bool checked) {
 }
 
 void SpectrogramSettingsDialog::OnOverlapEdited() {
-  auto v = NumericEdit::Parse(overlap_->text(), 0, 1);
-  if (v.status != NumericEdit::Status::Ok || overlap_->text().trimmed().isEmpty()) return;
+  // Only a complete number counts: "-" on its way to "-1" changes nothing.
+  const QString text = overlap_->text();
+  auto v = NumericEdit::Parse(text, 0, 1);
+  if (v.status != NumericEdit::Status::Ok || !text.contains(QRegularExpression(QStringLiteral("[0-9]"))))
+    return;
   if (v.value < 0) {
     autoOverlap_->setChecked(true);
   } else {
