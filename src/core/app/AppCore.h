@@ -8,8 +8,12 @@
 
 #include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
+#include "settings/CardParameters.h"
 #include "settings/ColorMapList.h"
 #include "settings/DefaultData.h"
+#include "settings/PowerSettings.h"
+#include "settings/PulseSettings.h"
+#include "settings/RateSettings.h"
 
 namespace nv {
 
@@ -21,6 +25,11 @@ class AppCore {
 
   DefaultData defaultData;
   AnalysisSettings defaultAnalysis;
+  PowerSettings defaultPower;
+  RateSettings defaultRate;
+  PulseSettings defaultPulse;
+  CardParameters cboardCard;  // "Settings\CB": ComputerBoards card
+  CardParameters niDaqCard;   // "Settings\NI": National Instruments card
   ColorMapList colorMaps;
   // The filter command's description and the virtual detector's; they keep
   // the last values that designed successfully and are not persisted.

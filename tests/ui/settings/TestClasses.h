@@ -1,0 +1,94 @@
+#pragma once
+// The settings test classes and the helpers they share.
+#include <QObject>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+#include "app/MessageSink.h"
+
+// Installs a recording message sink for the lifetime of the object.
+struct CapturedMessages {
+  nv::RecordingMessageSink sink;
+  nv::MessageSink* previous;
+  CapturedMessages() : previous(nv::SetMessageSink(&sink)) {}
+  ~CapturedMessages() { nv::SetMessageSink(previous); }
+  const std::vector<std::string>& texts() const { return sink.texts; }
+  std::string last() const { return sink.texts.empty() ? std::string() : sink.texts.back(); }
+};
+
+class QtSettingsStoreTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void storeLivesInTheTestConfiguration();
+  void valuesOfEveryKindRoundTrip();
+  void missingAndOtherKindsReadAsMissing();
+  void saveAllMakesTheSectionsAsGroups();
+  void loadAllReadsWhatSaveAllWrote();
+  void colourMapsWithTenEmptyValues();
+};
+
+class NumericEditTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void showing_data();
+  void showing();
+  void parsing_data();
+  void parsing();
+  void illegalCharacterMessage();
+  void outOfRangeMessage();
+  void silentReading();
+  void keyFilter();
+  void holdIncrements();
+};
+
+class SpectrogramDialogTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void init();
+  void readouts();
+  void readoutsInTheDialogAndAfterApply();
+  void captions();
+  void validationOrder();
+  void timePerPlotLimits();
+  void nyquistLimit();
+  void defaultsSkipFrequencyChecks();
+  void okApplyCancel();
+  void secondOpenBringsTheSameDialog();
+  void fieldsShownAndStored();
+  void overlapAutomaticBox();
+  void colourListAndDisabledControls();
+  void userColorsRefillsTheList();
+  void spinIncrements();
+};
+
+class OscillogramDialogTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void validationOrder();
+  void amplitudesInWholePercent();
+  void defaultsSkipAmplitudeChecks();
+};
+
+class ZeroCrossingDialogTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void validationOrder();
+  void fieldsShownAndStored();
+  void wholeMillisecondSpin();
+};
+
+class ColorMapDialogsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void init();
+  void editorRowsAndScrolling();
+  void leavingAFieldAppliesTheRangeRule();
+  void orderOfLevelsRefusesScrollAndSave();
+  void blankNameRefused();
+  void savingIntoTheMap();
+  void colourButtons();
+  void lastUpdateText();
+  void listButtonsAndChanges();
+  void listChangesAreWrittenToTheStore();
+};
