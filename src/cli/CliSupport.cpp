@@ -29,10 +29,14 @@ Args ParseArgs(int argc, char** argv, int first, const std::vector<std::string>&
       std::string name = s.substr(2);
       bool isFlag = false;
       for (const auto& f : flags) isFlag |= f == name;
-      if (isFlag || i + 1 >= argc)
-        a.options[name] = "";
-      else
-        a.options[name] = argv[++i];
+      std::string value = isFlag || i + 1 >= argc ? "" : argv[++i];
+      a.options[name] = value;
+      // "--type" names a file type code (a number) or a filter type (a
+      // word); the filter command takes both.
+      if (name == "type" && !value.empty()) {
+        bool numeric = value.find_first_not_of("-0123456789") == std::string::npos;
+        a.options[numeric ? "type-code" : "type-name"] = value;
+      }
     } else if (s == "-o" && i + 1 < argc) {
       a.options["o"] = argv[++i];
     } else {

@@ -38,5 +38,7 @@ int RunInfo(const Args& a);
 int RunConvert(const Args& a);
 int RunDemo(const Args& a);
 int RunEdit(const Args& a);
+int RunFilterDesign(const Args& a);
+int RunFilter(const Args& a);
 
 }  // namespace nv::cli

@@ -14,7 +14,12 @@ const char* kUsage =
     "  convert IN OUT --type CODE [--from FRAME --to FRAME] [--level DB --before MS --after MS]\n"
     "  demo OUT                       write the demo recording\n"
     "  edit IN OUT (--delete | --silence | --reverse | --volume PERCENT) --from FRAME --to FRAME\n"
-    "       [--channel 1|2|3] [--type CODE] [--undo-check]\n";
+    "       [--channel 1|2|3] [--type CODE] [--undo-check]\n"
+    "  filter-design --type butterworth|chebyshev|elliptic|user --band lowpass|highpass|bandpass|bandstop\n"
+    "       --order N [--fc HZ | --fl HZ --fu HZ] [--ripple TENTHS_DB] [--stopband DB] [--file FILTER.txt]\n"
+    "       (--nyquist HZ | --sound FILE) [--response]\n"
+    "  filter IN OUT (filter options as filter-design) [--channel 1|2|3] [--from FRAME --to FRAME]\n"
+    "       [--type CODE]\n";
 
 }  // namespace
 
@@ -30,6 +35,8 @@ int main(int argc, char** argv) {
   if (cmd == "info") return RunInfo(ParseArgs(argc, argv, 2, {}));
   if (cmd == "convert") return RunConvert(ParseArgs(argc, argv, 2, {}));
   if (cmd == "demo") return RunDemo(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "filter-design") return RunFilterDesign(ParseArgs(argc, argv, 2, {"response"}));
+  if (cmd == "filter") return RunFilter(ParseArgs(argc, argv, 2, {}));
   if (cmd == "edit")
     return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
   std::fprintf(stderr, "Unknown command '%s'.\n%s", cmd.c_str(), kUsage);

@@ -50,6 +50,26 @@ check "undo check of reverse" test $? -eq 0
 "$cli" edit "$dir/demo.wav" "$dir/x.wav" --volume 300 --from 5 --to 90000 --undo-check
 check "undo check of volume" test $? -eq 0
 
+# Filters.
+"$cli" filter-design --type butterworth --band lowpass --order 2 --fc 1000 --nyquist 22050 >"$dir/fd"
+check "filter-design exits 0" test $? -eq 0
+check "filter-design order" grep -qxF "order: 2" "$dir/fd"
+check "filter-design a" grep -qE '^a: 1 -1\.79909640948466[0-9]* 0\.817512403384[0-9]*$' "$dir/fd"
+check "filter-design b" grep -qE '^b: 0\.0046039984750224[0-9]* 0\.0092079969500449[0-9]* 0\.0046039984750224[0-9]*$' "$dir/fd"
+check "filter-design without response" test "$(wc -l <"$dir/fd")" -eq 3
+"$cli" filter-design --type chebyshev --band bandpass --order 4 --fl 20000 --fu 60000 --ripple 5 \
+  --sound "$dir/demo.wav" --response >"$dir/fd"
+check "response has 100 values" test "$(grep '^response:' "$dir/fd" | wc -w)" -eq 101
+check "band filter order" grep -qxF "order: 4" "$dir/fd"
+"$cli" filter-design --type butterworth --band lowpass --order 0 --fc 1000 --nyquist 22050 2>"$dir/err"
+check "illegal order exits 1" test $? -eq 1
+check "illegal order message" grep -qxF "Ilegal filter order!" "$dir/err"
+"$cli" filter "$dir/demo.wav" "$dir/filtered.wav" --type butterworth --band highpass --order 4 --fc 30000 \
+  --from 1000 --to 50000 --type 1
+check "filter exits 0" test $? -eq 0
+"$cli" info "$dir/filtered.wav" >"$dir/info"
+check "filtered file type" expect_info "type: [Standard Wave]"
+
 # Failures: the program's message on stderr, exit 1, nothing on stdout.
 "$cli" info "$dir/none.wav" >"$dir/out" 2>"$dir/err"
 check "missing file exits 1" test $? -eq 1
