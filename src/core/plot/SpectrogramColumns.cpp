@@ -175,8 +175,7 @@ class ColumnWorker {
         power_(static_cast<size_t>(setup.fftSize / 2), 0.0),
         value_(static_cast<size_t>(setup.fftSize / 2 + 1 + kValuePadding), kNoLevel),
         mask_(static_cast<size_t>((setup.fftSize / 2 + 63) / 64 + 1)),
-        lower_(static_cast<size_t>(setup.fftSize / 2), setup.spectBottom),
-        scratch_(static_cast<size_t>(setup.fftSize / 2 + 1)) {
+        lower_(static_cast<size_t>(setup.fftSize / 2), setup.spectBottom) {
     kLo_ = std::max(setup.firstVisibleBin, 1);
     kHi_ = std::min(setup.lastVisibleBin, n_ / 2 - 1);
     // The lower boundary of each bin's band: the row of the bin below, or
@@ -186,6 +185,15 @@ class ColumnWorker {
   }
 
   void Compute(const ColumnFrames& f, std::vector<LevelRun>& runs) {
+    const int first = setup_.firstVisibleBin, last = setup_.lastVisibleBin;
+    const size_t maxRuns = static_cast<size_t>(last - first + 1);
+    // The runs go to memory that is usually no longer cached: ask for its
+    // lines now, so that they arrive while the frames are transformed.
+    if (runs.capacity() - runs.size() >= maxRuns) {
+      const char* p = reinterpret_cast<const char*>(runs.data() + runs.size());
+      const char* e = reinterpret_cast<const char*>(runs.data() + runs.size() + maxRuns);
+      for (; p < e; p += 64) __builtin_prefetch(p, 1, 3);
+    }
     const double* window = setup_.windowTable.data();
     double* x = frame_.data();
     double* acc = power_.data();
@@ -210,12 +218,13 @@ class ColumnWorker {
       for (int k = setup_.firstVisibleBin; k < kLo_; ++k) v[k] = kNoLevel;
       if (kHi_ >= kLo_) setup_.levels.Levels(acc + kLo_, kHi_ - kLo_ + 1, v + kLo_);
     }
-    const int first = setup_.firstVisibleBin, last = setup_.lastVisibleBin;
     v[last + 1] = kNoRunValue;  // ends the last run
-    LevelRun* out = scratch_.data();
-    const size_t count =
-        MakeRuns(v, lower_.data(), setup_.binRow.data(), first, last, mask_.data(), out);
-    runs.insert(runs.end(), out, out + count);
+    // At most one run per bin, written in place and cut to the runs found.
+    const size_t at = runs.size();
+    runs.resize(at + maxRuns);
+    const size_t count = MakeRuns(v, lower_.data(), setup_.binRow.data(), first, last,
+                                  mask_.data(), runs.data() + at);
+    runs.resize(at + count);
   }
 
  private:
@@ -231,7 +240,6 @@ class ColumnWorker {
   std::vector<int32_t> value_;
   std::vector<uint64_t> mask_;
   std::vector<int32_t> lower_;
-  std::vector<LevelRun> scratch_;
 };
 
 // Computes columns [begin, end) of the plan into runs and counts.
