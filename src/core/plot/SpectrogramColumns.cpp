@@ -77,7 +77,8 @@ __attribute__((target("avx2"))) void ChangeMaskAvx2(const int32_t* w, int len, u
   for (int q = 0; q < words; ++q) {
     uint64_t m = 0;
     const int32_t* p = w + 1 + 64 * q;
-    for (int j = 0; j < 64; j += 8) {
+    const int count = std::min(64, len - 64 * q);  // reads up to w[len + 7]
+    for (int j = 0; j < count; j += 8) {
       const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + j));
       const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + j - 1));
       const unsigned eq =
