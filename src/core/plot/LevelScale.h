@@ -9,11 +9,13 @@
 // kNoLevel (not drawn).
 //
 // ExactLevel evaluates that formula. Level gives the same result without a
-// logarithm for almost every power: the set-up evaluates the formula at both
-// ends of small power buckets (1/256 octave) and keeps the level of every
-// bucket in which it does not change; only powers in buckets that hold a
-// level boundary (or the floor) are evaluated exactly. The formula is
-// monotonic in P, so equal levels at both ends of a bucket hold throughout.
+// logarithm for almost every power: the set-up divides the powers into small
+// buckets (1/256 octave, the top bits of the double) and, since the formula
+// is monotonic in P, finds for every bucket its level at the lower end and
+// the smallest power of the bucket (by bisection over the bit patterns) at
+// which the level goes one up, if it does. A lookup is then one table entry
+// and one comparison, without branches on the data. Only buckets in which
+// the level changes by more than one step are evaluated exactly.
 //
 // Immutable after construction; any number of threads may read it.
 #include <cstdint>
@@ -40,13 +42,19 @@ class LevelScale {
   int Level(double power) const {
     uint64_t bits;
     __builtin_memcpy(&bits, &power, sizeof bits);
-    // Zero, negative values and powers below 1.0 lie below every floor.
-    if (bits < kFirstBucket << (52 - kBucketBits)) return kNoLevel;
-    const uint64_t idx = (bits >> (52 - kBucketBits)) - kFirstBucket;
-    if (idx >= buckets_.size()) return power > floor_ ? kTopLevel : kNoLevel;  // 2^31 and up, NaN
-    const int8_t l = buckets_[idx];
-    return l != kMixed ? l : ExactLevel(power);
+    // Below the first bucket (zero, negative values, powers at or below the
+    // floor's bucket start wrap around to large indices), above the last one
+    // (only top levels follow), infinities and NaN.
+    const uint64_t idx = (bits >> kMantissaShift) - firstBucket_;
+    if (idx >= entries_.size()) return power > floor_ ? kTopLevel : kNoLevel;
+    const uint64_t e = entries_[idx];
+    const int base = static_cast<int>(e >> kBaseShift) - kBaseBias;
+    const int l = base + static_cast<int>((bits & kLowMask) >= (e & kStepMask));
+    return base != kExactBase ? l : ExactLevel(power);
   }
+
+  // levels[i] = Level(power[i]) for i = 0 ... count - 1.
+  void Levels(const double* power, int count, int32_t* levels) const;
 
   double floor() const { return floor_; }
   double lnFloor() const { return lnFloor_; }
@@ -57,19 +65,34 @@ class LevelScale {
  private:
   static constexpr int kBucketBits = 8;
   static constexpr int kTopLevel = 63;
-  static constexpr int8_t kMixed = -2;
-  // Buckets cover 1.0 <= P < 2^31 (the floor is never below 1.0).
-  static constexpr uint64_t kFirstBucket = uint64_t{1023} << kBucketBits;
+  // A power's bucket is its bit pattern shifted right by kMantissaShift (the
+  // exponent and the top kBucketBits mantissa bits); within a bucket powers
+  // order as their low kMantissaShift bits.
+  static constexpr int kMantissaShift = 52 - kBucketBits;
+  static constexpr uint64_t kLowMask = (uint64_t{1} << kMantissaShift) - 1;
+  // Table entry: (level at the bucket's lower end + kBaseBias) << kBaseShift,
+  // ORed with the low bits of the first power of the next level (or
+  // 2^kMantissaShift when the level stays the same). A biased base of 0
+  // marks a bucket evaluated exactly.
+  static constexpr int kBaseShift = kMantissaShift + 1;
+  static constexpr uint64_t kStepMask = (uint64_t{1} << kBaseShift) - 1;
+  static constexpr int kBaseBias = 2;
+  static constexpr int kExactBase = -kBaseBias;
+  // Buckets start at 1.0 at the lowest (the floor is never below 1.0) and
+  // end below 2^31.
+  static constexpr uint64_t kLowestBucket = uint64_t{1023} << kBucketBits;
   static constexpr int kOctaves = 31;
 
   void BuildBuckets();
+  int LevelsAvx2(const double* power, int count, int32_t* levels) const;
 
   double floor_ = 1.0;
   double lnFloor_ = 0.0;
   double lnTop_ = 0.0;
   int32_t contrast_ = 0;
   double gamma_ = 1.0;
-  std::vector<int8_t> buckets_;
+  uint64_t firstBucket_ = kLowestBucket;  // the bucket of entries_[0]
+  std::vector<uint64_t> entries_;
 };
 
 }  // namespace nv

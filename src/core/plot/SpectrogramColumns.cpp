@@ -5,6 +5,10 @@
 #include <cstring>
 #include <thread>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 #include "dsp/BinPower.h"
 #include "dsp/RealFft.h"
 
@@ -52,26 +56,79 @@ NV_HOT_LOOP void PowerBins(const double* x, int n, int kLo, int kHi, double* acc
   }
 }
 
-NV_HOT_LOOP void LevelsOf(const LevelScale& ls, const double* p, int kLo, int kHi, int32_t* v) {
-  for (int k = kLo; k <= kHi; ++k) v[k] = ls.Level(p[k]);
+// Change masks of the values w[0 ... len] (len >= 1): bit j of word q is set
+// when w[i] != w[i - 1] for i = 1 + 64 q + j, for i = 1 ... len; the bits
+// above len are clear. w must be readable up to w[len + 8].
+void ChangeMaskPlain(const int32_t* w, int len, uint64_t* mask) {
+  const int words = (len + 63) / 64;
+  for (int q = 0; q < words; ++q) {
+    uint64_t m = 0;
+    const int i0 = 1 + 64 * q;
+    const int count = std::min(64, len + 1 - i0);
+    for (int j = 0; j < count; ++j)
+      m |= static_cast<uint64_t>(w[i0 + j] != w[i0 + j - 1]) << j;
+    mask[q] = m;
+  }
 }
 
-// Runs of equal value from bin row to bin row, written without branches on
-// the values: every step stores a candidate run and counts it only where the
-// value changes and the finished run has a level. v[last + 1] must differ
-// from every value. Returns the number of runs written to out.
-NV_HOT_LOOP size_t MakeRuns(const int32_t* v, const int32_t* lower, const int32_t* row, int first,
-                            int last, LevelRun* out) {
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void ChangeMaskAvx2(const int32_t* w, int len, uint64_t* mask) {
+  const int words = (len + 63) / 64;
+  for (int q = 0; q < words; ++q) {
+    uint64_t m = 0;
+    const int32_t* p = w + 1 + 64 * q;
+    const int count = std::min(64, len - 64 * q);  // reads up to w[len + 7]
+    for (int j = 0; j < count; j += 8) {
+      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + j));
+      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + j - 1));
+      const unsigned eq =
+          static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(a, b))));
+      m |= static_cast<uint64_t>(~eq & 0xFFu) << j;
+    }
+    mask[q] = m;
+  }
+  const int tail = len % 64;
+  if (tail != 0) mask[words - 1] &= (uint64_t{1} << tail) - 1;
+}
+#endif
+
+using ChangeMaskFn = void (*)(const int32_t*, int, uint64_t*);
+
+ChangeMaskFn ChooseChangeMask() {
+#if defined(__x86_64__) && defined(__GNUC__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return &ChangeMaskAvx2;
+#endif
+  return &ChangeMaskPlain;
+}
+
+// Runs of equal value from bin row to bin row. Values at v[first ... last],
+// v[last + 1] different from every value, readable up to v[last + 9]; mask
+// holds (last - first + 1 + 63) / 64 words. A run is written for every
+// change and counted only when the finished run has a level. Returns the
+// number of runs written to out.
+size_t MakeRuns(const int32_t* v, const int32_t* lower, const int32_t* row, int first,
+                int last, uint64_t* mask, LevelRun* out) {
+  static const ChangeMaskFn changeMask = ChooseChangeMask();
+  const int len = last - first + 1;
+  const int32_t* w = v + first;
+  changeMask(w, len, mask);
+  // Bin i of the stretch: lower boundary lo[i], upper boundary up[i - 1].
+  const int32_t* lo = lower + first;
+  const int32_t* up = row + first - 1;
   size_t count = 0;
-  int start = first;
-  int32_t cur = v[first];
-  for (int k = first + 1; k <= last + 1; ++k) {
-    const int32_t val = v[k];
-    const bool change = val != cur;
-    out[count] = LevelRun{lower[start], row[k - 1], cur};
-    count += static_cast<size_t>(change & (cur >= 0));
-    start = change ? k : start;
-    cur = change ? val : cur;
+  size_t start = 0;
+  int32_t cur = w[0];
+  const size_t words = static_cast<size_t>(len + 63) / 64;
+  for (size_t q = 0; q < words; ++q) {
+    const size_t i0 = 1 + 64 * q;
+    for (uint64_t m = mask[q]; m != 0; m &= m - 1) {
+      const size_t i = i0 + static_cast<size_t>(__builtin_ctzll(m));
+      out[count] = LevelRun{lo[start], up[i], cur};
+      count += static_cast<size_t>(cur >= 0);
+      start = i;
+      cur = w[i];
+    }
   }
   return count;
 }
@@ -117,9 +174,9 @@ class ColumnWorker {
         n_(setup.fftSize),
         frame_(static_cast<size_t>(setup.fftSize)),
         power_(static_cast<size_t>(setup.fftSize / 2), 0.0),
-        value_(static_cast<size_t>(setup.fftSize / 2 + 1), kNoLevel),
-        lower_(static_cast<size_t>(setup.fftSize / 2), setup.spectBottom),
-        scratch_(static_cast<size_t>(setup.fftSize / 2 + 1)) {
+        value_(static_cast<size_t>(setup.fftSize / 2 + 1 + kValuePadding), kNoLevel),
+        mask_(static_cast<size_t>((setup.fftSize / 2 + 63) / 64 + 1)),
+        lower_(static_cast<size_t>(setup.fftSize / 2), setup.spectBottom) {
     kLo_ = std::max(setup.firstVisibleBin, 1);
     kHi_ = std::min(setup.lastVisibleBin, n_ / 2 - 1);
     // The lower boundary of each bin's band: the row of the bin below, or
@@ -129,6 +186,15 @@ class ColumnWorker {
   }
 
   void Compute(const ColumnFrames& f, std::vector<LevelRun>& runs) {
+    const int first = setup_.firstVisibleBin, last = setup_.lastVisibleBin;
+    const size_t maxRuns = static_cast<size_t>(last - first + 1);
+    // The runs go to memory that is usually no longer cached: ask for its
+    // lines now, so that they arrive while the frames are transformed.
+    if (runs.capacity() - runs.size() >= maxRuns) {
+      const char* p = reinterpret_cast<const char*>(runs.data() + runs.size());
+      const char* e = reinterpret_cast<const char*>(runs.data() + runs.size() + maxRuns);
+      for (; p < e; p += 64) __builtin_prefetch(p, 1, 3);
+    }
     const double* window = setup_.windowTable.data();
     double* x = frame_.data();
     double* acc = power_.data();
@@ -151,14 +217,15 @@ class ColumnWorker {
       for (int k = kLo_; k <= kHi_; ++k) v[k] = setup_.userPens.FindPen(UserLevelKey(acc[k]));
     } else {
       for (int k = setup_.firstVisibleBin; k < kLo_; ++k) v[k] = kNoLevel;
-      LevelsOf(setup_.levels, acc, kLo_, kHi_, v);
+      if (kHi_ >= kLo_) setup_.levels.Levels(acc + kLo_, kHi_ - kLo_ + 1, v + kLo_);
     }
-    const int first = setup_.firstVisibleBin, last = setup_.lastVisibleBin;
     v[last + 1] = kNoRunValue;  // ends the last run
-    LevelRun* out = scratch_.data();
-    const size_t count =
-        MakeRuns(v, lower_.data(), setup_.binRow.data(), first, last, out);
-    runs.insert(runs.end(), out, out + count);
+    // At most one run per bin, written in place and cut to the runs found.
+    const size_t at = runs.size();
+    runs.resize(at + maxRuns);
+    const size_t count = MakeRuns(v, lower_.data(), setup_.binRow.data(), first, last,
+                                  mask_.data(), runs.data() + at);
+    runs.resize(at + count);
   }
 
  private:
@@ -169,9 +236,11 @@ class ColumnWorker {
   int kLo_ = 1, kHi_ = 0;
   std::vector<double> frame_;
   std::vector<double> power_;
-  std::vector<int32_t> value_;   // per bin, plus one end marker
+  // Per bin, plus one end marker and room for the vector reads of MakeRuns.
+  static constexpr size_t kValuePadding = 8;
+  std::vector<int32_t> value_;
+  std::vector<uint64_t> mask_;
   std::vector<int32_t> lower_;
-  std::vector<LevelRun> scratch_;
 };
 
 // Computes columns [begin, end) of the plan into runs and counts.
@@ -179,26 +248,42 @@ void ComputeChunk(const SpectrogramSetup& setup, const SoundSource& sound, int c
                   const std::vector<ColumnFrames>& plan, size_t begin, size_t end,
                   std::vector<LevelRun>& runs, std::vector<uint32_t>& counts) {
   ColumnWorker worker(setup, sound, channel);
-  std::vector<LevelRun> source;  // runs of the last column that computed frames
+  // The runs of the last column that computed frames: runs[sourceBegin,
+  // sourceEnd) when it lies in this chunk, else `before` (a column before
+  // the chunk, computed again here).
+  std::vector<LevelRun> before;
+  size_t sourceBegin = 0, sourceEnd = 0;
+  bool sourceHere = false;
   int64_t sourceColumn = -1;
   for (size_t c = begin; c < end; ++c) {
     const ColumnFrames& f = plan[c];
     if (f.repeatOf >= 0) {
       if (sourceColumn != f.repeatOf) {
         // The column repeated lies before this chunk: compute it here.
-        source.clear();
-        worker.Compute(plan[f.repeatOf], source);
+        before.clear();
+        worker.Compute(plan[f.repeatOf], before);
         sourceColumn = f.repeatOf;
+        sourceHere = false;
       }
-      runs.insert(runs.end(), source.begin(), source.end());
-      counts[c - begin] = static_cast<uint32_t>(source.size());
+      if (sourceHere) {
+        const size_t at = runs.size(), count = sourceEnd - sourceBegin;
+        runs.resize(at + count);
+        std::copy(runs.begin() + static_cast<std::ptrdiff_t>(sourceBegin),
+                  runs.begin() + static_cast<std::ptrdiff_t>(sourceEnd),
+                  runs.begin() + static_cast<std::ptrdiff_t>(at));
+        counts[c - begin] = static_cast<uint32_t>(count);
+      } else {
+        runs.insert(runs.end(), before.begin(), before.end());
+        counts[c - begin] = static_cast<uint32_t>(before.size());
+      }
       continue;
     }
-    const size_t before = runs.size();
+    sourceBegin = runs.size();
     worker.Compute(f, runs);
-    source.assign(runs.begin() + static_cast<std::ptrdiff_t>(before), runs.end());
+    sourceEnd = runs.size();
+    sourceHere = true;
     sourceColumn = static_cast<int64_t>(c);
-    counts[c - begin] = static_cast<uint32_t>(runs.size() - before);
+    counts[c - begin] = static_cast<uint32_t>(sourceEnd - sourceBegin);
   }
 }
 
