@@ -38,5 +38,8 @@ int RunInfo(const Args& a);
 int RunConvert(const Args& a);
 int RunDemo(const Args& a);
 int RunEdit(const Args& a);
+#ifdef NORVANE_HAVE_RENDER
+int RunRender(const Args& a);
+#endif
 
 }  // namespace nv::cli

@@ -14,7 +14,15 @@ const char* kUsage =
     "  convert IN OUT --type CODE [--from FRAME --to FRAME] [--level DB --before MS --after MS]\n"
     "  demo OUT                       write the demo recording\n"
     "  edit IN OUT (--delete | --silence | --reverse | --volume PERCENT) --from FRAME --to FRAME\n"
-    "       [--channel 1|2|3] [--type CODE] [--undo-check]\n";
+    "       [--channel 1|2|3] [--type CODE] [--undo-check]\n"
+#ifdef NORVANE_HAVE_RENDER
+    "  render FILE -o OUT [--view combined|spectrogram|oscillogram|zero-crossing]\n"
+    "       [--width PX --height PX] [--start FRAME] [--span-us MICROSECONDS] [--fft N]\n"
+    "       [--overlap PERCENT] [--window rectangular|hanning|parzen|hamming|cosine]\n"
+    "       [--scheme 0-7] [--threshold 0-32] [--contrast -10-10] [--min-hz HZ --max-hz HZ]\n"
+    "                                 draw a view into a PNG (or SVG) file\n"
+#endif
+    ;
 
 }  // namespace
 
@@ -32,6 +40,9 @@ int main(int argc, char** argv) {
   if (cmd == "demo") return RunDemo(ParseArgs(argc, argv, 2, {}));
   if (cmd == "edit")
     return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
+#ifdef NORVANE_HAVE_RENDER
+  if (cmd == "render") return RunRender(ParseArgs(argc, argv, 2, {}));
+#endif
   std::fprintf(stderr, "Unknown command '%s'.\n%s", cmd.c_str(), kUsage);
   return 1;
 }
