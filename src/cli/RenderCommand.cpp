@@ -2,7 +2,7 @@
 // PNG or SVG file, without a display.
 #ifdef NORVANE_HAVE_RENDER
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QSvgGenerator>
 
@@ -130,12 +130,20 @@ int RunRender(const Args& a) {
   static int qtArgc = 1;
   static char qtName[] = "norvane-cli";
   static char* qtArgv[] = {qtName, nullptr};
-  QApplication app(qtArgc, qtArgv);
+  QGuiApplication app(qtArgc, qtArgv);
 
-  SoundPlot plot;
-  plot.SetSettings(&s);
-  plot.SetDocument(&doc);
-  plot.SyncMarks();
+  SoundSource sound;
+  const WaveFormatEx& f = doc.Format();
+  sound.channels = f.nChannels == 2 ? 2 : 1;
+  sound.bitsPerSample = f.wBitsPerSample == 8 ? 8 : 16;
+  sound.rateHz = f.nSamplesPerSec;
+  sound.timeExpansion = doc.Info().TimeExpansion();
+  sound.frameCount = doc.FrameCount();
+  if (sound.frameCount > 0) {
+    sound.samples = doc.MapSamples(true);
+    if (!sound.samples) return 1;
+  }
+  std::vector<MarkRecord> marks = doc.Marks();
   const QSize size(static_cast<int>(width), static_cast<int>(height));
   bool ok;
   if (EndsWith(out, ".svg") || EndsWith(out, ".SVG")) {
@@ -145,12 +153,12 @@ int RunRender(const Args& a) {
     gen.setViewBox(QRect(QPoint(0, 0), size));
     gen.setResolution(96);
     gen.setTitle("Norvane plot");
-    ok = plot.RenderTo(gen, size, true);
+    ok = SoundPlot::Render(gen, size, s, sound, marks, true);
   } else {
     QImage img(size, QImage::Format_RGB32);
     img.setDotsPerMeterX(3780);
     img.setDotsPerMeterY(3780);
-    ok = plot.RenderTo(img, size, true) && img.save(QString::fromStdString(out), "PNG");
+    ok = SoundPlot::Render(img, size, s, sound, marks, true) && img.save(QString::fromStdString(out), "PNG", 75);
   }
   if (!ok) {
     std::fprintf(stderr, "Can not write picture file: %s\n", out.c_str());

@@ -55,15 +55,14 @@ PlotLayout MakePlotLayout(const PlotLayoutInput& in) {
     l.bar.bottom = t + 400 - hb;
     l.spect.top = std::max(l.bar.bottom - 20, l.spect.bottom);
     const int32_t half = hb / 2;
+    l.barLabelTop = l.bar.top - 2 * upp;
     if (half < 20 * f + 20) {
-      // A low bar: the colours keep the height of one text line, the labels
-      // sit above them.
-      const int32_t colors = std::max(std::min(20 * f, hb - 2 * upp), upp);
-      l.barColorTop = l.bar.bottom + colors;
-      l.barLabelTop = l.barColorTop + 20 * f;
+      // A low bar: the labels keep the height of a text line, the colours
+      // get what is left below them (at least a few pixels).
+      const int32_t colors = std::max(hb - (20 * f + 20), 3 * upp);
+      l.barColorTop = l.bar.bottom + std::min(colors, hb);
     } else {
       l.barColorTop = l.bar.bottom + half;
-      l.barLabelTop = l.bar.top - 2 * upp;
     }
   }
   return l;

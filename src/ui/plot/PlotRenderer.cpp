@@ -300,7 +300,7 @@ void PlotRenderer::PaintTimeAxis(QPainter& p, int32_t shift) {
   if (!l.combined) {
     for (size_t i = 0; i < ticks.size(); ++i) {
       std::string label = FormatTimeValue(s_.timeCode, ticks[i]);
-      if (ticks[i] + step > end) label += " " + TimeUnitName(s_.timeCode);
+      if (ticks[i] + step > end) label.append(" ").append(TimeUnitName(s_.timeCode));
       Text(p, s_.TimeToX(ticks[i]), l.timeAxisY - 60, shift, QString::fromStdString(label),
            Align::kCenterTop, font_);
     }
@@ -319,12 +319,12 @@ void PlotRenderer::PaintTimeAxis(QPainter& p, int32_t shift) {
     if (need > room) x = std::max<double>(l.plotRight, x - (need - room));
     Text(p, x, y, shift, q, Align::kLeftTop, font_);
   };
-  rightText(l.timeAxisY + 20 * f + 140, t.end + " " + t.unit);
+  rightText(l.timeAxisY + 20 * f + 140, std::string(t.end).append(" ").append(t.unit));
   if (t.interval.size() >= 5) {
     rightText(l.timeAxisY, t.interval);
-    rightText(l.timeAxisY - (20 * f + 40), "  " + t.unit + "/div");
+    rightText(l.timeAxisY - (20 * f + 40), std::string("  ").append(t.unit).append("/div"));
   } else {
-    rightText(l.timeAxisY, t.interval + " " + t.unit + "/div");
+    rightText(l.timeAxisY, std::string(t.interval).append(" ").append(t.unit).append("/div"));
   }
 }
 

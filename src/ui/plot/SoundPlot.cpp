@@ -194,19 +194,29 @@ int SoundPlot::HitTest(const QPoint& globalPos) const {
 }
 
 bool SoundPlot::RenderTo(QPaintDevice& device, const QSize& sizePx, bool erase) {
+  if (!sound_ && !doc_) {
+    QPainter p(&device);
+    if (!p.isActive()) return false;
+    if (erase) p.fillRect(QRect(QPoint(0, 0), sizePx), Qt::white);
+    return true;
+  }
+  return Render(device, sizePx, *settings_, CurrentSound(true), marks_, erase, threads_);
+}
+
+bool SoundPlot::Render(QPaintDevice& device, const QSize& sizePx, const AnalysisSettings& settings,
+                       const SoundSource& sound, const std::vector<MarkRecord>& marks, bool erase,
+                       unsigned threads) {
   if (sizePx.isEmpty()) return false;
-  AnalysisSettings copy = *settings_;
+  AnalysisSettings copy = settings;
   const int dpi = device.logicalDpiY();
   const PixelScale scale = PixelScaleFromDevice(-UnitsPer1000PixelsOf(dpi), false);
-  const SoundSource s = CurrentSound(true);
-  PlotSetup ps = MakePlotSetup(s, copy, scale, sizePx.width(), sizePx.height());
-  ps.hasDocument = sound_.has_value() || doc_ != nullptr;
+  const PlotSetup ps = MakePlotSetup(sound, copy, scale, sizePx.width(), sizePx.height());
   PlotRenderer r;
   r.Prepare(ps, dpi);
   QPainter p(&device);
   if (!p.isActive()) return false;
   if (erase) p.fillRect(QRect(QPoint(0, 0), sizePx), Qt::white);
-  r.Paint(p, s, QRect(QPoint(0, 0), sizePx), false, marks_, Qt::white, threads_);
+  r.Paint(p, sound, QRect(QPoint(0, 0), sizePx), false, marks, Qt::white, threads);
   return true;
 }
 

@@ -87,6 +87,11 @@ class SoundPlot : public QWidget {
   // without cursors (erase: fill it white first, as an exported picture
   // needs). False when there is nothing to draw on.
   bool RenderTo(QPaintDevice& device, const QSize& sizePx, bool erase = false);
+  // The same drawing without a widget (needs only a QGuiApplication): the
+  // plot of `sound` with a copy of `settings` on `device`.
+  static bool Render(QPaintDevice& device, const QSize& sizePx, const AnalysisSettings& settings,
+                     const SoundSource& sound, const std::vector<MarkRecord>& marks, bool erase,
+                     unsigned threads = 0);
   // The picture this widget shows, drawn into an image (cursors included).
   QImage Grab();
 

@@ -144,9 +144,9 @@ TEST(PlotSetup, NoDocument) {
 }
 
 TEST(PlotSetup, OscillogramColumns) {
-  // A square wave of +-16384 with a period of 100 samples.
+  // A square wave of +-16384 with a period of 20 samples (a column holds 50).
   std::vector<int16_t> v(44100);
-  for (size_t i = 0; i < v.size(); ++i) v[i] = (i / 50) % 2 ? -16384 : 16384;
+  for (size_t i = 0; i < v.size(); ++i) v[i] = (i / 10) % 2 ? -16384 : 16384;
   AnalysisSettings s;
   s.spectrogramShown = 0;
   s.timePerPlotUs = 1000000;
