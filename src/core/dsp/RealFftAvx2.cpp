@@ -7,8 +7,12 @@
 
 #include "dsp/FftPlan.h"
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 
 namespace nv::fft_detail {
 namespace avx2 {
@@ -23,6 +27,10 @@ void RealFftAvx2(double* data, const FftPlan& plan, double* work) {
 
 }  // namespace nv::fft_detail
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #endif
