@@ -104,14 +104,18 @@ ReplacingFile::~ReplacingFile() {
 
 bool ReplacingFile::Open() {
   size_t slash = target_.find_last_of('/');
-  std::string dir = slash == std::string::npos ? "." : target_.substr(0, slash);
+  std::string dir = slash == std::string::npos ? std::string(".")
+                    : slash == 0                ? std::string("/")
+                                                : target_.substr(0, slash);
   std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-  if (dir.empty()) dir = "/";
   if (name.empty()) {
     errno = EISDIR;
     return false;
   }
-  std::string pattern = dir + "/." + name + ".nvsave-XXXXXX";
+  std::string pattern = dir;
+  pattern += "/.";
+  pattern += name;
+  pattern += ".nvsave-XXXXXX";
   std::vector<char> buf(pattern.begin(), pattern.end());
   buf.push_back('\0');
   fd_ = mkostemp(buf.data(), O_CLOEXEC);
