@@ -10,7 +10,14 @@ int RunDemo(const Args& a) {
   if (a.positional.size() != 1) return Fail("usage: norvane-cli demo OUT");
   CNorvaneDoc doc;
   if (!doc.IsValid() || !BuildDemoRecording(doc)) return 1;
-  return doc.Save(a.positional[0], kNorvaneWave) ? 0 : 1;
+  // One stored view, so that the demo opens showing all of it.
+  struct DemoView : SoundViewObserver {
+    AnalysisSettings CurrentSettings() const override { return DemoViewSettings(); }
+  } view;
+  doc.RegisterSoundView(&view);
+  const bool ok = doc.Save(a.positional[0], kNorvaneWave);
+  doc.RemoveView(&view);
+  return ok ? 0 : 1;
 }
 
 }  // namespace nv::cli

@@ -19,7 +19,7 @@ check "info exits 0" test $? -eq 0
 check "info prints nothing on stderr" test ! -s "$dir/err"
 expect_info() { grep -qxF "$1" "$dir/info" || { echo "missing line: $1"; cat "$dir/info"; return 1; }; }
 for line in "type: [Wave]" "channels: 1" "bits: 16" "rate: 44100" "frames: 1323000" \
-            "time-expansion: 10000" "duration-us: 3000000" "views: 0" "marks: 3" "segments: 0"; do
+            "time-expansion: 10000" "duration-us: 3000000" "views: 1" "marks: 3" "segments: 0"; do
   check "info $line" expect_info "$line"
 done
 check "info peak is a number" grep -qE '^peak: [0-9]+$' "$dir/info"

@@ -57,6 +57,15 @@ void AddCall(std::vector<double>& out, const Call& c) {
 
 }  // namespace
 
+AnalysisSettings DemoViewSettings() {
+  AnalysisSettings s;
+  s.timePerPlotUs = 3000000;
+  s.maxFrequencyHz = 150000;
+  s.minFrequencyHz = 0;
+  s.fftSize = 256;
+  return s;
+}
+
 bool BuildDemoRecording(CNorvaneDoc& doc) {
   const int64_t frames = static_cast<int64_t>(kRealSeconds * kRealRateHz);
   std::vector<double> x(static_cast<size_t>(frames), 0.0);
