@@ -1,5 +1,6 @@
 #include "fileformats/Compressor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -56,18 +57,22 @@ bool CompressRange(CNorvaneDoc& doc, int64_t first, int64_t end, int levelDb, in
   const int64_t count = end - first;
   bool inside = false;
   int64_t S = 0, q = 0;
+  int64_t keptEnd = 0;  // end of the last kept stretch
   for (int64_t n = 0; n < count; ++n) {
     const bool isLoud = loud(n);
     if (!inside) {
       if (isLoud) {
         inside = true;
-        S = std::max<int64_t>(n - before, 1);
+        // A stretch never reaches back into the one kept before it: kept
+        // stretches must not overlap, or the expanded sound would shift.
+        S = std::max<int64_t>({n - before, 1, keptEnd});
         q = 0;
       }
     } else if (isLoud) {
       q = 0;
     } else if (++q > after) {
       if (!keep(S, n - S)) return false;
+      keptEnd = n;
       inside = false;
     }
   }

@@ -226,6 +226,34 @@ TEST_F(SoundFile, CompressedSaveExpandsToTheEndOfTheLastSegment) {
   EXPECT_EQ(back.Compression().fileType, 7);
 }
 
+TEST_F(SoundFile, CloseBurstsGiveStretchesThatDoNotOverlap) {
+  // Two bursts 3 frames apart with 5 frames kept before and 2 after: the
+  // second stretch would reach back into the first.
+  std::vector<int16_t> s(200, 0);
+  for (int i = 50; i < 55; ++i) s[i] = 20000;
+  for (int i = 58; i < 62; ++i) s[i] = 20000;
+  CNorvaneDoc doc;
+  auto bytes = test::Samples16(s);
+  test::FillDocument(doc, 1, 16, 1000, bytes);
+  TempFile out;
+  ASSERT_TRUE(out.Create("NcTmp"));
+  std::vector<KeptSegment> segs;
+  ASSERT_TRUE(CompressRange(doc, 0, 200, 20, 5, 2, out, segs));
+  ASSERT_EQ(segs.size(), 2u);
+  EXPECT_EQ(segs[0], (KeptSegment{45, 12}));  // 45 ... 56, closed at the third quiet frame (57)
+  EXPECT_EQ(segs[1].startFrame, 57);          // not 53
+  // Saved and read back, every kept frame is where it was.
+  doc.Compression().levelDb = 20;
+  doc.Compression().beforeMs = 5;
+  doc.Compression().afterMs = 2;
+  ASSERT_TRUE(doc.Save(dir.File("close.wav"), 7));
+  CNorvaneDoc back;
+  ASSERT_TRUE(back.Open(dir.File("close.wav"))) << sink.last();
+  auto got = test::WorkBytes(back);
+  ASSERT_EQ(got.size(), static_cast<size_t>(2 * (segs[1].startFrame + segs[1].lengthFrames)));
+  EXPECT_TRUE(std::equal(got.begin() + 90, got.end(), bytes.begin() + 90));
+}
+
 TEST_F(SoundFile, EightBitCompressionFillsGapsWith128) {
   CNorvaneDoc doc;
   std::vector<uint8_t> b(400, 128);
