@@ -40,5 +40,8 @@ int RunDemo(const Args& a);
 int RunEdit(const Args& a);
 int RunFilterDesign(const Args& a);
 int RunFilter(const Args& a);
+#ifdef NORVANE_HAVE_RENDER
+int RunRender(const Args& a);
+#endif
 
 }  // namespace nv::cli

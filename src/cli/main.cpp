@@ -19,7 +19,15 @@ const char* kUsage =
     "       --order N [--fc HZ | --fl HZ --fu HZ] [--ripple TENTHS_DB] [--stopband DB] [--file FILTER.txt]\n"
     "       (--nyquist HZ | --sound FILE) [--response]\n"
     "  filter IN OUT (filter options as filter-design) [--channel 1|2|3] [--from FRAME --to FRAME]\n"
-    "       [--type CODE]\n";
+    "       [--type CODE]\n"
+#ifdef NORVANE_HAVE_RENDER
+    "  render FILE -o OUT [--view combined|spectrogram|oscillogram|zero-crossing]\n"
+    "       [--width PX --height PX] [--start FRAME] [--span-us MICROSECONDS] [--fft N]\n"
+    "       [--overlap PERCENT] [--window rectangular|hanning|parzen|hamming|cosine]\n"
+    "       [--scheme 0-7] [--threshold 0-32] [--contrast -10-10] [--min-hz HZ --max-hz HZ]\n"
+    "                                 draw a view into a PNG (or SVG) file\n"
+#endif
+    ;
 
 }  // namespace
 
@@ -39,6 +47,9 @@ int main(int argc, char** argv) {
   if (cmd == "filter") return RunFilter(ParseArgs(argc, argv, 2, {}));
   if (cmd == "edit")
     return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
+#ifdef NORVANE_HAVE_RENDER
+  if (cmd == "render") return RunRender(ParseArgs(argc, argv, 2, {}));
+#endif
   std::fprintf(stderr, "Unknown command '%s'.\n%s", cmd.c_str(), kUsage);
   return 1;
 }

@@ -89,5 +89,30 @@ check "bad option exits 1" test $? -eq 1
 "$cli" frobnicate 2>/dev/null
 check "unknown command exits 1" test $? -eq 1
 
+# Pictures, when the tool was built with the plot component.
+if "$cli" --help | grep -q "^  render "; then
+  for view in combined spectrogram oscillogram zero-crossing; do
+    "$cli" render "$dir/demo.wav" -o "$dir/$view.png" --view "$view" --width 640 --height 400 2>"$dir/err"
+    check "render $view exits 0" test $? -eq 0
+    check "render $view prints nothing" test ! -s "$dir/err"
+    check "render $view writes a PNG" test "$(head -c 4 "$dir/$view.png" | od -An -c | tr -d ' ')" = "211PNG"
+  done
+  "$cli" render "$dir/demo.wav" -o "$dir/p.svg" --width 300 --height 200 --fft 256 --overlap 50 \
+    --window hamming --scheme 3 --threshold 10 --contrast -3 --min-hz 10000 --max-hz 120000
+  check "render svg exits 0" test $? -eq 0
+  check "render svg is svg" grep -q "<svg" "$dir/p.svg"
+  "$cli" render "$dir/demo.wav" -o "$dir/x.png" --fft 100 2>"$dir/err"
+  check "bad fft size exits 1" test $? -eq 1
+  check "bad fft size message" grep -q "power of two" "$dir/err"
+  "$cli" render "$dir/demo.wav" -o "$dir/x.png" --view sideways 2>/dev/null
+  check "bad view exits 1" test $? -eq 1
+  "$cli" render "$dir/demo.wav" -o "$dir/x.png" --min-hz 5000 --max-hz 4000 2>"$dir/err"
+  check "bad range message" grep -qxF "Error: Min frequency > Max frequency." "$dir/err"
+  "$cli" render "$dir/none.wav" -o "$dir/x.png" 2>"$dir/err"
+  check "render of a missing file exits 1" test $? -eq 1
+  "$cli" render "$dir/demo.wav" -o "$dir/nodir/x.png" 2>"$dir/err"
+  check "unwritable picture exits 1" test $? -eq 1
+fi
+
 echo "$passes passed, $fails failed"
 test "$fails" -eq 0

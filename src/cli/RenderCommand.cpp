@@ -1,0 +1,172 @@
+// norvane-cli render: draws a sound view of a given kind and size into a
+// PNG or SVG file, without a display.
+#ifdef NORVANE_HAVE_RENDER
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QSvgGenerator>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "CliSupport.h"
+#include "app/AppCore.h"
+#include "document/CNorvaneDoc.h"
+#include "dsp/WindowTable.h"
+#include "plot/SoundPlot.h"
+
+namespace nv::cli {
+namespace {
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// An integer option within lo ... hi; false after a message.
+bool IntOption(const Args& a, const std::string& name, long long lo, long long hi, long long& out) {
+  if (!a.Has(name)) return true;
+  const auto v = ParseInteger(a.Get(name), "--" + name);
+  if (!v) return false;
+  if (*v < lo || *v > hi) {
+    std::fprintf(stderr, "--%s must lie between %lld and %lld.\n", name.c_str(), lo, hi);
+    return false;
+  }
+  out = *v;
+  return true;
+}
+
+// Qt's own notes (such as a missing runtime directory) are not the
+// program's messages; only its critical errors are passed on.
+void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg)
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+}  // namespace
+
+int RunRender(const Args& a) {
+  const char* usage =
+      "usage: norvane-cli render FILE -o OUT [--view combined|spectrogram|oscillogram|zero-crossing]\n"
+      "       [--width PX --height PX] [--start FRAME] [--span-us MICROSECONDS] [--fft N]\n"
+      "       [--overlap PERCENT] [--window rectangular|hanning|parzen|hamming|cosine]\n"
+      "       [--scheme 0-7] [--threshold 0-32] [--contrast -10-10] [--min-hz HZ --max-hz HZ]";
+  if (a.positional.size() != 1 || a.Get("o").empty()) return Fail(usage);
+  const std::string out = a.Get("o");
+
+  CNorvaneDoc doc;
+  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+
+  // The file's first stored view record, else the application's defaults.
+  AnalysisSettings s = AppCore::Instance().defaultAnalysis;
+  if (!doc.PendingViewRecords().empty()) s = doc.PendingViewRecords().back();
+
+  if (a.Has("view")) {
+    const std::string v = a.Get("view");
+    if (v == "combined") {
+      s.oscillogramShown = 1, s.spectrogramShown = 1, s.freqPlot = 0;
+    } else if (v == "spectrogram") {
+      s.oscillogramShown = 0, s.spectrogramShown = 1, s.freqPlot = 0;
+    } else if (v == "oscillogram") {
+      s.oscillogramShown = 1, s.spectrogramShown = 0, s.freqPlot = 0;
+    } else if (v == "zero-crossing") {
+      s.oscillogramShown = 1, s.spectrogramShown = 0, s.freqPlot = 1;
+    } else {
+      return Fail("Unknown view '" + v + "': use combined, spectrogram, oscillogram or zero-crossing.");
+    }
+  }
+  long long width = 1024, height = 768;
+  if (!IntOption(a, "width", 16, 16384, width) || !IntOption(a, "height", 16, 16384, height))
+    return 1;
+  long long v = 0;
+  if (a.Has("start")) {
+    if (!IntOption(a, "start", 0, doc.FrameCount() > 0 ? doc.FrameCount() - 1 : 0, v)) return 1;
+    s.firstVisibleSample = v;
+    s.lastVisibleSample = -1;
+  }
+  if (a.Has("span-us")) {
+    if (!IntOption(a, "span-us", 1, 1200000000, v)) return 1;
+    s.timePerPlotUs = v;
+    s.lastVisibleSample = -1;
+  }
+  if (a.Has("fft")) {
+    if (!IntOption(a, "fft", 0, 2048, v)) return 1;
+    if (v != 0 && !IsValidFftSize(static_cast<int32_t>(v)))
+      return Fail("--fft must be 0 (automatic) or a power of two from 16 to 2048.");
+    s.fftSize = static_cast<int32_t>(v);
+  }
+  if (a.Has("overlap")) {
+    if (!IntOption(a, "overlap", -1, 99, v)) return 1;
+    s.fftOverlap = static_cast<int32_t>(v);
+  }
+  if (a.Has("window")) {
+    const std::string w = a.Get("window");
+    if (w == "rectangular") s.window = kWindowRectangular;
+    else if (w == "hanning") s.window = kWindowHanning;
+    else if (w == "parzen") s.window = kWindowParzen;
+    else if (w == "hamming") s.window = kWindowHamming;
+    else if (w == "cosine") s.window = kWindowCosine;
+    else return Fail("Unknown window '" + w + "': use rectangular, hanning, parzen, hamming or cosine.");
+  }
+  if (!IntOption(a, "scheme", 0, 7, v)) return 1;
+  if (a.Has("scheme")) s.colorScheme = static_cast<int32_t>(v);
+  if (!IntOption(a, "threshold", 0, 32, v)) return 1;
+  if (a.Has("threshold")) s.threshold = static_cast<int32_t>(v);
+  if (!IntOption(a, "contrast", -10, 10, v)) return 1;
+  if (a.Has("contrast")) s.contrast = static_cast<int32_t>(v);
+  if (a.Has("min-hz")) {
+    if (!IntOption(a, "min-hz", 0, 100000000, v)) return 1;
+    s.minFrequencyHz = v;
+  }
+  if (a.Has("max-hz")) {
+    if (!IntOption(a, "max-hz", 1, 100000000, v)) return 1;
+    s.maxFrequencyHz = v;
+  }
+  if (s.minFrequencyHz >= 0 && s.maxFrequencyHz >= 0 && s.minFrequencyHz >= s.maxFrequencyHz)
+    return Fail("Error: Min frequency > Max frequency.");
+
+  // Drawing needs a GUI application object but no display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(QtMessages);
+  static int qtArgc = 1;
+  static char qtName[] = "norvane-cli";
+  static char* qtArgv[] = {qtName, nullptr};
+  QGuiApplication app(qtArgc, qtArgv);
+
+  SoundSource sound;
+  const WaveFormatEx& f = doc.Format();
+  sound.channels = f.nChannels == 2 ? 2 : 1;
+  sound.bitsPerSample = f.wBitsPerSample == 8 ? 8 : 16;
+  sound.rateHz = f.nSamplesPerSec;
+  sound.timeExpansion = doc.Info().TimeExpansion();
+  sound.frameCount = doc.FrameCount();
+  if (sound.frameCount > 0) {
+    sound.samples = doc.MapSamples(true);
+    if (!sound.samples) return 1;
+  }
+  std::vector<MarkRecord> marks = doc.Marks();
+  const QSize size(static_cast<int>(width), static_cast<int>(height));
+  bool ok;
+  if (EndsWith(out, ".svg") || EndsWith(out, ".SVG")) {
+    QSvgGenerator gen;
+    gen.setFileName(QString::fromStdString(out));
+    gen.setSize(size);
+    gen.setViewBox(QRect(QPoint(0, 0), size));
+    gen.setResolution(96);
+    gen.setTitle("Norvane plot");
+    ok = SoundPlot::Render(gen, size, s, sound, marks, true);
+  } else {
+    QImage img(size, QImage::Format_RGB32);
+    img.setDotsPerMeterX(3780);
+    img.setDotsPerMeterY(3780);
+    ok = SoundPlot::Render(img, size, s, sound, marks, true) && img.save(QString::fromStdString(out), "PNG", 75);
+  }
+  if (!ok) {
+    std::fprintf(stderr, "Can not write picture file: %s\n", out.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace nv::cli
+
+#endif  // NORVANE_HAVE_RENDER

@@ -1,0 +1,30 @@
+#pragma once
+// A cursor of a sound view as the plot draws it: the marking, measurement,
+// large measurement and level cursors, the two ends of a selection and the
+// detector line. The same fields describe a mark when it is drawn.
+#include <cstdint>
+
+namespace nv {
+
+enum CursorKind : int32_t {
+  kCursorMarking = 1,
+  kCursorMeasurement = 2,
+  kCursorLargeMeasurement = 3,
+  kCursorLevel = 4,
+  kCursorMarkingStereo = 6,
+};
+
+struct CursorRecord {
+  int32_t position = -1;     // sample frame; -1 = no cursor
+  int32_t value = 0;         // amplitude (1/100 %) or frequency (Hz); <= 0 for a marking cursor
+  int32_t channel = 1;       // 1 left, 2 right, 3 both
+  bool inSpectrogram = false;  // the value is a frequency
+  int32_t kind = kCursorMarking;
+  int32_t rangeStart = -1;   // level cursor: stretch of the level lines; -1 = selection start
+  int32_t rangeEnd = -1;     // -1 = selection end
+  int32_t pen = 0;           // 0: the first dotted cursor pen, 1: the second
+
+  bool operator==(const CursorRecord&) const = default;
+};
+
+}  // namespace nv

@@ -1,0 +1,103 @@
+#pragma once
+// Draws a sound plot onto any QPainter: screen widget, QImage, printer or
+// SVG generator. It works in logical units of 1/1440 inch with y upwards
+// (the painter's world transform maps them to device pixels) and reads
+// everything it draws from a PlotSetup; the pens and fonts are made by
+// Prepare for the device in use.
+//
+// Contract: Prepare after every display set-up; Paint, DrawCursor and
+// DrawSelection only read the set-up, the samples and the records. The
+// caller keeps the samples mapped during a call. Interface thread only.
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPen>
+#include <QRect>
+
+#include <array>
+#include <vector>
+
+#include "document/MarkRecord.h"
+#include "plot/CursorRecord.h"
+#include "plot/PlotColumns.h"
+#include "plot/PlotSetup.h"
+#include "plot/SpectrogramColumns.h"
+
+class QPainter;
+class QPaintDevice;
+
+namespace nv {
+
+class PlotRenderer {
+ public:
+  // The six fixed pens, in this order.
+  enum FixedPen { kPenBlack, kPenWhite, kPenCursor1, kPenCursor2, kPenThinDotted, kPenGrid, kFixedPens };
+
+  // Makes the pens and fonts of `setup` for a device with `logicalDpiY`.
+  void Prepare(const PlotSetup& setup, int logicalDpiY);
+
+  // Draws the plot for the device rectangle `clip` in the painting order:
+  // on a screen the clip box is first filled with `background`; then the
+  // data columns of every channel, frames, titles, axes and grid lines,
+  // the colour bar and the marks. `threads` is passed to the spectrogram
+  // column computation (0 = every core).
+  void Paint(QPainter& p, const SoundSource& sound, const QRect& clip, bool screen,
+             const std::vector<MarkRecord>& marks, const QColor& background = Qt::white,
+             unsigned threads = 0);
+
+  // Draws a cursor by exclusive-or (the level cursor by inversion), so that
+  // drawing it twice leaves the picture as it was. The selection start and
+  // end stand in for a level cursor's unset range ends. Only on raster
+  // devices (QImage, widgets).
+  void DrawCursor(QPainter& p, const CursorRecord& c, int32_t selStart = -1,
+                  int32_t selEnd = -1);
+  // The selection: both end records drawn as cursors, by exclusive-or.
+  void DrawSelection(QPainter& p, const CursorRecord& start, const CursorRecord& end);
+
+  // The device rectangle a cursor covers (for repainting).
+  QRect CursorBounds(const CursorRecord& c) const;
+
+  const QPen& Pen(FixedPen which) const { return pens_[which]; }
+  QColor LevelColor(int level) const;
+  QColor UserPenColor(int pen) const;
+  const QFont& LabelFont() const { return font_; }
+  const QFont& SmallFont() const { return smallFont_; }
+
+  // Logical <-> device mapping of the set-up's scale (device pixels).
+  double DevX(double x) const { return x * k_; }
+  double DevY(double y, int32_t shift = 0) const { return -(y - shift) * k_; }
+
+ private:
+  enum class Align { kLeftTop, kRightTop, kCenterTop, kLeftBottom, kRightBaseline, kLeftBaseline };
+  void UseLogical(QPainter& p, int32_t shift) const;
+  void Text(QPainter& p, double x, double y, int32_t shift, const QString& s, Align a,
+            const QFont& f) const;
+  void PaintChannelData(QPainter& p, const SoundSource& sound, const QRect& clip, int channel,
+                        int32_t shift, unsigned threads);
+  void PaintSpectrogram(QPainter& p, const SoundSource& sound, const ColumnStretch& st,
+                        int32_t shift, unsigned threads);
+  void PaintFrames(QPainter& p, int32_t shift, const QString& suffix);
+  void PaintGrid(QPainter& p, int32_t shift);
+  void PaintTimeAxis(QPainter& p, int32_t shift);
+  void PaintAmplitudeAxis(QPainter& p, int32_t shift);
+  void PaintFrequencyAxis(QPainter& p, int32_t shift);
+  void PaintColorBar(QPainter& p, int32_t shift);
+  void PaintMark(QPainter& p, const MarkRecord& m);
+  // The shapes of a cursor kind at one channel's origin shift.
+  void CursorShape(QPainter& p, const CursorRecord& c, int32_t shift, int32_t selStart,
+                   int32_t selEnd) const;
+  int32_t ShiftOf(int32_t channel) const;
+
+  PlotSetup s_;
+  double k_ = 1.0 / 15;  // device pixels per logical unit
+  std::array<QPen, kFixedPens> pens_;
+  std::array<QRgb, 64> levelRgb_{};
+  std::vector<QRgb> userRgb_;
+  QFont font_, smallFont_;
+  SpectrogramColumns columns_;
+  std::vector<OscillogramColumn> osc_;
+  std::vector<ZeroCrossingPoint> zc_;
+  QImage layer_;
+};
+
+}  // namespace nv

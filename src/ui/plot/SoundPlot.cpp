@@ -1,0 +1,233 @@
+#include "plot/SoundPlot.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/AppCore.h"
+#include "document/CNorvaneDoc.h"
+
+namespace nv {
+
+namespace {
+
+int32_t UnitsPer1000PixelsOf(int logicalDpi) {
+  return static_cast<int32_t>(std::lround(1440000.0 / std::max(logicalDpi, 1)));
+}
+
+}  // namespace
+
+SoundPlot::SoundPlot(QWidget* parent) : QWidget(parent) {
+  own_ = AppCore::Instance().defaultAnalysis;
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  timer_.setSingleShot(true);
+  connect(&timer_, &QTimer::timeout, this, &SoundPlot::OnTimer);
+  // A new plot waits for its first set-up before it draws.
+  pending_ = true;
+  timer_.start(500);
+}
+
+SoundPlot::~SoundPlot() = default;
+
+void SoundPlot::SetSettings(AnalysisSettings* settings) { settings_ = settings ? settings : &own_; }
+
+void SoundPlot::SetDocument(CNorvaneDoc* doc) {
+  doc_ = doc;
+  sound_.reset();
+}
+
+void SoundPlot::SetSound(const SoundSource& sound) {
+  sound_ = sound;
+  doc_ = nullptr;
+}
+
+SoundSource SoundPlot::CurrentSound(bool map) {
+  if (sound_) return *sound_;
+  SoundSource s;
+  if (!doc_) return s;
+  const WaveFormatEx& f = doc_->Format();
+  s.channels = f.nChannels == 2 ? 2 : 1;
+  s.bitsPerSample = f.wBitsPerSample == 8 ? 8 : 16;
+  s.rateHz = f.nSamplesPerSec;
+  s.frameCount = doc_->FrameCount();
+  s.timeExpansion = doc_->Info().TimeExpansion();
+  if (map && s.frameCount > 0) {
+    s.samples = doc_->MapSamples(true);
+    if (!s.samples) s.frameCount = 0;
+  }
+  return s;
+}
+
+PixelScale SoundPlot::ScreenScale() const {
+  return PixelScaleFromDevice(-UnitsPer1000PixelsOf(logicalDpiY()), true);
+}
+
+void SoundPlot::Recompute() {
+  const SoundSource s = CurrentSound(false);
+  const bool any = sound_.has_value() || doc_ != nullptr;
+  setup_ = MakePlotSetup(s, *settings_, ScreenScale(), width(), height());
+  setup_.hasDocument = any;
+  if (setup_.spect.timeExpansionCorrected && doc_) doc_->Info().SetTimeExpansion(1000);
+  if (setup_.spect.cursorChannel != 0) {
+    cursor_.channel = drag_.channel = detector_.channel = setup_.spect.cursorChannel;
+  }
+  renderer_.Prepare(setup_, logicalDpiY());
+  InvalidatePlot();
+}
+
+void SoundPlot::SetFirstSample(int64_t s) {
+  setup_.SetFirstSample(s);
+  settings_->firstVisibleSample = setup_.firstVisible();
+  settings_->lastVisibleSample = setup_.lastVisible();
+  renderer_.Prepare(setup_, logicalDpiY());
+  InvalidatePlot();
+}
+
+void SoundPlot::InvalidatePlot() {
+  dirty_ = QRegion(rect());
+  update();
+}
+
+void SoundPlot::paintEvent(QPaintEvent* e) {
+  if (screen_.size() != size()) {
+    screen_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    screen_.fill(Qt::white);
+    dirty_ = QRegion(rect());
+  }
+  if (!dirty_.isEmpty()) {
+    if (!pending_) {
+      // Drawn at once; requests until the timer fires are gathered.
+      for (const QRect& r : dirty_) RenderScreenRegion(r);
+      dirty_ = QRegion();
+      pending_ = true;
+    } else {
+      timer_.start(setup_.spectShown ? 500 : 62);
+    }
+  }
+  QPainter p(this);
+  p.drawImage(e->rect(), screen_, e->rect());
+}
+
+void SoundPlot::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  pending_ = true;
+  dirty_ = QRegion(rect());
+  timer_.start(500);
+}
+
+void SoundPlot::OnTimer() {
+  timer_.stop();
+  pending_ = false;
+  if (!dirty_.isEmpty()) update(dirty_.boundingRect());
+}
+
+void SoundPlot::RenderScreenRegion(const QRect& r) {
+  QPainter p(&screen_);
+  const SoundSource s = CurrentSound(true);
+  renderer_.Paint(p, s, r, true, marks_, Qt::white, threads_);
+  p.setClipRect(r);
+  XorCursors(p);
+}
+
+void SoundPlot::XorCursors(QPainter& p) {
+  renderer_.DrawCursor(p, cursor_, selStart_.position, selEnd_.position);
+  renderer_.DrawCursor(p, drag_, selStart_.position, selEnd_.position);
+  renderer_.DrawCursor(p, detector_, selStart_.position, selEnd_.position);
+  if (HasSelection()) renderer_.DrawSelection(p, selStart_, selEnd_);
+}
+
+void SoundPlot::ReplaceCursor(CursorRecord& slot, const CursorRecord& c) {
+  if (slot == c) return;
+  if (!screen_.isNull()) {
+    QPainter p(&screen_);
+    renderer_.DrawCursor(p, slot, selStart_.position, selEnd_.position);
+    slot = c;
+    renderer_.DrawCursor(p, slot, selStart_.position, selEnd_.position);
+  } else {
+    slot = c;
+  }
+  update();
+}
+
+void SoundPlot::SetCursor(const CursorRecord& c) { ReplaceCursor(cursor_, c); }
+void SoundPlot::SetDragCursor(const CursorRecord& c) { ReplaceCursor(drag_, c); }
+void SoundPlot::SetDetectorLine(const CursorRecord& c) { ReplaceCursor(detector_, c); }
+
+bool SoundPlot::HasSelection() const {
+  return selEnd_.position > 0 && selEnd_.position != selStart_.position;
+}
+
+void SoundPlot::SetSelection(const CursorRecord& start, const CursorRecord& end) {
+  CursorRecord a = start, b = end;
+  if (a.position > b.position && b.position >= 0) std::swap(a, b);
+  if (a == selStart_ && b == selEnd_) return;
+  if (!screen_.isNull()) {
+    QPainter p(&screen_);
+    if (HasSelection()) renderer_.DrawSelection(p, selStart_, selEnd_);
+    selStart_ = a;
+    selEnd_ = b;
+    if (HasSelection()) renderer_.DrawSelection(p, selStart_, selEnd_);
+  } else {
+    selStart_ = a;
+    selEnd_ = b;
+  }
+  update();
+}
+
+void SoundPlot::SyncMarks() {
+  SetMarks(doc_ ? doc_->Marks() : std::vector<MarkRecord>{});
+}
+
+void SoundPlot::SetMarks(const std::vector<MarkRecord>& marks) {
+  marks_ = marks;
+  std::stable_sort(marks_.begin(), marks_.end(),
+                   [](const MarkRecord& a, const MarkRecord& b) { return a.number < b.number; });
+  InvalidatePlot();
+}
+
+int SoundPlot::HitTest(const QPoint& globalPos) const {
+  const QPoint local = mapFromGlobal(globalPos);
+  const int64_t per1000 = setup_.scale().unitsPer1000Pixels;
+  return setup_.HitTest(int64_t{local.x()} * per1000 / 1000, -int64_t{local.y()} * per1000 / 1000);
+}
+
+bool SoundPlot::RenderTo(QPaintDevice& device, const QSize& sizePx, bool erase) {
+  if (!sound_ && !doc_) {
+    QPainter p(&device);
+    if (!p.isActive()) return false;
+    if (erase) p.fillRect(QRect(QPoint(0, 0), sizePx), Qt::white);
+    return true;
+  }
+  return Render(device, sizePx, *settings_, CurrentSound(true), marks_, erase, threads_);
+}
+
+bool SoundPlot::Render(QPaintDevice& device, const QSize& sizePx, const AnalysisSettings& settings,
+                       const SoundSource& sound, const std::vector<MarkRecord>& marks, bool erase,
+                       unsigned threads) {
+  if (sizePx.isEmpty()) return false;
+  AnalysisSettings copy = settings;
+  const int dpi = device.logicalDpiY();
+  const PixelScale scale = PixelScaleFromDevice(-UnitsPer1000PixelsOf(dpi), false);
+  const PlotSetup ps = MakePlotSetup(sound, copy, scale, sizePx.width(), sizePx.height());
+  PlotRenderer r;
+  r.Prepare(ps, dpi);
+  QPainter p(&device);
+  if (!p.isActive()) return false;
+  if (erase) p.fillRect(QRect(QPoint(0, 0), sizePx), Qt::white);
+  r.Paint(p, sound, QRect(QPoint(0, 0), sizePx), false, marks, Qt::white, threads);
+  return true;
+}
+
+QImage SoundPlot::Grab() {
+  if (screen_.size() != size()) {
+    screen_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    dirty_ = QRegion(rect());
+  }
+  for (const QRect& r : dirty_) RenderScreenRegion(r);
+  dirty_ = QRegion();
+  return screen_;
+}
+
+}  // namespace nv

@@ -1,0 +1,131 @@
+#pragma once
+// The plot component of a sound view: a widget that draws the oscillogram,
+// the spectrogram, the zero-crossing diagram, their axes, the colour bar,
+// the marks of the document and the view's cursors and selection.
+//
+// What a view does with it:
+//   SetSettings(&settings)   the view's own AnalysisSettings (not owned; the
+//                            display set-up writes its corrections back)
+//   SetDocument(&doc)        the document (not owned); its samples are mapped
+//                            read-only while painting. SetSound is the
+//                            alternative for samples the caller holds.
+//   Recompute()              the display set-up, after every change of zoom,
+//                            scroll position, size, settings or format;
+//                            repaints the whole plot
+//   SetFirstSample(s)        scrolls; repaints the whole plot
+//   SetCursor, SetDragCursor, SetDetectorLine, SetSelection
+//                            cursor records, drawn by exclusive-or: the old
+//                            state is drawn again (erased) when a field changed
+//   SyncMarks()              after every change of the document's marks
+//   Setup()                  conversions, formats, geometry (PlotSetup.h)
+//   HitTest(globalPoint)     3 oscillogram, 1 spectrogram, 2 zero-crossing, 0
+//   RenderTo(device, ...)    the same drawing for a printer, an image or SVG
+// Repaints of the plot are coalesced with a one-shot timer (500 ms with a
+// spectrogram, 62 ms without). Interface thread only.
+#include <QImage>
+#include <QRegion>
+#include <QTimer>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+#include "document/MarkRecord.h"
+#include "plot/CursorRecord.h"
+#include "plot/PlotRenderer.h"
+#include "plot/PlotSetup.h"
+#include "settings/AnalysisSettings.h"
+
+namespace nv {
+
+class CNorvaneDoc;
+
+class SoundPlot : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit SoundPlot(QWidget* parent = nullptr);
+  ~SoundPlot() override;
+
+  void SetSettings(AnalysisSettings* settings);
+  AnalysisSettings* Settings() const { return settings_; }
+  void SetDocument(CNorvaneDoc* doc);
+  CNorvaneDoc* Document() const { return doc_; }
+  // Samples held by the caller (used instead of a document's).
+  void SetSound(const SoundSource& sound);
+  // Threads of the spectrogram computation (0 = every core).
+  void SetSpectrogramThreads(unsigned n) { threads_ = n; }
+
+  void Recompute();
+  void SetFirstSample(int64_t s);
+  const PlotSetup& Setup() const { return setup_; }
+
+  const CursorRecord& Cursor() const { return cursor_; }
+  void SetCursor(const CursorRecord& c);
+  const CursorRecord& DragCursor() const { return drag_; }
+  void SetDragCursor(const CursorRecord& c);
+  const CursorRecord& DetectorLine() const { return detector_; }
+  void SetDetectorLine(const CursorRecord& c);
+  const CursorRecord& SelectionStart() const { return selStart_; }
+  const CursorRecord& SelectionEnd() const { return selEnd_; }
+  // Ordered so that start is not after end.
+  void SetSelection(const CursorRecord& start, const CursorRecord& end);
+  bool HasSelection() const;
+
+  // Takes the display copies of the document's marks and repaints.
+  void SyncMarks();
+  void SetMarks(const std::vector<MarkRecord>& marks);
+  const std::vector<MarkRecord>& Marks() const { return marks_; }
+
+  int HitTest(const QPoint& globalPos) const;
+  bool IsShown(int area) const { return setup_.IsShown(area); }
+
+  // The scale of this widget's screen (units per pixel, per 1000 pixels).
+  PixelScale ScreenScale() const;
+  // Draws the plot onto another device of sizePx device pixels (printer,
+  // QImage, SVG generator) from a copy of the settings, without erasing and
+  // without cursors (erase: fill it white first, as an exported picture
+  // needs). False when there is nothing to draw on.
+  bool RenderTo(QPaintDevice& device, const QSize& sizePx, bool erase = false);
+  // The same drawing without a widget (needs only a QGuiApplication): the
+  // plot of `sound` with a copy of `settings` on `device`.
+  static bool Render(QPaintDevice& device, const QSize& sizePx, const AnalysisSettings& settings,
+                     const SoundSource& sound, const std::vector<MarkRecord>& marks, bool erase,
+                     unsigned threads = 0);
+  // The picture this widget shows, drawn into an image (cursors included).
+  QImage Grab();
+
+  // Coalescing state, for tests.
+  bool RepaintPending() const { return pending_; }
+  int TimerIntervalMs() const { return timer_.interval(); }
+  bool TimerActive() const { return timer_.isActive(); }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  SoundSource CurrentSound(bool map);
+  void InvalidatePlot();
+  void RenderScreenRegion(const QRect& r);
+  void XorCursors(QPainter& p);
+  void ReplaceCursor(CursorRecord& slot, const CursorRecord& c);
+  void OnTimer();
+
+  AnalysisSettings own_;
+  AnalysisSettings* settings_ = &own_;
+  CNorvaneDoc* doc_ = nullptr;
+  std::optional<SoundSource> sound_;
+  unsigned threads_ = 0;
+  PlotSetup setup_;
+  PlotRenderer renderer_;
+  std::vector<MarkRecord> marks_;
+  CursorRecord cursor_, drag_, detector_, selStart_, selEnd_;
+
+  QImage screen_;      // the plot with its cursors, as shown
+  QRegion dirty_;      // parts of screen_ that must be drawn again
+  bool pending_ = false;
+  QTimer timer_;
+};
+
+}  // namespace nv

@@ -1,0 +1,179 @@
+#include "plot/PlotSetup.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "plot/PlotColumns.h"
+
+namespace nv {
+namespace {
+
+SoundSource Mono16(const std::vector<int16_t>& v, int64_t rate = 44100) {
+  SoundSource s;
+  s.samples = reinterpret_cast<const uint8_t*>(v.data());
+  s.frameCount = static_cast<int32_t>(v.size());
+  s.rateHz = rate;
+  return s;
+}
+
+const PixelScale kScreen{15, 15000};
+
+TEST(PlotSetup, CombinedLayout) {
+  std::vector<int16_t> v(44100, 0);
+  AnalysisSettings s;
+  PlotSetup p = MakePlotSetup(Mono16(v), s, kScreen, 1000, 600);
+  const PlotLayout& l = p.layout;
+  EXPECT_TRUE(l.combined);
+  EXPECT_EQ(l.clientWidth, 15000);
+  EXPECT_EQ(l.clientHeight, 9000);
+  EXPECT_EQ(l.leftMargin, 75 + 900);
+  EXPECT_EQ(l.plotWidth, 15000 - 2 * 975);
+  EXPECT_EQ(l.osc.top, -(20 * 9 + 80));
+  EXPECT_EQ(l.timeAxisY, -4500);
+  EXPECT_EQ(l.osc.bottom, -4400);
+  EXPECT_EQ(l.spect.bottom, -9000 + 40);
+  // Colour bar: the spectrogram top moves below it.
+  const int32_t t = -4500 - 400;
+  EXPECT_EQ(l.bar.top, t + 380);
+  EXPECT_EQ(l.bar.bottom, t + 400 - (60 * 9 - 40));
+  EXPECT_EQ(l.spect.top, l.bar.bottom - 20);
+  EXPECT_EQ(l.bar.right, l.plotRight);
+  EXPECT_EQ(l.bar.width(), (975 + 13050) / 3);
+  // Frequency range written back, the FFT title.
+  EXPECT_EQ(s.minFrequencyHz, 0);
+  EXPECT_EQ(s.maxFrequencyHz, 22050);
+  EXPECT_EQ(p.freq.labelStep, 10000);
+  EXPECT_EQ(p.spectTitle.rfind("Spectrogram, FFT size ", 0), 0u);
+}
+
+TEST(PlotSetup, SingleDiagramLayouts) {
+  std::vector<int16_t> v(1000, 0);
+  AnalysisSettings s;
+  s.spectrogramShown = 0;
+  PlotSetup p = MakePlotSetup(Mono16(v), s, kScreen, 800, 400);
+  EXPECT_FALSE(p.layout.combined);
+  EXPECT_EQ(p.layout.timeAxisY, -6000 + 20 * 9 + 140);
+  EXPECT_EQ(p.layout.osc.bottom, p.layout.timeAxisY + 20);
+  s = AnalysisSettings();
+  s.oscillogramShown = 0;
+  s.colorBar = 0;
+  p = MakePlotSetup(Mono16(v), s, kScreen, 800, 400);
+  EXPECT_EQ(p.layout.spect.top, -400);
+  EXPECT_EQ(p.layout.spect.bottom, p.layout.timeAxisY + 20);
+  // The zero-crossing diagram takes the spectrogram's place, without a bar.
+  s = AnalysisSettings();
+  s.freqPlot = 1;
+  p = MakePlotSetup(Mono16(v), s, kScreen, 800, 400);
+  EXPECT_TRUE(p.zcShown);
+  EXPECT_FALSE(p.spectShown);
+  EXPECT_FALSE(p.colorBarShown);
+  EXPECT_EQ(p.layout.spect.top, p.layout.timeAxisY - 400);
+}
+
+TEST(PlotSetup, StereoChannelsShareTheLayout) {
+  std::vector<int16_t> v(2000, 0);
+  SoundSource src = Mono16(v);
+  src.channels = 2;
+  src.frameCount = 1000;
+  AnalysisSettings s;
+  PlotSetup p = MakePlotSetup(src, s, kScreen, 800, 800);
+  EXPECT_TRUE(p.bothChannels);
+  EXPECT_EQ(p.layout.channelHeight, 6000);
+  EXPECT_EQ(p.layout.channelShift, 6000);
+  // A point in the lower half hits the same diagram as in the upper half.
+  const int64_t x = p.layout.plotLeft + 100;
+  const int64_t yOsc = p.layout.osc.bottom + 100;
+  EXPECT_EQ(p.HitTest(x, yOsc), kAreaOscillogram);
+  EXPECT_EQ(p.HitTest(x, yOsc - 6000), kAreaOscillogram);
+  const int64_t ySpect = p.layout.spect.bottom + 100;
+  EXPECT_EQ(p.HitTest(x, ySpect - 6000), kAreaSpectrogram);
+  EXPECT_EQ(p.HitTest(5, -5), kAreaNone);
+  EXPECT_TRUE(p.IsShown(kAreaOscillogram));
+  EXPECT_FALSE(p.IsShown(kAreaZeroCrossing));
+  s.leftChannel = 0;
+  p = MakePlotSetup(src, s, kScreen, 800, 800);
+  EXPECT_FALSE(p.bothChannels);
+  EXPECT_EQ(p.singleChannel, 1);
+  EXPECT_EQ(p.spect.cursorChannel, 2);
+}
+
+TEST(PlotSetup, Conversions) {
+  std::vector<int16_t> v(441000, 0);
+  AnalysisSettings s;
+  s.timePerPlotUs = 1000000;  // 44100 samples per plot
+  s.minAmplitude = -10000;
+  s.maxAmplitude = 10000;
+  PlotSetup p = MakePlotSetup(Mono16(v), s, kScreen, 1000, 600);
+  EXPECT_EQ(p.samplesPerPlot(), 44100);
+  EXPECT_EQ(p.SampleToX(0), p.layout.leftMargin);
+  EXPECT_EQ(p.SampleToX(44100), p.layout.leftMargin + p.layout.plotWidth);
+  EXPECT_EQ(p.XToSample(p.layout.leftMargin), 0);
+  EXPECT_EQ(p.XToSample(0), 0);  // left of the plot: the first sample
+  EXPECT_EQ(p.XToSample(p.SampleToX(22050)), 22050);
+  EXPECT_EQ(p.TimeToX(500000000), p.layout.leftMargin + p.layout.plotWidth / 2);
+  p.SetFirstSample(-5);
+  EXPECT_EQ(p.firstVisible(), 0);
+  p.SetFirstSample(44100);
+  EXPECT_EQ(p.startTimeNs, 1000000000);
+  EXPECT_EQ(p.lastVisible(), 88200);
+  EXPECT_EQ(p.SampleToX(66150), p.layout.leftMargin + p.layout.plotWidth / 2);
+  // Amplitudes.
+  EXPECT_EQ(p.AmplitudeToY(-20000), p.layout.osc.bottom);
+  EXPECT_EQ(p.AmplitudeToY(20000), p.layout.osc.top);
+  EXPECT_EQ(p.AmplitudeToY(0), p.layout.osc.bottom + p.layout.osc.height() / 2);
+  EXPECT_EQ(p.YToAmplitude(p.layout.osc.top + 1), 10000);
+  EXPECT_EQ(p.YToAmplitude(p.layout.osc.bottom), -10000);
+  // Frequencies.
+  EXPECT_EQ(p.FrequencyToY(-1), p.layout.spect.bottom);
+  EXPECT_EQ(p.FrequencyToY(22050), p.layout.spect.top);
+  EXPECT_EQ(p.FrequencyToY(30000), p.layout.spect.top);
+  // Sample values.
+  EXPECT_EQ(Sample16ToAmplitude(32767), 9999);
+  EXPECT_EQ(Sample16ToAmplitude(-32768), -10000);
+  EXPECT_EQ(Sample8ToAmplitude(255), 9921);
+  EXPECT_EQ(Sample8ToAmplitude(128), 0);
+  EXPECT_EQ(Sample8ToAmplitude(0), -10000);
+}
+
+TEST(PlotSetup, NoDocument) {
+  PlotSetup p;
+  EXPECT_EQ(p.SampleToX(5), -1);
+  EXPECT_EQ(p.XToSample(5), -1);
+  EXPECT_EQ(p.AmplitudeToY(0), p.layout.osc.bottom);
+}
+
+TEST(PlotSetup, OscillogramColumns) {
+  // A square wave of +-16384 with a period of 20 samples (a column holds 50).
+  std::vector<int16_t> v(44100);
+  for (size_t i = 0; i < v.size(); ++i) v[i] = (i / 10) % 2 ? -16384 : 16384;
+  AnalysisSettings s;
+  s.spectrogramShown = 0;
+  s.timePerPlotUs = 1000000;
+  PlotSetup p = MakePlotSetup(Mono16(v), s, kScreen, 1000, 400);
+  const ColumnStretch st = StretchForClip(p, 0, p.layout.clientWidth, 0);
+  ASSERT_EQ(st.firstSample, 0);
+  std::vector<OscillogramColumn> cols;
+  ComputeOscillogramColumns(p, Mono16(v), st, cols);
+  ASSERT_GT(cols.size(), 860u);  // 870 pixel columns
+  for (const auto& c : cols) {
+    EXPECT_EQ(c.yMin, p.AmplitudeToY(-5000));
+    EXPECT_EQ(c.yMax, p.AmplitudeToY(5000));
+  }
+}
+
+TEST(PlotSetup, TimeAxisOfThePlotDuration) {
+  std::vector<int16_t> v(1000, 0);
+  AnalysisSettings s;
+  s.timePerPlotUs = 45000;
+  PlotSetup p = MakePlotSetup(Mono16(v), s, kScreen, 1000, 400);
+  EXPECT_EQ(p.tickNs, 5000000);
+  EXPECT_EQ(p.timeCode, 7);
+  s.timePerPlotUs = 0;  // below 1 us: 5 us
+  p = MakePlotSetup(Mono16(v), s, kScreen, 1000, 400);
+  EXPECT_EQ(p.durationNs, 5000);
+  EXPECT_EQ(p.tickNs, 1000);
+}
+
+}  // namespace
+}  // namespace nv
