@@ -346,8 +346,20 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* w) {
 
 void CMainFrame::UpdateTitle() {
   nv::CNorvaneDoc* doc = ActiveDocument();
-  setWindowTitle(doc ? QStringLiteral("Norvane - %1").arg(QString::fromStdString(doc->Title()))
-                     : QStringLiteral("Norvane"));
+  const QString title = doc ? QStringLiteral("Norvane - %1").arg(QString::fromStdString(doc->Title()))
+                            : QStringLiteral("Norvane");
+  if (windowTitle() == title || settingTitle_) return;
+  settingTitle_ = true;
+  setWindowTitle(title);
+  settingTitle_ = false;
+}
+
+bool CMainFrame::event(QEvent* e) {
+  const bool r = QMainWindow::event(e);
+  // A maximised MDI child writes its own title into the frame's; the frame
+  // keeps the application's name and the active document's title.
+  if (e->type() == QEvent::WindowTitleChange && !settingTitle_ && mdi_) UpdateTitle();
+  return r;
 }
 
 std::vector<CommandTarget*> CMainFrame::RouteTargets() const {

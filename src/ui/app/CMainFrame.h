@@ -75,6 +75,7 @@ class CMainFrame : public QMainWindow, public CommandTarget {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  bool event(QEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
 
@@ -91,7 +92,7 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   std::vector<CommandTarget*> RouteTargets() const;
 
   CNorvaneApp* app_;
-  QMdiArea* mdi_;
+  QMdiArea* mdi_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* messagePane_ = nullptr;
   std::map<int, QAction*> actions_;
@@ -106,4 +107,5 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   std::vector<QAction*> recentPlaceholders_;
   std::vector<QAction*> windowListActions_;
   QMdiSubWindow* lastActive_ = nullptr;
+  bool settingTitle_ = false;
 };

@@ -151,7 +151,8 @@ void CNvAnaView::OnInitialUpdate() {
 
 void CNvAnaView::OnActivateView() {
   if (!doc_) return;
-  doc_->SetActiveSoundView(this);
+  // Before its initial update a new view is not yet one of the document's.
+  if (initialised_) doc_->SetActiveSoundView(this);
   if (CNorvaneApp* app = CNorvaneApp::Instance()) {
     app->activeViewKind = 1;
     app->cursorMode = nv::ModeOnActivation(app->cursorMode, doc_->Format().nChannels);

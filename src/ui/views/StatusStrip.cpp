@@ -29,5 +29,7 @@ void StatusStrip::paintEvent(QPaintEvent*) {
   p.setPen(palette().color(QPalette::WindowText));
   const int baseline = 1 + fontMetrics().ascent();
   p.drawText(6, baseline, status_);
-  p.drawText(std::max(206, width() - 210), baseline, format_);
+  // 210 pixels from the right edge, further left when the text is longer.
+  const int fromRight = std::max(210, fontMetrics().horizontalAdvance(format_) + 6);
+  p.drawText(std::max(206, width() - fromRight), baseline, format_);
 }
