@@ -4,6 +4,7 @@
 // Dialogs are answered through their runners and messages are recorded.
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -475,6 +476,35 @@ class AppTest : public QObject {
     };
     Frame()->Route(cmd::kAppAbout);
     QVERIFY2(line.startsWith("Version: " NORVANE_VERSION "  "), qPrintable(line));
+  }
+
+  // Figures for the performance notes: start-up with the demo recording to
+  // the first complete paint, and the repaint after scrolling one page of a
+  // 1920 x 1080 combined view. Bounds here are loose; the notes give the goals.
+  void timings() {
+    const QString demo = WriteDemo();
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(app_->InitInstance({demo}));
+    Frame()->resize(1200, 800);
+    QCoreApplication::processEvents();
+    View()->Plot()->repaint();
+    const qint64 startMs = t.elapsed();
+    Frame()->resize(1920, 1080);
+    Settle();
+    View()->Recompute();
+    View()->Plot()->repaint();
+    CNvAnaView* v = View();
+    v->Settings().timePerPlotUs = 500000;
+    v->Recompute();
+    v->Plot()->repaint();
+    t.restart();
+    v->ScrollTo(v->Plot()->Setup().firstVisible() + v->ScrollBar()->pageStep());
+    v->Plot()->repaint();
+    const qint64 scrollMs = t.elapsed();
+    qInfo("start-up to first paint: %lld ms; one page scroll at 1920 x 1080: %lld ms", startMs, scrollMs);
+    QVERIFY(startMs < 5000);
+    QVERIFY(scrollMs < 2000);
   }
 
   void closingModifiedDocumentAsks() {
