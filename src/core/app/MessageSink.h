@@ -16,6 +16,11 @@ class MessageSink {
   virtual void Show(const std::string& text, MessageIcon icon) = 0;
   // Asks a yes/no question; true for yes.
   virtual bool Ask(const std::string& text, MessageIcon icon) = 0;
+  // Asks with Yes, No and Cancel: 1 yes, 0 no, -1 cancel. Sinks without a
+  // third button answer as Ask does.
+  virtual int AskYesNoCancel(const std::string& text, MessageIcon icon) {
+    return Ask(text, icon) ? 1 : 0;
+  }
 };
 
 // A sink that keeps every text; Ask answers with `answer`.

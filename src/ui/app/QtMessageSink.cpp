@@ -27,3 +27,11 @@ bool QtMessageSink::Ask(const std::string& text, nv::MessageIcon icon) {
                   QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
   return box.exec() == QMessageBox::Yes;
 }
+
+int QtMessageSink::AskYesNoCancel(const std::string& text, nv::MessageIcon icon) {
+  QMessageBox box(ToQt(icon), QApplication::applicationName(), QString::fromStdString(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                  QApplication::activeWindow());
+  const int r = box.exec();
+  return r == QMessageBox::Yes ? 1 : r == QMessageBox::No ? 0 : -1;
+}

@@ -7,4 +7,5 @@ class QtMessageSink : public nv::MessageSink {
  public:
   void Show(const std::string& text, nv::MessageIcon icon) override;
   bool Ask(const std::string& text, nv::MessageIcon icon) override;
+  int AskYesNoCancel(const std::string& text, nv::MessageIcon icon) override;
 };

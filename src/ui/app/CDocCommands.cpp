@@ -1,0 +1,143 @@
+#include "app/CDocCommands.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <cstdio>
+
+#include "app/CDocTemplate.h"
+#include "app/CMainFrame.h"
+#include "app/CNorvaneApp.h"
+#include "app/CSndFileDialog.h"
+#include "app/CommandIds.h"
+#include "app/CompressionDialog.h"
+#include "app/MessageSink.h"
+#include "app/WaitCursor.h"
+#include "document/CNorvaneDoc.h"
+#include "fileformats/FileType.h"
+
+namespace {
+
+// The document title cut at the first character that cannot start a file
+// name part, as the name proposed for a document without a file.
+std::string ProposedName(const std::string& title) {
+  const size_t cut = title.find_first_of(" #%;/\\");
+  return title.substr(0, cut) + CDocTemplate::DocString(CDocTemplate::kFilterExt).toStdString();
+}
+
+}  // namespace
+
+QWidget* CDocCommands::DialogParent() const {
+  CNorvaneApp* app = CNorvaneApp::Instance();
+  return app ? app->MainFrame() : nullptr;
+}
+
+bool CDocCommands::OnCommand(int id) {
+  switch (id) {
+    case cmd::kFileSave: FileSave(); return true;
+    case cmd::kFileSaveAs: DoSave(std::string(), true); return true;
+    default: return false;
+  }
+}
+
+bool CDocCommands::OnUpdateCommand(int id, CommandState& state) {
+  switch (id) {
+    case cmd::kFileSave:
+    case cmd::kFileSaveAs:
+      state.enabled = !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing);
+      return true;
+    default: return false;
+  }
+}
+
+bool CDocCommands::FileSave() {
+  const nv::LabeledPath lp = nv::SplitTypeLabel(doc_->PathName());
+  if (lp.path.empty()) return DoSave(std::string(), true);
+  QFileInfo fi(QString::fromStdString(lp.path));
+  // A file that exists but cannot be written, or whose attributes cannot be
+  // read, is saved under a new name instead.
+  if (fi.exists() && !fi.isWritable()) return DoSave(std::string(), true);
+  return DoSave(doc_->PathName(), true);
+}
+
+bool CDocCommands::DoSave(const std::string& target, bool replace) {
+  int type = 5;
+  std::string name;
+  if (!target.empty()) {
+    const nv::LabeledPath t = nv::SplitTypeLabel(target);
+    type = t.label.empty() ? doc_->FileType() : t.code;
+    name = t.path;
+  }
+  const std::string fullPath = doc_->PathName();
+  const bool hadPath = !fullPath.empty();
+  nv::LabeledPath own = nv::SplitTypeLabel(fullPath);
+  if (hadPath) type = own.label.empty() ? doc_->FileType() : own.code;
+
+  if (target.empty()) {
+    name = own.path;
+    if (name.empty() && replace) name = ProposedName(doc_->Title());
+    const QString suffix = CDocTemplate::DocString(CDocTemplate::kFilterExt).mid(1);
+    auto choice = CSndFileDialog::Ask(CSndFileDialog::Mode::Save, DialogParent(),
+                                      QString::fromStdString(name), suffix, type);
+    if (!choice) return false;
+    name = choice->path.toStdString();
+    type = choice->code;
+    if (type == nv::kNorvaneWaveComp && !CompressionDialog::Ask(doc_->Compression(), DialogParent()))
+      return false;
+  }
+
+  bool ok;
+  {
+    WaitCursor wait;
+    ok = doc_->Save(name, type);
+  }
+  if (!ok) {
+    if (target.empty() && std::remove(name.c_str()) != 0 && QFileInfo::exists(QString::fromStdString(name)))
+      nv::ShowMessage("Failed to delete file '" + name + "'");
+    return false;
+  }
+  name = nv::SplitTypeLabel(name).path + " " + nv::TypeLabel(type);
+  CNorvaneApp* app = CNorvaneApp::Instance();
+  if (hadPath) {
+    // The document stays with its own file; a save to that same file has
+    // cleared the modified flag.
+    if (app) app->AddToRecentFileList(name);
+    doc_->SetPathName(fullPath);
+  } else {
+    doc_->SetFileType(type);
+    doc_->SetPathName(name);
+    if (app) app->AddToRecentFileList(name);
+  }
+  if (app) app->DocumentTitleChanged(doc_);
+  return true;
+}
+
+bool CDocCommands::SaveRange(int64_t first, int64_t end) {
+  const std::string bare = nv::SplitTypeLabel(doc_->PathName()).path;
+  auto choice = CSndFileDialog::Ask(CSndFileDialog::Mode::Save, DialogParent(),
+                                    QString::fromStdString(bare), QStringLiteral("wav"), 5);
+  if (!choice) return false;
+  const std::string path = choice->path.toStdString();
+  const std::string keepPath = doc_->PathName();
+  const int keepType = doc_->FileType();
+  const bool keepModified = doc_->IsModified();
+  bool ok;
+  {
+    WaitCursor wait;
+    ok = doc_->Save(path, choice->code, first, end);
+  }
+  doc_->SetPathName(keepPath);
+  doc_->SetFileType(keepType);
+  doc_->SetModifiedFlag(keepModified);
+  if (ok && CNorvaneApp::Instance())
+    CNorvaneApp::Instance()->AddToRecentFileList(path + " " + nv::TypeLabel(choice->code));
+  return ok;
+}
+
+bool CDocCommands::SaveModified() {
+  if (!doc_->IsModified()) return true;
+  const int r = nv::Messages().AskYesNoCancel("Save changes to " + doc_->Title() + "?",
+                                              nv::MessageIcon::Exclamation);
+  if (r < 0) return false;
+  if (r == 0) return true;
+  return FileSave();
+}

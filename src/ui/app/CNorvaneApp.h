@@ -1,0 +1,91 @@
+#pragma once
+// The application object: start-up and exit, the settings store, the
+// document templates and the open documents with their frames, the recent
+// file list, the application-wide cursor mode, the playing flag and the
+// active view kind, and the last link of the command route ("&New",
+// "&Open...", "&About Norvane...", "&Help Topics").
+//
+// One per process (Instance()); it lives inside a QApplication and owns the
+// main frame and every document. Interface thread only.
+#include <QObject>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "app/CDocTemplate.h"
+#include "app/CommandTarget.h"
+#include "app/RecentFileList.h"
+
+namespace nv {
+class CNorvaneDoc;
+class SettingsStore;
+}  // namespace nv
+class CChildFrame;
+class CDocCommands;
+class CMainFrame;
+class CNvAnaView;
+class DefaultSettingsDialogs;
+
+class CNorvaneApp : public QObject, public CommandTarget {
+  Q_OBJECT
+ public:
+  // `store`: where the settings live (not owned); null uses the user's store.
+  explicit CNorvaneApp(nv::SettingsStore* store = nullptr);
+  ~CNorvaneApp() override;
+  static CNorvaneApp* Instance();
+
+  // Start-up with the command-line arguments (without the program name and
+  // the options Qt took): false when it must end the program.
+  bool InitInstance(const QStringList& args);
+  // Exit: writes the settings back.
+  void ExitInstance();
+
+  CMainFrame* MainFrame() const { return mainFrame_.get(); }
+  nv::SettingsStore& Store() { return *store_; }
+  const CDocTemplate& Template(ViewKind kind) const;
+
+  // File New: a new empty document in the default view.
+  nv::CNorvaneDoc* NewDocument();
+  // Opens a path (with or without a type label) in the default view; an
+  // already open file is activated instead. Null after a message.
+  nv::CNorvaneDoc* OpenDocumentFile(const QString& labelledPath);
+  // A new frame with a view of `kind` on `doc`, shown after its initial update.
+  CChildFrame* CreateFrame(nv::CNorvaneDoc* doc, ViewKind kind);
+  std::vector<nv::CNorvaneDoc*> Documents() const;
+  CDocCommands* CommandsOf(nv::CNorvaneDoc* doc) const;
+  std::vector<CChildFrame*> FramesOf(nv::CNorvaneDoc* doc) const;
+  // A frame is closing: the document goes with its last frame.
+  void FrameClosed(CChildFrame* frame);
+  // The frames' titles follow the document's.
+  void DocumentTitleChanged(nv::CNorvaneDoc* doc);
+
+  RecentFileList& RecentFiles() { return recent_; }
+  void AddToRecentFileList(const std::string& labelledPath);
+  DefaultSettingsDialogs& DefaultDialogs();
+
+  // "&Open...": the open dialog with "Open as:".
+  void OnFileOpen();
+  void OnAppAbout();
+  void OnHelpTopics();
+
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CommandState& state) override;
+
+  // Application-wide state of the views.
+  int cursorMode = 0;     // CursorMode; 0 until the user chooses one
+  bool playing = false;   // one playback or recording at a time
+  int activeViewKind = 0; // 1 a sound view is active, 2 the recording view
+
+ private:
+  struct DocEntry;
+  DocEntry* EntryOf(nv::CNorvaneDoc* doc) const;
+  nv::CNorvaneDoc* AddDocument();
+
+  std::unique_ptr<nv::SettingsStore> ownStore_;
+  nv::SettingsStore* store_;
+  std::vector<CDocTemplate> templates_;
+  std::unique_ptr<CMainFrame> mainFrame_;
+  std::vector<std::unique_ptr<DocEntry>> docs_;
+  RecentFileList recent_;
+  DefaultSettingsDialogs* defaultDialogs_ = nullptr;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// The command identifiers of the menus, the toolbar and the context menu.
+// The mark submenus use the identifiers of the document's mark menus
+// (MarkMenu::kSetActiveBase + number, MarkMenu::kScrollToBase + number).
+namespace cmd {
+
+enum Id : int {
+  kNone = 0,
+  // File
+  kFileNew = 100, kFileOpen, kFileClose, kFileSave, kFileSaveAs, kFileSaveInterval,
+  kFilePrint, kFilePrintPreview, kFilePrintSetup, kFileMru1, kFileMru2, kFileMru3, kFileMru4,
+  kAppExit,
+  // Edit
+  kEditUndo = 200, kEditCut, kEditCopy, kEditCopyAscii, kEditPaste, kEditSelectAll,
+  kEditDelete, kEditSilence, kEditReverse, kEditVolume, kEditFilter,
+  // View and Window
+  kViewToolbar = 300, kViewStatusBar, kWindowCascade, kWindowTile, kWindowArrange, kWindowSplit,
+  // Sound
+  kSoundDevices = 400, kSoundPlay, kSoundSpeedQuarter, kSoundSpeedHalf, kSoundSpeedOne,
+  kSoundSpeedTwo, kSoundSpeedFour, kSoundRecord, kSoundStop, kSoundFormat,
+  kSoundVirtualDetector, kSoundSamplingParameters,
+  // Tools
+  kZoomIn = 500, kZoomOut, kZoomDefault, kZoomEntire, kScrollStepLeft, kScrollStepRight,
+  kCursorMarking, kCursorMarkingStereo, kCursorMeasurement, kCursorLargeMeasurement,
+  kCursorLevel, kSaveCursorAsMark, kSaveCursor, kActiveMarkProperties, kMoveActiveMark,
+  kMarkDistances, kClearAllMarks,
+  // Analysis
+  kNewCombined = 600, kNewSpectrogram, kNewOscillogram, kNewZeroCrossing,
+  kPowerSpectrum, kPulseInterval, kPulseLength, kPulseCharacteristics,
+  kSpectSettingsDefault, kOscSettingsDefault, kZcSettingsDefault, kPowerSettingsDefault,
+  kRateSettingsDefault, kSpectSettingsCurrent, kOscSettingsCurrent, kZcSettingsCurrent,
+  // Help
+  kHelpTopics = 700, kAppAbout,
+};
+
+}  // namespace cmd

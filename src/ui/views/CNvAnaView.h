@@ -1,0 +1,143 @@
+#pragma once
+// The sound view: a SoundPlot over the document, a horizontal scroll bar and
+// the status strip. It keeps its own AnalysisSettings, the navigation state
+// (visible span and ranges, zoom history, known rate and factor), handles
+// the zoom, scroll, cursor, selection and settings commands, implements the
+// document's observer interface and tells its attached analysis windows of
+// every cursor or selection change. The four kinds differ only in the
+// diagrams they show (ApplyKind). Interface thread only; the document
+// outlives the view (Detach before it goes).
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+#include "app/CommandTarget.h"
+#include "document/SoundViewObserver.h"
+#include "plot/CursorRecord.h"
+#include "settings/AnalysisSettings.h"
+#include "settings/DialogSlot.h"
+#include "settings/OscillogramSettingsDialog.h"
+#include "settings/SpectrogramSettingsDialog.h"
+#include "settings/ZeroCrossingSettingsDialog.h"
+#include "views/ViewNavigator.h"
+
+namespace nv {
+class CNorvaneDoc;
+class SoundPlot;
+}  // namespace nv
+class AttachedWindow;
+class QMenu;
+class QScrollBar;
+class StatusStrip;
+
+class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandTarget {
+  Q_OBJECT
+ public:
+  CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent = nullptr);
+  ~CNvAnaView() override;
+
+  nv::CNorvaneDoc* Document() const { return doc_; }
+  nv::SoundPlot* Plot() const { return plot_; }
+  StatusStrip* Strip() const { return strip_; }
+  QScrollBar* ScrollBar() const { return scroll_; }
+  nv::AnalysisSettings& Settings() { return settings_; }
+  nv::ViewNavigator& Navigator() { return nav_; }
+
+  // First display: settings from a pending record, another view or the
+  // defaults; then the plot, the strip and the scroll bar.
+  void OnInitialUpdate();
+  // The view became the active one.
+  void OnActivateView();
+  // Lets go of the document (the frame is closing).
+  void Detach();
+
+  // Navigation.
+  void ZoomIn();
+  void ZoomOut();
+  void DefaultZoom();
+  void ZoomEntire();
+  void ScrollTo(int64_t firstSample);
+  void ScrollStep(int direction);
+  // Recomputes the display and resets the scroll bar.
+  void Recompute();
+
+  // Selection and cursor.
+  bool HasSelection() const;
+  void SelectFrames(int32_t start, int32_t end);
+  // After a change of the document's rate or factor (then a full update).
+  void RescaleToDocument();
+  // The measurement cursors and the zoom history go (a new rate).
+  void ClearMeasurementAndHistory();
+
+  // Attached analysis windows (not owned).
+  void Attach(AttachedWindow* w);
+  void DetachWindow(AttachedWindow* w);
+  void NotifyAttached(bool fullUpdate = false);
+
+  // The context menu for a right click at `globalPos` (caller owns it).
+  QMenu* MakeContextMenu(const QPoint& globalPos);
+  int ContextDiagram() const { return contextDiagram_; }
+
+  // SoundViewObserver.
+  int32_t SelectionEnd() const override;
+  void ClearSelection() override;
+  void OnNewLength(int32_t frames) override;
+  void OnUpdate(int hint) override;
+  nv::AnalysisSettings CurrentSettings() const override { return settings_; }
+
+  // CommandTarget.
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CommandState& state) override;
+
+  // The open settings dialogs of this view's own settings.
+  SpectrogramSettingsDialog* SpectrogramDialog() const { return spectDlg_.Get(); }
+  OscillogramSettingsDialog* OscillogramDialog() const { return oscDlg_.Get(); }
+  ZeroCrossingSettingsDialog* ZeroCrossingDialog() const { return zcDlg_.Get(); }
+
+ protected:
+  // Which diagrams this kind of view shows (the plain view keeps the record's).
+  virtual void ApplyKind(nv::AnalysisSettings& s) const { (void)s; }
+  bool eventFilter(QObject* o, QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  struct PlotPoint {
+    int area = 0;       // PlotArea
+    int channel = 1;    // 2 in the lower strip of a two-channel plot
+    int32_t sample = 0;
+    int32_t amplitude = 0;
+    int32_t frequency = 0;
+  };
+  PlotPoint PointAt(const QPoint& local) const;
+  void OnMousePress(const QPoint& p);
+  void OnMouseMove(const QPoint& p, bool buttonDown);
+  void OnMouseRelease(const QPoint& p);
+  void ShowSelectionText();
+  void SetStatus(const QString& t);
+  void UpdateFormatText();
+  void ResetScrollBar();
+  void MoveCursorByKey(int key);
+  void OpenSettings(int area);
+  void TakeSettings(const nv::AnalysisSettings& s);
+  QString TimeText(int64_t ns) const;
+  QString AmplitudeText(int32_t a) const;
+  QString FrequencyText(int32_t hz) const;
+  int64_t DocumentDurationUs() const;
+  nv::ZoomSelection SelectionForZoom() const;
+
+  nv::CNorvaneDoc* doc_;
+  nv::AnalysisSettings settings_;
+  nv::ViewNavigator nav_;
+  nv::SoundPlot* plot_;
+  QScrollBar* scroll_;
+  StatusStrip* strip_;
+  std::vector<AttachedWindow*> attached_;
+  int contextDiagram_ = 0;
+  bool dragging_ = false;
+  int pressX_ = 0;
+  bool initialised_ = false;
+  bool scrolling_ = false;
+  DialogSlot<SpectrogramSettingsDialog> spectDlg_;
+  DialogSlot<OscillogramSettingsDialog> oscDlg_;
+  DialogSlot<ZeroCrossingSettingsDialog> zcDlg_;
+};
