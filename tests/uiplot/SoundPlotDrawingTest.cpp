@@ -14,6 +14,8 @@
 #include "plot/ColorSchemes.h"
 #include "plot/SoundPlot.h"
 #include "plot/SpectrogramColumns.h"
+#include "app/MessageSink.h"
+#include "document/CNorvaneDoc.h"
 
 namespace nv {
 namespace {
@@ -355,6 +357,44 @@ TEST(SoundPlotDrawing, CursorOnTheScreenImageIsErasedWhenMoved) {
   c.position = -1;
   plot.SetCursor(c);
   EXPECT_EQ(plot.Grab(), bare);
+}
+
+}  // namespace
+}  // namespace nv
+
+namespace nv {
+namespace {
+
+// The widget's own picture of a document (the path a sound view takes) shows
+// the spectrogram as a picture rendered for a device does.
+TEST(SoundPlotDrawing, ScreenPictureOfADocumentShowsTheSpectrogram) {
+  RecordingMessageSink sink;
+  MessageSink* old = SetMessageSink(&sink);
+  {
+    CNorvaneDoc doc;
+    const auto v = Sine(8000, 44100);
+    doc.SetFormat(1, 16, kRate);
+    doc.RecomputeBufferSize();
+    doc.WorkFile().Truncate(0);
+    doc.WorkFile().WriteAt(0, v.data(), v.size() * 2);
+    doc.SetLength(static_cast<int64_t>(v.size()));
+    AnalysisSettings s = SpectrogramOnly();
+    s.colorScheme = 1;
+    SoundPlot plot;
+    plot.SetSettings(&s);
+    plot.SetDocument(&doc);
+    plot.resize(600, 300);
+    plot.Recompute();
+    const QImage img = plot.Grab();
+    const PlotRect& r = plot.Setup().layout.spect;
+    int dark = 0;
+    for (int y = Row(r.top) + 3; y < Row(r.bottom) - 3; ++y)
+      for (int x = Col(r.left) + 3; x < Col(r.right) - 3; ++x) dark += qGray(img.pixel(x, y)) < 64;
+    // Inside the frame: the band of the sine across the plot.
+    EXPECT_GT(dark, (Col(r.right) - Col(r.left)) / 2);
+    doc.UnmapSamples();
+  }
+  SetMessageSink(old);
 }
 
 }  // namespace

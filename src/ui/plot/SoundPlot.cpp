@@ -65,7 +65,9 @@ PixelScale SoundPlot::ScreenScale() const {
 }
 
 void SoundPlot::Recompute() {
-  const SoundSource s = CurrentSound(false);
+  // With the samples mapped: a set-up without them counts as having nothing
+  // to draw, and the spectrogram would stay empty.
+  const SoundSource s = CurrentSound(true);
   const bool any = sound_.has_value() || doc_ != nullptr;
   setup_ = MakePlotSetup(s, *settings_, ScreenScale(), width(), height());
   setup_.hasDocument = any;
