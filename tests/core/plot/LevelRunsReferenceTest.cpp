@@ -1,5 +1,6 @@
-// The fast paths of the column walk (bulk level lookup, runs from a change
-// mask) against the plain formulas, on random data.
+// The fast paths of the column walk (bulk level lookup into words and
+// bytes, the per-bin rows and the runs drawn from them) against the plain
+// formulas, on random data.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -48,12 +49,21 @@ TEST(LevelScaleBulk, EqualsTheFormulaForRandomAndSpecialPowers) {
         for (int i = 0; i < len; ++i) ASSERT_EQ(out[i], s.ExactLevel(q[5 + i]));
         EXPECT_EQ(out[len], 77);
       }
+      for (int len = 0; len <= 17; ++len) {
+        std::vector<int8_t> out(static_cast<size_t>(len) + 1, 77);
+        s.Levels(q.data() + 3, len, out.data());
+        for (int i = 0; i < len; ++i) ASSERT_EQ(out[i], s.ExactLevel(q[3 + i]));
+        EXPECT_EQ(out[len], 77);
+      }
       std::vector<int32_t> out(q.size());
       s.Levels(q.data(), static_cast<int>(q.size()), out.data());
       for (size_t i = 0; i < q.size(); ++i) {
         ASSERT_EQ(out[i], s.ExactLevel(q[i])) << "t " << t << " c " << c << " P " << q[i];
         ASSERT_EQ(s.Level(q[i]), out[i]);
       }
+      std::vector<int8_t> bytes(q.size());
+      s.Levels(q.data(), static_cast<int>(q.size()), bytes.data());
+      for (size_t i = 0; i < q.size(); ++i) ASSERT_EQ(bytes[i], out[i]) << "P " << q[i];
     }
   }
 }
@@ -131,10 +141,11 @@ TEST(SpectrogramColumnsReference, RunsEqualThePlainWalk) {
         for (size_t c = 0; c < plan.size(); ++c) {
           const ColumnFrames& f = plan[c].repeatOf >= 0 ? plan[plan[c].repeatOf] : plan[c];
           const std::vector<LevelRun> ref = PlainColumn(s, pcm, f);
-          ASSERT_EQ(static_cast<size_t>(cols.end(c) - cols.begin(c)), ref.size())
+          const std::vector<LevelRun> runs = ColumnRuns(s, cols, c);
+          ASSERT_EQ(runs.size(), ref.size())
               << "N " << size << " overlap " << overlap << " column " << c;
           for (size_t i = 0; i < ref.size(); ++i) {
-            const LevelRun& r = cols.begin(c)[i];
+            const LevelRun& r = runs[i];
             ASSERT_EQ(r.fromY, ref[i].fromY);
             ASSERT_EQ(r.toY, ref[i].toY);
             ASSERT_EQ(r.value, ref[i].value);
