@@ -55,6 +55,8 @@ class LevelScale {
 
   // levels[i] = Level(power[i]) for i = 0 ... count - 1.
   void Levels(const double* power, int count, int32_t* levels) const;
+  // The same as bytes (kNoLevel is -1).
+  void Levels(const double* power, int count, int8_t* levels) const;
 
   double floor() const { return floor_; }
   double lnFloor() const { return lnFloor_; }
@@ -85,6 +87,7 @@ class LevelScale {
 
   void BuildBuckets();
   int LevelsAvx2(const double* power, int count, int32_t* levels) const;
+  int LevelsAvx2(const double* power, int count, int8_t* levels) const;
 
   double floor_ = 1.0;
   double lnFloor_ = 0.0;

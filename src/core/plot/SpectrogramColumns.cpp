@@ -1,13 +1,8 @@
 #include "plot/SpectrogramColumns.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <thread>
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#endif
 
 #include "dsp/BinPower.h"
 #include "dsp/RealFft.h"
@@ -56,83 +51,6 @@ NV_HOT_LOOP void PowerBins(const double* x, int n, int kLo, int kHi, double* acc
   }
 }
 
-// Change masks of the values w[0 ... len] (len >= 1): bit j of word q is set
-// when w[i] != w[i - 1] for i = 1 + 64 q + j, for i = 1 ... len; the bits
-// above len are clear. w must be readable up to w[len + 8].
-void ChangeMaskPlain(const int32_t* w, int len, uint64_t* mask) {
-  const int words = (len + 63) / 64;
-  for (int q = 0; q < words; ++q) {
-    uint64_t m = 0;
-    const int i0 = 1 + 64 * q;
-    const int count = std::min(64, len + 1 - i0);
-    for (int j = 0; j < count; ++j)
-      m |= static_cast<uint64_t>(w[i0 + j] != w[i0 + j - 1]) << j;
-    mask[q] = m;
-  }
-}
-
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target("avx2"))) void ChangeMaskAvx2(const int32_t* w, int len, uint64_t* mask) {
-  const int words = (len + 63) / 64;
-  for (int q = 0; q < words; ++q) {
-    uint64_t m = 0;
-    const int32_t* p = w + 1 + 64 * q;
-    const int count = std::min(64, len - 64 * q);  // reads up to w[len + 7]
-    for (int j = 0; j < count; j += 8) {
-      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + j));
-      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + j - 1));
-      const unsigned eq =
-          static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(a, b))));
-      m |= static_cast<uint64_t>(~eq & 0xFFu) << j;
-    }
-    mask[q] = m;
-  }
-  const int tail = len % 64;
-  if (tail != 0) mask[words - 1] &= (uint64_t{1} << tail) - 1;
-}
-#endif
-
-using ChangeMaskFn = void (*)(const int32_t*, int, uint64_t*);
-
-ChangeMaskFn ChooseChangeMask() {
-#if defined(__x86_64__) && defined(__GNUC__)
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2")) return &ChangeMaskAvx2;
-#endif
-  return &ChangeMaskPlain;
-}
-
-// Runs of equal value from bin row to bin row. Values at v[first ... last],
-// v[last + 1] different from every value, readable up to v[last + 9]; mask
-// holds (last - first + 1 + 63) / 64 words. A run is written for every
-// change and counted only when the finished run has a level. Returns the
-// number of runs written to out.
-size_t MakeRuns(const int32_t* v, const int32_t* lower, const int32_t* row, int first,
-                int last, uint64_t* mask, LevelRun* out) {
-  static const ChangeMaskFn changeMask = ChooseChangeMask();
-  const int len = last - first + 1;
-  const int32_t* w = v + first;
-  changeMask(w, len, mask);
-  // Bin i of the stretch: lower boundary lo[i], upper boundary up[i - 1].
-  const int32_t* lo = lower + first;
-  const int32_t* up = row + first - 1;
-  size_t count = 0;
-  size_t start = 0;
-  int32_t cur = w[0];
-  const size_t words = static_cast<size_t>(len + 63) / 64;
-  for (size_t q = 0; q < words; ++q) {
-    const size_t i0 = 1 + 64 * q;
-    for (uint64_t m = mask[q]; m != 0; m &= m - 1) {
-      const size_t i = i0 + static_cast<size_t>(__builtin_ctzll(m));
-      out[count] = LevelRun{lo[start], up[i], cur};
-      count += static_cast<size_t>(cur >= 0);
-      start = i;
-      cur = w[i];
-    }
-  }
-  return count;
-}
-
 // Fills frame with the n windowed samples of `channel` from `start`;
 // positions before 0 or at or after the end of the document are 0.
 void ReadFrame(const SoundSource& snd, int channel, int64_t start, int n, const double* window,
@@ -161,10 +79,7 @@ void ReadFrame(const SoundSource& snd, int channel, int64_t start, int n, const 
   }
 }
 
-// A value no bin has: marks the end of the last run.
-constexpr int32_t kNoRunValue = INT32_MIN;
-
-// Computes the runs of one column from its frames and appends them to runs.
+// Computes the values of one column from its frames.
 class ColumnWorker {
  public:
   ColumnWorker(const SpectrogramSetup& setup, const SoundSource& sound, int channel)
@@ -173,28 +88,14 @@ class ColumnWorker {
         channel_(channel),
         n_(setup.fftSize),
         frame_(static_cast<size_t>(setup.fftSize)),
-        power_(static_cast<size_t>(setup.fftSize / 2), 0.0),
-        value_(static_cast<size_t>(setup.fftSize / 2 + 1 + kValuePadding), kNoLevel),
-        mask_(static_cast<size_t>((setup.fftSize / 2 + 63) / 64 + 1)),
-        lower_(static_cast<size_t>(setup.fftSize / 2), setup.spectBottom) {
+        power_(static_cast<size_t>(setup.fftSize / 2), 0.0) {
     kLo_ = std::max(setup.firstVisibleBin, 1);
     kHi_ = std::min(setup.lastVisibleBin, n_ / 2 - 1);
-    // The lower boundary of each bin's band: the row of the bin below, or
-    // the lower edge of the area for the first visible bin.
-    for (int k = setup.firstVisibleBin + 1; k <= setup.lastVisibleBin; ++k)
-      lower_[k] = setup.binRow[k - 1];
   }
 
-  void Compute(const ColumnFrames& f, std::vector<LevelRun>& runs) {
-    const int first = setup_.firstVisibleBin, last = setup_.lastVisibleBin;
-    const size_t maxRuns = static_cast<size_t>(last - first + 1);
-    // The runs go to memory that is usually no longer cached: ask for its
-    // lines now, so that they arrive while the frames are transformed.
-    if (runs.capacity() - runs.size() >= maxRuns) {
-      const char* p = reinterpret_cast<const char*>(runs.data() + runs.size());
-      const char* e = reinterpret_cast<const char*>(runs.data() + runs.size() + maxRuns);
-      for (; p < e; p += 64) __builtin_prefetch(p, 1, 3);
-    }
+  // Writes the values of bins firstVisibleBin ... lastVisibleBin to levels
+  // (built-in scheme) or pens (user scheme).
+  void Compute(const ColumnFrames& f, int8_t* levels, int32_t* pens) {
     const double* window = setup_.windowTable.data();
     double* x = frame_.data();
     double* acc = power_.data();
@@ -209,23 +110,18 @@ class ColumnWorker {
       const double frames = f.frameCount;
       for (int k = kLo_; k <= kHi_; ++k) acc[k] /= frames;
     }
-    // Levels (bin 0 is never filled: no level).
-    int32_t* v = value_.data();
+    // Bin 0 is never filled: no level, or the pen of power 0.
+    const int first = setup_.firstVisibleBin;
     if (setup_.userScheme) {
+      int32_t* v = pens - first;
       const int32_t none = setup_.userPens.FindPen(UserLevelKey(0.0));
-      for (int k = setup_.firstVisibleBin; k < kLo_; ++k) v[k] = none;
+      for (int k = first; k < kLo_; ++k) v[k] = none;
       for (int k = kLo_; k <= kHi_; ++k) v[k] = setup_.userPens.FindPen(UserLevelKey(acc[k]));
     } else {
-      for (int k = setup_.firstVisibleBin; k < kLo_; ++k) v[k] = kNoLevel;
+      int8_t* v = levels - first;
+      for (int k = first; k < kLo_; ++k) v[k] = static_cast<int8_t>(kNoLevel);
       if (kHi_ >= kLo_) setup_.levels.Levels(acc + kLo_, kHi_ - kLo_ + 1, v + kLo_);
     }
-    v[last + 1] = kNoRunValue;  // ends the last run
-    // At most one run per bin, written in place and cut to the runs found.
-    const size_t at = runs.size();
-    runs.resize(at + maxRuns);
-    const size_t count = MakeRuns(v, lower_.data(), setup_.binRow.data(), first, last,
-                                  mask_.data(), runs.data() + at);
-    runs.resize(at + count);
   }
 
  private:
@@ -236,54 +132,21 @@ class ColumnWorker {
   int kLo_ = 1, kHi_ = 0;
   std::vector<double> frame_;
   std::vector<double> power_;
-  // Per bin, plus one end marker and room for the vector reads of MakeRuns.
-  static constexpr size_t kValuePadding = 8;
-  std::vector<int32_t> value_;
-  std::vector<uint64_t> mask_;
-  std::vector<int32_t> lower_;
 };
 
-// Computes columns [begin, end) of the plan into runs and counts.
+// Computes the rows of the columns [begin, end) of the plan that compute
+// frames.
 void ComputeChunk(const SpectrogramSetup& setup, const SoundSource& sound, int channel,
                   const std::vector<ColumnFrames>& plan, size_t begin, size_t end,
-                  std::vector<LevelRun>& runs, std::vector<uint32_t>& counts) {
+                  SpectrogramColumns& out) {
   ColumnWorker worker(setup, sound, channel);
-  // The runs of the last column that computed frames: runs[sourceBegin,
-  // sourceEnd) when it lies in this chunk, else `before` (a column before
-  // the chunk, computed again here).
-  std::vector<LevelRun> before;
-  size_t sourceBegin = 0, sourceEnd = 0;
-  bool sourceHere = false;
-  int64_t sourceColumn = -1;
   for (size_t c = begin; c < end; ++c) {
-    const ColumnFrames& f = plan[c];
-    if (f.repeatOf >= 0) {
-      if (sourceColumn != f.repeatOf) {
-        // The column repeated lies before this chunk: compute it here.
-        before.clear();
-        worker.Compute(plan[f.repeatOf], before);
-        sourceColumn = f.repeatOf;
-        sourceHere = false;
-      }
-      if (sourceHere) {
-        const size_t at = runs.size(), count = sourceEnd - sourceBegin;
-        runs.resize(at + count);
-        std::copy(runs.begin() + static_cast<std::ptrdiff_t>(sourceBegin),
-                  runs.begin() + static_cast<std::ptrdiff_t>(sourceEnd),
-                  runs.begin() + static_cast<std::ptrdiff_t>(at));
-        counts[c - begin] = static_cast<uint32_t>(count);
-      } else {
-        runs.insert(runs.end(), before.begin(), before.end());
-        counts[c - begin] = static_cast<uint32_t>(before.size());
-      }
-      continue;
-    }
-    sourceBegin = runs.size();
-    worker.Compute(f, runs);
-    sourceEnd = runs.size();
-    sourceHere = true;
-    sourceColumn = static_cast<int64_t>(c);
-    counts[c - begin] = static_cast<uint32_t>(sourceEnd - sourceBegin);
+    if (plan[c].repeatOf >= 0) continue;
+    const size_t at = out.rowStart(c);
+    if (out.userScheme)
+      worker.Compute(plan[c], nullptr, out.pens.data() + at);
+    else
+      worker.Compute(plan[c], out.levels.data() + at, nullptr);
   }
 }
 
@@ -346,49 +209,63 @@ std::vector<ColumnFrames> PlanColumnFrames(const SpectrogramSetup& setup, int32_
   return plan;
 }
 
+std::vector<LevelRun> ColumnRuns(const SpectrogramSetup& setup, const SpectrogramColumns& cols,
+                                 size_t c) {
+  std::vector<LevelRun> runs;
+  const int first = cols.firstBin;
+  auto add = [&](int i, int j, int32_t value) {
+    const int k = first + i;
+    const int32_t lower = k == setup.firstVisibleBin ? setup.spectBottom : setup.binRow[k - 1];
+    runs.push_back(LevelRun{lower, setup.binRow[first + j], value});
+  };
+  if (cols.userScheme)
+    ForEachRun(cols.penRow(c), cols.binCount, add);
+  else
+    ForEachRun(cols.levelRow(c), cols.binCount, add);
+  return runs;
+}
+
 void ComputeSpectrogramColumns(const SpectrogramSetup& setup, const SoundSource& sound,
                                const ColumnStretch& stretch, SpectrogramColumns& out,
                                unsigned maxThreads) {
   out.x.clear();
-  out.runs.clear();
-  out.runBegin.assign(1, 0);
+  out.rowOf.clear();
+  out.firstBin = setup.firstVisibleBin;
+  out.binCount = 0;
+  out.userScheme = setup.userScheme;
   if (!setup.drawable || sound.frameCount <= 0 || !sound.samples) return;
   const int channel = (sound.channels == 2 && stretch.channel == 1) ? 1 : 0;
   out.x = ColumnPositions(setup, stretch);
   const std::vector<ColumnFrames> plan = PlanColumnFrames(setup, sound.frameCount, stretch, out.x);
   const size_t columns = plan.size();
+  out.binCount = std::max(setup.lastVisibleBin - setup.firstVisibleBin + 1, 0);
+
+  // One row per column that computes frames; repeating columns share the
+  // row of the column they repeat.
+  out.rowOf.resize(columns);
+  uint32_t rows = 0;
+  for (size_t c = 0; c < columns; ++c)
+    out.rowOf[c] = plan[c].repeatOf >= 0 ? out.rowOf[static_cast<size_t>(plan[c].repeatOf)] : rows++;
+  // Resizing to the size of the previous call writes nothing.
+  const size_t values = static_cast<size_t>(rows) * static_cast<size_t>(out.binCount);
+  if (out.userScheme)
+    out.pens.resize(values);
+  else
+    out.levels.resize(values);
 
   unsigned threads = maxThreads != 0 ? maxThreads : std::max(1u, std::thread::hardware_concurrency());
   constexpr size_t kMinColumnsPerThread = 32;
   threads = static_cast<unsigned>(
       std::min<size_t>(threads, std::max<size_t>(1, columns / kMinColumnsPerThread)));
-
-  std::vector<std::vector<LevelRun>> runs(threads);
-  std::vector<std::vector<uint32_t>> counts(threads);
   std::vector<size_t> bounds(threads + 1);
   for (unsigned t = 0; t <= threads; ++t) bounds[t] = columns * t / threads;
-  for (unsigned t = 0; t < threads; ++t) counts[t].assign(bounds[t + 1] - bounds[t], 0);
-  {
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t)
-      pool.emplace_back([&, t] {
-        ComputeChunk(setup, sound, channel, plan, bounds[t], bounds[t + 1], runs[t], counts[t]);
-      });
-    // The first chunk writes straight into the result.
-    ComputeChunk(setup, sound, channel, plan, bounds[0], bounds[1], out.runs, counts[0]);
-    for (std::thread& th : pool) th.join();
-  }
-  out.runBegin.resize(columns + 1);
-  uint32_t total = 0;
-  size_t c = 0;
-  for (unsigned t = 0; t < threads; ++t)
-    for (uint32_t k : counts[t]) {
-      out.runBegin[c++] = total;
-      total += k;
-    }
-  out.runBegin[columns] = total;
+  // Every thread writes its own rows of the result.
+  std::vector<std::thread> pool;
   for (unsigned t = 1; t < threads; ++t)
-    out.runs.insert(out.runs.end(), runs[t].begin(), runs[t].end());
+    pool.emplace_back(
+        [&, t] { ComputeChunk(setup, sound, channel, plan, bounds[t], bounds[t + 1], out); });
+  ComputeChunk(setup, sound, channel, plan, bounds[0], bounds[1], out);
+  for (std::thread& th : pool) th.join();
 }
 
 }  // namespace nv

@@ -4,16 +4,22 @@
 // as vertical lines.
 //
 // Result of ComputeSpectrogramColumns, per column c (0 ... columnCount - 1):
-//   x[c]                       logical x of the column (one device pixel wide)
-//   runs[runBegin[c] ... runBegin[c + 1])
-//                              the column's runs from bottom to top
-// A run {fromY, toY, value} is one vertical line from logical y fromY to toY
-// (y upwards, toY > fromY unless the rows collapse) drawn with pen `value`:
-// a level 0 ... 63 of setup.levelColors, or with a user colour scheme
-// (setup.userScheme) an index into setup.userPens.colors. Bins whose level
-// is "none" leave gaps between runs (the background shows through).
-// Consecutive bins of equal value are joined, so a drawing loop changes pens
-// only between runs. Lines are setup.penWidthUnits wide for user pens.
+//   x[c]        logical x of the column (one device pixel wide)
+//   row(c)      the value of each visible bin, firstBin ... firstBin +
+//               binCount - 1 (setup.firstVisibleBin ... lastVisibleBin),
+//               from the bottom up
+// A value is a level 0 ... 63 of setup.levelColors or kNoLevel (levels,
+// one byte per bin), or with a user colour scheme (setup.userScheme) an
+// index into setup.userPens.colors or kNoPen (pens). Columns that repeat an
+// earlier column's result share its row (rowOf).
+//
+// Drawing: runs of consecutive bins of equal value are one vertical line at
+// the column's x (ForEachRun): from the lower boundary of the run's first
+// bin (the row of the bin before it, or setup.spectBottom for the first
+// visible bin) to the row of its last bin, logical y upwards (toY > fromY
+// unless the rows collapse). Runs whose value is "none" are not drawn (the
+// background shows through). ColumnRuns gives the runs in logical y. Lines
+// are setup.penWidthUnits wide for user pens.
 //
 // For stereo with both channels shown, call once per channel; the caller
 // moves the drawing origin of the second (right) channel down by one channel
@@ -29,6 +35,7 @@
 
 namespace nv {
 
+// A run in logical y: one vertical line from fromY to toY in pen `value`.
 struct LevelRun {
   int32_t fromY = 0;
   int32_t toY = 0;
@@ -37,13 +44,39 @@ struct LevelRun {
 
 struct SpectrogramColumns {
   std::vector<int32_t> x;
-  std::vector<uint32_t> runBegin;  // columnCount + 1 entries
-  std::vector<LevelRun> runs;
+  int32_t firstBin = 0;
+  int32_t binCount = 0;
+  bool userScheme = false;
+  std::vector<uint32_t> rowOf;  // per column: its row among the computed ones
+  std::vector<int8_t> levels;   // built-in scheme: binCount values per row
+  std::vector<int32_t> pens;    // user scheme: binCount values per row
 
   size_t columnCount() const { return x.size(); }
-  const LevelRun* begin(size_t c) const { return runs.data() + runBegin[c]; }
-  const LevelRun* end(size_t c) const { return runs.data() + runBegin[c + 1]; }
+  size_t rowStart(size_t c) const { return static_cast<size_t>(rowOf[c]) * binCount; }
+  const int8_t* levelRow(size_t c) const { return levels.data() + rowStart(c); }
+  const int32_t* penRow(size_t c) const { return pens.data() + rowStart(c); }
+  // The value of visible bin firstBin + i of column c.
+  int32_t value(size_t c, int i) const {
+    return userScheme ? penRow(c)[i] : static_cast<int32_t>(levelRow(c)[i]);
+  }
 };
+
+// Calls f(first, last, value) for every run of equal value of the row
+// v[0 ... count - 1] whose value is not negative, from the bottom up; first
+// and last are indices into the row.
+template <class T, class F>
+void ForEachRun(const T* v, int count, F&& f) {
+  int start = 0;
+  for (int i = 1; i <= count; ++i) {
+    if (i < count && v[i] == v[start]) continue;
+    if (v[start] >= 0) f(start, i - 1, static_cast<int32_t>(v[start]));
+    start = i;
+  }
+}
+
+// The runs of column c in logical y, from the bottom up.
+std::vector<LevelRun> ColumnRuns(const SpectrogramSetup& setup, const SpectrogramColumns& cols,
+                                 size_t c);
 
 // The stretch to draw: first and last sample a, b and the first and last
 // logical x x0, x1 of the columns that show them; channel 0 is mono or left,

@@ -220,24 +220,37 @@ void PlotRenderer::PaintSpectrogram(QPainter& p, const SoundSource& sound, const
   layer_.fill(Qt::transparent);
   const qsizetype bpl = layer_.bytesPerLine() / 4;
   QRgb* bits = reinterpret_cast<QRgb*>(layer_.bits());
-  const bool user = s_.spect.userScheme;
+  // The device rows of every visible bin's band: runs of equal value are
+  // drawn from the lower boundary of their first bin to the row of their
+  // last bin.
+  const SpectrogramSetup& sp = s_.spect;
+  const int bins = columns_.binCount;
+  binTop_.resize(static_cast<size_t>(bins));
+  binBottom_.resize(static_cast<size_t>(bins));
+  for (int i = 0; i < bins; ++i) {
+    const int k = columns_.firstBin + i;
+    const int32_t lower = k == sp.firstVisibleBin ? sp.spectBottom : sp.binRow[k - 1];
+    binTop_[i] = std::max(static_cast<int>(std::lround(DevY(sp.binRow[k], shift))) - y0, 0);
+    binBottom_[i] = std::min(static_cast<int>(std::lround(DevY(lower, shift))) - y0, h - 1);
+  }
+  const int* binTop = binTop_.data();
+  const int* binBottom = binBottom_.data();
   for (size_t c = 0; c < columns_.columnCount(); ++c) {
     const int px = static_cast<int>(std::lround(DevX(columns_.x[c]))) - x0;
     if (px < 0 || px >= w) continue;
-    for (const LevelRun* run = columns_.begin(c); run != columns_.end(c); ++run) {
-      QRgb color;
-      if (user) {
-        if (run->value < 0 || run->value >= static_cast<int32_t>(userRgb_.size())) continue;
-        color = userRgb_[run->value];
-      } else {
-        color = levelRgb_[std::clamp(run->value, 0, 63)];
-      }
-      int top = static_cast<int>(std::lround(DevY(run->toY, shift))) - y0;
-      int bottom = static_cast<int>(std::lround(DevY(run->fromY, shift))) - y0;
-      top = std::max(top, 0);
-      bottom = std::min(bottom, h - 1);
-      QRgb* q = bits + static_cast<qsizetype>(top) * bpl + px;
-      for (int y = top; y <= bottom; ++y, q += bpl) *q = color;
+    auto fill = [&](int first, int last, QRgb color) {
+      QRgb* q = bits + static_cast<qsizetype>(binTop[last]) * bpl + px;
+      for (int y = binTop[last]; y <= binBottom[first]; ++y, q += bpl) *q = color;
+    };
+    if (columns_.userScheme) {
+      const int32_t pens = static_cast<int32_t>(userRgb_.size());
+      ForEachRun(columns_.penRow(c), bins, [&](int first, int last, int32_t value) {
+        if (value < pens) fill(first, last, userRgb_[value]);
+      });
+    } else {
+      ForEachRun(columns_.levelRow(c), bins, [&](int first, int last, int32_t value) {
+        fill(first, last, levelRgb_[std::min(value, 63)]);
+      });
     }
   }
   const QTransform saved = p.worldTransform();

@@ -95,6 +95,7 @@ class PlotRenderer {
   std::vector<QRgb> userRgb_;
   QFont font_, smallFont_;
   SpectrogramColumns columns_;
+  std::vector<int> binTop_, binBottom_;  // device rows of the bins' bands in the layer
   std::vector<OscillogramColumn> osc_;
   std::vector<ZeroCrossingPoint> zc_;
   QImage layer_;

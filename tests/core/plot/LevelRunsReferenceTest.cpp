@@ -1,5 +1,6 @@
-// The fast paths of the column walk (bulk level lookup, runs from a change
-// mask) against the plain formulas, on random data.
+// The fast paths of the column walk (bulk level lookup into words and
+// bytes, the per-bin rows and the runs drawn from them) against the plain
+// formulas, on random data.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -48,12 +49,21 @@ TEST(LevelScaleBulk, EqualsTheFormulaForRandomAndSpecialPowers) {
         for (int i = 0; i < len; ++i) ASSERT_EQ(out[i], s.ExactLevel(q[5 + i]));
         EXPECT_EQ(out[len], 77);
       }
+      for (int len = 0; len <= 17; ++len) {
+        std::vector<int8_t> out(static_cast<size_t>(len) + 1, 77);
+        s.Levels(q.data() + 3, len, out.data());
+        for (int i = 0; i < len; ++i) ASSERT_EQ(out[i], s.ExactLevel(q[3 + i]));
+        EXPECT_EQ(out[len], 77);
+      }
       std::vector<int32_t> out(q.size());
       s.Levels(q.data(), static_cast<int>(q.size()), out.data());
       for (size_t i = 0; i < q.size(); ++i) {
         ASSERT_EQ(out[i], s.ExactLevel(q[i])) << "t " << t << " c " << c << " P " << q[i];
         ASSERT_EQ(s.Level(q[i]), out[i]);
       }
+      std::vector<int8_t> bytes(q.size());
+      s.Levels(q.data(), static_cast<int>(q.size()), bytes.data());
+      for (size_t i = 0; i < q.size(); ++i) ASSERT_EQ(bytes[i], out[i]) << "P " << q[i];
     }
   }
 }
@@ -131,10 +141,11 @@ TEST(SpectrogramColumnsReference, RunsEqualThePlainWalk) {
         for (size_t c = 0; c < plan.size(); ++c) {
           const ColumnFrames& f = plan[c].repeatOf >= 0 ? plan[plan[c].repeatOf] : plan[c];
           const std::vector<LevelRun> ref = PlainColumn(s, pcm, f);
-          ASSERT_EQ(static_cast<size_t>(cols.end(c) - cols.begin(c)), ref.size())
+          const std::vector<LevelRun> runs = ColumnRuns(s, cols, c);
+          ASSERT_EQ(runs.size(), ref.size())
               << "N " << size << " overlap " << overlap << " column " << c;
           for (size_t i = 0; i < ref.size(); ++i) {
-            const LevelRun& r = cols.begin(c)[i];
+            const LevelRun& r = runs[i];
             ASSERT_EQ(r.fromY, ref[i].fromY);
             ASSERT_EQ(r.toY, ref[i].toY);
             ASSERT_EQ(r.value, ref[i].value);
@@ -145,6 +156,55 @@ TEST(SpectrogramColumnsReference, RunsEqualThePlainWalk) {
     }
   }
   EXPECT_GT(checked, 10000);
+}
+
+TEST(SpectrogramColumnsReference, UserPensEqualThePlainLookup) {
+  const int frames = 60000;
+  std::vector<int16_t> pcm(frames);
+  std::mt19937 rng(23);
+  std::uniform_real_distribution<double> d(-1, 1);
+  for (int i = 0; i < frames; ++i)
+    pcm[i] = static_cast<int16_t>(12000 * std::sin(i * (0.05 + 3e-6 * i)) + 4000 * d(rng));
+  const SoundSource snd{reinterpret_cast<const uint8_t*>(pcm.data()), frames, 1, 16, 44100, 1000};
+  for (int overlap : {-1, 50}) {
+    AnalysisSettings st;
+    st.fftSize = 256;
+    st.fftOverlap = overlap;
+    st.colorScheme = 100;
+    st.userColorMap.rangeCount = 2;
+    st.userColorMap.ranges[0] = ColorRange{0, -40000, -1500, 20, 0xFF0000, 0xFFFF00, 0};
+    st.userColorMap.ranges[1] = ColorRange{-45000, -95000, -700, 70, 0x0000FF, 0x00FF00, 0};
+    const SpectrogramSetup s = MakeSpectrogramSetup(snd, st, Geometry(120, 200));
+    ASSERT_TRUE(s.drawable && s.userScheme);
+    const ColumnStretch stretch{0, 55000, 0, 15 * 119, 0};
+    SpectrogramColumns cols;
+    ComputeSpectrogramColumns(s, snd, stretch, cols, 2);
+    const std::vector<ColumnFrames> plan =
+        PlanColumnFrames(s, frames, stretch, ColumnPositions(s, stretch));
+    ASSERT_EQ(plan.size(), cols.columnCount());
+    int drawn = 0;
+    for (size_t c = 0; c < plan.size(); ++c) {
+      const ColumnFrames& f = plan[c].repeatOf >= 0 ? plan[plan[c].repeatOf] : plan[c];
+      const int n = s.fftSize;
+      std::vector<double> acc(static_cast<size_t>(n / 2), 0.0), x(static_cast<size_t>(n));
+      for (int j = 0; j < f.frameCount; ++j) {
+        const int64_t start = f.firstFrameStart + static_cast<int64_t>(j) * s.frameAdvance;
+        for (int i = 0; i < n; ++i) {
+          const int64_t at = start + i;
+          x[i] = (at >= 0 && at < frames ? SampleValue16(pcm[at]) : 0.0) * s.windowTable[i];
+        }
+        RealFft(x.data(), s.log2Fft);
+        for (int k = 1; k < n / 2; ++k) acc[k] += BinPower(x.data(), n, k);
+      }
+      for (int k = s.firstVisibleBin; k <= s.lastVisibleBin; ++k) {
+        const double p = k == 0 ? 0.0 : (f.frameCount > 1 ? acc[k] / f.frameCount : acc[k]);
+        const int32_t pen = s.userPens.FindPen(UserLevelKey(p));
+        ASSERT_EQ(cols.value(c, k - s.firstVisibleBin), pen) << "column " << c << " bin " << k;
+        drawn += pen >= 0;
+      }
+    }
+    EXPECT_GT(drawn, 1000);
+  }
 }
 
 }  // namespace

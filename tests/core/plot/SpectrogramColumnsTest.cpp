@@ -33,13 +33,23 @@ std::vector<uint8_t> Pcm16(const std::vector<double>& v, int channels = 1, int c
 // the runs by their y extents.
 std::vector<int> BinValues(const SpectrogramSetup& s, const SpectrogramColumns& c, size_t col) {
   std::vector<int> v(s.fftSize / 2, -1);
-  for (const LevelRun* r = c.begin(col); r != c.end(col); ++r) {
+  for (const LevelRun& r : ColumnRuns(s, c, col)) {
     for (int k = s.firstVisibleBin; k <= s.lastVisibleBin; ++k) {
       const int lower = k == s.firstVisibleBin ? s.spectBottom : s.binRow[k - 1];
-      if (lower >= r->fromY && s.binRow[k] <= r->toY) v[k] = r->value;
+      if (lower >= r.fromY && s.binRow[k] <= r.toY) v[k] = r.value;
     }
   }
   return v;
+}
+
+// All runs of all columns, one after the other.
+std::vector<LevelRun> AllRuns(const SpectrogramSetup& s, const SpectrogramColumns& c) {
+  std::vector<LevelRun> runs;
+  for (size_t col = 0; col < c.columnCount(); ++col) {
+    const std::vector<LevelRun> r = ColumnRuns(s, c, col);
+    runs.insert(runs.end(), r.begin(), r.end());
+  }
+  return runs;
 }
 
 TEST(SpectrogramColumns, FullScaleSineAtABinCentreReachesTheTopLevel) {
@@ -64,7 +74,7 @@ TEST(SpectrogramColumns, FullScaleSineAtABinCentreReachesTheTopLevel) {
     EXPECT_LT(v[k0 + 5], 63);
     EXPECT_EQ(cols.x[c], static_cast<int32_t>(15 * c));
     // Runs go upwards and change value from one to the next when adjacent.
-    for (const LevelRun* r = cols.begin(c); r != cols.end(c); ++r) EXPECT_LE(r->fromY, r->toY);
+    for (const LevelRun& r : ColumnRuns(s, cols, c)) EXPECT_LE(r.fromY, r.toY);
   }
 }
 
@@ -79,7 +89,7 @@ TEST(SpectrogramColumns, SilenceAndEmptyUserMapDrawNothing) {
     SpectrogramColumns cols;
     ComputeSpectrogramColumns(s, snd, ColumnStretch{0, frames - 1, 0, 15 * 199, 0}, cols);
     EXPECT_EQ(cols.columnCount(), 200u);
-    EXPECT_TRUE(cols.runs.empty()) << t;
+    EXPECT_TRUE(AllRuns(s, cols).empty()) << t;
   }
   // Noise with the user scheme and no ranges: nothing either.
   std::vector<double> noise(frames);
@@ -93,7 +103,7 @@ TEST(SpectrogramColumns, SilenceAndEmptyUserMapDrawNothing) {
   const SpectrogramSetup s = MakeSpectrogramSetup(loud, st, Geometry(200, 300));
   SpectrogramColumns cols;
   ComputeSpectrogramColumns(s, loud, ColumnStretch{0, frames - 1, 0, 15 * 199, 0}, cols);
-  EXPECT_TRUE(cols.runs.empty());
+  EXPECT_TRUE(AllRuns(s, cols).empty());
 }
 
 TEST(SpectrogramColumns, FramePlansForAutomaticAndSetOverlap) {
@@ -193,12 +203,15 @@ TEST(SpectrogramColumns, ParallelResultEqualsSequentialAndRepeatsAreExact) {
       ComputeSpectrogramColumns(s, snd, stretch, par, 4);
       ASSERT_EQ(seq.columnCount(), 700u);
       EXPECT_EQ(seq.x, par.x);
-      EXPECT_EQ(seq.runBegin, par.runBegin);
-      ASSERT_EQ(seq.runs.size(), par.runs.size());
-      for (size_t i = 0; i < seq.runs.size(); ++i) {
-        ASSERT_EQ(seq.runs[i].fromY, par.runs[i].fromY);
-        ASSERT_EQ(seq.runs[i].toY, par.runs[i].toY);
-        ASSERT_EQ(seq.runs[i].value, par.runs[i].value);
+      EXPECT_EQ(seq.rowOf, par.rowOf);
+      EXPECT_EQ(seq.levels, par.levels);
+      EXPECT_EQ(seq.pens, par.pens);
+      const std::vector<LevelRun> seqRuns = AllRuns(s, seq), parRuns = AllRuns(s, par);
+      ASSERT_EQ(seqRuns.size(), parRuns.size());
+      for (size_t i = 0; i < seqRuns.size(); ++i) {
+        ASSERT_EQ(seqRuns[i].fromY, parRuns[i].fromY);
+        ASSERT_EQ(seqRuns[i].toY, parRuns[i].toY);
+        ASSERT_EQ(seqRuns[i].value, parRuns[i].value);
       }
       const std::vector<ColumnFrames> plan =
           PlanColumnFrames(s, frames, stretch, ColumnPositions(s, stretch));
@@ -207,14 +220,15 @@ TEST(SpectrogramColumns, ParallelResultEqualsSequentialAndRepeatsAreExact) {
         if (plan[c].repeatOf < 0) continue;
         ++repeats;
         const size_t src = static_cast<size_t>(plan[c].repeatOf);
-        ASSERT_EQ(seq.runBegin[c + 1] - seq.runBegin[c], seq.runBegin[src + 1] - seq.runBegin[src]);
-        for (uint32_t i = 0; i < seq.runBegin[c + 1] - seq.runBegin[c]; ++i)
-          EXPECT_EQ(seq.runs[seq.runBegin[c] + i].value, seq.runs[seq.runBegin[src] + i].value);
+        for (int i = 0; i < seq.binCount; ++i) ASSERT_EQ(seq.value(c, i), seq.value(src, i));
+        const std::vector<LevelRun> a = ColumnRuns(s, seq, c), b = ColumnRuns(s, seq, src);
+        ASSERT_EQ(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i].value, b[i].value);
       }
       if (overlap == 0) {
         EXPECT_GT(repeats, 100);
       }
-      EXPECT_FALSE(seq.runs.empty());
+      EXPECT_FALSE(seqRuns.empty());
     }
   }
 }
@@ -235,8 +249,8 @@ TEST(SpectrogramColumns, StereoChannelsAndEightBitSamples) {
   SpectrogramColumns l, r;
   ComputeSpectrogramColumns(s, snd, left, l);
   ComputeSpectrogramColumns(s, snd, right, r);
-  EXPECT_TRUE(l.runs.empty());
-  EXPECT_FALSE(r.runs.empty());
+  EXPECT_TRUE(AllRuns(s, l).empty());
+  EXPECT_FALSE(AllRuns(s, r).empty());
   EXPECT_GT(BinValues(s, r, 3)[k0], 55);
 
   // The same tone as 8-bit mono (multiples of 256) gives the same levels.
@@ -250,8 +264,9 @@ TEST(SpectrogramColumns, StereoChannelsAndEightBitSamples) {
   SpectrogramColumns a, b;
   ComputeSpectrogramColumns(s, s8, left, a);
   ComputeSpectrogramColumns(s, s16, left, b);
-  ASSERT_EQ(a.runs.size(), b.runs.size());
-  for (size_t i = 0; i < a.runs.size(); ++i) EXPECT_EQ(a.runs[i].value, b.runs[i].value);
+  const std::vector<LevelRun> ra = AllRuns(s, a), rb = AllRuns(s, b);
+  ASSERT_EQ(ra.size(), rb.size());
+  for (size_t i = 0; i < ra.size(); ++i) EXPECT_EQ(ra[i].value, rb[i].value);
 }
 
 TEST(SpectrogramColumns, FramesBeyondTheDocumentReadZeros) {
@@ -268,10 +283,10 @@ TEST(SpectrogramColumns, FramesBeyondTheDocumentReadZeros) {
   SpectrogramColumns cols;
   ComputeSpectrogramColumns(s, snd, ColumnStretch{-5000, 8000, 0, 15 * 49, 0}, cols);
   EXPECT_EQ(cols.columnCount(), 50u);
-  EXPECT_FALSE(cols.runs.empty());
+  EXPECT_FALSE(AllRuns(s, cols).empty());
   // Columns far before and far after the sound see only zeros.
-  EXPECT_EQ(cols.runBegin[1] - cols.runBegin[0], 0u);
-  EXPECT_EQ(cols.runBegin[50] - cols.runBegin[49], 0u);
+  EXPECT_TRUE(ColumnRuns(s, cols, 0).empty());
+  EXPECT_TRUE(ColumnRuns(s, cols, 49).empty());
 }
 
 }  // namespace
