@@ -127,6 +127,17 @@ void SetCountFromStep(ColorRange& r) {
   }
 }
 int32_t Sign(int64_t v) { return v < 0 ? -1 : 1; }
+// With a step, the count follows from it; without one, the step is the span
+// over the count (at least 1), or one unit towards `to` when that is zero.
+void CountOrStepFromTheOther(ColorRange& r, int64_t span) {
+  if (r.step != 0) {
+    SetCountFromStep(r);
+  } else {
+    int64_t n = r.count < 1 ? 1 : r.count;
+    int64_t s = span / n;
+    r.step = s != 0 ? Clamp32(s) : Sign(span);
+  }
+}
 }  // namespace
 
 void MakeRangeConsistent(ColorRange& r) {
@@ -135,13 +146,7 @@ void MakeRangeConsistent(ColorRange& r) {
     return;
   }
   const int64_t span = static_cast<int64_t>(r.to) - r.from;
-  if (r.step != 0) {
-    SetCountFromStep(r);
-  } else {
-    int64_t n = r.count < 1 ? 1 : r.count;
-    int64_t s = span / n;
-    r.step = s != 0 ? Clamp32(s) : Sign(span);
-  }
+  CountOrStepFromTheOther(r, span);
   int64_t n = r.count < 1 ? 1 : r.count;
   int64_t s = span / n;
   r.step = s >= 0 ? -1 : Clamp32(s);
@@ -164,13 +169,7 @@ void ApplyRangeEdit(ColorRange& r, bool countChanged) {
         r.step = Clamp32(s);
       }
     } else {
-      if (r.step != 0) {
-        SetCountFromStep(r);
-      } else {
-        int64_t n = r.count < 1 ? 1 : r.count;
-        int64_t s = span / n;
-        r.step = s != 0 ? Clamp32(s) : Sign(span);
-      }
+      CountOrStepFromTheOther(r, span);
     }
   }
   if (r.count < 1) r.count = 1;

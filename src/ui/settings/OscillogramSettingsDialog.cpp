@@ -21,8 +21,7 @@ OscillogramSettingsDialog::OscillogramSettingsDialog(const nv::AnalysisSettings&
   auto* main = new QVBoxLayout(this);
   auto* top = new QGroupBox(this);
   auto* g = new QGridLayout(top);
-  g->addWidget(new QLabel(QStringLiteral("Milliseconds per plot"), top), 0, 0);
-  g->addWidget(MakeTimeField(false), 0, 1, 1, 2);
+  AddTimeRow(g, 0, false);
   g->addWidget(new QLabel(QStringLiteral("Min and max amplitude"), top), 1, 0);
   // The record holds hundredths of a percent; the fields show whole percent.
   minAmp_ = new NumericEdit(top);
@@ -36,24 +35,12 @@ OscillogramSettingsDialog::OscillogramSettingsDialog(const nv::AnalysisSettings&
   main->addWidget(top);
 
   auto* lower = new QHBoxLayout;
-  auto* stereo = new QGroupBox(QStringLiteral("If stereo, view"), this);
-  auto* sl = new QVBoxLayout(stereo);
-  left_ = new QCheckBox(QStringLiteral("Left Channel"), stereo);
-  right_ = new QCheckBox(QStringLiteral("Right Channel"), stereo);
-  sl->addWidget(left_);
-  sl->addWidget(right_);
-  lower->addWidget(stereo);
-  auto* gridGroup = new QGroupBox(QStringLiteral("Grid lines per tick mark"), this);
-  auto* gl = new QGridLayout(gridGroup);
-  gl->addWidget(new QLabel(QStringLiteral("Amplitude"), gridGroup), 0, 0);
-  ampGrid_ = new QComboBox(gridGroup);
+  lower->addWidget(MakeChannelGroup());
+  lower->addWidget(MakeGridGroup(QStringLiteral("Grid lines per tick mark"),
+                                 QStringLiteral("Amplitude"), ampGrid_, QStringLiteral("Time"),
+                                 timeGrid_));
   grid::FillCounts(ampGrid_, QString());
-  gl->addWidget(ampGrid_, 0, 1);
-  gl->addWidget(new QLabel(QStringLiteral("Time"), gridGroup), 1, 0);
-  timeGrid_ = new QComboBox(gridGroup);
   grid::FillCounts(timeGrid_, QString());
-  gl->addWidget(timeGrid_, 1, 1);
-  lower->addWidget(gridGroup);
   main->addLayout(lower);
   main->addWidget(Buttons());
 
@@ -63,12 +50,10 @@ OscillogramSettingsDialog::OscillogramSettingsDialog(const nv::AnalysisSettings&
   }
 
   const nv::AnalysisSettings& s = settings_;
-  timeField_->SetValue(s.timePerPlotUs);
+  ShowTimeAndChannels(s);
   minAmp_->setText(QString::number(s.minAmplitude / 100));
   maxAmp_->setText(QString::number(s.maxAmplitude / 100));
   line_->setChecked(s.lineBetweenSamples != 0);
-  left_->setChecked(s.leftChannel != 0);
-  right_->setChecked(s.rightChannel != 0);
   ampGrid_->setCurrentIndex(grid::CountIndex(s.oscGridY));
   timeGrid_->setCurrentIndex(grid::CountIndex(s.oscGridX));
 }
@@ -83,17 +68,7 @@ bool OscillogramSettingsDialog::ReadFields(nv::AnalysisSettings& s) {
     maxA = maxAmp_->Value();
     if (!maxA) return false;
   }
-  if (!left_->isChecked() && !right_->isChecked()) {
-    nv::ShowMessage("Error: At least one channel must be selected!");
-    return false;
-  }
-  if (*time < 1 || *time > 1200000000) {
-    nv::ShowMessage(
-        QString::asprintf("Error: Time per plot must not be below 0.001 msec or above %d sec!", 1200)
-            .toStdString());
-    timeField_->setFocus();
-    return false;
-  }
+  if (!CheckChannelsAndTime(*time)) return false;
   if (!editingDefaults_) {
     if (*maxA > 10000) {
       nv::ShowMessage(QString::asprintf("Error: Max amplitude > 100%%").toStdString());
@@ -113,10 +88,8 @@ bool OscillogramSettingsDialog::ReadFields(nv::AnalysisSettings& s) {
     s.minAmplitude = *minA;
     s.maxAmplitude = *maxA;
   }
-  s.timePerPlotUs = *time;
+  StoreTimeAndChannels(*time, s);
   s.lineBetweenSamples = line_->isChecked() ? 1 : 0;
-  s.leftChannel = left_->isChecked() ? 1 : 0;
-  s.rightChannel = right_->isChecked() ? 1 : 0;
   s.oscGridY = grid::CountValue(ampGrid_->currentIndex());
   s.oscGridX = grid::CountValue(timeGrid_->currentIndex());
   return true;

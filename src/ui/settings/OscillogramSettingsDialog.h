@@ -18,8 +18,6 @@ class OscillogramSettingsDialog : public SettingsDialogBase {
 
   NumericEdit* MinAmplitudeField() const { return minAmp_; }
   NumericEdit* MaxAmplitudeField() const { return maxAmp_; }
-  QCheckBox* LeftBox() const { return left_; }
-  QCheckBox* RightBox() const { return right_; }
   QCheckBox* LineBox() const { return line_; }
   QComboBox* AmplitudeGridBox() const { return ampGrid_; }
   QComboBox* TimeGridBox() const { return timeGrid_; }
@@ -27,8 +25,6 @@ class OscillogramSettingsDialog : public SettingsDialogBase {
  private:
   NumericEdit* minAmp_;
   NumericEdit* maxAmp_;
-  QCheckBox* left_;
-  QCheckBox* right_;
   QCheckBox* line_;
   QComboBox* ampGrid_;
   QComboBox* timeGrid_;

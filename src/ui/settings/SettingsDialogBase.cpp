@@ -1,9 +1,16 @@
 #include "settings/SettingsDialogBase.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
+#include "app/MessageSink.h"
 #include "views/HoldSpinButtons.h"
 #include "views/NumericEdit.h"
 
@@ -57,11 +64,13 @@ void SettingsDialogBase::done(int result) {
   QDialog::done(result);
 }
 
-QWidget* SettingsDialogBase::MakeTimeField(bool wholeMilliseconds) {
+void SettingsDialogBase::AddTimeRow(QGridLayout* grid, int row, bool wholeMilliseconds) {
+  wholeMilliseconds_ = wholeMilliseconds;
+  grid->addWidget(new QLabel(QStringLiteral("Milliseconds per plot"), grid->parentWidget()), row, 0);
   auto* box = new QWidget(this);
-  auto* row = new QHBoxLayout(box);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(1);
+  auto* line = new QHBoxLayout(box);
+  line->setContentsMargins(0, 0, 0, 0);
+  line->setSpacing(1);
   timeField_ = new NumericEdit(box);
   // The field itself accepts any number; the dialog's own check gives the
   // time-per-plot message.
@@ -82,7 +91,61 @@ QWidget* SettingsDialogBase::MakeTimeField(bool wholeMilliseconds) {
                                      {13000, 1000000}},
                                     box);
   }
-  row->addWidget(timeField_);
-  row->addWidget(timeSpin_);
-  return box;
+  line->addWidget(timeField_);
+  line->addWidget(timeSpin_);
+  grid->addWidget(box, row, 1, 1, 2);
+}
+
+QGroupBox* SettingsDialogBase::MakeChannelGroup() {
+  auto* stereo = new QGroupBox(QStringLiteral("If stereo, view"), this);
+  auto* sl = new QVBoxLayout(stereo);
+  left_ = new QCheckBox(QStringLiteral("Left Channel"), stereo);
+  right_ = new QCheckBox(QStringLiteral("Right Channel"), stereo);
+  sl->addWidget(left_);
+  sl->addWidget(right_);
+  return stereo;
+}
+
+QGroupBox* SettingsDialogBase::MakeGridGroup(const QString& title, const QString& firstLabel,
+                                             QComboBox*& first, const QString& secondLabel,
+                                             QComboBox*& second) {
+  auto* gridGroup = new QGroupBox(title, this);
+  auto* gl = new QGridLayout(gridGroup);
+  gl->addWidget(new QLabel(firstLabel, gridGroup), 0, 0);
+  first = new QComboBox(gridGroup);
+  gl->addWidget(first, 0, 1);
+  gl->addWidget(new QLabel(secondLabel, gridGroup), 1, 0);
+  second = new QComboBox(gridGroup);
+  gl->addWidget(second, 1, 1);
+  return gridGroup;
+}
+
+void SettingsDialogBase::ShowTimeAndChannels(const nv::AnalysisSettings& s) {
+  timeField_->SetValue(wholeMilliseconds_ ? s.timePerPlotUs / 1000 : s.timePerPlotUs);
+  left_->setChecked(s.leftChannel != 0);
+  right_->setChecked(s.rightChannel != 0);
+}
+
+bool SettingsDialogBase::CheckChannelsAndTime(int64_t time) {
+  if (!left_->isChecked() && !right_->isChecked()) {
+    nv::ShowMessage("Error: At least one channel must be selected!");
+    return false;
+  }
+  if (time < 1 || time > (wholeMilliseconds_ ? 1200000 : 1200000000)) {
+    nv::ShowMessage(
+        QString::asprintf(wholeMilliseconds_
+                              ? "Error: Time per plot must not be below 1 or above %d sec!"
+                              : "Error: Time per plot must not be below 0.001 msec or above %d sec!",
+                          1200)
+            .toStdString());
+    timeField_->setFocus();
+    return false;
+  }
+  return true;
+}
+
+void SettingsDialogBase::StoreTimeAndChannels(int64_t time, nv::AnalysisSettings& s) const {
+  s.timePerPlotUs = wholeMilliseconds_ ? time * 1000 : time;
+  s.leftChannel = left_->isChecked() ? 1 : 0;
+  s.rightChannel = right_->isChecked() ? 1 : 0;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The common frame of the modeless display settings dialogs: a copy of the
 // record being edited, the OK, Cancel and Apply buttons, the "- Default values"
-// caption when the application defaults are edited, and the "Milliseconds per
-// plot" field with its accelerating spin buttons.
+// caption when the application defaults are edited, and the pieces every
+// display dialog has: the "Milliseconds per plot" field with its accelerating
+// spin buttons, the "If stereo, view" channel boxes and a grid-lines group.
 //
 // OK and Apply read and validate the fields; on success they store them into
 // the dialog's copy and emit `applied` with it (OK then closes). A failure has
@@ -13,9 +14,15 @@
 #include "settings/AnalysisSettings.h"
 #include "settings/DocumentRates.h"
 
+#include <cstdint>
+
 class HoldSpinButtons;
 class NumericEdit;
+class QCheckBox;
+class QComboBox;
 class QDialogButtonBox;
+class QGridLayout;
+class QGroupBox;
 class QPushButton;
 
 class SettingsDialogBase : public QDialog {
@@ -35,6 +42,8 @@ class SettingsDialogBase : public QDialog {
   QPushButton* ApplyButton() const;
   NumericEdit* TimeField() const { return timeField_; }
   HoldSpinButtons* TimeSpin() const { return timeSpin_; }
+  QCheckBox* LeftBox() const { return left_; }
+  QCheckBox* RightBox() const { return right_; }
 
  public slots:
   bool Ok();
@@ -49,9 +58,25 @@ class SettingsDialogBase : public QDialog {
   // Refreshes what depends on the stored record (after Apply).
   virtual void AfterApply() {}
   void done(int result) override;
-  // Builds the time field: in milliseconds with three decimals on a
-  // microsecond value, or in whole milliseconds.
-  QWidget* MakeTimeField(bool wholeMilliseconds);
+  // Adds "Milliseconds per plot" and the time field as row `row` of `grid`
+  // (the label is a child of the grid's widget). The field shows milliseconds
+  // with three decimals on a microsecond value, or whole milliseconds.
+  void AddTimeRow(QGridLayout* grid, int row, bool wholeMilliseconds);
+  // The "If stereo, view" group with the "Left Channel" and "Right Channel"
+  // boxes.
+  QGroupBox* MakeChannelGroup();
+  // A grid-lines group titled `title` with two labelled lists, made here and
+  // filled by the caller.
+  QGroupBox* MakeGridGroup(const QString& title, const QString& firstLabel, QComboBox*& first,
+                           const QString& secondLabel, QComboBox*& second);
+  // Shows the record's time per plot and channels in their fields.
+  void ShowTimeAndChannels(const nv::AnalysisSettings& s);
+  // The first two checks of every dialog, on the time field's number: at
+  // least one channel, then the time per plot within its limits (focus on
+  // the field). Shows the first failure.
+  bool CheckChannelsAndTime(int64_t time);
+  // Stores the time field's number and the channels into `s`.
+  void StoreTimeAndChannels(int64_t time, nv::AnalysisSettings& s) const;
   QDialogButtonBox* Buttons() const { return buttons_; }
 
   nv::AnalysisSettings settings_;
@@ -61,5 +86,8 @@ class SettingsDialogBase : public QDialog {
   HoldSpinButtons* timeSpin_ = nullptr;
 
  private:
+  bool wholeMilliseconds_ = false;
+  QCheckBox* left_ = nullptr;
+  QCheckBox* right_ = nullptr;
   QDialogButtonBox* buttons_;
 };

@@ -14,7 +14,6 @@
 #include <QVBoxLayout>
 
 #include "app/AppCore.h"
-#include "app/MessageSink.h"
 #include "settings/GridLists.h"
 #include "settings/UserColorMapsDialog.h"
 #include "views/HoldSpinButtons.h"
@@ -39,8 +38,6 @@ const char* const kSchemes[] = {"Yellow & Red", "Black & White",     "Grey",    
 constexpr int kUserMapBase = 1000;  // user map i has data kUserMapBase + i
 constexpr int kRecordMap = -100;    // the record's own map, not in the list
 constexpr int kUnknown = -1;        // a scheme value outside the known ones
-
-void Show(const char* text) { nv::ShowMessage(text, nv::MessageIcon::Exclamation); }
 
 }  // namespace
 
@@ -79,15 +76,8 @@ SpectrogramSettingsDialog::SpectrogramSettingsDialog(const nv::AnalysisSettings&
   auto* fftGroup = new QGroupBox(this);
   auto* g = new QGridLayout(fftGroup);
   int row = 0;
-  g->addWidget(new QLabel(QStringLiteral("Milliseconds per plot"), fftGroup), row, 0);
-  g->addWidget(MakeTimeField(false), row++, 1, 1, 2);
-  g->addWidget(new QLabel(QStringLiteral("Min and max frequency "), fftGroup), row, 0);
-  minFreq_ = new NumericEdit(fftGroup);
-  minFreq_->Configure(0, 0, 100000000);
-  maxFreq_ = new NumericEdit(fftGroup);
-  maxFreq_->Configure(0, 1, 100000000);
-  g->addWidget(minFreq_, row, 1);
-  g->addWidget(maxFreq_, row++, 2);
+  AddTimeRow(g, row++, false);
+  frequencies_.AddRow(g, row++);
   g->addWidget(new QLabel(QStringLiteral("FFT size"), fftGroup), row, 0);
   fftSize_ = new QComboBox(fftGroup);
   fftSize_->addItem(QStringLiteral("Automatic"), 0);
@@ -163,33 +153,15 @@ SpectrogramSettingsDialog::SpectrogramSettingsDialog(const nv::AnalysisSettings&
   right->addWidget(colorGroup);
 
   auto* lower = new QHBoxLayout;
-  auto* stereo = new QGroupBox(QStringLiteral("If stereo, view"), this);
-  auto* sl = new QVBoxLayout(stereo);
-  left_ = new QCheckBox(QStringLiteral("Left Channel"), stereo);
-  right_ = new QCheckBox(QStringLiteral("Right Channel"), stereo);
-  sl->addWidget(left_);
-  sl->addWidget(right_);
-  lower->addWidget(stereo);
-  auto* gridGroup = new QGroupBox(QStringLiteral("Grid lines (per axis)"), this);
-  auto* gl = new QGridLayout(gridGroup);
-  gl->addWidget(new QLabel(QStringLiteral("Time"), gridGroup), 0, 0);
-  timeGrid_ = new QComboBox(gridGroup);
+  lower->addWidget(MakeChannelGroup());
+  lower->addWidget(MakeGridGroup(QStringLiteral("Grid lines (per axis)"), QStringLiteral("Time"),
+                                 timeGrid_, QStringLiteral("Frequency"), freqGrid_));
   grid::FillCounts(timeGrid_, QStringLiteral(" / value"));
-  gl->addWidget(timeGrid_, 0, 1);
-  gl->addWidget(new QLabel(QStringLiteral("Frequency"), gridGroup), 1, 0);
-  freqGrid_ = new QComboBox(gridGroup);
   grid::FillFrequency(freqGrid_);
-  gl->addWidget(freqGrid_, 1, 1);
-  lower->addWidget(gridGroup);
   right->addLayout(lower);
   right->addStretch();
 
   main->addWidget(Buttons());
-
-  if (editingDefaults) {
-    minFreq_->setEnabled(false);
-    maxFreq_->setEnabled(false);
-  }
 
   connect(threshold_, &QSlider::valueChanged, this,
           [this](int v) { thresholdValue_->setText(QString::number(v)); });
@@ -218,12 +190,8 @@ SpectrogramSettingsDialog::SpectrogramSettingsDialog(const nv::AnalysisSettings&
 
 void SpectrogramSettingsDialog::ShowRecord() {
   const nv::AnalysisSettings& s = settings_;
-  timeField_->SetValue(s.timePerPlotUs);
-  minFreq_->SetValue(s.minFrequencyHz < 0 ? 0 : s.minFrequencyHz);
-  if (s.maxFrequencyHz < 0 && rates_.Known())
-    maxFreq_->SetValue(rates_.NyquistHz());
-  else
-    maxFreq_->SetValue(s.maxFrequencyHz);
+  ShowTimeAndChannels(s);
+  frequencies_.Show(s);
 
   int sizeIndex = fftSize_->findData(s.fftSize);
   if (sizeIndex < 0) {
@@ -238,8 +206,6 @@ void SpectrogramSettingsDialog::ShowRecord() {
   autoOverlap_->setChecked(s.fftOverlap < 0);
   if (s.fftOverlap >= 0) rememberedOverlap_ = s.fftOverlap;
 
-  left_->setChecked(s.leftChannel != 0);
-  right_->setChecked(s.rightChannel != 0);
   threshold_->setValue(s.threshold);
   thresholdValue_->setText(QString::number(threshold_->value()));
   contrast_->setValue(10 - s.contrast);
@@ -362,57 +328,21 @@ void SpectrogramSettingsDialog::OnUserColors() {
 bool SpectrogramSettingsDialog::ReadFields(nv::AnalysisSettings& s) {
   auto time = timeField_->Value();
   if (!time) return false;
-  std::optional<int64_t> minF, maxF;
-  if (!editingDefaults_) {
-    minF = minFreq_->Value();
-    if (!minF) return false;
-    maxF = maxFreq_->Value();
-    if (!maxF) return false;
-  }
+  auto range = frequencies_.Read();
+  if (!range) return false;
   auto overlap = overlap_->Value();
   if (!overlap) return false;
   auto font = fontSize_->Value();
   if (!font) return false;
 
-  if (!left_->isChecked() && !right_->isChecked()) {
-    Show("Error: At least one channel must be selected!");
-    return false;
-  }
-  if (*time < 1 || *time > 1200000000) {
-    nv::ShowMessage(
-        QString::asprintf("Error: Time per plot must not be below 0.001 msec or above %d sec!", 1200)
-            .toStdString());
-    timeField_->setFocus();
-    return false;
-  }
-  if (!editingDefaults_) {
-    if (rates_.Known() && *maxF > rates_.NyquistHz()) {
-      nv::ShowMessage(QString::asprintf("Error: Max frequency > %d Hz",
-                                        static_cast<int>(rates_.NyquistHz()))
-                          .toStdString());
-      maxFreq_->setFocus();
-      return false;
-    }
-    if (*minF >= *maxF) {
-      Show("Error: Min frequency > Max frequency.");
-      minFreq_->setFocus();
-      return false;
-    }
-    if (*minF < 0) {
-      Show("Error: Min frequency < zero.");
-      minFreq_->setFocus();
-      return false;
-    }
-    s.minFrequencyHz = *minF;
-    s.maxFrequencyHz = *maxF;
-  }
+  if (!CheckChannelsAndTime(*time)) return false;
+  if (!frequencies_.Check(*range)) return false;
 
-  s.timePerPlotUs = *time;
+  frequencies_.Store(*range, s);
+  StoreTimeAndChannels(*time, s);
   s.fftSize = fftSize_->currentData().toInt();
   s.window = window_->currentData().toInt();
   s.fftOverlap = static_cast<int32_t>(*overlap);
-  s.leftChannel = left_->isChecked() ? 1 : 0;
-  s.rightChannel = right_->isChecked() ? 1 : 0;
   s.threshold = threshold_->value();
   s.contrast = -(contrast_->value() - 10);
   s.invColors = deEmphasis_->isChecked() ? 1 : 0;

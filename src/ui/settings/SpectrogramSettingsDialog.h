@@ -6,6 +6,7 @@
 // SettingsDialogBase for OK, Apply and Cancel.
 #include <functional>
 
+#include "settings/FrequencyRangeFields.h"
 #include "settings/SettingsDialogBase.h"
 
 class NumericEdit;
@@ -32,8 +33,8 @@ class SpectrogramSettingsDialog : public SettingsDialogBase {
   // "User defined color mappings" dialog.
   std::function<void()> runUserColors;
 
-  NumericEdit* MinFrequencyField() const { return minFreq_; }
-  NumericEdit* MaxFrequencyField() const { return maxFreq_; }
+  NumericEdit* MinFrequencyField() const { return frequencies_.MinField(); }
+  NumericEdit* MaxFrequencyField() const { return frequencies_.MaxField(); }
   NumericEdit* OverlapField() const { return overlap_; }
   HoldSpinButtons* OverlapSpin() const { return overlapSpin_; }
   NumericEdit* FontSizeField() const { return fontSize_; }
@@ -43,8 +44,6 @@ class SpectrogramSettingsDialog : public SettingsDialogBase {
   QComboBox* TimeGridBox() const { return timeGrid_; }
   QComboBox* FrequencyGridBox() const { return freqGrid_; }
   QCheckBox* AutoOverlapBox() const { return autoOverlap_; }
-  QCheckBox* LeftBox() const { return left_; }
-  QCheckBox* RightBox() const { return right_; }
   QCheckBox* DeEmphasisBox() const { return deEmphasis_; }
   QCheckBox* ColorBarBox() const { return colorBar_; }
   QSlider* ThresholdSlider() const { return threshold_; }
@@ -71,8 +70,7 @@ class SpectrogramSettingsDialog : public SettingsDialogBase {
   void OnOverlapEdited();
   void OnUserColors();
 
-  NumericEdit* minFreq_;
-  NumericEdit* maxFreq_;
+  FrequencyRangeFields frequencies_{editingDefaults_, rates_};
   QComboBox* fftSize_;
   QComboBox* window_;
   NumericEdit* overlap_;
@@ -80,8 +78,6 @@ class SpectrogramSettingsDialog : public SettingsDialogBase {
   QCheckBox* autoOverlap_;
   QLineEdit* resolution_;
   QLineEdit* timeBetween_;
-  QCheckBox* left_;
-  QCheckBox* right_;
   QSlider* threshold_;
   QLabel* thresholdValue_;
   QComboBox* colorMap_;

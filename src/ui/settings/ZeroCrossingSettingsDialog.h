@@ -3,6 +3,7 @@
 // frequency range, samples per estimate, detection threshold, channels, font
 // size, line between values and the grid lines of the zero-crossing diagram.
 // Modeless; see SettingsDialogBase for OK, Apply and Cancel.
+#include "settings/FrequencyRangeFields.h"
 #include "settings/SettingsDialogBase.h"
 
 class NumericEdit;
@@ -17,24 +18,19 @@ class ZeroCrossingSettingsDialog : public SettingsDialogBase {
 
   bool ReadFields(nv::AnalysisSettings& out) override;
 
-  NumericEdit* MinFrequencyField() const { return minFreq_; }
-  NumericEdit* MaxFrequencyField() const { return maxFreq_; }
+  NumericEdit* MinFrequencyField() const { return frequencies_.MinField(); }
+  NumericEdit* MaxFrequencyField() const { return frequencies_.MaxField(); }
   NumericEdit* ThresholdField() const { return threshold_; }
   NumericEdit* FontSizeField() const { return fontSize_; }
   QComboBox* SamplesBox() const { return samples_; }
-  QCheckBox* LeftBox() const { return left_; }
-  QCheckBox* RightBox() const { return right_; }
   QCheckBox* LineBox() const { return line_; }
   QComboBox* TimeGridBox() const { return timeGrid_; }
   QComboBox* FrequencyGridBox() const { return freqGrid_; }
 
  private:
-  NumericEdit* minFreq_;
-  NumericEdit* maxFreq_;
+  FrequencyRangeFields frequencies_{editingDefaults_, rates_};
   QComboBox* samples_;
   NumericEdit* threshold_;
-  QCheckBox* left_;
-  QCheckBox* right_;
   NumericEdit* fontSize_;
   QCheckBox* line_;
   QComboBox* timeGrid_;
