@@ -41,23 +41,28 @@ constexpr const char* kPictureFile = "PwrClip.svg";
 }  // namespace
 
 CNvAnaView::EditRange CNvAnaView::EditSelection() const {
+  // A view that shows the right channel of a stereo sound alone draws it in
+  // the only strip, where clicks are taken as the upper (left) one.
+  const bool rightAlone = doc_ && doc_->Format().nChannels == 2 && plot_->Setup().singleChannel == 1;
+  auto channels = [rightAlone](int32_t c) { return rightAlone && c == 1 ? 2 : ChannelsOf(c); };
   EditRange r;
   if (HasSelection()) {
     r.first = plot_->SelectionStart().position;
     r.end = plot_->SelectionEnd().position;
-    r.channels = ChannelsOf(plot_->SelectionStart().channel);
+    r.channels = channels(plot_->SelectionStart().channel);
   } else {
     r.first = plot_->Cursor().position;
     r.end = -1;
-    r.channels = plot_->Cursor().position >= 0 ? ChannelsOf(plot_->Cursor().channel) : 3;
+    r.channels = plot_->Cursor().position >= 0 ? channels(plot_->Cursor().channel) : 3;
   }
   return r;
 }
 
 int CNvAnaView::FilterChannels() const {
   const nv::CursorRecord& c = plot_->Cursor();
-  if (c.position >= 0) return ChannelsOf(c.channel);
-  return EditSelection().channels;
+  if (c.position < 0) return EditSelection().channels;
+  const bool rightAlone = doc_ && doc_->Format().nChannels == 2 && plot_->Setup().singleChannel == 1;
+  return rightAlone && c.channel == 1 ? 2 : ChannelsOf(c.channel);
 }
 
 void CNvAnaView::CopyPicture() {

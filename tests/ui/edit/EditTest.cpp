@@ -257,6 +257,17 @@ class EditTest : public QObject {
     QCOMPARE(Sample16(after, 2 * 95), int16_t{0});
     Frame()->Route(cmd::kEditUndo);
     QVERIFY(Bytes(Doc()) == before);
+    // A view showing the right channel alone edits that channel.
+    View()->Settings().leftChannel = 0;
+    View()->Settings().rightChannel = 1;
+    View()->Recompute();
+    Select(10, 20, 1);
+    Frame()->Route(cmd::kEditSilence);
+    const std::vector<uint8_t> right = Bytes(Doc());
+    QCOMPARE(Sample16(right, 2 * 12), Sample16(before, 2 * 12));
+    QCOMPARE(Sample16(right, 2 * 12 + 1), int16_t{0});
+    Frame()->Route(cmd::kEditUndo);
+    QVERIFY(Bytes(Doc()) == before);
   }
 
   void pasteBetweenDocuments() {
