@@ -219,6 +219,25 @@ class EditTest : public QObject {
     QVERIFY(!Enabled(cmd::kEditUndo));
   }
 
+  void everyViewOfTheDocumentIsRedrawn() {
+    QVERIFY(Start(WriteSine("a.wav", 100)));
+    CNorvaneDoc* doc = Doc();
+    CNvAnaView* first = View();
+    Frame()->Route(cmd::kNewOscillogram);
+    Settle();
+    CNvAnaView* second = View();
+    QVERIFY(second != first);
+    QCOMPARE(Frame()->FramesOf(doc).size(), size_t{2});
+    Select(0, 40);
+    Frame()->Route(cmd::kEditCut);
+    QCOMPARE(doc->FrameCount(), 60);
+    QCOMPARE(first->Plot()->Setup().frameCount, 60);
+    QCOMPARE(second->Plot()->Setup().frameCount, 60);
+    Frame()->Route(cmd::kEditUndo);
+    QCOMPARE(first->Plot()->Setup().frameCount, 100);
+    QCOMPARE(second->Plot()->Setup().frameCount, 100);
+  }
+
   void undoTextFollowsTheLastEdit() {
     QVERIFY(Start(WriteSine("a.wav", 100)));
     const std::vector<uint8_t> before = Bytes(Doc());
