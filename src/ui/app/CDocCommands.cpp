@@ -13,6 +13,7 @@
 #include "app/MessageSink.h"
 #include "app/WaitCursor.h"
 #include "document/CNorvaneDoc.h"
+#include "document/SoundEditor.h"
 #include "fileformats/FileType.h"
 
 namespace {
@@ -35,6 +36,13 @@ bool CDocCommands::OnCommand(int id) {
   switch (id) {
     case cmd::kFileSave: FileSave(); return true;
     case cmd::kFileSaveAs: DoSave(std::string(), true); return true;
+    case cmd::kEditUndo:
+      if (!(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing)) {
+        WaitCursor wait;
+        doc_->UnmapSamples();
+        nv::SoundEditor(*doc_).Undo();
+      }
+      return true;
     default: return false;
   }
 }
@@ -44,6 +52,11 @@ bool CDocCommands::OnUpdateCommand(int id, CommandState& state) {
     case cmd::kFileSave:
     case cmd::kFileSaveAs:
       state.enabled = !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing);
+      return true;
+    case cmd::kEditUndo:
+      state.enabled = nv::SoundEditor(*doc_).CanUndo() &&
+                      !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing);
+      state.text = QString::fromStdString(nv::SoundEditor::UndoMenuText(doc_->undo.kind));
       return true;
     default: return false;
   }

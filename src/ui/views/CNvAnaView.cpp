@@ -647,6 +647,7 @@ bool CNvAnaView::OnCommand(int id) {
       }
     return true;
   }
+  if (OnEditCommand(id)) return true;
   switch (id) {
     case kZoomIn: ZoomIn(); return true;
     case kZoomOut: ZoomOut(); return true;
@@ -695,6 +696,7 @@ bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
     st.enabled = doc_ != nullptr;
     return true;
   }
+  if (OnUpdateEditCommand(id, st)) return true;
   const int mode = AppCursorMode();
   switch (id) {
     case kZoomIn:

@@ -69,6 +69,23 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   // The measurement cursors and the zoom history go (a new rate).
   void ClearMeasurementAndHistory();
 
+  // The range and channel selection of an edit: the selection's frames, or
+  // without a selection the cursor position and -1; channel 1 left, 2 right,
+  // 3 both.
+  struct EditRange {
+    int64_t first = -1;
+    int64_t end = -1;
+    int channels = 3;
+  };
+  EditRange EditSelection() const;
+  // The channel of the filter command: the cursor record's.
+  int FilterChannels() const;
+  // The Edit menu's commands on the document (handled in CNvAnaViewEdit.cpp).
+  bool OnEditCommand(int id);
+  bool OnUpdateEditCommand(int id, CommandState& state);
+  // "&Copy": the view's picture on the system clipboard as PNG and SVG.
+  void CopyPicture();
+
   // Attached analysis windows (not owned).
   void Attach(AttachedWindow* w);
   void DetachWindow(AttachedWindow* w);

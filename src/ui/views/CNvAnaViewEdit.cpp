@@ -1,0 +1,220 @@
+// The Edit menu of the sound view: cut, copy (the view's picture and the
+// program's own clip), copy of the samples as text, paste, delete, silence,
+// reverse, volume and the time-domain filter. Each edit releases the
+// work-file mapping, runs under the wait cursor and ends with the document's
+// UpdateAllViews (hint 1), which redraws every view of the document.
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QSvgGenerator>
+
+#include "app/AppCore.h"
+#include "app/CNorvaneApp.h"
+#include "app/CommandIds.h"
+#include "app/MessageSink.h"
+#include "app/WaitCursor.h"
+#include "document/CNorvaneDoc.h"
+#include "document/ChangeVolumeDialog.h"
+#include "document/SoundEditor.h"
+#include "document/TempFile.h"
+#include "filter/FilterCommand.h"
+#include "filter/TimeDomainFilterDialog.h"
+#include "plot/SoundPlot.h"
+#include "views/CNvAnaView.h"
+
+namespace {
+
+bool Playing() {
+  CNorvaneApp* app = CNorvaneApp::Instance();
+  return app && app->playing;
+}
+
+int ChannelsOf(int32_t channel) { return channel == 1 || channel == 2 ? channel : 3; }
+
+// The name of the picture file that "&Copy" writes next to the clipboard data.
+constexpr const char* kPictureFile = "PwrClip.svg";
+
+}  // namespace
+
+CNvAnaView::EditRange CNvAnaView::EditSelection() const {
+  // A view that shows the right channel of a stereo sound alone draws it in
+  // the only strip, where clicks are taken as the upper (left) one.
+  const bool rightAlone = doc_ && doc_->Format().nChannels == 2 && plot_->Setup().singleChannel == 1;
+  auto channels = [rightAlone](int32_t c) { return rightAlone && c == 1 ? 2 : ChannelsOf(c); };
+  EditRange r;
+  if (HasSelection()) {
+    r.first = plot_->SelectionStart().position;
+    r.end = plot_->SelectionEnd().position;
+    r.channels = channels(plot_->SelectionStart().channel);
+  } else {
+    r.first = plot_->Cursor().position;
+    r.end = -1;
+    r.channels = plot_->Cursor().position >= 0 ? channels(plot_->Cursor().channel) : 3;
+  }
+  return r;
+}
+
+int CNvAnaView::FilterChannels() const {
+  const nv::CursorRecord& c = plot_->Cursor();
+  if (c.position < 0) return EditSelection().channels;
+  const bool rightAlone = doc_ && doc_->Format().nChannels == 2 && plot_->Setup().singleChannel == 1;
+  return rightAlone && c.channel == 1 ? 2 : ChannelsOf(c.channel);
+}
+
+void CNvAnaView::CopyPicture() {
+  const QSize size = plot_->size().expandedTo(QSize(1, 1));
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  plot_->RenderTo(image, size, true);
+
+  // The vector form goes through a file in the temporary directory.
+  const QString path = QDir(QString::fromStdString(nv::TemporaryDirectory())).filePath(QLatin1String(kPictureFile));
+  QByteArray svg;
+  {
+    QBuffer buffer(&svg);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator gen;
+    gen.setOutputDevice(&buffer);
+    gen.setSize(size);
+    gen.setViewBox(QRect(QPoint(0, 0), size));
+    gen.setTitle(QStringLiteral("Norvane"));
+    gen.setDescription(QStringLiteral("Sound view drawn by Norvane"));
+    plot_->RenderTo(gen, size, true);
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(svg) != svg.size())
+    nv::ShowMessage("Can not write file: " + path.toStdString() + " (" + file.errorString().toStdString() + ")",
+                    nv::MessageIcon::Exclamation);
+  file.close();
+
+  auto* mime = new QMimeData;
+  mime->setImageData(image);
+  if (!svg.isEmpty()) mime->setData(QStringLiteral("image/svg+xml"), svg);
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->clear();
+  clipboard->setMimeData(mime);
+}
+
+bool CNvAnaView::OnEditCommand(int id) {
+  using namespace cmd;
+  switch (id) {
+    case kEditCut:
+    case kEditCopy:
+    case kEditCopyAscii:
+    case kEditPaste:
+    case kEditDelete:
+    case kEditSilence:
+    case kEditReverse:
+    case kEditVolume:
+    case kEditFilter: break;
+    default: return false;
+  }
+  if (!doc_) return true;
+  // The samples do not change while a playback or recording uses them.
+  if (Playing() && id != kEditCopy && id != kEditCopyAscii) return true;
+  const EditRange r = EditSelection();
+  nv::SoundEditor editor(*doc_);
+  switch (id) {
+    case kEditCopy: {
+      WaitCursor wait;
+      CopyPicture();
+      doc_->UnmapSamples();
+      if (HasSelection()) editor.Copy(r.first, r.end, r.channels);
+      return true;
+    }
+    case kEditCut: {
+      if (!HasSelection()) return true;
+      WaitCursor wait;
+      doc_->UnmapSamples();
+      if (editor.Copy(r.first, r.end, r.channels)) editor.Delete(r.first, r.end, r.channels);
+      return true;
+    }
+    case kEditCopyAscii: {
+      doc_->UnmapSamples();
+      std::string text;
+      {
+        WaitCursor wait;
+        text = editor.CopyAsciiText(r.first, r.end, r.channels);
+      }
+      QClipboard* clipboard = QGuiApplication::clipboard();
+      clipboard->clear();
+      if (!text.empty()) clipboard->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+      return true;
+    }
+    case kEditPaste: {
+      WaitCursor wait;
+      doc_->UnmapSamples();
+      editor.Paste(r.first, r.end, r.channels);
+      return true;
+    }
+    default: break;
+  }
+  // The rest need a selection.
+  if (!HasSelection()) return true;
+  switch (id) {
+    case kEditDelete: {
+      WaitCursor wait;
+      doc_->UnmapSamples();
+      editor.Delete(r.first, r.end, r.channels);
+      return true;
+    }
+    case kEditSilence: {
+      WaitCursor wait;
+      doc_->UnmapSamples();
+      editor.Silence(r.first, r.end, r.channels);
+      return true;
+    }
+    case kEditReverse: {
+      WaitCursor wait;
+      doc_->UnmapSamples();
+      editor.Reverse(r.first, r.end, r.channels);
+      return true;
+    }
+    case kEditVolume: {
+      const std::optional<int> percent = ChangeVolumeDialog::Ask(window());
+      if (!percent || !doc_) return true;
+      WaitCursor wait;
+      doc_->UnmapSamples();
+      editor.Volume(r.first, r.end, r.channels, *percent);
+      return true;
+    }
+    case kEditFilter: {
+      nv::AppCore& core = nv::AppCore::Instance();
+      nv::FilterDescription desc = core.commandFilter;
+      if (!TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc_), window()) || !doc_) return true;
+      // The dialog designed it: these are the last values that designed.
+      core.commandFilter = desc;
+      WaitCursor wait;
+      doc_->UnmapSamples();
+      nv::FilterDocumentRange(*doc_, core.commandFilter, r.first, r.end, FilterChannels());
+      return true;
+    }
+    default: return true;
+  }
+}
+
+bool CNvAnaView::OnUpdateEditCommand(int id, CommandState& st) {
+  using namespace cmd;
+  switch (id) {
+    case kEditCopy:
+    case kEditCopyAscii:
+      st.enabled = doc_ != nullptr;
+      return true;
+    case kEditCut:
+    case kEditDelete:
+    case kEditSilence:
+    case kEditReverse:
+    case kEditVolume:
+    case kEditFilter:
+      st.enabled = doc_ && HasSelection() && !Playing();
+      return true;
+    case kEditPaste:
+      st.enabled = doc_ && nv::SoundEditor(*doc_).CanPaste() && !Playing();
+      return true;
+    default: return false;
+  }
+}
