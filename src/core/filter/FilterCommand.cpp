@@ -9,7 +9,9 @@
 namespace nv {
 
 int64_t DocumentNyquistHz(const CNorvaneDoc& doc) {
-  return NyquistHz(doc.Format().nSamplesPerSec, doc.Info().TimeExpansion());
+  // A factor of 0 or less means none, as the views take it.
+  const int32_t te = doc.Info().TimeExpansion();
+  return NyquistHz(doc.Format().nSamplesPerSec, te > 0 ? te : 1000);
 }
 
 bool FilterDocumentRange(CNorvaneDoc& doc, FilterDescription& desc, int64_t a, int64_t b, int c) {

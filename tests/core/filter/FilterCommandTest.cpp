@@ -25,6 +25,9 @@ TEST(FilterCommand, FiltersTheRangeAndUndoesExactly) {
     test::FillDocument(doc, 2, 16, 44100, bytes);
     doc.Info().SetTimeExpansion(10000);
     EXPECT_EQ(DocumentNyquistHz(doc), 220500);
+    doc.Info().SetTimeExpansion(0);
+    EXPECT_EQ(DocumentNyquistHz(doc), 22050);  // no factor: the sampling rate's own
+    doc.Info().SetTimeExpansion(10000);
     FilterDescription desc;
     desc.bandType = BandType::LowPass;
     desc.order = 4;
