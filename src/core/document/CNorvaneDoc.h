@@ -4,6 +4,8 @@
 // the view settings read from its file. Samples are reached only through
 // MapSamples; positions are 32-bit frame indices. Interface thread only; a
 // worker may read through an existing read-only mapping while nothing edits.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,6 +61,12 @@ class CNorvaneDoc {
   // BufferSize of the current format; RecomputeBufferSize also reallocates the
   // process-wide transfer buffers (a failure ends the process, as it must).
   uint32_t BufferSize() const { return bufferSize_; }
+  // Piece size for copying sound between files: the multiple of BufferSize
+  // nearest below 8 MiB (at least one BufferSize).
+  size_t CopyPieceBytes() const {
+    const size_t b = bufferSize_;
+    return std::max<size_t>(b, (size_t{8} << 20) / b * b);
+  }
   void RecomputeBufferSize();
   int64_t LastBufferIndex() const { return lastBufferIndex_; }
   void SetLastBufferIndex(int64_t i) { lastBufferIndex_ = i; }

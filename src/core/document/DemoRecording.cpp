@@ -108,7 +108,7 @@ bool BuildDemoRecording(CNorvaneDoc& doc) {
   }
   TempFile& work = doc.WorkFile();
   if (!work.Truncate(0) || !work.WriteAt(0, bytes.data(), bytes.size())) {
-    ShowMessage("Error while writing temporary work file! Disk full?.");
+    ShowWorkFileWriteError();
     return false;
   }
   doc.SetLength(frames);

@@ -69,8 +69,8 @@ bool SoundEditor::SaveUndoCopy(int kind, int64_t a, int64_t b, int c) {
   const int64_t align = doc_.Format().nBlockAlign;
   if (b <= a) return true;
   if (!OneChannel(c)) {
-    if (!CopyRange(doc_.WorkFile().Fd(), a * align, undo.Fd(), 0, (b - a) * align, 1 << 20)) {
-      ShowMessage("Error while writing temporary work file! Disk full?.");
+    if (!CopyRange(doc_.WorkFile().Fd(), a * align, undo.Fd(), 0, (b - a) * align, doc_.CopyPieceBytes())) {
+      ShowWorkFileWriteError();
       u.kind = kUndoNone;
       return false;
     }
@@ -78,7 +78,7 @@ bool SoundEditor::SaveUndoCopy(int kind, int64_t a, int64_t b, int c) {
   }
   const int bps = SampleBytes();
   if (!undo.Truncate((b - a) * bps)) {
-    ShowMessage("Error while writing temporary work file! Disk full?.");
+    ShowWorkFileWriteError();
     u.kind = kUndoNone;
     return false;
   }
@@ -260,13 +260,13 @@ bool SoundEditor::Paste(int64_t a, int64_t b, int c, bool fromUndo) {
   const uint8_t silence = f.wBitsPerSample == 8 ? 128 : 0;
   if (m > 0) {
     if (n < p && !FillRange(work.Fd(), n, p - n, silence)) {
-      ShowMessage("Error while writing temporary work file! Disk full?.");
+      ShowWorkFileWriteError();
       return false;
     }
     const int64_t size = std::max(n, p);
     if (!oneChannelSource) {
       if (!work.Truncate(size + m)) {
-        ShowMessage("Error while writing temporary work file! Disk full?.");
+        ShowWorkFileWriteError();
         return false;
       }
       uint8_t* w = MapWritable();
@@ -281,7 +281,7 @@ bool SoundEditor::Paste(int64_t a, int64_t b, int c, bool fromUndo) {
       const int64_t T = 2 * m + size - ePrime;
       if (ePrime < 2 * m) {
         if (!FillRange(work.Fd(), size, T - size, silence)) {
-          ShowMessage("Error while writing temporary work file! Disk full?.");
+          ShowWorkFileWriteError();
           return false;
         }
       }
@@ -297,7 +297,7 @@ bool SoundEditor::Paste(int64_t a, int64_t b, int c, bool fromUndo) {
     }
   } else if (n < p) {
     if (!FillRange(work.Fd(), n, p - n, silence)) {
-      ShowMessage("Error while writing temporary work file! Disk full?.");
+      ShowWorkFileWriteError();
       return false;
     }
   }
@@ -333,7 +333,7 @@ bool SoundEditor::Copy(int64_t a, int64_t b, int c) {
   bool ok;
   if (!OneChannel(c)) {
     ok = clip.Truncate(0) &&
-         CopyRange(doc_.WorkFile().Fd(), r.a * align, clip.Fd(), 0, (r.b - r.a) * align, 1 << 20);
+         CopyRange(doc_.WorkFile().Fd(), r.a * align, clip.Fd(), 0, (r.b - r.a) * align, doc_.CopyPieceBytes());
   } else {
     const int bps = SampleBytes();
     ok = clip.Truncate((r.b - r.a) * bps);
@@ -349,7 +349,7 @@ bool SoundEditor::Copy(int64_t a, int64_t b, int c) {
     doc_.UnmapClip();
   }
   if (!ok) {
-    ShowMessage("Error while writing temporary work file! Disk full?.");
+    ShowWorkFileWriteError();
     return false;
   }
   // A mono clip holds one channel's samples whatever the selection said, so
@@ -393,8 +393,8 @@ bool SoundEditor::ImportClip(CNorvaneDoc& owner) {
   owner.UnmapClip();
   const int64_t bytes = owner.ClipFile().Size();
   if (!doc_.ClipFile().Truncate(0) ||
-      !CopyRange(owner.ClipFile().Fd(), 0, doc_.ClipFile().Fd(), 0, bytes, doc_.BufferSize())) {
-    ShowMessage("Error while writing temporary work file! Disk full?.");
+      !CopyRange(owner.ClipFile().Fd(), 0, doc_.ClipFile().Fd(), 0, bytes, doc_.CopyPieceBytes())) {
+    ShowWorkFileWriteError();
     doc_.clipChannels = 0;
     return false;
   }

@@ -1,5 +1,7 @@
 #include "document/TempFile.h"
 
+#include "app/MessageSink.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -28,6 +30,8 @@ std::string TemporaryDirectory() {
 }
 
 std::string SystemErrorText(int err) { return std::strerror(err); }
+
+void ShowWorkFileWriteError() { ShowMessage("Error while writing temporary work file! Disk full?."); }
 
 TempFile::~TempFile() { Close(); }
 

@@ -15,6 +15,8 @@ namespace nv {
 std::string TemporaryDirectory();
 // The text of the last system error (errno).
 std::string SystemErrorText(int err);
+// Shows the message of a failed write to a document's temporary files.
+void ShowWorkFileWriteError();
 
 class TempFile {
  public:

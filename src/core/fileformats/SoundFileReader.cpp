@@ -33,12 +33,6 @@ class Fd {
   int fd_;
 };
 
-// Copy pieces: a multiple of BufferSize of about 8 MiB.
-size_t PieceBytes(const CNorvaneDoc& doc) {
-  const size_t b = doc.BufferSize();
-  return std::max<size_t>(b, (size_t{8} << 20) / b * b);
-}
-
 void TooLongMessage() {
   ShowMessage("The sound is longer than 2147483647 frames; only the first 2147483647 frames were read.");
 }
@@ -287,7 +281,7 @@ bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
       // A data chunk that ends early (a cut file) ends the sound where it ends.
       const int64_t have = std::clamp<int64_t>(data.available - src, 0, len);
       if (have > 0 &&
-          !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work.Fd(), out, have, PieceBytes(doc))))
+          !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work.Fd(), out, have, doc.CopyPieceBytes())))
         break;
       src += have;
       out += have;
@@ -301,10 +295,10 @@ bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
       bytes = kMaxFrames * align;
       TooLongMessage();
     }
-    writeOk = CopyRange(fd.get(), data.dataOffset, work.Fd(), 0, bytes, PieceBytes(doc));
+    writeOk = CopyRange(fd.get(), data.dataOffset, work.Fd(), 0, bytes, doc.CopyPieceBytes());
   }
   if (!writeOk) {
-    ShowMessage("Error while writing temporary work file! Disk full?.");
+    ShowWorkFileWriteError();
     return false;
   }
   return true;
@@ -335,10 +329,10 @@ bool ReadRawFile(CNorvaneDoc& doc, const std::string& path, int code) {
   }
   bool ok = true;
   if (code != 4) {
-    ok = CopyRange(fd.get(), 0, work.Fd(), 0, bytes, PieceBytes(doc));
+    ok = CopyRange(fd.get(), 0, work.Fd(), 0, bytes, doc.CopyPieceBytes());
   } else {
     // Unsigned 16-bit samples with 32768 as zero become signed ones.
-    std::vector<uint8_t> buf(PieceBytes(doc));
+    std::vector<uint8_t> buf(doc.CopyPieceBytes());
     int64_t in = skip, out = 0, left = bytes;
     while (left > 0 && ok) {
       size_t n = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(buf.size())));
@@ -352,7 +346,7 @@ bool ReadRawFile(CNorvaneDoc& doc, const std::string& path, int code) {
     }
   }
   if (!ok) {
-    ShowMessage("Error while writing temporary work file! Disk full?.");
+    ShowWorkFileWriteError();
     return false;
   }
   return true;

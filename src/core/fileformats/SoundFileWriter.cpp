@@ -16,11 +16,6 @@
 namespace nv {
 namespace {
 
-size_t PieceBytes(const CNorvaneDoc& doc) {
-  const size_t b = doc.BufferSize();
-  return std::max<size_t>(b, (size_t{8} << 20) / b * b);
-}
-
 std::string DirectoryOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -39,6 +34,11 @@ bool AppendForm(ReplacingFile& f, const char* formType, const uint8_t* content, 
     ok = f.Append(&pad, 1);
   }
   return ok;
+}
+
+void TooLongForWaveMessage() {
+  ShowMessage("The sound is too long for a WAVE file (more than 4 GiB). Save it as \"Raw data\" "
+              "or save a shorter range.");
 }
 
 }  // namespace
@@ -60,8 +60,7 @@ bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t 
   // The WAVE form must fit a 32-bit size; checked before anything is written.
   auto tooLong = [&](int64_t n) { return 4 + 8 + 18 + 8 + n + (n & 1) > int64_t{0xFFFFFFFF}; };
   if (tooLong(dataBytes) && code != 7) {
-    ShowMessage("The sound is too long for a WAVE file (more than 4 GiB). Save it as \"Raw data\" "
-                "or save a shorter range.");
+    TooLongForWaveMessage();
     return false;
   }
 
@@ -100,8 +99,7 @@ bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t 
       }
       dataBytes = packed.Size();
       if (tooLong(dataBytes)) {
-        ShowMessage("The sound is too long for a WAVE file (more than 4 GiB). Save it as \"Raw "
-                    "data\" or save a shorter range.");
+        TooLongForWaveMessage();
         return false;
       }
       ci.fileType = 7;
@@ -134,10 +132,10 @@ bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t 
   f.Append(h, sizeof h);
   if (dataBytes > 0) {
     if (code == 7) {
-      f.AppendCopy(packed.Fd(), 0, dataBytes, PieceBytes(doc));
+      f.AppendCopy(packed.Fd(), 0, dataBytes, doc.CopyPieceBytes());
     } else {
       doc.UnmapSamples();
-      f.AppendCopy(doc.WorkFile().Fd(), first * align, dataBytes, PieceBytes(doc));
+      f.AppendCopy(doc.WorkFile().Fd(), first * align, dataBytes, doc.CopyPieceBytes());
     }
   }
   if (dataBytes & 1) {
@@ -159,7 +157,7 @@ bool WriteRawFile(CNorvaneDoc& doc, const std::string& path, int64_t first, int6
     return false;
   }
   const int64_t bytes = (end - first) * align;
-  if (bytes > 0) f.AppendCopy(doc.WorkFile().Fd(), first * align, bytes, PieceBytes(doc));
+  if (bytes > 0) f.AppendCopy(doc.WorkFile().Fd(), first * align, bytes, doc.CopyPieceBytes());
   if (!f.Commit()) {
     ShowMessage("Error writing to file: " + SystemErrorText(f.Error()));
     return false;
