@@ -61,11 +61,12 @@ class CNorvaneDoc {
   // BufferSize of the current format; RecomputeBufferSize also reallocates the
   // process-wide transfer buffers (a failure ends the process, as it must).
   uint32_t BufferSize() const { return bufferSize_; }
-  // Piece size for copying sound between files: the multiple of BufferSize
-  // nearest below 8 MiB (at least one BufferSize).
+  // Piece size for copying sound between files through a buffer: the
+  // multiple of BufferSize nearest below 64 KiB (at least one BufferSize), a
+  // size that stays in the processor's cache between the read and the write.
   size_t CopyPieceBytes() const {
     const size_t b = bufferSize_;
-    return std::max<size_t>(b, (size_t{8} << 20) / b * b);
+    return std::max<size_t>(b, (size_t{64} << 10) / b * b);
   }
   void RecomputeBufferSize();
   int64_t LastBufferIndex() const { return lastBufferIndex_; }

@@ -8,9 +8,10 @@ namespace nv {
 
 // Reads up to n bytes at offset; returns the count read (short at end of file).
 size_t ReadAt(int fd, int64_t offset, void* buf, size_t n);
-// Copies len bytes from src at srcOff to dst at dstOff, in kernel where the
-// system allows and otherwise through a buffer of `pieceBytes`. False (errno
-// set) when a read came short or a write failed.
+// Copies len bytes from src at srcOff to dst at dstOff: in the kernel when
+// both offsets lie at the same place within a page and the system allows it,
+// otherwise through a buffer of `pieceBytes`. False (errno set) when a read
+// came short or a write failed.
 bool CopyRange(int src, int64_t srcOff, int dst, int64_t dstOff, int64_t len, size_t pieceBytes);
 // Writes `len` bytes of `fill` at dstOff.
 bool FillRange(int dst, int64_t dstOff, int64_t len, uint8_t fill);

@@ -1,13 +1,18 @@
 // Reading and writing sound files: round trips, older files, range saves,
 // compression, malformed input and the failure paths.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #include "TestSupport.h"
 #include "fileformats/Compressor.h"
+#include "fileformats/FileIo.h"
 #include "fileformats/FileType.h"
 #include "fileformats/SoundFileWriter.h"
 #include "settings/ViewRecord.h"
@@ -629,6 +634,41 @@ TEST_F(SoundFile, FramesBeyondThirtyTwoBitPositionsAreNeverCounted) {
   CNorvaneDoc doc;
   doc.SetLength(int64_t{1} << 40);
   EXPECT_EQ(doc.FrameCount(), 2147483647);
+}
+
+TEST(CopyRange, CopiesExactlyBetweenEqualAndShiftedPageOffsets) {
+  TempDir dir;
+  std::vector<uint8_t> src(3 * 65536 + 777);
+  for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint8_t>(i * 131 + (i >> 9));
+  test::WriteFileBytes(dir.File("src"), src);
+  int in = open(dir.File("src").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(in, 0);
+  struct Case {
+    int64_t srcOff, dstOff, len;
+    size_t piece;
+  };
+  // Equal page offsets go through the kernel, shifted ones through a buffer
+  // whose size need not divide the length.
+  for (const Case& c : {Case{0, 0, 196608, 65536}, Case{44, 44, 150000, 65536}, Case{44, 0, 196608 + 700, 65472},
+                        Case{0, 46, 100001, 4096}, Case{4096 + 5, 1, 70000, 64}}) {
+    const std::string out = dir.File("dst");
+    int fd = open(out.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(CopyRange(in, c.srcOff, fd, c.dstOff, c.len, c.piece)) << c.srcOff << "->" << c.dstOff;
+    close(fd);
+    auto got = test::ReadFileBytes(out);
+    ASSERT_EQ(got.size(), static_cast<size_t>(c.dstOff + c.len));
+    EXPECT_TRUE(std::equal(got.begin() + c.dstOff, got.end(), src.begin() + c.srcOff)) << c.srcOff << "->" << c.dstOff;
+  }
+  // A source that ends early is a failure on both paths, never a silent short copy.
+  for (int64_t dstOff : {1000, 3}) {
+    int fd = open(dir.File("short").c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    errno = 0;
+    EXPECT_FALSE(CopyRange(in, 1000, fd, dstOff, static_cast<int64_t>(src.size()), 4096));
+    EXPECT_EQ(errno, EIO);
+    close(fd);
+  }
+  close(in);
 }
 
 }  // namespace
