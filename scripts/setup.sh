@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
   qt6-base-dev qt6-multimedia-dev libqt6svg6-dev qt6-tools-dev qt6-tools-dev-tools libgl-dev
   clang libclang-rt-14-dev

@@ -13,6 +13,7 @@
 #include "app/AppCore.h"
 #include "document/CNorvaneDoc.h"
 #include "dsp/WindowTable.h"
+#include "plot/PngWriter.h"
 #include "plot/SoundPlot.h"
 
 namespace nv::cli {
@@ -158,7 +159,7 @@ int RunRender(const Args& a) {
     QImage img(size, QImage::Format_RGB32);
     img.setDotsPerMeterX(3780);
     img.setDotsPerMeterY(3780);
-    ok = SoundPlot::Render(img, size, s, sound, marks, true) && img.save(QString::fromStdString(out), "PNG", 75);
+    ok = SoundPlot::Render(img, size, s, sound, marks, true) && PngWriter::Write(img, QString::fromStdString(out));
   }
   if (!ok) {
     std::fprintf(stderr, "Can not write picture file: %s\n", out.c_str());
