@@ -28,7 +28,7 @@ xdotool key ctrl+a
 xdotool mousemove 300 300 mousedown 1 mousemove 400 300 mousemove 520 300 mouseup 1; sleep 1; shot 3-selection
 xdotool key ctrl+Up; sleep 1; shot 4-zoomed
 xdotool key ctrl+Right ctrl+Right; sleep 1; shot 5-scrolled
-xdotool key alt+a c; sleep 2; shot 6-second-view
+xdotool key alt+a; sleep 1; xdotool key Return; sleep 2; shot 6-second-view
 kill \$pid
 INNER
 xvfb-run -a -s "-screen 0 1280x800x24" bash "$inner"
