@@ -3,26 +3,30 @@
 #include <QSaveFile>
 #include <zlib.h>
 
-#include <cstring>
 #include <vector>
 
 namespace nv {
 namespace {
 
-void PutU32Be(std::vector<uint8_t>& out, uint32_t v) {
-  const uint8_t b[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
-                        static_cast<uint8_t>(v)};
-  out.insert(out.end(), b, b + 4);
+// PNG stores its integers big-endian.
+void PutU32Be(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+}
+void AppendU32Be(QByteArray& out, uint32_t v) {
+  char b[4];
+  PutU32Be(reinterpret_cast<uint8_t*>(b), v);
+  out.append(b, 4);
 }
 
 // Appends one chunk: length, type, data and the CRC over type and data.
-void PutChunk(std::vector<uint8_t>& out, const char type[4], const uint8_t* data, size_t n) {
-  PutU32Be(out, static_cast<uint32_t>(n));
-  const size_t typeAt = out.size();
-  out.insert(out.end(), type, type + 4);
-  if (n) out.insert(out.end(), data, data + n);
-  const uLong crc = crc32(crc32(0L, Z_NULL, 0), out.data() + typeAt, static_cast<uInt>(n + 4));
-  PutU32Be(out, static_cast<uint32_t>(crc));
+void PutChunk(QByteArray& out, const char type[4], const uint8_t* data, size_t n) {
+  AppendU32Be(out, static_cast<uint32_t>(n));
+  const qsizetype typeAt = out.size();
+  out.append(type, 4);
+  if (n) out.append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(n));
+  const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(out.constData() + typeAt),
+                          static_cast<uInt>(n + 4));
+  AppendU32Be(out, static_cast<uint32_t>(crc));
 }
 
 }  // namespace
@@ -35,22 +39,21 @@ QByteArray PngWriter::Encode(const QImage& image) {
   const int channels = alpha ? 4 : 3;
   const size_t rowBytes = static_cast<size_t>(w) * channels + 1;  // filter byte + pixels
 
-  std::vector<uint8_t> out;
-  static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-  out.insert(out.end(), kSignature, kSignature + 8);
+  QByteArray out("\x89PNG\r\n\x1a\n", 8);
 
-  std::vector<uint8_t> ihdr;
+  // Width, height, 8 bits per channel, colour type 6 (RGBA) or 2 (RGB),
+  // compression method 0 (deflate), filter method 0, no interlace.
+  uint8_t ihdr[13] = {0, 0, 0, 0, 0, 0, 0, 0, 8, static_cast<uint8_t>(alpha ? 6 : 2), 0, 0, 0};
   PutU32Be(ihdr, static_cast<uint32_t>(w));
-  PutU32Be(ihdr, static_cast<uint32_t>(h));
-  ihdr.insert(ihdr.end(), {8, static_cast<uint8_t>(alpha ? 6 : 2), 0, 0, 0});
-  PutChunk(out, "IHDR", ihdr.data(), ihdr.size());
+  PutU32Be(ihdr + 4, static_cast<uint32_t>(h));
+  PutChunk(out, "IHDR", ihdr, sizeof ihdr);
 
   if (src.dotsPerMeterX() > 0 && src.dotsPerMeterY() > 0) {
-    std::vector<uint8_t> phys;
+    uint8_t phys[9];
     PutU32Be(phys, static_cast<uint32_t>(src.dotsPerMeterX()));
-    PutU32Be(phys, static_cast<uint32_t>(src.dotsPerMeterY()));
-    phys.push_back(1);  // the unit is the metre
-    PutChunk(out, "pHYs", phys.data(), phys.size());
+    PutU32Be(phys + 4, static_cast<uint32_t>(src.dotsPerMeterY()));
+    phys[8] = 1;  // the unit is the metre
+    PutChunk(out, "pHYs", phys, sizeof phys);
   }
 
   // The image data: rows of a filter byte (0, none) and the pixels, deflated
@@ -99,7 +102,7 @@ QByteArray PngWriter::Encode(const QImage& image) {
   deflateEnd(&z);
   if (!ok) return {};
   PutChunk(out, "IEND", nullptr, 0);
-  return QByteArray(reinterpret_cast<const char*>(out.data()), static_cast<qsizetype>(out.size()));
+  return out;
 }
 
 bool PngWriter::Write(const QImage& image, const QString& path) {
