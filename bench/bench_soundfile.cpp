@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
-#include "document/TempFile.h"
-#include "fileformats/ByteOrder.h"
+#include "base/TempFile.h"
+#include "base/ByteOrder.h"
 
 namespace {
 

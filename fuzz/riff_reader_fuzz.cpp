@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/AppCore.h"
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
-#include "fileformats/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace nv::test {
 

@@ -14,7 +14,7 @@
 #include "plot/ColorSchemes.h"
 #include "plot/SoundPlot.h"
 #include "plot/SpectrogramColumns.h"
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 
 namespace nv {

@@ -7,6 +7,32 @@ AppCore& AppCore::Instance() {
   return app;
 }
 
-void AppCore::Reset() { *this = AppCore(); }
+AppCore::AppCore() { InstallColorMapOffer(); }
+
+void AppCore::InstallColorMapOffer() {
+  // View records read from a file offer their user colour maps to the list;
+  // the list is written once when any of them was new.
+  DocumentContext::Instance().viewRecordsRead = [this](const std::vector<AnalysisSettings>& views) {
+    bool newMaps = false;
+    for (const AnalysisSettings& s : views)
+      if (colorMaps.Offer(s.userColorMap)) newMaps = true;
+    if (newMaps && saveColorMaps) saveColorMaps();
+  };
+}
+
+void AppCore::Reset() {
+  DocumentContext::Instance().Reset();
+  defaultAnalysis = AnalysisSettings();
+  defaultPower = PowerSettings();
+  defaultRate = RateSettings();
+  defaultPulse = PulseSettings();
+  cboardCard = CardParameters();
+  niDaqCard = CardParameters();
+  colorMaps = ColorMapList();
+  commandFilter = FilterDescription();
+  detectorFilter = FilterDescription();
+  saveColorMaps = nullptr;
+  InstallColorMapOffer();
+}
 
 }  // namespace nv

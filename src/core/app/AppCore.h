@@ -6,6 +6,7 @@
 // process, reached through AppCore::Instance(); interface thread only.
 #include <functional>
 
+#include "document/DocumentContext.h"
 #include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
 #include "settings/CardParameters.h"
@@ -21,9 +22,16 @@ class CNorvaneDoc;
 
 class AppCore {
  public:
+  AppCore();
+  AppCore(const AppCore&) = delete;
+  AppCore& operator=(const AppCore&) = delete;
   static AppCore& Instance();
 
-  DefaultData defaultData;
+  // The defaults of new documents, the document counter and the clip owner
+  // live in the document layer; these name them.
+  DefaultData& defaultData = DocumentContext::Instance().defaults;
+  int& documentSequence = DocumentContext::Instance().documentSequence;
+  CNorvaneDoc*& clipOwner = DocumentContext::Instance().clipOwner;
   AnalysisSettings defaultAnalysis;
   PowerSettings defaultPower;
   RateSettings defaultRate;
@@ -37,13 +45,12 @@ class AppCore {
   FilterDescription detectorFilter;
   // Writes the colour maps to the settings store; empty until a store exists.
   std::function<void()> saveColorMaps;
-  // Sequence number of the last document created in the process.
-  int documentSequence = 0;
-  // The document of the last Copy or Cut, null when none (or when it closed).
-  CNorvaneDoc* clipOwner = nullptr;
 
   // Back to a freshly constructed state (tests).
   void Reset();
+
+ private:
+  void InstallColorMapOffer();
 };
 
 }  // namespace nv

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "app/AppCore.h"
-#include "app/MessageSink.h"
+#include "document/DocumentContext.h"
+#include "base/MessageSink.h"
 #include "document/TransferBuffers.h"
 #include "fileformats/FileType.h"
 #include "fileformats/SoundFileReader.h"
@@ -13,20 +13,10 @@
 
 namespace nv {
 
-uint32_t ComputeBufferSize(const WaveFormatEx& f) {
-  const uint32_t align = static_cast<uint32_t>(f.wBitsPerSample) * f.nChannels / 8;
-  const uint64_t avg = static_cast<uint64_t>(f.nSamplesPerSec) * align;
-  uint64_t q = avg / 16;
-  q -= q % 64;
-  if (align) q -= q % align;
-  // Very low rates give 0; 64 bytes keep every division by it defined.
-  return q ? static_cast<uint32_t>(q) : 64u;
-}
-
 CNorvaneDoc::CNorvaneDoc() {
-  AppCore& app = AppCore::Instance();
-  sequence_ = ++app.documentSequence;
-  const DefaultData& def = app.defaultData;
+  DocumentContext& ctx = DocumentContext::Instance();
+  sequence_ = ++ctx.documentSequence;
+  const DefaultData& def = ctx.defaults;
   format_.SetFormat(def.channels, def.bits, def.rateHz);
   info_ = def.info;
   // The filler receives the first 6 bytes of the default record's time text.
@@ -42,7 +32,7 @@ CNorvaneDoc::CNorvaneDoc() {
 }
 
 CNorvaneDoc::~CNorvaneDoc() {
-  if (AppCore::Instance().clipOwner == this) AppCore::Instance().clipOwner = nullptr;
+  if (DocumentContext::Instance().clipOwner == this) DocumentContext::Instance().clipOwner = nullptr;
   work_.Close();
   clip_.Close();
   undo_.Close();
@@ -77,35 +67,24 @@ void CNorvaneDoc::SetLength(int64_t frames) {
   }
 }
 
-namespace {
-int64_t Clamp64(__int128 v) {
-  if (v > INT64_MAX) return INT64_MAX;
-  if (v < INT64_MIN) return INT64_MIN;
-  return static_cast<int64_t>(v);
-}
-}  // namespace
-
 int64_t CNorvaneDoc::FramesToMicroseconds(int64_t n) const {
-  const int64_t rate = format_.nSamplesPerSec;
-  const int64_t te = info_.TimeExpansion();
-  if (rate == 0 || te == 0) return 0;
-  __int128 v = static_cast<__int128>(n) * 1000000000;
-  v /= rate;
-  v /= te;
-  return Clamp64(v);
+  return nv::FramesToMicroseconds(n, format_.nSamplesPerSec, info_.TimeExpansion());
 }
 
 int64_t CNorvaneDoc::MicrosecondsToFrames(int64_t t) const {
-  __int128 v = static_cast<__int128>(info_.TimeExpansion()) * format_.nSamplesPerSec * t;
-  v /= 1000000;
-  v /= 1000;
-  return Clamp64(v);
+  return nv::MicrosecondsToFrames(t, format_.nSamplesPerSec, info_.TimeExpansion());
 }
 
 uint8_t* CNorvaneDoc::MapSamples(bool readOnly) {
   uint8_t* p = work_.Map(readOnly);
   if (!p) ShowMessage("CAN NOT MAP VIEW OF FILE: " + SystemErrorText(errno));
   return p;
+}
+
+SampleSource CNorvaneDoc::Samples() {
+  if (frameCount_ <= 0) return SampleSource(nullptr, 0, format_);
+  const uint8_t* p = MapSamples(true);
+  return SampleSource(p, p ? frameCount_ : 0, format_);
 }
 
 uint8_t* CNorvaneDoc::MapClip(bool readOnly) {
@@ -182,15 +161,49 @@ void CNorvaneDoc::DeleteContents() {
   modified_ = false;
 }
 
+void CNorvaneDoc::ApplyContents(WaveContents&& in) {
+  if (in.hasFormat) {
+    format_ = in.format;
+    RecomputeBufferSize();
+  }
+  info_ = in.info;
+  compression_ = in.compression;
+  for (const MarkRecord& m : in.marks) AppendMarkFromFile(m);
+  segments_ = std::move(in.segments);
+  viewRecordsRead_ = static_cast<int>(in.views.size());
+  const DocumentContext& ctx = DocumentContext::Instance();
+  if (!in.views.empty() && ctx.viewRecordsRead) ctx.viewRecordsRead(in.views);
+  pendingViews_ = std::move(in.views);
+}
+
+WaveContents CNorvaneDoc::Contents() const {
+  WaveContents c;
+  c.format = format_;
+  c.hasFormat = true;
+  c.info = info_;
+  c.compression = compression_;
+  for (auto it = soundViews_.rbegin(); it != soundViews_.rend(); ++it)
+    c.views.push_back((*it)->CurrentSettings());
+  c.marks = marks_;
+  c.segments = segments_;
+  return c;
+}
+
 bool CNorvaneDoc::Open(const std::string& pathWithLabel) {
   LabeledPath lp = SplitTypeLabel(pathWithLabel);
   DeleteContents();
   int found = lp.code;
+  WaveContents in;
+  // A raw file carries neither; a WAVE file without private forms keeps the
+  // compression settings.
+  in.info = info_;
+  in.compression = compression_;
   bool ok;
   if (lp.code == 1 || lp.code == 5 || lp.code == 7)
-    ok = ReadWaveFile(*this, lp.path, found);
+    ok = ReadWaveFile(lp.path, in, work_, found);
   else
-    ok = ReadRawFile(*this, lp.path, lp.code);
+    ok = ReadRawFile(lp.path, lp.code, in, work_);
+  ApplyContents(std::move(in));
   if (!ok) return false;
   SetLength(BytesToFrames(work_.Size()));
   if (lastBufferIndex_ < 0) lastBufferIndex_ = 0;
@@ -215,9 +228,9 @@ bool CNorvaneDoc::Save(const std::string& path, int code, int64_t first, int64_t
   if (!CheckDiskSpace(path, FramesToBytes(end - first))) return false;
   bool ok;
   if (code == 1 || code == 5 || code == 7)
-    ok = WriteRiffFile(*this, path, code, first, end, whole);
+    ok = WriteRiffFile(path, code, Contents(), work_, first, end, whole, &compression_);
   else
-    ok = WriteRawFile(*this, path, first, end);
+    ok = WriteRawFile(path, format_, work_, first, end);
   if (ok && SplitTypeLabel(pathName_).path == path) modified_ = false;
   return ok;
 }

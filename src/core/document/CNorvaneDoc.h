@@ -12,23 +12,21 @@
 #include <vector>
 
 #include "document/MarkMenu.h"
-#include "document/MarkRecord.h"
-#include "document/RecordingInfo.h"
+#include "base/MarkRecord.h"
+#include "base/SampleSource.h"
+#include "base/RecordingInfo.h"
 #include "document/SoundViewObserver.h"
-#include "document/TempFile.h"
+#include "base/TempFile.h"
 #include "document/UndoRecord.h"
-#include "document/WaveFormat.h"
+#include "base/WaveFormat.h"
 #include "fileformats/CompressionInfo.h"
+#include "fileformats/WaveContents.h"
 #include "settings/AnalysisSettings.h"
 
 namespace nv {
 
 // The largest frame count a document holds (positions are 32-bit).
 constexpr int64_t kMaxFrames = 2147483647;
-
-// BufferSize of a format: about 1/16 s of sound, a multiple of 64 bytes and
-// of the block alignment; never 0 (64 bytes are used when the rule gives 0).
-uint32_t ComputeBufferSize(const WaveFormatEx& f);
 
 class CNorvaneDoc {
  public:
@@ -64,10 +62,7 @@ class CNorvaneDoc {
   // Piece size for copying sound between files through a buffer: the
   // multiple of BufferSize nearest below 64 KiB (at least one BufferSize), a
   // size that stays in the processor's cache between the read and the write.
-  size_t CopyPieceBytes() const {
-    const size_t b = bufferSize_;
-    return std::max<size_t>(b, (size_t{64} << 10) / b * b);
-  }
+  size_t CopyPieceBytes() const { return nv::CopyPieceBytes(bufferSize_); }
   void RecomputeBufferSize();
   int64_t LastBufferIndex() const { return lastBufferIndex_; }
   void SetLastBufferIndex(int64_t i) { lastBufferIndex_ = i; }
@@ -88,6 +83,10 @@ class CNorvaneDoc {
   // Base of the whole mapped work file, or null after a message.
   uint8_t* MapSamples(bool readOnly);
   void UnmapSamples() { work_.Unmap(); }
+  // The document's frames through the read-only mapping of the work file
+  // (valid until the mapping is released); empty when there are none or the
+  // file could not be mapped (a message was shown).
+  SampleSource Samples();
   uint8_t* MapClip(bool readOnly);
   void UnmapClip() { clip_.Unmap(); }
   uint8_t* MapUndo(bool readOnly);
@@ -135,6 +134,11 @@ class CNorvaneDoc {
   // Empties the document: no frames, no marks, no pending views, unmodified.
   void DeleteContents();
 
+  // What the file writers store besides the samples: format, recording
+  // information, compression, the registered views' settings (newest first),
+  // marks and kept segments.
+  WaveContents Contents() const;
+
   // Reads a file; the path may end with a type label. On success the path
   // name carries the found type's label.
   bool Open(const std::string& pathWithLabel);
@@ -142,6 +146,10 @@ class CNorvaneDoc {
   bool Save(const std::string& path, int code, int64_t first = -1, int64_t end = -1);
 
  private:
+  // Takes over what a reader returned (also after a failed read: what was
+  // read up to the failure), offering the view records' colour maps.
+  void ApplyContents(WaveContents&& in);
+
   bool valid_ = true;
   int sequence_ = 0;
   std::string pathName_;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 
 namespace nv {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/AppCore.h"
-#include "app/MessageSink.h"
+#include "document/DocumentContext.h"
+#include "base/MessageSink.h"
 #include "fileformats/FileIo.h"
 
 namespace nv {
@@ -197,14 +197,14 @@ bool SoundEditor::Reverse(int64_t a, int64_t b, int c) {
 bool SoundEditor::Paste(int64_t a, int64_t b, int c, bool fromUndo) {
   if (a < 0) a = 0;
   if (b < 0) b = 0;
-  AppCore& app = AppCore::Instance();
+  DocumentContext& ctx = DocumentContext::Instance();
   int srcChannels;
   if (!fromUndo) {
-    if (!app.clipOwner) {
+    if (!ctx.clipOwner) {
       ShowMessage("No data to paste!", MessageIcon::None);
       return false;
     }
-    if (app.clipOwner != &doc_ && !ImportClip(*app.clipOwner)) return false;
+    if (ctx.clipOwner != &doc_ && !ImportClip(*ctx.clipOwner)) return false;
     srcChannels = doc_.clipChannels;
   } else {
     srcChannels = doc_.undo.dataChannel;
@@ -355,7 +355,7 @@ bool SoundEditor::Copy(int64_t a, int64_t b, int c) {
   // A mono clip holds one channel's samples whatever the selection said, so
   // that a stereo document pastes it into one channel.
   doc_.clipChannels = doc_.Format().nChannels == 2 ? c : 1;
-  AppCore::Instance().clipOwner = &doc_;
+  DocumentContext::Instance().clipOwner = &doc_;
   return true;
 }
 
@@ -439,7 +439,7 @@ std::string SoundEditor::UndoMenuText(int kind) {
 }
 
 bool SoundEditor::CanPaste() const {
-  const CNorvaneDoc* owner = AppCore::Instance().clipOwner;
+  const CNorvaneDoc* owner = DocumentContext::Instance().clipOwner;
   if (!owner) return false;
   const bool clipOneChannel = owner->clipChannels == 1 || owner->clipChannels == 2;
   return clipOneChannel || doc_.Format().nChannels == 2 || doc_.LastBufferIndex() < 0;

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "document/CNorvaneDoc.h"
-#include "document/TempFile.h"
+#include "base/SampleSource.h"
+#include "base/TempFile.h"
 
 namespace nv {
 
@@ -15,34 +15,23 @@ int32_t CompressionThreshold(int levelDb, int bits) {
   return static_cast<int32_t>(std::pow(10.0, -std::abs(levelDb) * 0.1) * full + 0.5);
 }
 
-bool CompressRange(CNorvaneDoc& doc, int64_t first, int64_t end, int levelDb, int beforeMs,
-                   int afterMs, TempFile& out, std::vector<KeptSegment>& segments) {
+bool CompressRange(const SampleSource& sound, int64_t first, int64_t end, int levelDb,
+                   int64_t beforeFrames, int64_t afterFrames, TempFile& out,
+                   std::vector<KeptSegment>& segments) {
   segments.clear();
-  const WaveFormatEx& f = doc.Format();
-  const int bits = f.wBitsPerSample;
-  const int chans = f.nChannels;
-  const int64_t align = f.nBlockAlign;
-  const int32_t t = CompressionThreshold(levelDb, bits);
-  const int64_t before = doc.MicrosecondsToFrames(static_cast<int64_t>(beforeMs) * 1000);
-  int64_t after = doc.MicrosecondsToFrames(static_cast<int64_t>(afterMs) * 1000);
+  const int chans = sound.Channels();
+  const int64_t align = sound.BlockAlign();
+  const int32_t t = CompressionThreshold(levelDb, sound.Bits());
+  const int64_t before = beforeFrames;
+  int64_t after = afterFrames;
   if (after <= 0) after = before;
   if (end <= first) return true;
-  const uint8_t* base = doc.MapSamples(true);
-  if (!base) return false;
-  const uint8_t* p = base + first * align;
+  if (!sound.Data() || end > sound.Frames()) return false;
+  const uint8_t* p = sound.Data() + first * align;
 
   auto loud = [&](int64_t n) {
-    const uint8_t* fr = p + n * align;
-    for (int c = 0; c < chans; ++c) {
-      int mag;
-      if (bits == 8) {
-        mag = std::abs(static_cast<int>(fr[c]) - 128);
-      } else {
-        int16_t s = static_cast<int16_t>(fr[2 * c] | (fr[2 * c + 1] << 8));
-        mag = std::abs(static_cast<int>(s));
-      }
-      if (mag > t) return true;
-    }
+    for (int c = 0; c < chans; ++c)
+      if (std::abs(sound.Raw(first + n, c)) > t) return true;
     return false;
   };
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "fileformats/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "fileformats/FileIo.h"
 
 namespace nv {

@@ -8,10 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/AppCore.h"
-#include "app/MessageSink.h"
-#include "document/CNorvaneDoc.h"
-#include "fileformats/ByteOrder.h"
+#include "base/MessageSink.h"
+#include "base/ByteOrder.h"
 #include "fileformats/FileIo.h"
 #include "fileformats/RiffReader.h"
 #include "settings/ViewRecord.h"
@@ -20,6 +18,7 @@ namespace nv {
 namespace {
 
 constexpr int64_t kMaxRate = 5120000;
+constexpr int64_t kMaxFrames = 2147483647;
 
 class Fd {
  public:
@@ -69,7 +68,7 @@ bool SettleVersion(RecordingInfo& info, bool& oldViews) {
 
 // Reads the "NRn1" forms; false when a record was unacceptable (which also
 // suppresses marks and segments).
-bool ReadViewRecords(CNorvaneDoc& doc, const RiffReader& rr, bool oldViews, bool& newMaps) {
+bool ReadViewRecords(WaveContents& out, const RiffReader& rr, bool oldViews) {
   const size_t recSize = oldViews ? ViewRecord::kOldSize : ViewRecord::kSize;
   RiffChunk form;
   int64_t pos = 0;
@@ -85,15 +84,12 @@ bool ReadViewRecords(CNorvaneDoc& doc, const RiffReader& rr, bool oldViews, bool
     rec.ReadBytes(buf.data(), n);
     if (!rec.IsAcceptable()) return false;
     rec.UpgradeIfOld();
-    AnalysisSettings s = rec.ToSettings();
-    doc.PendingViewRecords().push_back(s);
-    doc.SetViewRecordsRead(doc.ViewRecordsRead() + 1);
-    if (AppCore::Instance().colorMaps.Offer(s.userColorMap)) newMaps = true;
+    out.views.push_back(rec.ToSettings());
   }
   return true;
 }
 
-void ReadMarks(CNorvaneDoc& doc, const RiffReader& rr) {
+void ReadMarks(WaveContents& out, const RiffReader& rr) {
   RiffChunk form;
   int64_t pos = 0;
   uint8_t buf[MarkRecord::kSize];
@@ -108,11 +104,11 @@ void ReadMarks(CNorvaneDoc& doc, const RiffReader& rr) {
     m.release = 3;
     m.version = 1;
     m.active = 0;
-    doc.AppendMarkFromFile(m);
+    out.marks.push_back(m);
   }
 }
 
-void ReadSegments(CNorvaneDoc& doc, const RiffReader& rr) {
+void ReadSegments(WaveContents& out, const RiffReader& rr) {
   RiffChunk form;
   if (!rr.FindForm("NRnC", 0, form)) return;
   const int64_t start = form.dataOffset + 4;
@@ -120,7 +116,7 @@ void ReadSegments(CNorvaneDoc& doc, const RiffReader& rr) {
   uint8_t buf[CompressionInfo::kSize];
   if (end - start < static_cast<int64_t>(CompressionInfo::kSize)) return;
   if (ReadAt(rr.Fd(), start, buf, CompressionInfo::kSize) != CompressionInfo::kSize) return;
-  doc.Compression() = CompressionInfo::FromBytes(buf);
+  out.compression = CompressionInfo::FromBytes(buf);
   std::vector<uint8_t> seg(KeptSegment::kSize * 4096);
   int64_t p = start + static_cast<int64_t>(CompressionInfo::kSize);
   while (end - p >= static_cast<int64_t>(KeptSegment::kSize)) {
@@ -129,7 +125,7 @@ void ReadSegments(CNorvaneDoc& doc, const RiffReader& rr) {
     size_t got = ReadAt(rr.Fd(), p, seg.data(), want);
     got -= got % KeptSegment::kSize;
     for (size_t i = 0; i < got; i += KeptSegment::kSize)
-      doc.KeptSegments().push_back(KeptSegment::FromBytes(&seg[i]));
+      out.segments.push_back(KeptSegment::FromBytes(&seg[i]));
     if (got < want || got == 0) break;
     p += static_cast<int64_t>(got);
   }
@@ -192,7 +188,7 @@ bool CheckWaveFormat(const unsigned char* fmt, size_t n, WaveFormatEx& out, std:
   return true;
 }
 
-bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
+bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, int& found) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
@@ -201,7 +197,7 @@ bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
   const int64_t fileSize = FileSize(fd.get());
   RiffReader rr(fd.get(), fileSize < 0 ? 0 : fileSize);
   found = 5;
-  doc.Info() = RecordingInfo();
+  out.info = RecordingInfo();
 
   RiffChunk form;
   if (!rr.FindForm("NRn0", 0, form)) {
@@ -214,15 +210,12 @@ bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
     if (!readOk) {
       ShowMessage("Can not read Norvane format information.");
     } else {
-      doc.Info().ReadBytes(buf, sizeof buf);
+      out.info.ReadBytes(buf, sizeof buf);
       bool oldViews = false;
-      if (SettleVersion(doc.Info(), oldViews)) {
-        bool newMaps = false;
-        bool goOn = ReadViewRecords(doc, rr, oldViews, newMaps);
-        if (newMaps && AppCore::Instance().saveColorMaps) AppCore::Instance().saveColorMaps();
-        if (goOn) {
-          ReadMarks(doc, rr);
-          ReadSegments(doc, rr);
+      if (SettleVersion(out.info, oldViews)) {
+        if (ReadViewRecords(out, rr, oldViews)) {
+          ReadMarks(out, rr);
+          ReadSegments(out, rr);
         }
       }
     }
@@ -251,9 +244,9 @@ bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
                 "channels and 8 or 16 bits per sample.");
     return false;
   }
-  doc.SetFormatRecord(f);
-  doc.RecomputeBufferSize();
-  TempFile& work = doc.WorkFile();
+  out.format = f;
+  out.hasFormat = true;
+  const size_t piece = CopyPieceBytes(ComputeBufferSize(f));
   work.Truncate(0);
 
   if (!rr.FindSubChunk(wave, "data", data)) {
@@ -262,7 +255,7 @@ bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
   }
   const int64_t align = f.nBlockAlign;
   bool writeOk = true;
-  std::vector<KeptSegment>& segs = doc.KeptSegments();
+  const std::vector<KeptSegment>& segs = out.segments;
   if (!segs.empty()) {
     if (!SegmentsAreSound(segs)) {
       ShowMessage("The list of kept stretches in this compressed file is damaged; the sound can "
@@ -281,7 +274,7 @@ bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
       // A data chunk that ends early (a cut file) ends the sound where it ends.
       const int64_t have = std::clamp<int64_t>(data.available - src, 0, len);
       if (have > 0 &&
-          !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work.Fd(), out, have, doc.CopyPieceBytes())))
+          !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work.Fd(), out, have, piece)))
         break;
       src += have;
       out += have;
@@ -295,7 +288,7 @@ bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
       bytes = kMaxFrames * align;
       TooLongMessage();
     }
-    writeOk = CopyRange(fd.get(), data.dataOffset, work.Fd(), 0, bytes, doc.CopyPieceBytes());
+    writeOk = CopyRange(fd.get(), data.dataOffset, work.Fd(), 0, bytes, piece);
   }
   if (!writeOk) {
     ShowWorkFileWriteError();
@@ -304,35 +297,34 @@ bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found) {
   return true;
 }
 
-bool ReadRawFile(CNorvaneDoc& doc, const std::string& path, int code) {
+bool ReadRawFile(const std::string& path, int code, WaveContents& out, TempFile& work) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
     return false;
   }
   switch (code) {
-    case 2: doc.SetFormat(1, 16, 22050); break;
-    case 3: doc.SetFormat(1, 8, 22050); break;
-    case 4: doc.SetFormat(1, 16, 44100); break;
+    case 2: out.format.SetFormat(1, 16, 22050); break;
+    case 3: out.format.SetFormat(1, 8, 22050); break;
+    case 4: out.format.SetFormat(1, 16, 44100); break;
     default: ShowMessage("Unknown file type."); return false;
   }
-  doc.RecomputeBufferSize();
-  TempFile& work = doc.WorkFile();
+  out.hasFormat = true;
+  const size_t piece = CopyPieceBytes(ComputeBufferSize(out.format));
   work.Truncate(0);
-  doc.SetLastBufferIndex(-1);
   const int64_t skip = code == 4 ? 60 : 0;
   int64_t bytes = std::max<int64_t>(FileSize(fd.get()) - skip, 0);
-  const int64_t align = doc.Format().nBlockAlign;
+  const int64_t align = out.format.nBlockAlign;
   if (bytes / align > kMaxFrames) {
     bytes = kMaxFrames * align;
     TooLongMessage();
   }
   bool ok = true;
   if (code != 4) {
-    ok = CopyRange(fd.get(), 0, work.Fd(), 0, bytes, doc.CopyPieceBytes());
+    ok = CopyRange(fd.get(), 0, work.Fd(), 0, bytes, piece);
   } else {
     // Unsigned 16-bit samples with 32768 as zero become signed ones.
-    std::vector<uint8_t> buf(doc.CopyPieceBytes());
+    std::vector<uint8_t> buf(piece);
     int64_t in = skip, out = 0, left = bytes;
     while (left > 0 && ok) {
       size_t n = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(buf.size())));

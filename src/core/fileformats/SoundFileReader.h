@@ -1,19 +1,22 @@
 #pragma once
-// Reading sound files into a document's work file.
+// Reading sound files: what they hold besides the samples into a WaveContents,
+// the samples into a work file. Interface thread or any one thread at a time.
 #include <cstddef>
 #include <string>
 
+#include "base/TempFile.h"
+#include "fileformats/WaveContents.h"
+
 namespace nv {
 
-class CNorvaneDoc;
-
 // Reads a RIFF WAVE file (types 1, 5 and 7): the private forms into the
-// recording information, pending view records, marks and kept segments, and
-// the sound into the work file, expanded when segments were kept. `found` is
-// the type the file turned out to be. Messages are shown on failure.
-bool ReadWaveFile(CNorvaneDoc& doc, const std::string& path, int& found);
+// recording information, view records, marks and kept segments of `out`, and
+// the sound into `work` (emptied first), expanded when segments were kept.
+// `found` is the type the file turned out to be. Messages are shown on
+// failure; what was read up to the failure stays in `out`.
+bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, int& found);
 // Reads a headerless file of type 2, 3 or 4.
-bool ReadRawFile(CNorvaneDoc& doc, const std::string& path, int code);
+bool ReadRawFile(const std::string& path, int code, WaveContents& out, TempFile& work);
 // Checks a format read from a "fmt " chunk (raw bytes, n of them); on success
 // `out` holds it as PCM with its derived fields recomputed, otherwise
 // `problem` says what is unsupported.

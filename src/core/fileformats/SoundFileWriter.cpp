@@ -6,9 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/MessageSink.h"
-#include "document/CNorvaneDoc.h"
-#include "fileformats/ByteOrder.h"
+#include "base/MessageSink.h"
+#include "base/SampleSource.h"
+#include "base/TempFile.h"
+#include "base/ByteOrder.h"
 #include "fileformats/Compressor.h"
 #include "fileformats/FileIo.h"
 #include "settings/ViewRecord.h"
@@ -52,9 +53,10 @@ bool CheckDiskSpace(const std::string& target, int64_t bytes) {
   return false;
 }
 
-bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t first, int64_t end,
-                   bool whole) {
-  const WaveFormatEx& fmt = doc.Format();
+bool WriteRiffFile(const std::string& path, int code, const WaveContents& contents, TempFile& work,
+                   int64_t first, int64_t end, bool whole, CompressionInfo* writtenCompression) {
+  const WaveFormatEx& fmt = contents.format;
+  const size_t piece = CopyPieceBytes(ComputeBufferSize(fmt));
   const int64_t align = fmt.nBlockAlign;
   int64_t dataBytes = (end - first) * align;
   // The WAVE form must fit a 32-bit size; checked before anything is written.
@@ -73,15 +75,14 @@ bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t 
   TempFile packed;
   std::vector<KeptSegment> segments;
   if (code == 5 || code == 7) {
-    auto info = doc.Info().Bytes();
+    auto info = contents.info.Bytes();
     bool ok = AppendForm(f, "NRn0", info.data(), info.size());
-    const auto& views = doc.RegisteredSoundViews();
-    for (auto it = views.rbegin(); ok && it != views.rend(); ++it) {
-      ViewRecord rec = ViewRecord::FromSettings((*it)->CurrentSettings());
+    for (auto it = contents.views.begin(); ok && it != contents.views.end(); ++it) {
+      ViewRecord rec = ViewRecord::FromSettings(*it);
       rec.Rebase(static_cast<int32_t>(first));
       ok = AppendForm(f, "NRn1", rec.Bytes().data(), ViewRecord::kSize);
     }
-    for (const MarkRecord& m : doc.Marks()) {
+    for (const MarkRecord& m : contents.marks) {
       if (!ok) break;
       if (!whole && m.position > end) continue;
       if (first > 0 && m.position < first) continue;
@@ -91,9 +92,15 @@ bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t 
       ok = AppendForm(f, "NRn2", b.data(), b.size());
     }
     if (code == 7 && !f.Failed()) {
-      CompressionInfo& ci = doc.Compression();
+      CompressionInfo ci = contents.compression;
+      const int64_t te = contents.info.TimeExpansion();
+      const uint8_t* base = work.Map(true);
+      const SampleSource sound(base, base ? work.MappedSize() / fmt.nBlockAlign : 0, fmt);
       if (!packed.Create("NcTmp") ||
-          !CompressRange(doc, first, end, ci.levelDb, ci.beforeMs, ci.afterMs, packed, segments)) {
+          !CompressRange(sound, first, end, ci.levelDb,
+                         MicrosecondsToFrames(int64_t{ci.beforeMs} * 1000, fmt.nSamplesPerSec, te),
+                         MicrosecondsToFrames(int64_t{ci.afterMs} * 1000, fmt.nSamplesPerSec, te),
+                         packed, segments)) {
         ShowMessage("Disk write error! Disk full or write protected?");
         return false;
       }
@@ -104,6 +111,7 @@ bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t 
       }
       ci.fileType = 7;
       ci.segmentCount = static_cast<int32_t>(segments.size());
+      if (writtenCompression) *writtenCompression = ci;
       std::vector<uint8_t> c;
       auto cb = ci.ToBytes();
       c.insert(c.end(), cb.begin(), cb.end());
@@ -132,10 +140,10 @@ bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t 
   f.Append(h, sizeof h);
   if (dataBytes > 0) {
     if (code == 7) {
-      f.AppendCopy(packed.Fd(), 0, dataBytes, doc.CopyPieceBytes());
+      f.AppendCopy(packed.Fd(), 0, dataBytes, piece);
     } else {
-      doc.UnmapSamples();
-      f.AppendCopy(doc.WorkFile().Fd(), first * align, dataBytes, doc.CopyPieceBytes());
+      work.Unmap();
+      f.AppendCopy(work.Fd(), first * align, dataBytes, piece);
     }
   }
   if (dataBytes & 1) {
@@ -149,15 +157,16 @@ bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t 
   return true;
 }
 
-bool WriteRawFile(CNorvaneDoc& doc, const std::string& path, int64_t first, int64_t end) {
-  const int64_t align = doc.Format().nBlockAlign;
+bool WriteRawFile(const std::string& path, const WaveFormatEx& format, TempFile& work, int64_t first,
+                  int64_t end) {
+  const int64_t align = format.nBlockAlign;
   ReplacingFile f(path);
   if (!f.Open()) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
     return false;
   }
   const int64_t bytes = (end - first) * align;
-  if (bytes > 0) f.AppendCopy(doc.WorkFile().Fd(), first * align, bytes, doc.CopyPieceBytes());
+  if (bytes > 0) f.AppendCopy(work.Fd(), first * align, bytes, CopyPieceBytes(ComputeBufferSize(format)));
   if (!f.Commit()) {
     ShowMessage("Error writing to file: " + SystemErrorText(f.Error()));
     return false;

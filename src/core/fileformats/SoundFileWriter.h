@@ -5,18 +5,26 @@
 #include <cstdint>
 #include <string>
 
-namespace nv {
+#include "base/TempFile.h"
+#include "fileformats/WaveContents.h"
 
-class CNorvaneDoc;
+namespace nv {
 
 // The free space of the target's file system must be at least 1.1 times
 // `bytes` plus 16 384; otherwise "Disk full!" is shown and false returned.
 // An unknown free space passes.
 bool CheckDiskSpace(const std::string& target, int64_t bytes);
-// Types 1, 5 and 7. `whole` tells that no range was chosen (every mark is written).
-bool WriteRiffFile(CNorvaneDoc& doc, const std::string& path, int code, int64_t first, int64_t end,
-                   bool whole);
+// Types 1, 5 and 7: frames [first, end) of `work` in contents.format, with
+// the private forms of types 5 and 7 (recording information, one view form
+// per entry of contents.views in order, the marks inside the range, rebased
+// to it). `whole` tells that no range was chosen (every mark is written).
+// Type 7 compresses with contents.compression; the record as written (type
+// and segment count) goes to *writtenCompression when given.
+bool WriteRiffFile(const std::string& path, int code, const WaveContents& contents, TempFile& work,
+                   int64_t first, int64_t end, bool whole,
+                   CompressionInfo* writtenCompression = nullptr);
 // Types 2, 3, 4 and 6: the frames' bytes only.
-bool WriteRawFile(CNorvaneDoc& doc, const std::string& path, int64_t first, int64_t end);
+bool WriteRawFile(const std::string& path, const WaveFormatEx& format, TempFile& work, int64_t first,
+                  int64_t end);
 
 }  // namespace nv

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 
 namespace nv {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "filter/IirDesigner.h"
 
 namespace nv {

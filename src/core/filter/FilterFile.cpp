@@ -9,7 +9,7 @@
 
 #include <sys/stat.h>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 
 namespace nv {
 namespace {

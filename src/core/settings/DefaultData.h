@@ -3,7 +3,7 @@
 // (format and recording information) and the acquisition-card choice values.
 #include <cstdint>
 
-#include "document/RecordingInfo.h"
+#include "base/RecordingInfo.h"
 
 namespace nv {
 

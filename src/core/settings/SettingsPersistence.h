@@ -16,8 +16,6 @@
 
 namespace nv {
 
-class AppCore;
-
 namespace section {
 inline constexpr const char* kDefData = "Settings\\DefData";
 inline constexpr const char* kAnalysis = "Settings\\DefData\\Analys";
@@ -52,14 +50,5 @@ void LoadColorMaps(SettingsStore& store, ColorMapList& list);
 // Writes the list as "000", "001", ... followed by ten empty values that hide
 // the entries of a longer list saved before.
 void SaveColorMaps(SettingsStore& store, const ColorMapList& list);
-
-// Start-up: Power, Rate, Puls, CB, NI, DefData, DefData\Analys, colour maps.
-void LoadAll(SettingsStore& store, AppCore& app);
-// Exit: Power, Rate, Puls, DefData, DefData\Analys (not the cards, not the maps).
-void SaveAll(SettingsStore& store, const AppCore& app);
-
-// Points the application's saveColorMaps hook at `store` (not owned; it must
-// outlive the hook, or be uninstalled with null).
-void InstallColorMapSaver(AppCore& app, SettingsStore* store);
 
 }  // namespace nv

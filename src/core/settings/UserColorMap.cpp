@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "fileformats/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace nv {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "fileformats/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace nv {
 namespace {

@@ -10,7 +10,7 @@
 #include "app/CSndFileDialog.h"
 #include "app/CommandIds.h"
 #include "app/CompressionDialog.h"
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "app/WaitCursor.h"
 #include "document/CNorvaneDoc.h"
 #include "document/SoundEditor.h"

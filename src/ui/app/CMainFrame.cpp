@@ -16,7 +16,7 @@
 #include "app/CDocCommands.h"
 #include "app/CNorvaneApp.h"
 #include "app/CommandIds.h"
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "document/MarkMenu.h"
 #include "views/CNvAnaView.h"

@@ -5,7 +5,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "fileformats/FileType.h"
 
 std::function<std::optional<SndFileChoice>(CSndFileDialog&)> CSndFileDialog::runner;

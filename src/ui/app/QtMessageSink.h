@@ -1,7 +1,7 @@
 #pragma once
 // The message sink of the desktop application: every message is a modal
 // QMessageBox over the active window. Interface thread only.
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 
 class QtMessageSink : public nv::MessageSink {
  public:

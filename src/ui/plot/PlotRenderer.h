@@ -17,7 +17,7 @@
 #include <array>
 #include <vector>
 
-#include "document/MarkRecord.h"
+#include "base/MarkRecord.h"
 #include "plot/CursorRecord.h"
 #include "plot/PlotColumns.h"
 #include "plot/PlotSetup.h"

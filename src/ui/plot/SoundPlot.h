@@ -30,7 +30,7 @@
 #include <optional>
 #include <vector>
 
-#include "document/MarkRecord.h"
+#include "base/MarkRecord.h"
 #include "plot/CursorRecord.h"
 #include "plot/PlotRenderer.h"
 #include "plot/PlotSetup.h"

@@ -12,7 +12,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "views/NumericEdit.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QString>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "views/NumericEdit.h"
 
 void FrequencyRangeFields::AddRow(QGridLayout* grid, int row) {

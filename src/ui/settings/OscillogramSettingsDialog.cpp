@@ -9,7 +9,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "settings/GridLists.h"
 #include "views/NumericEdit.h"
 

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "views/HoldSpinButtons.h"
 #include "views/NumericEdit.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 
 namespace {
 int64_t PowerOfTen(int n) {

@@ -1,10 +1,10 @@
 // Byte-exact layouts of every stored record.
 #include <gtest/gtest.h>
 
-#include "document/MarkRecord.h"
-#include "document/RecordingInfo.h"
-#include "document/WaveFormat.h"
-#include "fileformats/ByteOrder.h"
+#include "base/MarkRecord.h"
+#include "base/RecordingInfo.h"
+#include "base/WaveFormat.h"
+#include "base/ByteOrder.h"
 #include "fileformats/CompressionInfo.h"
 #include "settings/UserColorMap.h"
 #include "settings/ViewRecord.h"

@@ -191,14 +191,15 @@ TEST_F(SoundFile, CompressionKeepsLoudStretchesWithTheirMargins) {
   TempFile out;
   ASSERT_TRUE(out.Create("NcTmp"));
   std::vector<KeptSegment> segs;
-  ASSERT_TRUE(CompressRange(doc, 0, 1000, -20, 5, 3, out, segs));
+  ASSERT_TRUE(CompressRange(doc.Samples(), 0, 1000, -20, doc.MicrosecondsToFrames(5000),
+                            doc.MicrosecondsToFrames(3000), out, segs));
   // Loud 100-109: start 95; quiet from 110, the fourth quiet frame (113) closes.
   // Loud 500-519: 495 to 523. Loud 998 runs to the end: 993, 7 frames.
   const std::vector<KeptSegment> expect = {{95, 18}, {495, 28}, {993, 7}};
   EXPECT_EQ(segs, expect);
   EXPECT_EQ(out.Size(), (18 + 28 + 7) * 2);
   // An "after" of 0 takes the "before" value; a stretch never starts at 0.
-  ASSERT_TRUE(CompressRange(doc, 98, 1000, -20, 5, 0, out, segs));
+  ASSERT_TRUE(CompressRange(doc.Samples(), 98, 1000, -20, doc.MicrosecondsToFrames(5000), 0, out, segs));
   EXPECT_EQ(segs[0].startFrame, 1);
   EXPECT_EQ(segs[0].lengthFrames, 16);  // loud 2-11, the sixth quiet frame (17) closes
 }
@@ -243,7 +244,8 @@ TEST_F(SoundFile, CloseBurstsGiveStretchesThatDoNotOverlap) {
   TempFile out;
   ASSERT_TRUE(out.Create("NcTmp"));
   std::vector<KeptSegment> segs;
-  ASSERT_TRUE(CompressRange(doc, 0, 200, 20, 5, 2, out, segs));
+  ASSERT_TRUE(CompressRange(doc.Samples(), 0, 200, 20, doc.MicrosecondsToFrames(5000),
+                            doc.MicrosecondsToFrames(2000), out, segs));
   ASSERT_EQ(segs.size(), 2u);
   EXPECT_EQ(segs[0], (KeptSegment{45, 12}));  // 45 ... 56, closed at the third quiet frame (57)
   EXPECT_EQ(segs[1].startFrame, 57);          // not 53
@@ -625,7 +627,7 @@ TEST_F(SoundFile, DiskSpaceAndSizeLimitsAreCheckedBeforeWriting) {
   doc.RecomputeBufferSize();
   ASSERT_TRUE(doc.WorkFile().Truncate((int64_t{1} << 32) + 400));
   doc.SetLength(doc.BytesToFrames(doc.WorkFile().Size()));
-  EXPECT_FALSE(WriteRiffFile(doc, dir.File("big.wav"), 5, 0, doc.FrameCount(), true));
+  EXPECT_FALSE(WriteRiffFile(dir.File("big.wav"), 5, doc.Contents(), doc.WorkFile(), 0, doc.FrameCount(), true));
   EXPECT_NE(sink.last().find("\"Raw data\""), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.File("big.wav")));
 }

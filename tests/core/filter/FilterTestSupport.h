@@ -4,7 +4,7 @@
 #include <complex>
 #include <numbers>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 #include "filter/FilterDescription.h"
 
 namespace nv::test {

@@ -4,6 +4,7 @@
 
 #include "app/AppCore.h"
 #include "settings/MemorySettingsStore.h"
+#include "app/AppSettings.h"
 #include "settings/SettingsPersistence.h"
 
 namespace nv {

@@ -26,7 +26,7 @@
 #include "app/CommandIds.h"
 #include "document/CNorvaneDoc.h"
 #include "document/ChangeVolumeDialog.h"
-#include "document/TempFile.h"
+#include "base/TempFile.h"
 #include "filter/FilterCommand.h"
 #include "filter/FrequencyResponseDialog.h"
 #include "filter/TimeDomainFilterDialog.h"

@@ -9,6 +9,7 @@
 #include "app/AppCore.h"
 #include "settings/ColorMapEditorDialog.h"
 #include "settings/MemorySettingsStore.h"
+#include "app/AppSettings.h"
 #include "settings/SettingsPersistence.h"
 #include "settings/UserColorMapsDialog.h"
 #include "views/NumericEdit.h"

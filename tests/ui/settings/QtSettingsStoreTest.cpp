@@ -4,6 +4,7 @@
 #include "TestClasses.h"
 #include "app/AppCore.h"
 #include "settings/QtSettingsStore.h"
+#include "app/AppSettings.h"
 #include "settings/SettingsPersistence.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 
 // Installs a recording message sink for the lifetime of the object.
 struct CapturedMessages {

@@ -1,9 +1,9 @@
-#include "document/RecordingInfo.h"
+#include "base/RecordingInfo.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "fileformats/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace nv {
 namespace {

@@ -30,4 +30,18 @@ struct WaveFormatEx {
 
 using WAVEFORMATEX = WaveFormatEx;
 
+// BufferSize of a format: about 1/16 s of sound, a multiple of 64 bytes and
+// of the block alignment; never 0 (64 bytes are used when the rule gives 0).
+uint32_t ComputeBufferSize(const WaveFormatEx& f);
+// Piece size for copying sound between files through a buffer: the multiple
+// of BufferSize nearest below 64 KiB (at least one BufferSize), a size that
+// stays in the processor's cache between the read and the write.
+size_t CopyPieceBytes(uint32_t bufferSize);
+
+// Real time of n frames at rateHz with a time-expansion factor in thousandths:
+// n * 1e9 / rate / expansion, truncating (0 for a zero rate or factor).
+int64_t FramesToMicroseconds(int64_t n, int64_t rateHz, int64_t expansionThousandths);
+// Frames of t microseconds of real time: expansion * rate * t / 1e6 / 1000.
+int64_t MicrosecondsToFrames(int64_t t, int64_t rateHz, int64_t expansionThousandths);
+
 }  // namespace nv

@@ -1,9 +1,9 @@
-#include "document/MarkRecord.h"
+#include "base/MarkRecord.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "fileformats/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace nv {
 

@@ -1,8 +1,10 @@
-#include "document/WaveFormat.h"
+#include "base/WaveFormat.h"
+
+#include <algorithm>
 
 #include <cstring>
 
-#include "fileformats/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace nv {
 
@@ -45,6 +47,44 @@ WaveFormatEx WaveFormatEx::FromBytes(const uint8_t* p, size_t n) {
   f.wBitsPerSample = GetU16(&b[14]);
   f.cbSize = GetU16(&b[16]);
   return f;
+}
+
+uint32_t ComputeBufferSize(const WaveFormatEx& f) {
+  const uint32_t align = static_cast<uint32_t>(f.wBitsPerSample) * f.nChannels / 8;
+  const uint64_t avg = static_cast<uint64_t>(f.nSamplesPerSec) * align;
+  uint64_t q = avg / 16;
+  q -= q % 64;
+  if (align) q -= q % align;
+  // Very low rates give 0; 64 bytes keep every division by it defined.
+  return q ? static_cast<uint32_t>(q) : 64u;
+}
+
+size_t CopyPieceBytes(uint32_t bufferSize) {
+  const size_t b = bufferSize ? bufferSize : 64;
+  return std::max<size_t>(b, (size_t{64} << 10) / b * b);
+}
+
+namespace {
+int64_t Clamp64(__int128 v) {
+  if (v > INT64_MAX) return INT64_MAX;
+  if (v < INT64_MIN) return INT64_MIN;
+  return static_cast<int64_t>(v);
+}
+}  // namespace
+
+int64_t FramesToMicroseconds(int64_t n, int64_t rateHz, int64_t te) {
+  if (rateHz == 0 || te == 0) return 0;
+  __int128 v = static_cast<__int128>(n) * 1000000000;
+  v /= rateHz;
+  v /= te;
+  return Clamp64(v);
+}
+
+int64_t MicrosecondsToFrames(int64_t t, int64_t rateHz, int64_t te) {
+  __int128 v = static_cast<__int128>(te) * rateHz * t;
+  v /= 1000000;
+  v /= 1000;
+  return Clamp64(v);
 }
 
 }  // namespace nv

@@ -1,4 +1,4 @@
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 
 namespace nv {
 namespace {

@@ -1,6 +1,6 @@
-#include "document/TempFile.h"
+#include "base/TempFile.h"
 
-#include "app/MessageSink.h"
+#include "base/MessageSink.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -1,0 +1,10 @@
+#include "document/DocumentContext.h"
+
+namespace nv {
+
+DocumentContext& DocumentContext::Instance() {
+  static DocumentContext context;
+  return context;
+}
+
+}  // namespace nv

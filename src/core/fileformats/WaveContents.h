@@ -1,0 +1,29 @@
+#pragma once
+// Everything a sound file holds besides its samples, as the readers return it
+// and the writers take it: the format, the recording information, the
+// compression settings, the view settings in file order, the marks and the
+// kept stretches of a compressed file. The samples themselves travel through
+// the work file (a TempFile) that the reader fills and the writer copies from.
+#include <vector>
+
+#include "base/MarkRecord.h"
+#include "base/RecordingInfo.h"
+#include "base/WaveFormat.h"
+#include "fileformats/CompressionInfo.h"
+#include "settings/AnalysisSettings.h"
+
+namespace nv {
+
+struct WaveContents {
+  WaveFormatEx format;
+  bool hasFormat = false;  // reading: a format was read and checked
+  RecordingInfo info;
+  CompressionInfo compression;
+  // Reading: the view records in file order. Writing: the settings of the
+  // views to store, newest first, each written as one "NRn1" form.
+  std::vector<AnalysisSettings> views;
+  std::vector<MarkRecord> marks;
+  std::vector<KeptSegment> segments;
+};
+
+}  // namespace nv
