@@ -38,13 +38,13 @@ class AppCore {
   PulseSettings defaultPulse;
   CardParameters cboardCard;  // "Settings\CB": ComputerBoards card
   CardParameters niDaqCard;   // "Settings\NI": National Instruments card
-  ColorMapList colorMaps;
+  ColorMapList& colorMaps = SharedColorMaps::Instance().list;
   // The filter command's description and the virtual detector's; they keep
   // the last values that designed successfully and are not persisted.
   FilterDescription commandFilter;
   FilterDescription detectorFilter;
   // Writes the colour maps to the settings store; empty until a store exists.
-  std::function<void()> saveColorMaps;
+  std::function<void()>& saveColorMaps = SharedColorMaps::Instance().save;
 
   // Back to a freshly constructed state (tests).
   void Reset();

@@ -1,5 +1,6 @@
 #pragma once
 // The application's list of named user colour maps, in list order.
+#include <functional>
 #include <vector>
 
 #include "settings/UserColorMap.h"
@@ -15,6 +16,15 @@ class ColorMapList {
   // range in use, and no listed map has the same name (32 characters) and the
   // same update time. Returns false only when such an equal map is listed.
   bool Offer(const UserColorMap& map);
+};
+
+// The process's list of named colour maps and the hook that writes it to the
+// settings store (empty until a store exists). The application object names
+// both; dialogs that edit the list reach it here. Interface thread only.
+struct SharedColorMaps {
+  static SharedColorMaps& Instance();
+  ColorMapList list;
+  std::function<void()> save;
 };
 
 }  // namespace nv

@@ -6,7 +6,7 @@
 // open document, owned with it by the application. Interface thread only.
 #include <string>
 
-#include "app/CommandTarget.h"
+#include "base/CommandTarget.h"
 
 namespace nv {
 class CNorvaneDoc;

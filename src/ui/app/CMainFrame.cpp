@@ -15,7 +15,7 @@
 #include "app/CChildFrame.h"
 #include "app/CDocCommands.h"
 #include "app/CNorvaneApp.h"
-#include "app/CommandIds.h"
+#include "base/CommandIds.h"
 #include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "document/MarkMenu.h"

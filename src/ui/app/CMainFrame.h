@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/CDocTemplate.h"
-#include "app/CommandTarget.h"
+#include "base/CommandTarget.h"
 
 namespace nv {
 class CNorvaneDoc;

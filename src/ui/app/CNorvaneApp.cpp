@@ -15,12 +15,13 @@
 #include "app/CDocCommands.h"
 #include "app/CMainFrame.h"
 #include "app/CSndFileDialog.h"
-#include "app/CommandIds.h"
+#include "base/CommandIds.h"
 #include "base/MessageSink.h"
-#include "app/WaitCursor.h"
+#include "base/WaitCursor.h"
 #include "document/CNorvaneDoc.h"
 #include "fileformats/FileType.h"
-#include "settings/DefaultSettingsDialogs.h"
+#include "plot/PlotSetup.h"
+#include "app/DefaultSettingsDialogs.h"
 #include "settings/QtSettingsStore.h"
 #include "app/AppSettings.h"
 #include "settings/SettingsPersistence.h"
@@ -45,6 +46,7 @@ CNorvaneApp::CNorvaneApp(nv::SettingsStore* store) : store_(store) {
     store_ = ownStore_.get();
   }
   gApp = this;
+  ViewHost::Install(this);
 }
 
 CNorvaneApp::~CNorvaneApp() {
@@ -53,6 +55,7 @@ CNorvaneApp::~CNorvaneApp() {
   docs_.clear();
   nv::InstallColorMapSaver(nv::AppCore::Instance(), nullptr);
   if (gApp == this) gApp = nullptr;
+  if (&ViewHost::Get() == this) ViewHost::Install(nullptr);
 }
 
 CNorvaneApp* CNorvaneApp::Instance() { return gApp; }
@@ -316,3 +319,26 @@ bool CNorvaneApp::OnUpdateCommand(int id, CommandState& state) {
     default: return false;
   }
 }
+
+void CNorvaneApp::RequestCommandUpdate() {
+  if (mainFrame_) mainFrame_->UpdateCommandUi();
+}
+
+void CNorvaneApp::SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) {
+  if (CDocCommands* c = CommandsOf(doc)) c->SaveRange(first, end);
+}
+
+void CNorvaneApp::OpenDefaultSettings(int area, QWidget* parent) {
+  switch (area) {
+    case nv::kAreaSpectrogram: DefaultDialogs().OpenSpectrogram(parent); break;
+    case nv::kAreaOscillogram: DefaultDialogs().OpenOscillogram(parent); break;
+    case nv::kAreaZeroCrossing: DefaultDialogs().OpenZeroCrossing(parent); break;
+    default: break;
+  }
+}
+
+const nv::AnalysisSettings& CNorvaneApp::DefaultAnalysis() const {
+  return nv::AppCore::Instance().defaultAnalysis;
+}
+
+nv::FilterDescription& CNorvaneApp::CommandFilter() { return nv::AppCore::Instance().commandFilter; }

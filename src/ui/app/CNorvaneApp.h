@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "app/CDocTemplate.h"
-#include "app/CommandTarget.h"
+#include "base/CommandTarget.h"
 #include "app/RecentFileList.h"
+#include "views/ViewHost.h"
 
 namespace nv {
 class CNorvaneDoc;
@@ -26,7 +27,7 @@ class CMainFrame;
 class CNvAnaView;
 class DefaultSettingsDialogs;
 
-class CNorvaneApp : public QObject, public CommandTarget {
+class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   Q_OBJECT
  public:
   // `store`: where the settings live (not owned); null uses the user's store.
@@ -70,6 +71,18 @@ class CNorvaneApp : public QObject, public CommandTarget {
 
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CommandState& state) override;
+
+  // ViewHost: what the views reach of the application.
+  int CursorMode() const override { return cursorMode; }
+  void SetCursorMode(int mode) override { cursorMode = mode; }
+  void SetActiveViewKind(int kind) override { activeViewKind = kind; }
+  bool IsPlaying() const override { return playing; }
+  void SetPlaying(bool p) override { playing = p; }
+  void RequestCommandUpdate() override;
+  void SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) override;
+  void OpenDefaultSettings(int area, QWidget* parent) override;
+  const nv::AnalysisSettings& DefaultAnalysis() const override;
+  nv::FilterDescription& CommandFilter() override;
 
   // Application-wide state of the views.
   int cursorMode = 0;     // CursorMode; 0 until the user chooses one

@@ -5,7 +5,7 @@
 #include <QGroupBox>
 #include <QVBoxLayout>
 
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 std::function<bool(CompressionDialog&)> CompressionDialog::runner;
 

@@ -4,7 +4,7 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 std::function<bool(ChangeVolumeDialog&)> ChangeVolumeDialog::runner;
 

@@ -17,7 +17,7 @@
 #include "filter/FilterDesign.h"
 #include "filter/FilterFile.h"
 #include "filter/FrequencyResponseDialog.h"
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 std::function<bool(TimeDomainFilterDialog&)> TimeDomainFilterDialog::runner;
 std::function<QString(QWidget*)> TimeDomainFilterDialog::fileChooser;

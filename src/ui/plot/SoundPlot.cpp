@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/AppCore.h"
 #include "document/CNorvaneDoc.h"
 
 namespace nv {
@@ -20,7 +19,6 @@ int32_t UnitsPer1000PixelsOf(int logicalDpi) {
 }  // namespace
 
 SoundPlot::SoundPlot(QWidget* parent) : QWidget(parent) {
-  own_ = AppCore::Instance().defaultAnalysis;
   setAttribute(Qt::WA_OpaquePaintEvent);
   timer_.setSingleShot(true);
   connect(&timer_, &QTimer::timeout, this, &SoundPlot::OnTimer);

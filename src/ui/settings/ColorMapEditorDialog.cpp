@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 #include "base/MessageSink.h"
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 namespace {
 // File time of 1970-01-01 (100 ns units since 1601-01-01).

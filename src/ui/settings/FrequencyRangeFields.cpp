@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "base/MessageSink.h"
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 void FrequencyRangeFields::AddRow(QGridLayout* grid, int row) {
   QWidget* parent = grid->parentWidget();

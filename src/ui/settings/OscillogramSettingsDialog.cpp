@@ -11,7 +11,7 @@
 
 #include "base/MessageSink.h"
 #include "settings/GridLists.h"
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 OscillogramSettingsDialog::OscillogramSettingsDialog(const nv::AnalysisSettings& settings,
                                                      bool editingDefaults,

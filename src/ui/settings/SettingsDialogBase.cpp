@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 #include "base/MessageSink.h"
-#include "views/HoldSpinButtons.h"
-#include "views/NumericEdit.h"
+#include "base/HoldSpinButtons.h"
+#include "base/NumericEdit.h"
 
 SettingsDialogBase::SettingsDialogBase(const QString& title, const nv::AnalysisSettings& settings,
                                        bool editingDefaults, const DocumentRates& rates,

@@ -13,11 +13,11 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/AppCore.h"
+#include "settings/ColorMapList.h"
 #include "settings/GridLists.h"
 #include "settings/UserColorMapsDialog.h"
-#include "views/HoldSpinButtons.h"
-#include "views/NumericEdit.h"
+#include "base/HoldSpinButtons.h"
+#include "base/NumericEdit.h"
 
 namespace {
 
@@ -176,10 +176,10 @@ SpectrogramSettingsDialog::SpectrogramSettingsDialog(const nv::AnalysisSettings&
   connect(overlapSpin_, &HoldSpinButtons::stepped, this, &SpectrogramSettingsDialog::OnOverlapEdited);
   connect(userColors_, &QPushButton::clicked, this, &SpectrogramSettingsDialog::OnUserColors);
   runUserColors = [this] {
-    UserColorMapsDialog dlg(nv::AppCore::Instance().colorMaps,
+    UserColorMapsDialog dlg(nv::SharedColorMaps::Instance().list,
                             [] {
-                              if (nv::AppCore::Instance().saveColorMaps)
-                                nv::AppCore::Instance().saveColorMaps();
+                              if (nv::SharedColorMaps::Instance().save)
+                                nv::SharedColorMaps::Instance().save();
                             },
                             this);
     dlg.exec();
@@ -224,7 +224,7 @@ void SpectrogramSettingsDialog::ShowRecord() {
 void SpectrogramSettingsDialog::FillColorList() {
   colorMap_->clear();
   for (int i = 0; i < 8; ++i) colorMap_->addItem(QString::fromLatin1(kSchemes[i]), i);
-  const auto& maps = nv::AppCore::Instance().colorMaps.maps;
+  const auto& maps = nv::SharedColorMaps::Instance().list.maps;
   for (size_t i = 0; i < maps.size(); ++i)
     colorMap_->addItem(QString::fromStdString(maps[i].Name()),
                        kUserMapBase + static_cast<int>(i));
@@ -352,7 +352,7 @@ bool SpectrogramSettingsDialog::ReadFields(nv::AnalysisSettings& s) {
   s.spectGridY = grid::FrequencyValue(freqGrid_->currentIndex());
   if (colorChosen_) {
     const int data = colorMap_->currentData().toInt();
-    const auto& maps = nv::AppCore::Instance().colorMaps.maps;
+    const auto& maps = nv::SharedColorMaps::Instance().list.maps;
     if (data >= 0 && data <= 7) {
       s.colorScheme = data;
       s.userColorMap = nv::UserColorMap();

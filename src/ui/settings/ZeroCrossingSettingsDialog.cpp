@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "settings/GridLists.h"
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 namespace {
 constexpr int kSampleCounts[] = {16000, 8000, 4000, 2000, 1000, 500, 250, 100, 50, 25};

@@ -9,38 +9,26 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/AppCore.h"
-#include "app/CMainFrame.h"
-#include "app/CNorvaneApp.h"
-#include "app/CDocCommands.h"
-#include "app/CommandIds.h"
 #include "document/CNorvaneDoc.h"
 #include "document/MarkMenu.h"
 #include "plot/AxisRules.h"
 #include "plot/SoundPlot.h"
 #include "plot/TimeFormat.h"
-#include "settings/DefaultSettingsDialogs.h"
+#include "base/CommandIds.h"
 #include "views/AttachedWindow.h"
 #include "views/CursorMode.h"
 #include "views/StatusStrip.h"
+#include "views/ViewHost.h"
 
 using nv::CursorRecord;
 
 namespace {
 
-int AppCursorMode() {
-  CNorvaneApp* app = CNorvaneApp::Instance();
-  return app ? app->cursorMode : 0;
-}
+int AppCursorMode() { return ViewHost::Get().CursorMode(); }
 
-void SetAppCursorMode(int m) {
-  if (CNorvaneApp* app = CNorvaneApp::Instance()) app->cursorMode = m;
-}
+void SetAppCursorMode(int m) { ViewHost::Get().SetCursorMode(m); }
 
-bool AppPlaying() {
-  CNorvaneApp* app = CNorvaneApp::Instance();
-  return app && app->playing;
-}
+bool AppPlaying() { return ViewHost::Get().IsPlaying(); }
 
 DocumentRates RatesOf(const nv::CNorvaneDoc* doc) {
   DocumentRates r;
@@ -54,7 +42,7 @@ DocumentRates RatesOf(const nv::CNorvaneDoc* doc) {
 }  // namespace
 
 CNvAnaView::CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent)
-    : QWidget(parent), doc_(doc), settings_(nv::AppCore::Instance().defaultAnalysis), nav_(&settings_) {
+    : QWidget(parent), doc_(doc), settings_(ViewHost::Get().DefaultAnalysis()), nav_(&settings_) {
   setFocusPolicy(Qt::StrongFocus);
   plot_ = new nv::SoundPlot(this);
   plot_->SetSettings(&settings_);
@@ -153,10 +141,9 @@ void CNvAnaView::OnActivateView() {
   if (!doc_) return;
   // Before its initial update a new view is not yet one of the document's.
   if (initialised_) doc_->SetActiveSoundView(this);
-  if (CNorvaneApp* app = CNorvaneApp::Instance()) {
-    app->activeViewKind = 1;
-    app->cursorMode = nv::ModeOnActivation(app->cursorMode, doc_->Format().nChannels);
-  }
+  ViewHost& host = ViewHost::Get();
+  host.SetActiveViewKind(1);
+  host.SetCursorMode(nv::ModeOnActivation(host.CursorMode(), doc_->Format().nChannels));
 }
 
 void CNvAnaView::Recompute() {
@@ -518,8 +505,7 @@ QMenu* CNvAnaView::MakeContextMenu(const QPoint& globalPos) {
     }
     connect(a, &QAction::triggered, this, [this, id] {
       OnCommand(id);
-      if (CNorvaneApp::Instance() && CNorvaneApp::Instance()->MainFrame())
-        CNorvaneApp::Instance()->MainFrame()->UpdateCommandUi();
+      ViewHost::Get().RequestCommandUpdate();
     });
   };
   add(cmd::kEditCut, "Cut");
@@ -664,26 +650,26 @@ bool CNvAnaView::OnCommand(int id) {
       if (doc_) SelectFrames(0, doc_->FrameCount());
       return true;
     case kFileSaveInterval:
-      if (doc_ && CNorvaneApp::Instance()) {
+      if (doc_) {
         int64_t a = -1, b = -1;
         if (HasSelection()) {
           a = std::min(plot_->SelectionStart().position, plot_->SelectionEnd().position);
           b = std::max(plot_->SelectionStart().position, plot_->SelectionEnd().position);
         }
-        if (CDocCommands* c = CNorvaneApp::Instance()->CommandsOf(doc_)) c->SaveRange(a, b);
+        ViewHost::Get().SaveRange(doc_, a, b);
       }
       return true;
     case kSpectSettingsCurrent: OpenSettings(nv::kAreaSpectrogram); return true;
     case kOscSettingsCurrent: OpenSettings(nv::kAreaOscillogram); return true;
     case kZcSettingsCurrent: OpenSettings(nv::kAreaZeroCrossing); return true;
     case kSpectSettingsDefault:
-      if (CNorvaneApp::Instance()) CNorvaneApp::Instance()->DefaultDialogs().OpenSpectrogram(window());
+      ViewHost::Get().OpenDefaultSettings(nv::kAreaSpectrogram, window());
       return true;
     case kOscSettingsDefault:
-      if (CNorvaneApp::Instance()) CNorvaneApp::Instance()->DefaultDialogs().OpenOscillogram(window());
+      ViewHost::Get().OpenDefaultSettings(nv::kAreaOscillogram, window());
       return true;
     case kZcSettingsDefault:
-      if (CNorvaneApp::Instance()) CNorvaneApp::Instance()->DefaultDialogs().OpenZeroCrossing(window());
+      ViewHost::Get().OpenDefaultSettings(nv::kAreaZeroCrossing, window());
       return true;
     default: return false;
   }

@@ -11,7 +11,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/CommandTarget.h"
+#include "base/CommandTarget.h"
 #include "document/SoundViewObserver.h"
 #include "plot/CursorRecord.h"
 #include "settings/AnalysisSettings.h"

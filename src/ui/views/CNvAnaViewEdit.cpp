@@ -12,11 +12,9 @@
 #include <QMimeData>
 #include <QSvgGenerator>
 
-#include "app/AppCore.h"
-#include "app/CNorvaneApp.h"
-#include "app/CommandIds.h"
+#include "base/CommandIds.h"
 #include "base/MessageSink.h"
-#include "app/WaitCursor.h"
+#include "base/WaitCursor.h"
 #include "document/CNorvaneDoc.h"
 #include "document/ChangeVolumeDialog.h"
 #include "document/SoundEditor.h"
@@ -25,13 +23,11 @@
 #include "filter/TimeDomainFilterDialog.h"
 #include "plot/SoundPlot.h"
 #include "views/CNvAnaView.h"
+#include "views/ViewHost.h"
 
 namespace {
 
-bool Playing() {
-  CNorvaneApp* app = CNorvaneApp::Instance();
-  return app && app->playing;
-}
+bool Playing() { return ViewHost::Get().IsPlaying(); }
 
 int ChannelsOf(int32_t channel) { return channel == 1 || channel == 2 ? channel : 3; }
 
@@ -183,14 +179,14 @@ bool CNvAnaView::OnEditCommand(int id) {
       return true;
     }
     case kEditFilter: {
-      nv::AppCore& core = nv::AppCore::Instance();
-      nv::FilterDescription desc = core.commandFilter;
+      nv::FilterDescription& commandFilter = ViewHost::Get().CommandFilter();
+      nv::FilterDescription desc = commandFilter;
       if (!TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc_), window()) || !doc_) return true;
       // The dialog designed it: these are the last values that designed.
-      core.commandFilter = desc;
+      commandFilter = desc;
       WaitCursor wait;
       doc_->UnmapSamples();
-      nv::FilterDocumentRange(*doc_, core.commandFilter, r.first, r.end, FilterChannels());
+      nv::FilterDocumentRange(*doc_, commandFilter, r.first, r.end, FilterChannels());
       return true;
     }
     default: return true;

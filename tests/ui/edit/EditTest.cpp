@@ -23,7 +23,7 @@
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
 #include "app/CSndFileDialog.h"
-#include "app/CommandIds.h"
+#include "base/CommandIds.h"
 #include "document/CNorvaneDoc.h"
 #include "document/ChangeVolumeDialog.h"
 #include "base/TempFile.h"
@@ -33,7 +33,7 @@
 #include "plot/SoundPlot.h"
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 using nv::CNorvaneDoc;
 

@@ -10,7 +10,7 @@
 #include "app/AppCore.h"
 #include "app/QtMessageSink.h"
 #include "settings/ColorMapEditorDialog.h"
-#include "settings/DefaultSettingsDialogs.h"
+#include "app/DefaultSettingsDialogs.h"
 #include "settings/OscillogramSettingsDialog.h"
 #include "settings/SpectrogramSettingsDialog.h"
 #include "settings/UserColorMapsDialog.h"

@@ -12,7 +12,7 @@
 #include "app/AppSettings.h"
 #include "settings/SettingsPersistence.h"
 #include "settings/UserColorMapsDialog.h"
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 namespace {
 using Outcome = ColorMapEditorDialog::Outcome;

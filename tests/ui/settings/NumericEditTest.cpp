@@ -1,7 +1,7 @@
 #include <QToolButton>
 #include "TestClasses.h"
-#include "views/HoldSpinButtons.h"
-#include "views/NumericEdit.h"
+#include "base/HoldSpinButtons.h"
+#include "base/NumericEdit.h"
 
 
 void NumericEditTest::showing_data() {

@@ -5,8 +5,8 @@
 #include "TestClasses.h"
 #include "settings/OscillogramSettingsDialog.h"
 #include "settings/ZeroCrossingSettingsDialog.h"
-#include "views/HoldSpinButtons.h"
-#include "views/NumericEdit.h"
+#include "base/HoldSpinButtons.h"
+#include "base/NumericEdit.h"
 
 namespace {
 const DocumentRates kCd{44100, 1000};

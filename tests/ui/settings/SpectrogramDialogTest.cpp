@@ -8,11 +8,11 @@
 
 #include "TestClasses.h"
 #include "app/AppCore.h"
-#include "settings/DefaultSettingsDialogs.h"
+#include "app/DefaultSettingsDialogs.h"
 #include "settings/DialogSlot.h"
 #include "settings/SpectrogramSettingsDialog.h"
-#include "views/HoldSpinButtons.h"
-#include "views/NumericEdit.h"
+#include "base/HoldSpinButtons.h"
+#include "base/NumericEdit.h"
 
 namespace {
 const DocumentRates kCd{44100, 1000};

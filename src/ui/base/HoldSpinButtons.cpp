@@ -1,10 +1,10 @@
-#include "views/HoldSpinButtons.h"
+#include "base/HoldSpinButtons.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 HoldSpinButtons::HoldSpinButtons(NumericEdit* field, int64_t minimum, int64_t maximum,
                                  Table increments, QWidget* parent)

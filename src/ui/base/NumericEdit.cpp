@@ -1,4 +1,4 @@
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "settings/DefaultSettingsDialogs.h"
+#include "app/DefaultSettingsDialogs.h"
 
 #include "app/AppCore.h"
 

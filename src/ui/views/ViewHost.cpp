@@ -1,0 +1,37 @@
+#include "views/ViewHost.h"
+
+namespace {
+
+// The host of views made without an application: defaults, no commands.
+class PlainViewHost : public ViewHost {
+ public:
+  int CursorMode() const override { return mode_; }
+  void SetCursorMode(int mode) override { mode_ = mode; }
+  void SetActiveViewKind(int) override {}
+  bool IsPlaying() const override { return playing_; }
+  void SetPlaying(bool playing) override { playing_ = playing; }
+  void RequestCommandUpdate() override {}
+  void SaveRange(nv::CNorvaneDoc*, int64_t, int64_t) override {}
+  void OpenDefaultSettings(int, QWidget*) override {}
+  const nv::AnalysisSettings& DefaultAnalysis() const override { return defaults_; }
+  nv::FilterDescription& CommandFilter() override { return filter_; }
+
+ private:
+  int mode_ = 0;
+  bool playing_ = false;
+  nv::AnalysisSettings defaults_;
+  nv::FilterDescription filter_;
+};
+
+PlainViewHost& Plain() {
+  static PlainViewHost plain;
+  return plain;
+}
+
+ViewHost* installed = nullptr;
+
+}  // namespace
+
+ViewHost& ViewHost::Get() { return installed ? *installed : Plain(); }
+
+void ViewHost::Install(ViewHost* host) { installed = host; }

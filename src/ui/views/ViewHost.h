@@ -1,0 +1,46 @@
+#pragma once
+// What a sound view needs of the application it lives in: the application-
+// wide cursor mode and playing flag, the default records new views and
+// windows start from, the two filter descriptions, the command-state update,
+// the range save and the "- Default" settings dialogs. The application
+// implements it and installs itself for every view of the process; without
+// one (a view made on its own) a plain host answers with defaults and does
+// nothing. Interface thread only; the host outlives every view.
+#include <cstdint>
+
+#include "filter/FilterDescription.h"
+#include "settings/AnalysisSettings.h"
+
+class QWidget;
+namespace nv {
+class CNorvaneDoc;
+}  // namespace nv
+
+class ViewHost {
+ public:
+  virtual ~ViewHost() = default;
+
+  // The installed host, or the plain one.
+  static ViewHost& Get();
+  // Installs `host` (not owned); null goes back to the plain one.
+  static void Install(ViewHost* host);
+
+  // The cursor mode of every view (nv::CursorMode values; 0 none chosen).
+  virtual int CursorMode() const = 0;
+  virtual void SetCursorMode(int mode) = 0;
+  // Which kind of window is active (1 for a sound view).
+  virtual void SetActiveViewKind(int kind) = 0;
+  // One playback or recording at a time in the whole application.
+  virtual bool IsPlaying() const = 0;
+  virtual void SetPlaying(bool playing) = 0;
+  // Asks every menu item and toolbar button for its state again.
+  virtual void RequestCommandUpdate() = 0;
+  // The Save As flow for frames [first, end) of `doc`.
+  virtual void SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) = 0;
+  // Opens the "- Default" settings dialog of one diagram (a PlotArea value).
+  virtual void OpenDefaultSettings(int area, QWidget* parent) = 0;
+  // The settings a new view starts from when nothing else gives them.
+  virtual const nv::AnalysisSettings& DefaultAnalysis() const = 0;
+  // The "&Filter" command's description (it keeps the last one that designed).
+  virtual nv::FilterDescription& CommandFilter() = 0;
+};
