@@ -21,21 +21,13 @@ CNorvaneDoc::CNorvaneDoc() {
   info_ = def.info;
   // The filler receives the first 6 bytes of the default record's time text.
   info_.SetFiller(def.info.Bytes().data() + 72);
-  if (!work_.Create("NrTmp") || !clip_.Create("NrClp") || !undo_.Create("NrUnd")) {
-    ShowMessage("Can not create temporary file: " + SystemErrorText(errno));
-    valid_ = false;
-  } else {
-    const uint8_t zeros[4] = {0, 0, 0, 0};
-    work_.WriteAt(0, zeros, 4);
-  }
+  valid_ = store_.Create();
   RecomputeBufferSize();
 }
 
 CNorvaneDoc::~CNorvaneDoc() {
   if (DocumentContext::Instance().clipOwner == this) DocumentContext::Instance().clipOwner = nullptr;
-  work_.Close();
-  clip_.Close();
-  undo_.Close();
+  store_.Close();
 }
 
 std::string CNorvaneDoc::Title() const {
@@ -47,23 +39,20 @@ std::string CNorvaneDoc::Title() const {
 }
 
 void CNorvaneDoc::RecomputeBufferSize() {
-  bufferSize_ = ComputeBufferSize(format_);
-  if (!TransferBuffers::Instance().Allocate(bufferSize_)) {
+  store_.SetFormat(format_);
+  if (!TransferBuffers::Instance().Allocate(store_.BufferSize())) {
     ShowMessage("Out of memory.");
     std::exit(-1);
   }
 }
 
 void CNorvaneDoc::SetLength(int64_t frames) {
-  frames = std::clamp<int64_t>(frames, 0, kMaxFrames);
-  frameCount_ = static_cast<int32_t>(frames);
-  const int64_t bytes = frames * format_.nBlockAlign;
-  lastBufferIndex_ = (bytes + bufferSize_ - 1) / bufferSize_ - 1;
-  for (SoundViewObserver* v : views_) {
+  const int32_t count = store_.SetFrameCount(frames);
+  for (SoundViewObserver* v : views_.Views()) {
     if (!v->IsSoundView()) continue;
     const int32_t end = v->SelectionEnd();
-    if (end < 0 || end > frameCount_) v->ClearSelection();
-    v->OnNewLength(frameCount_);
+    if (end < 0 || end > count) v->ClearSelection();
+    v->OnNewLength(count);
   }
 }
 
@@ -75,68 +64,10 @@ int64_t CNorvaneDoc::MicrosecondsToFrames(int64_t t) const {
   return nv::MicrosecondsToFrames(t, format_.nSamplesPerSec, info_.TimeExpansion());
 }
 
-uint8_t* CNorvaneDoc::MapSamples(bool readOnly) {
-  uint8_t* p = work_.Map(readOnly);
-  if (!p) ShowMessage("CAN NOT MAP VIEW OF FILE: " + SystemErrorText(errno));
-  return p;
-}
-
-SampleSource CNorvaneDoc::Samples() {
-  if (frameCount_ <= 0) return SampleSource(nullptr, 0, format_);
-  const uint8_t* p = MapSamples(true);
-  return SampleSource(p, p ? frameCount_ : 0, format_);
-}
-
-uint8_t* CNorvaneDoc::MapClip(bool readOnly) {
-  uint8_t* p = clip_.Map(readOnly);
-  if (!p) ShowMessage("CANNOT CREATE VIEW OF FILE: " + SystemErrorText(errno));
-  return p;
-}
-
-uint8_t* CNorvaneDoc::MapUndo(bool readOnly) {
-  uint8_t* p = undo_.Map(readOnly);
-  if (!p) ShowMessage("CAN NOT MAP VIEW OF FILE: " + SystemErrorText(errno));
-  return p;
-}
-
-void CNorvaneDoc::UnmapFile(int fd) {
-  for (TempFile* f : {&work_, &clip_, &undo_})
-    if (f->Fd() == fd) f->Unmap();
-}
-
-void CNorvaneDoc::AddView(SoundViewObserver* v) {
-  if (std::find(views_.begin(), views_.end(), v) == views_.end()) views_.push_back(v);
-}
-
-void CNorvaneDoc::RemoveView(SoundViewObserver* v) {
-  views_.erase(std::remove(views_.begin(), views_.end(), v), views_.end());
-  UnregisterSoundView(v);
-}
-
 std::optional<AnalysisSettings> CNorvaneDoc::RegisterSoundView(SoundViewObserver* v) {
-  std::optional<AnalysisSettings> start;
-  if (!pendingViews_.empty()) {
-    start = pendingViews_.back();
-    pendingViews_.pop_back();
-  } else if (activeView_) {
-    start = activeView_->CurrentSettings();
-  }
-  if (std::find(soundViews_.begin(), soundViews_.end(), v) == soundViews_.end())
-    soundViews_.push_back(v);
-  AddView(v);
-  activeView_ = v;
+  std::optional<AnalysisSettings> start = views_.RegisterSoundView(v);
   if (info_.TimeExpansion() <= 0) info_.SetTimeExpansion(1000);
   return start;
-}
-
-void CNorvaneDoc::UnregisterSoundView(SoundViewObserver* v) {
-  soundViews_.erase(std::remove(soundViews_.begin(), soundViews_.end(), v), soundViews_.end());
-  if (activeView_ == v) activeView_ = soundViews_.empty() ? nullptr : soundViews_.back();
-}
-
-void CNorvaneDoc::UpdateAllViews(SoundViewObserver* sender, int hint) {
-  for (SoundViewObserver* v : std::vector<SoundViewObserver*>(views_))
-    if (v != sender) v->OnUpdate(hint);
 }
 
 void CNorvaneDoc::AppendMarkFromFile(const MarkRecord& m) {
@@ -147,17 +78,16 @@ void CNorvaneDoc::AppendMarkFromFile(const MarkRecord& m) {
 }
 
 void CNorvaneDoc::DeleteContents() {
-  work_.Truncate(0);
-  frameCount_ = 0;
-  lastBufferIndex_ = -1;
+  store_.WorkFile().Truncate(0);
+  store_.SetFrameCount(0);
+  store_.SetLastBufferIndex(-1);
   marks_.clear();
   nextMarkNumber_ = 0;
   setActiveMenu_.items.clear();
   scrollToMenu_.items.clear();
-  pendingViews_.clear();
-  viewRecordsRead_ = 0;
+  views_.ClearPending();
   segments_.clear();
-  undo = UndoRecord{};
+  undo_ = UndoRecord{};
   modified_ = false;
 }
 
@@ -170,10 +100,10 @@ void CNorvaneDoc::ApplyContents(WaveContents&& in) {
   compression_ = in.compression;
   for (const MarkRecord& m : in.marks) AppendMarkFromFile(m);
   segments_ = std::move(in.segments);
-  viewRecordsRead_ = static_cast<int>(in.views.size());
+  views_.SetViewRecordsRead(static_cast<int>(in.views.size()));
   const DocumentContext& ctx = DocumentContext::Instance();
   if (!in.views.empty() && ctx.viewRecordsRead) ctx.viewRecordsRead(in.views);
-  pendingViews_ = std::move(in.views);
+  views_.PendingViewRecords() = std::move(in.views);
 }
 
 WaveContents CNorvaneDoc::Contents() const {
@@ -182,7 +112,8 @@ WaveContents CNorvaneDoc::Contents() const {
   c.hasFormat = true;
   c.info = info_;
   c.compression = compression_;
-  for (auto it = soundViews_.rbegin(); it != soundViews_.rend(); ++it)
+  const auto& registered = views_.RegisteredSoundViews();
+  for (auto it = registered.rbegin(); it != registered.rend(); ++it)
     c.views.push_back((*it)->CurrentSettings());
   c.marks = marks_;
   c.segments = segments_;
@@ -200,13 +131,13 @@ bool CNorvaneDoc::Open(const std::string& pathWithLabel) {
   in.compression = compression_;
   bool ok;
   if (lp.code == 1 || lp.code == 5 || lp.code == 7)
-    ok = ReadWaveFile(lp.path, in, work_, found);
+    ok = ReadWaveFile(lp.path, in, store_.WorkFile(), found);
   else
-    ok = ReadRawFile(lp.path, lp.code, in, work_);
+    ok = ReadRawFile(lp.path, lp.code, in, store_.WorkFile());
   ApplyContents(std::move(in));
   if (!ok) return false;
-  SetLength(BytesToFrames(work_.Size()));
-  if (lastBufferIndex_ < 0) lastBufferIndex_ = 0;
+  SetLength(BytesToFrames(store_.WorkFile().Size()));
+  if (store_.LastBufferIndex() < 0) store_.SetLastBufferIndex(0);
   fileType_ = found;
   pathName_ = ReplaceTypeLabel(pathWithLabel, TypeLabel(found));
   modified_ = false;
@@ -216,21 +147,21 @@ bool CNorvaneDoc::Open(const std::string& pathWithLabel) {
 bool CNorvaneDoc::Save(const std::string& path, int code, int64_t first, int64_t end) {
   if (first < 0 && end < 0) {
     first = 0;
-    end = frameCount_;
+    end = FrameCount();
   } else {
     if (first < 0) first = 0;
-    if (end < 0) end = frameCount_;
+    if (end < 0) end = FrameCount();
     if (end < first) std::swap(first, end);
   }
-  first = std::clamp<int64_t>(first, 0, frameCount_);
-  end = std::clamp<int64_t>(end, 0, frameCount_);
-  const bool whole = first == 0 && end == frameCount_;
+  first = std::clamp<int64_t>(first, 0, FrameCount());
+  end = std::clamp<int64_t>(end, 0, FrameCount());
+  const bool whole = first == 0 && end == FrameCount();
   if (!CheckDiskSpace(path, FramesToBytes(end - first))) return false;
   bool ok;
   if (code == 1 || code == 5 || code == 7)
-    ok = WriteRiffFile(path, code, Contents(), work_, first, end, whole, &compression_);
+    ok = WriteRiffFile(path, code, Contents(), store_.WorkFile(), first, end, whole, &compression_);
   else
-    ok = WriteRawFile(path, format_, work_, first, end);
+    ok = WriteRawFile(path, format_, store_.WorkFile(), first, end);
   if (ok && SplitTypeLabel(pathName_).path == path) modified_ = false;
   return ok;
 }

@@ -1,32 +1,32 @@
 #pragma once
-// One open sound: its format, recording information, the sample frames in a
-// memory-mapped temporary work file, the clip and undo files, the marks and
-// the view settings read from its file. Samples are reached only through
-// MapSamples; positions are 32-bit frame indices. Interface thread only; a
-// worker may read through an existing read-only mapping while nothing edits.
-#include <algorithm>
+// One open sound, the one object a view talks to: its format, recording
+// information and compression settings, its samples (a SampleStore: work,
+// clip and undo files with their mappings), its views (a ViewRegistry), its
+// marks, the undo record of its last edit and the time conversions. Samples
+// are reached only through MapSamples/Samples; positions are 32-bit frame
+// indices. Interface thread only; a worker may read through an existing
+// read-only mapping while nothing edits.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "document/MarkMenu.h"
 #include "base/MarkRecord.h"
-#include "base/SampleSource.h"
 #include "base/RecordingInfo.h"
-#include "document/SoundViewObserver.h"
+#include "base/SampleSource.h"
 #include "base/TempFile.h"
-#include "document/UndoRecord.h"
 #include "base/WaveFormat.h"
+#include "document/MarkMenu.h"
+#include "document/SampleStore.h"
+#include "document/SoundViewObserver.h"
+#include "document/UndoRecord.h"
+#include "document/ViewRegistry.h"
 #include "fileformats/CompressionInfo.h"
 #include "fileformats/WaveContents.h"
 #include "settings/AnalysisSettings.h"
 
 namespace nv {
-
-// The largest frame count a document holds (positions are 32-bit).
-constexpr int64_t kMaxFrames = 2147483647;
 
 class CNorvaneDoc {
  public:
@@ -58,15 +58,12 @@ class CNorvaneDoc {
 
   // BufferSize of the current format; RecomputeBufferSize also reallocates the
   // process-wide transfer buffers (a failure ends the process, as it must).
-  uint32_t BufferSize() const { return bufferSize_; }
-  // Piece size for copying sound between files through a buffer: the
-  // multiple of BufferSize nearest below 64 KiB (at least one BufferSize), a
-  // size that stays in the processor's cache between the read and the write.
-  size_t CopyPieceBytes() const { return nv::CopyPieceBytes(bufferSize_); }
+  uint32_t BufferSize() const { return store_.BufferSize(); }
+  size_t CopyPieceBytes() const { return store_.CopyPieceBytes(); }
   void RecomputeBufferSize();
-  int64_t LastBufferIndex() const { return lastBufferIndex_; }
-  void SetLastBufferIndex(int64_t i) { lastBufferIndex_ = i; }
-  int32_t FrameCount() const { return frameCount_; }
+  int64_t LastBufferIndex() const { return store_.LastBufferIndex(); }
+  void SetLastBufferIndex(int64_t i) { store_.SetLastBufferIndex(i); }
+  int32_t FrameCount() const { return store_.FrameCount(); }
   // Stores the frame count (limited to kMaxFrames), recomputes LastBufferIndex,
   // clears selections ending beyond it and tells every sound view.
   void SetLength(int64_t frames);
@@ -81,44 +78,51 @@ class CNorvaneDoc {
   int64_t MicrosecondsToFrames(int64_t t) const;
 
   // Base of the whole mapped work file, or null after a message.
-  uint8_t* MapSamples(bool readOnly);
-  void UnmapSamples() { work_.Unmap(); }
+  uint8_t* MapSamples(bool readOnly) { return store_.MapSamples(readOnly); }
+  void UnmapSamples() { store_.UnmapSamples(); }
   // The document's frames through the read-only mapping of the work file
   // (valid until the mapping is released); empty when there are none or the
   // file could not be mapped (a message was shown).
-  SampleSource Samples();
-  uint8_t* MapClip(bool readOnly);
-  void UnmapClip() { clip_.Unmap(); }
-  uint8_t* MapUndo(bool readOnly);
-  void UnmapUndo() { undo_.Unmap(); }
+  SampleSource Samples() { return store_.Samples(); }
+  uint8_t* MapClip(bool readOnly) { return store_.MapClip(readOnly); }
+  void UnmapClip() { store_.UnmapClip(); }
+  uint8_t* MapUndo(bool readOnly) { return store_.MapUndo(readOnly); }
+  void UnmapUndo() { store_.UnmapUndo(); }
   // Releases whichever of the three files `fd` names.
-  void UnmapFile(int fd);
-  TempFile& WorkFile() { return work_; }
-  TempFile& ClipFile() { return clip_; }
-  TempFile& UndoFile() { return undo_; }
+  void UnmapFile(int fd) { store_.UnmapFile(fd); }
+  TempFile& WorkFile() { return store_.WorkFile(); }
+  TempFile& ClipFile() { return store_.ClipFile(); }
+  TempFile& UndoFile() { return store_.UndoFile(); }
 
-  int clipChannels = 0;  // channel selection held in the clip file, 0 when empty
-  UndoRecord undo;
-  double playSpeed = 1.0;
+  // Channel selection held in the clip file, 0 when it is empty.
+  int ClipChannels() const { return clipChannels_; }
+  void SetClipChannels(int c) { clipChannels_ = c; }
+  // What the last edit needs to be undone.
+  UndoRecord& Undo() { return undo_; }
+  const UndoRecord& Undo() const { return undo_; }
+  // The play speed chosen for this document (1 = as recorded).
+  double PlaySpeed() const { return playSpeed_; }
+  void SetPlaySpeed(double s) { playSpeed_ = s; }
 
-  // Views: every attached view is told of updates; sound views registered
-  // for saving have their settings written with the file (newest first).
-  void AddView(SoundViewObserver* v);
-  void RemoveView(SoundViewObserver* v);
-  const std::vector<SoundViewObserver*>& Views() const { return views_; }
+  // Views (see ViewRegistry).
+  void AddView(SoundViewObserver* v) { views_.AddView(v); }
+  void RemoveView(SoundViewObserver* v) { views_.RemoveView(v); }
+  const std::vector<SoundViewObserver*>& Views() const { return views_.Views(); }
   // Registers a sound view; it becomes the active one. Returns the settings
   // it starts from: a pending view record when one is left, else the active
   // view's settings, else nothing (the caller takes the defaults).
   std::optional<AnalysisSettings> RegisterSoundView(SoundViewObserver* v);
-  void UnregisterSoundView(SoundViewObserver* v);
-  const std::vector<SoundViewObserver*>& RegisteredSoundViews() const { return soundViews_; }
-  SoundViewObserver* ActiveSoundView() const { return activeView_; }
-  void SetActiveSoundView(SoundViewObserver* v) { activeView_ = v; }
-  void UpdateAllViews(SoundViewObserver* sender, int hint);
+  void UnregisterSoundView(SoundViewObserver* v) { views_.UnregisterSoundView(v); }
+  const std::vector<SoundViewObserver*>& RegisteredSoundViews() const {
+    return views_.RegisteredSoundViews();
+  }
+  SoundViewObserver* ActiveSoundView() const { return views_.ActiveSoundView(); }
+  void SetActiveSoundView(SoundViewObserver* v) { views_.SetActiveSoundView(v); }
+  void UpdateAllViews(SoundViewObserver* sender, int hint) { views_.UpdateAllViews(sender, hint); }
 
-  std::vector<AnalysisSettings>& PendingViewRecords() { return pendingViews_; }
-  int ViewRecordsRead() const { return viewRecordsRead_; }
-  void SetViewRecordsRead(int n) { viewRecordsRead_ = n; }
+  std::vector<AnalysisSettings>& PendingViewRecords() { return views_.PendingViewRecords(); }
+  int ViewRecordsRead() const { return views_.ViewRecordsRead(); }
+  void SetViewRecordsRead(int n) { views_.SetViewRecordsRead(n); }
   std::vector<KeptSegment>& KeptSegments() { return segments_; }
 
   // Marks in creation order, the next free number and the two mark menus.
@@ -145,6 +149,7 @@ class CNorvaneDoc {
   // Writes frames [first, end) (both -1: the whole sound) as type `code`.
   bool Save(const std::string& path, int code, int64_t first = -1, int64_t end = -1);
 
+
  private:
   // Takes over what a reader returned (also after a failed read: what was
   // read up to the failure), offering the view records' colour maps.
@@ -158,16 +163,12 @@ class CNorvaneDoc {
   RecordingInfo info_;
   CompressionInfo compression_;
   int fileType_ = 5;
-  uint32_t bufferSize_ = 64;
-  int64_t lastBufferIndex_ = -1;
-  int32_t frameCount_ = 0;
-  TempFile work_, clip_, undo_;
-  std::vector<SoundViewObserver*> views_;
-  std::vector<SoundViewObserver*> soundViews_;
-  SoundViewObserver* activeView_ = nullptr;
-  std::vector<AnalysisSettings> pendingViews_;
-  int viewRecordsRead_ = 0;
+  SampleStore store_;
+  ViewRegistry views_;
   std::vector<KeptSegment> segments_;
+  int clipChannels_ = 0;
+  UndoRecord undo_;
+  double playSpeed_ = 1.0;
   std::vector<MarkRecord> marks_;
   int nextMarkNumber_ = 0;
   MarkMenu setActiveMenu_, scrollToMenu_;

@@ -56,7 +56,7 @@ bool SoundEditor::SaveUndoCopy(int kind, int64_t a, int64_t b, int c) {
   ReleaseMappings();
   TempFile& undo = doc_.UndoFile();
   undo.Truncate(0);
-  UndoRecord& u = doc_.undo;
+  UndoRecord& u = doc_.Undo();
   u = UndoRecord{};
   u.kind = kind;
   u.start = Frame32(a);
@@ -99,7 +99,7 @@ bool SoundEditor::Delete(int64_t a, int64_t b, int c, bool recordUndo) {
   if (r.empty()) return true;
   if (recordUndo) {
     if (!SaveUndoCopy(kUndoDelete, r.a, r.b, c)) return false;
-    doc_.undo.end = 0;
+    doc_.Undo().end = 0;
   }
   ReleaseMappings();
   const int64_t align = doc_.Format().nBlockAlign;
@@ -205,9 +205,9 @@ bool SoundEditor::Paste(int64_t a, int64_t b, int c, bool fromUndo) {
       return false;
     }
     if (ctx.clipOwner != &doc_ && !ImportClip(*ctx.clipOwner)) return false;
-    srcChannels = doc_.clipChannels;
+    srcChannels = doc_.ClipChannels();
   } else {
-    srcChannels = doc_.undo.dataChannel;
+    srcChannels = doc_.Undo().dataChannel;
   }
   ReleaseMappings();
   const WaveFormatEx& f = doc_.Format();
@@ -233,7 +233,7 @@ bool SoundEditor::Paste(int64_t a, int64_t b, int c, bool fromUndo) {
   const int64_t F = oneChannelSource ? m / (f.wBitsPerSample / 8) : m / align;
 
   if (!fromUndo) {
-    UndoRecord& u = doc_.undo;
+    UndoRecord& u = doc_.Undo();
     const int32_t before = doc_.FrameCount();
     if (a < b && b > 0) {
       if (!SaveUndoCopy(kUndoPaste, a, b, c)) return false;
@@ -307,7 +307,7 @@ bool SoundEditor::Paste(int64_t a, int64_t b, int c, bool fromUndo) {
 
 bool SoundEditor::Undo() {
   ReleaseMappings();
-  UndoRecord u = doc_.undo;
+  UndoRecord u = doc_.Undo();
   if (u.kind < 1 || u.kind > 7) return false;
   int64_t a = u.kind == kUndoPaste ? u.pastedStart : u.start;
   int64_t b = u.kind == kUndoPaste ? u.pastedEnd : u.end;
@@ -320,7 +320,7 @@ bool SoundEditor::Undo() {
     doc_.SetLength(u.framesBefore);
   }
   doc_.UpdateAllViews(nullptr, 1);
-  doc_.undo.kind = kUndoNone;
+  doc_.Undo().kind = kUndoNone;
   return true;
 }
 
@@ -354,7 +354,7 @@ bool SoundEditor::Copy(int64_t a, int64_t b, int c) {
   }
   // A mono clip holds one channel's samples whatever the selection said, so
   // that a stereo document pastes it into one channel.
-  doc_.clipChannels = doc_.Format().nChannels == 2 ? c : 1;
+  doc_.SetClipChannels(doc_.Format().nChannels == 2 ? c : 1);
   DocumentContext::Instance().clipOwner = &doc_;
   return true;
 }
@@ -370,7 +370,7 @@ bool SoundEditor::ImportClip(CNorvaneDoc& owner) {
     f.wBitsPerSample = of.wBitsPerSample;
     f.cbSize = of.cbSize;
     doc_.SetFormatRecord(f);
-    doc_.SetFormat(owner.clipChannels == 3 ? 2 : 1, of.wBitsPerSample, of.nSamplesPerSec);
+    doc_.SetFormat(owner.ClipChannels() == 3 ? 2 : 1, of.wBitsPerSample, of.nSamplesPerSec);
     doc_.RecomputeBufferSize();
   }
   const WaveFormatEx& df = doc_.Format();
@@ -381,13 +381,13 @@ bool SoundEditor::ImportClip(CNorvaneDoc& owner) {
     refusal = "Different sampling rates in clipboard data and in data file.";
   else if (df.wBitsPerSample != of.wBitsPerSample)
     refusal = "Different sound format (sample size) in clipboard data and in data file.";
-  else if (df.nChannels == 1 && owner.clipChannels == 3)
+  else if (df.nChannels == 1 && owner.ClipChannels() == 3)
     refusal = "Clipboard data in stereo but data file in mono.";
   doc_.UnmapClip();
   if (refusal) {
     ShowMessage(refusal);
     doc_.ClipFile().Truncate(0);
-    doc_.clipChannels = 0;
+    doc_.SetClipChannels(0);
     return false;
   }
   owner.UnmapClip();
@@ -395,10 +395,10 @@ bool SoundEditor::ImportClip(CNorvaneDoc& owner) {
   if (!doc_.ClipFile().Truncate(0) ||
       !CopyRange(owner.ClipFile().Fd(), 0, doc_.ClipFile().Fd(), 0, bytes, doc_.CopyPieceBytes())) {
     ShowWorkFileWriteError();
-    doc_.clipChannels = 0;
+    doc_.SetClipChannels(0);
     return false;
   }
-  doc_.clipChannels = owner.clipChannels;
+  doc_.SetClipChannels(owner.ClipChannels());
   return true;
 }
 
@@ -441,7 +441,7 @@ std::string SoundEditor::UndoMenuText(int kind) {
 bool SoundEditor::CanPaste() const {
   const CNorvaneDoc* owner = DocumentContext::Instance().clipOwner;
   if (!owner) return false;
-  const bool clipOneChannel = owner->clipChannels == 1 || owner->clipChannels == 2;
+  const bool clipOneChannel = owner->ClipChannels() == 1 || owner->ClipChannels() == 2;
   return clipOneChannel || doc_.Format().nChannels == 2 || doc_.LastBufferIndex() < 0;
 }
 

@@ -50,7 +50,7 @@ class SoundEditor {
 
   // What the interface asks to enable and label its commands.
   static std::string UndoMenuText(int kind);
-  bool CanUndo() const { return doc_.undo.kind != kUndoNone; }
+  bool CanUndo() const { return doc_.Undo().kind != kUndoNone; }
   bool CanPaste() const;
 
  private:

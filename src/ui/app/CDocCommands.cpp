@@ -56,7 +56,7 @@ bool CDocCommands::OnUpdateCommand(int id, CommandState& state) {
     case cmd::kEditUndo:
       state.enabled = nv::SoundEditor(*doc_).CanUndo() &&
                       !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing);
-      state.text = QString::fromStdString(nv::SoundEditor::UndoMenuText(doc_->undo.kind));
+      state.text = QString::fromStdString(nv::SoundEditor::UndoMenuText(doc_->Undo().kind));
       return true;
     default: return false;
   }

@@ -32,7 +32,7 @@ TEST(CNorvaneDoc, NewDocumentHasNoFramesButFourBytesAndDefaults) {
   EXPECT_EQ(doc.Compression().size, 168);
   EXPECT_EQ(doc.Compression().fileType, 5);
   EXPECT_EQ(doc.Compression().reserved32, 0x80000000u);
-  EXPECT_DOUBLE_EQ(doc.playSpeed, 1.0);
+  EXPECT_DOUBLE_EQ(doc.PlaySpeed(), 1.0);
   EXPECT_EQ(TransferBuffers::Instance().BlockSize(), 640u);
   EXPECT_EQ(TransferBuffers::Instance().Header(15).user, 15u);
   EXPECT_TRUE(sink.texts().empty());

@@ -38,16 +38,16 @@ TEST_F(Editing, DeleteWholeFramesAndUndo) {
   EXPECT_EQ(doc.FrameCount(), 90);
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(view.updates, 1);
-  EXPECT_EQ(doc.undo.kind, kUndoDelete);
-  EXPECT_EQ(doc.undo.end, 0);
-  EXPECT_EQ(SoundEditor::UndoMenuText(doc.undo.kind), "&Undo Delete");
+  EXPECT_EQ(doc.Undo().kind, kUndoDelete);
+  EXPECT_EQ(doc.Undo().end, 0);
+  EXPECT_EQ(SoundEditor::UndoMenuText(doc.Undo().kind), "&Undo Delete");
   auto after = WorkBytes(doc);
   EXPECT_EQ(after[10], bytes[20]);
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(doc.FrameCount(), 100);
   EXPECT_EQ(WorkBytes(doc), bytes);
   EXPECT_FALSE(ed.CanUndo());
-  EXPECT_EQ(SoundEditor::UndoMenuText(doc.undo.kind), "&Undo");
+  EXPECT_EQ(SoundEditor::UndoMenuText(doc.Undo().kind), "&Undo");
   EXPECT_FALSE(ed.Undo());  // one level only
   doc.RemoveView(&view);
 }
@@ -107,7 +107,7 @@ TEST_F(Editing, VolumeClampsAndTruncatesTowardZero) {
   EXPECT_EQ(WorkBytes(d16), test::Samples16({-1, 1, 15000, -15000}));
   ASSERT_TRUE(e16.Volume(0, 4, 3, 1000));
   EXPECT_EQ(WorkBytes(d16), test::Samples16({-10, 10, 32767, -32768}));
-  EXPECT_EQ(d16.undo.kind, kUndoVolume);
+  EXPECT_EQ(d16.Undo().kind, kUndoVolume);
 }
 
 TEST_F(Editing, ReverseSwapsStereoSamplesWithTheOrder) {
@@ -139,7 +139,7 @@ TEST_F(Editing, PasteInsertsReplacesAndPadsBeyondTheEnd) {
   // Insert at a cursor.
   ASSERT_TRUE(ed.Paste(5, -1, 3));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 11, 12, 15}));
-  EXPECT_EQ(doc.undo.kind, kUndoPaste);
+  EXPECT_EQ(doc.Undo().kind, kUndoPaste);
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 15}));
   // Replace a selection; undo puts the selection back.
@@ -160,12 +160,12 @@ TEST_F(Editing, OneChannelClipIntoStereoAndUndo) {
   FillDocument(doc, 2, 16, 8000, bytes);
   SoundEditor ed(doc);
   ASSERT_TRUE(ed.Copy(0, 3, 1));  // left samples 1, 2, 3
-  EXPECT_EQ(doc.clipChannels, 1);
+  EXPECT_EQ(doc.ClipChannels(), 1);
   ASSERT_TRUE(ed.Paste(1, -1, 2));  // into the right channel at frame 1
   EXPECT_EQ(doc.FrameCount(), 7);
   EXPECT_EQ(WorkBytes(doc),
             test::Samples16({1, -1, 2, 1, 3, 2, 4, 3, 0, -2, 0, -3, 0, -4}));
-  EXPECT_EQ(doc.undo.pastedEnd, 4);
+  EXPECT_EQ(doc.Undo().pastedEnd, 4);
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(WorkBytes(doc), bytes);
   // Replacing a one-channel selection, then undo.
@@ -179,7 +179,7 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
   FillDocument(mono, 1, 16, 22050, test::Samples16({5, 6, 7, 8}));
   SoundEditor em(mono);
   ASSERT_TRUE(em.Copy(1, 3, 3));
-  EXPECT_EQ(mono.clipChannels, 1);  // a mono clip holds one channel
+  EXPECT_EQ(mono.ClipChannels(), 1);  // a mono clip holds one channel
   // Into a new, empty document: it takes the format and the frames.
   CNorvaneDoc fresh;
   SoundEditor ef(fresh);
@@ -200,7 +200,7 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
   EXPECT_FALSE(et.CanPaste());
   EXPECT_FALSE(et.Paste(0, -1, 3));
   EXPECT_EQ(sink.last(), "Clipboard data in stereo but data file in mono.");
-  EXPECT_EQ(target.clipChannels, 0);
+  EXPECT_EQ(target.ClipChannels(), 0);
   EXPECT_EQ(WorkBytes(target), test::Samples16({9, 9}));
   // One channel of a stereo document into mono of the same rate: accepted.
   ASSERT_TRUE(es.Copy(0, 2, 2));

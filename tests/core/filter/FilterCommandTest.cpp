@@ -33,8 +33,8 @@ TEST(FilterCommand, FiltersTheRangeAndUndoesExactly) {
     desc.order = 4;
     desc.lowPassHz = 30000;  // real frequency: the factor is part of the Nyquist frequency
     ASSERT_TRUE(FilterDocumentRange(doc, desc, 3000, 500, c));
-    EXPECT_EQ(doc.undo.kind, kUndoFilter);
-    EXPECT_EQ(SoundEditor::UndoMenuText(doc.undo.kind), "&Undo Filter");
+    EXPECT_EQ(doc.Undo().kind, kUndoFilter);
+    EXPECT_EQ(SoundEditor::UndoMenuText(doc.Undo().kind), "&Undo Filter");
     EXPECT_TRUE(doc.IsModified());
     auto after = test::WorkBytes(doc);
     // Outside the range and in an unselected channel nothing changes.
@@ -62,7 +62,7 @@ TEST(FilterCommand, ARefusedDesignChangesNothing) {
   desc.lowPassHz = 5000;  // above the Nyquist frequency of 4000 Hz
   EXPECT_FALSE(FilterDocumentRange(doc, desc, 0, 100, 3));
   EXPECT_EQ(sink.last(), "Illegal cut-off frequency!");
-  EXPECT_EQ(doc.undo.kind, kUndoNone);
+  EXPECT_EQ(doc.Undo().kind, kUndoNone);
   EXPECT_FALSE(doc.IsModified());
   EXPECT_EQ(test::WorkBytes(doc), bytes);
 }

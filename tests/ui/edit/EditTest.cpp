@@ -178,7 +178,7 @@ class EditTest : public QObject {
     View()->ClearSelection();
     Frame()->Route(cmd::kEditDelete);
     QCOMPARE(Doc()->FrameCount(), 100);
-    QCOMPARE(Doc()->undo.kind, 0);
+    QCOMPARE(Doc()->Undo().kind, 0);
   }
 
   void editsAreGreyedWhilePlaying() {
@@ -306,7 +306,7 @@ class EditTest : public QObject {
     QCOMPARE(sink_.icons.back(), nv::MessageIcon::Exclamation);
     QCOMPARE(b->FrameCount(), 50);
     QVERIFY(Bytes(b) == bBefore);
-    QCOMPARE(b->undo.kind, 0);
+    QCOMPARE(b->Undo().kind, 0);
     // The same format: the ten frames are inserted at the cursor.
     CNorvaneDoc* c = Open(WriteSine("c.wav", 50, 1, 44100));
     nv::CursorRecord cur;
@@ -378,7 +378,7 @@ class EditTest : public QObject {
     QCOMPARE(f.readAll(), svg);
     // Without a selection the program's own clip is not touched.
     QVERIFY(nv::AppCore::Instance().clipOwner == nullptr);
-    QCOMPARE(Doc()->undo.kind, 0);
+    QCOMPARE(Doc()->Undo().kind, 0);
   }
 
   void copyAsciiPutsTheSampleText() {
@@ -422,7 +422,7 @@ class EditTest : public QObject {
     QCOMPARE(QString::fromStdString(sink_.texts.front()), expected);
     QCOMPARE(LastMessage(), ChangeVolumeDialog().PercentField()->OutOfRangeMessage("1001"));
     QVERIFY(Bytes(Doc()) == before);
-    QCOMPARE(Doc()->undo.kind, 0);
+    QCOMPARE(Doc()->Undo().kind, 0);
     // Cancel changes nothing.
     ChangeVolumeDialog::runner = [](ChangeVolumeDialog&) { return false; };
     Frame()->Route(cmd::kEditVolume);
@@ -542,7 +542,7 @@ class EditTest : public QObject {
     };
     Frame()->Route(cmd::kEditFilter);
     QVERIFY(Bytes(doc) == before);
-    QCOMPARE(doc->undo.kind, 0);
+    QCOMPARE(doc->Undo().kind, 0);
   }
 
   void filterOfOneChannelIsUndoneExactly() {

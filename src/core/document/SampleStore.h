@@ -1,0 +1,63 @@
+#pragma once
+// The samples of one document: the work file that holds its frames, the clip
+// file of its last cut or copy and the undo file of its last edit (temporary
+// files, unlinked at once), their mappings, the frame count and the block
+// size of the format. It knows the format's block size but not its meaning;
+// the document tells it the format. Interface thread only; a worker may read
+// through an existing read-only mapping while nothing changes the files.
+#include <cstddef>
+#include <cstdint>
+
+#include "base/SampleSource.h"
+#include "base/TempFile.h"
+#include "base/WaveFormat.h"
+
+namespace nv {
+
+// The largest frame count a document holds (positions are 32-bit).
+constexpr int64_t kMaxFrames = 2147483647;
+
+class SampleStore {
+ public:
+  // Creates the three files; false when one could not be created (a message
+  // was shown).
+  bool Create();
+  void Close();
+
+  // The block size of `format` (BufferSize); the frame count keeps its value.
+  void SetFormat(const WaveFormatEx& format);
+  uint32_t BufferSize() const { return bufferSize_; }
+  size_t CopyPieceBytes() const { return nv::CopyPieceBytes(bufferSize_); }
+  int64_t LastBufferIndex() const { return lastBufferIndex_; }
+  void SetLastBufferIndex(int64_t i) { lastBufferIndex_ = i; }
+
+  int32_t FrameCount() const { return frameCount_; }
+  // Stores the frame count (limited to kMaxFrames) and recomputes
+  // LastBufferIndex; returns the count stored.
+  int32_t SetFrameCount(int64_t frames);
+
+  // Base of the whole mapped work file, or null after a message.
+  uint8_t* MapSamples(bool readOnly);
+  void UnmapSamples() { work_.Unmap(); }
+  // The frames through the read-only mapping; empty when there are none or
+  // the file could not be mapped (after a message).
+  SampleSource Samples();
+  uint8_t* MapClip(bool readOnly);
+  void UnmapClip() { clip_.Unmap(); }
+  uint8_t* MapUndo(bool readOnly);
+  void UnmapUndo() { undo_.Unmap(); }
+  // Releases whichever of the three files `fd` names.
+  void UnmapFile(int fd);
+  TempFile& WorkFile() { return work_; }
+  TempFile& ClipFile() { return clip_; }
+  TempFile& UndoFile() { return undo_; }
+
+ private:
+  WaveFormatEx format_;
+  uint32_t bufferSize_ = 64;
+  int64_t lastBufferIndex_ = -1;
+  int32_t frameCount_ = 0;
+  TempFile work_, clip_, undo_;
+};
+
+}  // namespace nv
