@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/SampleSource.h"
 #include "document/DocumentContext.h"
 #include "base/MessageSink.h"
 #include "fileformats/FileIo.h"
@@ -13,11 +14,6 @@ namespace {
 
 int32_t Frame32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -1, kMaxFrames)); }
 
-int16_t Get16(const uint8_t* p) { return static_cast<int16_t>(p[0] | (p[1] << 8)); }
-void Put16(uint8_t* p, int v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(static_cast<unsigned>(v) >> 8);
-}
 
 }  // namespace
 
@@ -145,24 +141,21 @@ bool SoundEditor::Volume(int64_t a, int64_t b, int c, int percent) {
   if (!SaveUndoCopy(kUndoVolume, r.a, r.b, c)) return false;
   uint8_t* p = MapWritable();
   if (!p) return false;
-  const int64_t align = doc_.Format().nBlockAlign;
+  const WaveFormatEx& f = doc_.Format();
+  const int64_t align = f.nBlockAlign;
   const int bps = SampleBytes();
-  const int chans = doc_.Format().nChannels;
-  auto scale = [&](uint8_t* s) {
-    if (bps == 1) {
-      int64_t x = static_cast<int64_t>(percent) * (s[0] - 128) / 100;
-      s[0] = static_cast<uint8_t>(std::clamp<int64_t>(x, -128, 127) + 128);
-    } else {
-      int64_t x = static_cast<int64_t>(percent) * Get16(s) / 100;
-      Put16(s, static_cast<int>(std::clamp<int64_t>(x, -32768, 32767)));
-    }
+  const int chans = f.nChannels;
+  const SampleSource samples(p, doc_.FrameCount(), f);
+  auto scale = [&](int64_t k, int ch) {
+    const int64_t x = static_cast<int64_t>(percent) * samples.Raw(k, ch) / 100;
+    StoreRaw(p + k * align + ch * bps, f.wBitsPerSample,
+             static_cast<int32_t>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX)));
   };
   for (int64_t k = r.a; k < r.b; ++k) {
-    uint8_t* f = p + k * align;
     if (OneChannel(c)) {
-      scale(f + ChannelOffset(c));
+      scale(k, c == 2 ? 1 : 0);
     } else {
-      for (int ch = 0; ch < chans; ++ch) scale(f + ch * bps);
+      for (int ch = 0; ch < chans; ++ch) scale(k, ch);
     }
   }
   FinishEdit();
@@ -409,17 +402,15 @@ std::string SoundEditor::CopyAsciiText(int64_t a, int64_t b, int c) {
   const uint8_t* p = doc_.MapSamples(true);
   if (!p) return text;
   const WaveFormatEx& f = doc_.Format();
-  const int bps = SampleBytes();
-  auto sample = [&](const uint8_t* s) { return bps == 1 ? s[0] - 128 : static_cast<int>(Get16(s)); };
+  const SampleSource samples(p, doc_.FrameCount(), f);
   char line[32];
   for (int64_t k = r.a; k < r.b; ++k) {
-    const uint8_t* fr = p + k * f.nBlockAlign;
     if (f.nChannels == 1)
-      std::snprintf(line, sizeof line, "%d\r\n", sample(fr));
+      std::snprintf(line, sizeof line, "%d\r\n", samples.Raw(k, 0));
     else if (c == 3)
-      std::snprintf(line, sizeof line, "%d\t%d\r\n", sample(fr), sample(fr + bps));
+      std::snprintf(line, sizeof line, "%d\t%d\r\n", samples.Raw(k, 0), samples.Raw(k, 1));
     else
-      std::snprintf(line, sizeof line, "%d\r\n", sample(fr + ChannelOffset(c)));
+      std::snprintf(line, sizeof line, "%d\r\n", samples.Raw(k, c == 2 ? 1 : 0));
     text += line;
   }
   doc_.UnmapSamples();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/MessageSink.h"
+#include "base/SampleSource.h"
 
 namespace nv {
 namespace {
@@ -25,15 +26,10 @@ inline int ToSample(double y, double lo, double hi) {
 }
 
 struct Sample8 {
-  static double Read(const std::uint8_t* p) { return static_cast<double>(static_cast<int>(*p) - 128); }
   static void Write(std::uint8_t* p, double y) { *p = static_cast<std::uint8_t>(ToSample(y, -128.0, 127.0) + 128); }
 };
 
 struct Sample16 {
-  static double Read(const std::uint8_t* p) {
-    const auto v = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
-    return static_cast<double>(v);
-  }
   static void Write(std::uint8_t* p, double y) {
     const auto v = static_cast<std::uint16_t>(static_cast<std::int16_t>(ToSample(y, -32768.0, 32767.0)));
     p[0] = static_cast<std::uint8_t>(v & 0xff);
@@ -41,10 +37,13 @@ struct Sample16 {
   }
 };
 
-// Filters one channel; `first` points at its sample of the range's first
-// frame, `stride` is the frame size in bytes.
+// Filters one channel in place: frames [firstFrame, firstFrame + frames) of
+// `channel`, read through `source` (over the same bytes); `first` points at
+// the channel's sample of the range's first frame, `stride` is the frame size.
 template <class Format>
-void FilterChannel(const FilterDescription& desc, std::uint8_t* first, std::int64_t frames, std::int64_t stride) {
+void FilterChannel(const FilterDescription& desc, const SampleSource& source, int channel,
+                   std::int64_t firstFrame, std::uint8_t* first, std::int64_t frames,
+                   std::int64_t stride) {
   const int n = desc.order;
   const double* b = desc.b.data();
   // Feedback coefficients reversed, so that both sums walk the history forwards.
@@ -66,8 +65,7 @@ void FilterChannel(const FilterDescription& desc, std::uint8_t* first, std::int6
     }
     double* xb = x.data();
     double* yb = y.data();
-    std::uint8_t* q = p;
-    for (std::int64_t i = 0; i < count; ++i, q += stride) xb[n + i] = Format::Read(q);
+    source.ReadRaw(firstFrame + done, count, channel, xb + n);
     for (std::int64_t i = 0; i < count; ++i) {
       // xb[i .. i+n] are x[m-n .. m], yb[i .. i+n-1] are y[m-n .. m-1].
       const double* xs = xb + i;
@@ -76,7 +74,7 @@ void FilterChannel(const FilterDescription& desc, std::uint8_t* first, std::int6
       for (int k = 0; k < n; ++k) acc += bRev[k] * xs[k] - aRev[k] * ys[k];
       yb[n + i] = acc;
     }
-    q = p;
+    std::uint8_t* q = p;
     for (std::int64_t i = 0; i < count; ++i, q += stride) Format::Write(q, yb[n + i]);
     p += count * stride;
   }
@@ -112,13 +110,14 @@ bool ApplyFilter(const FilterDescription& desc, std::uint8_t* samples, std::int6
   const std::int64_t sampleBytes = bitsPerSample / 8;
   const std::int64_t stride = sampleBytes * channels;
   std::uint8_t* start = samples + firstFrame * stride;
+  const SampleSource source(samples, endFrame, channels, bitsPerSample);
   for (int ch = 0; ch < channels; ++ch) {
     if (channels == 2 && !(channelCode & (ch + 1))) continue;
     std::uint8_t* first = start + ch * sampleBytes;
     if (bitsPerSample == 8) {
-      FilterChannel<Sample8>(desc, first, frames, stride);
+      FilterChannel<Sample8>(desc, source, ch, firstFrame, first, frames, stride);
     } else {
-      FilterChannel<Sample16>(desc, first, frames, stride);
+      FilterChannel<Sample16>(desc, source, ch, firstFrame, first, frames, stride);
     }
   }
   return true;
