@@ -19,80 +19,100 @@ std::string MapKey(int index) {
   return buf;
 }
 
-}  // namespace
+// Every stored field of a section is one row of its table: the key, how the
+// number is read, and how the field becomes the stored number and back.
+// Loading and saving walk the same rows in the same order, so a field cannot
+// be written under one key and read under another. The few values whose
+// reading depends on other values (older key forms, the span and its
+// threshold, the two oscillogram switches, the colour map) are rows with
+// their own load and save steps.
+enum class Kind {
+  Number,         // any stored number
+  SwitchExact,    // on only when the stored number is exactly 1
+  SwitchNonZero,  // on for any non-zero number
+  SaveOnly,       // written for other readers, not read back
+  Custom,         // the row's own load and save steps
+};
 
-void LoadPowerSettings(SettingsStore& st, PowerSettings& s) {
-  const std::string sec = section::kPower;
-  st.ReadSwitchExact(sec, "LeftChan", s.leftChannel);
-  st.ReadSwitchExact(sec, "RightChan", s.rightChannel);
-  st.ReadSwitchExact(sec, "ContUpd", s.contUpdate);
-  st.ReadSwitchExact(sec, "LogScale", s.logScale);
-  st.Read(sec, "FftSize", s.fftSize);
-  st.Read(sec, "FftWindow", s.window);
-  st.Read(sec, "ZeroDB", s.zeroDb);
-  st.Read(sec, "MaxDB", s.maxDb);
-  if (auto v = st.ReadNumber(sec, "ZeroV")) s.zeroV = *v * 0.001;
-  if (auto v = st.ReadNumber(sec, "MaxV")) s.maxV = *v * 0.001;
-}
-
-void SavePowerSettings(SettingsStore& st, const PowerSettings& s) {
-  const std::string sec = section::kPower;
-  st.WriteNumber(sec, "LeftChan", s.leftChannel);
-  st.WriteNumber(sec, "RightChan", s.rightChannel);
-  st.WriteNumber(sec, "ContUpd", s.contUpdate);
-  st.WriteNumber(sec, "LogScale", s.logScale);
-  st.WriteNumber(sec, "FftSize", s.fftSize);
-  st.WriteNumber(sec, "FftWindow", s.window);
-  st.WriteNumber(sec, "ZeroDB", s.zeroDb);
-  st.WriteNumber(sec, "MaxDB", s.maxDb);
-  st.WriteNumber(sec, "ZeroV", ToThousandths(s.zeroV));
-  st.WriteNumber(sec, "MaxV", ToThousandths(s.maxV));
-}
-
-void LoadRateSettings(SettingsStore& st, RateSettings& s) {
-  const std::string sec = section::kRate;
-  st.ReadSwitchExact(sec, "LeftChan", s.leftChannel);
-  st.ReadSwitchExact(sec, "RightChan", s.rightChannel);
-  st.ReadSwitchExact(sec, "ContUpd", s.contUpdate);
-  st.ReadSwitchExact(sec, "AutoCalc", s.autoCalc);
-  st.Read(sec, "HistStart", s.histStartMs);
-  st.Read(sec, "HistEnd", s.histEndMs);
-  st.Read(sec, "BarAnt", s.bars);
-  st.Read(sec, "Delay", s.delayMs);
-  st.Read(sec, "Threshold", s.threshold);
-}
-
-void SaveRateSettings(SettingsStore& st, const RateSettings& s) {
-  const std::string sec = section::kRate;
-  st.WriteNumber(sec, "LeftChan", s.leftChannel);
-  st.WriteNumber(sec, "RightChan", s.rightChannel);
-  st.WriteNumber(sec, "ContUpd", s.contUpdate);
-  st.WriteNumber(sec, "AutoCalc", s.autoCalc);
-  st.WriteNumber(sec, "HistStart", s.histStartMs);
-  st.WriteNumber(sec, "HistEnd", s.histEndMs);
-  st.WriteNumber(sec, "BarAnt", s.bars);
-  st.WriteNumber(sec, "Delay", s.delayMs);
-  st.WriteNumber(sec, "Threshold", s.threshold);
-}
-
-namespace {
-// The result-column switches of the pulse settings, in stored order.
-struct PulseSwitch {
+template <class R>
+struct Row {
   const char* key;
-  uint8_t PulseSettings::*field;
-};
-constexpr PulseSwitch kPulseSwitches[] = {
-    {"AmpMaxAmp", &PulseSettings::ampMaxAmp},       {"Energy", &PulseSettings::energy},
-    {"FreqStrong", &PulseSettings::freqStrong},     {"FreqStrongMark", &PulseSettings::freqStrongMark},
-    {"FreqMax", &PulseSettings::freqMax},           {"FreqMin", &PulseSettings::freqMin},
-    {"FreqMaxMark", &PulseSettings::freqMaxMark},   {"FreqMinMark", &PulseSettings::freqMinMark},
-    {"PulsNum", &PulseSettings::pulseNumber},       {"RelPulsCalc", &PulseSettings::relPulseCalc},
-    {"StartTime", &PulseSettings::startTime},       {"StartTimeMark", &PulseSettings::startTimeMark},
-    {"StopTime", &PulseSettings::stopTime},         {"StopTimeMark", &PulseSettings::stopTimeMark},
-    {"Duration", &PulseSettings::duration},         {"StartFreq", &PulseSettings::startFreq},
-    {"StopFreq", &PulseSettings::stopFreq},         {"DurationFreq", &PulseSettings::durationFreq},
+  Kind kind;
+  int64_t (*get)(const R&) = nullptr;
+  void (*set)(R&, int64_t) = nullptr;
+  void (*load)(SettingsStore&, const std::string&, R&) = nullptr;
+  void (*save)(SettingsStore&, const std::string&, const R&) = nullptr;
 };
 
+#define NV_ROW(R, key, kind, member)                                                  \
+  Row<R> {                                                                            \
+    key, kind, [](const R& r) -> int64_t { return static_cast<int64_t>(r.member); },  \
+        [](R& r, int64_t v) { r.member = static_cast<decltype(r.member)>(v); }       \
+  }
+#define NV_NUMBER(R, key, member) NV_ROW(R, key, Kind::Number, member)
+#define NV_SWITCH(R, key, member) NV_ROW(R, key, Kind::SwitchExact, member)
+
+template <class R, size_t N>
+void LoadRows(SettingsStore& st, const std::string& sec, const Row<R> (&rows)[N], R& r) {
+  for (const Row<R>& row : rows) {
+    if (row.kind == Kind::Custom) {
+      if (row.load) row.load(st, sec, r);
+      continue;
+    }
+    if (row.kind == Kind::SaveOnly) continue;
+    const auto v = st.ReadNumber(sec, row.key);
+    if (!v) continue;
+    if (row.kind == Kind::SwitchExact)
+      row.set(r, *v == 1 ? 1 : 0);
+    else if (row.kind == Kind::SwitchNonZero)
+      row.set(r, *v != 0 ? 1 : 0);
+    else
+      row.set(r, *v);
+  }
+}
+
+template <class R, size_t N>
+void SaveRows(SettingsStore& st, const std::string& sec, const Row<R> (&rows)[N], const R& r) {
+  for (const Row<R>& row : rows) {
+    if (row.kind == Kind::Custom) {
+      if (row.save) row.save(st, sec, r);
+      continue;
+    }
+    st.WriteNumber(sec, row.key, Low32(row.get(r)));
+  }
+}
+
+// ---- Settings\Power
+const Row<PowerSettings> kPowerRows[] = {
+    NV_SWITCH(PowerSettings, "LeftChan", leftChannel),
+    NV_SWITCH(PowerSettings, "RightChan", rightChannel),
+    NV_SWITCH(PowerSettings, "ContUpd", contUpdate),
+    NV_SWITCH(PowerSettings, "LogScale", logScale),
+    NV_NUMBER(PowerSettings, "FftSize", fftSize),
+    NV_NUMBER(PowerSettings, "FftWindow", window),
+    NV_NUMBER(PowerSettings, "ZeroDB", zeroDb),
+    NV_NUMBER(PowerSettings, "MaxDB", maxDb),
+    // The linear axis limits are stored in thousandths.
+    {"ZeroV", Kind::Number, [](const PowerSettings& s) -> int64_t { return ToThousandths(s.zeroV); },
+     [](PowerSettings& s, int64_t v) { s.zeroV = static_cast<double>(v) * 0.001; }},
+    {"MaxV", Kind::Number, [](const PowerSettings& s) -> int64_t { return ToThousandths(s.maxV); },
+     [](PowerSettings& s, int64_t v) { s.maxV = static_cast<double>(v) * 0.001; }},
+};
+
+// ---- Settings\Rate
+const Row<RateSettings> kRateRows[] = {
+    NV_SWITCH(RateSettings, "LeftChan", leftChannel),
+    NV_SWITCH(RateSettings, "RightChan", rightChannel),
+    NV_SWITCH(RateSettings, "ContUpd", contUpdate),
+    NV_SWITCH(RateSettings, "AutoCalc", autoCalc),
+    NV_NUMBER(RateSettings, "HistStart", histStartMs),
+    NV_NUMBER(RateSettings, "HistEnd", histEndMs),
+    NV_NUMBER(RateSettings, "BarAnt", bars),
+    NV_NUMBER(RateSettings, "Delay", delayMs),
+    NV_NUMBER(RateSettings, "Threshold", threshold),
+};
+
+// ---- Settings\Puls
 // A microsecond value with its older millisecond key: the new key when it is
 // positive, else the old one times 1000 when that is positive, else the field
 // keeps its value.
@@ -108,173 +128,220 @@ void ReadMicrosecondsWithFallback(SettingsStore& st, const std::string& sec, con
   const int64_t us = static_cast<int64_t>(*old) * 1000;
   if (us > 0 && us <= INT32_MAX) field = static_cast<int32_t>(us);
 }
+
+const Row<PulseSettings> kPulseRows[] = {
+    NV_SWITCH(PulseSettings, "LeftChan", leftChannel),
+    NV_SWITCH(PulseSettings, "RightChan", rightChannel),
+    NV_SWITCH(PulseSettings, "ContUpd", contUpdate),
+    NV_SWITCH(PulseSettings, "AutoCalc", autoCalc),
+    NV_NUMBER(PulseSettings, "PlotSize", plotSize),
+    NV_NUMBER(PulseSettings, "FontSize", fontSize),
+    NV_NUMBER(PulseSettings, "MinFrequency", minFrequencyHz),
+    NV_NUMBER(PulseSettings, "MaxFrequency", maxFrequencyHz),
+    NV_NUMBER(PulseSettings, "FreqThreshold", freqThreshold),
+    NV_NUMBER(PulseSettings, "FreqSeparation", freqSeparationHz),
+    {"AmpSeparationMySec", Kind::Custom, nullptr, nullptr,
+     [](SettingsStore& st, const std::string& sec, PulseSettings& s) {
+       ReadMicrosecondsWithFallback(st, sec, "AmpSeparationMySec", "AmpSeparation", s.ampSeparationUs);
+     },
+     [](SettingsStore& st, const std::string& sec, const PulseSettings& s) {
+       st.WriteNumber(sec, "AmpSeparationMySec", s.ampSeparationUs);
+     }},
+    {"DurTimeMySec", Kind::Custom, nullptr, nullptr,
+     [](SettingsStore& st, const std::string& sec, PulseSettings& s) {
+       ReadMicrosecondsWithFallback(st, sec, "DurTimeMySec", "DurTime", s.durTimeUs);
+     },
+     [](SettingsStore& st, const std::string& sec, const PulseSettings& s) {
+       st.WriteNumber(sec, "DurTimeMySec", s.durTimeUs);
+     }},
+    NV_NUMBER(PulseSettings, "AmpThres", ampThreshold),
+    // The result-column switches.
+    NV_SWITCH(PulseSettings, "AmpMaxAmp", ampMaxAmp),
+    NV_SWITCH(PulseSettings, "Energy", energy),
+    NV_SWITCH(PulseSettings, "FreqStrong", freqStrong),
+    NV_SWITCH(PulseSettings, "FreqStrongMark", freqStrongMark),
+    NV_SWITCH(PulseSettings, "FreqMax", freqMax),
+    NV_SWITCH(PulseSettings, "FreqMin", freqMin),
+    NV_SWITCH(PulseSettings, "FreqMaxMark", freqMaxMark),
+    NV_SWITCH(PulseSettings, "FreqMinMark", freqMinMark),
+    NV_SWITCH(PulseSettings, "PulsNum", pulseNumber),
+    NV_SWITCH(PulseSettings, "RelPulsCalc", relPulseCalc),
+    NV_SWITCH(PulseSettings, "StartTime", startTime),
+    NV_SWITCH(PulseSettings, "StartTimeMark", startTimeMark),
+    NV_SWITCH(PulseSettings, "StopTime", stopTime),
+    NV_SWITCH(PulseSettings, "StopTimeMark", stopTimeMark),
+    NV_SWITCH(PulseSettings, "Duration", duration),
+    NV_SWITCH(PulseSettings, "StartFreq", startFreq),
+    NV_SWITCH(PulseSettings, "StopFreq", stopFreq),
+    NV_SWITCH(PulseSettings, "DurationFreq", durationFreq),
+    NV_NUMBER(PulseSettings, "Method", method),
+};
+
+// ---- Settings\CB and Settings\NI (read only; the National Instruments card
+// also has a "Gain")
+const Row<CardParameters> kCardHeadRows[] = {
+    NV_NUMBER(CardParameters, "NumSamples", numSamples),
+    NV_NUMBER(CardParameters, "SampFreq", sampFreqHz),
+    NV_NUMBER(CardParameters, "CutFreq", cutFreqHz),
+    NV_NUMBER(CardParameters, "TimeExp", timeExp),
+    NV_NUMBER(CardParameters, "StoreTime", storeTime),
+};
+// "Gain" stands between "StoreTime" and the switches.
+const Row<CardParameters> kGainRows[] = {NV_NUMBER(CardParameters, "Gain", gain)};
+const Row<CardParameters> kCardTailRows[] = {
+    NV_ROW(CardParameters, "CircularBuffer", Kind::SwitchNonZero, circularBuffer),
+    NV_ROW(CardParameters, "PlayAfter", Kind::SwitchNonZero, playAfter),
+    NV_ROW(CardParameters, "Spectro", Kind::SwitchNonZero, spectro),
+    NV_ROW(CardParameters, "FixReplay", Kind::SwitchNonZero, fixReplay),
+    NV_NUMBER(CardParameters, "ReplayFreq", replayFreqHz),
+};
+// ---- Settings\DefData
+void SaveText(SettingsStore& st, const std::string& sec, const char* key, const std::string& v) {
+  st.WriteText(sec, key, v);
+}
+const Row<DefaultData> kDefaultDataRows[] = {
+    {"Release", Kind::SaveOnly, [](const DefaultData& d) -> int64_t { return d.info.Release(); }},
+    {"Version", Kind::SaveOnly, [](const DefaultData& d) -> int64_t { return d.info.Version(); }},
+    {"Build", Kind::SaveOnly, [](const DefaultData& d) -> int64_t { return d.info.Build(); }},
+    {"Copyright", Kind::Custom, nullptr, nullptr, nullptr,
+     [](SettingsStore& st, const std::string& sec, const DefaultData& d) {
+       SaveText(st, sec, "Copyright", d.info.ProductNotice());
+     }},
+    {"TimeExp25", Kind::Number, [](const DefaultData& d) -> int64_t { return d.info.TimeExpansion(); },
+     [](DefaultData& d, int64_t v) { d.info.SetTimeExpansion(static_cast<int32_t>(v)); }},
+    NV_NUMBER(DefaultData, "Chans", channels),
+    NV_NUMBER(DefaultData, "Bits", bits),
+    NV_NUMBER(DefaultData, "Rate", rateHz),
+    {"Date", Kind::Custom, nullptr, nullptr, nullptr,
+     [](SettingsStore& st, const std::string& sec, const DefaultData& d) { SaveText(st, sec, "Date", d.info.Date()); }},
+    {"Time", Kind::Custom, nullptr, nullptr, nullptr,
+     [](SettingsStore& st, const std::string& sec, const DefaultData& d) { SaveText(st, sec, "Time", d.info.Time()); }},
+    // The contents text is cleared after every use, so it is stored empty and
+    // cleared when read.
+    {"At", Kind::Custom, nullptr, nullptr,
+     [](SettingsStore&, const std::string&, DefaultData& d) { d.info.SetContents(""); },
+     [](SettingsStore& st, const std::string& sec, const DefaultData&) { SaveText(st, sec, "At", ""); }},
+    {"By", Kind::Custom, nullptr, nullptr,
+     [](SettingsStore& st, const std::string& sec, DefaultData& d) {
+       if (auto by = st.ReadText(sec, "By")) d.info.SetRecordedBy(by->substr(0, 39));
+     },
+     [](SettingsStore& st, const std::string& sec, const DefaultData& d) {
+       SaveText(st, sec, "By", d.info.RecordedBy());
+     }},
+    NV_NUMBER(DefaultData, "CBoardSamp", cboardSamp),
+    NV_NUMBER(DefaultData, "NiDaqSamp", niDaqSamp),
+};
+
+// ---- Settings\DefData\Analys
+const Row<AnalysisSettings> kAnalysisRows[] = {
+    // The oscillogram switch and the trace-form switch. Older stores hold one
+    // "Amp" for both (the trace switch then reads as the oscillogram's); the
+    // trace switch has its own key "AmpLine", so each reads back as written.
+    {"Amp", Kind::Custom, nullptr, nullptr,
+     [](SettingsStore& st, const std::string& sec, AnalysisSettings& s) {
+       if (st.ReadSwitchExact(sec, "Amp", s.oscillogramShown)) s.lineBetweenSamples = s.oscillogramShown;
+       st.ReadSwitchExact(sec, "AmpLine", s.lineBetweenSamples);
+     },
+     [](SettingsStore& st, const std::string& sec, const AnalysisSettings& s) {
+       st.WriteNumber(sec, "Amp", s.oscillogramShown);
+       st.WriteNumber(sec, "AmpLine", s.lineBetweenSamples);
+     }},
+    NV_SWITCH(AnalysisSettings, "Spect", spectrogramShown),
+    NV_SWITCH(AnalysisSettings, "LeftChan", leftChannel),
+    NV_SWITCH(AnalysisSettings, "RightChan", rightChannel),
+    NV_SWITCH(AnalysisSettings, "Scale", colorBar),
+    // The span in microseconds; older stores hold only milliseconds. The
+    // threshold is read only with a positive span.
+    {"PlotSizemySec", Kind::Custom, nullptr, nullptr,
+     [](SettingsStore& st, const std::string& sec, AnalysisSettings& s) {
+       std::optional<int64_t> span;
+       if (auto us = st.ReadNumber(sec, "PlotSizemySec"); us && *us >= 0) {
+         span = *us;
+       } else if (auto ms = st.ReadNumber(sec, "PlotSize")) {
+         span = static_cast<int64_t>(*ms) * 1000;
+       }
+       if (span && *span > 0) {
+         s.timePerPlotUs = *span;
+         st.Read(sec, "FftThresHold", s.threshold);
+       }
+     },
+     [](SettingsStore& st, const std::string& sec, const AnalysisSettings& s) {
+       st.WriteNumber(sec, "PlotSizemySec", Low32(s.timePerPlotUs));
+     }},
+    // The visible stretch and ranges are written for other readers only.
+    NV_ROW(AnalysisSettings, "PlotStartmySec", Kind::SaveOnly, firstVisibleSample),
+    NV_ROW(AnalysisSettings, "PlotEndmySec", Kind::SaveOnly, lastVisibleSample),
+    {"PlotSize", Kind::SaveOnly,
+     [](const AnalysisSettings& s) -> int64_t {
+       return (s.timePerPlotUs < 0 || s.timePerPlotUs <= 1000) ? s.timePerPlotUs : s.timePerPlotUs / 1000;
+     }},
+    {"PlotStart", Kind::SaveOnly,
+     [](const AnalysisSettings& s) -> int64_t { return s.firstVisibleSample / 1000; }},
+    {"PlotEnd", Kind::SaveOnly, [](const AnalysisSettings& s) -> int64_t { return s.lastVisibleSample / 1000; }},
+    NV_ROW(AnalysisSettings, "SpectMin", Kind::SaveOnly, minFrequencyHz),
+    NV_ROW(AnalysisSettings, "SpectMax", Kind::SaveOnly, maxFrequencyHz),
+    NV_ROW(AnalysisSettings, "AmpMin", Kind::SaveOnly, minAmplitude),
+    NV_ROW(AnalysisSettings, "AmpMax", Kind::SaveOnly, maxAmplitude),
+    // Read together with the span above.
+    NV_ROW(AnalysisSettings, "FftThresHold", Kind::SaveOnly, threshold),
+    NV_NUMBER(AnalysisSettings, "FftWindow", window),
+    NV_NUMBER(AnalysisSettings, "ColorSchema", colorScheme),
+    NV_NUMBER(AnalysisSettings, "Contrast", contrast),
+    NV_SWITCH(AnalysisSettings, "InvColors", invColors),
+    NV_NUMBER(AnalysisSettings, "FontSize", fontSize),
+    NV_NUMBER(AnalysisSettings, "FreqSize", freqSize),
+    NV_NUMBER(AnalysisSettings, "FreqPlot", freqPlot),
+    NV_NUMBER(AnalysisSettings, "FreqThreshold", freqThreshold),
+    NV_NUMBER(AnalysisSettings, "FreqPlotType", freqPlotType),
+    NV_NUMBER(AnalysisSettings, "FreqGridX", freqGridX),
+    NV_NUMBER(AnalysisSettings, "FreqGridY", freqGridY),
+    NV_NUMBER(AnalysisSettings, "OscGridX", oscGridX),
+    NV_NUMBER(AnalysisSettings, "OscGridY", oscGridY),
+    NV_NUMBER(AnalysisSettings, "SpectGridX", spectGridX),
+    NV_NUMBER(AnalysisSettings, "SpectGridY", spectGridY),
+    {"UserColor", Kind::Custom, nullptr, nullptr,
+     [](SettingsStore& st, const std::string& sec, AnalysisSettings& s) {
+       if (auto map = st.ReadBinary(sec, "UserColor"); map && map->size() == UserColorMap::kSize) {
+         s.userColorMap = UserColorMap::FromBytes(map->data());
+         s.userColorMap.BringToCurrentForm();
+       }
+     },
+     [](SettingsStore& st, const std::string& sec, const AnalysisSettings& s) {
+       const auto map = s.userColorMap.ToBytes();
+       st.WriteBinary(sec, "UserColor", std::vector<uint8_t>(map.begin(), map.end()));
+     }},
+};
+
+#undef NV_SWITCH
+#undef NV_NUMBER
+#undef NV_ROW
+
 }  // namespace
 
-void LoadPulseSettings(SettingsStore& st, PulseSettings& s) {
-  const std::string sec = section::kPulse;
-  st.ReadSwitchExact(sec, "LeftChan", s.leftChannel);
-  st.ReadSwitchExact(sec, "RightChan", s.rightChannel);
-  st.ReadSwitchExact(sec, "ContUpd", s.contUpdate);
-  st.ReadSwitchExact(sec, "AutoCalc", s.autoCalc);
-  st.Read(sec, "PlotSize", s.plotSize);
-  st.Read(sec, "FontSize", s.fontSize);
-  st.Read(sec, "MinFrequency", s.minFrequencyHz);
-  st.Read(sec, "MaxFrequency", s.maxFrequencyHz);
-  st.Read(sec, "FreqThreshold", s.freqThreshold);
-  st.Read(sec, "FreqSeparation", s.freqSeparationHz);
-  ReadMicrosecondsWithFallback(st, sec, "AmpSeparationMySec", "AmpSeparation", s.ampSeparationUs);
-  ReadMicrosecondsWithFallback(st, sec, "DurTimeMySec", "DurTime", s.durTimeUs);
-  st.Read(sec, "AmpThres", s.ampThreshold);
-  for (const PulseSwitch& sw : kPulseSwitches) st.ReadSwitchExact(sec, sw.key, s.*sw.field);
-  st.Read(sec, "Method", s.method);
-}
+void LoadPowerSettings(SettingsStore& st, PowerSettings& s) { LoadRows(st, section::kPower, kPowerRows, s); }
+void SavePowerSettings(SettingsStore& st, const PowerSettings& s) { SaveRows(st, section::kPower, kPowerRows, s); }
+void LoadRateSettings(SettingsStore& st, RateSettings& s) { LoadRows(st, section::kRate, kRateRows, s); }
+void SaveRateSettings(SettingsStore& st, const RateSettings& s) { SaveRows(st, section::kRate, kRateRows, s); }
+void LoadPulseSettings(SettingsStore& st, PulseSettings& s) { LoadRows(st, section::kPulse, kPulseRows, s); }
+void SavePulseSettings(SettingsStore& st, const PulseSettings& s) { SaveRows(st, section::kPulse, kPulseRows, s); }
 
-void SavePulseSettings(SettingsStore& st, const PulseSettings& s) {
-  const std::string sec = section::kPulse;
-  st.WriteNumber(sec, "LeftChan", s.leftChannel);
-  st.WriteNumber(sec, "RightChan", s.rightChannel);
-  st.WriteNumber(sec, "ContUpd", s.contUpdate);
-  st.WriteNumber(sec, "AutoCalc", s.autoCalc);
-  st.WriteNumber(sec, "PlotSize", s.plotSize);
-  st.WriteNumber(sec, "FontSize", s.fontSize);
-  st.WriteNumber(sec, "MinFrequency", s.minFrequencyHz);
-  st.WriteNumber(sec, "MaxFrequency", s.maxFrequencyHz);
-  st.WriteNumber(sec, "FreqThreshold", s.freqThreshold);
-  st.WriteNumber(sec, "FreqSeparation", s.freqSeparationHz);
-  st.WriteNumber(sec, "AmpSeparationMySec", s.ampSeparationUs);
-  st.WriteNumber(sec, "DurTimeMySec", s.durTimeUs);
-  st.WriteNumber(sec, "AmpThres", s.ampThreshold);
-  for (const PulseSwitch& sw : kPulseSwitches) st.WriteNumber(sec, sw.key, s.*sw.field);
-  st.WriteNumber(sec, "Method", s.method);
-}
-
-void LoadCardParameters(SettingsStore& st, const std::string& sec, bool withGain,
-                        CardParameters& p) {
-  st.Read(sec, "NumSamples", p.numSamples);
-  st.Read(sec, "SampFreq", p.sampFreqHz);
-  st.Read(sec, "CutFreq", p.cutFreqHz);
-  st.Read(sec, "TimeExp", p.timeExp);
-  st.Read(sec, "StoreTime", p.storeTime);
-  if (withGain) st.Read(sec, "Gain", p.gain);
-  st.ReadSwitchNonZero(sec, "CircularBuffer", p.circularBuffer);
-  st.ReadSwitchNonZero(sec, "PlayAfter", p.playAfter);
-  st.ReadSwitchNonZero(sec, "Spectro", p.spectro);
-  st.ReadSwitchNonZero(sec, "FixReplay", p.fixReplay);
-  st.Read(sec, "ReplayFreq", p.replayFreqHz);
+void LoadCardParameters(SettingsStore& st, const std::string& sec, bool withGain, CardParameters& p) {
+  LoadRows(st, sec, kCardHeadRows, p);
+  if (withGain) LoadRows(st, sec, kGainRows, p);
+  LoadRows(st, sec, kCardTailRows, p);
 }
 
 void LoadDefaultData(SettingsStore& st, DefaultData& d) {
-  const std::string sec = section::kDefData;
-  if (auto v = st.ReadNumber(sec, "TimeExp25")) d.info.SetTimeExpansion(*v);
-  st.Read(sec, "Chans", d.channels);
-  st.Read(sec, "Bits", d.bits);
-  st.Read(sec, "Rate", d.rateHz);
-  if (auto by = st.ReadText(sec, "By")) d.info.SetRecordedBy(by->substr(0, 39));
-  st.Read(sec, "CBoardSamp", d.cboardSamp);
-  st.Read(sec, "NiDaqSamp", d.niDaqSamp);
-  d.info.SetContents("");
+  LoadRows(st, section::kDefData, kDefaultDataRows, d);
 }
-
 void SaveDefaultData(SettingsStore& st, const DefaultData& d) {
-  const std::string sec = section::kDefData;
-  st.WriteNumber(sec, "Release", d.info.Release());
-  st.WriteNumber(sec, "Version", d.info.Version());
-  st.WriteNumber(sec, "Build", d.info.Build());
-  st.WriteText(sec, "Copyright", d.info.ProductNotice());
-  st.WriteNumber(sec, "TimeExp25", d.info.TimeExpansion());
-  st.WriteNumber(sec, "Chans", d.channels);
-  st.WriteNumber(sec, "Bits", d.bits);
-  st.WriteNumber(sec, "Rate", d.rateHz);
-  st.WriteText(sec, "Date", d.info.Date());
-  st.WriteText(sec, "Time", d.info.Time());
-  // The contents text is cleared after every use, so it is stored empty.
-  st.WriteText(sec, "At", "");
-  st.WriteText(sec, "By", d.info.RecordedBy());
-  st.WriteNumber(sec, "CBoardSamp", d.cboardSamp);
-  st.WriteNumber(sec, "NiDaqSamp", d.niDaqSamp);
+  SaveRows(st, section::kDefData, kDefaultDataRows, d);
 }
-
 void LoadAnalysisSettings(SettingsStore& st, AnalysisSettings& s) {
-  const std::string sec = section::kAnalysis;
-  // "Amp" holds one switch for both the oscillogram and the trace form.
-  if (st.ReadSwitchExact(sec, "Amp", s.oscillogramShown)) s.lineBetweenSamples = s.oscillogramShown;
-  st.ReadSwitchExact(sec, "Spect", s.spectrogramShown);
-  st.ReadSwitchExact(sec, "LeftChan", s.leftChannel);
-  st.ReadSwitchExact(sec, "RightChan", s.rightChannel);
-  st.ReadSwitchExact(sec, "Scale", s.colorBar);
-
-  // The span in microseconds; older stores hold only milliseconds.
-  std::optional<int64_t> span;
-  if (auto us = st.ReadNumber(sec, "PlotSizemySec"); us && *us >= 0) {
-    span = *us;
-  } else if (auto ms = st.ReadNumber(sec, "PlotSize")) {
-    span = static_cast<int64_t>(*ms) * 1000;
-  }
-  if (span && *span > 0) {
-    s.timePerPlotUs = *span;
-    st.Read(sec, "FftThresHold", s.threshold);
-  }
-
-  st.Read(sec, "FftWindow", s.window);
-  st.Read(sec, "ColorSchema", s.colorScheme);
-  st.Read(sec, "Contrast", s.contrast);
-  if (auto v = st.ReadNumber(sec, "InvColors")) s.invColors = *v == 1 ? 1 : 0;
-  st.Read(sec, "FontSize", s.fontSize);
-  st.Read(sec, "FreqSize", s.freqSize);
-  st.Read(sec, "FreqPlot", s.freqPlot);
-  st.Read(sec, "FreqThreshold", s.freqThreshold);
-  st.Read(sec, "FreqPlotType", s.freqPlotType);
-  st.Read(sec, "FreqGridX", s.freqGridX);
-  st.Read(sec, "FreqGridY", s.freqGridY);
-  st.Read(sec, "OscGridX", s.oscGridX);
-  st.Read(sec, "OscGridY", s.oscGridY);
-  st.Read(sec, "SpectGridX", s.spectGridX);
-  st.Read(sec, "SpectGridY", s.spectGridY);
-  if (auto map = st.ReadBinary(sec, "UserColor"); map && map->size() == UserColorMap::kSize) {
-    s.userColorMap = UserColorMap::FromBytes(map->data());
-    s.userColorMap.BringToCurrentForm();
-  }
+  LoadRows(st, section::kAnalysis, kAnalysisRows, s);
 }
-
 void SaveAnalysisSettings(SettingsStore& st, const AnalysisSettings& s) {
-  const std::string sec = section::kAnalysis;
-  // Both switches go to "Amp"; the second write is the one kept.
-  st.WriteNumber(sec, "Amp", s.oscillogramShown);
-  st.WriteNumber(sec, "Amp", s.lineBetweenSamples);
-  st.WriteNumber(sec, "Spect", s.spectrogramShown);
-  st.WriteNumber(sec, "LeftChan", s.leftChannel);
-  st.WriteNumber(sec, "RightChan", s.rightChannel);
-  st.WriteNumber(sec, "Scale", s.colorBar);
-  st.WriteNumber(sec, "PlotSizemySec", Low32(s.timePerPlotUs));
-  st.WriteNumber(sec, "PlotStartmySec", Low32(s.firstVisibleSample));
-  st.WriteNumber(sec, "PlotEndmySec", Low32(s.lastVisibleSample));
-  const int64_t spanMs =
-      (s.timePerPlotUs < 0 || s.timePerPlotUs <= 1000) ? s.timePerPlotUs : s.timePerPlotUs / 1000;
-  st.WriteNumber(sec, "PlotSize", Low32(spanMs));
-  st.WriteNumber(sec, "PlotStart", Low32(s.firstVisibleSample / 1000));
-  st.WriteNumber(sec, "PlotEnd", Low32(s.lastVisibleSample / 1000));
-  st.WriteNumber(sec, "SpectMin", Low32(s.minFrequencyHz));
-  st.WriteNumber(sec, "SpectMax", Low32(s.maxFrequencyHz));
-  st.WriteNumber(sec, "AmpMin", Low32(s.minAmplitude));
-  st.WriteNumber(sec, "AmpMax", Low32(s.maxAmplitude));
-  st.WriteNumber(sec, "FftThresHold", s.threshold);
-  st.WriteNumber(sec, "FftWindow", s.window);
-  st.WriteNumber(sec, "ColorSchema", s.colorScheme);
-  st.WriteNumber(sec, "Contrast", s.contrast);
-  st.WriteNumber(sec, "InvColors", s.invColors);
-  st.WriteNumber(sec, "FontSize", s.fontSize);
-  st.WriteNumber(sec, "FreqSize", s.freqSize);
-  st.WriteNumber(sec, "FreqPlot", s.freqPlot);
-  st.WriteNumber(sec, "FreqThreshold", s.freqThreshold);
-  st.WriteNumber(sec, "FreqPlotType", s.freqPlotType);
-  st.WriteNumber(sec, "FreqGridX", s.freqGridX);
-  st.WriteNumber(sec, "FreqGridY", s.freqGridY);
-  st.WriteNumber(sec, "OscGridX", s.oscGridX);
-  st.WriteNumber(sec, "OscGridY", s.oscGridY);
-  st.WriteNumber(sec, "SpectGridX", s.spectGridX);
-  st.WriteNumber(sec, "SpectGridY", s.spectGridY);
-  const auto map = s.userColorMap.ToBytes();
-  st.WriteBinary(sec, "UserColor", std::vector<uint8_t>(map.begin(), map.end()));
+  SaveRows(st, section::kAnalysis, kAnalysisRows, s);
 }
 
 void LoadColorMaps(SettingsStore& st, ColorMapList& list) {

@@ -113,7 +113,9 @@ TEST(SettingsPersistence, LoadAllReadsSectionsInOrder) {
   EXPECT_EQ(order, expected);
 }
 
-TEST(SettingsPersistence, AmpIsWrittenTwiceAndKeepsTheTraceSwitch) {
+TEST(SettingsPersistence, OscillogramAndTraceSwitchesEachReadBackAsWritten) {
+  // Each switch has its own key, so a shown oscillogram with the default
+  // trace form survives a save and a load (one key for both lost it).
   MemorySettingsStore st;
   AnalysisSettings s;
   s.oscillogramShown = 1;
@@ -121,18 +123,31 @@ TEST(SettingsPersistence, AmpIsWrittenTwiceAndKeepsTheTraceSwitch) {
   SaveAnalysisSettings(st, s);
   ASSERT_GE(st.writes.size(), 2u);
   EXPECT_EQ(st.writes[0], kAnalys + "\\Amp");
-  EXPECT_EQ(st.writes[1], kAnalys + "\\Amp");
-  EXPECT_EQ(Number(st, kAnalys, "Amp"), 0);
+  EXPECT_EQ(st.writes[1], kAnalys + "\\AmpLine");
+  EXPECT_EQ(Number(st, kAnalys, "Amp"), 1);
+  EXPECT_EQ(Number(st, kAnalys, "AmpLine"), 0);
 
   AnalysisSettings back;
-  LoadAnalysisSettings(st, back);
-  EXPECT_EQ(back.oscillogramShown, 0);
-  EXPECT_EQ(back.lineBetweenSamples, 0);
-
-  st.WriteNumber(kAnalys, "Amp", 1);
+  back.oscillogramShown = 0;
+  back.lineBetweenSamples = 1;
   LoadAnalysisSettings(st, back);
   EXPECT_EQ(back.oscillogramShown, 1);
-  EXPECT_EQ(back.lineBetweenSamples, 1);
+  EXPECT_EQ(back.lineBetweenSamples, 0);
+
+  // A store written before the trace switch had its own key holds one "Amp"
+  // for both, and reads as it always did.
+  MemorySettingsStore old;
+  old.WriteNumber(kAnalys, "Amp", 1);
+  AnalysisSettings fromOld;
+  fromOld.lineBetweenSamples = 0;
+  LoadAnalysisSettings(old, fromOld);
+  EXPECT_EQ(fromOld.oscillogramShown, 1);
+  EXPECT_EQ(fromOld.lineBetweenSamples, 1);
+  MemorySettingsStore off;
+  off.WriteNumber(kAnalys, "Amp", 0);
+  LoadAnalysisSettings(off, fromOld);
+  EXPECT_EQ(fromOld.oscillogramShown, 0);
+  EXPECT_EQ(fromOld.lineBetweenSamples, 0);
 }
 
 TEST(SettingsPersistence, PlotSizeInMillisecondsWhenMicrosecondsMissing) {
@@ -210,7 +225,8 @@ TEST(SettingsPersistence, FftSizeAndOverlapAreNotStored) {
     EXPECT_EQ(key.find("Overlap"), std::string::npos);
     EXPECT_NE(key, "FftSize");
   }
-  EXPECT_EQ(st.values[kAnalys].size(), 32u);
+  // 31 keys and the two oscillogram switches "Amp" and "AmpLine".
+  EXPECT_EQ(st.values[kAnalys].size(), 33u);
 }
 
 TEST(SettingsPersistence, SwitchTwoIsOffInPowerButOnInCards) {

@@ -246,6 +246,23 @@ class AppTest : public QObject {
     QCOMPARE(*store_->ReadText("Recent File List", "File1"), (Path("demo.wav") + " [Wave]").toStdString());
   }
 
+  void oscillogramStaysAfterExitAndStart() {
+    // A plain WAVE file takes the default settings; they are written at exit
+    // and read at the next start, and the oscillogram must still be there.
+    const QString plain = WriteSound("plain.wav", 1);
+    for (int run = 0; run < 3; ++run) {
+      if (run > 0) {
+        app_->ExitInstance();
+        app_.reset();
+        nv::AppCore::Instance().Reset();
+        app_ = std::make_unique<CNorvaneApp>(store_.get());
+      }
+      QVERIFY(Start({plain}));
+      QCOMPARE(int(View()->Settings().oscillogramShown), 1);
+      QVERIFY(View()->Plot()->Setup().layout.osc.height() > 0);
+    }
+  }
+
   void greyedItems() {
     QVERIFY(Start({WriteDemo()}));
     Frame()->UpdateCommandUi();
