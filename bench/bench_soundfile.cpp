@@ -141,7 +141,7 @@ void BM_OpenSaveAgainstCp1GiB(benchmark::State& state) {
         if (!doc->Open(src)) state.SkipWithError("open failed");
         t[1] = Seconds(t0);
       } else if (step == 2) {
-        if (!saved.Save(saveDst, 5)) state.SkipWithError("save failed");
+        if (!saved.Save(saveDst, nv::FileType::NorvaneWave)) state.SkipWithError("save failed");
         t[2] = Seconds(t0);
         unlink(saveDst.c_str());
       } else {

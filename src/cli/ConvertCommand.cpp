@@ -42,7 +42,7 @@ int RunConvert(const Args& a) {
     *f.value = static_cast<int32_t>(*v);
   }
   if (*code == 7) ci.fileType = 7;
-  return doc.Save(a.positional[1], static_cast<int>(*code), from, to) ? 0 : 1;
+  return doc.Save(a.positional[1], FileTypeFromCode(*code), from, to) ? 0 : 1;
 }
 
 }  // namespace nv::cli

@@ -122,10 +122,10 @@ int RunFilter(const Args& a) {
   CNorvaneDoc doc;
   if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
   if (to < 0) to = doc.FrameCount();
-  if (out < 0) out = doc.FileType();
+  if (out < 0) out = ToCode(doc.FileType());
   if (out < 1 || out > 7 || out == 4) return Fail("Type " + std::to_string(out) + " can not be written.");
   if (!FilterDocumentRange(doc, desc, from, to, static_cast<int>(channel))) return 1;
-  return doc.Save(a.positional[1], static_cast<int>(out)) ? 0 : 1;
+  return doc.Save(a.positional[1], FileTypeFromCode(out)) ? 0 : 1;
 }
 
 }  // namespace nv::cli

@@ -139,7 +139,7 @@ struct FakeView : SoundViewObserver {
   int32_t SelectionEnd() const override { return selEnd; }
   void ClearSelection() override { selEnd = -1; }
   void OnNewLength(int32_t f) override { lastLength = f; }
-  void OnUpdate(int) override { ++updates; }
+  void OnUpdate(UpdateHint) override { ++updates; }
   AnalysisSettings CurrentSettings() const override { return settings; }
 };
 

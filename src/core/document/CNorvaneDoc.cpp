@@ -123,17 +123,17 @@ WaveContents CNorvaneDoc::Contents() const {
 bool CNorvaneDoc::Open(const std::string& pathWithLabel) {
   LabeledPath lp = SplitTypeLabel(pathWithLabel);
   DeleteContents();
-  int found = lp.code;
+  nv::FileType found = lp.type;
   WaveContents in;
   // A raw file carries neither; a WAVE file without private forms keeps the
   // compression settings.
   in.info = info_;
   in.compression = compression_;
   bool ok;
-  if (lp.code == 1 || lp.code == 5 || lp.code == 7)
+  if (IsWaveType(lp.type))
     ok = ReadWaveFile(lp.path, in, store_.WorkFile(), found);
   else
-    ok = ReadRawFile(lp.path, lp.code, in, store_.WorkFile());
+    ok = ReadRawFile(lp.path, lp.type, in, store_.WorkFile());
   ApplyContents(std::move(in));
   if (!ok) return false;
   SetLength(BytesToFrames(store_.WorkFile().Size()));
@@ -144,7 +144,7 @@ bool CNorvaneDoc::Open(const std::string& pathWithLabel) {
   return true;
 }
 
-bool CNorvaneDoc::Save(const std::string& path, int code, int64_t first, int64_t end) {
+bool CNorvaneDoc::Save(const std::string& path, nv::FileType type, int64_t first, int64_t end) {
   if (first < 0 && end < 0) {
     first = 0;
     end = FrameCount();
@@ -158,8 +158,8 @@ bool CNorvaneDoc::Save(const std::string& path, int code, int64_t first, int64_t
   const bool whole = first == 0 && end == FrameCount();
   if (!CheckDiskSpace(path, FramesToBytes(end - first))) return false;
   bool ok;
-  if (code == 1 || code == 5 || code == 7)
-    ok = WriteRiffFile(path, code, Contents(), store_.WorkFile(), first, end, whole, &compression_);
+  if (IsWaveType(type))
+    ok = WriteRiffFile(path, type, Contents(), store_.WorkFile(), first, end, whole, &compression_);
   else
     ok = WriteRawFile(path, format_, store_.WorkFile(), first, end);
   if (ok && SplitTypeLabel(pathName_).path == path) modified_ = false;

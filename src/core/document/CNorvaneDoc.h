@@ -23,6 +23,7 @@
 #include "document/UndoRecord.h"
 #include "document/ViewRegistry.h"
 #include "fileformats/CompressionInfo.h"
+#include "fileformats/FileType.h"
 #include "fileformats/WaveContents.h"
 #include "settings/AnalysisSettings.h"
 
@@ -53,8 +54,8 @@ class CNorvaneDoc {
   RecordingInfo& Info() { return info_; }
   const RecordingInfo& Info() const { return info_; }
   CompressionInfo& Compression() { return compression_; }
-  int FileType() const { return fileType_; }
-  void SetFileType(int code) { fileType_ = code; }
+  nv::FileType FileType() const { return fileType_; }
+  void SetFileType(nv::FileType type) { fileType_ = type; }
 
   // BufferSize of the current format; RecomputeBufferSize also reallocates the
   // process-wide transfer buffers (a failure ends the process, as it must).
@@ -118,7 +119,7 @@ class CNorvaneDoc {
   }
   SoundViewObserver* ActiveSoundView() const { return views_.ActiveSoundView(); }
   void SetActiveSoundView(SoundViewObserver* v) { views_.SetActiveSoundView(v); }
-  void UpdateAllViews(SoundViewObserver* sender, int hint) { views_.UpdateAllViews(sender, hint); }
+  void UpdateAllViews(SoundViewObserver* sender, UpdateHint hint) { views_.UpdateAllViews(sender, hint); }
 
   std::vector<AnalysisSettings>& PendingViewRecords() { return views_.PendingViewRecords(); }
   int ViewRecordsRead() const { return views_.ViewRecordsRead(); }
@@ -146,8 +147,8 @@ class CNorvaneDoc {
   // Reads a file; the path may end with a type label. On success the path
   // name carries the found type's label.
   bool Open(const std::string& pathWithLabel);
-  // Writes frames [first, end) (both -1: the whole sound) as type `code`.
-  bool Save(const std::string& path, int code, int64_t first = -1, int64_t end = -1);
+  // Writes frames [first, end) (both -1: the whole sound) as `type`.
+  bool Save(const std::string& path, nv::FileType type, int64_t first = -1, int64_t end = -1);
 
 
  private:
@@ -162,7 +163,7 @@ class CNorvaneDoc {
   WaveFormatEx format_;
   RecordingInfo info_;
   CompressionInfo compression_;
-  int fileType_ = 5;
+  nv::FileType fileType_ = nv::FileType::NorvaneWave;
   SampleStore store_;
   ViewRegistry views_;
   std::vector<KeptSegment> segments_;

@@ -45,7 +45,7 @@ void SoundEditor::FinishEdit() {
   doc_.SetModifiedFlag(true);
   const int64_t frames = doc_.BytesToFrames(doc_.WorkFile().Size());
   if (frames != doc_.FrameCount()) doc_.SetLength(frames);
-  doc_.UpdateAllViews(nullptr, 1);
+  doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
 }
 
 bool SoundEditor::SaveUndoCopy(int kind, int64_t a, int64_t b, int c) {
@@ -312,7 +312,7 @@ bool SoundEditor::Undo() {
     doc_.WorkFile().Truncate(doc_.FramesToBytes(u.framesBefore));
     doc_.SetLength(u.framesBefore);
   }
-  doc_.UpdateAllViews(nullptr, 1);
+  doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
   doc_.Undo().kind = kUndoNone;
   return true;
 }

@@ -7,6 +7,12 @@
 
 namespace nv {
 
+// What changed, told to every view of a document by UpdateAllViews.
+enum class UpdateHint : int {
+  None = 0,            // redraw
+  SamplesChanged = 1,  // the samples (or their rate or factor) changed: recompute
+};
+
 class SoundViewObserver {
  public:
   virtual ~SoundViewObserver() = default;
@@ -17,8 +23,7 @@ class SoundViewObserver {
   virtual void ClearSelection() {}
   // The document's frame count changed to `frames`.
   virtual void OnNewLength(int32_t frames) { (void)frames; }
-  // UpdateAllViews: hint 1 means the samples changed.
-  virtual void OnUpdate(int hint) { (void)hint; }
+  virtual void OnUpdate(UpdateHint hint) { (void)hint; }
   // The settings written with the file ("NRn1").
   virtual AnalysisSettings CurrentSettings() const { return AnalysisSettings{}; }
 };

@@ -33,7 +33,7 @@ void ViewRegistry::UnregisterSoundView(SoundViewObserver* v) {
   if (activeView_ == v) activeView_ = soundViews_.empty() ? nullptr : soundViews_.back();
 }
 
-void ViewRegistry::UpdateAllViews(SoundViewObserver* sender, int hint) {
+void ViewRegistry::UpdateAllViews(SoundViewObserver* sender, UpdateHint hint) {
   // A copy: a view may remove itself while it is told.
   for (SoundViewObserver* v : std::vector<SoundViewObserver*>(views_))
     if (v != sender) v->OnUpdate(hint);

@@ -28,7 +28,7 @@ class ViewRegistry {
   SoundViewObserver* ActiveSoundView() const { return activeView_; }
   void SetActiveSoundView(SoundViewObserver* v) { activeView_ = v; }
   // Tells every attached view but `sender` (which may be null).
-  void UpdateAllViews(SoundViewObserver* sender, int hint);
+  void UpdateAllViews(SoundViewObserver* sender, UpdateHint hint);
 
   std::vector<AnalysisSettings>& PendingViewRecords() { return pending_; }
   int ViewRecordsRead() const { return recordsRead_; }

@@ -5,27 +5,28 @@ namespace nv {
 const char* const kSoundFileFilter =
     "Wave Files (*.wav)|*.wav|Data Files (*.dat)|*.dat|All Files (*.*)|*.*||";
 
-std::string TypeLabel(int code) {
-  switch (code) {
-    case 1: return "[Standard Wave]";
-    case 2: return "[16 bit samples MONO]";
-    case 3: return "[8 bit samples MONO]";
-    case 4: return "[Special 60 bytes head MONO]";
-    case 6: return "[Raw data]";
-    case 7: return "[Wave Comp]";
-    default: return "[Wave]";
+std::string TypeLabel(FileType type) {
+  switch (type) {
+    case FileType::StandardWave: return "[Standard Wave]";
+    case FileType::Samples16Mono: return "[16 bit samples MONO]";
+    case FileType::Samples8Mono: return "[8 bit samples MONO]";
+    case FileType::Special60Head: return "[Special 60 bytes head MONO]";
+    case FileType::RawData: return "[Raw data]";
+    case FileType::NorvaneWaveComp: return "[Wave Comp]";
+    case FileType::NorvaneWave: break;
   }
+  return "[Wave]";
 }
 
-int TypeCodeOfLabel(const std::string& label) {
-  if (label == "[Standard Wave]") return 1;
-  if (label == "[Nv Wave]") return 5;
-  if (label == "[Wave Comp]") return 7;
-  if (label == "[Wave]") return 5;
-  if (label == "[16 bit samples MONO]") return 2;
-  if (label == "[8 bit samples MONO]") return 3;
-  if (label == "[Special 60 bytes head MONO]") return 4;
-  return 5;
+FileType TypeOfLabel(const std::string& label) {
+  if (label == "[Standard Wave]") return FileType::StandardWave;
+  if (label == "[Nv Wave]") return FileType::NorvaneWave;
+  if (label == "[Wave Comp]") return FileType::NorvaneWaveComp;
+  if (label == "[Wave]") return FileType::NorvaneWave;
+  if (label == "[16 bit samples MONO]") return FileType::Samples16Mono;
+  if (label == "[8 bit samples MONO]") return FileType::Samples8Mono;
+  if (label == "[Special 60 bytes head MONO]") return FileType::Special60Head;
+  return FileType::NorvaneWave;
 }
 
 namespace {
@@ -45,7 +46,7 @@ LabeledPath SplitTypeLabel(const std::string& text) {
   if (pos != std::string::npos) {
     r.path = text.substr(0, pos);
     r.label = text.substr(pos + 1);
-    r.code = TypeCodeOfLabel(r.label);
+    r.type = TypeOfLabel(r.label);
   } else {
     r.path = text;
   }
@@ -60,26 +61,26 @@ std::string ReplaceTypeLabel(const std::string& text, const std::string& label) 
 }
 
 const std::vector<FileTypeChoice>& OpenAsChoices() {
-  static const std::vector<FileTypeChoice> c = {{"Wave", 1},
-                                                {"Samples 16 bits MONO", 2},
-                                                {"Samples 8 bits MONO", 3},
-                                                {"Special 60 bytes heading", 4}};
+  static const std::vector<FileTypeChoice> c = {{"Wave", FileType::StandardWave},
+                                                {"Samples 16 bits MONO", FileType::Samples16Mono},
+                                                {"Samples 8 bits MONO", FileType::Samples8Mono},
+                                                {"Special 60 bytes heading", FileType::Special60Head}};
   return c;
 }
 
 const std::vector<FileTypeChoice>& FileFormatChoices() {
-  static const std::vector<FileTypeChoice> c = {{"Wave (Norvane)", 5},
-                                                {"Wave (Norvane compressed)", 7},
-                                                {"Wave (Standard)", 1},
-                                                {"Raw data", 6}};
+  static const std::vector<FileTypeChoice> c = {{"Wave (Norvane)", FileType::NorvaneWave},
+                                                {"Wave (Norvane compressed)", FileType::NorvaneWaveComp},
+                                                {"Wave (Standard)", FileType::StandardWave},
+                                                {"Raw data", FileType::RawData}};
   return c;
 }
 
-int FileFormatPreselection(int code) {
-  switch (code) {
-    case 7: return 1;
-    case 1: return 2;
-    case 6: return 3;
+int FileFormatPreselection(FileType type) {
+  switch (type) {
+    case FileType::NorvaneWaveComp: return 1;
+    case FileType::StandardWave: return 2;
+    case FileType::RawData: return 3;
     default: return 0;
   }
 }

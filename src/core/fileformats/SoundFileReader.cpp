@@ -188,7 +188,7 @@ bool CheckWaveFormat(const unsigned char* fmt, size_t n, WaveFormatEx& out, std:
   return true;
 }
 
-bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, int& found) {
+bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, FileType& found) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
@@ -196,12 +196,12 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, in
   }
   const int64_t fileSize = FileSize(fd.get());
   RiffReader rr(fd.get(), fileSize < 0 ? 0 : fileSize);
-  found = 5;
+  found = FileType::NorvaneWave;
   out.info = RecordingInfo();
 
   RiffChunk form;
   if (!rr.FindForm("NRn0", 0, form)) {
-    found = 1;
+    found = FileType::StandardWave;
   } else {
     uint8_t buf[RecordingInfo::kSize];
     const int64_t avail = rr.ContentEnd(form) - (form.dataOffset + 4);
@@ -262,7 +262,7 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, in
                   "not be expanded.");
       return false;
     }
-    found = 7;
+    found = FileType::NorvaneWaveComp;
     const uint8_t silence = f.wBitsPerSample == 8 ? 128 : 0;
     int64_t e = 0, src = 0, out = 0;
     for (const KeptSegment& s : segs) {
@@ -297,22 +297,22 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, in
   return true;
 }
 
-bool ReadRawFile(const std::string& path, int code, WaveContents& out, TempFile& work) {
+bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
     return false;
   }
-  switch (code) {
-    case 2: out.format.SetFormat(1, 16, 22050); break;
-    case 3: out.format.SetFormat(1, 8, 22050); break;
-    case 4: out.format.SetFormat(1, 16, 44100); break;
+  switch (type) {
+    case FileType::Samples16Mono: out.format.SetFormat(1, 16, 22050); break;
+    case FileType::Samples8Mono: out.format.SetFormat(1, 8, 22050); break;
+    case FileType::Special60Head: out.format.SetFormat(1, 16, 44100); break;
     default: ShowMessage("Unknown file type."); return false;
   }
   out.hasFormat = true;
   const size_t piece = CopyPieceBytes(ComputeBufferSize(out.format));
   work.Truncate(0);
-  const int64_t skip = code == 4 ? 60 : 0;
+  const int64_t skip = type == FileType::Special60Head ? 60 : 0;
   int64_t bytes = std::max<int64_t>(FileSize(fd.get()) - skip, 0);
   const int64_t align = out.format.nBlockAlign;
   if (bytes / align > kMaxFrames) {
@@ -320,7 +320,7 @@ bool ReadRawFile(const std::string& path, int code, WaveContents& out, TempFile&
     TooLongMessage();
   }
   bool ok = true;
-  if (code != 4) {
+  if (type != FileType::Special60Head) {
     ok = CopyRange(fd.get(), 0, work.Fd(), 0, bytes, piece);
   } else {
     // Unsigned 16-bit samples with 32768 as zero become signed ones.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/TempFile.h"
+#include "fileformats/FileType.h"
 #include "fileformats/WaveContents.h"
 
 namespace nv {
@@ -14,9 +15,9 @@ namespace nv {
 // the sound into `work` (emptied first), expanded when segments were kept.
 // `found` is the type the file turned out to be. Messages are shown on
 // failure; what was read up to the failure stays in `out`.
-bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, int& found);
+bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, FileType& found);
 // Reads a headerless file of type 2, 3 or 4.
-bool ReadRawFile(const std::string& path, int code, WaveContents& out, TempFile& work);
+bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work);
 // Checks a format read from a "fmt " chunk (raw bytes, n of them); on success
 // `out` holds it as PCM with its derived fields recomputed, otherwise
 // `problem` says what is unsupported.

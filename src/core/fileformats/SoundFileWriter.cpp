@@ -53,7 +53,7 @@ bool CheckDiskSpace(const std::string& target, int64_t bytes) {
   return false;
 }
 
-bool WriteRiffFile(const std::string& path, int code, const WaveContents& contents, TempFile& work,
+bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& contents, TempFile& work,
                    int64_t first, int64_t end, bool whole, CompressionInfo* writtenCompression) {
   const WaveFormatEx& fmt = contents.format;
   const size_t piece = CopyPieceBytes(ComputeBufferSize(fmt));
@@ -61,7 +61,7 @@ bool WriteRiffFile(const std::string& path, int code, const WaveContents& conten
   int64_t dataBytes = (end - first) * align;
   // The WAVE form must fit a 32-bit size; checked before anything is written.
   auto tooLong = [&](int64_t n) { return 4 + 8 + 18 + 8 + n + (n & 1) > int64_t{0xFFFFFFFF}; };
-  if (tooLong(dataBytes) && code != 7) {
+  if (tooLong(dataBytes) && type != FileType::NorvaneWaveComp) {
     TooLongForWaveMessage();
     return false;
   }
@@ -74,7 +74,7 @@ bool WriteRiffFile(const std::string& path, int code, const WaveContents& conten
 
   TempFile packed;
   std::vector<KeptSegment> segments;
-  if (code == 5 || code == 7) {
+  if (type == FileType::NorvaneWave || type == FileType::NorvaneWaveComp) {
     auto info = contents.info.Bytes();
     bool ok = AppendForm(f, "NRn0", info.data(), info.size());
     for (auto it = contents.views.begin(); ok && it != contents.views.end(); ++it) {
@@ -91,7 +91,7 @@ bool WriteRiffFile(const std::string& path, int code, const WaveContents& conten
       auto b = out.ToBytes();
       ok = AppendForm(f, "NRn2", b.data(), b.size());
     }
-    if (code == 7 && !f.Failed()) {
+    if (type == FileType::NorvaneWaveComp && !f.Failed()) {
       CompressionInfo ci = contents.compression;
       const int64_t te = contents.info.TimeExpansion();
       const uint8_t* base = work.Map(true);
@@ -139,7 +139,7 @@ bool WriteRiffFile(const std::string& path, int code, const WaveContents& conten
   PutU32(p + 42, static_cast<uint32_t>(dataBytes));
   f.Append(h, sizeof h);
   if (dataBytes > 0) {
-    if (code == 7) {
+    if (type == FileType::NorvaneWaveComp) {
       f.AppendCopy(packed.Fd(), 0, dataBytes, piece);
     } else {
       work.Unmap();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/TempFile.h"
+#include "fileformats/FileType.h"
 #include "fileformats/WaveContents.h"
 
 namespace nv {
@@ -20,7 +21,7 @@ bool CheckDiskSpace(const std::string& target, int64_t bytes);
 // to it). `whole` tells that no range was chosen (every mark is written).
 // Type 7 compresses with contents.compression; the record as written (type
 // and segment count) goes to *writtenCompression when given.
-bool WriteRiffFile(const std::string& path, int code, const WaveContents& contents, TempFile& work,
+bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& contents, TempFile& work,
                    int64_t first, int64_t end, bool whole,
                    CompressionInfo* writtenCompression = nullptr);
 // Types 2, 3, 4 and 6: the frames' bytes only.

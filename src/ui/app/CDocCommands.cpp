@@ -73,17 +73,17 @@ bool CDocCommands::FileSave() {
 }
 
 bool CDocCommands::DoSave(const std::string& target, bool replace) {
-  int type = 5;
+  nv::FileType type = nv::FileType::NorvaneWave;
   std::string name;
   if (!target.empty()) {
     const nv::LabeledPath t = nv::SplitTypeLabel(target);
-    type = t.label.empty() ? doc_->FileType() : t.code;
+    type = t.label.empty() ? doc_->FileType() : t.type;
     name = t.path;
   }
   const std::string fullPath = doc_->PathName();
   const bool hadPath = !fullPath.empty();
   nv::LabeledPath own = nv::SplitTypeLabel(fullPath);
-  if (hadPath) type = own.label.empty() ? doc_->FileType() : own.code;
+  if (hadPath) type = own.label.empty() ? doc_->FileType() : own.type;
 
   if (target.empty()) {
     name = own.path;
@@ -93,8 +93,8 @@ bool CDocCommands::DoSave(const std::string& target, bool replace) {
                                       QString::fromStdString(name), suffix, type);
     if (!choice) return false;
     name = choice->path.toStdString();
-    type = choice->code;
-    if (type == nv::kNorvaneWaveComp && !CompressionDialog::Ask(doc_->Compression(), DialogParent()))
+    type = choice->type;
+    if (type == nv::FileType::NorvaneWaveComp && !CompressionDialog::Ask(doc_->Compression(), DialogParent()))
       return false;
   }
 
@@ -127,22 +127,23 @@ bool CDocCommands::DoSave(const std::string& target, bool replace) {
 bool CDocCommands::SaveRange(int64_t first, int64_t end) {
   const std::string bare = nv::SplitTypeLabel(doc_->PathName()).path;
   auto choice = CSndFileDialog::Ask(CSndFileDialog::Mode::Save, DialogParent(),
-                                    QString::fromStdString(bare), QStringLiteral("wav"), 5);
+                                    QString::fromStdString(bare), QStringLiteral("wav"),
+                                    nv::FileType::NorvaneWave);
   if (!choice) return false;
   const std::string path = choice->path.toStdString();
   const std::string keepPath = doc_->PathName();
-  const int keepType = doc_->FileType();
+  const nv::FileType keepType = doc_->FileType();
   const bool keepModified = doc_->IsModified();
   bool ok;
   {
     WaitCursor wait;
-    ok = doc_->Save(path, choice->code, first, end);
+    ok = doc_->Save(path, choice->type, first, end);
   }
   doc_->SetPathName(keepPath);
   doc_->SetFileType(keepType);
   doc_->SetModifiedFlag(keepModified);
   if (ok && CNorvaneApp::Instance())
-    CNorvaneApp::Instance()->AddToRecentFileList(path + " " + nv::TypeLabel(choice->code));
+    CNorvaneApp::Instance()->AddToRecentFileList(path + " " + nv::TypeLabel(choice->type));
   return ok;
 }
 

@@ -244,7 +244,7 @@ void CNorvaneApp::OnFileOpen() {
     });
     return;
   }
-  const QString text = choice->path + " " + QString::fromStdString(nv::TypeLabel(choice->code));
+  const QString text = choice->path + " " + QString::fromStdString(nv::TypeLabel(choice->type));
   OpenDocumentFile(text);
 }
 

@@ -11,7 +11,7 @@
 std::function<std::optional<SndFileChoice>(CSndFileDialog&)> CSndFileDialog::runner;
 
 CSndFileDialog::CSndFileDialog(Mode mode, QWidget* parent, const QString& fileName,
-                               const QString& defaultSuffix, int preselectCode)
+                               const QString& defaultSuffix, nv::FileType preselect)
     : QFileDialog(parent), mode_(mode) {
   setOption(QFileDialog::DontUseNativeDialog, true);
   // The save dialog asks itself, through the message interface.
@@ -34,8 +34,8 @@ CSndFileDialog::CSndFileDialog(Mode mode, QWidget* parent, const QString& fileNa
   combo_->setObjectName(mode == Mode::Open ? "openAsCombo" : "fileFormatCombo");
   label_->setBuddy(combo_);
   const auto& choices = mode == Mode::Open ? nv::OpenAsChoices() : nv::FileFormatChoices();
-  for (const auto& c : choices) combo_->addItem(QString::fromStdString(c.text), c.code);
-  combo_->setCurrentIndex(mode == Mode::Open ? 0 : nv::FileFormatPreselection(preselectCode));
+  for (const auto& c : choices) combo_->addItem(QString::fromStdString(c.text), nv::ToCode(c.type));
+  combo_->setCurrentIndex(mode == Mode::Open ? 0 : nv::FileFormatPreselection(preselect));
   if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
     const int row = grid->rowCount();
     grid->addWidget(label_, row, 0);
@@ -43,8 +43,9 @@ CSndFileDialog::CSndFileDialog(Mode mode, QWidget* parent, const QString& fileNa
   }
 }
 
-int CSndFileDialog::ChosenCode() const {
-  return combo_->currentIndex() >= 0 ? combo_->currentData().toInt() : 1;
+nv::FileType CSndFileDialog::ChosenType() const {
+  return combo_->currentIndex() >= 0 ? nv::FileTypeFromCode(combo_->currentData().toInt())
+                                     : nv::FileType::StandardWave;
 }
 
 QStringList CSndFileDialog::NameFilters() {
@@ -69,13 +70,13 @@ void CSndFileDialog::accept() {
 }
 
 std::optional<SndFileChoice> CSndFileDialog::Ask(Mode mode, QWidget* parent, const QString& fileName,
-                                                 const QString& defaultSuffix, int preselectCode) {
-  CSndFileDialog dlg(mode, parent, fileName, defaultSuffix, preselectCode);
+                                                 const QString& defaultSuffix, nv::FileType preselect) {
+  CSndFileDialog dlg(mode, parent, fileName, defaultSuffix, preselect);
   std::optional<SndFileChoice> answer;
   if (runner) {
     answer = runner(dlg);
   } else if (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) {
-    answer = SndFileChoice{dlg.selectedFiles().front(), dlg.ChosenCode()};
+    answer = SndFileChoice{dlg.selectedFiles().front(), dlg.ChosenType()};
   }
   if (answer && answer->path.isEmpty()) answer.reset();
   return answer;

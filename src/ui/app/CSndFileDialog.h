@@ -11,12 +11,14 @@
 #include <functional>
 #include <optional>
 
+#include "fileformats/FileType.h"
+
 class QComboBox;
 class QLabel;
 
 struct SndFileChoice {
   QString path;
-  int code = 1;
+  nv::FileType type = nv::FileType::StandardWave;
 };
 
 class CSndFileDialog : public QFileDialog {
@@ -24,22 +26,23 @@ class CSndFileDialog : public QFileDialog {
  public:
   enum class Mode { Open, Save };
 
-  // `preselectCode`: the save dialog's type (its "File format:" item is
+  // `preselect`: the save dialog's type (its "File format:" item is
   // chosen by the preselection rule); the open dialog starts on its first item.
   CSndFileDialog(Mode mode, QWidget* parent, const QString& fileName, const QString& defaultSuffix,
-                 int preselectCode = 5);
+                 nv::FileType preselect = nv::FileType::NorvaneWave);
 
   Mode DialogMode() const { return mode_; }
   QComboBox* TypeCombo() const { return combo_; }
   QLabel* TypeLabel() const { return label_; }
-  // The code of the chosen combo item (1 when none is chosen).
-  int ChosenCode() const;
+  // The type of the chosen combo item (StandardWave when none is chosen).
+  nv::FileType ChosenType() const;
   // The Qt form of the program's filter text.
   static QStringList NameFilters();
 
   // Runs the dialog (or the runner); nothing on Cancel or an empty path.
   static std::optional<SndFileChoice> Ask(Mode mode, QWidget* parent, const QString& fileName,
-                                          const QString& defaultSuffix, int preselectCode = 5);
+                                          const QString& defaultSuffix,
+                                          nv::FileType preselect = nv::FileType::NorvaneWave);
   // Replaces the modal run: receives the set-up dialog, returns the answer.
   static std::function<std::optional<SndFileChoice>(CSndFileDialog&)> runner;
 

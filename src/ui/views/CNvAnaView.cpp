@@ -251,10 +251,10 @@ void CNvAnaView::OnNewLength(int32_t frames) {
   if (initialised_) Recompute();
 }
 
-void CNvAnaView::OnUpdate(int hint) {
+void CNvAnaView::OnUpdate(nv::UpdateHint hint) {
   if (!doc_ || !initialised_) return;
   plot_->SyncMarks();
-  if (hint == 1) {
+  if (hint == nv::UpdateHint::SamplesChanged) {
     RescaleToDocument();
     Recompute();
   }
@@ -616,7 +616,7 @@ bool CNvAnaView::OnCommand(int id) {
   if (id >= nv::MarkMenu::kSetActiveBase && id < nv::MarkMenu::kSetActiveBase + 100 && doc_) {
     const int number = id - nv::MarkMenu::kSetActiveBase;
     for (auto& m : doc_->Marks()) m.active = m.number == number ? 1 : 0;
-    doc_->UpdateAllViews(nullptr, 0);
+    doc_->UpdateAllViews(nullptr, nv::UpdateHint::None);
     return true;
   }
   if (id >= nv::MarkMenu::kScrollToBase && id < nv::MarkMenu::kScrollToBase + 100 && doc_) {

@@ -99,7 +99,7 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   int32_t SelectionEnd() const override;
   void ClearSelection() override;
   void OnNewLength(int32_t frames) override;
-  void OnUpdate(int hint) override;
+  void OnUpdate(nv::UpdateHint hint) override;
   nv::AnalysisSettings CurrentSettings() const override { return settings_; }
 
   // CommandTarget.

@@ -25,7 +25,7 @@ TEST(CNorvaneDoc, NewDocumentHasNoFramesButFourBytesAndDefaults) {
   EXPECT_EQ(doc.Format().nChannels, 1);
   EXPECT_EQ(doc.Format().wBitsPerSample, 8);
   EXPECT_EQ(doc.Format().nSamplesPerSec, 11025u);
-  EXPECT_EQ(doc.FileType(), 5);
+  EXPECT_EQ(doc.FileType(), FileType::NorvaneWave);
   EXPECT_EQ(doc.BufferSize(), 640u);
   EXPECT_EQ(doc.Info().Release(), 3);
   EXPECT_EQ(doc.Info().TimeExpansion(), 1000);
@@ -182,7 +182,7 @@ TEST(CNorvaneDoc, ViewRegistrationTakesPendingRecordsFromTheEnd) {
   auto s3 = doc.RegisterSoundView(&v3);
   ASSERT_TRUE(s3);
   EXPECT_EQ(s3->fftSize, 128);
-  doc.UpdateAllViews(&v1, 1);
+  doc.UpdateAllViews(&v1, UpdateHint::SamplesChanged);
   EXPECT_EQ(v1.updates, 0);
   EXPECT_EQ(v2.updates, 1);
   doc.RemoveView(&v3);

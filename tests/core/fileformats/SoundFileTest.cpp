@@ -52,10 +52,10 @@ TEST_F(SoundFile, RoundTripThroughEveryWrittenType) {
     std::string name = "rt";
     name += std::to_string(c.code);
     std::string path = dir.File(name + ".wav");
-    ASSERT_TRUE(doc.Save(path, c.code)) << c.code;
+    ASSERT_TRUE(doc.Save(path, FileTypeFromCode(c.code))) << c.code;
     CNorvaneDoc back;
     ASSERT_TRUE(back.Open(path + c.openLabel)) << c.code;
-    EXPECT_EQ(back.FileType(), c.found);
+    EXPECT_EQ(back.FileType(), FileTypeFromCode(c.found));
     EXPECT_EQ(test::WorkBytes(back), bytes) << c.code;
     if (c.code == 5) {
       EXPECT_EQ(back.Info().Bytes(), doc.Info().Bytes());
@@ -71,7 +71,7 @@ TEST_F(SoundFile, RoundTripThroughEveryWrittenType) {
   CNorvaneDoc eight;
   std::vector<uint8_t> b8 = {0, 128, 255, 1, 2, 3, 127};
   test::FillDocument(eight, 1, 8, 22050, b8);
-  ASSERT_TRUE(eight.Save(dir.File("e.dat"), 3));
+  ASSERT_TRUE(eight.Save(dir.File("e.dat"), FileType::Samples8Mono));
   CNorvaneDoc back8;
   ASSERT_TRUE(back8.Open(dir.File("e.dat") + " [8 bit samples MONO]"));
   EXPECT_EQ(back8.Format().wBitsPerSample, 8);
@@ -97,7 +97,7 @@ TEST_F(SoundFile, NorvaneWaveCarriesViewsAndMarksInOrder) {
     doc.AppendMarkFromFile(m);
   }
   const std::string path = dir.File("views.wav");
-  ASSERT_TRUE(doc.Save(path, 5));
+  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
   doc.RemoveView(&first);
   doc.RemoveView(&second);
 
@@ -132,7 +132,7 @@ TEST_F(SoundFile, RangeSaveKeepsMarksInsideAndRebasesViews) {
     doc.AppendMarkFromFile(m);
   }
   const std::string path = dir.File("range.wav");
-  ASSERT_TRUE(doc.Save(path, 5, 6000, 2000));  // swapped: frames 2000 to 6000
+  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave, 6000, 2000));  // swapped: frames 2000 to 6000
   doc.RemoveView(&view);
   CNorvaneDoc back;
   ASSERT_TRUE(back.Open(path));
@@ -149,14 +149,14 @@ TEST_F(SoundFile, RangeSaveKeepsMarksInsideAndRebasesViews) {
   // A start past the view's first sample: 0 and "not set".
   view.settings.firstVisibleSample = 100;
   doc.RegisterSoundView(&view);
-  ASSERT_TRUE(doc.Save(path, 5, 2000, 6000));
+  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave, 2000, 6000));
   doc.RemoveView(&view);
   CNorvaneDoc again;
   ASSERT_TRUE(again.Open(path));
   EXPECT_EQ(again.PendingViewRecords()[0].firstVisibleSample, 0);
   EXPECT_EQ(again.PendingViewRecords()[0].lastVisibleSample, -1);
   // Into raw data: just the bytes.
-  ASSERT_TRUE(doc.Save(dir.File("range.raw"), 6, 10, 20));
+  ASSERT_TRUE(doc.Save(dir.File("range.raw"), FileType::RawData, 10, 20));
   EXPECT_EQ(test::ReadFileBytes(dir.File("range.raw")),
             std::vector<uint8_t>(bytes.begin() + 20, bytes.begin() + 40));
 }
@@ -165,12 +165,12 @@ TEST_F(SoundFile, SavingTheDocumentsOwnFileClearsTheModifiedFlag) {
   CNorvaneDoc doc;
   test::FillDocument(doc, 1, 8, 11025, std::vector<uint8_t>(100, 128));
   const std::string path = dir.File("own.wav");
-  ASSERT_TRUE(doc.Save(path, 5));
+  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
   ASSERT_TRUE(doc.Open(path));
   doc.SetModifiedFlag(true);
-  ASSERT_TRUE(doc.Save(dir.File("other.wav"), 5));
+  ASSERT_TRUE(doc.Save(dir.File("other.wav"), FileType::NorvaneWave));
   EXPECT_TRUE(doc.IsModified());
-  ASSERT_TRUE(doc.Save(path, 5));
+  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
   EXPECT_FALSE(doc.IsModified());
 }
 
@@ -212,12 +212,12 @@ TEST_F(SoundFile, CompressedSaveExpandsToTheEndOfTheLastSegment) {
   doc.Compression().beforeMs = 5;
   doc.Compression().afterMs = 3;
   const std::string path = dir.File("comp.wav");
-  ASSERT_TRUE(doc.Save(path, 7));
+  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWaveComp));
   EXPECT_EQ(doc.Compression().segmentCount, 3);
   EXPECT_LT(test::ReadFileBytes(path).size(), bytes.size());
   CNorvaneDoc back;
   ASSERT_TRUE(back.Open(path));
-  EXPECT_EQ(back.FileType(), 7);
+  EXPECT_EQ(back.FileType(), FileType::NorvaneWaveComp);
   EXPECT_EQ(back.PathName(), path + " [Wave Comp]");
   ASSERT_EQ(back.KeptSegments().size(), 3u);
   EXPECT_EQ(back.FrameCount(), 1000);
@@ -253,7 +253,7 @@ TEST_F(SoundFile, CloseBurstsGiveStretchesThatDoNotOverlap) {
   doc.Compression().levelDb = 20;
   doc.Compression().beforeMs = 5;
   doc.Compression().afterMs = 2;
-  ASSERT_TRUE(doc.Save(dir.File("close.wav"), 7));
+  ASSERT_TRUE(doc.Save(dir.File("close.wav"), FileType::NorvaneWaveComp));
   CNorvaneDoc back;
   ASSERT_TRUE(back.Open(dir.File("close.wav"))) << sink.last();
   auto got = test::WorkBytes(back);
@@ -268,7 +268,7 @@ TEST_F(SoundFile, EightBitCompressionFillsGapsWith128) {
   test::FillDocument(doc, 1, 8, 1000, b);
   doc.Compression().levelDb = 10;
   const std::string path = dir.File("c8.wav");
-  ASSERT_TRUE(doc.Save(path, 7));
+  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWaveComp));
   CNorvaneDoc back;
   ASSERT_TRUE(back.Open(path));
   EXPECT_EQ(back.FrameCount(), 210);  // 200..209 loud, closes at the first quiet frame
@@ -283,11 +283,11 @@ TEST_F(SoundFile, PlainPcmWaveWithSixteenByteFormat) {
   test::WriteFileBytes(dir.File("plain.wav"), rb.bytes);
   CNorvaneDoc doc;
   ASSERT_TRUE(doc.Open(dir.File("plain.wav")));
-  EXPECT_EQ(doc.FileType(), 1);
+  EXPECT_EQ(doc.FileType(), FileType::StandardWave);
   EXPECT_EQ(doc.PathName(), dir.File("plain.wav") + " [Standard Wave]");
   EXPECT_EQ(doc.FrameCount(), 3);
   EXPECT_EQ(doc.Info().Bytes(), RecordingInfo().Bytes());
-  ASSERT_TRUE(doc.Save(dir.File("again.wav"), 1));
+  ASSERT_TRUE(doc.Save(dir.File("again.wav"), FileType::StandardWave));
   auto out = test::ReadFileBytes(dir.File("again.wav"));
   EXPECT_EQ(GetU32(&out[16]), 18u);  // "fmt " of size 18
   EXPECT_EQ(GetU16(&out[36]), 0);    // cbSize 0
@@ -446,7 +446,7 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   test::WriteFileBytes(dir.File("r1.wav"), NorvaneFile(1, 0, 10, {old}, 80));
   CNorvaneDoc d1;
   ASSERT_TRUE(d1.Open(dir.File("r1.wav")));
-  EXPECT_EQ(d1.FileType(), 5);
+  EXPECT_EQ(d1.FileType(), FileType::NorvaneWave);
   EXPECT_EQ(d1.Info().TimeExpansion(), 10000);
   EXPECT_EQ(d1.Info().Release(), 3);
   EXPECT_EQ(d1.Info().Version(), 1);
@@ -558,7 +558,7 @@ TEST_F(SoundFile, RawFilesOfEveryReadableType) {
   test::WriteFileBytes(dir.File("odd.dat"), {1, 0, 2, 0, 3});
   CNorvaneDoc a;
   ASSERT_TRUE(a.Open(dir.File("odd.dat") + " [16 bit samples MONO]"));
-  EXPECT_EQ(a.FileType(), 2);
+  EXPECT_EQ(a.FileType(), FileType::Samples16Mono);
   EXPECT_EQ(a.FrameCount(), 2);
   EXPECT_EQ(a.WorkFile().Size(), 5);
   EXPECT_EQ(a.Format().nSamplesPerSec, 22050u);
@@ -597,9 +597,9 @@ TEST_F(SoundFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   struct rlimit lim = old;
   lim.rlim_cur = 50000;
   setrlimit(RLIMIT_FSIZE, &lim);
-  const bool riff = doc.Save(path, 5);
+  const bool riff = doc.Save(path, FileType::NorvaneWave);
   const std::string riffMsg = sink.last();
-  const bool raw = doc.Save(path, 6);
+  const bool raw = doc.Save(path, FileType::RawData);
   setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_FALSE(riff);
   EXPECT_EQ(riffMsg, "Disk write error! Disk full or write protected?");
@@ -610,9 +610,9 @@ TEST_F(SoundFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   for (auto& e : std::filesystem::directory_iterator(dir.path)) (void)e, ++files;
   EXPECT_EQ(files, 1);
   // A target in a folder that does not exist.
-  EXPECT_FALSE(doc.Save(dir.File("no/such/dir.wav"), 5));
+  EXPECT_FALSE(doc.Save(dir.File("no/such/dir.wav"), FileType::NorvaneWave));
   EXPECT_EQ(sink.last(), "Failed to open/create file.");
-  EXPECT_FALSE(doc.Save(dir.File("no/such/dir.raw"), 6));
+  EXPECT_FALSE(doc.Save(dir.File("no/such/dir.raw"), FileType::RawData));
   EXPECT_EQ(sink.last(), "Can not open file: No such file or directory");
 }
 
@@ -627,7 +627,7 @@ TEST_F(SoundFile, DiskSpaceAndSizeLimitsAreCheckedBeforeWriting) {
   doc.RecomputeBufferSize();
   ASSERT_TRUE(doc.WorkFile().Truncate((int64_t{1} << 32) + 400));
   doc.SetLength(doc.BytesToFrames(doc.WorkFile().Size()));
-  EXPECT_FALSE(WriteRiffFile(dir.File("big.wav"), 5, doc.Contents(), doc.WorkFile(), 0, doc.FrameCount(), true));
+  EXPECT_FALSE(WriteRiffFile(dir.File("big.wav"), FileType::NorvaneWave, doc.Contents(), doc.WorkFile(), 0, doc.FrameCount(), true));
   EXPECT_NE(sink.last().find("\"Raw data\""), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.File("big.wav")));
 }

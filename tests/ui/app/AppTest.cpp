@@ -65,7 +65,7 @@ class AppTest : public QObject {
     }
     nv::test::FillDocument(doc, channels, 16, 44100, nv::test::Samples16(s));
     const QString p = Path(name);
-    if (!doc.Save(p.toStdString(), code)) qFatal("cannot write test file");
+    if (!doc.Save(p.toStdString(), nv::FileTypeFromCode(code))) qFatal("cannot write test file");
     return p;
   }
 
@@ -73,7 +73,7 @@ class AppTest : public QObject {
     CNorvaneDoc doc;
     if (!nv::BuildDemoRecording(doc)) qFatal("no demo");
     const QString p = Path("demo.wav");
-    if (!doc.Save(p.toStdString(), 5)) qFatal("cannot write demo");
+    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write demo");
     return p;
   }
 
@@ -131,7 +131,7 @@ class AppTest : public QObject {
         openDialogs_.push_back(d.TypeLabel()->text() + " " + items.join("|"));
         return openAnswer_;
       }
-      saveDialogCode_ = d.ChosenCode();
+      saveDialogCode_ = nv::ToCode(d.ChosenType());
       return saveAnswer_;
     };
     CompressionDialog::runner = [](CompressionDialog&) { return true; };
@@ -174,10 +174,10 @@ class AppTest : public QObject {
   void titlesNameTheTypeFound() {
     QVERIFY(Start({WriteSound("plain.wav", 1)}));
     QCOMPARE(Frame()->windowTitle(), QString("Norvane - plain.wav [Standard Wave]"));
-    openAnswer_ = SndFileChoice{WriteSound("own.wav", 5), 1};
+    openAnswer_ = SndFileChoice{WriteSound("own.wav", 5), nv::FileType::StandardWave};
     Frame()->Route(cmd::kFileOpen);
     QCOMPARE(Frame()->windowTitle(), QString("Norvane - own.wav [Wave]"));
-    openAnswer_ = SndFileChoice{WriteSound("comp.wav", 7), 1};
+    openAnswer_ = SndFileChoice{WriteSound("comp.wav", 7), nv::FileType::StandardWave};
     Frame()->Route(cmd::kFileOpen);
     QCOMPARE(Frame()->windowTitle(), QString("Norvane - comp.wav [Wave Comp]"));
     QCOMPARE(app_->RecentFiles().Entries().front(), (Path("comp.wav") + " [Wave Comp]").toStdString());
@@ -188,7 +188,7 @@ class AppTest : public QObject {
     CNorvaneDoc* doc = app_->Documents()[0];
     doc->SetModifiedFlag(true);
     const QString title = Frame()->windowTitle();
-    saveAnswer_ = SndFileChoice{Path("copy.wav"), 1};
+    saveAnswer_ = SndFileChoice{Path("copy.wav"), nv::FileType::StandardWave};
     Frame()->Route(cmd::kFileSaveAs);
     QCOMPARE(saveDialogCode_, 5);  // preselected: the document's own type
     QVERIFY(QFileInfo::exists(Path("copy.wav")));
@@ -205,7 +205,7 @@ class AppTest : public QObject {
     QVERIFY(Start({}));
     Settle();
     CNorvaneDoc* doc = app_->Documents()[0];
-    saveAnswer_ = SndFileChoice{Path("new.wav"), 5};
+    saveAnswer_ = SndFileChoice{Path("new.wav"), nv::FileType::NorvaneWave};
     Frame()->Route(cmd::kFileSaveAs);
     QCOMPARE(QString::fromStdString(doc->PathName()), Path("new.wav") + " [Wave]");
     QCOMPARE(Frame()->windowTitle(), QString("Norvane - new.wav [Wave]"));
@@ -220,7 +220,7 @@ class AppTest : public QObject {
       d.LevelField()->setText("-30");
       return true;
     };
-    saveAnswer_ = SndFileChoice{Path("c.wav"), 7};
+    saveAnswer_ = SndFileChoice{Path("c.wav"), nv::FileType::NorvaneWaveComp};
     Frame()->Route(cmd::kFileSaveAs);
     QVERIFY(asked);
     QCOMPARE(app_->Documents()[0]->Compression().levelDb, -30);
@@ -232,7 +232,7 @@ class AppTest : public QObject {
     CNorvaneDoc* doc = app_->Documents()[0];
     const std::string path = doc->PathName();
     View()->SelectFrames(1000, 5000);
-    saveAnswer_ = SndFileChoice{Path("part.wav"), 1};
+    saveAnswer_ = SndFileChoice{Path("part.wav"), nv::FileType::StandardWave};
     Frame()->Route(cmd::kFileSaveInterval);
     CNorvaneDoc part;
     QVERIFY(part.Open((Path("part.wav") + " [Standard Wave]").toStdString()));
@@ -477,7 +477,7 @@ class AppTest : public QObject {
     const int64_t span = v->Settings().timePerPlotUs;
     CNorvaneDoc* doc = v->Document();
     doc->Info().SetTimeExpansion(10000);
-    doc->UpdateAllViews(nullptr, 1);
+    doc->UpdateAllViews(nullptr, nv::UpdateHint::SamplesChanged);
     QCOMPARE(v->Settings().maxFrequencyHz, int64_t{200000});
     QCOMPARE(v->Settings().timePerPlotUs, span / 10);
   }
