@@ -92,9 +92,9 @@ std::string ValidateBandStop(std::int32_t fl, std::int32_t fu, int order, std::i
 // (order + 1 entries each) and returns the routines' last error code.
 int DesignCoefficients(const FilterDescription& desc, double nyquistHz, std::vector<double>& a,
                        std::vector<double>& b) {
-  int kind = IirDesigner::kButterworth;
-  if (desc.filterType == FilterType::Chebyshev1) kind = IirDesigner::kChebyshev1;
-  if (desc.filterType == FilterType::Elliptic) kind = IirDesigner::kElliptic;
+  IirDesigner::Kind kind = IirDesigner::Kind::Butterworth;
+  if (desc.filterType == FilterType::Chebyshev1) kind = IirDesigner::Kind::Chebyshev1;
+  if (desc.filterType == FilterType::Elliptic) kind = IirDesigner::Kind::Elliptic;
   // Ripple as the linear deviation of the pass band, stop band as a level.
   const double ripple = 1.0 - std::pow(10.0, -desc.rippleTenthsDb / 200.0);
   const double stop = std::pow(10.0, desc.stopBandGainDb / 20.0);
@@ -108,16 +108,16 @@ int DesignCoefficients(const FilterDescription& desc, double nyquistHz, std::vec
       break;
     case BandType::HighPass:
       ok = designer.Prototype(kind, n, 0.5, ripple, stop) &&
-           designer.Transform(IirDesigner::kHighPass, 0.5, desc.highPassHz / nyquistHz);
+           designer.Transform(IirDesigner::Band::HighPass, 0.5, desc.highPassHz / nyquistHz);
       break;
     case BandType::BandPass:
       ok = designer.Prototype(kind, n / 2, 0.5, ripple, stop) &&
-           designer.Transform(IirDesigner::kBandPass, 0.5, desc.bandPassLowHz / nyquistHz,
+           designer.Transform(IirDesigner::Band::BandPass, 0.5, desc.bandPassLowHz / nyquistHz,
                               desc.bandPassHighHz / nyquistHz);
       break;
     case BandType::BandStop:
       ok = designer.Prototype(kind, n / 2, 0.5, ripple, stop) &&
-           designer.Transform(IirDesigner::kBandStop, 0.5, desc.bandStopLowHz / nyquistHz,
+           designer.Transform(IirDesigner::Band::BandStop, 0.5, desc.bandStopLowHz / nyquistHz,
                               desc.bandStopHighHz / nyquistHz);
       break;
     default:

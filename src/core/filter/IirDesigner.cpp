@@ -118,23 +118,23 @@ bool IirDesigner::Fail(int code) {
   return false;
 }
 
-bool IirDesigner::Prototype(int kind, int order, double cutoff, double ripple, double stopBand) {
+bool IirDesigner::Prototype(Kind kind, int order, double cutoff, double ripple, double stopBand) {
   designed_ = false;
   zeros_.clear();
   poles_.clear();
-  if (kind != kButterworth && kind != kChebyshev1 && kind != kElliptic) return Fail(kBadKind);
+  if (kind != Kind::Butterworth && kind != Kind::Chebyshev1 && kind != Kind::Elliptic) return Fail(kBadKind);
   if (order < 1 || order > kMaxOrder) return Fail(kBadOrder);
   if (!(cutoff > 0.0 && cutoff < 1.0)) return Fail(kBadCutoff);
-  if (kind != kButterworth && !(ripple > 0.0 && ripple < 1.0)) return Fail(kBadRipple);
-  if (kind == kElliptic && !(stopBand > 0.0 && stopBand < 1.0 - ripple)) return Fail(kBadStopBand);
+  if (kind != Kind::Butterworth && !(ripple > 0.0 && ripple < 1.0)) return Fail(kBadRipple);
+  if (kind == Kind::Elliptic && !(stopBand > 0.0 && stopBand < 1.0 - ripple)) return Fail(kBadStopBand);
 
   // Ripple band from 1 - ripple to 1: 1 + eps^2 = 1 / (1 - ripple)^2.
   const double passMin = 1.0 - ripple;
   const double epsSq = 1.0 / (passMin * passMin) - 1.0;
   AnalogPrototype analog;
-  if (kind == kButterworth) {
+  if (kind == Kind::Butterworth) {
     analog = Butterworth(order);
-  } else if (kind == kChebyshev1) {
+  } else if (kind == Kind::Chebyshev1) {
     analog = Chebyshev1(order, epsSq);
   } else {
     analog = Elliptic(order, epsSq, stopBand * stopBand);
@@ -166,19 +166,19 @@ bool IirDesigner::Prototype(int kind, int order, double cutoff, double ripple, d
   return true;
 }
 
-bool IirDesigner::Transform(int bandKind, double prototypeCutoff, double edge1, double edge2) {
+bool IirDesigner::Transform(Band bandKind, double prototypeCutoff, double edge1, double edge2) {
   if (!designed_) return Fail(kNoPrototype);
-  if (bandKind != kHighPass && bandKind != kBandPass && bandKind != kBandStop) return Fail(kBadKind);
+  if (bandKind != Band::HighPass && bandKind != Band::BandPass && bandKind != Band::BandStop) return Fail(kBadKind);
   const auto inside = [](double f) { return f > 0.0 && f < 1.0; };
   if (!inside(prototypeCutoff) || !inside(edge1)) return Fail(kBadCutoff);
-  if (bandKind != kHighPass && (!inside(edge2) || !(edge1 < edge2))) return Fail(kBadCutoff);
-  if (bandKind != kHighPass && 2 * Order() > kMaxOrder) return Fail(kBadOrder);
+  if (bandKind != Band::HighPass && (!inside(edge2) || !(edge1 < edge2))) return Fail(kBadCutoff);
+  if (bandKind != Band::HighPass && 2 * Order() > kMaxOrder) return Fail(kBadOrder);
 
   const double theta = kPi * prototypeCutoff;
   Roots newZeros;
   Roots newPoles;
   Complex k = gain_;
-  if (bandKind == kHighPass) {
+  if (bandKind == Band::HighPass) {
     // z^-1 -> -(u + alpha) / (1 + alpha u): each factor 1 - r z^-1 becomes
     // (1 + r alpha)(1 + (r + alpha) / (1 + r alpha) u) / (1 + alpha u).
     const double wc = kPi * edge1;
@@ -195,7 +195,7 @@ bool IirDesigner::Transform(int bandKind, double prototypeCutoff, double edge1, 
     const double wl = kPi * edge1;
     const double wu = kPi * edge2;
     const double alpha = std::cos((wu + wl) / 2.0) / std::cos((wu - wl) / 2.0);
-    if (bandKind == kBandPass) {
+    if (bandKind == Band::BandPass) {
       // z^-1 -> -(u^2 - c1 u + c2) / (c2 u^2 - c1 u + 1).
       const double kk = std::tan(theta / 2.0) / std::tan((wu - wl) / 2.0);
       const double c1 = 2.0 * alpha * kk / (kk + 1.0);

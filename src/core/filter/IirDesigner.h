@@ -19,13 +19,9 @@ namespace nv {
 class IirDesigner {
  public:
   // Prototype kinds.
-  static constexpr int kButterworth = 0;
-  static constexpr int kChebyshev1 = 1;
-  static constexpr int kElliptic = 3;
+  enum class Kind { Butterworth, Chebyshev1, Elliptic };
   // Band kinds of Transform.
-  static constexpr int kHighPass = 1;
-  static constexpr int kBandPass = 2;
-  static constexpr int kBandStop = 3;
+  enum class Band { HighPass, BandPass, BandStop };
 
   // Error codes of LastError.
   static constexpr int kNoError = 0;
@@ -47,13 +43,13 @@ class IirDesigner {
   // that pass band; for elliptic filters `stopBand` is the linear stop-band
   // level (0 < stopBand < 1 - ripple). Butterworth filters are at -3 dB at
   // the cut-off.
-  bool Prototype(int kind, int order, double cutoff, double ripple = 0.0, double stopBand = 0.0);
+  bool Prototype(Kind kind, int order, double cutoff, double ripple = 0.0, double stopBand = 0.0);
 
   // Transforms the current low-pass filter, whose cut-off is
   // `prototypeCutoff`, into a high-pass filter with cut-off `edge1`
-  // (kHighPass) or a band-pass or band-stop filter with edges `edge1` <
-  // `edge2` (kBandPass, kBandStop). Band filters double the order.
-  bool Transform(int bandKind, double prototypeCutoff, double edge1, double edge2 = 0.0);
+  // (Band::HighPass) or a band-pass or band-stop filter with edges `edge1` <
+  // `edge2` (Band::BandPass, Band::BandStop). Band filters double the order.
+  bool Transform(Band bandKind, double prototypeCutoff, double edge1, double edge2 = 0.0);
 
   // Coefficients 0..Order() of the transfer function's numerator and
   // denominator in z^-1 (denominator coefficient 0 is 1). Empty before a

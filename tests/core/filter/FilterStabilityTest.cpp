@@ -81,9 +81,9 @@ std::vector<Settings> AllSettings() {
 
 // The coefficients of a design, expanded without the stability check.
 FilterDescription Unchecked(FilterDescription d) {
-  const int kind = d.filterType == FilterType::Butterworth  ? IirDesigner::kButterworth
-                   : d.filterType == FilterType::Chebyshev1 ? IirDesigner::kChebyshev1
-                                                            : IirDesigner::kElliptic;
+  const IirDesigner::Kind kind = d.filterType == FilterType::Butterworth  ? IirDesigner::Kind::Butterworth
+                   : d.filterType == FilterType::Chebyshev1 ? IirDesigner::Kind::Chebyshev1
+                                                            : IirDesigner::Kind::Elliptic;
   const double r = 1.0 - std::pow(10.0, -d.rippleTenthsDb / 200.0);
   const double s = std::pow(10.0, d.stopBandGainDb / 20.0);
   const double ny = kNyquist;
@@ -92,15 +92,15 @@ FilterDescription Unchecked(FilterDescription d) {
   if (d.bandType == BandType::LowPass) ok = designer.Prototype(kind, d.order, d.lowPassHz / ny, r, s);
   if (d.bandType == BandType::HighPass) {
     ok = designer.Prototype(kind, d.order, 0.5, r, s) &&
-         designer.Transform(IirDesigner::kHighPass, 0.5, d.highPassHz / ny);
+         designer.Transform(IirDesigner::Band::HighPass, 0.5, d.highPassHz / ny);
   }
   if (d.bandType == BandType::BandPass) {
     ok = designer.Prototype(kind, d.order / 2, 0.5, r, s) &&
-         designer.Transform(IirDesigner::kBandPass, 0.5, d.bandPassLowHz / ny, d.bandPassHighHz / ny);
+         designer.Transform(IirDesigner::Band::BandPass, 0.5, d.bandPassLowHz / ny, d.bandPassHighHz / ny);
   }
   if (d.bandType == BandType::BandStop) {
     ok = designer.Prototype(kind, d.order / 2, 0.5, r, s) &&
-         designer.Transform(IirDesigner::kBandStop, 0.5, d.bandStopLowHz / ny, d.bandStopHighHz / ny);
+         designer.Transform(IirDesigner::Band::BandStop, 0.5, d.bandStopLowHz / ny, d.bandStopHighHz / ny);
   }
   EXPECT_TRUE(ok);
   const std::vector<double> a = designer.Denominator();
