@@ -53,7 +53,7 @@ int RunEdit(const Args& a) {
   }
   const std::vector<uint8_t> before = a.Has("undo-check") ? WorkBytes(doc) : std::vector<uint8_t>();
   SoundEditor ed(doc);
-  const int c = static_cast<int>(channel);
+  const ChannelSelection c = ChannelSelectionFromCode(channel);
   bool ok = a.Has("delete")    ? ed.Delete(*from, *to, c)
             : a.Has("silence") ? ed.Silence(*from, *to, c)
             : a.Has("reverse") ? ed.Reverse(*from, *to, c)

@@ -124,7 +124,7 @@ int RunFilter(const Args& a) {
   if (to < 0) to = doc.FrameCount();
   if (out < 0) out = ToCode(doc.FileType());
   if (out < 1 || out > 7 || out == 4) return Fail("Type " + std::to_string(out) + " can not be written.");
-  if (!FilterDocumentRange(doc, desc, from, to, static_cast<int>(channel))) return 1;
+  if (!FilterDocumentRange(doc, desc, from, to, ChannelSelectionFromCode(channel))) return 1;
   return doc.Save(a.positional[1], FileTypeFromCode(out)) ? 0 : 1;
 }
 

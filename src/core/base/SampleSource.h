@@ -13,18 +13,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/ChannelSelection.h"
 #include "base/WaveFormat.h"
 
 namespace nv {
-
-// Which channels of a sound an operation acts on, as stored in records.
-enum class ChannelSelection : int { Left = 1, Right = 2, Both = 3 };
-
-constexpr int ToCode(ChannelSelection c) { return static_cast<int>(c); }
-// Codes other than 1 and 2 mean both channels.
-constexpr ChannelSelection ChannelSelectionFromCode(int code) {
-  return code == 1 ? ChannelSelection::Left : code == 2 ? ChannelSelection::Right : ChannelSelection::Both;
-}
 
 class SampleSource {
  public:

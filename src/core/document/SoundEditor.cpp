@@ -90,7 +90,11 @@ bool SoundEditor::SaveUndoCopy(int kind, int64_t a, int64_t b, int c) {
   return true;
 }
 
-bool SoundEditor::Delete(int64_t a, int64_t b, int c, bool recordUndo) {
+bool SoundEditor::Delete(int64_t a, int64_t b, ChannelSelection sel, bool recordUndo) {
+  return DeleteCode(a, b, ToCode(sel), recordUndo);
+}
+
+bool SoundEditor::DeleteCode(int64_t a, int64_t b, int c, bool recordUndo) {
   Range r = Normalize(a, b);
   if (r.empty()) return true;
   if (recordUndo) {
@@ -119,7 +123,8 @@ bool SoundEditor::Delete(int64_t a, int64_t b, int c, bool recordUndo) {
   return true;
 }
 
-bool SoundEditor::Silence(int64_t a, int64_t b, int c, bool recordUndo) {
+bool SoundEditor::Silence(int64_t a, int64_t b, ChannelSelection sel, bool recordUndo) {
+  const int c = ToCode(sel);
   Range r = Normalize(a, b);
   if (r.empty()) return true;
   if (recordUndo && !SaveUndoCopy(kUndoSilence, r.a, r.b, c)) return false;
@@ -135,7 +140,8 @@ bool SoundEditor::Silence(int64_t a, int64_t b, int c, bool recordUndo) {
   return true;
 }
 
-bool SoundEditor::Volume(int64_t a, int64_t b, int c, int percent) {
+bool SoundEditor::Volume(int64_t a, int64_t b, ChannelSelection sel, int percent) {
+  const int c = ToCode(sel);
   Range r = Normalize(a, b);
   if (r.empty()) return true;
   if (!SaveUndoCopy(kUndoVolume, r.a, r.b, c)) return false;
@@ -162,7 +168,8 @@ bool SoundEditor::Volume(int64_t a, int64_t b, int c, int percent) {
   return true;
 }
 
-bool SoundEditor::Reverse(int64_t a, int64_t b, int c) {
+bool SoundEditor::Reverse(int64_t a, int64_t b, ChannelSelection sel) {
+  const int c = ToCode(sel);
   Range r = Normalize(a, b);
   if (r.empty()) return true;
   if (!SaveUndoCopy(kUndoReverse, r.a, r.b, c)) return false;
@@ -187,7 +194,7 @@ bool SoundEditor::Reverse(int64_t a, int64_t b, int c) {
   return true;
 }
 
-bool SoundEditor::Paste(int64_t a, int64_t b, int c, bool fromUndo) {
+bool SoundEditor::PasteCode(int64_t a, int64_t b, int c, bool fromUndo) {
   if (a < 0) a = 0;
   if (b < 0) b = 0;
   DocumentContext& ctx = DocumentContext::Instance();
@@ -245,7 +252,7 @@ bool SoundEditor::Paste(int64_t a, int64_t b, int c, bool fromUndo) {
     u.pastedEnd = Frame32(a + F);
     u.framesBefore = before;
   }
-  if (a < b && b > 0) Delete(a, b, c, false);
+  if (a < b && b > 0) DeleteCode(a, b, c, false);
 
   ReleaseMappings();
   TempFile& work = doc_.WorkFile();
@@ -304,7 +311,7 @@ bool SoundEditor::Undo() {
   if (u.kind < 1 || u.kind > 7) return false;
   int64_t a = u.kind == kUndoPaste ? u.pastedStart : u.start;
   int64_t b = u.kind == kUndoPaste ? u.pastedEnd : u.end;
-  if (!Paste(a, b, u.dataChannel, true)) return false;
+  if (!PasteCode(a, b, u.dataChannel, true)) return false;
   // An insertion of one channel's samples, or a paste past the end, added
   // frames of silence; the sound gets back the length it had.
   if (doc_.FrameCount() > u.framesBefore) {
@@ -317,7 +324,8 @@ bool SoundEditor::Undo() {
   return true;
 }
 
-bool SoundEditor::Copy(int64_t a, int64_t b, int c) {
+bool SoundEditor::Copy(int64_t a, int64_t b, ChannelSelection sel) {
+  const int c = ToCode(sel);
   Range r = Normalize(a, b);
   doc_.UnmapSamples();
   doc_.UnmapClip();
@@ -395,7 +403,8 @@ bool SoundEditor::ImportClip(CNorvaneDoc& owner) {
   return true;
 }
 
-std::string SoundEditor::CopyAsciiText(int64_t a, int64_t b, int c) {
+std::string SoundEditor::CopyAsciiText(int64_t a, int64_t b, ChannelSelection sel) {
+  const int c = ToCode(sel);
   Range r = Normalize(a, b);
   std::string text;
   if (r.empty()) return text;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/SampleSource.h"
 #include "document/CNorvaneDoc.h"
 
 namespace nv {
@@ -21,26 +22,27 @@ class SoundEditor {
  public:
   explicit SoundEditor(CNorvaneDoc& doc) : doc_(doc) {}
 
-  bool Delete(int64_t a, int64_t b, int c, bool recordUndo = true);
-  bool Silence(int64_t a, int64_t b, int c, bool recordUndo = true);
+  // The edits act on frames [a, b) of the channels `c` selects (a channel of
+  // a mono sound means the sound).
+  bool Delete(int64_t a, int64_t b, ChannelSelection c, bool recordUndo = true);
+  bool Silence(int64_t a, int64_t b, ChannelSelection c, bool recordUndo = true);
   // Scales the samples by `percent` (integer, truncating toward zero, clamped).
-  bool Volume(int64_t a, int64_t b, int c, int percent);
-  bool Reverse(int64_t a, int64_t b, int c);
-  // Inserts the clip (or the undo copy) at a; with a < b the range [a, b) is
-  // replaced. The clip owner's clip is imported first when it is another
-  // document's.
-  bool Paste(int64_t a, int64_t b, int c, bool fromUndo = false);
+  bool Volume(int64_t a, int64_t b, ChannelSelection c, int percent);
+  bool Reverse(int64_t a, int64_t b, ChannelSelection c);
+  // Inserts the clip at a; with a < b the range [a, b) is replaced. The clip
+  // owner's clip is imported first when it is another document's.
+  bool Paste(int64_t a, int64_t b, ChannelSelection c) { return PasteCode(a, b, ToCode(c), false); }
   bool Undo();
 
   // Copies [a, b) of channel selection c into the clip file; this document
   // becomes the clip owner.
-  bool Copy(int64_t a, int64_t b, int c);
+  bool Copy(int64_t a, int64_t b, ChannelSelection c);
   // Brings the clip of `owner` into this document's clip file, or refuses
   // with a message (the clip file is then emptied).
   bool ImportClip(CNorvaneDoc& owner);
   // The samples of [a, b) as text lines ("%d\r\n", stereo both "%d\t%d\r\n");
   // 8-bit samples minus 128.
-  std::string CopyAsciiText(int64_t a, int64_t b, int c);
+  std::string CopyAsciiText(int64_t a, int64_t b, ChannelSelection c);
 
   // Saves the undo copy of [a, b) and sets the undo record to `kind` (used by
   // every edit that records undo, and by the filter command).
@@ -54,6 +56,10 @@ class SoundEditor {
   bool CanPaste() const;
 
  private:
+  // The edits on a channel selection code as the undo record keeps it (0
+  // for the data of a one-channel edit of a mono clip, 1 left, 2 right, 3 both).
+  bool PasteCode(int64_t a, int64_t b, int c, bool fromUndo);
+  bool DeleteCode(int64_t a, int64_t b, int c, bool recordUndo);
   struct Range {
     int64_t a = 0, b = 0;
     bool empty() const { return b <= a; }

@@ -14,7 +14,9 @@ int64_t DocumentNyquistHz(const CNorvaneDoc& doc) {
   return NyquistHz(doc.Format().nSamplesPerSec, te > 0 ? te : 1000);
 }
 
-bool FilterDocumentRange(CNorvaneDoc& doc, FilterDescription& desc, int64_t a, int64_t b, int c) {
+bool FilterDocumentRange(CNorvaneDoc& doc, FilterDescription& desc, int64_t a, int64_t b,
+                         ChannelSelection sel) {
+  const int c = ToCode(sel);
   if (!DesignFilter(desc, DocumentNyquistHz(doc))) return false;
   if (b < a) std::swap(a, b);
   a = std::clamp<int64_t>(a, 0, doc.FrameCount());

@@ -16,6 +16,7 @@ int64_t DocumentNyquistHz(const CNorvaneDoc& doc);
 // Filters frames [a, b) of channel selection c (1 left, 2 right, 3 both).
 // False after a message when the design or the edit failed; the samples are
 // then unchanged.
-bool FilterDocumentRange(CNorvaneDoc& doc, FilterDescription& desc, int64_t a, int64_t b, int c);
+bool FilterDocumentRange(CNorvaneDoc& doc, FilterDescription& desc, int64_t a, int64_t b,
+                         ChannelSelection c);
 
 }  // namespace nv

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/CommandTarget.h"
+#include "base/SampleSource.h"
 #include "document/SoundViewObserver.h"
 #include "plot/CursorRecord.h"
 #include "settings/AnalysisSettings.h"
@@ -75,11 +76,11 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   struct EditRange {
     int64_t first = -1;
     int64_t end = -1;
-    int channels = 3;
+    nv::ChannelSelection channels = nv::ChannelSelection::Both;
   };
   EditRange EditSelection() const;
   // The channel of the filter command: the cursor record's.
-  int FilterChannels() const;
+  nv::ChannelSelection FilterChannels() const;
   // The Edit menu's commands on the document (handled in CNvAnaViewEdit.cpp).
   bool OnEditCommand(int id);
   bool OnUpdateEditCommand(int id, CommandState& state);

@@ -29,7 +29,8 @@ namespace {
 
 bool Playing() { return ViewHost::Get().IsPlaying(); }
 
-int ChannelsOf(int32_t channel) { return channel == 1 || channel == 2 ? channel : 3; }
+// The channels an edit acts on from a cursor record's channel (0 none, 1, 2).
+nv::ChannelSelection ChannelsOf(int32_t channel) { return nv::ChannelSelectionFromCode(channel); }
 
 // The name of the picture file that "&Copy" writes next to the clipboard data.
 constexpr const char* kPictureFile = "PwrClip.svg";
@@ -40,7 +41,7 @@ CNvAnaView::EditRange CNvAnaView::EditSelection() const {
   // A view that shows the right channel of a stereo sound alone draws it in
   // the only strip, where clicks are taken as the upper (left) one.
   const bool rightAlone = doc_ && doc_->Format().nChannels == 2 && plot_->Setup().singleChannel == 1;
-  auto channels = [rightAlone](int32_t c) { return rightAlone && c == 1 ? 2 : ChannelsOf(c); };
+  auto channels = [rightAlone](int32_t c) { return rightAlone && c == 1 ? nv::ChannelSelection::Right : ChannelsOf(c); };
   EditRange r;
   if (HasSelection()) {
     r.first = plot_->SelectionStart().position;
@@ -49,16 +50,16 @@ CNvAnaView::EditRange CNvAnaView::EditSelection() const {
   } else {
     r.first = plot_->Cursor().position;
     r.end = -1;
-    r.channels = plot_->Cursor().position >= 0 ? channels(plot_->Cursor().channel) : 3;
+    r.channels = plot_->Cursor().position >= 0 ? channels(plot_->Cursor().channel) : nv::ChannelSelection::Both;
   }
   return r;
 }
 
-int CNvAnaView::FilterChannels() const {
+nv::ChannelSelection CNvAnaView::FilterChannels() const {
   const nv::CursorRecord& c = plot_->Cursor();
   if (c.position < 0) return EditSelection().channels;
   const bool rightAlone = doc_ && doc_->Format().nChannels == 2 && plot_->Setup().singleChannel == 1;
-  return rightAlone && c.channel == 1 ? 2 : ChannelsOf(c.channel);
+  return rightAlone && c.channel == 1 ? nv::ChannelSelection::Right : ChannelsOf(c.channel);
 }
 
 void CNvAnaView::CopyPicture() {

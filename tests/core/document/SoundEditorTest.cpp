@@ -34,7 +34,7 @@ TEST_F(Editing, DeleteWholeFramesAndUndo) {
   test::FakeView view;
   doc.AddView(&view);
   SoundEditor ed(doc);
-  ASSERT_TRUE(ed.Delete(20, 10, 3));  // swapped: frames 10 to 20
+  ASSERT_TRUE(ed.Delete(20, 10, ChannelSelection::Both));  // swapped: frames 10 to 20
   EXPECT_EQ(doc.FrameCount(), 90);
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(view.updates, 1);
@@ -57,7 +57,7 @@ TEST_F(Editing, OneChannelDeleteKeepsTheLengthAndUndoRestoresBytes) {
   auto bytes = Pattern(100 * 4, 2);
   FillDocument(doc, 2, 16, 44100, bytes);
   SoundEditor ed(doc);
-  ASSERT_TRUE(ed.Delete(10, 20, 1));
+  ASSERT_TRUE(ed.Delete(10, 20, ChannelSelection::Left));
   EXPECT_EQ(doc.FrameCount(), 100);
   auto after = WorkBytes(doc);
   EXPECT_EQ(S16(after, 2 * 10), S16(bytes, 2 * 20));      // left moved down
@@ -79,10 +79,10 @@ TEST_F(Editing, EveryEditUndoesByteForByte) {
         auto bytes = Pattern(static_cast<size_t>(257 * f.channels * f.bits / 8), 7u + op);
         FillDocument(doc, f.channels, f.bits, 8000, bytes);
         SoundEditor ed(doc);
-        bool ok = op == 0   ? ed.Silence(31, 200, c)
-                  : op == 1 ? ed.Volume(31, 200, c, 333)
-                  : op == 2 ? ed.Reverse(31, 200, c)
-                            : ed.Delete(31, 200, c);
+        bool ok = op == 0   ? ed.Silence(31, 200, ChannelSelectionFromCode(c))
+                  : op == 1 ? ed.Volume(31, 200, ChannelSelectionFromCode(c), 333)
+                  : op == 2 ? ed.Reverse(31, 200, ChannelSelectionFromCode(c))
+                            : ed.Delete(31, 200, ChannelSelectionFromCode(c));
         ASSERT_TRUE(ok);
         EXPECT_NE(WorkBytes(doc), bytes);
         ASSERT_TRUE(ed.Undo());
@@ -98,14 +98,14 @@ TEST_F(Editing, VolumeClampsAndTruncatesTowardZero) {
   CNorvaneDoc doc;
   FillDocument(doc, 1, 8, 8000, {200, 50, 128, 129});
   SoundEditor ed(doc);
-  ASSERT_TRUE(ed.Volume(0, 4, 3, 200));
+  ASSERT_TRUE(ed.Volume(0, 4, ChannelSelection::Both, 200));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{255, 0, 128, 130}));
   CNorvaneDoc d16;
   FillDocument(d16, 1, 16, 8000, test::Samples16({-3, 3, 30000, -30000}));
   SoundEditor e16(d16);
-  ASSERT_TRUE(e16.Volume(0, 4, 3, 50));
+  ASSERT_TRUE(e16.Volume(0, 4, ChannelSelection::Both, 50));
   EXPECT_EQ(WorkBytes(d16), test::Samples16({-1, 1, 15000, -15000}));
-  ASSERT_TRUE(e16.Volume(0, 4, 3, 1000));
+  ASSERT_TRUE(e16.Volume(0, 4, ChannelSelection::Both, 1000));
   EXPECT_EQ(WorkBytes(d16), test::Samples16({-10, 10, 32767, -32768}));
   EXPECT_EQ(d16.Undo().kind, kUndoVolume);
 }
@@ -114,14 +114,14 @@ TEST_F(Editing, ReverseSwapsStereoSamplesWithTheOrder) {
   CNorvaneDoc doc;
   FillDocument(doc, 1, 8, 8000, {1, 2, 3});
   SoundEditor ed(doc);
-  ASSERT_TRUE(ed.Reverse(0, 3, 3));
+  ASSERT_TRUE(ed.Reverse(0, 3, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{3, 2, 1}));
   CNorvaneDoc st;
   FillDocument(st, 2, 16, 8000, test::Samples16({1, 2, 3, 4, 5, 6}));
   SoundEditor es(st);
-  ASSERT_TRUE(es.Reverse(0, 3, 3));
+  ASSERT_TRUE(es.Reverse(0, 3, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(st), test::Samples16({6, 5, 4, 3, 2, 1}));
-  ASSERT_TRUE(es.Reverse(0, 3, 2));  // right channel only
+  ASSERT_TRUE(es.Reverse(0, 3, ChannelSelection::Right));  // right channel only
   EXPECT_EQ(WorkBytes(st), test::Samples16({6, 1, 4, 3, 2, 5}));
 }
 
@@ -129,26 +129,26 @@ TEST_F(Editing, PasteInsertsReplacesAndPadsBeyondTheEnd) {
   CNorvaneDoc doc;
   FillDocument(doc, 1, 8, 8000, {10, 11, 12, 13, 14, 15});
   SoundEditor ed(doc);
-  EXPECT_FALSE(ed.Paste(0, -1, 3));
+  EXPECT_FALSE(ed.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "No data to paste!");
   EXPECT_EQ(sink.sink.icons.back(), MessageIcon::None);
   EXPECT_FALSE(ed.CanPaste());
-  ASSERT_TRUE(ed.Copy(1, 3, 3));
+  ASSERT_TRUE(ed.Copy(1, 3, ChannelSelection::Both));
   EXPECT_EQ(AppCore::Instance().clipOwner, &doc);
   EXPECT_TRUE(ed.CanPaste());
   // Insert at a cursor.
-  ASSERT_TRUE(ed.Paste(5, -1, 3));
+  ASSERT_TRUE(ed.Paste(5, -1, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 11, 12, 15}));
   EXPECT_EQ(doc.Undo().kind, kUndoPaste);
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 15}));
   // Replace a selection; undo puts the selection back.
-  ASSERT_TRUE(ed.Paste(2, 5, 3));
+  ASSERT_TRUE(ed.Paste(2, 5, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 11, 12, 15}));
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 15}));
   // Beyond the end: silence up to the cursor first.
-  ASSERT_TRUE(ed.Paste(9, -1, 3));
+  ASSERT_TRUE(ed.Paste(9, -1, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 15, 128, 128, 128, 11, 12}));
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 15}));
@@ -159,9 +159,9 @@ TEST_F(Editing, OneChannelClipIntoStereoAndUndo) {
   auto bytes = test::Samples16({1, -1, 2, -2, 3, -3, 4, -4});
   FillDocument(doc, 2, 16, 8000, bytes);
   SoundEditor ed(doc);
-  ASSERT_TRUE(ed.Copy(0, 3, 1));  // left samples 1, 2, 3
+  ASSERT_TRUE(ed.Copy(0, 3, ChannelSelection::Left));  // left samples 1, 2, 3
   EXPECT_EQ(doc.ClipChannels(), 1);
-  ASSERT_TRUE(ed.Paste(1, -1, 2));  // into the right channel at frame 1
+  ASSERT_TRUE(ed.Paste(1, -1, ChannelSelection::Right));  // into the right channel at frame 1
   EXPECT_EQ(doc.FrameCount(), 7);
   EXPECT_EQ(WorkBytes(doc),
             test::Samples16({1, -1, 2, 1, 3, 2, 4, 3, 0, -2, 0, -3, 0, -4}));
@@ -169,7 +169,7 @@ TEST_F(Editing, OneChannelClipIntoStereoAndUndo) {
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(WorkBytes(doc), bytes);
   // Replacing a one-channel selection, then undo.
-  ASSERT_TRUE(ed.Paste(1, 3, 2));
+  ASSERT_TRUE(ed.Paste(1, 3, ChannelSelection::Right));
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(WorkBytes(doc), bytes);
 }
@@ -178,13 +178,13 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
   CNorvaneDoc mono;
   FillDocument(mono, 1, 16, 22050, test::Samples16({5, 6, 7, 8}));
   SoundEditor em(mono);
-  ASSERT_TRUE(em.Copy(1, 3, 3));
+  ASSERT_TRUE(em.Copy(1, 3, ChannelSelection::Both));
   EXPECT_EQ(mono.ClipChannels(), 1);  // a mono clip holds one channel
   // Into a new, empty document: it takes the format and the frames.
   CNorvaneDoc fresh;
   SoundEditor ef(fresh);
   EXPECT_TRUE(ef.CanPaste());
-  ASSERT_TRUE(ef.Paste(0, -1, 3));
+  ASSERT_TRUE(ef.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(fresh.Format().nSamplesPerSec, 22050u);
   EXPECT_EQ(fresh.Format().nChannels, 1);
   EXPECT_EQ(fresh.Format().wBitsPerSample, 16);
@@ -193,29 +193,29 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
   CNorvaneDoc stereo;
   FillDocument(stereo, 2, 16, 22050, test::Samples16({1, 2, 3, 4}));
   SoundEditor es(stereo);
-  ASSERT_TRUE(es.Copy(0, 2, 3));
+  ASSERT_TRUE(es.Copy(0, 2, ChannelSelection::Both));
   CNorvaneDoc target;
   FillDocument(target, 1, 16, 22050, test::Samples16({9, 9}));
   SoundEditor et(target);
   EXPECT_FALSE(et.CanPaste());
-  EXPECT_FALSE(et.Paste(0, -1, 3));
+  EXPECT_FALSE(et.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "Clipboard data in stereo but data file in mono.");
   EXPECT_EQ(target.ClipChannels(), 0);
   EXPECT_EQ(WorkBytes(target), test::Samples16({9, 9}));
   // One channel of a stereo document into mono of the same rate: accepted.
-  ASSERT_TRUE(es.Copy(0, 2, 2));
-  ASSERT_TRUE(et.Paste(1, -1, 3));
+  ASSERT_TRUE(es.Copy(0, 2, ChannelSelection::Right));
+  ASSERT_TRUE(et.Paste(1, -1, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(target), test::Samples16({9, 2, 4, 9}));
 
   CNorvaneDoc other;
   FillDocument(other, 1, 16, 44100, test::Samples16({1}));
   SoundEditor eo(other);
-  EXPECT_FALSE(eo.Paste(0, -1, 3));
+  EXPECT_FALSE(eo.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "Different sampling rates in clipboard data and in data file.");
   CNorvaneDoc eight;
   FillDocument(eight, 2, 8, 22050, {128, 128});
   SoundEditor e8(eight);
-  EXPECT_FALSE(e8.Paste(0, -1, 3));
+  EXPECT_FALSE(e8.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "Different sound format (sample size) in clipboard data and in data file.");
   EXPECT_EQ(sink.sink.icons.back(), MessageIcon::Exclamation);
 }
@@ -223,7 +223,7 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
 TEST_F(Editing, ClosingTheClipOwnerLeavesNoClip) {
   auto* doc = new CNorvaneDoc;
   FillDocument(*doc, 1, 8, 8000, {1, 2});
-  SoundEditor(*doc).Copy(0, 1, 3);
+  SoundEditor(*doc).Copy(0, 1, ChannelSelection::Both);
   EXPECT_EQ(AppCore::Instance().clipOwner, doc);
   delete doc;
   EXPECT_EQ(AppCore::Instance().clipOwner, nullptr);
@@ -232,13 +232,13 @@ TEST_F(Editing, ClosingTheClipOwnerLeavesNoClip) {
 TEST_F(Editing, CopyAsciiLines) {
   CNorvaneDoc doc;
   FillDocument(doc, 1, 8, 8000, {128, 130, 126});
-  EXPECT_EQ(SoundEditor(doc).CopyAsciiText(0, 3, 3), "0\r\n2\r\n-2\r\n");
+  EXPECT_EQ(SoundEditor(doc).CopyAsciiText(0, 3, ChannelSelection::Both), "0\r\n2\r\n-2\r\n");
   CNorvaneDoc st;
   FillDocument(st, 2, 16, 8000, test::Samples16({-5, 7, 100, -100}));
   SoundEditor es(st);
-  EXPECT_EQ(es.CopyAsciiText(0, 1, 3), "-5\t7\r\n");
-  EXPECT_EQ(es.CopyAsciiText(0, 2, 2), "7\r\n-100\r\n");
-  EXPECT_EQ(es.CopyAsciiText(0, -1, 3), "");
+  EXPECT_EQ(es.CopyAsciiText(0, 1, ChannelSelection::Both), "-5\t7\r\n");
+  EXPECT_EQ(es.CopyAsciiText(0, 2, ChannelSelection::Right), "7\r\n-100\r\n");
+  EXPECT_EQ(es.CopyAsciiText(0, -1, ChannelSelection::Both), "");
 }
 
 }  // namespace

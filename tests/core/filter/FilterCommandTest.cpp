@@ -32,7 +32,7 @@ TEST(FilterCommand, FiltersTheRangeAndUndoesExactly) {
     desc.bandType = BandType::LowPass;
     desc.order = 4;
     desc.lowPassHz = 30000;  // real frequency: the factor is part of the Nyquist frequency
-    ASSERT_TRUE(FilterDocumentRange(doc, desc, 3000, 500, c));
+    ASSERT_TRUE(FilterDocumentRange(doc, desc, 3000, 500, ChannelSelectionFromCode(c)));
     EXPECT_EQ(doc.Undo().kind, kUndoFilter);
     EXPECT_EQ(SoundEditor::UndoMenuText(doc.Undo().kind), "&Undo Filter");
     EXPECT_TRUE(doc.IsModified());
@@ -60,7 +60,7 @@ TEST(FilterCommand, ARefusedDesignChangesNothing) {
   test::FillDocument(doc, 1, 16, 8000, bytes);
   FilterDescription desc;
   desc.lowPassHz = 5000;  // above the Nyquist frequency of 4000 Hz
-  EXPECT_FALSE(FilterDocumentRange(doc, desc, 0, 100, 3));
+  EXPECT_FALSE(FilterDocumentRange(doc, desc, 0, 100, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "Illegal cut-off frequency!");
   EXPECT_EQ(doc.Undo().kind, kUndoNone);
   EXPECT_FALSE(doc.IsModified());
