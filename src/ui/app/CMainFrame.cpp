@@ -337,7 +337,7 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* w) {
     }
   } else if (!w) {
     lastActive_ = nullptr;
-    if (mdi_->subWindowList().isEmpty()) app_->activeViewKind = 0;
+    if (mdi_->subWindowList().isEmpty()) app_->activeViewKind = ActiveViewKind::None;
   }
   SwitchMenus();
   UpdateTitle();
@@ -517,7 +517,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
     case kNewSpectrogram:
     case kNewOscillogram:
     case kNewZeroCrossing:
-      state.enabled = app_->activeViewKind == 1 && !app_->playing;
+      state.enabled = app_->activeViewKind == ActiveViewKind::SoundView && !app_->playing;
       return true;
     case kFileClose:
       state.enabled = ActiveFrame() != nullptr && !app_->playing;

@@ -75,7 +75,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   // ViewHost: what the views reach of the application.
   int CursorMode() const override { return cursorMode; }
   void SetCursorMode(int mode) override { cursorMode = mode; }
-  void SetActiveViewKind(int kind) override { activeViewKind = kind; }
+  void SetActiveViewKind(ActiveViewKind kind) override { activeViewKind = kind; }
   bool IsPlaying() const override { return playing; }
   void SetPlaying(bool p) override { playing = p; }
   void RequestCommandUpdate() override;
@@ -87,7 +87,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   // Application-wide state of the views.
   int cursorMode = 0;     // CursorMode; 0 until the user chooses one
   bool playing = false;   // one playback or recording at a time
-  int activeViewKind = 0; // 1 a sound view is active, 2 the recording view
+  ActiveViewKind activeViewKind = ActiveViewKind::None;
 
  private:
   struct DocEntry;

@@ -142,7 +142,7 @@ void CNvAnaView::OnActivateView() {
   // Before its initial update a new view is not yet one of the document's.
   if (initialised_) doc_->SetActiveSoundView(this);
   ViewHost& host = ViewHost::Get();
-  host.SetActiveViewKind(1);
+  host.SetActiveViewKind(ActiveViewKind::SoundView);
   host.SetCursorMode(nv::ModeOnActivation(host.CursorMode(), doc_->Format().nChannels));
 }
 

@@ -7,7 +7,7 @@ class PlainViewHost : public ViewHost {
  public:
   int CursorMode() const override { return mode_; }
   void SetCursorMode(int mode) override { mode_ = mode; }
-  void SetActiveViewKind(int) override {}
+  void SetActiveViewKind(ActiveViewKind) override {}
   bool IsPlaying() const override { return playing_; }
   void SetPlaying(bool playing) override { playing_ = playing; }
   void RequestCommandUpdate() override {}

@@ -16,6 +16,9 @@ namespace nv {
 class CNorvaneDoc;
 }  // namespace nv
 
+// Which kind of window is the active one.
+enum class ActiveViewKind { None, SoundView, RecordingView };
+
 class ViewHost {
  public:
   virtual ~ViewHost() = default;
@@ -28,8 +31,7 @@ class ViewHost {
   // The cursor mode of every view (nv::CursorMode values; 0 none chosen).
   virtual int CursorMode() const = 0;
   virtual void SetCursorMode(int mode) = 0;
-  // Which kind of window is active (1 for a sound view).
-  virtual void SetActiveViewKind(int kind) = 0;
+  virtual void SetActiveViewKind(ActiveViewKind kind) = 0;
   // One playback or recording at a time in the whole application.
   virtual bool IsPlaying() const = 0;
   virtual void SetPlaying(bool playing) = 0;
