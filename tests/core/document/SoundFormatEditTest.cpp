@@ -1,0 +1,154 @@
+// The "Sound format" rules: the order of OK's checks with their messages and
+// questions, and what an accepted choice changes (never the samples).
+#include <gtest/gtest.h>
+
+#include "document/CNorvaneDoc.h"
+#include "document/DocumentContext.h"
+#include "document/SoundFormatEdit.h"
+#include "TestSupport.h"
+
+namespace nv {
+namespace {
+
+class SoundFormatEdit : public ::testing::Test {
+ protected:
+  test::ScopedSink sink;
+  void SetUp() override { DocumentContext::Instance().Reset(); }
+};
+
+TEST_F(SoundFormatEdit, ChecksComeInTheirOrderWithTheirTexts) {
+  CNorvaneDoc doc;  // no sound: no questions about the existing file
+  SoundFormatChoice c = SoundFormatChoiceOf(doc);
+  c.timeExpansion = 0.0001;  // 0.1 + 0.5 truncates to 0
+  EXPECT_FALSE(CheckSoundFormat(c, doc, {}));
+  EXPECT_EQ(sink.last(), "Unknown time expansion!");
+  c.timeExpansion = 0.009;
+  EXPECT_FALSE(CheckSoundFormat(c, doc, {}));
+  EXPECT_EQ(sink.last(), "Time expansion out of range!");
+  c.timeExpansion = 100.001;
+  EXPECT_FALSE(CheckSoundFormat(c, doc, {}));
+  EXPECT_EQ(sink.last(), "Time expansion out of range!");
+  c.timeExpansion = 10;
+  c.rateHz = 0;
+  EXPECT_FALSE(CheckSoundFormat(c, doc, {}));
+  EXPECT_EQ(sink.last(), "Unknown sampling frequency!");
+  // 96 000 Hz asks; No refuses, Yes goes on to the format query.
+  c.rateHz = 96000;
+  sink.sink.answer = false;
+  EXPECT_FALSE(CheckSoundFormat(c, doc, {}));
+  EXPECT_EQ(sink.last(), "The selected sampling frequency may not be supported by your computer! Continue?");
+  sink.sink.answer = true;
+  int queried = 0;
+  auto refuse = [&](int ch, int bits, int64_t rate) {
+    ++queried;
+    EXPECT_EQ(ch, c.channels);
+    EXPECT_EQ(bits, c.bits);
+    EXPECT_EQ(rate, 96000);
+    return false;
+  };
+  EXPECT_FALSE(CheckSoundFormat(c, doc, refuse));
+  EXPECT_EQ(queried, 1);
+  EXPECT_EQ(sink.last(), "Format not supported.");
+  EXPECT_TRUE(CheckSoundFormat(c, doc, [](int, int, int64_t) { return true; }));
+  // 8 000 ... 44 100 Hz ask nothing.
+  const size_t before = sink.texts().size();
+  c.rateHz = 22050;
+  EXPECT_TRUE(CheckSoundFormat(c, doc, {}));
+  EXPECT_EQ(sink.texts().size(), before);
+}
+
+TEST_F(SoundFormatEdit, ARateChangeOfASoundAsksAndRelabelsWithoutTouchingTheSamples) {
+  CNorvaneDoc doc;
+  const std::vector<uint8_t> bytes = test::Samples16({100, -200, 300, -400, 500, -600});
+  test::FillDocument(doc, 1, 16, 44100, bytes);
+  test::FakeView view;
+  doc.AddView(&view);
+  SoundFormatChoice c = SoundFormatChoiceOf(doc);
+  EXPECT_EQ(c.rateHz, 44100);
+  EXPECT_EQ(c.timeExpansion, 1.0);
+  c.rateHz = 22050;
+  sink.sink.answer = false;
+  EXPECT_FALSE(CheckSoundFormat(c, doc, {}));
+  EXPECT_EQ(sink.last(), "Sampling frequency in existing file will be changed. Continue?");
+  sink.sink.answer = true;
+  ASSERT_TRUE(CheckSoundFormat(c, doc, {}));
+  const SoundFormatChange ch = ApplySoundFormat(doc, c);
+  EXPECT_TRUE(ch.rateChanged);
+  EXPECT_TRUE(ch.formatSet);
+  EXPECT_EQ(doc.Format().nSamplesPerSec, 22050u);
+  EXPECT_EQ(doc.FrameCount(), 6);
+  EXPECT_EQ(test::WorkBytes(doc).size() >= bytes.size(), true);
+  const std::vector<uint8_t> after = test::WorkBytes(doc);
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), after.begin()));
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(view.updates, 1);
+  // The new format becomes the default of new documents.
+  EXPECT_EQ(DocumentContext::Instance().defaults.rateHz, 22050);
+  doc.RemoveView(&view);
+
+  // Changing the channels or bits of a sound asks in that order.
+  c.channels = 2;
+  c.bits = 8;
+  sink.sink.answer = false;
+  EXPECT_FALSE(CheckSoundFormat(c, doc, {}));
+  EXPECT_EQ(sink.last(), "Number of channels in existing file will be changed. Continue?");
+  c.channels = 1;
+  EXPECT_FALSE(CheckSoundFormat(c, doc, {}));
+  EXPECT_EQ(sink.last(), "Number of bits per sample in existing file will be changed. Continue?");
+}
+
+TEST_F(SoundFormatEdit, FactorAndTextsGoToTheRecordAndTheDefaults) {
+  CNorvaneDoc doc;
+  test::FillDocument(doc, 1, 16, 44100, test::Samples16({1, 2, 3}));
+  test::FakeView view;
+  doc.AddView(&view);
+  SoundFormatChoice c = SoundFormatChoiceOf(doc);
+  c.timeExpansion = 10;
+  c.contents = "Pipistrelle over the pond";
+  c.recordedBy = "J. Field";
+  c.date = "08.12.26";
+  c.time = "21:40";
+  ASSERT_TRUE(CheckSoundFormat(c, doc, {}));
+  const SoundFormatChange ch = ApplySoundFormat(doc, c);
+  EXPECT_FALSE(ch.rateChanged);
+  EXPECT_FALSE(ch.formatSet);
+  EXPECT_TRUE(ch.expansionChanged);
+  EXPECT_EQ(doc.Info().TimeExpansion(), 10000);  // 10 is stored as 10 000
+  EXPECT_EQ(doc.Info().Contents(), "Pipistrelle over the pond");
+  EXPECT_EQ(doc.Info().Date(), "08.12.26");
+  EXPECT_EQ(view.updates, 1);
+  // Real time follows the factor at once.
+  EXPECT_EQ(doc.FramesToMicroseconds(44100), 100000);
+  const DefaultData& def = DocumentContext::Instance().defaults;
+  EXPECT_EQ(def.info.TimeExpansion(), 10000);
+  EXPECT_EQ(def.info.RecordedBy(), "J. Field");
+  EXPECT_EQ(def.info.Contents(), "");  // cleared in the defaults
+  // Only texts changed: no update of the views.
+  c.contents = "Noctule";
+  EXPECT_FALSE(ApplySoundFormat(doc, c).expansionChanged);
+  EXPECT_EQ(view.updates, 1);
+  doc.RemoveView(&view);
+  EXPECT_EQ(TimeExpansionThousandths(0.1), 100);
+  EXPECT_EQ(TimeExpansionThousandths(2.5004), 2500);
+}
+
+TEST_F(SoundFormatEdit, AnEmptyDocumentTakesTheWholeFormat) {
+  CNorvaneDoc doc;
+  ASSERT_LT(doc.LastBufferIndex(), 0);
+  SoundFormatChoice c = SoundFormatChoiceOf(doc);
+  c.channels = 2;
+  c.bits = 16;
+  c.rateHz = 250000;
+  ASSERT_TRUE(CheckSoundFormat(c, doc, {}));  // asked about the rate only (answer yes)
+  EXPECT_EQ(sink.texts().size(), 1u);
+  const SoundFormatChange ch = ApplySoundFormat(doc, c);
+  EXPECT_TRUE(ch.formatSet);
+  EXPECT_EQ(doc.Format().nChannels, 2);
+  EXPECT_EQ(doc.Format().nBlockAlign, 4);
+  EXPECT_LT(doc.LastBufferIndex(), 0);  // still no sound
+  EXPECT_EQ(DocumentContext::Instance().defaults.channels, 2);
+  EXPECT_EQ(DocumentContext::Instance().defaults.rateHz, 250000);
+}
+
+}  // namespace
+}  // namespace nv
