@@ -1,0 +1,92 @@
+// The "Sound format" dialog: its start from a document, the greyed buttons
+// of a document with sound, "Other:" chosen by typing, and OK's checks.
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "base/MessageSink.h"
+#include "base/NumericEdit.h"
+#include "document/CNorvaneDoc.h"
+#include "document/DocumentContext.h"
+#include "document/SoundFormatDialog.h"
+#include "../../support/TestSupport.h"
+
+class SoundFormatDialogTest : public QObject {
+  Q_OBJECT
+
+ private:
+  nv::RecordingMessageSink sink_;
+  nv::MessageSink* old_ = nullptr;
+
+ private slots:
+  void init() {
+    old_ = nv::SetMessageSink(&sink_);
+    sink_.texts.clear();
+    sink_.answer = true;
+    nv::DocumentContext::Instance().Reset();
+  }
+  void cleanup() {
+    SoundFormatDialog::runner = nullptr;
+    nv::SetMessageSink(old_);
+  }
+
+  void startsFromTheDocumentAndGreysBitsAndChannelsOfASound() {
+    nv::CNorvaneDoc doc;
+    nv::test::FillDocument(doc, 1, 16, 96000, nv::test::Samples16({1, 2, 3, 4}));
+    doc.Info().SetTimeExpansion(10000);
+    SoundFormatDialog d(nv::SoundFormatChoiceOf(doc), true, {}, {{"TE", "10"}, {"Make", "Fieldcorder"}});
+    QVERIFY(d.BitsButton(16)->isChecked());
+    QVERIFY(!d.BitsButton(8)->isEnabled());
+    QVERIFY(!d.ChannelsButton(2)->isEnabled());
+    QVERIFY(d.ChannelsButton(1)->isChecked());
+    QVERIFY(d.RateButton(3)->isChecked());  // 96 000 is "Other:"
+    QCOMPARE(d.OtherRate()->text(), QString("96000"));
+    QCOMPARE(d.TimeExpansion()->text(), QString("10"));
+    QVERIFY(d.findChild<QWidget*>("metadata") != nullptr);
+    // A new document may change everything.
+    nv::CNorvaneDoc empty;
+    SoundFormatDialog e(nv::SoundFormatChoiceOf(empty), false, {}, {});
+    QVERIFY(e.BitsButton(8)->isEnabled());
+    QVERIFY(e.ChannelsButton(2)->isEnabled());
+    QVERIFY(e.RateButton(0)->isChecked());  // 11 025 Hz, the default
+  }
+
+  void typingUnderOtherChoosesOtherAndOkChecks() {
+    nv::CNorvaneDoc doc;
+    nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16({5, 6, 7}));
+    SoundFormatDialog::runner = [](SoundFormatDialog& d) {
+      QTest::keyClicks(d.OtherRate(), "96000");
+      return true;
+    };
+    sink_.answer = false;  // No to the first question
+    QVERIFY(!SoundFormatDialog::Ask(doc, {}, nullptr));
+    QCOMPARE(QString::fromStdString(sink_.texts.back()),
+             QString("The selected sampling frequency may not be supported by your computer! Continue?"));
+    sink_.answer = true;
+    sink_.texts.clear();
+    SoundFormatDialog::runner = [](SoundFormatDialog& d) {
+      QTest::keyClicks(d.OtherRate(), "22050");
+      d.TimeExpansion()->setText("10");
+      d.ContentsField()->setText("Nyctalus");
+      return true;
+    };
+    const auto c = SoundFormatDialog::Ask(doc, {}, nullptr);
+    QVERIFY(c.has_value());
+    QCOMPARE(c->rateHz, int64_t{22050});
+    QCOMPARE(nv::TimeExpansionThousandths(c->timeExpansion), 10000);
+    QCOMPARE(QString::fromStdString(sink_.texts.back()),
+             QString("Sampling frequency in existing file will be changed. Continue?"));
+    // The format query of the output device refuses: the dialog stays open.
+    SoundFormatDialog::runner = [](SoundFormatDialog&) { return true; };
+    QVERIFY(!SoundFormatDialog::Ask(doc, [](int, int, int64_t) { return false; }, nullptr));
+    QCOMPARE(QString::fromStdString(sink_.texts.back()), QString("Format not supported."));
+  }
+};
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  SoundFormatDialogTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "SoundFormatDialogTest.moc"
