@@ -1,7 +1,8 @@
 #pragma once
 // The sampling parameters of a high-speed acquisition card; the application
 // keeps one record per card kind ("Settings\CB" and "Settings\NI"). They are
-// read at start-up and never written by the application.
+// read at start-up and written when a card's sampling-parameter dialog is
+// confirmed.
 #include <cstdint>
 
 namespace nv {

@@ -331,6 +331,14 @@ void LoadCardParameters(SettingsStore& st, const std::string& sec, bool withGain
   LoadRows(st, sec, kCardTailRows, p);
 }
 
+void SaveCardParameters(SettingsStore& st, const std::string& sec, bool withGain,
+                        const CardParameters& p) {
+  SaveRows(st, sec, kCardHeadRows, p);
+  if (withGain) SaveRows(st, sec, kGainRows, p);
+  SaveRows(st, sec, kCardTailRows, p);
+  st.Flush();
+}
+
 void LoadDefaultData(SettingsStore& st, DefaultData& d) {
   LoadRows(st, section::kDefData, kDefaultDataRows, d);
 }

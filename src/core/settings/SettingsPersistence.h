@@ -38,6 +38,9 @@ void SavePulseSettings(SettingsStore& store, const PulseSettings& s);
 // `withGain`: the National Instruments card has a "Gain" value, the other not.
 void LoadCardParameters(SettingsStore& store, const std::string& sectionName, bool withGain,
                         CardParameters& p);
+// Writes a card's record under the same keys (when its dialog is confirmed).
+void SaveCardParameters(SettingsStore& store, const std::string& sectionName, bool withGain,
+                        const CardParameters& p);
 // Clears the "Contents" text after reading.
 void LoadDefaultData(SettingsStore& store, DefaultData& d);
 void SaveDefaultData(SettingsStore& store, const DefaultData& d);

@@ -92,3 +92,12 @@ class ColorMapDialogsTest : public QObject {
   void listButtonsAndChanges();
   void listChangesAreWrittenToTheStore();
 };
+
+class CardParametersDialogTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void cleanup();
+  void playbackHeldFixedGivesTheFactor();
+  void factorHeldFixedGivesThePlayback();
+  void fieldsFromAndBackToTheRecord();
+};

@@ -38,5 +38,9 @@ int main(int argc, char** argv) {
     ColorMapDialogsTest t;
     status |= QTest::qExec(&t, argc, argv);
   }
+  {
+    CardParametersDialogTest t;
+    status |= QTest::qExec(&t, argc, argv);
+  }
   return status;
 }
