@@ -53,7 +53,7 @@ int RunPlay(const Args& a) {
 
   CNorvaneDoc doc;
   if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
-  doc.playSpeed = speed;
+  doc.SetPlaySpeed(speed);
 
   TaskQueue queue;
   PulseAudioBackend backend(queue, "norvane-cli");

@@ -32,7 +32,16 @@ std::string Format(const char* fmt, const std::string& s, double a, double b = 0
 }  // namespace
 
 PlaybackEngine::PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, bool& playingFlag, PlaybackView& view)
-    : doc_(doc), backend_(backend), playing_(playingFlag), view_(view) {}
+    : PlaybackEngine(
+          doc, backend, [&playingFlag] { return playingFlag; }, [&playingFlag](bool p) { playingFlag = p; }, view) {}
+
+PlaybackEngine::PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, std::function<bool()> isPlaying,
+                               std::function<void(bool)> setPlaying, PlaybackView& view)
+    : doc_(doc),
+      backend_(backend),
+      isPlaying_(std::move(isPlaying)),
+      setPlaying_(std::move(setPlaying)),
+      view_(view) {}
 
 PlaybackEngine::~PlaybackEngine() { Abort(); }
 
@@ -57,7 +66,7 @@ double PlaybackEngine::SecondsOf(int64_t frame) const {
 }
 
 void PlaybackEngine::Play(const PlaybackRequest& r) {
-  if (playing_ || Active()) return;
+  if (isPlaying_() || Active()) return;
   if (doc_.FrameCount() <= 0 || doc_.LastBufferIndex() < 0) {
     ShowMessage("No sound to play.");
     return;
@@ -119,7 +128,7 @@ bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label)
   doc_.RecomputeBufferSize();
   blockBytes_ = doc_.BufferSize();
   WaveFormatEx fmt = doc_.Format();
-  sourceRateHz_ = PlaybackRateHz(fmt.nSamplesPerSec, doc_.playSpeed);
+  sourceRateHz_ = PlaybackRateHz(fmt.nSamplesPerSec, doc_.PlaySpeed());
   fmt.SetFormat(fmt.nChannels, fmt.wBitsPerSample, sourceRateHz_);
   if (sourceRateHz_ == 0) fmt.nSamplesPerSec = 0;
   ownRate_ = false;
@@ -157,7 +166,7 @@ bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label)
   endFrame_ = endBytes_ / frameBytes_;
 
   for (int i = 0; i < TransferBuffers::kCount; ++i) FillBlock(i);
-  playing_ = true;
+  setPlaying_(true);
   if (queued_ > 0) {
     stream_->Restart();
   } else {
@@ -271,7 +280,7 @@ void PlaybackEngine::EndPlayback() {
 }
 
 void PlaybackEngine::OnStreamClosed() {
-  playing_ = false;
+  setPlaying_(false);
   state_ = PlaybackState::Idle;
   stream_.reset();
   inFlight_.clear();
@@ -298,7 +307,7 @@ void PlaybackEngine::Abort() {
     stream_.reset();
   }
   state_ = PlaybackState::Idle;
-  playing_ = false;
+  setPlaying_(false);
   queued_ = 0;
   inFlight_.clear();
 }

@@ -65,7 +65,11 @@ class PlaybackEngine : public AudioStreamListener {
   // returns the bytes read (0 at the end, -1 on error).
   using BlockReader = std::function<int64_t(int64_t offset, uint8_t* out, int64_t bytes)>;
 
+  // The playing flag as a variable of the caller...
   PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, bool& playingFlag, PlaybackView& view);
+  // ...or behind the caller's accessors.
+  PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, std::function<bool()> isPlaying,
+                 std::function<void(bool)> setPlaying, PlaybackView& view);
   ~PlaybackEngine() override;
   PlaybackEngine(const PlaybackEngine&) = delete;
   PlaybackEngine& operator=(const PlaybackEngine&) = delete;
@@ -140,7 +144,8 @@ class PlaybackEngine : public AudioStreamListener {
 
   CNorvaneDoc& doc_;
   AudioBackend& backend_;
-  bool& playing_;
+  std::function<bool()> isPlaying_;
+  std::function<void(bool)> setPlaying_;
   PlaybackView& view_;
   std::string device_;
   BlockReader reader_;

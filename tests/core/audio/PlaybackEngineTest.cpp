@@ -57,7 +57,7 @@ class Playback : public ::testing::Test {
 
 TEST_F(Playback, SpeedsOpenTheDeviceAtRateTimesSpeed) {
   Fill(1, 16, 44100, test::Samples16(Ramp(44100)));
-  doc.playSpeed = 0.25;
+  doc.SetPlaySpeed(0.25);
   engine.Play({});
   ASSERT_EQ(backend.asked.size(), 1u);
   EXPECT_EQ(backend.asked[0].nSamplesPerSec, 11025u);
@@ -67,7 +67,7 @@ TEST_F(Playback, SpeedsOpenTheDeviceAtRateTimesSpeed) {
   PlayToEnd();
   EXPECT_EQ(Stream().Heard(), test::WorkBytes(doc));  // the bytes as stored
 
-  doc.playSpeed = 4.0;
+  doc.SetPlaySpeed(4.0);
   engine.Play({});
   ASSERT_EQ(backend.asked.size(), 2u);
   EXPECT_EQ(backend.asked[1].nSamplesPerSec, 176400u);
@@ -79,7 +79,7 @@ TEST_F(Playback, SpeedsOpenTheDeviceAtRateTimesSpeed) {
 TEST_F(Playback, RefusedRateFallsBackToResamplingAndAMissingDeviceToTheMessage) {
   const std::vector<int16_t> s = Ramp(44100);
   Fill(1, 16, 44100, test::Samples16(s));
-  doc.playSpeed = 4.0;
+  doc.SetPlaySpeed(4.0);
   backend.accepts = [](const WaveFormatEx& f) { return f.nSamplesPerSec >= 8000 && f.nSamplesPerSec <= 48000; };
   engine.Play({});
   ASSERT_EQ(backend.asked.size(), 2u);
@@ -94,7 +94,7 @@ TEST_F(Playback, RefusedRateFallsBackToResamplingAndAMissingDeviceToTheMessage) 
   EXPECT_FALSE(playing);
 
   // Speed 1/32 asks for 1378 Hz; a device that takes nothing under 8 kHz plays it at 8 kHz.
-  doc.playSpeed = 1.0 / 32;
+  doc.SetPlaySpeed(1.0 / 32);
   engine.Play({});
   EXPECT_EQ(backend.asked[2].nSamplesPerSec, 1378u);
   EXPECT_EQ(engine.DeviceFormat().nSamplesPerSec, 8000u);
@@ -121,7 +121,7 @@ TEST_F(Playback, ResampledSoundIsTheDocumentsToneAtTheChosenSpeed) {
   std::vector<int16_t> s(44100);
   for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(std::lrint(12000 * std::sin(2 * M_PI * 4410 * i / 44100.0)));
   Fill(1, 16, 44100, test::Samples16(s));
-  doc.playSpeed = 1.0 / 32;
+  doc.SetPlaySpeed(1.0 / 32);
   backend.accepts = [](const WaveFormatEx& f) { return f.nSamplesPerSec == 48000; };
   engine.Play({});
   ASSERT_TRUE(engine.Resampling());
