@@ -64,7 +64,11 @@ pacat --device=nul --rate=44100 --channels=1 --format=s16le --raw < /dev/zero &
 silence_pid=$!
 parec -d nul.monitor --rate=44100 --channels=1 --format=s16le --raw "$dir/heard.raw" &
 parec_pid=$!
-sleep 1
+# Play only once the recording runs (a busy machine may take a while).
+for _ in $(seq 100); do
+  [ "$(stat -c %s "$dir/heard.raw" 2>/dev/null || echo 0)" -gt 8820 ] && break
+  sleep 0.1
+done
 "$cli" play "$dir/tone.wav" --speed 1/4 --device nul > "$dir/status.txt"
 sleep 0.5
 kill "$parec_pid" "$silence_pid"
@@ -93,4 +97,24 @@ assert abs(peak - 250) < 2, f"tone at {peak} Hz, not 250 Hz"
 assert abs(seconds - 4.0) < 0.02, f"{seconds} s heard, not 4"
 assert abs(np.max(np.abs(seg)) - 12000) < 600, "level changed"
 PY
+# The server goes away in the middle of a playback: the playback ends with
+# "End of play", nothing hangs.
+"$cli" play "$dir/tone.wav" --speed 1/4 --device nul > "$dir/status2.txt" &
+play_pid=$!
+sleep 1.5
+kill -9 "$server_pid"
+ended=no
+for _ in $(seq 100); do
+  if ! kill -0 "$play_pid" 2>/dev/null; then ended=yes; break; fi
+  sleep 0.1
+done
+if [ "$ended" != yes ]; then
+  kill "$play_pid"
+  echo "play did not end after the server went away"
+  exit 1
+fi
+wait "$play_pid"
+tail -1 "$dir/status2.txt"
+[ "$(tail -1 "$dir/status2.txt")" = "End of play" ]
+server_pid=
 echo "play device test passed"

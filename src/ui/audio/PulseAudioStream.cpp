@@ -10,7 +10,7 @@ namespace nv {
 namespace {
 
 constexpr pa_usec_t kTimingPeriodUs = 20000;
-constexpr pa_usec_t kServerLatencyUs = 100000;  // what we ask the server to buffer
+constexpr pa_usec_t kServerLatencyUs = 200000;  // what we ask the server to buffer
 constexpr pa_usec_t kConnectTimeoutUs = 5000000;
 
 class LoopLock {
