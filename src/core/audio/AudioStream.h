@@ -37,7 +37,8 @@ class AudioStream {
   virtual void Pause() = 0;
   // Starts or resumes the stream.
   virtual void Restart() = 0;
-  // Stops at once and hands back every queued block.
+  // Stops at once and hands back every queued block. It ends the stream's
+  // work: later Writes fail, and Close follows.
   virtual void Reset() = 0;
   // Hands back what is still queued, releases the device and then tells
   // OnStreamClosed. Later calls do nothing.

@@ -165,7 +165,7 @@ bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label)
   endBytes_ = std::clamp<int64_t>(end * frameBytes_, 0, fileBytes);
   endFrame_ = endBytes_ / frameBytes_;
 
-  for (int i = 0; i < TransferBuffers::kCount; ++i) FillBlock(i);
+  for (int i = 0; i < blocksInUse_; ++i) FillBlock(i);
   setPlaying_(true);
   if (queued_ > 0) {
     stream_->Restart();

@@ -76,6 +76,10 @@ class PlaybackEngine : public AudioStreamListener {
 
   // The output device's id; empty for the system's default.
   void SetOutputDevice(const std::string& id) { device_ = id; }
+  // How many of the 16 transfer buffers a playback keeps queued (1 to 16;
+  // 16 for ordinary playback, fewer where each block is worked on just ahead
+  // of the device).
+  void SetBlocksInUse(int n) { blocksInUse_ = n < 1 ? 1 : n > TransferBuffers::kCount ? TransferBuffers::kCount : n; }
   // Replaces the work-file reader (tests: short reads, failures).
   void SetBlockReader(BlockReader reader) { reader_ = std::move(reader); }
 
@@ -161,6 +165,7 @@ class PlaybackEngine : public AudioStreamListener {
   int64_t read_ = 0;    // blocks read
   int64_t played_ = 0;  // blocks handed back
   int queued_ = 0;
+  int blocksInUse_ = TransferBuffers::kCount;
 
   WaveFormatEx deviceFormat_;
   uint32_t sourceRateHz_ = 0;

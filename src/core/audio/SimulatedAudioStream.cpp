@@ -39,7 +39,7 @@ void SimulatedAudioStream::Return(WaveHeader* block) {
 
 bool SimulatedAudioStream::Write(WaveHeader* block) {
   calls_.push_back("write");
-  if (closed_ || lost_ || !block) return false;
+  if (closed_ || lost_ || reset_ || !block) return false;
   if (failWrites_ > 0) {
     --failWrites_;
     return false;
@@ -56,12 +56,13 @@ void SimulatedAudioStream::Pause() {
 
 void SimulatedAudioStream::Restart() {
   calls_.push_back("restart");
-  if (!closed_ && !lost_) running_ = true;
+  if (!closed_ && !lost_ && !reset_) running_ = true;
 }
 
 void SimulatedAudioStream::Reset() {
   calls_.push_back("reset");
   running_ = false;
+  reset_ = true;
   while (!queue_.empty()) {
     Return(queue_.front());
     queue_.pop_front();

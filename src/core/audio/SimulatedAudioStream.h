@@ -77,6 +77,7 @@ class SimulatedAudioStream : public AudioStream {
   bool rateControl_;
   bool running_ = false;
   bool closed_ = false;
+  bool reset_ = false;
   bool lost_ = false;
   bool controlsFail_ = false;
   int failWrites_ = 0;

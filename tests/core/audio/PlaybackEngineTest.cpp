@@ -398,6 +398,16 @@ TEST_F(Playback, ArrowKeysChangeVolumeAndRate) {
   EXPECT_FALSE(playing);
 }
 
+TEST_F(Playback, FewerBlocksInUse) {
+  Fill(1, 16, 44100, test::Samples16(Ramp(44100)));
+  engine.SetBlocksInUse(4);
+  engine.Play({});
+  EXPECT_EQ(Stream().Queued(), 4);
+  PlayToEnd();
+  EXPECT_EQ(Stream().Heard(), test::WorkBytes(doc));
+  EXPECT_EQ(view.status.back(), "End of play");
+}
+
 TEST_F(Playback, HeardFrameFollowsTheDevice) {
   Fill(1, 16, 44100, test::Samples16(Ramp(44100)));
   EXPECT_EQ(engine.HeardFrame(), -1);
