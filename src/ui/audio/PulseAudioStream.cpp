@@ -125,6 +125,12 @@ PulseAudioStream::~PulseAudioStream() {
 }
 
 void PulseAudioStream::Release() {
+  if (timing_) {
+    // Its callback must not reach this object any more.
+    pa_operation_cancel(timing_);
+    pa_operation_unref(timing_);
+    timing_ = nullptr;
+  }
   if (timer_) {
     pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
     api->time_free(timer_);
@@ -242,13 +248,17 @@ void PulseAudioStream::OnReadable(pa_stream* s, size_t, void* p) {
 
 void PulseAudioStream::OnTimer(pa_mainloop_api*, pa_time_event* e, const struct timeval*, void* p) {
   PulseAudioStream* self = static_cast<PulseAudioStream*>(p);
-  if (self->stream_ && pa_stream_get_state(self->stream_) == PA_STREAM_READY && !self->lost_)
-    Unref(pa_stream_update_timing_info(self->stream_, OnTiming, self));
+  if (self->stream_ && !self->timing_ && pa_stream_get_state(self->stream_) == PA_STREAM_READY && !self->lost_)
+    self->timing_ = pa_stream_update_timing_info(self->stream_, OnTiming, self);
   pa_context_rttime_restart(self->context_, e, pa_rtclock_now() + kTimingPeriodUs);
 }
 
 void PulseAudioStream::OnTiming(pa_stream*, int success, void* p) {
   PulseAudioStream* self = static_cast<PulseAudioStream*>(p);
+  if (self->timing_) {
+    pa_operation_unref(self->timing_);
+    self->timing_ = nullptr;
+  }
   if (!success || !self->stream_) return;
   self->UpdateHeard();
   self->ReturnDone();

@@ -78,6 +78,7 @@ class PulseAudioStream : public AudioStream {
   pa_context* context_;
   pa_stream* stream_ = nullptr;
   pa_time_event* timer_ = nullptr;
+  pa_operation* timing_ = nullptr;  // the timing request in flight
   StreamDirection dir_;
   WaveFormatEx format_;
   pa_sample_spec spec_{};
