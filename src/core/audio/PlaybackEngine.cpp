@@ -121,6 +121,7 @@ bool PlaybackEngine::SetUpResampler(double ownFactor) {
 }
 
 bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label) {
+  if (Active()) return false;
   if (start >= doc_.FrameCount() || start >= end) {
     view_.Beep();
     return false;

@@ -207,6 +207,18 @@ class PlayTest : public QObject {
     QVERIFY(Stream().Detached());
   }
 
+  void quittingWhilePlaying() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    Frame()->Route(cmd::kNewOscillogram);  // a second view of the document
+    Settle();
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    app_.reset();
+    Settle();
+    QVERIFY(Stream().Detached());
+  }
+
   void deviceThatCannotOpenShowsTheMessage() {
     QVERIFY(Start(WriteSine("a.wav", 1)));
     audio_->unavailable = true;
