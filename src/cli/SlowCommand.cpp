@@ -18,7 +18,7 @@ int RunSlow(const Args& a) {
   CNorvaneDoc doc;
   if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
   if (!RelabelForSpeed(doc, *speed)) return 1;
-  return doc.Save(a.positional[1], kNorvaneWave) ? 0 : 1;
+  return doc.Save(a.positional[1], FileType::NorvaneWave) ? 0 : 1;
 }
 
 }  // namespace nv::cli

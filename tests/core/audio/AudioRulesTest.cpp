@@ -10,6 +10,7 @@
 #include "audio/SimulatedAudioBackend.h"
 #include "audio/SlowedCopy.h"
 #include "audio/TaskQueue.h"
+#include "fileformats/FileType.h"
 
 namespace nv {
 namespace {
@@ -106,7 +107,7 @@ TEST(SlowedCopy, RelabelsRateAndFactorAndKeepsTheSamples) {
   test::FillDocument(doc, 1, 16, 250000, test::Samples16(s));
   const int64_t realUs = doc.FramesToMicroseconds(doc.FrameCount());
   ASSERT_TRUE(RelabelForSpeed(doc, 0.1));
-  ASSERT_TRUE(doc.Save(dir.File("slow.wav"), 5));
+  ASSERT_TRUE(doc.Save(dir.File("slow.wav"), FileType::NorvaneWave));
   CNorvaneDoc back;
   ASSERT_TRUE(back.Open(dir.File("slow.wav")));
   EXPECT_EQ(back.Format().nSamplesPerSec, 25000u);

@@ -15,6 +15,7 @@
 #include "audio/SimulatedAudioBackend.h"
 #include "base/CommandIds.h"
 #include "document/CNorvaneDoc.h"
+#include "fileformats/FileType.h"
 #include "plot/SoundPlot.h"
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
@@ -43,7 +44,7 @@ class PlayTest : public QObject {
     CNorvaneDoc doc;
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
     const QString p = dir_.filePath(name);
-    if (!doc.Save(p.toStdString(), 5)) qFatal("cannot write test file");
+    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
     return p;
   }
   CMainFrame* Frame() const { return app_->MainFrame(); }
