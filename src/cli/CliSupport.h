@@ -40,6 +40,9 @@ int RunDemo(const Args& a);
 int RunEdit(const Args& a);
 int RunFilterDesign(const Args& a);
 int RunFilter(const Args& a);
+int RunPlay(const Args& a);
+int RunDevices(const Args& a);
+int RunSlow(const Args& a);
 #ifdef NORVANE_HAVE_RENDER
 int RunRender(const Args& a);
 #endif

@@ -20,6 +20,10 @@ const char* kUsage =
     "       (--nyquist HZ | --sound FILE) [--response]\n"
     "  filter IN OUT (filter options as filter-design) [--channel 1|2|3] [--from FRAME --to FRAME]\n"
     "       [--type CODE]\n"
+    "  play FILE [--speed S] [--from FRAME [--to FRAME]] [--device NAME]\n"
+    "                                 play through the sound server (S: 1/32 ... 4, as fraction or decimal)\n"
+    "  devices                        list the sound server's output and input devices\n"
+    "  slow IN OUT --speed S          a copy relabelled to play at speed S with unchanged real times\n"
 #ifdef NORVANE_HAVE_RENDER
     "  render FILE -o OUT [--view combined|spectrogram|oscillogram|zero-crossing]\n"
     "       [--width PX --height PX] [--start FRAME] [--span-us MICROSECONDS] [--fft N]\n"
@@ -47,6 +51,9 @@ int main(int argc, char** argv) {
   if (cmd == "filter") return RunFilter(ParseArgs(argc, argv, 2, {}));
   if (cmd == "edit")
     return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
+  if (cmd == "play") return RunPlay(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "devices") return RunDevices(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "slow") return RunSlow(ParseArgs(argc, argv, 2, {}));
 #ifdef NORVANE_HAVE_RENDER
   if (cmd == "render") return RunRender(ParseArgs(argc, argv, 2, {}));
 #endif

@@ -114,5 +114,25 @@ if "$cli" --help | grep -q "^  render "; then
   check "unwritable picture exits 1" test $? -eq 1
 fi
 
+# A slowed copy: the samples unchanged, the rate relabelled, real times kept.
+"$cli" slow "$dir/demo.wav" "$dir/slow.wav" --speed 1/10 2>"$dir/err"
+check "slow exits 0" test $? -eq 0
+"$cli" info "$dir/slow.wav" >"$dir/info"
+for line in "rate: 4410" "time-expansion: 100000" "frames: 1323000" "duration-us: 3000000"; do
+  check "slow $line" expect_info "$line"
+done
+"$cli" convert "$dir/demo.wav" "$dir/d.raw" --type 6 2>/dev/null
+"$cli" convert "$dir/slow.wav" "$dir/s.raw" --type 6 2>/dev/null
+check "slow keeps the samples" cmp -s "$dir/d.raw" "$dir/s.raw"
+"$cli" slow "$dir/demo.wav" "$dir/slow2.wav" --speed 0.1
+check "slow takes decimals" cmp -s "$dir/slow.wav" "$dir/slow2.wav"
+"$cli" slow "$dir/demo.wav" "$dir/x.wav" --speed 1/3 2>"$dir/err"
+check "slow refuses a speed not offered" test $? -eq 1
+check "slow names the speeds" grep -q "1/32" "$dir/err"
+"$cli" play "$dir/demo.wav" --speed 3 2>"$dir/err"
+check "play refuses a speed not offered" test $? -eq 1
+"$cli" play "$dir/demo.wav" --to 5 2>"$dir/err"
+check "play --to needs --from" test $? -eq 1
+
 echo "$passes passed, $fails failed"
 test "$fails" -eq 0

@@ -109,6 +109,11 @@ void CMainFrame::BuildActions() {
   Act(kSoundDevices, "Sound &devices", QKeySequence(), "Choose the input and output devices");
   Act(kSoundPlay, "&Play sound", QKeySequence(Qt::Key_P), "Play the sound")
       ->setIcon(st->standardIcon(QStyle::SP_MediaPlay));
+  Act(kSoundSpeed1of32, "1/32", QKeySequence(), "Play at 1/32 of the speed", true);
+  Act(kSoundSpeed1of20, "1/20", QKeySequence(), "Play at 1/20 of the speed", true);
+  Act(kSoundSpeed1of16, "1/16", QKeySequence(), "Play at 1/16 of the speed", true);
+  Act(kSoundSpeed1of10, "1/10", QKeySequence(), "Play at 1/10 of the speed", true);
+  Act(kSoundSpeed1of8, "1/8", QKeySequence(), "Play at 1/8 of the speed", true);
   Act(kSoundSpeedQuarter, "1/4", QKeySequence(), "Play at a quarter of the speed", true);
   Act(kSoundSpeedHalf, "1/2", QKeySequence(), "Play at half the speed", true);
   Act(kSoundSpeedOne, "1", QKeySequence(), "Play at the recorded speed", true);
@@ -213,7 +218,8 @@ void CMainFrame::BuildMenus() {
   QMenu* s = menu("&Sound");
   add(s, {kSoundDevices, 0, kSoundPlay});
   QMenu* speed = s->addMenu(QStringLiteral("Play speed"));
-  add(speed, {kSoundSpeedQuarter, kSoundSpeedHalf, kSoundSpeedOne, kSoundSpeedTwo, kSoundSpeedFour});
+  add(speed, {kSoundSpeed1of32, kSoundSpeed1of20, kSoundSpeed1of16, kSoundSpeed1of10, kSoundSpeed1of8,
+               kSoundSpeedQuarter, kSoundSpeedHalf, kSoundSpeedOne, kSoundSpeedTwo, kSoundSpeedFour});
   add(s, {kSoundRecord, kSoundStop, 0, kSoundFormat, kSoundVirtualDetector, kSoundSamplingParameters});
   QMenu* t = menu("&Tools");
   add(t, {kZoomIn, kZoomOut, kZoomDefault, kZoomEntire, 0, kCursorMarking, kCursorMarkingStereo,

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/AboutDialog.h"
+#include "audio/PulseAudioBackend.h"
 #include "app/AppCore.h"
 #include "app/CChildFrame.h"
 #include "app/CDocCommands.h"
@@ -27,6 +28,7 @@
 #include "settings/SettingsPersistence.h"
 #include "views/CNvAmplView.h"
 #include "views/CNvAnaView.h"
+#include "views/QtAudioExecutor.h"
 #include "views/CNvCombView.h"
 #include "views/CNvFreqView.h"
 #include "views/CNvSpectView.h"
@@ -342,3 +344,9 @@ const nv::AnalysisSettings& CNorvaneApp::DefaultAnalysis() const {
 }
 
 nv::FilterDescription& CNorvaneApp::CommandFilter() { return nv::AppCore::Instance().commandFilter; }
+
+nv::AudioBackend& CNorvaneApp::Audio() {
+  if (audioOverride_) return *audioOverride_;
+  if (!audio_) audio_ = std::make_unique<nv::PulseAudioBackend>(QtAudioExecutor::Instance());
+  return *audio_;
+}

@@ -83,6 +83,15 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void OpenDefaultSettings(int area, QWidget* parent) override;
   const nv::AnalysisSettings& DefaultAnalysis() const override;
   nv::FilterDescription& CommandFilter() override;
+  // The sound server's devices, made on first use.
+  nv::AudioBackend& Audio() override;
+  std::string OutputDevice() const override { return outputDevice_; }
+  void SetOutputDevice(const std::string& id) override { outputDevice_ = id; }
+  std::string InputDevice() const override { return inputDevice_; }
+  void SetInputDevice(const std::string& id) override { inputDevice_ = id; }
+  // Replaces the sound devices (tests: a simulated device; not owned, must
+  // outlive every playback).
+  void SetAudioBackend(nv::AudioBackend* backend) { audioOverride_ = backend; }
 
   // Application-wide state of the views.
   int cursorMode = 0;     // CursorMode; 0 until the user chooses one
@@ -101,4 +110,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   std::vector<std::unique_ptr<DocEntry>> docs_;
   RecentFileList recent_;
   DefaultSettingsDialogs* defaultDialogs_ = nullptr;
+  std::unique_ptr<nv::AudioBackend> audio_;
+  nv::AudioBackend* audioOverride_ = nullptr;
+  std::string outputDevice_, inputDevice_;
 };

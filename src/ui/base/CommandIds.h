@@ -19,6 +19,8 @@ enum Id : int {
   kSoundDevices = 400, kSoundPlay, kSoundSpeedQuarter, kSoundSpeedHalf, kSoundSpeedOne,
   kSoundSpeedTwo, kSoundSpeedFour, kSoundRecord, kSoundStop, kSoundFormat,
   kSoundVirtualDetector, kSoundSamplingParameters,
+  // The slow play speeds for ultrasound (after "1/4" ... "4" above).
+  kSoundSpeed1of32 = 420, kSoundSpeed1of20, kSoundSpeed1of16, kSoundSpeed1of10, kSoundSpeed1of8,
   // Tools
   kZoomIn = 500, kZoomOut, kZoomDefault, kZoomEntire, kScrollStepLeft, kScrollStepRight,
   kCursorMarking, kCursorMarkingStereo, kCursorMeasurement, kCursorLargeMeasurement,

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "audio/PlaybackEngine.h"
 #include "document/CNorvaneDoc.h"
 #include "document/MarkMenu.h"
 #include "plot/AxisRules.h"
@@ -64,6 +65,7 @@ CNvAnaView::CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent)
 CNvAnaView::~CNvAnaView() { Detach(); }
 
 void CNvAnaView::Detach() {
+  StopPlayback();
   if (!doc_) return;
   for (auto* d : std::initializer_list<QWidget*>{spectDlg_.Get(), oscDlg_.Get(), zcDlg_.Get()})
     if (d) d->close();
@@ -536,6 +538,7 @@ void CNvAnaView::keyPressEvent(QKeyEvent* e) {
   if (e->modifiers() == Qt::NoModifier &&
       (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right || e->key() == Qt::Key_Up ||
        e->key() == Qt::Key_Down)) {
+    if (OnPlayKey(e->key())) return;
     MoveCursorByKey(e->key());
     return;
   }
@@ -634,6 +637,7 @@ bool CNvAnaView::OnCommand(int id) {
     return true;
   }
   if (OnEditCommand(id)) return true;
+  if (OnPlayCommand(id)) return true;
   switch (id) {
     case kZoomIn: ZoomIn(); return true;
     case kZoomOut: ZoomOut(); return true;
@@ -683,6 +687,7 @@ bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
     return true;
   }
   if (OnUpdateEditCommand(id, st)) return true;
+  if (OnUpdatePlayCommand(id, st)) return true;
   const int mode = AppCursorMode();
   switch (id) {
     case kZoomIn:

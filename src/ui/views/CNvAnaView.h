@@ -9,8 +9,10 @@
 // outlives the view (Detach before it goes).
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 #include <vector>
 
+#include "audio/PlaybackView.h"
 #include "base/CommandTarget.h"
 #include "base/SampleSource.h"
 #include "document/SoundViewObserver.h"
@@ -24,14 +26,16 @@
 
 namespace nv {
 class CNorvaneDoc;
+class PlaybackEngine;
 class SoundPlot;
 }  // namespace nv
 class AttachedWindow;
 class QMenu;
 class QScrollBar;
+class QTimer;
 class StatusStrip;
 
-class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandTarget {
+class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandTarget, public nv::PlaybackView {
   Q_OBJECT
  public:
   CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent = nullptr);
@@ -87,6 +91,21 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   // "&Copy": the view's picture on the system clipboard as PNG and SVG.
   void CopyPicture();
 
+  // The Sound menu's playback commands, the play speeds and "Sound
+  // &devices" (handled in CNvAnaViewPlay.cpp).
+  bool OnPlayCommand(int id);
+  bool OnUpdatePlayCommand(int id, CommandState& state);
+  // This view's playback, null before the first "&Play sound".
+  nv::PlaybackEngine* Player() const { return player_.get(); }
+  // Ends this view's playback at once (the view or its document closes).
+  void StopPlayback();
+
+  // PlaybackView: progress of this view's playback.
+  void ShowPlaybackStatus(const std::string& text) override;
+  void SetPlaybackCursor(int64_t frame) override;
+  void Beep() override;
+  void PlaybackClosed() override;
+
   // Attached analysis windows (not owned).
   void Attach(AttachedWindow* w);
   void DetachWindow(AttachedWindow* w);
@@ -135,6 +154,10 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   void UpdateFormatText();
   void ResetScrollBar();
   void MoveCursorByKey(int key);
+  // Up/Down/Left/Right while this view plays: volume and rate; false when
+  // nothing plays here.
+  bool OnPlayKey(int key);
+  void FollowPlayback();
   void OpenSettings(int area);
   void TakeSettings(const nv::AnalysisSettings& s);
   QString TimeText(int64_t ns) const;
@@ -158,4 +181,6 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   DialogSlot<SpectrogramSettingsDialog> spectDlg_;
   DialogSlot<OscillogramSettingsDialog> oscDlg_;
   DialogSlot<ZeroCrossingSettingsDialog> zcDlg_;
+  std::unique_ptr<nv::PlaybackEngine> player_;
+  QTimer* playTimer_ = nullptr;  // moves the playback cursor between blocks
 };

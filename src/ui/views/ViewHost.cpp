@@ -1,5 +1,10 @@
 #include "views/ViewHost.h"
 
+#include <memory>
+
+#include "audio/PulseAudioBackend.h"
+#include "views/QtAudioExecutor.h"
+
 namespace {
 
 // The host of views made without an application: defaults, no commands.
@@ -15,8 +20,18 @@ class PlainViewHost : public ViewHost {
   void OpenDefaultSettings(int, QWidget*) override {}
   const nv::AnalysisSettings& DefaultAnalysis() const override { return defaults_; }
   nv::FilterDescription& CommandFilter() override { return filter_; }
+  nv::AudioBackend& Audio() override {
+    if (!audio_) audio_ = std::make_unique<nv::PulseAudioBackend>(QtAudioExecutor::Instance());
+    return *audio_;
+  }
+  std::string OutputDevice() const override { return output_; }
+  void SetOutputDevice(const std::string& id) override { output_ = id; }
+  std::string InputDevice() const override { return input_; }
+  void SetInputDevice(const std::string& id) override { input_ = id; }
 
  private:
+  std::unique_ptr<nv::AudioBackend> audio_;
+  std::string output_, input_;
   int mode_ = 0;
   bool playing_ = false;
   nv::AnalysisSettings defaults_;

@@ -7,7 +7,9 @@
 // one (a view made on its own) a plain host answers with defaults and does
 // nothing. Interface thread only; the host outlives every view.
 #include <cstdint>
+#include <string>
 
+#include "audio/AudioBackend.h"
 #include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
 
@@ -45,4 +47,11 @@ class ViewHost {
   virtual const nv::AnalysisSettings& DefaultAnalysis() const = 0;
   // The "&Filter" command's description (it keeps the last one that designed).
   virtual nv::FilterDescription& CommandFilter() = 0;
+  // The sound devices every playback and recording opens its streams on,
+  // and the devices chosen in "Sound devices" (empty: the system's default).
+  virtual nv::AudioBackend& Audio() = 0;
+  virtual std::string OutputDevice() const = 0;
+  virtual void SetOutputDevice(const std::string& id) = 0;
+  virtual std::string InputDevice() const = 0;
+  virtual void SetInputDevice(const std::string& id) = 0;
 };

@@ -269,7 +269,7 @@ class AppTest : public QObject {
     for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, cmd::kNewCombined, cmd::kZoomIn})
       QVERIFY2(Frame()->Action(id)->isEnabled(), qPrintable(Frame()->Action(id)->text()));
     // Parts not built yet are present and greyed.
-    for (int id : {cmd::kSoundPlay, cmd::kPowerSpectrum, cmd::kEditUndo, cmd::kFilePrint})
+    for (int id : {cmd::kSoundRecord, cmd::kPowerSpectrum, cmd::kEditUndo, cmd::kFilePrint})
       QVERIFY(!Frame()->Action(id)->isEnabled());
     app_->playing = true;
     Frame()->UpdateCommandUi();

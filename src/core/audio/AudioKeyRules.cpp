@@ -1,0 +1,25 @@
+#include "audio/AudioKeyRules.h"
+
+namespace nv {
+
+uint16_t DoubledVolume(uint16_t v) {
+  if (v == 0) return 2;
+  if (v >= 0x8000) return 0xFFFF;
+  return static_cast<uint16_t>(v * 2);
+}
+
+uint16_t HalvedVolume(uint16_t v) { return v >= 2 ? static_cast<uint16_t>(v / 2) : v; }
+
+bool HalvedRate(uint32_t f, uint32_t& out) {
+  if (f <= 1) return false;
+  out = f / 2;
+  return true;
+}
+
+bool DoubledRate(uint32_t f, uint32_t& out) {
+  if (f > 0x40000000u) return false;
+  out = f * 2;
+  return true;
+}
+
+}  // namespace nv

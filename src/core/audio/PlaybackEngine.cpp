@@ -1,0 +1,379 @@
+#include "audio/PlaybackEngine.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "audio/AudioKeyRules.h"
+#include "audio/PlaySpeed.h"
+#include "base/MessageSink.h"
+#include "base/SampleSource.h"
+
+namespace nv {
+
+namespace {
+
+// Rates tried, lowest first, when the device refuses the one a speed asks for.
+constexpr uint32_t kFallbackRates[] = {8000,  11025, 16000,  22050,  32000,  44100,
+                                       48000, 88200, 96000, 176400, 192000, 384000};
+// The resampler in our own layer changes the rate at most this far.
+constexpr double kMaxOwnRatio = 256.0;
+
+std::string Format(const char* fmt, const std::string& s, double a, double b = 0) {
+  char buf[512];
+  std::snprintf(buf, sizeof buf, fmt, s.c_str(), a, b);
+  return buf;
+}
+
+}  // namespace
+
+PlaybackEngine::PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, bool& playingFlag, PlaybackView& view)
+    : PlaybackEngine(
+          doc, backend, [&playingFlag] { return playingFlag; }, [&playingFlag](bool p) { playingFlag = p; }, view) {}
+
+PlaybackEngine::PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, std::function<bool()> isPlaying,
+                               std::function<void(bool)> setPlaying, PlaybackView& view)
+    : doc_(doc),
+      backend_(backend),
+      isPlaying_(std::move(isPlaying)),
+      setPlaying_(std::move(setPlaying)),
+      view_(view) {}
+
+PlaybackEngine::~PlaybackEngine() { Abort(); }
+
+int64_t PlaybackEngine::ReadWork(int64_t offset, uint8_t* out, int64_t bytes) {
+  if (reader_) return reader_(offset, out, bytes);
+  const int fd = doc_.WorkFile().Fd();
+  int64_t got = 0;
+  while (got < bytes) {
+    const ssize_t n = ::pread(fd, out + got, static_cast<size_t>(bytes - got), offset + got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return got ? got : -1;
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  return got;
+}
+
+double PlaybackEngine::SecondsOf(int64_t frame) const {
+  return static_cast<double>(doc_.FramesToMicroseconds(frame)) / 1e6;
+}
+
+void PlaybackEngine::Play(const PlaybackRequest& r) {
+  if (isPlaying_() || Active()) return;
+  if (doc_.FrameCount() <= 0 || doc_.LastBufferIndex() < 0) {
+    ShowMessage("No sound to play.");
+    return;
+  }
+  const int64_t length = doc_.FrameCount();
+  if (r.selectionStart >= 0)
+    Start(r.selectionStart, r.selectionEnd, "Playing selection");
+  else if (r.cursor >= 0)
+    Start(r.cursor, length, "Playing from cursor");
+  else
+    Start(r.firstVisible, length, "Playing");
+}
+
+bool PlaybackEngine::OpenDevice(const WaveFormatEx& wanted) {
+  OpenStatus status = OpenStatus::Failed;
+  resampling_ = false;
+  if (wanted.nSamplesPerSec > 0) {
+    stream_ = backend_.Open(StreamDirection::Output, device_, wanted, *this, status);
+    if (stream_) {
+      deviceFormat_ = wanted;
+      return true;
+    }
+  } else {
+    status = OpenStatus::FormatRefused;
+  }
+  if (status != OpenStatus::FormatRefused) return false;
+  // The device is there but not at this rate: play through the resampler at
+  // the nearest rate above that it takes (or the highest below).
+  WaveFormatEx f;
+  uint32_t chosen = 0;
+  for (uint32_t rate : kFallbackRates) {
+    f.SetFormat(wanted.nChannels, 16, rate);
+    if (!backend_.Supports(StreamDirection::Output, device_, f)) continue;
+    chosen = rate;
+    if (rate >= wanted.nSamplesPerSec) break;
+  }
+  if (!chosen || wanted.nSamplesPerSec == 0) return false;
+  f.SetFormat(wanted.nChannels, 16, chosen);
+  stream_ = backend_.Open(StreamDirection::Output, device_, f, *this, status);
+  if (!stream_) return false;
+  deviceFormat_ = f;
+  resampling_ = true;
+  return true;
+}
+
+bool PlaybackEngine::SetUpResampler(double ownFactor) {
+  const double in = static_cast<double>(sourceRateHz_) * ownFactor;
+  const double out = deviceFormat_.nSamplesPerSec;
+  if (!(in > 0) || out / in > kMaxOwnRatio || in / out > kMaxOwnRatio) return false;
+  if (!resampler_.Init(doc_.Format().nChannels, in, out)) return false;
+  return true;
+}
+
+bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label) {
+  if (Active()) return false;
+  if (start >= doc_.FrameCount() || start >= end) {
+    view_.Beep();
+    return false;
+  }
+  doc_.RecomputeBufferSize();
+  blockBytes_ = doc_.BufferSize();
+  WaveFormatEx fmt = doc_.Format();
+  sourceRateHz_ = PlaybackRateHz(fmt.nSamplesPerSec, doc_.PlaySpeed());
+  fmt.SetFormat(fmt.nChannels, fmt.wBitsPerSample, sourceRateHz_);
+  if (sourceRateHz_ == 0) fmt.nSamplesPerSec = 0;
+  ownRate_ = false;
+  ownFactor_ = 1.0;
+  rateFactor_ = deviceFactor_ = 0x10000;
+  if (!OpenDevice(fmt)) {
+    stream_.reset();
+    ShowMessage("Failed to open waveform output device.");
+    return false;
+  }
+  if (resampling_ && !SetUpResampler(1.0)) {
+    stream_.reset();
+    ShowMessage("Failed to open waveform output device.");
+    return false;
+  }
+  stream_->Pause();
+  stopRequested_ = false;
+  state_ = PlaybackState::Open;
+  read_ = played_ = 0;
+  queued_ = 0;
+  inFlight_.clear();
+  deviceBytesWritten_ = 0;
+
+  start = std::max<int64_t>(start, 0);
+  end = std::min<int64_t>(end, doc_.FrameCount());
+  if (end < start) std::swap(start, end);
+  statusText_ = Format("%s %1.2f - %1.2f ", label, SecondsOf(start), SecondsOf(end));
+  view_.ShowPlaybackStatus(statusText_);
+  view_.SetPlaybackCursor(start);
+
+  frameBytes_ = std::max<int>(1, doc_.Format().nBlockAlign);
+  const int64_t fileBytes = doc_.WorkFile().Size();
+  startBytes_ = std::clamp<int64_t>(start * frameBytes_, 0, fileBytes);
+  endBytes_ = std::clamp<int64_t>(end * frameBytes_, 0, fileBytes);
+  endFrame_ = endBytes_ / frameBytes_;
+
+  for (int i = 0; i < blocksInUse_; ++i) FillBlock(i);
+  setPlaying_(true);
+  if (queued_ > 0) {
+    stream_->Restart();
+  } else {
+    state_ = PlaybackState::Closing;
+    stream_->Close();
+    view_.SetPlaybackCursor(-1);
+  }
+  return true;
+}
+
+void PlaybackEngine::FillBlock(int i) {
+  const int64_t k = ++read_;
+  TransferBuffers& tb = TransferBuffers::Instance();
+  WaveHeader& src = tb.Header(i);
+  src.flags = 0;
+  const int64_t offset = startBytes_ + (k - 1) * static_cast<int64_t>(blockBytes_);
+  // A block that would start at or after the end holds nothing of the range.
+  if (offset >= endBytes_) return;
+  const int64_t n = ReadWork(offset, src.data, blockBytes_);
+  if (n <= 0) {
+    endBytes_ = offset - 1;
+    return;
+  }
+  if (n < static_cast<int64_t>(blockBytes_))
+    std::memset(src.data + n, 0, static_cast<size_t>(blockBytes_ - n));
+  WaveHeader* block = &src;
+  if (resampling_) {
+    const bool last = n < static_cast<int64_t>(blockBytes_) || offset + n >= endBytes_;
+    if (!ConvertBlock(i, src.data, n, last)) return;
+    block = &outHeaders_[static_cast<size_t>(i)];
+  } else {
+    src.bufferLength = static_cast<uint32_t>(n);
+  }
+  block->user = static_cast<uintptr_t>(i);
+  block->flags = 0;
+  block->loops = 0;
+  if (!stream_->Write(block)) {
+    ShowMessage("Failed to write block to device");
+    return;
+  }
+  ++queued_;
+  deviceBytesWritten_ += block->bufferLength;
+  inFlight_.push_back({deviceBytesWritten_, block->bufferLength, offset, offset + n});
+}
+
+bool PlaybackEngine::ConvertBlock(int i, const uint8_t* src, int64_t n, bool last) {
+  const WaveFormatEx& df = doc_.Format();
+  const int channels = df.nChannels;
+  const int64_t frames = n / frameBytes_;
+  SampleSource source(src, frames, df);
+  inFrames_.resize(static_cast<size_t>(frames * channels));
+  std::vector<float> channel(static_cast<size_t>(frames));
+  for (int c = 0; c < channels; ++c) {
+    source.Read16(0, frames, c, channel.data());
+    for (int64_t f = 0; f < frames; ++f)
+      inFrames_[static_cast<size_t>(f * channels + c)] = channel[static_cast<size_t>(f)];
+  }
+  const size_t room = resampler_.OutputRoom(static_cast<size_t>(frames));
+  outFrames_.resize(room * static_cast<size_t>(channels));
+  size_t made = resampler_.Process(inFrames_.data(), static_cast<size_t>(frames), outFrames_.data(), room);
+  if (last) made += resampler_.Flush(outFrames_.data() + made * static_cast<size_t>(channels), room - made);
+
+  const int bits = deviceFormat_.wBitsPerSample;
+  const size_t outBytes = made * static_cast<size_t>(deviceFormat_.nBlockAlign);
+  std::vector<uint8_t>& out = outBlocks_[static_cast<size_t>(i)];
+  if (out.size() < outBytes) out.resize(outBytes);
+  const size_t samples = made * static_cast<size_t>(channels);
+  const size_t step = static_cast<size_t>(bits / 8);
+  for (size_t s = 0; s < samples; ++s) {
+    float v = outFrames_[s];
+    if (bits == 8) v /= 256.0f;
+    StoreRaw(out.data() + s * step, bits, static_cast<int32_t>(std::lrint(v)));
+  }
+  WaveHeader& h = outHeaders_[static_cast<size_t>(i)];
+  h.data = out.data();
+  h.bufferLength = static_cast<uint32_t>(outBytes);
+  h.bytesRecorded = 0;
+  return true;
+}
+
+void PlaybackEngine::OnStreamOpened() {
+  if (stream_ && state_ == PlaybackState::Idle) state_ = PlaybackState::Open;
+}
+
+void PlaybackEngine::OnBlockDone(WaveHeader* block) {
+  ++played_;
+  --queued_;
+  if (!inFlight_.empty()) inFlight_.pop_front();
+  // Blocks handed back after the end only come home.
+  if (state_ == PlaybackState::Closing || !stream_) return;
+  if (stream_->Lost()) stopRequested_ = true;
+  const int64_t reached = startBytes_ + played_ * static_cast<int64_t>(blockBytes_);
+  const int64_t position = std::min<int64_t>(reached / frameBytes_, endFrame_);
+  view_.ShowPlaybackStatus(Format("%s current: %1.2f", statusText_, SecondsOf(position)));
+  view_.SetPlaybackCursor(position);
+  const int i = block ? static_cast<int>(block->user) : 0;
+  if (!stopRequested_ && i >= 0 && i < TransferBuffers::kCount) FillBlock(i);
+  // The end of the range, a stop, or nothing left in the device (every
+  // further block failed to write): the playback is over.
+  if (reached >= endBytes_ || stopRequested_ || queued_ <= 0) EndPlayback();
+}
+
+void PlaybackEngine::EndPlayback() {
+  view_.ShowPlaybackStatus("End of play");
+  stream_->Reset();
+  if (state_ != PlaybackState::Closing) {
+    state_ = PlaybackState::Closing;
+    stream_->Close();
+    view_.SetPlaybackCursor(-1);
+  }
+}
+
+void PlaybackEngine::OnStreamClosed() {
+  setPlaying_(false);
+  state_ = PlaybackState::Idle;
+  stream_.reset();
+  inFlight_.clear();
+  queued_ = 0;
+  view_.PlaybackClosed();
+}
+
+void PlaybackEngine::Stop() {
+  if (state_ == PlaybackState::Idle || !stream_) return;
+  stopRequested_ = true;
+  if (queued_ <= 0) {
+    // Nothing will come back to end it.
+    if (state_ != PlaybackState::Closing) EndPlayback();
+    return;
+  }
+  stream_->Reset();
+}
+
+void PlaybackEngine::Abort() {
+  if (!stream_ && state_ == PlaybackState::Idle) return;
+  if (stream_) {
+    stream_->Reset();
+    stream_->Close();
+    stream_.reset();
+  }
+  state_ = PlaybackState::Idle;
+  setPlaying_(false);
+  queued_ = 0;
+  inFlight_.clear();
+}
+
+KeyOutcome PlaybackEngine::VolumeUp() {
+  if (state_ != PlaybackState::Open || !stream_) return KeyOutcome::NotPlaying;
+  uint32_t v = 0;
+  if (!stream_->GetVolume(v)) return KeyOutcome::Refused;
+  return stream_->SetVolume(BothChannels(DoubledVolume(static_cast<uint16_t>(v & 0xFFFF))))
+             ? KeyOutcome::Changed
+             : KeyOutcome::Refused;
+}
+
+KeyOutcome PlaybackEngine::VolumeDown() {
+  if (state_ != PlaybackState::Open || !stream_) return KeyOutcome::NotPlaying;
+  uint32_t v = 0;
+  if (!stream_->GetVolume(v)) return KeyOutcome::Refused;
+  return stream_->SetVolume(BothChannels(HalvedVolume(static_cast<uint16_t>(v & 0xFFFF))))
+             ? KeyOutcome::Changed
+             : KeyOutcome::Refused;
+}
+
+KeyOutcome PlaybackEngine::RateDown() {
+  if (state_ != PlaybackState::Open || !stream_) return KeyOutcome::NotPlaying;
+  uint32_t next = 0;
+  if (!HalvedRate(rateFactor_, next)) return KeyOutcome::Unchanged;
+  return ApplyRate(next);
+}
+
+KeyOutcome PlaybackEngine::RateUp() {
+  if (state_ != PlaybackState::Open || !stream_) return KeyOutcome::NotPlaying;
+  uint32_t next = 0;
+  if (!DoubledRate(rateFactor_, next)) return KeyOutcome::Unchanged;
+  return ApplyRate(next);
+}
+
+KeyOutcome PlaybackEngine::ApplyRate(uint32_t next) {
+  // The device changes its rate when it can; otherwise (or once our own
+  // layer has taken over) the resampler does, from the next block on.
+  if (!ownRate_ && stream_->SetPlaybackRate(next)) {
+    deviceFactor_ = rateFactor_ = next;
+    return KeyOutcome::Changed;
+  }
+  const double factor = static_cast<double>(next) / deviceFactor_;
+  if (!SetUpResampler(factor)) {
+    // Keep the resampler of the current rate when one was running.
+    if (resampling_) SetUpResampler(ownFactor_);
+    return KeyOutcome::Refused;
+  }
+  ownRate_ = resampling_ = true;
+  ownFactor_ = factor;
+  rateFactor_ = next;
+  return KeyOutcome::Changed;
+}
+
+int64_t PlaybackEngine::HeardFrame() {
+  if (state_ != PlaybackState::Open || !stream_) return -1;
+  if (inFlight_.empty()) return std::min<int64_t>(endBytes_ / frameBytes_, endFrame_);
+  const QueuedBlock& b = inFlight_.front();
+  const int64_t heard = stream_->PlayedBytes();
+  const int64_t begin = b.deviceEnd - b.deviceBytes;
+  double t = b.deviceBytes ? static_cast<double>(heard - begin) / b.deviceBytes : 0.0;
+  t = std::clamp(t, 0.0, 1.0);
+  const int64_t bytes = b.sourceStart + static_cast<int64_t>(t * static_cast<double>(b.sourceEnd - b.sourceStart));
+  return std::min<int64_t>(bytes / frameBytes_, endFrame_);
+}
+
+}  // namespace nv

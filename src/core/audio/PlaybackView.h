@@ -1,0 +1,22 @@
+#pragma once
+// What a playback tells the view that started it: status texts, the
+// playback cursor, the beep of a refused request, and the end. Interface
+// thread only.
+#include <cstdint>
+#include <string>
+
+namespace nv {
+
+class PlaybackView {
+ public:
+  virtual ~PlaybackView() = default;
+  // A new text for the view's status strip.
+  virtual void ShowPlaybackStatus(const std::string& text) = 0;
+  // Puts the playback cursor at `frame`; -1 removes it.
+  virtual void SetPlaybackCursor(int64_t frame) = 0;
+  virtual void Beep() = 0;
+  // The device closed: the playback is over and the playing flag is clear.
+  virtual void PlaybackClosed() {}
+};
+
+}  // namespace nv

@@ -1,0 +1,169 @@
+// The Sound menu's part of the sound view: "&Play sound", "&Stop Play
+// sound", the "Play speed" items with their check mark, the arrow keys while
+// playing, the moving playback cursor and "Sound &devices".
+#include <QApplication>
+#include <QTimer>
+
+#include "audio/PlaybackEngine.h"
+#include "base/CommandIds.h"
+#include "document/CNorvaneDoc.h"
+#include "plot/SoundPlot.h"
+#include "views/CNvAnaView.h"
+#include "views/SoundDevicesDialog.h"
+#include "views/ViewHost.h"
+
+namespace {
+
+struct SpeedItem {
+  int id;
+  double factor;
+};
+
+constexpr SpeedItem kSpeedItems[] = {
+    {cmd::kSoundSpeed1of32, 1.0 / 32}, {cmd::kSoundSpeed1of20, 1.0 / 20}, {cmd::kSoundSpeed1of16, 1.0 / 16},
+    {cmd::kSoundSpeed1of10, 1.0 / 10}, {cmd::kSoundSpeed1of8, 1.0 / 8},   {cmd::kSoundSpeedQuarter, 0.25},
+    {cmd::kSoundSpeedHalf, 0.5},       {cmd::kSoundSpeedOne, 1.0},        {cmd::kSoundSpeedTwo, 2.0},
+    {cmd::kSoundSpeedFour, 4.0},
+};
+
+const SpeedItem* SpeedOf(int id) {
+  for (const SpeedItem& s : kSpeedItems)
+    if (s.id == id) return &s;
+  return nullptr;
+}
+
+// How often the playback cursor follows the device between blocks.
+constexpr int kFollowMs = 40;
+
+}  // namespace
+
+bool CNvAnaView::OnPlayCommand(int id) {
+  using namespace cmd;
+  if (const SpeedItem* s = SpeedOf(id)) {
+    if (doc_) doc_->SetPlaySpeed(s->factor);
+    return true;
+  }
+  switch (id) {
+    case kSoundPlay: {
+      if (!doc_) return true;
+      if (!player_) {
+        player_ = std::make_unique<nv::PlaybackEngine>(
+            *doc_, ViewHost::Get().Audio(), [] { return ViewHost::Get().IsPlaying(); },
+            [](bool playing) {
+              ViewHost::Get().SetPlaying(playing);
+              ViewHost::Get().RequestCommandUpdate();
+            },
+            *this);
+      }
+      player_->SetOutputDevice(ViewHost::Get().OutputDevice());
+      nv::PlaybackRequest r;
+      if (plot_->SelectionStart().position >= 0) {
+        r.selectionStart = plot_->SelectionStart().position;
+        r.selectionEnd = plot_->SelectionEnd().position;
+      }
+      r.cursor = plot_->Cursor().position;
+      r.firstVisible = static_cast<int32_t>(plot_->Setup().firstVisible());
+      player_->Play(r);
+      if (player_->Active()) {
+        if (!playTimer_) {
+          playTimer_ = new QTimer(this);
+          playTimer_->setInterval(kFollowMs);
+          connect(playTimer_, &QTimer::timeout, this, [this] { FollowPlayback(); });
+        }
+        playTimer_->start();
+      }
+      ViewHost::Get().RequestCommandUpdate();
+      return true;
+    }
+    case kSoundStop:
+      if (player_) player_->Stop();
+      return true;
+    case kSoundDevices: {
+      ViewHost& host = ViewHost::Get();
+      SoundDevicesDialog dlg(host.Audio(), host.OutputDevice(), host.InputDevice(), this);
+      if (dlg.Run() == QDialog::Accepted) {
+        host.SetOutputDevice(dlg.OutputChoice());
+        host.SetInputDevice(dlg.InputChoice());
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool CNvAnaView::OnUpdatePlayCommand(int id, CommandState& st) {
+  using namespace cmd;
+  if (const SpeedItem* s = SpeedOf(id)) {
+    st.enabled = doc_ != nullptr;
+    st.checked = doc_ && doc_->PlaySpeed() == s->factor;
+    return true;
+  }
+  switch (id) {
+    case kSoundPlay:
+      st.enabled = doc_ && doc_->FrameCount() > 0 && !ViewHost::Get().IsPlaying();
+      return true;
+    case kSoundStop:
+      st.enabled = player_ && player_->Active();
+      return true;
+    case kSoundDevices:
+      st.enabled = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CNvAnaView::OnPlayKey(int key) {
+  if (!player_ || player_->State() != nv::PlaybackState::Open) return false;
+  nv::KeyOutcome r = nv::KeyOutcome::NotPlaying;
+  switch (key) {
+    case Qt::Key_Up: r = player_->VolumeUp(); break;
+    case Qt::Key_Down: r = player_->VolumeDown(); break;
+    case Qt::Key_Left: r = player_->RateDown(); break;
+    case Qt::Key_Right: r = player_->RateUp(); break;
+    default: return false;
+  }
+  if (r == nv::KeyOutcome::NotPlaying) return false;
+  if (r == nv::KeyOutcome::Refused) QApplication::beep();
+  return true;
+}
+
+void CNvAnaView::StopPlayback() {
+  if (playTimer_) playTimer_->stop();
+  if (!player_) return;
+  const bool wasActive = player_->Active();
+  player_->Abort();
+  player_.reset();
+  if (wasActive) {
+    plot_->SetDragCursor(nv::CursorRecord{});
+    ViewHost::Get().RequestCommandUpdate();
+  }
+}
+
+void CNvAnaView::FollowPlayback() {
+  if (!player_ || player_->State() != nv::PlaybackState::Open) return;
+  const int64_t f = player_->HeardFrame();
+  if (f >= 0) SetPlaybackCursor(f);
+}
+
+void CNvAnaView::ShowPlaybackStatus(const std::string& text) { SetStatus(QString::fromStdString(text)); }
+
+void CNvAnaView::SetPlaybackCursor(int64_t frame) {
+  nv::CursorRecord c;
+  if (frame >= 0) {
+    c.position = static_cast<int32_t>(std::min<int64_t>(frame, INT32_MAX));
+    c.kind = nv::kCursorMarking;
+    c.channel = 3;
+    c.pen = 1;
+  }
+  plot_->SetDragCursor(c);
+}
+
+void CNvAnaView::Beep() { QApplication::beep(); }
+
+void CNvAnaView::PlaybackClosed() {
+  if (playTimer_) playTimer_->stop();
+  plot_->SetDragCursor(nv::CursorRecord{});
+  ViewHost::Get().RequestCommandUpdate();
+}

@@ -1,0 +1,59 @@
+#include "views/SoundDevicesDialog.h"
+
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+std::function<int(SoundDevicesDialog&)> SoundDevicesDialog::runner;
+
+SoundDevicesDialog::SoundDevicesDialog(nv::AudioBackend& audio, const std::string& output,
+                                       const std::string& input, QWidget* parent)
+    : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Sound devices"));
+  auto* layout = new QVBoxLayout(this);
+  inputs_ = AddGroup(QStringLiteral("Input devices"), audio.Devices(nv::StreamDirection::Input), input, layout);
+  outputs_ = AddGroup(QStringLiteral("Output devices"), audio.Devices(nv::StreamDirection::Output), output, layout);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+}
+
+QList<QRadioButton*> SoundDevicesDialog::AddGroup(const QString& title,
+                                                  const std::vector<nv::AudioDeviceInfo>& devices,
+                                                  const std::string& current, QVBoxLayout* layout) {
+  auto* box = new QGroupBox(title, this);
+  auto* v = new QVBoxLayout(box);
+  QList<QRadioButton*> buttons;
+  for (const nv::AudioDeviceInfo& d : devices) {
+    auto* b = new QRadioButton(QString::fromStdString(d.name + d.formatLabel), box);
+    b->setProperty("deviceId", QString::fromStdString(d.id));
+    // One or none checked: the buttons clear each other by hand.
+    b->setAutoExclusive(false);
+    b->setChecked(!current.empty() && d.id == current);
+    v->addWidget(b);
+    buttons.append(b);
+  }
+  for (QRadioButton* b : buttons)
+    connect(b, &QRadioButton::toggled, this, [b, buttons](bool on) {
+      if (!on) return;
+      for (QRadioButton* o : buttons)
+        if (o != b) o->setChecked(false);
+    });
+  if (devices.empty()) v->addWidget(new QLabel(QStringLiteral("(none)"), box));
+  layout->addWidget(box);
+  return buttons;
+}
+
+std::string SoundDevicesDialog::Checked(const QList<QRadioButton*>& buttons) {
+  for (QRadioButton* b : buttons)
+    if (b->isChecked()) return b->property("deviceId").toString().toStdString();
+  return "";
+}
+
+std::string SoundDevicesDialog::OutputChoice() const { return Checked(outputs_); }
+std::string SoundDevicesDialog::InputChoice() const { return Checked(inputs_); }
+
+int SoundDevicesDialog::Run() { return runner ? runner(*this) : exec(); }

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Plays a 1 kHz tone at speed 1/4 through a private sound server and checks,
+# from what the server's null sink played, that a 250 Hz tone of four times
+# the sound's length was heard. Skips (exit 77) only when pulseaudio is not
+# installed.
+# Usage: play_device_test.sh NORVANE_CLI
+set -euo pipefail
+cli=$1
+py=/usr/bin/python3
+
+if ! command -v pulseaudio >/dev/null 2>&1 || ! command -v parec >/dev/null 2>&1; then
+  echo "SKIP: pulseaudio (with parec) is not installed"
+  exit 77
+fi
+
+dir=$(mktemp -d)
+chmod 700 "$dir"
+mkdir -m 700 "$dir/runtime" "$dir/home"
+export XDG_RUNTIME_DIR=$dir/runtime HOME=$dir/home
+unset PULSE_SERVER PULSE_SINK PULSE_SOURCE DBUS_SESSION_BUS_ADDRESS || true
+server_pid=
+parec_pid=
+silence_pid=
+cleanup() {
+  [ -n "$parec_pid" ] && kill "$parec_pid" 2>/dev/null || true
+  [ -n "$silence_pid" ] && kill "$silence_pid" 2>/dev/null || true
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
+  fi
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+
+pulseaudio -D --exit-idle-time=-1 --disallow-exit -n --load="module-null-sink sink_name=nul" \
+  --load="module-native-protocol-unix" --log-target=file:"$dir/server.log"
+for _ in $(seq 50); do
+  [ -s "$XDG_RUNTIME_DIR/pulse/pid" ] && [ -S "$XDG_RUNTIME_DIR/pulse/native" ] && break
+  sleep 0.1
+done
+server_pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid")
+echo "private sound server: pid $server_pid"
+
+# The device list names the null sink and its monitor.
+"$cli" devices > "$dir/devices.txt"
+cat "$dir/devices.txt"
+grep -q "^output	nul	" "$dir/devices.txt"
+grep -q "^input	nul.monitor	" "$dir/devices.txt"
+
+# One second of a 1 kHz tone at 44 100 Hz, 16-bit mono.
+"$py" - "$dir/tone.wav" <<'PY'
+import sys, wave
+import numpy as np
+rate = 44100
+t = np.arange(rate) / rate
+s = (12000 * np.sin(2 * np.pi * 1000 * t)).astype("<i2")
+with wave.open(sys.argv[1], "wb") as w:
+    w.setnchannels(1); w.setsampwidth(2); w.setframerate(rate); w.writeframes(s.tobytes())
+PY
+
+# Silence keeps the null sink running, so that its monitor records from the
+# first moment of the tone on.
+pacat --device=nul --rate=44100 --channels=1 --format=s16le --raw < /dev/zero &
+silence_pid=$!
+parec -d nul.monitor --rate=44100 --channels=1 --format=s16le --raw "$dir/heard.raw" &
+parec_pid=$!
+# Play only once the recording runs (a busy machine may take a while).
+for _ in $(seq 100); do
+  [ "$(stat -c %s "$dir/heard.raw" 2>/dev/null || echo 0)" -gt 8820 ] && break
+  sleep 0.1
+done
+"$cli" play "$dir/tone.wav" --speed 1/4 --device nul > "$dir/status.txt"
+sleep 0.5
+kill "$parec_pid" "$silence_pid"
+wait "$parec_pid" "$silence_pid" 2>/dev/null || true
+parec_pid=
+silence_pid=
+
+head -2 "$dir/status.txt"
+tail -1 "$dir/status.txt"
+[ "$(head -1 "$dir/status.txt")" = "Playing 0.00 - 1.00 " ]
+[ "$(tail -1 "$dir/status.txt")" = "End of play" ]
+
+"$py" - "$dir/heard.raw" <<'PY'
+import sys
+import numpy as np
+rate = 44100
+x = np.fromfile(sys.argv[1], "<i2").astype(float)
+loud = np.nonzero(np.abs(x) > 2000)[0]
+assert len(loud) > 0, "nothing was heard"
+seg = x[loud[0]:loud[-1] + 1]
+seconds = len(seg) / rate
+spectrum = np.abs(np.fft.rfft(seg * np.hanning(len(seg))))
+peak = np.fft.rfftfreq(len(seg), 1 / rate)[np.argmax(spectrum)]
+print(f"heard {seconds:.3f} s of a {peak:.1f} Hz tone, peak {np.max(np.abs(seg)):.0f}")
+assert abs(peak - 250) < 2, f"tone at {peak} Hz, not 250 Hz"
+assert abs(seconds - 4.0) < 0.02, f"{seconds} s heard, not 4"
+assert abs(np.max(np.abs(seg)) - 12000) < 600, "level changed"
+PY
+# The server goes away in the middle of a playback: the playback ends with
+# "End of play", nothing hangs.
+"$cli" play "$dir/tone.wav" --speed 1/4 --device nul > "$dir/status2.txt" &
+play_pid=$!
+sleep 1.5
+kill -9 "$server_pid"
+ended=no
+for _ in $(seq 100); do
+  if ! kill -0 "$play_pid" 2>/dev/null; then ended=yes; break; fi
+  sleep 0.1
+done
+if [ "$ended" != yes ]; then
+  kill "$play_pid"
+  echo "play did not end after the server went away"
+  exit 1
+fi
+wait "$play_pid"
+tail -1 "$dir/status2.txt"
+[ "$(tail -1 "$dir/status2.txt")" = "End of play" ]
+server_pid=
+echo "play device test passed"

@@ -1,0 +1,282 @@
+// Playback in the running application with the simulated sound device: P
+// and S, the status texts, the moving playback cursor, the "Play speed"
+// check mark, the arrow keys while playing, edits greyed while playing,
+// closing a playing view, and the "Sound devices" dialog.
+#include <QApplication>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+#include "../../support/TestSupport.h"
+#include "app/CChildFrame.h"
+#include "app/CMainFrame.h"
+#include "app/CNorvaneApp.h"
+#include "audio/SimulatedAudioBackend.h"
+#include "base/CommandIds.h"
+#include "document/CNorvaneDoc.h"
+#include "fileformats/FileType.h"
+#include "plot/SoundPlot.h"
+#include "settings/MemorySettingsStore.h"
+#include "views/CNvAnaView.h"
+#include "views/QtAudioExecutor.h"
+#include "views/SoundDevicesDialog.h"
+#include "views/StatusStrip.h"
+
+using nv::CNorvaneDoc;
+
+class PlayTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  std::unique_ptr<nv::MemorySettingsStore> store_;
+  std::unique_ptr<nv::SimulatedAudioBackend> audio_;
+  std::unique_ptr<CNorvaneApp> app_;
+  nv::RecordingMessageSink sink_;
+  nv::MessageSink* oldSink_ = nullptr;
+
+  // `seconds` of a 16-bit mono 44 100 Hz sine in the program's own wave form.
+  QString WriteSine(const QString& name, double seconds) {
+    const int frames = static_cast<int>(44100 * seconds);
+    std::vector<int16_t> s(static_cast<size_t>(frames));
+    for (int i = 0; i < frames; ++i) s[static_cast<size_t>(i)] = static_cast<int16_t>(8000 * std::sin(i * 0.3));
+    CNorvaneDoc doc;
+    nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
+    const QString p = dir_.filePath(name);
+    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    return p;
+  }
+  CMainFrame* Frame() const { return app_->MainFrame(); }
+  CNvAnaView* View() const { return Frame()->ActiveView(); }
+  CNorvaneDoc* Doc() const { return Frame()->ActiveDocument(); }
+  nv::SimulatedAudioStream& Stream() const { return *audio_->last; }
+  void Settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+  bool Start(const QString& file) {
+    const bool ok = app_->InitInstance({file});
+    if (ok) {
+      Frame()->resize(1000, 700);
+      Settle();
+    }
+    return ok;
+  }
+  bool Enabled(int id) {
+    Frame()->UpdateCommandUi();
+    return Frame()->Action(id)->isEnabled();
+  }
+  bool Checked(int id) {
+    Frame()->UpdateCommandUi();
+    return Frame()->Action(id)->isChecked();
+  }
+  QString Status() const { return View()->Strip()->StatusText(); }
+  void Select(int32_t a, int32_t b) {
+    nv::CursorRecord s;
+    s.position = a;
+    nv::CursorRecord e = s;
+    e.position = b;
+    View()->Plot()->SetCursor(s);
+    View()->Plot()->SetSelection(s, e);
+  }
+  // The device plays `n` blocks; their notifications are handled.
+  void Complete(int n) {
+    Stream().Complete(n);
+    Settle();
+  }
+
+ private slots:
+  void init() {
+    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.texts.clear();
+    store_ = std::make_unique<nv::MemorySettingsStore>();
+    audio_ = std::make_unique<nv::SimulatedAudioBackend>(QtAudioExecutor::Instance());
+    app_ = std::make_unique<CNorvaneApp>(store_.get());
+    app_->SetAudioBackend(audio_.get());
+    SoundDevicesDialog::runner = nullptr;
+  }
+
+  void cleanup() {
+    app_.reset();
+    Settle();
+    audio_.reset();
+    store_.reset();
+    SoundDevicesDialog::runner = nullptr;
+    nv::SetMessageSink(oldSink_);
+  }
+
+  void playAndStopWithTheirKeysAndStates() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    QCOMPARE(Frame()->Action(cmd::kSoundPlay)->shortcut(), QKeySequence(Qt::Key_P));
+    QCOMPARE(Frame()->Action(cmd::kSoundStop)->shortcut(), QKeySequence(Qt::Key_S));
+    QVERIFY(Enabled(cmd::kSoundPlay));
+    QVERIFY(!Enabled(cmd::kSoundStop));
+    Select(1000, 30000);
+    QVERIFY(Enabled(cmd::kEditDelete));
+
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    QCOMPARE(audio_->opened, 1);
+    QCOMPARE(Status(), QString("Playing selection 0.02 - 0.68 "));
+    QVERIFY(!Enabled(cmd::kSoundPlay));
+    QVERIFY(Enabled(cmd::kSoundStop));
+    // Edits are greyed while playing; copying is not an edit.
+    QVERIFY(!Enabled(cmd::kEditDelete));
+    QVERIFY(!Enabled(cmd::kEditCut));
+    QVERIFY(Enabled(cmd::kEditCopy));
+
+    Frame()->Route(cmd::kSoundStop);
+    Settle();
+    QVERIFY(!app_->playing);
+    QCOMPARE(Status(), QString("End of play"));
+    QVERIFY(Enabled(cmd::kSoundPlay));
+    QVERIFY(!Enabled(cmd::kSoundStop));
+    QVERIFY(Enabled(cmd::kEditDelete));
+    QVERIFY(sink_.texts.empty());
+  }
+
+  void playbackCursorFollowsTheBlocks() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    View()->ClearSelection();
+    nv::CursorRecord c;
+    c.position = 10000;
+    View()->Plot()->SetCursor(c);
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QCOMPARE(Status(), QString("Playing from cursor 0.23 - 4.00 "));
+    QCOMPARE(View()->Plot()->DragCursor().position, 10000);
+    Complete(2);
+    // Two blocks of 2752 frames heard.
+    QCOMPARE(View()->Plot()->DragCursor().position, 10000 + 2 * 2752);
+    QCOMPARE(Status(), QString("Playing from cursor 0.23 - 4.00  current: 0.35"));
+    for (int i = 0; i < 200 && app_->playing; ++i) Complete(1);
+    QVERIFY(!app_->playing);
+    QCOMPARE(Status(), QString("End of play"));
+    QCOMPARE(View()->Plot()->DragCursor().position, -1);
+  }
+
+  void speedSubmenuCheckMarkAndDeviceRate() {
+    QVERIFY(Start(WriteSine("a.wav", 1)));
+    QVERIFY(Checked(cmd::kSoundSpeedOne));
+    QVERIFY(!Checked(cmd::kSoundSpeed1of10));
+    QCOMPARE(Frame()->Action(cmd::kSoundSpeed1of32)->text(), QString("1/32"));
+    Frame()->Route(cmd::kSoundSpeed1of10);
+    QVERIFY(Checked(cmd::kSoundSpeed1of10));
+    QVERIFY(!Checked(cmd::kSoundSpeedOne));
+    QCOMPARE(Doc()->PlaySpeed(), 0.1);
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QCOMPARE(audio_->asked.back().nSamplesPerSec, 4410u);
+    Frame()->Route(cmd::kSoundStop);
+    Settle();
+    Frame()->Route(cmd::kSoundSpeedFour);
+    QVERIFY(Checked(cmd::kSoundSpeedFour));
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QCOMPARE(audio_->asked.back().nSamplesPerSec, 176400u);
+    Frame()->Route(cmd::kSoundStop);
+    Settle();
+  }
+
+  void arrowKeysChangeVolumeAndRateWhilePlaying() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    View()->ClearSelection();
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QTest::keyClick(View(), Qt::Key_Down);
+    QCOMPARE(Stream().Volume(), 0x7FFF7FFFu);
+    QTest::keyClick(View(), Qt::Key_Up);
+    QCOMPARE(Stream().Volume(), 0xFFFEFFFEu);
+    QTest::keyClick(View(), Qt::Key_Right);
+    QCOMPARE(Stream().Rate(), 0x20000u);
+    QTest::keyClick(View(), Qt::Key_Left);
+    QTest::keyClick(View(), Qt::Key_Left);
+    QCOMPARE(Stream().Rate(), 0x8000u);
+    Frame()->Route(cmd::kSoundStop);
+    Settle();
+  }
+
+  void closingAPlayingViewStopsFirst() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    Frame()->CloseAllFrames(true);
+    Settle();
+    QVERIFY(!app_->playing);
+    QVERIFY(Stream().Detached());
+  }
+
+  void quittingWhilePlaying() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    Frame()->Route(cmd::kNewOscillogram);  // a second view of the document
+    Settle();
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    app_.reset();
+    Settle();
+    QVERIFY(Stream().Detached());
+  }
+
+  void deviceThatCannotOpenShowsTheMessage() {
+    QVERIFY(Start(WriteSine("a.wav", 1)));
+    audio_->unavailable = true;
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QCOMPARE(sink_.texts, std::vector<std::string>{"Failed to open waveform output device."});
+    QVERIFY(!app_->playing);
+    QVERIFY(Enabled(cmd::kSoundPlay));
+  }
+
+  void soundDevicesDialogChoosesTheOutput() {
+    audio_->outputNames = {"Speakers", "Headphones"};
+    QVERIFY(Start(WriteSine("a.wav", 1)));
+    QVERIFY(Enabled(cmd::kSoundDevices));
+    SoundDevicesDialog::runner = [](SoundDevicesDialog& d) {
+      if (d.windowTitle() != "Sound devices" || d.OutputButtons().size() != 2 || d.InputButtons().size() != 1)
+        return int(QDialog::Rejected);
+      if (d.OutputButtons()[1]->text() != "Headphones 44.1 kHz,stereo,16-bit") return int(QDialog::Rejected);
+      for (QRadioButton* b : d.OutputButtons())
+        if (b->isChecked()) return int(QDialog::Rejected);
+      d.OutputButtons()[1]->setChecked(true);
+      return int(QDialog::Accepted);
+    };
+    Frame()->Route(cmd::kSoundDevices);
+    QCOMPARE(QString::fromStdString(app_->OutputDevice()), QString("sim-out-1"));
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QCOMPARE(QString::fromStdString(audio_->askedDevices.back()), QString("sim-out-1"));
+    Frame()->Route(cmd::kSoundStop);
+    Settle();
+
+    // The current choice is checked; checking the other clears it; none
+    // checked is the default device; Cancel keeps the choice.
+    bool sawChoice = false;
+    SoundDevicesDialog::runner = [&](SoundDevicesDialog& d) {
+      sawChoice = d.OutputButtons()[1]->isChecked() && !d.OutputButtons()[0]->isChecked();
+      d.OutputButtons()[0]->setChecked(true);
+      if (d.OutputButtons()[1]->isChecked()) return int(QDialog::Rejected);
+      d.OutputButtons()[0]->setChecked(false);
+      return int(QDialog::Accepted);
+    };
+    Frame()->Route(cmd::kSoundDevices);
+    QVERIFY(sawChoice);
+    QCOMPARE(QString::fromStdString(app_->OutputDevice()), QString());
+    SoundDevicesDialog::runner = [](SoundDevicesDialog& d) {
+      d.OutputButtons()[0]->setChecked(true);
+      return int(QDialog::Rejected);
+    };
+    Frame()->Route(cmd::kSoundDevices);
+    QCOMPARE(QString::fromStdString(app_->OutputDevice()), QString());
+  }
+};
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  PlayTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "PlayTest.moc"
