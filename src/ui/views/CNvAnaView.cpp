@@ -638,6 +638,7 @@ bool CNvAnaView::OnCommand(int id) {
   }
   if (OnEditCommand(id)) return true;
   if (OnPlayCommand(id)) return true;
+  if (OnFormatCommand(id)) return true;
   switch (id) {
     case kZoomIn: ZoomIn(); return true;
     case kZoomOut: ZoomOut(); return true;
@@ -688,6 +689,7 @@ bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
   }
   if (OnUpdateEditCommand(id, st)) return true;
   if (OnUpdatePlayCommand(id, st)) return true;
+  if (OnUpdateFormatCommand(id, st)) return true;
   const int mode = AppCursorMode();
   switch (id) {
     case kZoomIn:

@@ -93,6 +93,9 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
 
   // The Sound menu's playback commands, the play speeds and "Sound
   // &devices" (handled in CNvAnaViewPlay.cpp).
+  // "Sound &Format" (CNvAnaViewFormat.cpp).
+  bool OnFormatCommand(int id);
+  bool OnUpdateFormatCommand(int id, CommandState& state);
   bool OnPlayCommand(int id);
   bool OnUpdatePlayCommand(int id, CommandState& state);
   // This view's playback, null before the first "&Play sound".

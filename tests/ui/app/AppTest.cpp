@@ -28,6 +28,7 @@
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
 #include "base/NumericEdit.h"
+#include "document/SoundFormatDialog.h"
 #include "views/SpanTable.h"
 #include "views/StatusStrip.h"
 
@@ -261,6 +262,24 @@ class AppTest : public QObject {
       QCOMPARE(int(View()->Settings().oscillogramShown), 1);
       QVERIFY(View()->Plot()->Setup().layout.osc.height() > 0);
     }
+  }
+
+  void soundFormatRelabelsTheFactorInEveryView() {
+    QVERIFY(Start({WriteDemo()}));
+    QCOMPARE(View()->Strip()->FormatText(), QString("Mono, 16 bits, 44100 Hz, Time exp 10.00."));
+    nv::CNorvaneDoc* doc = View()->Document();
+    const int64_t spanBefore = doc->FramesToMicroseconds(doc->FrameCount());
+    SoundFormatDialog::runner = [](SoundFormatDialog& d) {
+      d.TimeExpansion()->setText("1");
+      return true;
+    };
+    Frame()->Route(cmd::kSoundFormat);
+    SoundFormatDialog::runner = nullptr;
+    Settle();
+    QCOMPARE(doc->Info().TimeExpansion(), 1000);
+    QCOMPARE(doc->FramesToMicroseconds(doc->FrameCount()), spanBefore * 10);
+    QCOMPARE(View()->Strip()->FormatText(), QString("Mono, 16 bits, 44100 Hz."));  // no factor shown for 1
+    QVERIFY(doc->IsModified());
   }
 
   void greyedItems() {
