@@ -5,6 +5,8 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -23,6 +25,7 @@
 #include "fileformats/FileType.h"
 #include "plot/PlotSetup.h"
 #include "app/DefaultSettingsDialogs.h"
+#include "settings/CardParametersDialog.h"
 #include "settings/QtSettingsStore.h"
 #include "app/AppSettings.h"
 #include "settings/SettingsPersistence.h"
@@ -284,6 +287,7 @@ bool CNorvaneApp::OnCommand(int id) {
     case cmd::kAppExit:
       if (mainFrame_) mainFrame_->close();
       return true;
+    case cmd::kSoundSamplingParameters: OnSamplingParameters(); return true;
     case cmd::kFileMru1:
     case cmd::kFileMru2:
     case cmd::kFileMru3:
@@ -318,8 +322,36 @@ bool CNorvaneApp::OnUpdateCommand(int id, CommandState& state) {
     case cmd::kAppExit:
       state.enabled = true;
       return true;
+    case cmd::kSoundSamplingParameters:
+      state.enabled = !playing;
+      return true;
     default: return false;
   }
+}
+
+std::function<std::optional<nv::CardKind>(QWidget*)> CNorvaneApp::cardChooser;
+
+std::optional<nv::CardKind> CNorvaneApp::ChooseCard(QWidget* parent) {
+  if (cardChooser) return cardChooser(parent);
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Set sampling parameters"),
+                  QStringLiteral("Sampling parameters of which acquisition card?"), QMessageBox::Cancel, parent);
+  QPushButton* boards = box.addButton(QStringLiteral("ComputerBoards"), QMessageBox::AcceptRole);
+  QPushButton* daq = box.addButton(QStringLiteral("National Instruments"), QMessageBox::AcceptRole);
+  box.exec();
+  if (box.clickedButton() == boards) return nv::CardKind::ComputerBoards;
+  if (box.clickedButton() == daq) return nv::CardKind::NationalInstruments;
+  return std::nullopt;
+}
+
+void CNorvaneApp::OnSamplingParameters() {
+  QWidget* parent = mainFrame_.get();
+  const std::optional<nv::CardKind> card = ChooseCard(parent);
+  if (!card) return;
+  nv::AppCore& core = nv::AppCore::Instance();
+  const bool ni = *card == nv::CardKind::NationalInstruments;
+  nv::CardParameters& params = ni ? core.niDaqCard : core.cboardCard;
+  if (!CardParametersDialog::Ask(*card, params, parent)) return;
+  nv::SaveCardParameters(*store_, ni ? nv::section::kNiDaq : nv::section::kCBoard, ni, params);
 }
 
 void CNorvaneApp::RequestCommandUpdate() {

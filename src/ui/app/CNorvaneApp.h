@@ -10,11 +10,14 @@
 #include <QObject>
 #include <QStringList>
 #include <memory>
+#include <optional>
+#include <functional>
 #include <vector>
 
 #include "app/CDocTemplate.h"
 #include "base/CommandTarget.h"
 #include "app/RecentFileList.h"
+#include "settings/CardParameterRules.h"
 #include "views/ViewHost.h"
 
 namespace nv {
@@ -69,6 +72,11 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void OnAppAbout();
   void OnHelpTopics();
 
+  // "Set sampling parameters": the card is asked for (tests replace
+  // `cardChooser`), its dialog edits the card's record, which OK stores.
+  void OnSamplingParameters();
+  static std::function<std::optional<nv::CardKind>(QWidget*)> cardChooser;
+
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CommandState& state) override;
 
@@ -98,7 +106,9 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   bool playing = false;   // one playback or recording at a time
   ActiveViewKind activeViewKind = ActiveViewKind::None;
 
+
  private:
+  std::optional<nv::CardKind> ChooseCard(QWidget* parent);
   struct DocEntry;
   DocEntry* EntryOf(nv::CNorvaneDoc* doc) const;
   nv::CNorvaneDoc* AddDocument();
