@@ -58,6 +58,13 @@ with wave.open(sys.argv[1], "wb") as w:
     w.setnchannels(1); w.setsampwidth(2); w.setframerate(rate); w.writeframes(s.tobytes())
 PY
 
+# A device the server does not have cannot be opened.
+if "$cli" play "$dir/tone.wav" --device no_such_sink 2>"$dir/err" >/dev/null; then
+  echo "play on a missing device succeeded"
+  exit 1
+fi
+grep -qxF "Failed to open waveform output device." "$dir/err"
+
 # Silence keeps the null sink running, so that its monitor records from the
 # first moment of the tone on.
 pacat --device=nul --rate=44100 --channels=1 --format=s16le --raw < /dev/zero &
