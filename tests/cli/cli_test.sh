@@ -133,6 +133,18 @@ check "slow names the speeds" grep -q "1/32" "$dir/err"
 check "play refuses a speed not offered" test $? -eq 1
 "$cli" play "$dir/demo.wav" --to 5 2>"$dir/err"
 check "play --to needs --from" test $? -eq 1
+"$cli" convert "$dir/demo.wav" "$dir/empty.wav" --type 5 --from 0 --to 0
+"$cli" play "$dir/empty.wav" 2>"$dir/err"
+check "play of no sound exits 1" test $? -eq 1
+check "play of no sound says so" grep -qxF "No sound to play." "$dir/err"
+"$cli" play "$dir/demo.wav" --from 99999999 2>"$dir/err"
+check "play past the end exits 1" test $? -eq 1
+PULSE_SERVER=unix:/nonexistent "$cli" play "$dir/demo.wav" >"$dir/out" 2>"$dir/err"
+check "play without a sound server exits 1" test $? -eq 1
+check "play without a sound server says so" grep -qxF "Failed to open waveform output device." "$dir/err"
+check "play without a sound server prints no status" test ! -s "$dir/out"
+PULSE_SERVER=unix:/nonexistent "$cli" devices 2>"$dir/err"
+check "devices without a sound server exits 1" test $? -eq 1
 
 echo "$passes passed, $fails failed"
 test "$fails" -eq 0

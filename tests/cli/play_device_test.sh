@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Plays a 1 kHz tone at speed 1/4 through a private sound server and checks,
 # from what the server's null sink played, that a 250 Hz tone of four times
-# the sound's length was heard. Skips (exit 77) only when pulseaudio is not
+# the sound's length was heard; then speed 4 of a sound whose rate the server
+# cannot take (resampled on the way), a missing device, and the server going
+# away in the middle of a playback. Skips (exit 77) only when pulseaudio is not
 # installed.
 # Usage: play_device_test.sh NORVANE_CLI
 set -euo pipefail
@@ -58,6 +60,13 @@ with wave.open(sys.argv[1], "wb") as w:
     w.setnchannels(1); w.setsampwidth(2); w.setframerate(rate); w.writeframes(s.tobytes())
 PY
 
+# A device the server does not have cannot be opened.
+if "$cli" play "$dir/tone.wav" --device no_such_sink 2>"$dir/err" >/dev/null; then
+  echo "play on a missing device succeeded"
+  exit 1
+fi
+grep -qxF "Failed to open waveform output device." "$dir/err"
+
 # Silence keeps the null sink running, so that its monitor records from the
 # first moment of the tone on.
 pacat --device=nul --rate=44100 --channels=1 --format=s16le --raw < /dev/zero &
@@ -97,6 +106,50 @@ assert abs(peak - 250) < 2, f"tone at {peak} Hz, not 250 Hz"
 assert abs(seconds - 4.0) < 0.02, f"{seconds} s heard, not 4"
 assert abs(np.max(np.abs(seg)) - 12000) < 600, "level changed"
 PY
+# Speed 4 of a 250 kHz sound asks for 1 000 000 Hz, more than the server
+# takes: the sound goes through the resampler and a 1 kHz tone of 2 s is
+# heard as 4 kHz for 0.5 s.
+"$py" - "$dir/fast.wav" <<'PY'
+import sys, wave
+import numpy as np
+rate = 250000
+t = np.arange(2 * rate) / rate
+s = (12000 * np.sin(2 * np.pi * 1000 * t)).astype("<i2")
+with wave.open(sys.argv[1], "wb") as w:
+    w.setnchannels(1); w.setsampwidth(2); w.setframerate(rate); w.writeframes(s.tobytes())
+PY
+pacat --device=nul --rate=44100 --channels=1 --format=s16le --raw < /dev/zero &
+silence_pid=$!
+parec -d nul.monitor --rate=44100 --channels=1 --format=s16le --raw "$dir/heard4.raw" &
+parec_pid=$!
+for _ in $(seq 100); do
+  [ "$(stat -c %s "$dir/heard4.raw" 2>/dev/null || echo 0)" -gt 8820 ] && break
+  sleep 0.1
+done
+"$cli" play "$dir/fast.wav" --speed 4 --device nul > "$dir/status4.txt"
+sleep 0.5
+kill "$parec_pid" "$silence_pid"
+wait "$parec_pid" "$silence_pid" 2>/dev/null || true
+parec_pid=
+silence_pid=
+[ "$(tail -1 "$dir/status4.txt")" = "End of play" ]
+"$py" - "$dir/heard4.raw" <<'PY'
+import sys
+import numpy as np
+rate = 44100
+x = np.fromfile(sys.argv[1], "<i2").astype(float)
+loud = np.nonzero(np.abs(x) > 2000)[0]
+assert len(loud) > 0, "nothing was heard"
+seg = x[loud[0]:loud[-1] + 1]
+seconds = len(seg) / rate
+spectrum = np.abs(np.fft.rfft(seg * np.hanning(len(seg))))
+peak = np.fft.rfftfreq(len(seg), 1 / rate)[np.argmax(spectrum)]
+print(f"speed 4: heard {seconds:.3f} s of a {peak:.1f} Hz tone, peak {np.max(np.abs(seg)):.0f}")
+assert abs(peak - 4000) < 10, f"tone at {peak} Hz, not 4 kHz"
+assert abs(seconds - 0.5) < 0.02, f"{seconds} s heard, not 0.5"
+assert abs(np.max(np.abs(seg)) - 12000) < 1200, "level changed"
+PY
+
 # The server goes away in the middle of a playback: the playback ends with
 # "End of play", nothing hangs.
 "$cli" play "$dir/tone.wav" --speed 1/4 --device nul > "$dir/status2.txt" &

@@ -166,7 +166,17 @@ bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label)
   endBytes_ = std::clamp<int64_t>(end * frameBytes_, 0, fileBytes);
   endFrame_ = endBytes_ / frameBytes_;
 
-  for (int i = 0; i < blocksInUse_; ++i) FillBlock(i);
+  // Through the resampler a slow speed makes each block long (2 s at 1/32):
+  // enough blocks for two seconds ahead, at least four, are queued, so that
+  // the start converts little and a rate change in our own layer is heard
+  // soon.
+  int inUse = blocksInUse_;
+  if (resampling_ && doc_.Format().nAvgBytesPerSec > 0 && doc_.PlaySpeed() > 0) {
+    const double blockSeconds =
+        static_cast<double>(blockBytes_) / (doc_.Format().nAvgBytesPerSec * doc_.PlaySpeed());
+    inUse = std::clamp(static_cast<int>(std::ceil(2.0 / blockSeconds)), std::min(4, blocksInUse_), blocksInUse_);
+  }
+  for (int i = 0; i < inUse; ++i) FillBlock(i);
   setPlaying_(true);
   if (queued_ > 0) {
     stream_->Restart();

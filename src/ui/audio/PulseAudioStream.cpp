@@ -99,8 +99,13 @@ std::unique_ptr<PulseAudioStream> PulseAudioStream::Connect(pa_threaded_mainloop
                                    kConnectTimeoutUs) &&
                      pa_stream_get_state(s) == PA_STREAM_READY;
   if (!ready) {
+    // The server answers but would not make this stream: take it as the
+    // format refused (servers differ in the error they give for a rate
+    // they do not take), unless the device is not there at all.
     const int err = pa_context_errno(context);
-    status = err == PA_ERR_INVALID || err == PA_ERR_NOTSUPPORTED ? OpenStatus::FormatRefused : OpenStatus::Failed;
+    status = pa_context_get_state(context) == PA_CONTEXT_READY && err != PA_ERR_NOENTITY && err != PA_ERR_TIMEOUT
+                 ? OpenStatus::FormatRefused
+                 : OpenStatus::Failed;
     p->Release();
     return nullptr;
   }

@@ -98,6 +98,8 @@ TEST_F(Playback, RefusedRateFallsBackToResamplingAndAMissingDeviceToTheMessage) 
   engine.Play({});
   EXPECT_EQ(backend.asked[2].nSamplesPerSec, 1378u);
   EXPECT_EQ(engine.DeviceFormat().nSamplesPerSec, 8000u);
+  // Each block is 2 s heard: four blocks keep 8 s queued, not 16 blocks' 32 s.
+  EXPECT_EQ(Stream().Queued(), 4);
   PlayToEnd();
   EXPECT_NEAR(static_cast<double>(Stream().Heard().size()) / 2, 44100 * 8000.0 / 1378, 100);
 
