@@ -1,7 +1,6 @@
 #pragma once
 // The command identifiers of the menus, the toolbar and the context menu.
-// The mark submenus use the identifiers of the document's mark menus
-// (MarkMenu::kSetActiveBase + number, MarkMenu::kScrollToBase + number).
+// The items of the two mark submenus carry the mark's number instead.
 namespace cmd {
 
 enum Id : int {

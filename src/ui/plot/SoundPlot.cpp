@@ -177,7 +177,7 @@ void SoundPlot::SetSelection(const CursorRecord& start, const CursorRecord& end)
 }
 
 void SoundPlot::SyncMarks() {
-  SetMarks(doc_ ? doc_->Marks() : std::vector<MarkRecord>{});
+  SetMarks(doc_ ? doc_->Marks().Items() : std::vector<MarkRecord>{});
 }
 
 void SoundPlot::SetMarks(const std::vector<MarkRecord>& marks) {

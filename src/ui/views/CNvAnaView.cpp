@@ -11,7 +11,6 @@
 
 #include "audio/PlaybackEngine.h"
 #include "document/CNorvaneDoc.h"
-#include "document/MarkMenu.h"
 #include "plot/AxisRules.h"
 #include "plot/SoundPlot.h"
 #include "plot/TimeFormat.h"
@@ -616,26 +615,6 @@ void CNvAnaView::OpenSettings(int area) {
 
 bool CNvAnaView::OnCommand(int id) {
   using namespace cmd;
-  if (id >= nv::MarkMenu::kSetActiveBase && id < nv::MarkMenu::kSetActiveBase + 100 && doc_) {
-    const int number = id - nv::MarkMenu::kSetActiveBase;
-    for (auto& m : doc_->Marks()) m.active = m.number == number ? 1 : 0;
-    doc_->UpdateAllViews(nullptr, nv::UpdateHint::None);
-    return true;
-  }
-  if (id >= nv::MarkMenu::kScrollToBase && id < nv::MarkMenu::kScrollToBase + 100 && doc_) {
-    const int number = id - nv::MarkMenu::kScrollToBase;
-    for (const auto& m : doc_->Marks())
-      if (m.number == number) {
-        const int64_t half = doc_->MicrosecondsToFrames(settings_.timePerPlotUs) / 2;
-        int64_t start = m.position - half;
-        if (start > doc_->FrameCount()) start = doc_->FrameCount() - half;
-        if (start < 0) start = 0;
-        settings_.firstVisibleSample = start;
-        settings_.lastVisibleSample = -1;
-        Recompute();
-      }
-    return true;
-  }
   if (OnEditCommand(id)) return true;
   if (OnPlayCommand(id)) return true;
   switch (id) {
@@ -681,11 +660,6 @@ bool CNvAnaView::OnCommand(int id) {
 
 bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
-  if ((id >= nv::MarkMenu::kSetActiveBase && id < nv::MarkMenu::kSetActiveBase + 100) ||
-      (id >= nv::MarkMenu::kScrollToBase && id < nv::MarkMenu::kScrollToBase + 100)) {
-    st.enabled = doc_ != nullptr;
-    return true;
-  }
   if (OnUpdateEditCommand(id, st)) return true;
   if (OnUpdatePlayCommand(id, st)) return true;
   const int mode = AppCursorMode();

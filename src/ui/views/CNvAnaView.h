@@ -65,6 +65,8 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   void ScrollStep(int direction);
   // Recomputes the display and resets the scroll bar.
   void Recompute();
+  // Centres the view on the mark with that number (CNvAnaViewMarks.cpp).
+  void ScrollToMark(int32_t number);
 
   // Selection and cursor.
   bool HasSelection() const;
