@@ -144,6 +144,8 @@ void CMainFrame::BuildActions() {
   Act(kMoveActiveMark, "Move active mark ", QKeySequence(), "Move the active mark with the arrow keys", true);
   Act(kMarkDistances, "Mark distances", QKeySequence(), "List the distances between the marks");
   Act(kClearAllMarks, "Clear all marks", QKeySequence(), "Delete every mark");
+  Act(kExportMarks, "Export marks...", QKeySequence(), "Write the marks as a label track or a selection table");
+  Act(kImportMarks, "Import marks...", QKeySequence(), "Add the marks of a label track or a selection table");
 
   Act(kNewCombined, "&Combined", QKeySequence(), "New window with oscillogram and spectrogram");
   Act(kNewSpectrogram, "&Spectrogram", QKeySequence(), "New spectrogram window");
@@ -228,7 +230,7 @@ void CMainFrame::BuildMenus() {
   add(t, {kActiveMarkProperties, kMoveActiveMark, kMarkDistances});
   markScrollMenu_ = new QMenu(QStringLiteral("Scroll to mark"), this);
   markScrollItem_ = t->addMenu(markScrollMenu_);
-  add(t, {kClearAllMarks, 0, kScrollStepLeft, kScrollStepRight});
+  add(t, {kClearAllMarks, kExportMarks, kImportMarks, 0, kScrollStepLeft, kScrollStepRight});
   connect(t, &QMenu::aboutToShow, this, &CMainFrame::RebuildMarkMenus);
   QMenu* a = menu("&Analysis");
   add(a, {kNewCombined, kNewSpectrogram, kNewOscillogram, kNewZeroCrossing, 0, kPowerSpectrum,

@@ -24,7 +24,7 @@ enum Id : int {
   kZoomIn = 500, kZoomOut, kZoomDefault, kZoomEntire, kScrollStepLeft, kScrollStepRight,
   kCursorMarking, kCursorMarkingStereo, kCursorMeasurement, kCursorLargeMeasurement,
   kCursorLevel, kSaveCursorAsMark, kSaveCursor, kActiveMarkProperties, kMoveActiveMark,
-  kMarkDistances, kClearAllMarks,
+  kMarkDistances, kClearAllMarks, kExportMarks, kImportMarks,
   // Analysis
   kNewCombined = 600, kNewSpectrogram, kNewOscillogram, kNewZeroCrossing,
   kPowerSpectrum, kPulseInterval, kPulseLength, kPulseCharacteristics,

@@ -255,6 +255,7 @@ void CNvAnaView::OnNewLength(int32_t frames) {
 void CNvAnaView::OnUpdate(nv::UpdateHint hint) {
   if (!doc_ || !initialised_) return;
   plot_->SyncMarks();
+  if (!doc_->Marks().Active()) moveMarkMode_ = false;
   if (hint == nv::UpdateHint::SamplesChanged) {
     RescaleToDocument();
     Recompute();
@@ -537,7 +538,11 @@ void CNvAnaView::keyPressEvent(QKeyEvent* e) {
   if (e->modifiers() == Qt::NoModifier &&
       (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right || e->key() == Qt::Key_Up ||
        e->key() == Qt::Key_Down)) {
-    if (OnPlayKey(e->key())) return;
+    if (OnPlayKey(e->key())) return;  // volume and rate while playing
+    if (MoveMarkMode()) {
+      MoveActiveMarkByKey(e->key());  // a step off the plot is refused
+      return;
+    }
     MoveCursorByKey(e->key());
     return;
   }
@@ -617,6 +622,7 @@ bool CNvAnaView::OnCommand(int id) {
   using namespace cmd;
   if (OnEditCommand(id)) return true;
   if (OnPlayCommand(id)) return true;
+  if (OnMarkCommand(id)) return true;
   switch (id) {
     case kZoomIn: ZoomIn(); return true;
     case kZoomOut: ZoomOut(); return true;
@@ -662,6 +668,7 @@ bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
   if (OnUpdateEditCommand(id, st)) return true;
   if (OnUpdatePlayCommand(id, st)) return true;
+  if (OnUpdateMarkCommand(id, st)) return true;
   const int mode = AppCursorMode();
   switch (id) {
     case kZoomIn:
