@@ -37,9 +37,13 @@ MarkRecord* MarkList::FindMutable(int32_t number) {
 }
 
 const MarkRecord* MarkList::Active() const {
-  for (const MarkRecord& m : marks_)
-    if (m.active == 1) return &m;
-  return nullptr;
+  return active_ >= 0 ? &marks_[static_cast<size_t>(active_)] : nullptr;
+}
+
+void MarkList::ActivateIndex(int64_t index) {
+  if (active_ >= 0) marks_[static_cast<size_t>(active_)].active = 0;
+  active_ = index;
+  if (active_ >= 0) marks_[static_cast<size_t>(active_)].active = 1;
 }
 
 int32_t MarkList::ActiveNumber() const {
@@ -48,7 +52,19 @@ int32_t MarkList::ActiveNumber() const {
 }
 
 void MarkList::Changed(bool modified) {
+  if (batchDepth_ > 0) {
+    batchChanged_ = true;
+    batchModified_ = batchModified_ || modified;
+    return;
+  }
   if (hook_) hook_(modified);
+}
+
+MarkList::Batch::~Batch() {
+  if (--list_.batchDepth_ > 0 || !list_.batchChanged_) return;
+  const bool modified = list_.batchModified_;
+  list_.batchChanged_ = list_.batchModified_ = false;
+  list_.Changed(modified);
 }
 
 bool MarkList::MakeNew(const MarkPoint& p, const std::string& label, bool displayLabel,
@@ -84,9 +100,8 @@ int32_t MarkList::Add(int32_t position, int32_t value, bool inSpectrogram, int32
   p.kind = kind;
   MarkRecord m;
   if (!MakeNew(p, label, displayLabel, m)) return -1;
-  for (MarkRecord& o : marks_) o.active = 0;
-  m.active = 1;
   marks_.push_back(m);
+  ActivateIndex(static_cast<int64_t>(marks_.size()) - 1);
   Changed(true);
   return m.number;
 }
@@ -94,9 +109,8 @@ int32_t MarkList::Add(int32_t position, int32_t value, bool inSpectrogram, int32
 int32_t MarkList::AddFromCursor(const MarkPoint& cursor) {
   MarkRecord m;
   if (!MakeNew(cursor, std::string(), true, m)) return -1;
-  for (MarkRecord& o : marks_) o.active = 0;
-  m.active = 1;
   marks_.push_back(m);
+  ActivateIndex(static_cast<int64_t>(marks_.size()) - 1);
   Changed(true);
   return m.number;
 }
@@ -128,8 +142,8 @@ bool MarkList::Remove(int32_t number) {
   auto it = std::find_if(marks_.begin(), marks_.end(),
                          [number](const MarkRecord& m) { return m.number == number; });
   if (it == marks_.end()) return false;
+  ActivateIndex(-1);
   marks_.erase(it);
-  for (MarkRecord& m : marks_) m.active = 0;
   Changed(true);
   return true;
 }
@@ -137,17 +151,24 @@ bool MarkList::Remove(int32_t number) {
 void MarkList::Clear() {
   if (marks_.empty()) return;
   marks_.clear();
+  active_ = -1;
   Changed(true);
 }
 
 void MarkList::Reset() {
   marks_.clear();
+  active_ = -1;
   nextNumber_ = 0;
 }
 
 bool MarkList::SetActive(int32_t number) {
-  if (number >= 0 && !Find(number)) return false;
-  for (MarkRecord& m : marks_) m.active = m.number == number ? 1 : 0;
+  int64_t index = -1;
+  if (number >= 0) {
+    const MarkRecord* m = Find(number);
+    if (!m) return false;
+    index = m - marks_.data();
+  }
+  ActivateIndex(index);
   Changed(false);
   return true;
 }
@@ -260,34 +281,42 @@ int64_t MarkScrollStart(int64_t position, int64_t visibleFrames, int64_t frameCo
 }
 
 std::vector<MarkRecord> SyncMarkCopies(std::vector<MarkRecord>& copies, const MarkList& marks) {
-  std::vector<MarkRecord> doc(marks.begin(), marks.end());
   auto byNumber = [](const MarkRecord& a, const MarkRecord& b) { return a.number < b.number; };
-  std::stable_sort(doc.begin(), doc.end(), byNumber);
-  std::stable_sort(copies.begin(), copies.end(), byNumber);
+  // The document's marks ordered by number, without copying them; both
+  // lists are nearly always in order already.
+  std::vector<const MarkRecord*> doc;
+  doc.reserve(marks.size());
+  for (const MarkRecord& m : marks) doc.push_back(&m);
+  auto byNumberPtr = [](const MarkRecord* a, const MarkRecord* b) { return a->number < b->number; };
+  if (!std::is_sorted(doc.begin(), doc.end(), byNumberPtr)) std::stable_sort(doc.begin(), doc.end(), byNumberPtr);
+  if (!std::is_sorted(copies.begin(), copies.end(), byNumber))
+    std::stable_sort(copies.begin(), copies.end(), byNumber);
   std::vector<MarkRecord> changed;
   std::vector<MarkRecord> result;
   result.reserve(doc.size());
   size_t i = 0, j = 0;
   while (i < copies.size() && j < doc.size()) {
-    if (copies[i].number == doc[j].number) {
-      if (!(copies[i] == doc[j])) {
-        changed.push_back(copies[i]);  // erased
-        changed.push_back(doc[j]);     // drawn
+    if (copies[i].number == doc[j]->number) {
+      if (copies[i] == *doc[j]) {
+        result.push_back(std::move(copies[i]));
+      } else {
+        changed.push_back(std::move(copies[i]));  // erased
+        changed.push_back(*doc[j]);               // drawn
+        result.push_back(*doc[j]);
       }
-      result.push_back(doc[j]);
       ++i;
       ++j;
-    } else if (copies[i].number < doc[j].number) {
-      changed.push_back(copies[i++]);  // no longer in the document
+    } else if (copies[i].number < doc[j]->number) {
+      changed.push_back(std::move(copies[i++]));  // no longer in the document
     } else {
-      changed.push_back(doc[j]);       // new in the document
-      result.push_back(doc[j++]);
+      changed.push_back(*doc[j]);  // new in the document
+      result.push_back(*doc[j++]);
     }
   }
-  for (; i < copies.size(); ++i) changed.push_back(copies[i]);
+  for (; i < copies.size(); ++i) changed.push_back(std::move(copies[i]));
   for (; j < doc.size(); ++j) {
-    changed.push_back(doc[j]);
-    result.push_back(doc[j]);
+    changed.push_back(*doc[j]);
+    result.push_back(*doc[j]);
   }
   copies = std::move(result);
   return changed;

@@ -76,6 +76,20 @@ class MarkList {
 
   void SetChangeHook(ChangeHook hook) { hook_ = std::move(hook); }
 
+  // Holds the change hook back while it lives: the changes made meanwhile
+  // run it once at the end (for an analysis that places many marks).
+  // Batches may nest; the outermost one runs the hook.
+  class Batch {
+   public:
+    explicit Batch(MarkList& list) : list_(list) { ++list_.batchDepth_; }
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    MarkList& list_;
+  };
+
   // The marks in creation order.
   const std::vector<MarkRecord>& Items() const { return marks_; }
   size_t size() const { return marks_.size(); }
@@ -153,6 +167,8 @@ class MarkList {
 
  private:
   MarkRecord* FindMutable(int32_t number);
+  // Makes marks_[index] the active mark (-1: none).
+  void ActivateIndex(int64_t index);
   // A new record numbered with the next free number; false when none is left.
   bool MakeNew(const MarkPoint& p, const std::string& label, bool displayLabel, MarkRecord& out);
   void Changed(bool modified);
@@ -160,6 +176,10 @@ class MarkList {
   std::vector<MarkRecord> marks_;
   int64_t nextNumber_ = 0;
   ChangeHook hook_;
+  int64_t active_ = -1;  // index of the active mark, -1 for none
+  int batchDepth_ = 0;
+  bool batchChanged_ = false;   // a change happened during the batch
+  bool batchModified_ = false;  // and it changed saved fields
 };
 
 // The frequency difference text of the distance table: "%d Hz" below 1000

@@ -404,3 +404,34 @@ TEST(MarkList, SaveAndReloadKeepsEveryField) {
 
 }  // namespace
 }  // namespace nv
+
+namespace nv {
+namespace {
+
+TEST(MarkList, BatchRunsTheHookOnceAtTheEnd) {
+  MarkList list;
+  std::vector<bool> calls;
+  list.SetChangeHook([&](bool modified) { calls.push_back(modified); });
+  {
+    MarkList::Batch outer(list);
+    {
+      MarkList::Batch inner(list);
+      for (int i = 0; i < 100; ++i) list.Add(i, 0, false, 1, "", false, 1);
+    }
+    EXPECT_TRUE(calls.empty());
+    list.Remove(3);
+  }
+  EXPECT_EQ(calls, std::vector<bool>{true});
+  // Only the active mark changed: not modified.
+  {
+    MarkList::Batch b(list);
+    list.SetActive(5);
+  }
+  EXPECT_EQ(calls, (std::vector<bool>{true, false}));
+  // Nothing changed: no call.
+  { MarkList::Batch b(list); }
+  EXPECT_EQ(calls.size(), 2u);
+}
+
+}  // namespace
+}  // namespace nv
