@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/WaitCursor.h"
 #include "document/CNorvaneDoc.h"
@@ -33,7 +34,14 @@ MarkDistancesDialog::MarkDistancesDialog(const nv::CNorvaneDoc& doc, QWidget* pa
   for (int r = 0; r < static_cast<int>(rows.size()); ++r)
     for (int c = 0; c < static_cast<int>(rows[r].size()); ++c)
       table_->setItem(r, c, new QTableWidgetItem(QString::fromStdString(rows[r][c])));
-  for (int c = 0; c < columns; ++c) table_->setColumnWidth(c, kColumnWidth);
+  // Columns are 60 pixels wide, wider where a label or a cell needs it.
+  table_->setWordWrap(false);
+  table_->resizeColumnsToContents();
+  int width = 0;
+  for (int c = 0; c < columns; ++c) {
+    table_->setColumnWidth(c, std::max(kColumnWidth, table_->columnWidth(c)));
+    width += table_->columnWidth(c);
+  }
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   copy_ = buttons->addButton(QStringLiteral("Copy "), QDialogButtonBox::ActionRole);
@@ -42,7 +50,7 @@ MarkDistancesDialog::MarkDistancesDialog(const nv::CNorvaneDoc& doc, QWidget* pa
   auto* v = new QVBoxLayout(this);
   v->addWidget(table_);
   v->addWidget(buttons);
-  resize(std::min(900, 40 + kColumnWidth * columns), 300);
+  resize(std::min(900, 60 + width), 300);
 }
 
 void MarkDistancesDialog::Copy() {

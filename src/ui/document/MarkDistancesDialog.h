@@ -19,7 +19,7 @@ class CNorvaneDoc;
 class MarkDistancesDialog : public QDialog {
   Q_OBJECT
  public:
-  static constexpr int kColumnWidth = 60;
+  static constexpr int kColumnWidth = 60;  // the narrowest column, pixels
 
   explicit MarkDistancesDialog(const nv::CNorvaneDoc& doc, QWidget* parent = nullptr);
   QTableWidget* Table() const { return table_; }

@@ -171,7 +171,14 @@ class MarksTest : public QObject {
 
     // "Save cursor" of the context menu does the same; numbers are not reused.
     SetCursor(first + 5);
-    Frame()->Route(cmd::kSaveCursor);
+    ctx.reset(View()->MakeContextMenu(View()->mapToGlobal(QPoint(5, 5))));
+    QAction* save = nullptr;
+    for (QAction* a : ctx->actions())
+      if (a->text() == QStringLiteral("Save cursor")) save = a;
+    QVERIFY(save && save->isEnabled());
+    save->trigger();
+    QCOMPARE(doc->Marks().size(), size_t{2});
+    QCOMPARE(doc->Marks()[1].position, first + 5);
     doc->Marks().Remove(1);
     SetCursor(first + 6);
     Frame()->Route(cmd::kSaveCursor);
@@ -359,7 +366,8 @@ class MarksTest : public QObject {
       QCOMPARE(t->item(1, 2)->text(), QString("5.500 kHz"));
       QCOMPARE(t->item(1, 3)->text(), QString("-"));
       QCOMPARE(t->item(3, 1)->text(), QString("20 ms"));
-      QCOMPARE(t->columnWidth(2), MarkDistancesDialog::kColumnWidth);
+      QVERIFY(t->columnWidth(2) >= MarkDistancesDialog::kColumnWidth);
+      QVERIFY(t->columnWidth(2) >= t->fontMetrics().horizontalAdvance(QStringLiteral("5.500 kHz")));
       QCOMPARE(d.CopyButton()->text(), QString("Copy "));
       Grab(d, "mark-distances.png");
       d.CopyButton()->click();
