@@ -18,7 +18,7 @@ struct CopyingView : nv::SoundViewObserver {
   nv::CNorvaneDoc* doc = nullptr;
   std::vector<nv::MarkRecord> copies;
   bool IsSoundView() const override { return false; }
-  void OnUpdate(int) override { benchmark::DoNotOptimize(nv::SyncMarkCopies(copies, doc->Marks())); }
+  void OnUpdate(nv::UpdateHint) override { benchmark::DoNotOptimize(nv::SyncMarkCopies(copies, doc->Marks())); }
 };
 
 void PlaceMarks(benchmark::State& state, bool batch) {

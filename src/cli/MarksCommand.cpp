@@ -6,6 +6,7 @@
 #include "CliSupport.h"
 #include "document/CNorvaneDoc.h"
 #include "document/MarkExchange.h"
+#include "fileformats/FileType.h"
 
 namespace nv::cli {
 namespace {
@@ -58,8 +59,9 @@ int RunMarks(const Args& a) {
     size_t added = 0;
     if (!ImportMarksFile(doc, *format, a.positional[1], &added)) return 1;
     // Marks travel only in the program's own wave types.
-    const int code = doc.FileType() == 7 ? 7 : 5;
-    if (!doc.Save(a.Get("o"), code)) return 1;
+    const FileType type =
+        doc.FileType() == FileType::NorvaneWaveComp ? FileType::NorvaneWaveComp : FileType::NorvaneWave;
+    if (!doc.Save(a.Get("o"), type)) return 1;
     std::printf("imported: %zu\n", added);
     return 0;
   }

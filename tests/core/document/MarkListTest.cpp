@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "document/CNorvaneDoc.h"
+#include "fileformats/FileType.h"
 
 namespace nv {
 namespace {
@@ -385,7 +386,7 @@ TEST(MarkList, SaveAndReloadKeepsEveryField) {
   doc.Marks().SetProperties(a, props);
   doc.Marks().Remove(doc.Marks().AddFromCursor(p));  // number 2 is used up
   const std::string path = dir.File("marks.wav");
-  ASSERT_TRUE(doc.Save(path, 5));
+  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
 
   CNorvaneDoc back;
   ASSERT_TRUE(back.Open(path));
