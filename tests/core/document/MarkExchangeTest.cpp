@@ -235,3 +235,71 @@ TEST(MarkExchange, FormatNames) {
 
 }  // namespace
 }  // namespace nv
+
+namespace nv {
+namespace {
+
+// Random texts of both formats (well-formed lines, times past the end,
+// bands upside down, junk): every input gives either marks inside the sound
+// or errors, never both, and never a crash.
+TEST(MarkExchange, RandomTextGivesMarksInsideTheSoundOrErrors) {
+  MarkTimeBase b;
+  b.rateHz = 44100;
+  b.expansionThousandths = 10000;
+  b.frameCount = 441000;
+  b.channels = 2;
+  const char* pieces[] = {"0",   "1",  "0.5", ".", "-", "e",  "9", "\t", "\n", "\r\n", "\\", " ",
+                          "1e9", "x",  "nan", "Begin Time (s)", "Low Freq (Hz)", "High Freq (Hz)",
+                          "Channel", "Selection", "\xEF\xBB\xBF", "2", "99999999999999999999"};
+  uint32_t seed = 12345;
+  auto next = [&] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  auto junk = [&] {
+    std::string t;
+    for (int i = static_cast<int>(next() % 6); i > 0; --i) t += pieces[next() % (sizeof pieces / sizeof pieces[0])];
+    return t;
+  };
+  auto seconds = [&] { return std::to_string(static_cast<double>(next() % 1100) / 1000.0); };
+  size_t withMarks = 0, withErrors = 0;
+  for (int round = 0; round < 3000; ++round) {
+    // Mostly well-formed lines of both formats, some damaged, some junk.
+    std::string labels;
+    std::string table =
+        "Selection\tView\tChannel\tBegin Time (s)\tEnd Time (s)\tLow Freq (Hz)\tHigh Freq (Hz)\tAnnotation\n";
+    const int lines = static_cast<int>(next() % 6);
+    for (int i = 0; i < lines; ++i) {
+      const uint32_t r = next() % 100;
+      const std::string t = seconds();
+      const std::string lo = std::to_string(next() % 90000), hi = std::to_string(next() % 90000);
+      if (r < 93) {
+        labels += t + "\t" + t + "\tlabel\n";
+        if (r % 2) labels += "\\\t" + lo + "\t" + hi + "\n";
+        table += std::to_string(i) + "\tSpectrogram 1\t" + std::to_string(1 + next() % 2) + "\t" + t + "\t" + t +
+                 "\t" + lo + "\t" + hi + "\tnote\n";
+      } else {
+        labels += junk() + "\n";
+        table += junk() + "\n";
+      }
+    }
+    for (auto f : {MarkExchangeFormat::Labels, MarkExchangeFormat::SelectionTable}) {
+      const std::string text = (f == MarkExchangeFormat::Labels ? labels : table) + (next() % 4 ? "" : junk());
+      const ParsedMarks p = ParseMarks(text, f, b);
+      ASSERT_TRUE(p.errors.empty() || p.marks.empty());
+      withErrors += !p.errors.empty();
+      withMarks += !p.marks.empty();
+      for (const auto& [point, label] : p.marks) {
+        ASSERT_GE(point.position, 0);
+        ASSERT_LE(point.position, b.frameCount);
+        ASSERT_GE(point.value, 0);
+      }
+    }
+  }
+  // Both outcomes occur, so the check above saw real parses.
+  EXPECT_GT(withMarks, 50u);
+  EXPECT_GT(withErrors, 50u);
+}
+
+}  // namespace
+}  // namespace nv
