@@ -10,6 +10,8 @@
 //   hook (set by the owning document) runs once, with `modified` true when
 //   something that is saved with the file changed (not for a change of the
 //   active mark alone). Marks read from a file (AppendFromFile) run no hook.
+//   Code that places many marks holds a Batch so that the hook (and with it
+//   every view's walk over the marks) runs once.
 // - Positions are frame indices; values are Hz for marks in the spectrogram
 //   and hundredths of a percent of full scale in the oscillogram.
 // - Interface thread only. The list holds copies; pointers from Find and
@@ -60,8 +62,10 @@ struct MarkMoveLimits {
 
 // Highest amplitude a mark may have (100 %).
 constexpr int32_t kMarkMaxAmplitude = 10000;
-// Longest label the properties dialog accepts; longest stored texts.
-constexpr size_t kMarkLabelDialogChars = 40;
+// Longest label and description the properties dialog accepts
+// (characters); longest stored texts (bytes).
+constexpr int kMarkLabelDialogChars = 40;
+constexpr int kMarkDescriptionDialogChars = 400;
 constexpr size_t kMarkLabelMaxBytes = 79;
 constexpr size_t kMarkDescriptionMaxBytes = 399;
 

@@ -23,8 +23,8 @@ class MarkPropertiesDialog : public QDialog {
   Q_OBJECT
  public:
   enum class Outcome { Cancel, Ok, Remove };
-  static constexpr int kLabelChars = 40;
-  static constexpr int kDescriptionChars = 400;
+  static constexpr int kLabelChars = nv::kMarkLabelDialogChars;
+  static constexpr int kDescriptionChars = nv::kMarkDescriptionDialogChars;
 
   explicit MarkPropertiesDialog(const nv::MarkRecord& mark, QWidget* parent = nullptr);
 
