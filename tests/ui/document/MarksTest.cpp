@@ -449,9 +449,8 @@ class MarksTest : public QObject {
   }
 };
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+// Run by TestMain.cpp.
+int RunMarksTest(int argc, char** argv) {
   MarksTest t;
   return QTest::qExec(&t, argc, argv);
 }
