@@ -43,6 +43,7 @@ int RunFilter(const Args& a);
 int RunPlay(const Args& a);
 int RunDevices(const Args& a);
 int RunSlow(const Args& a);
+int RunMarks(const Args& a);
 #ifdef NORVANE_HAVE_RENDER
 int RunRender(const Args& a);
 #endif

@@ -144,7 +144,7 @@ int RunRender(const Args& a) {
     sound.samples = doc.MapSamples(true);
     if (!sound.samples) return 1;
   }
-  std::vector<MarkRecord> marks = doc.Marks();
+  std::vector<MarkRecord> marks = doc.Marks().Items();
   const QSize size(static_cast<int>(width), static_cast<int>(height));
   bool ok;
   if (EndsWith(out, ".svg") || EndsWith(out, ".SVG")) {

@@ -24,6 +24,8 @@ const char* kUsage =
     "                                 play through the sound server (S: 1/32 ... 4, as fraction or decimal)\n"
     "  devices                        list the sound server's output and input devices\n"
     "  slow IN OUT --speed S          a copy relabelled to play at speed S with unchanged real times\n"
+    "  marks FILE [--distances | --export labels|raven OUT | --import labels|raven IN -o OUT]\n"
+    "                                 list, measure, export or import the marks\n"
 #ifdef NORVANE_HAVE_RENDER
     "  render FILE -o OUT [--view combined|spectrogram|oscillogram|zero-crossing]\n"
     "       [--width PX --height PX] [--start FRAME] [--span-us MICROSECONDS] [--fft N]\n"
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
   if (cmd == "demo") return RunDemo(ParseArgs(argc, argv, 2, {}));
   if (cmd == "filter-design") return RunFilterDesign(ParseArgs(argc, argv, 2, {"response"}));
   if (cmd == "filter") return RunFilter(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "marks") return RunMarks(ParseArgs(argc, argv, 2, {"distances"}));
   if (cmd == "edit")
     return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
   if (cmd == "play") return RunPlay(ParseArgs(argc, argv, 2, {}));

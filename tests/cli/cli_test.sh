@@ -89,6 +89,42 @@ check "bad option exits 1" test $? -eq 1
 "$cli" frobnicate 2>/dev/null
 check "unknown command exits 1" test $? -eq 1
 
+# Marks: the list, the distance table, export and import.
+"$cli" marks "$dir/demo.wav" >"$dir/marks" 2>"$dir/err"
+check "marks exits 0" test $? -eq 0
+check "marks prints nothing on stderr" test ! -s "$dir/err"
+check "marks header" test "$(head -n 1 "$dir/marks")" = "$(printf 'number\tlabel\tposition\ttime-ms\tvalue\tin-spectrogram\tchannel\tkind\tdescription')"
+check "marks first mark" grep -qxF "$(printf '0\tBat 1\t22050\t50.000\t80000\t1\t3\t2\tFirst call of the frequency-modulated bat, start near 80 kHz.')" "$dir/marks"
+check "marks has four lines" test "$(wc -l <"$dir/marks")" -eq 4
+"$cli" marks "$dir/demo.wav" --distances >"$dir/dist"
+printf '\tBat 1\tClosest pass\tBat 2\r\nBat 1\t-\t-\t33.00 kHz\r\nClosest pass\t1150 ms\t-\t-\r\nBat 2\t1550 ms\t400 ms\t-\r\n' >"$dir/dist.expect"
+check "marks distances table" cmp -s "$dir/dist" "$dir/dist.expect"
+for fmt in labels raven; do
+  "$cli" marks "$dir/demo.wav" --export $fmt "$dir/marks.$fmt" 2>"$dir/err"
+  check "export $fmt exits 0" test $? -eq 0
+  # Imported marks come after the file's own, with new numbers.
+  "$cli" marks "$dir/demo.wav" --import $fmt "$dir/marks.$fmt" -o "$dir/imported-$fmt.wav" >"$dir/out" 2>"$dir/err"
+  check "import $fmt exits 0" test $? -eq 0
+  check "import $fmt reports the count" grep -qxF "imported: 3" "$dir/out"
+  "$cli" marks "$dir/imported-$fmt.wav" | tail -n 3 | cut -f 2-6 >"$dir/back"
+  tail -n 3 "$dir/marks" | cut -f 2-6 >"$dir/orig"
+  check "import $fmt gives the same marks" cmp -s "$dir/back" "$dir/orig"
+done
+check "labels file" grep -qxF "$(printf '0.050000\t0.050000\tBat 1')" "$dir/marks.labels"
+check "labels frequency line" grep -qxF "$(printf '\\\t80000.000000\t80000.000000')" "$dir/marks.labels"
+check "selection table header" test "$(head -n 1 "$dir/marks.raven")" = "$(printf 'Selection\tView\tChannel\tBegin Time (s)\tEnd Time (s)\tLow Freq (Hz)\tHigh Freq (Hz)\tAnnotation')"
+printf '0.1\t0.1\tfine\nlate\t0.2\tx\n' >"$dir/bad.txt"
+"$cli" marks "$dir/demo.wav" --import labels "$dir/bad.txt" -o "$dir/not-written.wav" >/dev/null 2>"$dir/err"
+check "malformed import exits 1" test $? -eq 1
+check "malformed import names the line" grep -qxF "line 2: start time is not a number" "$dir/err"
+check "malformed import writes nothing" test ! -e "$dir/not-written.wav"
+"$cli" marks "$dir/demo.wav" --export csv "$dir/x.csv" 2>/dev/null
+check "unknown mark format exits 1" test $? -eq 1
+"$cli" marks "$dir/demo.wav" --import labels "$dir/marks.labels" 2>/dev/null
+check "import without -o exits 1" test $? -eq 1
+"$cli" marks "$dir/demo.wav" --distances --export labels "$dir/x" 2>/dev/null
+check "two mark actions exit 1" test $? -eq 1
+
 # Pictures, when the tool was built with the plot component.
 if "$cli" --help | grep -q "^  render "; then
   for view in combined spectrogram oscillogram zero-crossing; do

@@ -31,6 +31,8 @@ struct MarkRecord {
   std::array<uint8_t, kSize> ToBytes() const;
   // Reads over this record from `n` bytes (at most kSize).
   void ReadBytes(const uint8_t* p, size_t n);
+
+  bool operator==(const MarkRecord&) const = default;
 };
 
 }  // namespace nv

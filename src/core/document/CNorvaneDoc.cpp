@@ -23,6 +23,10 @@ CNorvaneDoc::CNorvaneDoc() {
   info_.SetFiller(def.info.Bytes().data() + 72);
   valid_ = store_.Create();
   RecomputeBufferSize();
+  marks_.SetChangeHook([this](bool modified) {
+    if (modified) modified_ = true;
+    UpdateAllViews(nullptr, UpdateHint::MarksChanged);
+  });
 }
 
 CNorvaneDoc::~CNorvaneDoc() {
@@ -70,21 +74,11 @@ std::optional<AnalysisSettings> CNorvaneDoc::RegisterSoundView(SoundViewObserver
   return start;
 }
 
-void CNorvaneDoc::AppendMarkFromFile(const MarkRecord& m) {
-  marks_.push_back(m);
-  if (m.number + 1 > nextMarkNumber_) nextMarkNumber_ = m.number + 1;
-  setActiveMenu_.items.push_back({m.label, MarkMenu::kSetActiveBase + m.number});
-  scrollToMenu_.items.push_back({m.label, MarkMenu::kScrollToBase + m.number});
-}
-
 void CNorvaneDoc::DeleteContents() {
   store_.WorkFile().Truncate(0);
   store_.SetFrameCount(0);
   store_.SetLastBufferIndex(-1);
-  marks_.clear();
-  nextMarkNumber_ = 0;
-  setActiveMenu_.items.clear();
-  scrollToMenu_.items.clear();
+  marks_.Reset();
   views_.ClearPending();
   segments_.clear();
   undo_ = UndoRecord{};
@@ -98,7 +92,7 @@ void CNorvaneDoc::ApplyContents(WaveContents&& in) {
   }
   info_ = in.info;
   compression_ = in.compression;
-  for (const MarkRecord& m : in.marks) AppendMarkFromFile(m);
+  for (const MarkRecord& m : in.marks) marks_.AppendFromFile(m);
   segments_ = std::move(in.segments);
   views_.SetViewRecordsRead(static_cast<int>(in.views.size()));
   const DocumentContext& ctx = DocumentContext::Instance();
@@ -115,7 +109,7 @@ WaveContents CNorvaneDoc::Contents() const {
   const auto& registered = views_.RegisteredSoundViews();
   for (auto it = registered.rbegin(); it != registered.rend(); ++it)
     c.views.push_back((*it)->CurrentSettings());
-  c.marks = marks_;
+  c.marks = marks_.Items();
   c.segments = segments_;
   return c;
 }

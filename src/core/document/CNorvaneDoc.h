@@ -17,7 +17,7 @@
 #include "base/SampleSource.h"
 #include "base/TempFile.h"
 #include "base/WaveFormat.h"
-#include "document/MarkMenu.h"
+#include "document/MarkList.h"
 #include "document/SampleStore.h"
 #include "document/SoundViewObserver.h"
 #include "document/UndoRecord.h"
@@ -126,15 +126,11 @@ class CNorvaneDoc {
   void SetViewRecordsRead(int n) { views_.SetViewRecordsRead(n); }
   std::vector<KeptSegment>& KeptSegments() { return segments_; }
 
-  // Marks in creation order, the next free number and the two mark menus.
-  std::vector<MarkRecord>& Marks() { return marks_; }
-  const std::vector<MarkRecord>& Marks() const { return marks_; }
-  int NextMarkNumber() const { return nextMarkNumber_; }
-  void SetNextMarkNumber(int n) { nextMarkNumber_ = n; }
-  // Appends a mark read from a file (number raised past, menu items added).
-  void AppendMarkFromFile(const MarkRecord& m);
-  MarkMenu& SetActiveMarkMenu() { return setActiveMenu_; }
-  MarkMenu& ScrollToMarkMenu() { return scrollToMenu_; }
+  // The marks. After every change through the list the document is marked
+  // modified (unless only the active mark changed) and every view is told
+  // with UpdateAllViews(nullptr, UpdateHint::MarksChanged).
+  MarkList& Marks() { return marks_; }
+  const MarkList& Marks() const { return marks_; }
 
   // Empties the document: no frames, no marks, no pending views, unmodified.
   void DeleteContents();
@@ -170,9 +166,7 @@ class CNorvaneDoc {
   int clipChannels_ = 0;
   UndoRecord undo_;
   double playSpeed_ = 1.0;
-  std::vector<MarkRecord> marks_;
-  int nextMarkNumber_ = 0;
-  MarkMenu setActiveMenu_, scrollToMenu_;
+  MarkList marks_;
 };
 
 }  // namespace nv

@@ -125,7 +125,7 @@ bool BuildDemoRecording(CNorvaneDoc& doc) {
     m.number = number;
     m.label = label;
     m.description = text;
-    doc.AppendMarkFromFile(m);
+    doc.Marks().AppendFromFile(m);
   };
   mark(0, firstCallA, 80000, "Bat 1", "First call of the frequency-modulated bat, start near 80 kHz.");
   mark(1, static_cast<int>(1.2 * kRealRateHz), 0, "Closest pass", "Bat 1 passes the detector.");

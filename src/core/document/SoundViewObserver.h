@@ -11,6 +11,7 @@ namespace nv {
 enum class UpdateHint : int {
   None = 0,            // redraw
   SamplesChanged = 1,  // the samples (or their rate or factor) changed: recompute
+  MarksChanged = 2,    // only the document's marks changed: bring the marks in line
 };
 
 class SoundViewObserver {

@@ -18,7 +18,6 @@
 #include "base/CommandIds.h"
 #include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
-#include "document/MarkMenu.h"
 #include "views/CNvAnaView.h"
 
 CMainFrame::CMainFrame(CNorvaneApp* app) : app_(app) {
@@ -145,6 +144,8 @@ void CMainFrame::BuildActions() {
   Act(kMoveActiveMark, "Move active mark ", QKeySequence(), "Move the active mark with the arrow keys", true);
   Act(kMarkDistances, "Mark distances", QKeySequence(), "List the distances between the marks");
   Act(kClearAllMarks, "Clear all marks", QKeySequence(), "Delete every mark");
+  Act(kExportMarks, "Export marks...", QKeySequence(), "Write the marks as a label track or a selection table");
+  Act(kImportMarks, "Import marks...", QKeySequence(), "Add the marks of a label track or a selection table");
 
   Act(kNewCombined, "&Combined", QKeySequence(), "New window with oscillogram and spectrogram");
   Act(kNewSpectrogram, "&Spectrogram", QKeySequence(), "New spectrogram window");
@@ -229,7 +230,7 @@ void CMainFrame::BuildMenus() {
   add(t, {kActiveMarkProperties, kMoveActiveMark, kMarkDistances});
   markScrollMenu_ = new QMenu(QStringLiteral("Scroll to mark"), this);
   markScrollItem_ = t->addMenu(markScrollMenu_);
-  add(t, {kClearAllMarks, 0, kScrollStepLeft, kScrollStepRight});
+  add(t, {kClearAllMarks, kExportMarks, kImportMarks, 0, kScrollStepLeft, kScrollStepRight});
   connect(t, &QMenu::aboutToShow, this, &CMainFrame::RebuildMarkMenus);
   QMenu* a = menu("&Analysis");
   add(a, {kNewCombined, kNewSpectrogram, kNewOscillogram, kNewZeroCrossing, 0, kPowerSpectrum,
@@ -406,8 +407,6 @@ void CMainFrame::UpdateCommandUi() {
     if (!st.text.isEmpty() && a->text() != st.text) a->setText(st.text);
   };
   for (auto& [id, a] : actions_) update(a, id);
-  for (QMenu* m : {markSetMenu_, markScrollMenu_})
-    for (QAction* a : m->actions()) update(a, a->data().toInt());
 }
 
 void CMainFrame::RebuildMarkMenus() {
@@ -417,24 +416,26 @@ void CMainFrame::RebuildMarkMenus() {
   markSetItem_->setEnabled(doc != nullptr);
   markScrollItem_->setEnabled(doc != nullptr);
   if (!doc) return;
-  int activeNumber = -1;
-  for (const auto& m : doc->Marks())
-    if (m.active) activeNumber = m.number;
-  auto fill = [this](QMenu* menu, const nv::MarkMenu& data, int base, int activeNumber) {
-    for (const nv::MarkMenuItem& item : data.items) {
-      QAction* a = menu->addAction(QString::fromStdString(item.label));
-      a->setData(item.commandId);
-      const int id = item.commandId;
-      if (activeNumber >= 0 && id == base + activeNumber) {
-        QFont f = a->font();
-        f.setBold(true);
-        a->setFont(f);
-      }
-      connect(a, &QAction::triggered, this, [this, id] { Route(id); });
+  // One item per mark, whatever its number; the item carries the number.
+  const int32_t activeNumber = doc->Marks().ActiveNumber();
+  for (const nv::MarkRecord& m : doc->Marks()) {
+    const int32_t number = m.number;
+    QAction* set = markSetMenu_->addAction(QString::fromStdString(m.label));
+    set->setData(number);
+    if (number == activeNumber) {
+      QFont f = set->font();
+      f.setBold(true);
+      set->setFont(f);
     }
-  };
-  fill(markSetMenu_, doc->SetActiveMarkMenu(), nv::MarkMenu::kSetActiveBase, activeNumber);
-  fill(markScrollMenu_, doc->ScrollToMarkMenu(), nv::MarkMenu::kScrollToBase, -1);
+    connect(set, &QAction::triggered, this, [this, number] {
+      if (nv::CNorvaneDoc* d = ActiveDocument()) d->Marks().SetActive(number);
+    });
+    QAction* scroll = markScrollMenu_->addAction(QString::fromStdString(m.label));
+    scroll->setData(number);
+    connect(scroll, &QAction::triggered, this, [this, number] {
+      if (CNvAnaView* v = ActiveView()) v->ScrollToMark(number);
+    });
+  }
   UpdateCommandUi();
 }
 

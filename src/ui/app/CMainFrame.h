@@ -7,7 +7,7 @@
 // UpdateCommandUi() asks the same route for every item's state (a command
 // nobody knows is greyed). The frame handles the new-window commands, the
 // Window and View menus and the two mark submenus of the Tools menu, built
-// from the active document's mark menus. It accepts dropped files.
+// from the active document's marks (one item per mark). It accepts dropped files.
 // Interface thread only.
 #include <QMainWindow>
 #include <functional>

@@ -1,7 +1,6 @@
 #pragma once
 // The command identifiers of the menus, the toolbar and the context menu.
-// The mark submenus use the identifiers of the document's mark menus
-// (MarkMenu::kSetActiveBase + number, MarkMenu::kScrollToBase + number).
+// The items of the two mark submenus carry the mark's number instead.
 namespace cmd {
 
 enum Id : int {
@@ -25,7 +24,7 @@ enum Id : int {
   kZoomIn = 500, kZoomOut, kZoomDefault, kZoomEntire, kScrollStepLeft, kScrollStepRight,
   kCursorMarking, kCursorMarkingStereo, kCursorMeasurement, kCursorLargeMeasurement,
   kCursorLevel, kSaveCursorAsMark, kSaveCursor, kActiveMarkProperties, kMoveActiveMark,
-  kMarkDistances, kClearAllMarks,
+  kMarkDistances, kClearAllMarks, kExportMarks, kImportMarks,
   // Analysis
   kNewCombined = 600, kNewSpectrogram, kNewOscillogram, kNewZeroCrossing,
   kPowerSpectrum, kPulseInterval, kPulseLength, kPulseCharacteristics,

@@ -610,7 +610,9 @@ void PlotRenderer::PaintMark(QPainter& p, const MarkRecord& m) {
   if (m.displayLabel == 1 && !m.label.empty()) {
     const int32_t per = s_.scale().unitsPerPixel;
     double y;
-    if (kind == kCursorMarking || m.value <= 0)
+    // A mark without a value (a marking cursor, or no frequency) has its
+    // label at the top; an amplitude may be negative.
+    if (kind == kCursorMarking || (inSpect && m.value <= 0))
       y = s_.spectAreaShown() ? s_.layout.spect.top - 20 * s_.fontSize : s_.layout.osc.top - 20 * s_.fontSize;
     else
       y = inSpect ? s_.FrequencyToY(m.value) : s_.AmplitudeToY(m.value);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "document/CNorvaneDoc.h"
+#include "document/MarkList.h"
 
 namespace nv {
 
@@ -177,7 +178,12 @@ void SoundPlot::SetSelection(const CursorRecord& start, const CursorRecord& end)
 }
 
 void SoundPlot::SyncMarks() {
-  SetMarks(doc_ ? doc_->Marks() : std::vector<MarkRecord>{});
+  if (!doc_) {
+    if (!marks_.empty()) SetMarks({});
+    return;
+  }
+  // Only a change of a display copy costs a repaint.
+  if (!SyncMarkCopies(marks_, doc_->Marks()).empty()) InvalidatePlot();
 }
 
 void SoundPlot::SetMarks(const std::vector<MarkRecord>& marks) {

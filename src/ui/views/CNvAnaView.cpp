@@ -11,7 +11,6 @@
 
 #include "audio/PlaybackEngine.h"
 #include "document/CNorvaneDoc.h"
-#include "document/MarkMenu.h"
 #include "plot/AxisRules.h"
 #include "plot/SoundPlot.h"
 #include "plot/TimeFormat.h"
@@ -256,6 +255,7 @@ void CNvAnaView::OnNewLength(int32_t frames) {
 void CNvAnaView::OnUpdate(nv::UpdateHint hint) {
   if (!doc_ || !initialised_) return;
   plot_->SyncMarks();
+  if (!doc_->Marks().Active()) moveMarkMode_ = false;
   if (hint == nv::UpdateHint::SamplesChanged) {
     RescaleToDocument();
     Recompute();
@@ -538,7 +538,11 @@ void CNvAnaView::keyPressEvent(QKeyEvent* e) {
   if (e->modifiers() == Qt::NoModifier &&
       (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right || e->key() == Qt::Key_Up ||
        e->key() == Qt::Key_Down)) {
-    if (OnPlayKey(e->key())) return;
+    if (OnPlayKey(e->key())) return;  // volume and rate while playing
+    if (MoveMarkMode()) {
+      MoveActiveMarkByKey(e->key());  // a step off the plot is refused
+      return;
+    }
     MoveCursorByKey(e->key());
     return;
   }
@@ -616,29 +620,10 @@ void CNvAnaView::OpenSettings(int area) {
 
 bool CNvAnaView::OnCommand(int id) {
   using namespace cmd;
-  if (id >= nv::MarkMenu::kSetActiveBase && id < nv::MarkMenu::kSetActiveBase + 100 && doc_) {
-    const int number = id - nv::MarkMenu::kSetActiveBase;
-    for (auto& m : doc_->Marks()) m.active = m.number == number ? 1 : 0;
-    doc_->UpdateAllViews(nullptr, nv::UpdateHint::None);
-    return true;
-  }
-  if (id >= nv::MarkMenu::kScrollToBase && id < nv::MarkMenu::kScrollToBase + 100 && doc_) {
-    const int number = id - nv::MarkMenu::kScrollToBase;
-    for (const auto& m : doc_->Marks())
-      if (m.number == number) {
-        const int64_t half = doc_->MicrosecondsToFrames(settings_.timePerPlotUs) / 2;
-        int64_t start = m.position - half;
-        if (start > doc_->FrameCount()) start = doc_->FrameCount() - half;
-        if (start < 0) start = 0;
-        settings_.firstVisibleSample = start;
-        settings_.lastVisibleSample = -1;
-        Recompute();
-      }
-    return true;
-  }
   if (OnEditCommand(id)) return true;
   if (OnPlayCommand(id)) return true;
   if (OnFormatCommand(id)) return true;
+  if (OnMarkCommand(id)) return true;
   switch (id) {
     case kZoomIn: ZoomIn(); return true;
     case kZoomOut: ZoomOut(); return true;
@@ -682,14 +667,10 @@ bool CNvAnaView::OnCommand(int id) {
 
 bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
-  if ((id >= nv::MarkMenu::kSetActiveBase && id < nv::MarkMenu::kSetActiveBase + 100) ||
-      (id >= nv::MarkMenu::kScrollToBase && id < nv::MarkMenu::kScrollToBase + 100)) {
-    st.enabled = doc_ != nullptr;
-    return true;
-  }
   if (OnUpdateEditCommand(id, st)) return true;
   if (OnUpdatePlayCommand(id, st)) return true;
   if (OnUpdateFormatCommand(id, st)) return true;
+  if (OnUpdateMarkCommand(id, st)) return true;
   const int mode = AppCursorMode();
   switch (id) {
     case kZoomIn:

@@ -65,6 +65,19 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   void ScrollStep(int direction);
   // Recomputes the display and resets the scroll bar.
   void Recompute();
+  // The marks' commands (CNvAnaViewMarks.cpp). Centres the view on the
+  // mark with that number.
+  void ScrollToMark(int32_t number);
+  // A mark of the cursor when it lies within the visible stretch.
+  bool CursorIsVisible() const;
+  void SaveCursorAsMark();
+  // Move mode: the arrow keys move the active mark (off without one).
+  bool MoveMarkMode() const;
+  void SetMoveMarkMode(bool on);
+  // One arrow-key step of the active mark; false when it did not move.
+  bool MoveActiveMarkByKey(int key);
+  bool OnMarkCommand(int id);
+  bool OnUpdateMarkCommand(int id, CommandState& state);
 
   // Selection and cursor.
   bool HasSelection() const;
@@ -181,6 +194,7 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   int pressX_ = 0;
   bool initialised_ = false;
   bool scrolling_ = false;
+  bool moveMarkMode_ = false;
   DialogSlot<SpectrogramSettingsDialog> spectDlg_;
   DialogSlot<OscillogramSettingsDialog> oscDlg_;
   DialogSlot<ZeroCrossingSettingsDialog> zcDlg_;

@@ -198,23 +198,6 @@ TEST(CNorvaneDoc, ViewRegistrationTakesPendingRecordsFromTheEnd) {
   other.RemoveView(&v1);
 }
 
-TEST(CNorvaneDoc, MarksFromFilesRaiseTheNextNumberAndFillTheMenus) {
-  ScopedSink sink;
-  CNorvaneDoc doc;
-  MarkRecord m;
-  m.number = 7;
-  m.label = "Pulse";
-  doc.AppendMarkFromFile(m);
-  m.number = 2;
-  m.label = "Echo";
-  doc.AppendMarkFromFile(m);
-  EXPECT_EQ(doc.NextMarkNumber(), 8);
-  ASSERT_EQ(doc.SetActiveMarkMenu().items.size(), 2u);
-  EXPECT_EQ(doc.SetActiveMarkMenu().items[0].commandId, 32859 + 7);
-  EXPECT_EQ(doc.ScrollToMarkMenu().items[1].commandId, 32959 + 2);
-  EXPECT_EQ(doc.ScrollToMarkMenu().items[1].label, "Echo");
-}
-
 TEST(CNorvaneDoc, TitleCarriesTheTypeLabel) {
   ScopedSink sink;
   CNorvaneDoc doc;

@@ -94,7 +94,7 @@ TEST_F(SoundFile, NorvaneWaveCarriesViewsAndMarksInOrder) {
     m.label = "M";
     m.label += std::to_string(i);
     m.active = 1;
-    doc.AppendMarkFromFile(m);
+    doc.Marks().AppendFromFile(m);
   }
   const std::string path = dir.File("views.wav");
   ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
@@ -114,7 +114,7 @@ TEST_F(SoundFile, NorvaneWaveCarriesViewsAndMarksInOrder) {
   EXPECT_EQ(back.Marks()[2].label, "M2");
   EXPECT_EQ(back.Marks()[1].position, 2000);
   EXPECT_EQ(back.Marks()[0].active, 0);  // cleared on reading
-  EXPECT_EQ(back.NextMarkNumber(), 3);
+  EXPECT_EQ(back.Marks().NextNumber(), 3);
 }
 
 TEST_F(SoundFile, RangeSaveKeepsMarksInsideAndRebasesViews) {
@@ -129,7 +129,7 @@ TEST_F(SoundFile, RangeSaveKeepsMarksInsideAndRebasesViews) {
     MarkRecord m;
     m.number = pos / 100;
     m.position = pos;
-    doc.AppendMarkFromFile(m);
+    doc.Marks().AppendFromFile(m);
   }
   const std::string path = dir.File("range.wav");
   ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave, 6000, 2000));  // swapped: frames 2000 to 6000
@@ -455,7 +455,7 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   EXPECT_EQ(d1.PendingViewRecords()[0].firstVisibleSample, 10000);
   EXPECT_EQ(d1.PendingViewRecords()[0].freqThreshold, 5);  // default beyond 80 bytes
   EXPECT_EQ(d1.Marks().size(), 1u);
-  EXPECT_EQ(d1.NextMarkNumber(), 10);
+  EXPECT_EQ(d1.Marks().NextNumber(), 10);
 
   // Release 2 version 4: factor kept, 80-byte records.
   test::WriteFileBytes(dir.File("r24.wav"), NorvaneFile(2, 4, 2000, {old}, 80));

@@ -83,8 +83,8 @@ class SoundFormatDialogTest : public QObject {
   }
 };
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+// Run by TestMain.cpp.
+int RunSoundFormatDialogTest(int argc, char** argv) {
   SoundFormatDialogTest t;
   return QTest::qExec(&t, argc, argv);
 }

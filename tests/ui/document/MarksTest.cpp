@@ -1,0 +1,458 @@
+// The marks in the running application: saving the cursor as a mark, the
+// two mark submenus (every mark reachable, the active one in bold, renamed
+// items), "Mark properties" with OK, Cancel and Remove, move mode with the
+// arrow keys, "Mark distances" and its Copy, "Clear all marks", scrolling to
+// a mark, export and import from the Tools menu, and every view of the
+// document kept in line. Dialogs are answered through their runners and
+// messages are recorded.
+//
+// With NORVANE_GRAB_DIR set, the two dialogs are also saved there as PNG files.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+#include "../../support/TestSupport.h"
+#include "app/CMainFrame.h"
+#include "app/CNorvaneApp.h"
+#include "app/CSndFileDialog.h"
+#include "base/CommandIds.h"
+#include "document/CNorvaneDoc.h"
+#include "fileformats/FileType.h"
+#include "document/MarkDistancesDialog.h"
+#include "document/MarkFileDialog.h"
+#include "document/MarkPropertiesDialog.h"
+#include "plot/SoundPlot.h"
+#include "settings/MemorySettingsStore.h"
+#include "views/CNvAnaView.h"
+
+using nv::CNorvaneDoc;
+
+namespace {
+
+void Grab(QWidget& w, const char* name) {
+  const QByteArray dir = qgetenv("NORVANE_GRAB_DIR");
+  if (dir.isEmpty()) return;
+  w.adjustSize();
+  w.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(name)));
+}
+
+}  // namespace
+
+class MarksTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  std::unique_ptr<nv::MemorySettingsStore> store_;
+  std::unique_ptr<CNorvaneApp> app_;
+  nv::RecordingMessageSink sink_;
+  nv::MessageSink* oldSink_ = nullptr;
+  std::optional<SndFileChoice> openAnswer_;
+
+  QString Path(const QString& name) const { return dir_.filePath(name); }
+
+  // One second of a sine at 44 100 Hz, mono 16-bit, in the program's own wave form.
+  QString WriteSine(const QString& name, int frames = 44100) {
+    CNorvaneDoc doc;
+    std::vector<int16_t> s(static_cast<size_t>(frames));
+    for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(8000 * std::sin(static_cast<double>(i) * 0.7));
+    nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
+    const QString p = Path(name);
+    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    return p;
+  }
+
+  CMainFrame* Frame() const { return app_->MainFrame(); }
+  CNvAnaView* View() const { return Frame()->ActiveView(); }
+  CNorvaneDoc* Doc() const { return Frame()->ActiveDocument(); }
+
+  void Settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+  bool Start(const QString& file) {
+    const bool ok = app_->InitInstance({file});
+    if (ok) {
+      Frame()->resize(1000, 700);
+      Settle();
+    }
+    return ok;
+  }
+  bool Enabled(int id) {
+    Frame()->UpdateCommandUi();
+    return Frame()->Action(id)->isEnabled();
+  }
+  bool Checked(int id) {
+    Frame()->UpdateCommandUi();
+    return Frame()->Action(id)->isChecked();
+  }
+  QString LastMessage() const { return sink_.texts.empty() ? QString() : QString::fromStdString(sink_.texts.back()); }
+
+  void SetCursor(int32_t position, int32_t value = 0, bool inSpect = false, int32_t kind = nv::kCursorMarking) {
+    nv::CursorRecord c;
+    c.position = position;
+    c.value = value;
+    c.inSpectrogram = inSpect;
+    c.kind = kind;
+    c.channel = 1;
+    View()->Plot()->SetCursor(c);
+  }
+  QStringList Items(QMenu* m) const {
+    QStringList l;
+    for (QAction* a : m->actions()) l << a->text();
+    return l;
+  }
+
+ private slots:
+  void init() {
+    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.texts.clear();
+    sink_.answer = false;
+    store_ = std::make_unique<nv::MemorySettingsStore>();
+    app_ = std::make_unique<CNorvaneApp>(store_.get());
+    CSndFileDialog::runner = [this](CSndFileDialog&) { return openAnswer_; };
+  }
+
+  void cleanup() {
+    app_.reset();
+    store_.reset();
+    CSndFileDialog::runner = nullptr;
+    MarkPropertiesDialog::runner = nullptr;
+    MarkDistancesDialog::runner = nullptr;
+    MarkFileDialog::runner = nullptr;
+    nv::SetMessageSink(oldSink_);
+  }
+
+  void saveCursorAsMark() {
+    QVERIFY(Start(WriteSine("a.wav")));
+    CNorvaneDoc* doc = Doc();
+    QVERIFY(!doc->IsModified());
+    // No cursor: not offered.
+    QVERIFY(!Enabled(cmd::kSaveCursorAsMark));
+    QVERIFY(!Enabled(cmd::kActiveMarkProperties));
+    QVERIFY(!Enabled(cmd::kMarkDistances));
+    QVERIFY(!Enabled(cmd::kClearAllMarks));
+    const int32_t first = View()->Plot()->Setup().firstVisible();
+    SetCursor(View()->Plot()->Setup().lastVisible() + 10);
+    QVERIFY(!Enabled(cmd::kSaveCursorAsMark));
+    const int32_t last = std::min(View()->Plot()->Setup().lastVisible(), doc->FrameCount());
+    SetCursor((first + last) / 2, 4200, false, nv::kCursorMeasurement);
+    QVERIFY(Enabled(cmd::kSaveCursorAsMark));
+    // The context menu offers it as "Save cursor".
+    std::unique_ptr<QMenu> ctx(View()->MakeContextMenu(View()->mapToGlobal(QPoint(5, 5))));
+    QVERIFY(Items(ctx.get()).contains(QStringLiteral("Save cursor")));
+
+    Frame()->Route(cmd::kSaveCursorAsMark);
+    QCOMPARE(doc->Marks().size(), size_t{1});
+    const nv::MarkRecord& m = doc->Marks()[0];
+    QCOMPARE(m.number, 0);
+    QCOMPARE(QString::fromStdString(m.label), QString("Mark 0"));
+    QCOMPARE(m.position, (first + last) / 2);
+    QCOMPARE(m.value, 4200);
+    QCOMPARE(m.kind, 2);
+    QCOMPARE(m.active, 1);
+    QVERIFY(doc->IsModified());
+    // The cursor went to sample 0; the view draws the mark.
+    QCOMPARE(View()->Plot()->Cursor().position, 0);
+    QCOMPARE(View()->Plot()->Marks().size(), size_t{1});
+    QVERIFY(Enabled(cmd::kActiveMarkProperties));
+    QVERIFY(Enabled(cmd::kMarkDistances));
+    QVERIFY(Enabled(cmd::kClearAllMarks));
+
+    // "Save cursor" of the context menu does the same; numbers are not reused.
+    SetCursor(first + 5);
+    ctx.reset(View()->MakeContextMenu(View()->mapToGlobal(QPoint(5, 5))));
+    QAction* save = nullptr;
+    for (QAction* a : ctx->actions())
+      if (a->text() == QStringLiteral("Save cursor")) save = a;
+    QVERIFY(save && save->isEnabled());
+    save->trigger();
+    QCOMPARE(doc->Marks().size(), size_t{2});
+    QCOMPARE(doc->Marks()[1].position, first + 5);
+    doc->Marks().Remove(1);
+    SetCursor(first + 6);
+    Frame()->Route(cmd::kSaveCursor);
+    QCOMPARE(doc->Marks()[1].number, 2);
+    QCOMPARE(QString::fromStdString(doc->Marks()[1].label), QString("Mark 2"));
+
+    Frame()->Route(cmd::kClearAllMarks);
+    QVERIFY(doc->Marks().empty());
+    QVERIFY(View()->Plot()->Marks().empty());
+    QVERIFY(!Enabled(cmd::kClearAllMarks));
+  }
+
+  void submenusReachEveryMarkAndFollowRenames() {
+    QVERIFY(Start(WriteSine("b.wav")));
+    CNorvaneDoc* doc = Doc();
+    for (int i = 0; i < 160; ++i) doc->Marks().Add(i * 200, 0, false, 1, "", true, 1);
+    Frame()->RebuildMarkMenus();
+    QCOMPARE(Frame()->SetActiveMarkMenu()->actions().size(), qsizetype{160});
+    QCOMPARE(Frame()->ScrollToMarkMenu()->actions().size(), qsizetype{160});
+    QAction* set155 = Frame()->SetActiveMarkMenu()->actions()[155];
+    QCOMPARE(set155->text(), QString("Mark 155"));
+    QVERIFY(set155->isEnabled());
+    set155->trigger();
+    QCOMPARE(doc->Marks().ActiveNumber(), 155);
+    Frame()->RebuildMarkMenus();
+    // The active mark's item is bold, the others are not.
+    QVERIFY(Frame()->SetActiveMarkMenu()->actions()[155]->font().bold());
+    QVERIFY(!Frame()->SetActiveMarkMenu()->actions()[154]->font().bold());
+    QVERIFY(!Frame()->ScrollToMarkMenu()->actions()[155]->font().bold());
+    // Scroll to mark 150 (frame 30 000): centred.
+    Frame()->ScrollToMarkMenu()->actions()[150]->trigger();
+    const int64_t half = doc->MicrosecondsToFrames(View()->Settings().timePerPlotUs) / 2;
+    QCOMPARE(View()->Settings().firstVisibleSample, std::max<int64_t>(0, 30000 - half));
+
+    // Renaming changes both items.
+    MarkPropertiesDialog::runner = [](MarkPropertiesDialog& d) {
+      d.LabelField()->setText(QStringLiteral("Renamed"));
+      d.accept();
+    };
+    Frame()->Route(cmd::kActiveMarkProperties);
+    Frame()->RebuildMarkMenus();
+    QCOMPARE(Frame()->SetActiveMarkMenu()->actions()[155]->text(), QString("Renamed"));
+    QCOMPARE(Frame()->ScrollToMarkMenu()->actions()[155]->text(), QString("Renamed"));
+    QCOMPARE(Frame()->ScrollToMarkMenu()->actions()[154]->text(), QString("Mark 154"));
+  }
+
+  void scrollToMarkNearTheStart() {
+    QVERIFY(Start(WriteSine("s.wav")));
+    CNorvaneDoc* doc = Doc();
+    View()->Settings().timePerPlotUs = doc->FramesToMicroseconds(1000) + 1;  // 1000 frames visible
+    View()->Settings().firstVisibleSample = 20000;
+    View()->Recompute();
+    const int32_t n = doc->Marks().Add(100, 0, false, 1, "", true, 1);
+    View()->ScrollToMark(n);
+    QCOMPARE(View()->Settings().firstVisibleSample, int64_t{0});
+    QCOMPARE(View()->Plot()->Setup().firstVisible(), 0);
+  }
+
+  void propertiesDialog() {
+    QVERIFY(Start(WriteSine("c.wav")));
+    CNorvaneDoc* doc = Doc();
+    const int32_t n = doc->Marks().Add(1000, 30000, true, 1, std::string(60, 'x'), true, 3);
+    doc->SetModifiedFlag(false);
+    // What the dialog shows; a longer label read from a file is kept whole.
+    MarkPropertiesDialog::runner = [](MarkPropertiesDialog& d) {
+      QCOMPARE(d.windowTitle(), QString("Mark properties"));
+      QCOMPARE(d.LabelField()->text().size(), qsizetype{60});
+      QCOMPARE(d.KindBox()->currentText(), QString("Large measurement cursor"));
+      QCOMPARE(d.KindBox()->count(), 3);
+      QVERIFY(d.DisplayLabelBox()->isChecked());
+      QVERIFY(d.DisplayMarkBox()->isChecked());
+      QCOMPARE(d.RemoveButton()->text(), QString("Remove"));
+      Grab(d, "mark-properties.png");
+      d.reject();
+    };
+    Frame()->Route(cmd::kActiveMarkProperties);
+    QCOMPARE(doc->Marks().Find(n)->label, std::string(60, 'x'));
+    QVERIFY(!doc->IsModified());  // Cancel changes nothing
+
+    // OK stores every field; the label field takes 40 characters, the
+    // description 400.
+    MarkPropertiesDialog::runner = [](MarkPropertiesDialog& d) {
+      d.LabelField()->clear();
+      QTest::keyClicks(d.LabelField(), QString(50, QChar('y')));
+      QCOMPARE(d.LabelField()->text().size(), qsizetype{50});  // the old length stays the limit
+      d.LabelField()->setMaxLength(MarkPropertiesDialog::kLabelChars);
+      d.DisplayLabelBox()->setChecked(false);
+      d.DisplayMarkBox()->setChecked(false);
+      d.KindBox()->setCurrentIndex(1);
+      d.DescriptionField()->setPlainText(QString(450, QChar('d')));
+      QCOMPARE(d.DescriptionField()->toPlainText().size(), qsizetype{400});
+      d.accept();
+    };
+    Frame()->Route(cmd::kActiveMarkProperties);
+    const nv::MarkRecord* m = doc->Marks().Find(n);
+    QCOMPARE(m->label, std::string(40, 'y'));
+    QCOMPARE(m->displayLabel, 0);
+    QCOMPARE(m->displayMark, 0);
+    QCOMPARE(m->kind, 2);
+    QCOMPARE(m->description.size(), size_t{399});  // what a file holds
+    QVERIFY(doc->IsModified());
+    QCOMPARE(View()->Plot()->Marks()[0].label, std::string(40, 'y'));
+
+    // A new dialog limits a short label to 40 characters.
+    MarkPropertiesDialog::runner = [](MarkPropertiesDialog& d) {
+      d.LabelField()->clear();
+      QTest::keyClicks(d.LabelField(), QString(50, QChar('z')));
+      QCOMPARE(d.LabelField()->text().size(), qsizetype{40});
+      d.reject();
+    };
+    doc->Marks().SetProperties(n, nv::MarkProperties{"short", "", true, true, 2});
+    Frame()->Route(cmd::kActiveMarkProperties);
+
+    // Remove: gone, nothing active, move mode off.
+    View()->SetMoveMarkMode(true);
+    QVERIFY(Checked(cmd::kMoveActiveMark));
+    MarkPropertiesDialog::runner = [](MarkPropertiesDialog& d) { d.RemoveButton()->click(); };
+    Frame()->Route(cmd::kActiveMarkProperties);
+    QVERIFY(doc->Marks().empty());
+    QVERIFY(!View()->MoveMarkMode());
+    QVERIFY(!Enabled(cmd::kMoveActiveMark));
+    QVERIFY(!Enabled(cmd::kActiveMarkProperties));
+  }
+
+  void moveModeWithArrowKeys() {
+    QVERIFY(Start(WriteSine("d.wav")));
+    CNorvaneDoc* doc = Doc();
+    const nv::PlotSetup& s = View()->Plot()->Setup();
+    QVERIFY(s.oscShown);
+    const int32_t mid = std::min(doc->FrameCount(), s.lastVisible()) / 2;
+    const int32_t osc = doc->Marks().Add(mid, 9000, false, 1, "", true, nv::kCursorMeasurement);
+    QVERIFY(!Checked(cmd::kMoveActiveMark));
+    Frame()->Route(cmd::kMoveActiveMark);
+    QVERIFY(Checked(cmd::kMoveActiveMark));
+    View()->setFocus();
+    // Up stops at 100 %.
+    for (int i = 0; i < 400; ++i) QTest::keyClick(View(), Qt::Key_Up);
+    QCOMPARE(doc->Marks().Find(osc)->value, 10000);
+    QTest::keyClick(View(), Qt::Key_Down);
+    QVERIFY(doc->Marks().Find(osc)->value < 10000);
+    // Right moves by one pixel in frames; the cursor stays where it was.
+    SetCursor(mid);
+    const int32_t before = doc->Marks().Find(osc)->position;
+    QTest::keyClick(View(), Qt::Key_Right);
+    QVERIFY(doc->Marks().Find(osc)->position > before);
+    QCOMPARE(View()->Plot()->Cursor().position, mid);
+    QCOMPARE(View()->Plot()->Marks()[0].position, doc->Marks().Find(osc)->position);
+    // A marking-cursor mark does not move up.
+    const int32_t t = doc->Marks().Add(mid, 0, false, 1, "", true, nv::kCursorMarking);
+    QVERIFY(View()->MoveMarkMode());  // still on: a mark is active
+    QTest::keyClick(View(), Qt::Key_Up);
+    QCOMPARE(doc->Marks().Find(t)->value, 0);
+    // Toggled off, the keys move the cursor again.
+    Frame()->Route(cmd::kMoveActiveMark);
+    QVERIFY(!Checked(cmd::kMoveActiveMark));
+    QTest::keyClick(View(), Qt::Key_Right);
+    QCOMPARE(doc->Marks().Find(t)->position, mid);
+    QVERIFY(View()->Plot()->Cursor().position > mid);
+    // Without an active mark move mode goes off.
+    Frame()->Route(cmd::kMoveActiveMark);
+    QVERIFY(Checked(cmd::kMoveActiveMark));
+    doc->Marks().SetActive(-1);
+    QVERIFY(!View()->MoveMarkMode());
+    QVERIFY(!Checked(cmd::kMoveActiveMark));
+  }
+
+  void distancesDialogAndCopy() {
+    QVERIFY(Start(WriteSine("e.wav")));
+    CNorvaneDoc* doc = Doc();
+    doc->Marks().Add(1000, 45500, true, 1, "High", true, 2);
+    doc->Marks().Add(1441, 40000, true, 1, "Low", true, 2);
+    doc->Marks().Add(1882, 0, false, 1, "Time", true, 1);
+    bool shown = false;
+    MarkDistancesDialog::runner = [&](MarkDistancesDialog& d) {
+      shown = true;
+      QCOMPARE(d.windowTitle(), QString("Mark distances"));
+      QTableWidget* t = d.Table();
+      QCOMPARE(t->columnCount(), 4);
+      QCOMPARE(t->rowCount(), 4);
+      QCOMPARE(t->horizontalHeaderItem(1)->text(), QString("High"));
+      QCOMPARE(t->horizontalHeaderItem(3)->text(), QString("Time"));
+      QCOMPARE(t->item(0, 2)->text(), QString("Low"));
+      QCOMPARE(t->item(2, 0)->text(), QString("Low"));
+      QCOMPARE(t->item(2, 1)->text(), QString("10 ms"));
+      QCOMPARE(t->item(1, 2)->text(), QString("5.500 kHz"));
+      QCOMPARE(t->item(1, 3)->text(), QString("-"));
+      QCOMPARE(t->item(3, 1)->text(), QString("20 ms"));
+      QVERIFY(t->columnWidth(2) >= MarkDistancesDialog::kColumnWidth);
+      QVERIFY(t->columnWidth(2) >= t->fontMetrics().horizontalAdvance(QStringLiteral("5.500 kHz")));
+      QCOMPARE(d.CopyButton()->text(), QString("Copy "));
+      Grab(d, "mark-distances.png");
+      d.CopyButton()->click();
+    };
+    Frame()->Route(cmd::kMarkDistances);
+    QVERIFY(shown);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QString("\tHigh\tLow\tTime\r\n"
+                     "High\t-\t5.500 kHz\t-\r\n"
+                     "Low\t10 ms\t-\t-\r\n"
+                     "Time\t20 ms\t10 ms\t-\r\n"));
+  }
+
+  void everyViewKeptInLine() {
+    QVERIFY(Start(WriteSine("f.wav")));
+    CNorvaneDoc* doc = Doc();
+    CNvAnaView* first = View();
+    Frame()->Route(cmd::kNewOscillogram);
+    Settle();
+    CNvAnaView* second = View();
+    QVERIFY(first != second);
+    const int32_t n = doc->Marks().Add(500, 0, false, 1, "One", true, 1);
+    doc->Marks().Add(900, 0, false, 1, "Two", true, 1);
+    for (CNvAnaView* v : {first, second}) QCOMPARE(v->Plot()->Marks().size(), size_t{2});
+    doc->Marks().Remove(n);
+    for (CNvAnaView* v : {first, second}) {
+      QCOMPARE(v->Plot()->Marks().size(), size_t{1});
+      QCOMPARE(v->Plot()->Marks()[0].label, std::string("Two"));
+    }
+  }
+
+  void exportAndImportFromTheToolsMenu() {
+    QVERIFY(Start(WriteSine("g.wav")));
+    CNorvaneDoc* doc = Doc();
+    doc->Marks().Add(4410, 30000, true, 1, "Call", true, 2);
+    doc->Marks().Add(22050, 0, false, 1, "Half", true, 1);
+    QVERIFY(Enabled(cmd::kExportMarks));
+    QVERIFY(Enabled(cmd::kImportMarks));
+    const std::pair<QString, nv::MarkExchangeFormat> files[] = {
+        {Path("l.txt"), nv::MarkExchangeFormat::Labels}, {Path("t.txt"), nv::MarkExchangeFormat::SelectionTable}};
+    for (bool save : {true, false}) {
+      for (const auto& [file, format] : files) {
+        bool asked = false;
+        MarkFileDialog::runner = [&, save](bool saving, QWidget*) -> std::optional<MarkFileDialog::Choice> {
+          asked = saving == save;
+          return MarkFileDialog::Choice{file, format};
+        };
+        Frame()->Route(save ? cmd::kExportMarks : cmd::kImportMarks);
+        QVERIFY(asked);
+        QVERIFY(QFile::exists(file));
+      }
+    }
+    QCOMPARE(doc->Marks().size(), size_t{6});
+    for (size_t i = 2; i < 6; ++i) {
+      QCOMPARE(doc->Marks()[i].label, doc->Marks()[i % 2].label);
+      QCOMPARE(doc->Marks()[i].position, doc->Marks()[i % 2].position);
+      QCOMPARE(doc->Marks()[i].value, doc->Marks()[i % 2].value);
+    }
+    QVERIFY(sink_.texts.empty());
+    // A malformed file: the lines are named and nothing is added.
+    const QString bad = Path("bad.txt");
+    QFile f(bad);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("0.1\t0.1\tok\nx\t1\tbad\n0.2\t0.1\tbad\n");
+    f.close();
+    MarkFileDialog::runner = [&](bool, QWidget*) -> std::optional<MarkFileDialog::Choice> {
+      return MarkFileDialog::Choice{bad, nv::MarkExchangeFormat::Labels};
+    };
+    Frame()->Route(cmd::kImportMarks);
+    QCOMPARE(doc->Marks().size(), size_t{6});
+    QVERIFY(LastMessage().contains("line 2: start time is not a number"));
+    QVERIFY(LastMessage().contains("line 3: end time before start time"));
+    // Cancel in the file dialog does nothing.
+    MarkFileDialog::runner = [](bool, QWidget*) { return std::optional<MarkFileDialog::Choice>(); };
+    sink_.texts.clear();
+    Frame()->Route(cmd::kImportMarks);
+    QVERIFY(sink_.texts.empty());
+  }
+};
+
+// Run by TestMain.cpp.
+int RunMarksTest(int argc, char** argv) {
+  MarksTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "MarksTest.moc"
