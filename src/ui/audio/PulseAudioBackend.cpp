@@ -10,17 +10,6 @@ namespace {
 
 constexpr pa_usec_t kTimeoutUs = 5000000;
 
-class LoopLock {
- public:
-  explicit LoopLock(pa_threaded_mainloop* l) : l_(l) { pa_threaded_mainloop_lock(l_); }
-  ~LoopLock() { pa_threaded_mainloop_unlock(l_); }
-  LoopLock(const LoopLock&) = delete;
-  LoopLock& operator=(const LoopLock&) = delete;
-
- private:
-  pa_threaded_mainloop* l_;
-};
-
 struct DeviceList {
   pa_threaded_mainloop* loop;
   std::vector<AudioDeviceInfo> devices;

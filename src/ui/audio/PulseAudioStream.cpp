@@ -13,17 +13,6 @@ constexpr pa_usec_t kTimingPeriodUs = 20000;
 constexpr pa_usec_t kServerLatencyUs = 200000;  // what we ask the server to buffer
 constexpr pa_usec_t kConnectTimeoutUs = 5000000;
 
-class LoopLock {
- public:
-  explicit LoopLock(pa_threaded_mainloop* l) : l_(l) { pa_threaded_mainloop_lock(l_); }
-  ~LoopLock() { pa_threaded_mainloop_unlock(l_); }
-  LoopLock(const LoopLock&) = delete;
-  LoopLock& operator=(const LoopLock&) = delete;
-
- private:
-  pa_threaded_mainloop* l_;
-};
-
 void Unref(pa_operation* o) {
   if (o) pa_operation_unref(o);
 }
