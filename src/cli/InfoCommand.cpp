@@ -1,6 +1,5 @@
 // norvane-cli info: the type, format, length and contents of a sound file.
 #include <cstdio>
-#include <cstdlib>
 
 #include "CliSupport.h"
 #include "document/CNorvaneDoc.h"
@@ -12,27 +11,13 @@ namespace {
 // Largest sample magnitude in hundredths of a percent of full scale.
 long PeakOf(CNorvaneDoc& doc, bool& ok) {
   ok = true;
-  const int64_t frames = doc.FrameCount();
-  if (frames == 0) return 0;
-  const uint8_t* p = doc.MapSamples(true);
-  if (!p) {
+  if (doc.FrameCount() == 0) return 0;
+  const SampleSource sound = doc.Samples();
+  if (sound.Empty()) {
     ok = false;
     return 0;
   }
-  const int64_t samples = frames * doc.Format().nChannels;
-  long peak = 0;
-  if (doc.Format().wBitsPerSample == 8) {
-    int m = 0;
-    for (int64_t i = 0; i < samples; ++i) m = std::max(m, std::abs(p[i] - 128));
-    peak = m * 10000L / 128;
-  } else {
-    int m = 0;
-    for (int64_t i = 0; i < samples; ++i) {
-      int s = static_cast<int16_t>(p[2 * i] | (p[2 * i + 1] << 8));
-      m = std::max(m, std::abs(s));
-    }
-    peak = m * 10000L / 32768;
-  }
+  const long peak = sound.PeakRaw() * 10000L / sound.RawFullScale();
   doc.UnmapSamples();
   return peak;
 }

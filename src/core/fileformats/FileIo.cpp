@@ -84,6 +84,19 @@ bool CopyRange(int src, int64_t srcOff, int dst, int64_t dstOff, int64_t len, si
   return true;
 }
 
+bool CopyRange(int src, int64_t srcOff, TempFile& dst, int64_t dstPos, int64_t len, size_t pieceBytes) {
+  return CopyRange(src, srcOff, dst.Fd(), dst.FileOffset(dstPos), len, pieceBytes);
+}
+
+bool CopyRange(const TempFile& src, int64_t srcPos, TempFile& dst, int64_t dstPos, int64_t len,
+               size_t pieceBytes) {
+  return CopyRange(src.Fd(), src.FileOffset(srcPos), dst.Fd(), dst.FileOffset(dstPos), len, pieceBytes);
+}
+
+bool FillRange(TempFile& dst, int64_t dstPos, int64_t len, uint8_t fill) {
+  return FillRange(dst.Fd(), dst.FileOffset(dstPos), len, fill);
+}
+
 bool FillRange(int dst, int64_t dstOff, int64_t len, uint8_t fill) {
   std::vector<char> buf(static_cast<size_t>(std::min<int64_t>(len, 1 << 20)), static_cast<char>(fill));
   while (len > 0) {
@@ -164,6 +177,10 @@ bool ReplacingFile::AppendCopy(int src, int64_t srcOff, int64_t len, size_t piec
   }
   pos_ += len;
   return true;
+}
+
+bool ReplacingFile::AppendCopy(const TempFile& src, int64_t srcPos, int64_t len, size_t pieceBytes) {
+  return AppendCopy(src.Fd(), src.FileOffset(srcPos), len, pieceBytes);
 }
 
 bool ReplacingFile::WriteAt(int64_t offset, const void* data, size_t n) {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/TempFile.h"
+
 namespace nv {
 
 // Reads up to n bytes at offset; returns the count read (short at end of file).
@@ -13,8 +15,13 @@ size_t ReadAt(int fd, int64_t offset, void* buf, size_t n);
 // otherwise through a buffer of `pieceBytes`. False (errno set) when a read
 // came short or a write failed.
 bool CopyRange(int src, int64_t srcOff, int dst, int64_t dstOff, int64_t len, size_t pieceBytes);
+// The same into and between temporary files, at positions of their contents.
+bool CopyRange(int src, int64_t srcOff, TempFile& dst, int64_t dstPos, int64_t len, size_t pieceBytes);
+bool CopyRange(const TempFile& src, int64_t srcPos, TempFile& dst, int64_t dstPos, int64_t len,
+               size_t pieceBytes);
 // Writes `len` bytes of `fill` at dstOff.
 bool FillRange(int dst, int64_t dstOff, int64_t len, uint8_t fill);
+bool FillRange(TempFile& dst, int64_t dstPos, int64_t len, uint8_t fill);
 // Size of an open file, -1 on failure.
 int64_t FileSize(int fd);
 
@@ -32,6 +39,7 @@ class ReplacingFile {
   // Appends at the current end; the first failure is kept.
   bool Append(const void* data, size_t n);
   bool AppendCopy(int src, int64_t srcOff, int64_t len, size_t pieceBytes);
+  bool AppendCopy(const TempFile& src, int64_t srcPos, int64_t len, size_t pieceBytes);
   bool WriteAt(int64_t offset, const void* data, size_t n);
   int64_t Position() const { return pos_; }
   bool Failed() const { return failed_; }

@@ -255,6 +255,8 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
   }
   const int64_t align = f.nBlockAlign;
   bool writeOk = true;
+  // The sound keeps its offset within a page, so that it is copied in the kernel.
+  work.Reset(data.dataOffset);
   const std::vector<KeptSegment>& segs = out.segments;
   if (!segs.empty()) {
     if (!SegmentsAreSound(segs)) {
@@ -268,13 +270,13 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
     for (const KeptSegment& s : segs) {
       const int64_t gap = (s.startFrame - e) * align;
       // 16-bit silence is zero bytes: the gap is left as a hole of the file.
-      if (gap > 0 && silence != 0 && !(writeOk = FillRange(work.Fd(), out, gap, silence))) break;
+      if (gap > 0 && silence != 0 && !(writeOk = FillRange(work, out, gap, silence))) break;
       out += gap;
       const int64_t len = static_cast<int64_t>(s.lengthFrames) * align;
       // A data chunk that ends early (a cut file) ends the sound where it ends.
       const int64_t have = std::clamp<int64_t>(data.available - src, 0, len);
       if (have > 0 &&
-          !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work.Fd(), out, have, piece)))
+          !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work, out, have, piece)))
         break;
       src += have;
       out += have;
@@ -288,7 +290,7 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
       bytes = kMaxFrames * align;
       TooLongMessage();
     }
-    writeOk = CopyRange(fd.get(), data.dataOffset, work.Fd(), 0, bytes, piece);
+    writeOk = CopyRange(fd.get(), data.dataOffset, work, 0, bytes, piece);
   }
   if (!writeOk) {
     ShowWorkFileWriteError();
@@ -311,7 +313,7 @@ bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, Temp
   }
   out.hasFormat = true;
   const size_t piece = CopyPieceBytes(ComputeBufferSize(out.format));
-  work.Truncate(0);
+  work.Reset();
   const int64_t skip = type == FileType::Special60Head ? 60 : 0;
   int64_t bytes = std::max<int64_t>(FileSize(fd.get()) - skip, 0);
   const int64_t align = out.format.nBlockAlign;
@@ -321,7 +323,7 @@ bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, Temp
   }
   bool ok = true;
   if (type != FileType::Special60Head) {
-    ok = CopyRange(fd.get(), 0, work.Fd(), 0, bytes, piece);
+    ok = CopyRange(fd.get(), 0, work, 0, bytes, piece);
   } else {
     // Unsigned 16-bit samples with 32768 as zero become signed ones.
     std::vector<uint8_t> buf(piece);
