@@ -133,17 +133,8 @@ int RunRender(const Args& a) {
   static char* qtArgv[] = {qtName, nullptr};
   QGuiApplication app(qtArgc, qtArgv);
 
-  SoundSource sound;
-  const WaveFormatEx& f = doc.Format();
-  sound.channels = f.nChannels == 2 ? 2 : 1;
-  sound.bitsPerSample = f.wBitsPerSample == 8 ? 8 : 16;
-  sound.rateHz = f.nSamplesPerSec;
-  sound.timeExpansion = doc.Info().TimeExpansion();
-  sound.frameCount = doc.FrameCount();
-  if (sound.frameCount > 0) {
-    sound.samples = doc.MapSamples(true);
-    if (!sound.samples) return 1;
-  }
+  const SoundSource sound = SoundSource::Of(doc);
+  if (doc.FrameCount() > 0 && !sound.samples) return 1;
   std::vector<MarkRecord> marks = doc.Marks();
   const QSize size(static_cast<int>(width), static_cast<int>(height));
   bool ok;

@@ -43,19 +43,8 @@ void SoundPlot::SetSound(const SoundSource& sound) {
 
 SoundSource SoundPlot::CurrentSound(bool map) {
   if (sound_) return *sound_;
-  SoundSource s;
-  if (!doc_) return s;
-  const WaveFormatEx& f = doc_->Format();
-  s.channels = f.nChannels == 2 ? 2 : 1;
-  s.bitsPerSample = f.wBitsPerSample == 8 ? 8 : 16;
-  s.rateHz = f.nSamplesPerSec;
-  s.frameCount = doc_->FrameCount();
-  s.timeExpansion = doc_->Info().TimeExpansion();
-  if (map && s.frameCount > 0) {
-    s.samples = doc_->MapSamples(true);
-    if (!s.samples) s.frameCount = 0;
-  }
-  return s;
+  if (!doc_) return SoundSource{};
+  return SoundSource::Of(*doc_, map);
 }
 
 PixelScale SoundPlot::ScreenScale() const {
