@@ -40,8 +40,12 @@ int RunDemo(const Args& a);
 int RunEdit(const Args& a);
 int RunFilterDesign(const Args& a);
 int RunFilter(const Args& a);
-#ifdef NORVANE_HAVE_RENDER
+// The drawing command; only norvane-render holds it.
 int RunRender(const Args& a);
+#ifdef NORVANE_HAVE_RENDER
+// Runs norvane-render (beside this program) with the arguments after
+// "render"; returns only when it could not be started.
+int LaunchRender(int argc, char** argv);
 #endif
 
 }  // namespace nv::cli

@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   if (cmd == "edit")
     return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
 #ifdef NORVANE_HAVE_RENDER
-  if (cmd == "render") return RunRender(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "render") return LaunchRender(argc, argv);
 #endif
   std::fprintf(stderr, "Unknown command '%s'.\n%s", cmd.c_str(), kUsage);
   return 1;

@@ -195,18 +195,7 @@ bool SoundPlot::RenderTo(QPaintDevice& device, const QSize& sizePx, bool erase) 
 bool SoundPlot::Render(QPaintDevice& device, const QSize& sizePx, const AnalysisSettings& settings,
                        const SoundSource& sound, const std::vector<MarkRecord>& marks, bool erase,
                        unsigned threads) {
-  if (sizePx.isEmpty()) return false;
-  AnalysisSettings copy = settings;
-  const int dpi = device.logicalDpiY();
-  const PixelScale scale = PixelScaleFromDevice(-UnitsPer1000PixelsOf(dpi), false);
-  const PlotSetup ps = MakePlotSetup(sound, copy, scale, sizePx.width(), sizePx.height());
-  PlotRenderer r;
-  r.Prepare(ps, dpi);
-  QPainter p(&device);
-  if (!p.isActive()) return false;
-  if (erase) p.fillRect(QRect(QPoint(0, 0), sizePx), Qt::white);
-  r.Paint(p, sound, QRect(QPoint(0, 0), sizePx), false, marks, Qt::white, threads);
-  return true;
+  return PlotRenderer::Render(device, sizePx, settings, sound, marks, erase, threads);
 }
 
 QImage SoundPlot::Grab() {
