@@ -1,4 +1,5 @@
 // norvane-cli info: the type, format, length and contents of a sound file.
+#include <algorithm>
 #include <cstdio>
 
 #include "CliSupport.h"
@@ -6,31 +7,17 @@
 #include "fileformats/FileType.h"
 
 namespace nv::cli {
-namespace {
-
-// Largest sample magnitude in hundredths of a percent of full scale.
-long PeakOf(CNorvaneDoc& doc, bool& ok) {
-  ok = true;
-  if (doc.FrameCount() == 0) return 0;
-  const SampleSource sound = doc.Samples();
-  if (sound.Empty()) {
-    ok = false;
-    return 0;
-  }
-  const long peak = sound.PeakRaw() * 10000L / sound.RawFullScale();
-  doc.UnmapSamples();
-  return peak;
-}
-
-}  // namespace
 
 int RunInfo(const Args& a) {
   if (a.positional.size() != 1) return Fail("usage: norvane-cli info FILE");
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
-  bool ok;
-  long peak = PeakOf(doc, ok);
-  if (!ok) return 1;
+  // The peak is found while the sound is read, piece by piece as each
+  // arrives in the work file, instead of in a second pass over it.
+  int32_t peakRaw = 0;
+  const auto scan = [&](const SampleSource& frames) { peakRaw = std::max(peakRaw, frames.PeakRaw()); };
+  if (!doc.IsValid() || !doc.Open(a.positional[0], scan)) return 1;
+  // Largest sample magnitude in hundredths of a percent of full scale.
+  const long peak = peakRaw * 10000L / (doc.Format().wBitsPerSample == 8 ? 128 : 32768);
   const WaveFormatEx& f = doc.Format();
   std::printf("type: %s\n", TypeLabel(doc.FileType()).c_str());
   std::printf("channels: %u\n", f.nChannels);

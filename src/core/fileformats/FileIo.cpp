@@ -84,8 +84,19 @@ bool CopyRange(int src, int64_t srcOff, int dst, int64_t dstOff, int64_t len, si
   return true;
 }
 
-bool CopyRange(int src, int64_t srcOff, TempFile& dst, int64_t dstPos, int64_t len, size_t pieceBytes) {
-  return CopyRange(src, srcOff, dst.Fd(), dst.FileOffset(dstPos), len, pieceBytes);
+bool CopyRange(int src, int64_t srcOff, TempFile& dst, int64_t dstPos, int64_t len, size_t pieceBytes,
+               const CopyProgress& progress) {
+  if (!progress) return CopyRange(src, srcOff, dst.Fd(), dst.FileOffset(dstPos), len, pieceBytes);
+  // Pieces of 2 MiB stay in the second-level cache between the copy and the
+  // reader that follows it.
+  constexpr int64_t kReportBytes = int64_t{2} << 20;
+  for (int64_t done = 0; done < len;) {
+    const int64_t n = std::min(kReportBytes, len - done);
+    if (!CopyRange(src, srcOff + done, dst.Fd(), dst.FileOffset(dstPos + done), n, pieceBytes)) return false;
+    done += n;
+    progress(dstPos + done);
+  }
+  return true;
 }
 
 bool CopyRange(const TempFile& src, int64_t srcPos, TempFile& dst, int64_t dstPos, int64_t len,

@@ -2,6 +2,7 @@
 // Plain POSIX file helpers used by the sound file readers and writers.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "base/TempFile.h"
@@ -15,8 +16,14 @@ size_t ReadAt(int fd, int64_t offset, void* buf, size_t n);
 // otherwise through a buffer of `pieceBytes`. False (errno set) when a read
 // came short or a write failed.
 bool CopyRange(int src, int64_t srcOff, int dst, int64_t dstOff, int64_t len, size_t pieceBytes);
+// Told the length of the contents that are complete, as a copy goes on.
+using CopyProgress = std::function<void(int64_t completeBytes)>;
 // The same into and between temporary files, at positions of their contents.
-bool CopyRange(int src, int64_t srcOff, TempFile& dst, int64_t dstPos, int64_t len, size_t pieceBytes);
+// With `progress` the copy goes in pieces of a few MiB, each reported as it
+// lands, so that a reader of the new contents finds them still in the
+// processor's cache.
+bool CopyRange(int src, int64_t srcOff, TempFile& dst, int64_t dstPos, int64_t len, size_t pieceBytes,
+               const CopyProgress& progress = {});
 bool CopyRange(const TempFile& src, int64_t srcPos, TempFile& dst, int64_t dstPos, int64_t len,
                size_t pieceBytes);
 // Writes `len` bytes of `fill` at dstOff.

@@ -188,7 +188,8 @@ bool CheckWaveFormat(const unsigned char* fmt, size_t n, WaveFormatEx& out, std:
   return true;
 }
 
-bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, FileType& found) {
+bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, FileType& found,
+                  const CopyProgress& progress) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
@@ -284,13 +285,18 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
       e = static_cast<int64_t>(s.startFrame) + s.lengthFrames;
     }
     if (writeOk) writeOk = work.Truncate(out);
+    // Told once the sound has its length: the expansion writes out of order.
+    if (writeOk && progress) progress(out);
   } else {
     int64_t bytes = data.available;
     if (bytes / align > kMaxFrames) {
       bytes = kMaxFrames * align;
       TooLongMessage();
     }
-    writeOk = CopyRange(fd.get(), data.dataOffset, work, 0, bytes, piece);
+    // A follower of the copy maps the whole sound at once when the file has
+    // its length from the start.
+    if (progress) writeOk = work.Truncate(bytes);
+    writeOk = writeOk && CopyRange(fd.get(), data.dataOffset, work, 0, bytes, piece, progress);
   }
   if (!writeOk) {
     ShowWorkFileWriteError();
@@ -299,7 +305,8 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
   return true;
 }
 
-bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work) {
+bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work,
+                 const CopyProgress& progress) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
@@ -323,7 +330,8 @@ bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, Temp
   }
   bool ok = true;
   if (type != FileType::Special60Head) {
-    ok = CopyRange(fd.get(), 0, work, 0, bytes, piece);
+    if (progress) ok = work.Truncate(bytes);
+    ok = ok && CopyRange(fd.get(), 0, work, 0, bytes, piece, progress);
   } else {
     // Unsigned 16-bit samples with 32768 as zero become signed ones.
     std::vector<uint8_t> buf(piece);
@@ -337,6 +345,7 @@ bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, Temp
       in += static_cast<int64_t>(got);
       out += static_cast<int64_t>(got);
       left -= static_cast<int64_t>(got);
+      if (ok && progress) progress(out);
     }
   }
   if (!ok) {
