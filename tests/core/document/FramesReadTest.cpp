@@ -38,25 +38,25 @@ TEST(FramesRead, EveryFrameOnceInOrderForEveryKindOfFile) {
   struct Case {
     int channels, bits;
     size_t bytes;
-    int saveAs;
+    FileType saveAs;
     std::string label;
   } cases[] = {
-      {1, 16, 9u << 20, 1, ""},                      // several pieces of the copy
-      {2, 8, 5u << 20, 5, ""},                       // stereo 8-bit, private forms
-      {1, 16, 3001 * 2 + 1, 6, " [16 bit samples MONO]"},  // raw, half a frame at the end
-      {2, 16, 4000, 1, ""},                          // less than a piece
+      {1, 16, 9u << 20, FileType::StandardWave, ""},  // several pieces of the copy
+      {2, 8, 5u << 20, FileType::NorvaneWave, ""},    // stereo 8-bit, private forms
+      {1, 16, 3001 * 2 + 1, FileType::RawData, " [16 bit samples MONO]"},  // half a frame at the end
+      {2, 16, 4000, FileType::StandardWave, ""},      // less than a piece
   };
   for (const Case& c : cases) {
     CNorvaneDoc src;
     test::FillDocument(src, c.channels, c.bits, 44100, Noise(c.bytes));
-    const std::string path = dir.File("f" + std::to_string(c.saveAs) + ".wav");
+    const std::string path = dir.File("f" + std::to_string(ToCode(c.saveAs)) + ".wav");
     ASSERT_TRUE(src.Save(path, c.saveAs));
     CNorvaneDoc doc;
     Collector got;
-    ASSERT_TRUE(doc.Open(path + c.label, std::ref(got))) << c.saveAs;
+    ASSERT_TRUE(doc.Open(path + c.label, std::ref(got))) << ToCode(c.saveAs);
     const std::vector<uint8_t> work = test::WorkBytes(doc);
     const size_t whole = static_cast<size_t>(doc.FramesToBytes(doc.FrameCount()));
-    EXPECT_EQ(got.bytes, std::vector<uint8_t>(work.begin(), work.begin() + whole)) << c.saveAs;
+    EXPECT_EQ(got.bytes, std::vector<uint8_t>(work.begin(), work.begin() + whole)) << ToCode(c.saveAs);
     EXPECT_GE(got.calls, 1);
   }
   // A compressed file is expanded stretch by stretch; silence between.
@@ -66,11 +66,11 @@ TEST(FramesRead, EveryFrameOnceInOrderForEveryKindOfFile) {
   for (int i = 15000; i < 15100; ++i) s[static_cast<size_t>(i)] = -20000;
   test::FillDocument(loud, 1, 16, 1000, test::Samples16(s));
   loud.Compression().levelDb = 20;
-  ASSERT_TRUE(loud.Save(dir.File("c.wav"), 7));
+  ASSERT_TRUE(loud.Save(dir.File("c.wav"), FileType::NorvaneWaveComp));
   CNorvaneDoc back;
   Collector got;
   ASSERT_TRUE(back.Open(dir.File("c.wav"), std::ref(got)));
-  EXPECT_EQ(back.FileType(), 7);
+  EXPECT_EQ(back.FileType(), FileType::NorvaneWaveComp);
   EXPECT_EQ(got.bytes, test::WorkBytes(back));
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
 }

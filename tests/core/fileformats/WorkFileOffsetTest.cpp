@@ -53,14 +53,14 @@ TEST(WorkFileOffset, OpenKeepsTheDataOffsetWithinAPageAndSavesTheSameBytes) {
     EXPECT_EQ(doc.Samples().Raw(30010, 0), static_cast<int16_t>(30010 * 131 - 30000));
     // A type-5 file read back and saved again is the same file.
     const std::string five = dir.File("f" + std::to_string(at) + ".wav");
-    ASSERT_TRUE(doc.Save(five, 5));
+    ASSERT_TRUE(doc.Save(five, FileType::NorvaneWave));
     CNorvaneDoc again;
     ASSERT_TRUE(again.Open(five));
     const std::string twice = dir.File("g" + std::to_string(at) + ".wav");
-    ASSERT_TRUE(again.Save(twice, 5));
+    ASSERT_TRUE(again.Save(twice, FileType::NorvaneWave));
     EXPECT_EQ(test::ReadFileBytes(twice), test::ReadFileBytes(five));
     // A range save starts inside a page.
-    ASSERT_TRUE(again.Save(twice, 1, 1001, 20001));
+    ASSERT_TRUE(again.Save(twice, FileType::StandardWave, 1001, 20001));
     const std::vector<uint8_t> part = test::ReadFileBytes(twice);
     ASSERT_EQ(part.size(), 46u + 19000 * 2);
     EXPECT_TRUE(std::equal(part.begin() + 46, part.end(), sound.begin() + 2002));
@@ -79,15 +79,15 @@ TEST(WorkFileOffset, EditsOfAnOpenedFileAndTheirUndoSeeTheSameSound) {
   ASSERT_TRUE(doc.Open(path));
   SoundEditor ed(doc);
   // Copy a stretch starting at an odd frame, delete it, paste it back.
-  ASSERT_TRUE(ed.Copy(2049, 7001, 3));
+  ASSERT_TRUE(ed.Copy(2049, 7001, ChannelSelection::Both));
   EXPECT_EQ(doc.ClipFile().Size(), (7001 - 2049) * 2);
-  ASSERT_TRUE(ed.Delete(2049, 7001, 3));
+  ASSERT_TRUE(ed.Delete(2049, 7001, ChannelSelection::Both));
   std::vector<uint8_t> cut(sound.begin(), sound.begin() + 2049 * 2);
   cut.insert(cut.end(), sound.begin() + 7001 * 2, sound.end());
   EXPECT_EQ(test::WorkBytes(doc), cut);
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(test::WorkBytes(doc), sound);
-  ASSERT_TRUE(ed.Paste(0, -1, 3));
+  ASSERT_TRUE(ed.Paste(0, -1, ChannelSelection::Both));
   std::vector<uint8_t> pasted(sound.begin() + 2049 * 2, sound.begin() + 7001 * 2);
   pasted.insert(pasted.end(), sound.begin(), sound.end());
   EXPECT_EQ(test::WorkBytes(doc), pasted);
@@ -97,7 +97,7 @@ TEST(WorkFileOffset, EditsOfAnOpenedFileAndTheirUndoSeeTheSameSound) {
   CNorvaneDoc other;
   ASSERT_TRUE(other.Open(path));
   SoundEditor ed2(other);
-  ASSERT_TRUE(ed2.Paste(20000, -1, 3));
+  ASSERT_TRUE(ed2.Paste(20000, -1, ChannelSelection::Both));
   std::vector<uint8_t> appended = sound;
   appended.insert(appended.end(), sound.begin() + 2049 * 2, sound.begin() + 7001 * 2);
   EXPECT_EQ(test::WorkBytes(other), appended);
