@@ -131,7 +131,9 @@ int RunRender(const Args& a) {
   static int qtArgc = 1;
   static char qtName[] = "norvane-cli";
   static char* qtArgv[] = {qtName, nullptr};
-  QGuiApplication app(qtArgc, qtArgv);
+  // Left to the end of the process: norvane-render ends without tearing Qt
+  // down (see main.cpp).
+  new QGuiApplication(qtArgc, qtArgv);
 
   const SoundSource sound = SoundSource::Of(doc);
   if (doc.FrameCount() > 0 && !sound.samples) return 1;
