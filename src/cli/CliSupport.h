@@ -44,8 +44,12 @@ int RunPlay(const Args& a);
 int RunDevices(const Args& a);
 int RunSlow(const Args& a);
 int RunMarks(const Args& a);
-#ifdef NORVANE_HAVE_RENDER
+// The drawing command; only norvane-render holds it.
 int RunRender(const Args& a);
+#ifdef NORVANE_HAVE_RENDER
+// Runs norvane-render (beside this program) with the arguments after
+// "render"; returns only when it could not be started.
+int LaunchRender(int argc, char** argv);
 #endif
 
 }  // namespace nv::cli

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   if (cmd == "devices") return RunDevices(ParseArgs(argc, argv, 2, {}));
   if (cmd == "slow") return RunSlow(ParseArgs(argc, argv, 2, {}));
 #ifdef NORVANE_HAVE_RENDER
-  if (cmd == "render") return RunRender(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "render") return LaunchRender(argc, argv);
 #endif
   std::fprintf(stderr, "Unknown command '%s'.\n%s", cmd.c_str(), kUsage);
   return 1;

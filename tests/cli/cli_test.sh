@@ -24,6 +24,16 @@ for line in "type: [Wave]" "channels: 1" "bits: 16" "rate: 44100" "frames: 13230
 done
 check "info peak is a number" grep -qE '^peak: [0-9]+$' "$dir/info"
 check "info has eleven lines" test "$(wc -l <"$dir/info")" -eq 11
+# The peak in hundredths of a percent of full scale: 16-bit samples 0, 16384,
+# -32768, 100 and 8-bit samples 128, 192, 100.
+printf 'RIFF\054\000\000\000WAVEfmt \020\000\000\000\001\000\001\000\100\037\000\000\200\076\000\000\002\000\020\000data\010\000\000\000\000\000\000\100\000\200\144\000' >"$dir/p16.wav"
+check "info peak of a 16-bit sound" test "$("$cli" info "$dir/p16.wav" | grep '^peak:')" = "peak: 10000"
+printf 'RIFF\050\000\000\000WAVEfmt \020\000\000\000\001\000\001\000\100\037\000\000\100\037\000\000\001\000\010\000data\003\000\000\000\200\300\144\000' >"$dir/p8.wav"
+check "info peak of an 8-bit sound" test "$("$cli" info "$dir/p8.wav" | grep '^peak:')" = "peak: 5000"
+# Commands that draw nothing start without Qt.
+if command -v ldd >/dev/null; then
+  check "norvane-cli loads no Qt" bash -c "! ldd '$cli' | grep -q libQt"
+fi
 
 # Conversions and the labels they are read back with.
 "$cli" convert "$dir/demo.wav" "$dir/std.wav" --type 1 --from 1000 --to 3000

@@ -47,10 +47,12 @@ PlaybackEngine::~PlaybackEngine() { Abort(); }
 
 int64_t PlaybackEngine::ReadWork(int64_t offset, uint8_t* out, int64_t bytes) {
   if (reader_) return reader_(offset, out, bytes);
-  const int fd = doc_.WorkFile().Fd();
+  const TempFile& work = doc_.WorkFile();
+  const int fd = work.Fd();
   int64_t got = 0;
   while (got < bytes) {
-    const ssize_t n = ::pread(fd, out + got, static_cast<size_t>(bytes - got), offset + got);
+    // Positions of the sound become file offsets past the work file's head.
+    const ssize_t n = ::pread(fd, out + got, static_cast<size_t>(bytes - got), work.FileOffset(offset + got));
     if (n < 0) {
       if (errno == EINTR) continue;
       return got ? got : -1;

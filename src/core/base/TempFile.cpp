@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +47,13 @@ bool TempFile::Create(const std::string& prefix) {
   name_ = buf.data();
   unlink(name_.c_str());
   fd_ = fd;
+  head_ = kPageBytes;
+  if (ftruncate(fd_, head_) != 0) {
+    const int err = errno;
+    Close();
+    errno = err;
+    return false;
+  }
   return true;
 }
 
@@ -55,18 +63,26 @@ void TempFile::Close() {
   fd_ = -1;
 }
 
+bool TempFile::Reset(int64_t likeOffset) {
+  Unmap();
+  const int64_t within = likeOffset % kPageBytes;
+  head_ = within > 0 ? within : kPageBytes;
+  return fd_ >= 0 && ftruncate(fd_, head_) == 0;
+}
+
 int64_t TempFile::Size() const {
   struct stat st;
   if (fd_ < 0 || fstat(fd_, &st) != 0) return 0;
-  return st.st_size;
+  return std::max<int64_t>(st.st_size - head_, 0);
 }
 
 bool TempFile::Truncate(int64_t bytes) {
   Unmap();
-  return fd_ >= 0 && ftruncate(fd_, bytes) == 0;
+  return fd_ >= 0 && bytes >= 0 && ftruncate(fd_, head_ + bytes) == 0;
 }
 
-bool TempFile::WriteAt(int64_t offset, const void* data, size_t n) {
+bool TempFile::WriteAt(int64_t position, const void* data, size_t n) {
+  int64_t offset = FileOffset(position);
   const char* p = static_cast<const char*>(data);
   while (n > 0) {
     ssize_t w = pwrite(fd_, p, n, offset);
@@ -86,24 +102,31 @@ uint8_t* TempFile::Map(bool readOnly) {
     errno = EBADF;
     return nullptr;
   }
-  int64_t size = Size();
+  const int64_t size = Size();
   if (size == 0) {
     // Nothing to map; readers see a valid base of no bytes.
     mappedSize_ = 0;
     mappedReadOnly_ = readOnly;
     return g_emptyMapping;
   }
-  void* p = mmap(nullptr, static_cast<size_t>(size), readOnly ? PROT_READ : PROT_READ | PROT_WRITE,
-                 MAP_SHARED, fd_, 0);
+  // Mappings start at page boundaries: the one at or below the head.
+  const int64_t from = head_ - head_ % kPageBytes;
+  const size_t bytes = static_cast<size_t>(head_ + size - from);
+  void* p = mmap(nullptr, bytes, readOnly ? PROT_READ : PROT_READ | PROT_WRITE, MAP_SHARED, fd_,
+                 static_cast<off_t>(from));
   if (p == MAP_FAILED) return nullptr;
-  base_ = static_cast<uint8_t*>(p);
+  mapStart_ = static_cast<uint8_t*>(p);
+  mapBytes_ = bytes;
+  base_ = mapStart_ + (head_ - from);
   mappedSize_ = size;
   mappedReadOnly_ = readOnly;
   return base_;
 }
 
 void TempFile::Unmap() {
-  if (base_) munmap(base_, static_cast<size_t>(mappedSize_));
+  if (mapStart_) munmap(mapStart_, mapBytes_);
+  mapStart_ = nullptr;
+  mapBytes_ = 0;
   base_ = nullptr;
   mappedSize_ = 0;
 }

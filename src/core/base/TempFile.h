@@ -5,6 +5,18 @@
 // descriptor. The whole file can be mapped; a mapping covers the size at the
 // time it was made and must be released before the length changes.
 // Interface thread only (a worker may read through an existing mapping).
+//
+// Positions: the contents start Head() bytes into the file, so that they can
+// keep the offset within a page that a source file's data has (a WAVE file's
+// sound usually starts at byte 44). Copies between equal offsets within a
+// page run in the kernel (copy_file_range, a reflink where the file system
+// shares blocks); shifted copies split every page. Size, Truncate, WriteAt
+// and Map work in positions of the contents; only code that hands Fd() to a
+// system call sees file offsets, through FileOffset(). The head is at least
+// one byte, so that emptying the file never truncates it to length 0: on
+// ext4 a file truncated to 0 and written again has all its data flushed to
+// disk when it is closed (the replace-by-truncate safeguard), which for a
+// temporary file is wasted time and disk traffic.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,37 +32,53 @@ void ShowWorkFileWriteError();
 
 class TempFile {
  public:
+  static constexpr int64_t kPageBytes = 4096;
+
   TempFile() = default;
   ~TempFile();
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
 
-  // Creates the file "<dir>/<prefix>XXXXXX"; false (errno set) on failure.
+  // Creates the file "<dir>/<prefix>XXXXXX", empty; false (errno set) on failure.
   bool Create(const std::string& prefix);
   void Close();
 
   bool IsOpen() const { return fd_ >= 0; }
+  // The descriptor; position p of the contents is at file offset FileOffset(p).
   int Fd() const { return fd_; }
   const std::string& Name() const { return name_; }
-  int64_t Size() const;
-  // Changes the length; releases the mapping first.
-  bool Truncate(int64_t bytes);
-  // Writes at an absolute offset; false on a short write.
-  bool WriteAt(int64_t offset, const void* data, size_t n);
+  int64_t Head() const { return head_; }
+  int64_t FileOffset(int64_t position) const { return head_ + position; }
+  // Empties the file and places position 0 at the same offset within a page
+  // as file offset `likeOffset` of another file (1 ... 4096 bytes in), so
+  // that copies from there are page-aligned. Releases the mapping first.
+  bool Reset(int64_t likeOffset = 0);
 
-  // Maps the whole file; returns the base or null (errno set). An existing
-  // mapping is returned as it is unless a writable one is asked for over a
-  // read-only mapping, which is then remade. An empty file yields a valid
-  // base of no bytes.
+  // Length of the contents.
+  int64_t Size() const;
+  // Changes the length of the contents; releases the mapping first.
+  bool Truncate(int64_t bytes);
+  // Writes at a position of the contents; false on a short write.
+  bool WriteAt(int64_t position, const void* data, size_t n);
+
+  // Maps the whole contents (the file from the page boundary at or below
+  // the head); returns the address of position 0 or null (errno set). An
+  // existing mapping is returned as it is unless a writable one is asked
+  // for over a read-only mapping, which is then remade. Empty contents
+  // yield a valid address of no bytes.
   uint8_t* Map(bool readOnly);
   void Unmap();
   bool IsMapped() const { return base_ != nullptr; }
+  // Bytes of the contents the mapping covers.
   int64_t MappedSize() const { return mappedSize_; }
 
  private:
   int fd_ = -1;
+  int64_t head_ = kPageBytes;
   std::string name_;
-  uint8_t* base_ = nullptr;
+  uint8_t* base_ = nullptr;      // position 0 in the mapping
+  uint8_t* mapStart_ = nullptr;  // start of the mapping (a page boundary)
+  size_t mapBytes_ = 0;
   int64_t mappedSize_ = 0;
   bool mappedReadOnly_ = true;
 };

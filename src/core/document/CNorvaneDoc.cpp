@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "document/DocumentContext.h"
+#include "document/FramesFollower.h"
 #include "base/MessageSink.h"
 #include "document/TransferBuffers.h"
 #include "fileformats/FileType.h"
@@ -114,7 +115,7 @@ WaveContents CNorvaneDoc::Contents() const {
   return c;
 }
 
-bool CNorvaneDoc::Open(const std::string& pathWithLabel) {
+bool CNorvaneDoc::Open(const std::string& pathWithLabel, const FramesRead& framesRead) {
   LabeledPath lp = SplitTypeLabel(pathWithLabel);
   DeleteContents();
   nv::FileType found = lp.type;
@@ -123,11 +124,23 @@ bool CNorvaneDoc::Open(const std::string& pathWithLabel) {
   // compression settings.
   in.info = info_;
   in.compression = compression_;
+  // A pass over the frames as they arrive runs on a thread of its own,
+  // behind the copy.
+  std::optional<FramesFollower> follower;
+  CopyProgress progress;
+  if (framesRead) {
+    follower.emplace(store_.WorkFile(), framesRead);
+    progress = [&](int64_t bytes) {
+      if (!follower->Arrived(bytes, in.format))
+        ShowMessage("CAN NOT MAP VIEW OF FILE: " + SystemErrorText(errno));
+    };
+  }
   bool ok;
   if (IsWaveType(lp.type))
-    ok = ReadWaveFile(lp.path, in, store_.WorkFile(), found);
+    ok = ReadWaveFile(lp.path, in, store_.WorkFile(), found, progress);
   else
-    ok = ReadRawFile(lp.path, lp.type, in, store_.WorkFile());
+    ok = ReadRawFile(lp.path, lp.type, in, store_.WorkFile(), progress);
+  if (follower) follower->Finish();
   ApplyContents(std::move(in));
   if (!ok) return false;
   SetLength(BytesToFrames(store_.WorkFile().Size()));

@@ -8,6 +8,7 @@
 // read-only mapping while nothing edits.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -140,9 +141,14 @@ class CNorvaneDoc {
   // marks and kept segments.
   WaveContents Contents() const;
 
+  // Receives frames of the sound being read, in order, each frame once
+  // (valid during the call only).
+  using FramesRead = std::function<void(const SampleSource& frames)>;
   // Reads a file; the path may end with a type label. On success the path
-  // name carries the found type's label.
-  bool Open(const std::string& pathWithLabel);
+  // name carries the found type's label. `framesRead`, when given, gets the
+  // frames as they arrive in the work file, on a thread of its own while the
+  // copy goes on (see FramesFollower); Open returns after its last call.
+  bool Open(const std::string& pathWithLabel, const FramesRead& framesRead = {});
   // Writes frames [first, end) (both -1: the whole sound) as `type`.
   bool Save(const std::string& path, nv::FileType type, int64_t first = -1, int64_t end = -1);
 

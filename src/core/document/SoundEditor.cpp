@@ -65,7 +65,9 @@ bool SoundEditor::SaveUndoCopy(int kind, int64_t a, int64_t b, int c) {
   const int64_t align = doc_.Format().nBlockAlign;
   if (b <= a) return true;
   if (!OneChannel(c)) {
-    if (!CopyRange(doc_.WorkFile().Fd(), a * align, undo.Fd(), 0, (b - a) * align, doc_.CopyPieceBytes())) {
+    // The copy keeps the offset within a page, so that it runs in the kernel.
+    undo.Reset(doc_.WorkFile().FileOffset(a * align));
+    if (!CopyRange(doc_.WorkFile(), a * align, undo, 0, (b - a) * align, doc_.CopyPieceBytes())) {
       ShowWorkFileWriteError();
       u.kind = kUndoNone;
       return false;
@@ -259,7 +261,7 @@ bool SoundEditor::PasteCode(int64_t a, int64_t b, int c, bool fromUndo) {
   const int64_t n = work.Size();
   const uint8_t silence = f.wBitsPerSample == 8 ? 128 : 0;
   if (m > 0) {
-    if (n < p && !FillRange(work.Fd(), n, p - n, silence)) {
+    if (n < p && !FillRange(work, n, p - n, silence)) {
       ShowWorkFileWriteError();
       return false;
     }
@@ -280,7 +282,7 @@ bool SoundEditor::PasteCode(int64_t a, int64_t b, int c, bool fromUndo) {
       const int64_t ePrime = e > 0 ? std::max<int64_t>(e - p, 0) : 0;
       const int64_t T = 2 * m + size - ePrime;
       if (ePrime < 2 * m) {
-        if (!FillRange(work.Fd(), size, T - size, silence)) {
+        if (!FillRange(work, size, T - size, silence)) {
           ShowWorkFileWriteError();
           return false;
         }
@@ -296,7 +298,7 @@ bool SoundEditor::PasteCode(int64_t a, int64_t b, int c, bool fromUndo) {
         std::memcpy(w + (a + k) * align + off, s + k * bps, static_cast<size_t>(bps));
     }
   } else if (n < p) {
-    if (!FillRange(work.Fd(), n, p - n, silence)) {
+    if (!FillRange(work, n, p - n, silence)) {
       ShowWorkFileWriteError();
       return false;
     }
@@ -333,8 +335,8 @@ bool SoundEditor::Copy(int64_t a, int64_t b, ChannelSelection sel) {
   const int64_t align = doc_.Format().nBlockAlign;
   bool ok;
   if (!OneChannel(c)) {
-    ok = clip.Truncate(0) &&
-         CopyRange(doc_.WorkFile().Fd(), r.a * align, clip.Fd(), 0, (r.b - r.a) * align, doc_.CopyPieceBytes());
+    ok = clip.Reset(doc_.WorkFile().FileOffset(r.a * align)) &&
+         CopyRange(doc_.WorkFile(), r.a * align, clip, 0, (r.b - r.a) * align, doc_.CopyPieceBytes());
   } else {
     const int bps = SampleBytes();
     ok = clip.Truncate((r.b - r.a) * bps);
@@ -393,8 +395,8 @@ bool SoundEditor::ImportClip(CNorvaneDoc& owner) {
   }
   owner.UnmapClip();
   const int64_t bytes = owner.ClipFile().Size();
-  if (!doc_.ClipFile().Truncate(0) ||
-      !CopyRange(owner.ClipFile().Fd(), 0, doc_.ClipFile().Fd(), 0, bytes, doc_.CopyPieceBytes())) {
+  if (!doc_.ClipFile().Reset(owner.ClipFile().Head()) ||
+      !CopyRange(owner.ClipFile(), 0, doc_.ClipFile(), 0, bytes, doc_.CopyPieceBytes())) {
     ShowWorkFileWriteError();
     doc_.SetClipChannels(0);
     return false;

@@ -84,6 +84,30 @@ bool CopyRange(int src, int64_t srcOff, int dst, int64_t dstOff, int64_t len, si
   return true;
 }
 
+bool CopyRange(int src, int64_t srcOff, TempFile& dst, int64_t dstPos, int64_t len, size_t pieceBytes,
+               const CopyProgress& progress) {
+  if (!progress) return CopyRange(src, srcOff, dst.Fd(), dst.FileOffset(dstPos), len, pieceBytes);
+  // Pieces of 2 MiB stay in the second-level cache between the copy and the
+  // reader that follows it.
+  constexpr int64_t kReportBytes = int64_t{2} << 20;
+  for (int64_t done = 0; done < len;) {
+    const int64_t n = std::min(kReportBytes, len - done);
+    if (!CopyRange(src, srcOff + done, dst.Fd(), dst.FileOffset(dstPos + done), n, pieceBytes)) return false;
+    done += n;
+    progress(dstPos + done);
+  }
+  return true;
+}
+
+bool CopyRange(const TempFile& src, int64_t srcPos, TempFile& dst, int64_t dstPos, int64_t len,
+               size_t pieceBytes) {
+  return CopyRange(src.Fd(), src.FileOffset(srcPos), dst.Fd(), dst.FileOffset(dstPos), len, pieceBytes);
+}
+
+bool FillRange(TempFile& dst, int64_t dstPos, int64_t len, uint8_t fill) {
+  return FillRange(dst.Fd(), dst.FileOffset(dstPos), len, fill);
+}
+
 bool FillRange(int dst, int64_t dstOff, int64_t len, uint8_t fill) {
   std::vector<char> buf(static_cast<size_t>(std::min<int64_t>(len, 1 << 20)), static_cast<char>(fill));
   while (len > 0) {
@@ -164,6 +188,10 @@ bool ReplacingFile::AppendCopy(int src, int64_t srcOff, int64_t len, size_t piec
   }
   pos_ += len;
   return true;
+}
+
+bool ReplacingFile::AppendCopy(const TempFile& src, int64_t srcPos, int64_t len, size_t pieceBytes) {
+  return AppendCopy(src.Fd(), src.FileOffset(srcPos), len, pieceBytes);
 }
 
 bool ReplacingFile::WriteAt(int64_t offset, const void* data, size_t n) {

@@ -2,7 +2,10 @@
 // Plain POSIX file helpers used by the sound file readers and writers.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "base/TempFile.h"
 
 namespace nv {
 
@@ -13,8 +16,19 @@ size_t ReadAt(int fd, int64_t offset, void* buf, size_t n);
 // otherwise through a buffer of `pieceBytes`. False (errno set) when a read
 // came short or a write failed.
 bool CopyRange(int src, int64_t srcOff, int dst, int64_t dstOff, int64_t len, size_t pieceBytes);
+// Told the length of the contents that are complete, as a copy goes on.
+using CopyProgress = std::function<void(int64_t completeBytes)>;
+// The same into and between temporary files, at positions of their contents.
+// With `progress` the copy goes in pieces of a few MiB, each reported as it
+// lands, so that a reader of the new contents finds them still in the
+// processor's cache.
+bool CopyRange(int src, int64_t srcOff, TempFile& dst, int64_t dstPos, int64_t len, size_t pieceBytes,
+               const CopyProgress& progress = {});
+bool CopyRange(const TempFile& src, int64_t srcPos, TempFile& dst, int64_t dstPos, int64_t len,
+               size_t pieceBytes);
 // Writes `len` bytes of `fill` at dstOff.
 bool FillRange(int dst, int64_t dstOff, int64_t len, uint8_t fill);
+bool FillRange(TempFile& dst, int64_t dstPos, int64_t len, uint8_t fill);
 // Size of an open file, -1 on failure.
 int64_t FileSize(int fd);
 
@@ -32,6 +46,7 @@ class ReplacingFile {
   // Appends at the current end; the first failure is kept.
   bool Append(const void* data, size_t n);
   bool AppendCopy(int src, int64_t srcOff, int64_t len, size_t pieceBytes);
+  bool AppendCopy(const TempFile& src, int64_t srcPos, int64_t len, size_t pieceBytes);
   bool WriteAt(int64_t offset, const void* data, size_t n);
   int64_t Position() const { return pos_; }
   bool Failed() const { return failed_; }

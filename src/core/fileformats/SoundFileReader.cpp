@@ -188,7 +188,8 @@ bool CheckWaveFormat(const unsigned char* fmt, size_t n, WaveFormatEx& out, std:
   return true;
 }
 
-bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, FileType& found) {
+bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, FileType& found,
+                  const CopyProgress& progress) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
@@ -255,6 +256,8 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
   }
   const int64_t align = f.nBlockAlign;
   bool writeOk = true;
+  // The sound keeps its offset within a page, so that it is copied in the kernel.
+  work.Reset(data.dataOffset);
   const std::vector<KeptSegment>& segs = out.segments;
   if (!segs.empty()) {
     if (!SegmentsAreSound(segs)) {
@@ -268,13 +271,13 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
     for (const KeptSegment& s : segs) {
       const int64_t gap = (s.startFrame - e) * align;
       // 16-bit silence is zero bytes: the gap is left as a hole of the file.
-      if (gap > 0 && silence != 0 && !(writeOk = FillRange(work.Fd(), out, gap, silence))) break;
+      if (gap > 0 && silence != 0 && !(writeOk = FillRange(work, out, gap, silence))) break;
       out += gap;
       const int64_t len = static_cast<int64_t>(s.lengthFrames) * align;
       // A data chunk that ends early (a cut file) ends the sound where it ends.
       const int64_t have = std::clamp<int64_t>(data.available - src, 0, len);
       if (have > 0 &&
-          !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work.Fd(), out, have, piece)))
+          !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work, out, have, piece)))
         break;
       src += have;
       out += have;
@@ -282,13 +285,18 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
       e = static_cast<int64_t>(s.startFrame) + s.lengthFrames;
     }
     if (writeOk) writeOk = work.Truncate(out);
+    // Told once the sound has its length: the expansion writes out of order.
+    if (writeOk && progress) progress(out);
   } else {
     int64_t bytes = data.available;
     if (bytes / align > kMaxFrames) {
       bytes = kMaxFrames * align;
       TooLongMessage();
     }
-    writeOk = CopyRange(fd.get(), data.dataOffset, work.Fd(), 0, bytes, piece);
+    // A follower of the copy maps the whole sound at once when the file has
+    // its length from the start.
+    if (progress) writeOk = work.Truncate(bytes);
+    writeOk = writeOk && CopyRange(fd.get(), data.dataOffset, work, 0, bytes, piece, progress);
   }
   if (!writeOk) {
     ShowWorkFileWriteError();
@@ -297,7 +305,8 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
   return true;
 }
 
-bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work) {
+bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work,
+                 const CopyProgress& progress) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
@@ -311,7 +320,7 @@ bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, Temp
   }
   out.hasFormat = true;
   const size_t piece = CopyPieceBytes(ComputeBufferSize(out.format));
-  work.Truncate(0);
+  work.Reset();
   const int64_t skip = type == FileType::Special60Head ? 60 : 0;
   int64_t bytes = std::max<int64_t>(FileSize(fd.get()) - skip, 0);
   const int64_t align = out.format.nBlockAlign;
@@ -321,7 +330,8 @@ bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, Temp
   }
   bool ok = true;
   if (type != FileType::Special60Head) {
-    ok = CopyRange(fd.get(), 0, work.Fd(), 0, bytes, piece);
+    if (progress) ok = work.Truncate(bytes);
+    ok = ok && CopyRange(fd.get(), 0, work, 0, bytes, piece, progress);
   } else {
     // Unsigned 16-bit samples with 32768 as zero become signed ones.
     std::vector<uint8_t> buf(piece);
@@ -335,6 +345,7 @@ bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, Temp
       in += static_cast<int64_t>(got);
       out += static_cast<int64_t>(got);
       left -= static_cast<int64_t>(got);
+      if (ok && progress) progress(out);
     }
   }
   if (!ok) {

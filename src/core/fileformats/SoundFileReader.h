@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/TempFile.h"
+#include "fileformats/FileIo.h"
 #include "fileformats/FileType.h"
 #include "fileformats/WaveContents.h"
 
@@ -14,10 +15,15 @@ namespace nv {
 // recording information, view records, marks and kept segments of `out`, and
 // the sound into `work` (emptied first), expanded when segments were kept.
 // `found` is the type the file turned out to be. Messages are shown on
-// failure; what was read up to the failure stays in `out`.
-bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, FileType& found);
+// failure; what was read up to the failure stays in `out`. `progress`, when
+// given, is told the length of the sound in `work` that is complete as it
+// grows (out.format is set before the first call); the reader neither
+// shortens nor unmaps `work` after the first call.
+bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, FileType& found,
+                  const CopyProgress& progress = {});
 // Reads a headerless file of type 2, 3 or 4.
-bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work);
+bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work,
+                 const CopyProgress& progress = {});
 // Checks a format read from a "fmt " chunk (raw bytes, n of them); on success
 // `out` holds it as PCM with its derived fields recomputed, otherwise
 // `problem` says what is unsupported.

@@ -140,10 +140,10 @@ bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& c
   f.Append(h, sizeof h);
   if (dataBytes > 0) {
     if (type == FileType::NorvaneWaveComp) {
-      f.AppendCopy(packed.Fd(), 0, dataBytes, piece);
+      f.AppendCopy(packed, 0, dataBytes, piece);
     } else {
       work.Unmap();
-      f.AppendCopy(work.Fd(), first * align, dataBytes, piece);
+      f.AppendCopy(work, first * align, dataBytes, piece);
     }
   }
   if (dataBytes & 1) {
@@ -166,7 +166,7 @@ bool WriteRawFile(const std::string& path, const WaveFormatEx& format, TempFile&
     return false;
   }
   const int64_t bytes = (end - first) * align;
-  if (bytes > 0) f.AppendCopy(work.Fd(), first * align, bytes, CopyPieceBytes(ComputeBufferSize(format)));
+  if (bytes > 0) f.AppendCopy(work, first * align, bytes, CopyPieceBytes(ComputeBufferSize(format)));
   if (!f.Commit()) {
     ShowMessage("Error writing to file: " + SystemErrorText(f.Error()));
     return false;

@@ -26,7 +26,9 @@ ThresholdFloor ThresholdFloorOf(int32_t t) {
   return f;
 }
 
-LevelScale::LevelScale() : LevelScale(0, 0) {}
+LevelScale::LevelScale() {
+  lnTop_ = std::log(FullScalePower);
+}
 
 LevelScale::LevelScale(int32_t threshold, int32_t contrast) {
   const ThresholdFloor f = ThresholdFloorOf(threshold);

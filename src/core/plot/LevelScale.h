@@ -35,7 +35,11 @@ ThresholdFloor ThresholdFloorOf(int32_t threshold);
 
 class LevelScale {
  public:
-  LevelScale();  // threshold 0, contrast 0
+  // Threshold 0, contrast 0, without the table: every level is evaluated
+  // exactly. This is the placeholder of a set-up made before its settings
+  // are known; building the table (some 8000 logarithms) is left to the
+  // scale that is used.
+  LevelScale();
   LevelScale(int32_t threshold, int32_t contrast);
 
   int ExactLevel(double power) const;
@@ -46,7 +50,8 @@ class LevelScale {
     // floor's bucket start wrap around to large indices), above the last one
     // (only top levels follow), infinities and NaN.
     const uint64_t idx = (bits >> kMantissaShift) - firstBucket_;
-    if (idx >= entries_.size()) return power > floor_ ? kTopLevel : kNoLevel;
+    if (idx >= entries_.size())
+      return entries_.empty() ? ExactLevel(power) : power > floor_ ? kTopLevel : kNoLevel;
     const uint64_t e = entries_[idx];
     const int base = static_cast<int>(e >> kBaseShift) - kBaseBias;
     const int l = base + static_cast<int>((bits & kLowMask) >= (e & kStepMask));

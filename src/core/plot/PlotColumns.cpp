@@ -55,11 +55,10 @@ void ComputeOscillogramColumns(const PlotSetup& setup, const SoundSource& sound,
   const std::vector<int32_t> xs = ColumnPositions(setup.spect, st);
   out.reserve(xs.size());
   const ColumnWalk walk(st);
-  const int channels = sound.channels == 2 ? 2 : 1;
-  const int ch = channels == 2 && st.channel == 1 ? 1 : 0;
-  const int64_t n = sound.frameCount;
+  const SampleSource samples = sound.Samples();
+  const int64_t n = samples.Frames();
   const int64_t perColumn = setup.spect.samplesPerColumn;
-  const bool eight = sound.bitsPerSample == 8;
+  const bool eight = samples.Bits() == 8;
   for (size_t i = 0; i < xs.size(); ++i) {
     const int32_t x = xs[i];
     const int64_t s0 = walk.FirstSampleAt(x);
@@ -67,30 +66,11 @@ void ComputeOscillogramColumns(const PlotSetup& setup, const SoundSource& sound,
     int64_t count = walk.FirstSampleAt(NextColumnX(setup.spect, xs, i)) - s0;
     if (perColumn > 0) count = std::min(count, perColumn);
     count = std::clamp<int64_t>(count, 1, n - s0);
-    int32_t lo, hi;
-    if (eight) {
-      const uint8_t* p = sound.samples + s0 * channels + ch;
-      int32_t mn = 255, mx = 0;
-      for (int64_t i = 0; i < count; ++i) {
-        const int32_t v = p[i * channels];
-        mn = std::min(mn, v);
-        mx = std::max(mx, v);
-      }
-      lo = Sample8ToAmplitude(mn);
-      hi = Sample8ToAmplitude(mx);
-    } else {
-      const uint8_t* p = sound.samples + 2 * (s0 * channels + ch);
-      int32_t mn = 32767, mx = -32768;
-      const int64_t stride = 2 * channels;
-      for (int64_t i = 0; i < count; ++i) {
-        const uint8_t* q = p + i * stride;
-        const int32_t v = static_cast<int16_t>(static_cast<uint16_t>(q[0] | (q[1] << 8)));
-        mn = std::min(mn, v);
-        mx = std::max(mx, v);
-      }
-      lo = Sample16ToAmplitude(mn);
-      hi = Sample16ToAmplitude(mx);
-    }
+    int32_t mn, mx;
+    samples.MinMaxRaw(s0, count, st.channel, mn, mx);
+    // 8-bit amplitudes are converted from the stored unsigned value.
+    const int32_t lo = eight ? Sample8ToAmplitude(mn + 128) : Sample16ToAmplitude(mn);
+    const int32_t hi = eight ? Sample8ToAmplitude(mx + 128) : Sample16ToAmplitude(mx);
     out.push_back(OscillogramColumn{x, setup.AmplitudeToY(lo), setup.AmplitudeToY(hi)});
   }
 }

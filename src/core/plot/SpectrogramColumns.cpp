@@ -1,7 +1,6 @@
 #include "plot/SpectrogramColumns.h"
 
 #include <algorithm>
-#include <cstring>
 #include <thread>
 
 #include "dsp/BinPower.h"
@@ -11,33 +10,13 @@ namespace nv {
 
 namespace {
 
-inline int16_t LoadI16(const uint8_t* p) {
-  uint16_t u = static_cast<uint16_t>(p[0] | (p[1] << 8));
-  int16_t v;
-  std::memcpy(&v, &u, sizeof v);
-  return v;
-}
-
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-// The hot loops are compiled twice, for AVX2 and for the base instruction
-// set, and the clone is chosen once at load time. No FMA: both clones give
-// identical results.
-#define NV_HOT_LOOP __attribute__((target_clones("avx2", "default")))
-#else
-#define NV_HOT_LOOP
-#endif
-
-// 16-bit samples at any byte address (the sample store promises no alignment).
-typedef int16_t UnalignedI16 __attribute__((aligned(1), may_alias));
-
-NV_HOT_LOOP void WindowMono16(const uint8_t* p, const double* window, double* frame, int64_t lo,
-                              int64_t hi) {
-  const UnalignedI16* s = reinterpret_cast<const UnalignedI16*>(p) - lo;
-  for (int64_t i = lo; i < hi; ++i) frame[i] = static_cast<double>(s[i]) * window[i];
-}
-
 // acc[k] = (or +=) BinPower of bins kLo ... kHi of the transformed frame x.
-NV_HOT_LOOP void PowerBins(const double* x, int n, int kLo, int kHi, double* acc, bool add) {
+// The loop exists twice, for the base instruction set and for AVX2, and the
+// variant is chosen on first use from the processor's features (no
+// load-time resolvers: they run before a sanitizer's runtime exists). No
+// FMA: both variants give the same bits.
+template <int Variant>
+inline void PowerBinsBody(const double* x, int n, int kLo, int kHi, double* acc, bool add) {
   if (add) {
     for (int k = kLo; k <= kHi; ++k) {
       const double re = 2.0 * x[k], im = 2.0 * x[n - k];
@@ -51,38 +30,36 @@ NV_HOT_LOOP void PowerBins(const double* x, int n, int kLo, int kHi, double* acc
   }
 }
 
-// Fills frame with the n windowed samples of `channel` from `start`;
-// positions before 0 or at or after the end of the document are 0.
-void ReadFrame(const SoundSource& snd, int channel, int64_t start, int n, const double* window,
-               double* frame) {
-  const int64_t total = snd.frameCount;
-  const int64_t lo = std::clamp<int64_t>(-start, 0, n);
-  const int64_t hi = std::clamp<int64_t>(total - start, lo, n);
-  std::fill(frame, frame + lo, 0.0);
-  std::fill(frame + hi, frame + n, 0.0);
-  const int channels = snd.channels == 2 ? 2 : 1;
-  if (snd.bitsPerSample == 8) {
-    const uint8_t* p = snd.samples + (start + lo) * channels + channel;
-    for (int64_t i = lo; i < hi; ++i, p += channels)
-      frame[i] = SampleValue8(*p) * window[i];
-  } else {
-    const uint8_t* p = snd.samples + ((start + lo) * channels + channel) * 2;
-    const int stride = 2 * channels;
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    if (channels == 1) {
-      WindowMono16(p, window, frame, lo, hi);
-      return;
-    }
+using PowerBinsFn = void (*)(const double*, int, int, int, double*, bool);
+
+void PowerBinsBase(const double* x, int n, int kLo, int kHi, double* acc, bool add) {
+  PowerBinsBody<0>(x, n, kLo, kHi, acc, add);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void PowerBinsAvx2(const double* x, int n, int kLo, int kHi,
+                                                   double* acc, bool add) {
+  PowerBinsBody<1>(x, n, kLo, kHi, acc, add);
+}
 #endif
-    for (int64_t i = lo; i < hi; ++i, p += stride)
-      frame[i] = static_cast<double>(LoadI16(p)) * window[i];
-  }
+
+PowerBinsFn ChoosePowerBins() {
+#if defined(__x86_64__) && defined(__GNUC__)
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return &PowerBinsAvx2;
+#endif
+  return &PowerBinsBase;
+}
+
+void PowerBins(const double* x, int n, int kLo, int kHi, double* acc, bool add) {
+  static const PowerBinsFn fn = ChoosePowerBins();
+  fn(x, n, kLo, kHi, acc, add);
 }
 
 // Computes the values of one column from its frames.
 class ColumnWorker {
  public:
-  ColumnWorker(const SpectrogramSetup& setup, const SoundSource& sound, int channel)
+  ColumnWorker(const SpectrogramSetup& setup, const SampleSource& sound, int channel)
       : setup_(setup),
         sound_(sound),
         channel_(channel),
@@ -102,7 +79,7 @@ class ColumnWorker {
     const int n = n_;
     for (int32_t j = 0; j < f.frameCount; ++j) {
       const int64_t start = f.firstFrameStart + static_cast<int64_t>(j) * setup_.frameAdvance;
-      ReadFrame(sound_, channel_, start, n, window, x);
+      sound_.ReadWindowed(start, n, channel_, window, x);
       RealFft(x, setup_.log2Fft);
       PowerBins(x, n, kLo_, kHi_, acc, j != 0);
     }
@@ -126,7 +103,7 @@ class ColumnWorker {
 
  private:
   const SpectrogramSetup& setup_;
-  const SoundSource& sound_;
+  const SampleSource& sound_;
   int channel_;
   int n_;
   int kLo_ = 1, kHi_ = 0;
@@ -136,7 +113,7 @@ class ColumnWorker {
 
 // Computes the rows of the columns [begin, end) of the plan that compute
 // frames.
-void ComputeChunk(const SpectrogramSetup& setup, const SoundSource& sound, int channel,
+void ComputeChunk(const SpectrogramSetup& setup, const SampleSource& sound, int channel,
                   const std::vector<ColumnFrames>& plan, size_t begin, size_t end,
                   SpectrogramColumns& out) {
   ColumnWorker worker(setup, sound, channel);
@@ -235,6 +212,7 @@ void ComputeSpectrogramColumns(const SpectrogramSetup& setup, const SoundSource&
   out.userScheme = setup.userScheme;
   if (!setup.drawable || sound.frameCount <= 0 || !sound.samples) return;
   const int channel = (sound.channels == 2 && stretch.channel == 1) ? 1 : 0;
+  const SampleSource samples = sound.Samples();
   out.x = ColumnPositions(setup, stretch);
   const std::vector<ColumnFrames> plan = PlanColumnFrames(setup, sound.frameCount, stretch, out.x);
   const size_t columns = plan.size();
@@ -263,8 +241,8 @@ void ComputeSpectrogramColumns(const SpectrogramSetup& setup, const SoundSource&
   std::vector<std::thread> pool;
   for (unsigned t = 1; t < threads; ++t)
     pool.emplace_back(
-        [&, t] { ComputeChunk(setup, sound, channel, plan, bounds[t], bounds[t + 1], out); });
-  ComputeChunk(setup, sound, channel, plan, bounds[0], bounds[1], out);
+        [&, t] { ComputeChunk(setup, samples, channel, plan, bounds[t], bounds[t + 1], out); });
+  ComputeChunk(setup, samples, channel, plan, bounds[0], bounds[1], out);
   for (std::thread& th : pool) th.join();
 }
 

@@ -12,25 +12,13 @@
 #include "dsp/WindowTable.h"
 #include "plot/ColorSchemes.h"
 #include "plot/LevelScale.h"
+#include "plot/SoundSource.h"
 #include "plot/UserPens.h"
 #include "settings/AnalysisSettings.h"
 
 #include <vector>
 
 namespace nv {
-
-// The sound as the document hands it over: interleaved sample frames (left
-// then right), 8-bit unsigned with 128 as zero or 16-bit signed
-// little-endian. The samples are only read, and only while the caller keeps
-// them mapped.
-struct SoundSource {
-  const uint8_t* samples = nullptr;
-  int32_t frameCount = 0;
-  int32_t channels = 1;        // 1 or 2
-  int32_t bitsPerSample = 16;  // 8 or 16
-  int64_t rateHz = 44100;      // sampling rate of the file
-  int32_t timeExpansion = 1000;  // thousandths; 1000 = no time expansion
-};
 
 // Logical units per device pixel of a drawing surface.
 struct PixelScale {

@@ -17,8 +17,9 @@ ZeroCrossingSetup MakeZeroCrossingSetup(AnalysisSettings& s, int32_t bitsPerSamp
 
 int64_t ZeroCrossingEstimate(const ZeroCrossingSetup& zc, const SoundSource& sound,
                              int64_t effectiveRateHz, int32_t channel, int64_t s0, int64_t s1) {
-  if (!sound.samples || sound.frameCount <= 0) return -1;
-  const int64_t n = sound.frameCount;
+  const SampleSource samples = sound.Samples();
+  if (samples.Empty()) return -1;
+  const int64_t n = samples.Frames();
   int64_t from, to;
   if (zc.windowSamples <= 1) {
     from = std::max<int64_t>(s0, 0);
@@ -30,23 +31,13 @@ int64_t ZeroCrossingEstimate(const ZeroCrossingSetup& zc, const SoundSource& sou
   to = std::min(to, n);
   if (to <= from) return -1;
 
-  const int channels = sound.channels == 2 ? 2 : 1;
-  const int ch = channels == 2 && channel == 1 ? 1 : 0;
   const int32_t t = zc.threshold;
   int32_t r = 0;   // reference side, 0 = none yet
   int64_t c = 0;   // crossings
   int64_t f = 0;   // position after the first crossing
   int64_t e = 0;   // end position
-  const bool eight = sound.bitsPerSample == 8;
   for (int64_t i = from; i < to; ++i) {
-    const int64_t idx = i * channels + ch;
-    int32_t v;
-    if (eight) {
-      v = static_cast<int32_t>(sound.samples[idx]) - 128;
-    } else {
-      const uint8_t* p = sound.samples + 2 * idx;
-      v = static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
-    }
+    const int32_t v = samples.Raw(i, channel);
     const int64_t pos = i + 1;
     if ((r > 0 && v < -t) || (r < 0 && v > t)) {
       ++c;

@@ -39,6 +39,24 @@ void ForMultiples(int64_t from, int64_t to, int64_t step, F f) {
 
 }  // namespace
 
+bool PlotRenderer::Render(QPaintDevice& device, const QSize& sizePx, const AnalysisSettings& settings,
+                          const SoundSource& sound, const std::vector<MarkRecord>& marks, bool erase,
+                          unsigned threads) {
+  if (sizePx.isEmpty()) return false;
+  AnalysisSettings copy = settings;
+  const int dpi = device.logicalDpiY();
+  const int32_t unitsPer1000 = static_cast<int32_t>(std::lround(1440000.0 / std::max(dpi, 1)));
+  const PixelScale scale = PixelScaleFromDevice(-unitsPer1000, false);
+  const PlotSetup ps = MakePlotSetup(sound, copy, scale, sizePx.width(), sizePx.height());
+  PlotRenderer r;
+  r.Prepare(ps, dpi);
+  QPainter p(&device);
+  if (!p.isActive()) return false;
+  if (erase) p.fillRect(QRect(QPoint(0, 0), sizePx), Qt::white);
+  r.Paint(p, sound, QRect(QPoint(0, 0), sizePx), false, marks, Qt::white, threads);
+  return true;
+}
+
 void PlotRenderer::Prepare(const PlotSetup& setup, int logicalDpiY) {
   s_ = setup;
   k_ = 1000.0 / std::max(setup.scale().unitsPer1000Pixels, 1);

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPen>
 #include <QRect>
+#include <QSize>
 
 #include <array>
 #include <vector>
@@ -32,6 +33,14 @@ class PlotRenderer {
  public:
   // The six fixed pens, in this order.
   enum FixedPen { kPenBlack, kPenWhite, kPenCursor1, kPenCursor2, kPenThinDotted, kPenGrid, kFixedPens };
+
+  // Draws a whole plot of `sizePx` device pixels onto `device` (an image,
+  // SVG generator or printer) from its own display set-up of a copy of
+  // `settings`, with the white background first when `erase`. False when
+  // the size is empty or the device can not be painted on.
+  static bool Render(QPaintDevice& device, const QSize& sizePx, const AnalysisSettings& settings,
+                     const SoundSource& sound, const std::vector<MarkRecord>& marks, bool erase,
+                     unsigned threads = 0);
 
   // Makes the pens and fonts of `setup` for a device with `logicalDpiY`.
   void Prepare(const PlotSetup& setup, int logicalDpiY);

@@ -15,7 +15,8 @@ class PngWriter {
   // The whole file in memory; empty for a null image.
   static QByteArray Encode(const QImage& image);
   // Writes the file through a temporary file renamed over `path` when
-  // complete, so a failure leaves an existing file as it was. False on failure.
+  // complete, so a failure leaves an existing file as it was (the file gets
+  // the old one's permissions, or the usual ones). False on failure.
   static bool Write(const QImage& image, const QString& path);
 };
 

@@ -44,19 +44,8 @@ void SoundPlot::SetSound(const SoundSource& sound) {
 
 SoundSource SoundPlot::CurrentSound(bool map) {
   if (sound_) return *sound_;
-  SoundSource s;
-  if (!doc_) return s;
-  const WaveFormatEx& f = doc_->Format();
-  s.channels = f.nChannels == 2 ? 2 : 1;
-  s.bitsPerSample = f.wBitsPerSample == 8 ? 8 : 16;
-  s.rateHz = f.nSamplesPerSec;
-  s.frameCount = doc_->FrameCount();
-  s.timeExpansion = doc_->Info().TimeExpansion();
-  if (map && s.frameCount > 0) {
-    s.samples = doc_->MapSamples(true);
-    if (!s.samples) s.frameCount = 0;
-  }
-  return s;
+  if (!doc_) return SoundSource{};
+  return SoundSource::Of(*doc_, map);
 }
 
 PixelScale SoundPlot::ScreenScale() const {
@@ -212,18 +201,7 @@ bool SoundPlot::RenderTo(QPaintDevice& device, const QSize& sizePx, bool erase) 
 bool SoundPlot::Render(QPaintDevice& device, const QSize& sizePx, const AnalysisSettings& settings,
                        const SoundSource& sound, const std::vector<MarkRecord>& marks, bool erase,
                        unsigned threads) {
-  if (sizePx.isEmpty()) return false;
-  AnalysisSettings copy = settings;
-  const int dpi = device.logicalDpiY();
-  const PixelScale scale = PixelScaleFromDevice(-UnitsPer1000PixelsOf(dpi), false);
-  const PlotSetup ps = MakePlotSetup(sound, copy, scale, sizePx.width(), sizePx.height());
-  PlotRenderer r;
-  r.Prepare(ps, dpi);
-  QPainter p(&device);
-  if (!p.isActive()) return false;
-  if (erase) p.fillRect(QRect(QPoint(0, 0), sizePx), Qt::white);
-  r.Paint(p, sound, QRect(QPoint(0, 0), sizePx), false, marks, Qt::white, threads);
-  return true;
+  return PlotRenderer::Render(device, sizePx, settings, sound, marks, erase, threads);
 }
 
 QImage SoundPlot::Grab() {

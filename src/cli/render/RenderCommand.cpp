@@ -1,7 +1,6 @@
 // norvane-cli render: draws a sound view of a given kind and size into a
-// PNG or SVG file, without a display.
-#ifdef NORVANE_HAVE_RENDER
-
+// PNG or SVG file, without a display. It runs in norvane-render, the one
+// program of the command-line tool that loads Qt (its Gui module only).
 #include <QGuiApplication>
 #include <QImage>
 #include <QSvgGenerator>
@@ -14,7 +13,8 @@
 #include "document/CNorvaneDoc.h"
 #include "dsp/WindowTable.h"
 #include "plot/PngWriter.h"
-#include "plot/SoundPlot.h"
+#include "plot/PlotRenderer.h"
+#include "plot/SoundSource.h"
 
 namespace nv::cli {
 namespace {
@@ -131,19 +131,12 @@ int RunRender(const Args& a) {
   static int qtArgc = 1;
   static char qtName[] = "norvane-cli";
   static char* qtArgv[] = {qtName, nullptr};
-  QGuiApplication app(qtArgc, qtArgv);
+  // Left to the end of the process: norvane-render ends without tearing Qt
+  // down (see main.cpp).
+  new QGuiApplication(qtArgc, qtArgv);
 
-  SoundSource sound;
-  const WaveFormatEx& f = doc.Format();
-  sound.channels = f.nChannels == 2 ? 2 : 1;
-  sound.bitsPerSample = f.wBitsPerSample == 8 ? 8 : 16;
-  sound.rateHz = f.nSamplesPerSec;
-  sound.timeExpansion = doc.Info().TimeExpansion();
-  sound.frameCount = doc.FrameCount();
-  if (sound.frameCount > 0) {
-    sound.samples = doc.MapSamples(true);
-    if (!sound.samples) return 1;
-  }
+  const SoundSource sound = SoundSource::Of(doc);
+  if (doc.FrameCount() > 0 && !sound.samples) return 1;
   std::vector<MarkRecord> marks = doc.Marks().Items();
   const QSize size(static_cast<int>(width), static_cast<int>(height));
   bool ok;
@@ -154,12 +147,12 @@ int RunRender(const Args& a) {
     gen.setViewBox(QRect(QPoint(0, 0), size));
     gen.setResolution(96);
     gen.setTitle("Norvane plot");
-    ok = SoundPlot::Render(gen, size, s, sound, marks, true);
+    ok = PlotRenderer::Render(gen, size, s, sound, marks, true);
   } else {
     QImage img(size, QImage::Format_RGB32);
     img.setDotsPerMeterX(3780);
     img.setDotsPerMeterY(3780);
-    ok = SoundPlot::Render(img, size, s, sound, marks, true) && PngWriter::Write(img, QString::fromStdString(out));
+    ok = PlotRenderer::Render(img, size, s, sound, marks, true) && PngWriter::Write(img, QString::fromStdString(out));
   }
   if (!ok) {
     std::fprintf(stderr, "Can not write picture file: %s\n", out.c_str());
@@ -169,5 +162,3 @@ int RunRender(const Args& a) {
 }
 
 }  // namespace nv::cli
-
-#endif  // NORVANE_HAVE_RENDER

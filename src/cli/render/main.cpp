@@ -1,0 +1,19 @@
+// norvane-render: the drawing command of norvane-cli in a program of its own,
+// so that the commands that draw nothing start without Qt. norvane-cli
+// render runs it with the command's arguments.
+#include <cstdio>
+#include <cstdlib>
+
+#include "CliSupport.h"
+
+int main(int argc, char** argv) {
+  using namespace nv::cli;
+  StderrMessageSink sink;
+  nv::SetMessageSink(&sink);
+  const int rc = RunRender(ParseArgs(argc, argv, 1, {}));
+  // The picture is written and every file closed; the Qt application and
+  // the libraries' own state go with the process instead of being taken
+  // down piece by piece first.
+  std::fflush(nullptr);
+  std::_Exit(rc);
+}

@@ -1,0 +1,88 @@
+// A pass over the frames while a file is read: every frame once, in order,
+// equal to what the work file holds afterwards, for every kind of file.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "TestSupport.h"
+
+namespace nv {
+namespace {
+
+// The frames handed over while opening, as the bytes of the stored form.
+struct Collector {
+  std::vector<uint8_t> bytes;
+  int calls = 0;
+  void operator()(const SampleSource& f) {
+    ++calls;
+    for (int64_t i = 0; i < f.Frames(); ++i)
+      for (int c = 0; c < f.Channels(); ++c) {
+        uint8_t b[2];
+        StoreRaw(b, f.Bits(), f.Raw(i, c));
+        bytes.insert(bytes.end(), b, b + f.Bits() / 8);
+      }
+  }
+};
+
+std::vector<uint8_t> Noise(size_t n) {
+  std::vector<uint8_t> v(n);
+  uint32_t x = 7;
+  for (auto& b : v) b = static_cast<uint8_t>((x = x * 1664525u + 1013904223u) >> 24);
+  return v;
+}
+
+TEST(FramesRead, EveryFrameOnceInOrderForEveryKindOfFile) {
+  test::ScopedSink sink;
+  test::TempDir dir;
+  AppCore::Instance().Reset();
+  struct Case {
+    int channels, bits;
+    size_t bytes;
+    FileType saveAs;
+    std::string label;
+  } cases[] = {
+      {1, 16, 9u << 20, FileType::StandardWave, ""},  // several pieces of the copy
+      {2, 8, 5u << 20, FileType::NorvaneWave, ""},    // stereo 8-bit, private forms
+      {1, 16, 3001 * 2 + 1, FileType::RawData, " [16 bit samples MONO]"},  // half a frame at the end
+      {2, 16, 4000, FileType::StandardWave, ""},      // less than a piece
+  };
+  for (const Case& c : cases) {
+    CNorvaneDoc src;
+    test::FillDocument(src, c.channels, c.bits, 44100, Noise(c.bytes));
+    const std::string path = dir.File("f" + std::to_string(ToCode(c.saveAs)) + ".wav");
+    ASSERT_TRUE(src.Save(path, c.saveAs));
+    CNorvaneDoc doc;
+    Collector got;
+    ASSERT_TRUE(doc.Open(path + c.label, std::ref(got))) << ToCode(c.saveAs);
+    const std::vector<uint8_t> work = test::WorkBytes(doc);
+    const size_t whole = static_cast<size_t>(doc.FramesToBytes(doc.FrameCount()));
+    EXPECT_EQ(got.bytes, std::vector<uint8_t>(work.begin(), work.begin() + whole)) << ToCode(c.saveAs);
+    EXPECT_GE(got.calls, 1);
+  }
+  // A compressed file is expanded stretch by stretch; silence between.
+  CNorvaneDoc loud;
+  std::vector<int16_t> s(20000, 0);
+  for (int i = 3000; i < 3400; ++i) s[static_cast<size_t>(i)] = static_cast<int16_t>(i * 3);
+  for (int i = 15000; i < 15100; ++i) s[static_cast<size_t>(i)] = -20000;
+  test::FillDocument(loud, 1, 16, 1000, test::Samples16(s));
+  loud.Compression().levelDb = 20;
+  ASSERT_TRUE(loud.Save(dir.File("c.wav"), FileType::NorvaneWaveComp));
+  CNorvaneDoc back;
+  Collector got;
+  ASSERT_TRUE(back.Open(dir.File("c.wav"), std::ref(got)));
+  EXPECT_EQ(back.FileType(), FileType::NorvaneWaveComp);
+  EXPECT_EQ(got.bytes, test::WorkBytes(back));
+  EXPECT_TRUE(sink.texts().empty()) << sink.last();
+}
+
+TEST(FramesRead, AFailedOpenStillEndsThePass) {
+  test::ScopedSink sink;
+  CNorvaneDoc doc;
+  Collector got;
+  EXPECT_FALSE(doc.Open("/nonexistent/none.wav", std::ref(got)));
+  EXPECT_EQ(got.calls, 0);
+  EXPECT_EQ(sink.texts().size(), 1u);
+}
+
+}  // namespace
+}  // namespace nv
