@@ -543,7 +543,7 @@ void PlotRenderer::CursorShape(QPainter& p, const CursorRecord& c, int32_t shift
 }
 
 void PlotRenderer::DrawCursor(QPainter& p, const CursorRecord& c, int32_t selStart,
-                              int32_t selEnd) {
+                              int32_t selEnd) const {
   if (!s_.hasDocument || c.position < 0) return;
   const bool visible = c.position >= s_.firstVisible() && c.position <= s_.lastVisible();
   if (c.kind != kCursorLevel && !visible) return;
@@ -565,10 +565,65 @@ void PlotRenderer::DrawCursor(QPainter& p, const CursorRecord& c, int32_t selSta
   p.restore();
 }
 
-void PlotRenderer::DrawSelection(QPainter& p, const CursorRecord& start, const CursorRecord& end) {
-  if (end.position <= 0 || end.position == start.position) return;
-  DrawCursor(p, start);
-  DrawCursor(p, end);
+QRect PlotRenderer::SelectionRect(const CursorRecord& start, const CursorRecord& end,
+                                  const PlotRect& area, bool measuring, int32_t shift) const {
+  const int32_t first = std::max(std::min(start.position, end.position), s_.firstVisible());
+  const int32_t last = std::min(std::max(start.position, end.position), s_.lastVisible());
+  if (last < first) return QRect();
+  // Whole device pixels, so that the two edges land on the same columns
+  // every time the stretch is drawn; at least two pixels wide.
+  int x0 = static_cast<int>(std::lround(DevX(std::max<double>(s_.SampleToX(first), area.left))));
+  int x1 = static_cast<int>(std::lround(DevX(std::min<double>(s_.SampleToX(last), area.right))));
+  if (x1 - x0 < 2) {
+    const int mid = (x0 + x1) / 2;
+    x0 = mid - 1;
+    x1 = mid + 1;
+  }
+  double top = area.top, bottom = area.bottom;
+  if (measuring) {
+    auto y = [&](int32_t v) {
+      return start.inSpectrogram ? s_.FrequencyToY(v) : s_.AmplitudeToY(v);
+    };
+    top = std::max(y(start.value), y(end.value));
+    bottom = std::min(y(start.value), y(end.value));
+  }
+  int y0 = static_cast<int>(std::lround(DevY(top, shift)));
+  int y1 = static_cast<int>(std::lround(DevY(bottom, shift)));
+  if (y1 - y0 < 2) {
+    const int mid = (y0 + y1) / 2;
+    y0 = mid - 1;
+    y1 = mid + 1;
+  }
+  return QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
+}
+
+void PlotRenderer::DrawSelection(QPainter& p, const CursorRecord& start,
+                                 const CursorRecord& end) const {
+  if (!s_.hasDocument || end.position <= 0 || end.position == start.position) return;
+  const bool measuring = start.kind == kCursorMeasurement || start.kind == kCursorLargeMeasurement;
+  // A selection of both channels covers both strips; one of a single
+  // channel only that channel's strip.
+  std::vector<int32_t> shifts;
+  if (s_.bothChannels && (start.channel == 3 || start.kind == kCursorMarkingStereo))
+    shifts = {0, s_.layout.channelShift};
+  else
+    shifts = {ShiftOf(start.channel)};
+  std::vector<QRect> rects;
+  for (int32_t shift : shifts) {
+    // A marking selection in every diagram; a measuring one as the box
+    // between its two values in the diagram it was made in.
+    if (s_.oscShown && (!measuring || !start.inSpectrogram))
+      rects.push_back(SelectionRect(start, end, s_.layout.osc, measuring, shift));
+    if (s_.spectAreaShown() && (!measuring || start.inSpectrogram))
+      rects.push_back(SelectionRect(start, end, s_.layout.spect, measuring, shift));
+  }
+  p.save();
+  p.resetTransform();
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setCompositionMode(QPainter::RasterOp_NotDestination);
+  for (const QRect& r : rects)
+    if (!r.isEmpty()) p.fillRect(r, Qt::black);
+  p.restore();
 }
 
 QRect PlotRenderer::CursorBounds(const CursorRecord& c) const {
