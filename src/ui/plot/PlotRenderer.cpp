@@ -473,12 +473,31 @@ void PlotRenderer::PaintColorBar(QPainter& p, int32_t shift) {
   }
   const int32_t per = s_.scale().unitsPerPixel;
   p.setPen(pens_[kPenBlack]);
+  // The labels get the band between the bar's top and the ticks: a font
+  // too high for it is made smaller, down to 5 points, and labels wider
+  // than their spacing leave out every other one; a bar without room for
+  // them shows its colours and ticks only.
+  QFont labelFont = smallFont_;
+  int labelEvery = 20;
+  bool labels = l.barLabels;
+  if (labels) {
+    const double band = (l.barLabelTop - (colorTop + 2.0 * per)) * k_;  // device pixels
+    auto fits = [&](const QFont& f) { return QFontMetricsF(f, p.device()).height() <= band; };
+    while (!fits(labelFont) && labelFont.pointSizeF() > 5)
+      labelFont.setPointSizeF(std::max(5.0, labelFont.pointSizeF() - 0.5));
+    labels = fits(labelFont);
+    const double widest = QFontMetricsF(labelFont, p.device()).horizontalAdvance("-90 dB") + 2;
+    if (widest > DevX(width) / 5) labelEvery = 40;
+    if (widest > DevX(width) * 2 / 5) labels = false;
+  }
+  const double tickTop = l.barLabels ? colorTop + 2 * per : colorTop;
+  const double tickBottom = l.barLabels ? colorTop - per : colorTop - 2 * per;
   for (int db = -10; db >= -90; db -= 10) {
     const double x = b.right + width * db / 100.0;
-    p.drawLine(QLineF(x, colorTop - per, x, colorTop + 2 * per));
-    if (db % 20 != 0) {
+    p.drawLine(QLineF(x, tickBottom, x, tickTop));
+    if (labels && (db + 10) % labelEvery == 0) {
       Text(p, x, l.barLabelTop, shift, QString::fromStdString(FormatDouble("%1.0f dB", db)),
-           Align::kCenterTop, smallFont_);
+           Align::kCenterTop, labelFont);
       UseLogical(p, shift);
       p.setPen(pens_[kPenBlack]);
     }
