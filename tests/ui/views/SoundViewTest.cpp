@@ -353,5 +353,8 @@ class SoundViewTest : public QObject {
   }
 };
 
-QTEST_MAIN(SoundViewTest)
+int RunSoundViewTest(int argc, char** argv) {
+  SoundViewTest t;
+  return QTest::qExec(&t, argc, argv);
+}
 #include "SoundViewTest.moc"
