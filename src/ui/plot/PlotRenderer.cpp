@@ -288,8 +288,20 @@ void PlotRenderer::PaintFrames(QPainter& p, int32_t shift, const QString& suffix
                            {double(r.left - per), double(r.top)}};
     p.drawPolyline(pts, 5);
     const std::string& title = s_.spectShown ? s_.spectTitle : s_.zcTitle;
-    Text(p, r.left + 60, r.top + 20, shift, QString::fromStdString(title) + suffix,
-         Align::kLeftBottom, font_);
+    QString text = QString::fromStdString(title) + suffix;
+    if (s_.colorBarShown && l.bar.width() > 0) {
+      // The title ends before the colour bar beside it; a shortened title
+      // keeps its channel.
+      const QFontMetricsF m(font_, p.device());
+      const double room = std::max(DevX(l.bar.left - (r.left + 60) - 2 * per), 0.0);
+      if (m.horizontalAdvance(text) > room) {
+        const double forTitle = room - m.horizontalAdvance(suffix);
+        text = forTitle > 0
+                   ? m.elidedText(QString::fromStdString(title), Qt::ElideRight, forTitle) + suffix
+                   : m.elidedText(text, Qt::ElideRight, room);
+      }
+    }
+    Text(p, r.left + 60, r.top + 20, shift, text, Align::kLeftBottom, font_);
     PaintFrequencyAxis(p, shift);
   }
   PaintTimeAxis(p, shift);

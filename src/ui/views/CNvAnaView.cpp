@@ -239,8 +239,13 @@ int32_t CNvAnaView::SelectionEnd() const {
 void CNvAnaView::ClearSelection() {
   const bool had = HasSelection();
   plot_->SetSelection(CursorRecord{}, CursorRecord{});
-  // The selection's text goes with it.
-  if (had) ShowSelectionText();
+  // The selection's text goes with it: what is left is the cursor's.
+  const CursorRecord& c = plot_->Cursor();
+  if (had && c.position >= 0 && nv::IsMeasuringMode(c.kind))
+    SetStatus(TimeText(plot_->Setup().SampleToNs(c.position)) + " " +
+              (c.inSpectrogram ? FrequencyText(c.value) : AmplitudeText(c.value)));
+  else if (had)
+    ShowSelectionText();
 }
 
 void CNvAnaView::SelectFrames(int32_t start, int32_t end) {

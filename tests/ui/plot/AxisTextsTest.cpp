@@ -58,8 +58,9 @@ TEST(AxisTexts, CombinedViewTimeTextsEndInsideThePicture) {
           s.timePerPlotUs = spanUs;
           s.firstVisibleSample = first;
           const QImage img = Picture(src, s, width, 500);
+          // Nor the first columns (the amplitude and frequency labels).
           int dark = 0;
-          for (int x = width - 3; x < width; ++x)
+          for (int x : {0, 1, width - 3, width - 2, width - 1})
             for (int y = 0; y < img.height(); ++y) dark += Dark(img.pixel(x, y));
           EXPECT_EQ(dark, 0) << channels << " " << width << " " << spanUs << " " << first;
           // The texts are there: ink right of the plot near the time axis.
@@ -112,6 +113,11 @@ TEST(AxisTexts, LowColourBarKeepsItsLabelsLegible) {
       }
     }
     EXPECT_GT(ink, 30) << height;
+    // The spectrogram's title, beside the bar, ends before it.
+    const int titleRow = row(l.spect.top + 20) - 3;
+    for (int x = col(l.bar.left) - 2; x < col(l.bar.left); ++x)
+      for (int y = titleRow - 8; y <= titleRow; ++y)
+        EXPECT_FALSE(Dark(img.pixel(x, y))) << height << " title at " << x << "," << y;
     // Nothing is written over the colours: every column of the band holds
     // one colour from its top row to its bottom row.
     for (int x = col(l.bar.left) + 2; x < col(l.bar.right) - 2; ++x)

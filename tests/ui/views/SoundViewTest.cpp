@@ -226,6 +226,13 @@ class SoundViewTest : public QObject {
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(View()->Plot(), &leave);
     QCOMPARE(strip->StatusText(), QString());
+    // A measuring selection zoomed into leaves its point's time and value.
+    Frame()->Route(cmd::kCursorMeasurement);
+    Drag(At(Layout().spect, 0.2, 0.3), At(Layout().spect, 0.6, 0.7));
+    QVERIFY(strip->StatusText().contains(" Distance: "));
+    Frame()->Route(cmd::kZoomIn);
+    QVERIFY2(!strip->StatusText().contains("Distance"), qPrintable(strip->StatusText()));
+    QVERIFY2(strip->StatusText().contains("kHz"), qPrintable(strip->StatusText()));
   }
 
   // The strip lies across the bottom of the client area right under the
