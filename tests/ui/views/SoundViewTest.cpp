@@ -22,6 +22,7 @@
 #include "base/CommandIds.h"
 #include "document/CNorvaneDoc.h"
 #include "document/DemoRecording.h"
+#include "fileformats/FileType.h"
 #include "plot/SoundPlot.h"
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
@@ -51,7 +52,7 @@ class SoundViewTest : public QObject {
       s[i] = static_cast<int16_t>(8000 * std::sin(static_cast<double>(i) * 0.7));
     nv::test::FillDocument(doc, channels, 16, 44100, nv::test::Samples16(s));
     const QString p = Path(name);
-    if (!doc.Save(p.toStdString(), 5)) qFatal("cannot write test file");
+    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
     return p;
   }
 
@@ -59,7 +60,7 @@ class SoundViewTest : public QObject {
     CNorvaneDoc doc;
     if (!nv::BuildDemoRecording(doc)) qFatal("no demo");
     const QString p = Path("demo.wav");
-    if (!doc.Save(p.toStdString(), 5)) qFatal("cannot write demo");
+    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write demo");
     return p;
   }
 
@@ -273,7 +274,7 @@ class SoundViewTest : public QObject {
     CNorvaneDoc* doc = app_->Documents()[0];
     doc->SetModifiedFlag(true);
     QVERIFY(QFile::remove(path));
-    saveAnswer_ = SndFileChoice{Path("found.wav"), 5};
+    saveAnswer_ = SndFileChoice{Path("found.wav"), nv::FileType::NorvaneWave};
     Frame()->Route(cmd::kFileSave);
     QCOMPARE(saveProposals_.size(), 1);
     QVERIFY(QFileInfo::exists(Path("found.wav")));
@@ -343,7 +344,7 @@ class SoundViewTest : public QObject {
     Frame()->Route(cmd::kZoomIn);
     QVERIFY(second->Settings().timePerPlotUs < first->Settings().timePerPlotUs);
     // An edit reaches both panes.
-    first->Document()->UpdateAllViews(nullptr, 1);
+    first->Document()->UpdateAllViews(nullptr, nv::UpdateHint::SamplesChanged);
     // Back to one pane: the inactive one goes, the document stays open.
     split->trigger();
     Settle();
