@@ -134,8 +134,10 @@ QImage SoundPlot::Composed(const QRect& clip) const {
   // The cursors and the selection are drawn by exclusive-or onto a copy of
   // the plot, never into the plot itself: so no partial repaint, scroll or
   // zoom can leave a trace of an old state or cancel a drawing twice.
+  const bool none = !HasSelection() && cursor_.position < 0 && drag_.position < 0 &&
+                    detector_.position < 0;
+  if (none || screen_.isNull()) return screen_;
   QImage shown = screen_.copy();
-  if (shown.isNull()) return shown;
   QPainter p(&shown);
   p.setClipRect(clip);
   XorCursors(p);
