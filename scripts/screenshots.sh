@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts norvane in a virtual X display as a user would, opens the demo
-# recording, zooms, selects, scrolls and opens a second view, and saves a
+# recording, zooms, selects (the selected stretch shows inverted), scrolls,
+# opens a second view and splits it with Caps Lock on, and saves a
 # screenshot after each step into DIR (default docs/screenshots).
 # Needs xvfb-run, xdotool and xwd (packages xvfb, xdotool, x11-apps).
 set -euo pipefail
@@ -25,10 +26,18 @@ shot() { xwd -root -silent > "$out/\$1.xwd"; python3 scripts/xwd2png.py "$out/\$
 shot 1-opened
 xdotool key ctrl+shift+Down; sleep 1; shot 2-entire-file
 xdotool key ctrl+a
-xdotool mousemove 300 300 mousedown 1 mousemove 400 300 mousemove 520 300 mouseup 1; sleep 1; shot 3-selection
+# A marking drag across the oscillogram: the stretch between its ends is
+# inverted in both diagrams and the strip reads its times and distance.
+xdotool mousemove 300 300 mousedown 1
+for x in 340 380 420 460 500 520; do xdotool mousemove \$x 300; sleep 0.1; done
+xdotool mouseup 1; sleep 1; shot 3-selection
 xdotool key ctrl+Up; sleep 1; shot 4-zoomed
 xdotool key ctrl+Right ctrl+Right; sleep 1; shot 5-scrolled
 xdotool key alt+a; sleep 1; xdotool key Return; sleep 2; shot 6-second-view
+# Window, Split: two panes on the same view; Caps Lock shows in the CAP pane.
+xdotool key alt+w; sleep 1; xdotool key p; sleep 2
+xdotool key Caps_Lock; sleep 1; shot 7-split
+xdotool key Caps_Lock
 kill \$pid
 INNER
 xvfb-run -a -s "-screen 0 1280x800x24" bash "$inner"

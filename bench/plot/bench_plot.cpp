@@ -1,6 +1,7 @@
 // A full paint of a combined view (oscillogram, spectrogram with colour
 // bar, axes) of 15 s of 44 100 Hz 16-bit mono sound into a 1920 x 1080
-// QImage, automatic FFT size and overlap, on one thread or on all cores.
+// QImage, automatic FFT size and overlap, on one thread or on all cores;
+// and the cursors and selection composed over such a picture.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "plot/CursorRecord.h"
 #include "plot/PlotRenderer.h"
 #include "plot/PlotSetup.h"
 
@@ -57,6 +59,39 @@ void BM_PaintCombined1080(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PaintCombined1080)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What every paint of a sound view adds to drawing the plot: a copy of the
+// 1920 x 1080 plot picture with a marking selection inverted over a third of
+// its width and a marking cursor drawn by exclusive-or onto it.
+void BM_ComposeSelection1080(benchmark::State& state) {
+  static const std::vector<int16_t> sound = MakeSound(15 * kRate);
+  nv::SoundSource src;
+  src.samples = reinterpret_cast<const uint8_t*>(sound.data());
+  src.frameCount = static_cast<int32_t>(sound.size());
+  src.rateHz = kRate;
+  nv::AnalysisSettings s;
+  const nv::PlotSetup p =
+      nv::MakePlotSetup(src, s, nv::PixelScaleFromDevice(-15000, true), 1920, 1080);
+  nv::PlotRenderer r;
+  r.Prepare(p, 96);
+  QImage plot(1920, 1080, QImage::Format_ARGB32_Premultiplied);
+  {
+    QPainter painter(&plot);
+    r.Paint(painter, src, plot.rect(), true, {}, Qt::white, 0);
+  }
+  nv::CursorRecord a, b;
+  a.position = 5 * kRate;
+  b.position = 10 * kRate;
+  for (auto _ : state) {
+    QImage shown = plot.copy();
+    QPainter painter(&shown);
+    r.DrawSelection(painter, a, b);
+    r.DrawCursor(painter, a);
+    painter.end();
+    benchmark::DoNotOptimize(shown.constBits());
+  }
+}
+BENCHMARK(BM_ComposeSelection1080)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -36,7 +36,7 @@ CNorvaneDoc::~CNorvaneDoc() {
 }
 
 std::string CNorvaneDoc::Title() const {
-  if (pathName_.empty()) return "Untitled" + std::to_string(sequence_);
+  if (pathName_.empty()) return kNewDocumentName + std::to_string(sequence_);
   LabeledPath lp = SplitTypeLabel(pathName_);
   size_t slash = lp.path.find_last_of('/');
   std::string name = slash == std::string::npos ? lp.path : lp.path.substr(slash + 1);

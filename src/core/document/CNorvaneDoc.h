@@ -44,7 +44,10 @@ class CNorvaneDoc {
   // Path name with its type label ("/data/bat.wav [Wave]"), empty for a new document.
   const std::string& PathName() const { return pathName_; }
   void SetPathName(const std::string& p) { pathName_ = p; }
-  // The file name and type label, or "Untitled" with the sequence number.
+  // The name of a document without a file: the document type's name, to
+  // which the title adds the sequence number ("Norvane1").
+  static constexpr const char* kNewDocumentName = "Norvane";
+  // The file name and type label, or kNewDocumentName with the sequence number.
   std::string Title() const;
   bool IsModified() const { return modified_; }
   void SetModifiedFlag(bool m = true) { modified_ = m; }

@@ -4,6 +4,12 @@
 
 namespace nv {
 
+int32_t BarLabelLineUnits(int32_t fontSize) { return 24 * std::max(fontSize - 1, 1); }
+
+int32_t TextWidthBoundUnits(int32_t chars, int32_t fontSize) {
+  return std::max(chars, 0) * 13 * std::max(fontSize, 1);
+}
+
 PlotLayout MakePlotLayout(const PlotLayoutInput& in) {
   PlotLayout l;
   const int64_t per1000 = std::max(in.scale.unitsPer1000Pixels, 1);
@@ -14,13 +20,17 @@ PlotLayout MakePlotLayout(const PlotLayoutInput& in) {
   l.channelHeight = in.bothChannels ? l.clientHeight / 2 : l.clientHeight;
   l.channelShift = in.bothChannels ? l.channelHeight : 0;
   l.leftMargin = static_cast<int32_t>(5 * per1000 / 1000) + 100 * f;
+  l.combined = in.oscillogram && in.spectrogram;
+  l.rightMargin = l.leftMargin;
+  // The combined view writes its time texts right of the plot: the plot
+  // ends early enough for them to end inside the client.
+  if (l.combined) l.rightMargin = std::max(l.rightMargin, in.rightTextUnits + 4 * upp);
   l.plotLeft = l.leftMargin;
-  l.plotWidth = std::max(l.clientWidth - 2 * l.leftMargin, 0);
+  l.plotWidth = std::max(l.clientWidth - l.leftMargin - l.rightMargin, 0);
   l.plotRight = l.plotLeft + l.plotWidth;
 
   const int32_t top = 0;
   const int32_t bottom = -l.channelHeight;
-  l.combined = in.oscillogram && in.spectrogram;
   auto span = [&](PlotRect& r, int32_t t, int32_t b) {
     r.left = l.plotLeft;
     r.right = l.plotRight;
@@ -49,21 +59,21 @@ PlotLayout MakePlotLayout(const PlotLayoutInput& in) {
     const int32_t spectHeight = l.spect.height();
     int32_t hb = 60 * f - 40;
     if (spectHeight < 480 * f - 320) hb = std::max(spectHeight / 8, 40 * f - 120);
+    // The bar keeps a line of labels (two pixels under its top and two
+    // above the ticks) over a colour band at least as high: a lower bar is
+    // grown to that height while the spectrogram keeps twice the bar's
+    // height, else it shows its colours without labels.
+    const int32_t line = BarLabelLineUnits(f);
+    const int32_t withLabels = 2 * line + 6 * upp + 20;
+    if (hb < withLabels && spectHeight - withLabels >= 2 * withLabels) hb = withLabels;
+    l.barLabels = hb >= withLabels;
     l.bar.right = l.plotRight;
     l.bar.left = l.plotRight - w;
     l.bar.top = t + 380;
     l.bar.bottom = t + 400 - hb;
     l.spect.top = std::max(l.bar.bottom - 20, l.spect.bottom);
-    const int32_t half = hb / 2;
     l.barLabelTop = l.bar.top - 2 * upp;
-    if (half < 20 * f + 20) {
-      // A low bar: the labels keep the height of a text line, the colours
-      // get what is left below them (at least a few pixels).
-      const int32_t colors = std::max(hb - (20 * f + 20), 3 * upp);
-      l.barColorTop = l.bar.bottom + std::min(colors, hb);
-    } else {
-      l.barColorTop = l.bar.bottom + half;
-    }
+    l.barColorTop = l.barLabels ? l.barLabelTop - line - 2 * upp : l.bar.top;
   }
   return l;
 }

@@ -35,6 +35,9 @@ struct PlotLayoutInput {
   bool spectrogram = true;  // spectrogram or zero-crossing diagram
   bool colorBar = true;     // only with a spectrogram
   bool bothChannels = false;
+  // Combined view: the room its time texts need right of the plot (from the
+  // plot's right edge); the plot is shortened when the margin is narrower.
+  int32_t rightTextUnits = 0;
 };
 
 struct PlotLayout {
@@ -42,7 +45,8 @@ struct PlotLayout {
   int32_t clientHeight = 0;  // units, the whole client
   int32_t channelHeight = 0; // units of one channel's picture
   int32_t channelShift = 0;  // downward shift of the right channel (0 with one channel)
-  int32_t leftMargin = 0;    // also the right margin
+  int32_t leftMargin = 0;
+  int32_t rightMargin = 0;   // the left margin, or wider for the combined view's time texts
   int32_t plotLeft = 0;
   int32_t plotWidth = 0;
   int32_t plotRight = 0;
@@ -52,10 +56,18 @@ struct PlotLayout {
   PlotRect bar;              // valid when the colour bar is shown
   int32_t barColorTop = 0;   // the colours fill bar.bottom ... barColorTop
   int32_t barLabelTop = 0;   // the labels hang from here
+  bool barLabels = true;     // false when the bar is too low for its labels
   int32_t timeAxisY = 0;     // y of the time axis (combined: the middle)
   int32_t timeLineY = 0;     // y of the drawn time-axis line
 };
 
 PlotLayout MakePlotLayout(const PlotLayoutInput& in);
+
+// The height of one line of the colour bar's labels (the font one point
+// smaller than `fontSize`), in logical units: 1.2 times the point size.
+int32_t BarLabelLineUnits(int32_t fontSize);
+// A width that a text of `chars` characters of a `fontSize` point label font
+// does not exceed (0.65 em a character), in logical units.
+int32_t TextWidthBoundUnits(int32_t chars, int32_t fontSize);
 
 }  // namespace nv

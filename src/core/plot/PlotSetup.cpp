@@ -1,5 +1,7 @@
 #include "plot/PlotSetup.h"
 
+#include "plot/TimeFormat.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -160,20 +162,39 @@ PlotSetup MakePlotSetup(const SoundSource& sound, AnalysisSettings& settings, Pi
   in.spectrogram = p.spectAreaShown();
   in.colorBar = p.colorBarShown;
   in.bothChannels = p.bothChannels;
-  p.layout = MakePlotLayout(in);
+  auto layOut = [&] {
+    p.layout = MakePlotLayout(in);
+    PlotGeometry g;
+    g.scale = scale;
+    g.plotWidthUnits = p.layout.plotWidth;
+    g.spectBottom = p.layout.spect.bottom;
+    g.spectHeight = p.spectAreaShown() ? p.layout.spect.height() : 0;
+    p.spect = MakeSpectrogramSetup(sound, settings, g);
 
-  PlotGeometry g;
-  g.scale = scale;
-  g.plotWidthUnits = p.layout.plotWidth;
-  g.spectBottom = p.layout.spect.bottom;
-  g.spectHeight = p.spectAreaShown() ? p.layout.spect.height() : 0;
-  p.spect = MakeSpectrogramSetup(sound, settings, g);
-
-  // Time axis.
-  p.durationNs = p.spect.plotDurationNs;
-  p.tickNs = TimeTickIntervalNs(p.durationNs);
-  p.timeCode = TimeFormatCode(p.tickNs);
-  p.readoutCode = FinerTimeFormatCode(p.timeCode, p.tickNs);
+    // Time axis.
+    p.durationNs = p.spect.plotDurationNs;
+    p.tickNs = TimeTickIntervalNs(p.durationNs);
+    p.timeCode = TimeFormatCode(p.tickNs);
+    p.readoutCode = FinerTimeFormatCode(p.timeCode, p.tickNs);
+  };
+  layOut();
+  if (p.layout.combined) {
+    // The combined view's time texts go right of the plot, 120 units from
+    // it: room for the widest they get anywhere in the sound (the end time
+    // of a plot scrolled to the end, with no trailing zeros removed), so
+    // that scrolling keeps the width.
+    const int64_t lastEndNs = p.SampleToNs(p.frameCount) + p.durationNs;
+    CombinedTimeTexts t;
+    t.end = FormatTimeValue(p.readoutCode, lastEndNs);
+    t.interval = FormatTimeValue(p.readoutCode, p.tickNs);
+    t.unit = TimeUnitName(p.readoutCode);
+    // The interval's line as if it were one (a shorter interval text, with
+    // its zeros removed, may be written on one line).
+    const size_t chars = std::max(t.end.size() + 1 + t.unit.size(),
+                                  t.interval.size() + t.unit.size() + 5);
+    in.rightTextUnits = 120 + TextWidthBoundUnits(static_cast<int32_t>(chars), p.fontSize);
+    if (in.rightTextUnits + 4 * std::max(scale.unitsPerPixel, 1) > p.layout.rightMargin) layOut();
+  }
 
   // Frequency axis and the zero-crossing set-up.
   p.freq = MakeFrequencyAxis(p.spect.minFrequencyHz, p.spect.maxFrequencyHz);

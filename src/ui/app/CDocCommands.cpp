@@ -19,10 +19,12 @@
 namespace {
 
 // The document title cut at the first character that cannot start a file
-// name part, as the name proposed for a document without a file.
+// name part, with the template's extension in lower case (the form file
+// names on this system carry), as the name proposed for a document without
+// a file: "Norvane1.wav".
 std::string ProposedName(const std::string& title) {
   const size_t cut = title.find_first_of(" #%;/\\");
-  return title.substr(0, cut) + CDocTemplate::DocString(CDocTemplate::kFilterExt).toStdString();
+  return title.substr(0, cut) + CDocTemplate::DocString(CDocTemplate::kFilterExt).toLower().toStdString();
 }
 
 }  // namespace
@@ -66,9 +68,9 @@ bool CDocCommands::FileSave() {
   const nv::LabeledPath lp = nv::SplitTypeLabel(doc_->PathName());
   if (lp.path.empty()) return DoSave(std::string(), true);
   QFileInfo fi(QString::fromStdString(lp.path));
-  // A file that exists but cannot be written, or whose attributes cannot be
-  // read, is saved under a new name instead.
-  if (fi.exists() && !fi.isWritable()) return DoSave(std::string(), true);
+  // A file that cannot be written, or whose attributes cannot be read (it
+  // was deleted or moved since it was opened), is saved under a new name.
+  if (!fi.exists() || !fi.isWritable()) return DoSave(std::string(), true);
   return DoSave(doc_->PathName(), true);
 }
 

@@ -13,6 +13,7 @@
 #include <QToolBar>
 
 #include "app/CChildFrame.h"
+#include "app/LockKeyState.h"
 #include "app/CDocCommands.h"
 #include "app/CNorvaneApp.h"
 #include "base/CommandIds.h"
@@ -35,11 +36,14 @@ CMainFrame::CMainFrame(CNorvaneApp* app) : app_(app) {
 
   messagePane_ = new QLabel(QStringLiteral("Ready"), this);
   statusBar()->addWidget(messagePane_, 1);
+  int lock = 0;
   for (const char* pane : {"CAP", "NUM", "SCRL"}) {
     auto* l = new QLabel(QString::fromLatin1(pane), this);
     l->setEnabled(false);
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setMinimumWidth(l->sizeHint().width());
     statusBar()->addPermanentWidget(l);
+    lockPanes_[lock++] = l;
   }
   setAcceptDrops(true);
   SwitchMenus();
@@ -48,10 +52,22 @@ CMainFrame::CMainFrame(CNorvaneApp* app) : app_(app) {
   // Toolbar buttons follow the same update rules as the menus.
   auto* timer = new QTimer(this);
   connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUi);
+  connect(timer, &QTimer::timeout, this, [this] {
+    if (const auto keys = LockKeyState::Read()) ShowLockKeys(*keys);
+  });
   timer->start(250);
 }
 
 CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::ShowLockKeys(const LockKeyState& keys) {
+  const bool on[3] = {keys.caps, keys.num, keys.scroll};
+  const char* texts[3] = {"CAP", "NUM", "SCRL"};
+  for (int i = 0; i < 3; ++i) {
+    lockPanes_[i]->setEnabled(true);
+    lockPanes_[i]->setText(on[i] ? QString::fromLatin1(texts[i]) : QString());
+  }
+}
 
 QAction* CMainFrame::Act(int id, const QString& text, const QKeySequence& key, const QString& tip,
                          bool checkable) {
@@ -103,7 +119,7 @@ void CMainFrame::BuildActions() {
   Act(kWindowCascade, "&Cascade", QKeySequence(), "Arrange the windows so they overlap");
   Act(kWindowTile, "&Tile", QKeySequence(), "Arrange the windows as tiles");
   Act(kWindowArrange, "&Arrange Icons", QKeySequence(), "Arrange the minimised windows");
-  Act(kWindowSplit, "S&plit", QKeySequence(), "Split the active window into panes");
+  Act(kWindowSplit, "S&plit", QKeySequence(), "Split the active window into panes", true);
 
   Act(kSoundDevices, "Sound &devices", QKeySequence(), "Choose the input and output devices");
   Act(kSoundPlay, "&Play sound", QKeySequence(Qt::Key_P), "Play the sound")
@@ -504,6 +520,9 @@ bool CMainFrame::OnCommand(int id) {
     case kViewStatusBar: statusBar()->setVisible(!statusBar()->isVisible()); return true;
     case kWindowCascade: mdi_->cascadeSubWindows(); return true;
     case kWindowTile: mdi_->tileSubWindows(); return true;
+    case kWindowSplit:
+      if (CChildFrame* f = ActiveFrame()) f->ToggleSplit();
+      return true;
     case kWindowArrange: {
       int x = 0;
       for (QMdiSubWindow* w : mdi_->subWindowList())
@@ -539,6 +558,10 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
     case kWindowTile:
     case kWindowArrange:
       state.enabled = !mdi_->subWindowList().isEmpty();
+      return true;
+    case kWindowSplit:
+      state.enabled = ActiveFrame() && ActiveFrame()->CanSplit() && !app_->playing;
+      state.checked = ActiveFrame() && ActiveFrame()->IsSplit();
       return true;
     default: return false;
   }

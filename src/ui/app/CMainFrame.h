@@ -25,6 +25,7 @@ class CNorvaneApp;
 class CNvAnaView;
 class QDialog;
 class QLabel;
+struct LockKeyState;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -66,6 +67,12 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   // "Norvane - <document title>" or "Norvane".
   void UpdateTitle();
   QLabel* MessagePane() const { return messagePane_; }
+  // The CAP, NUM and SCRL panes (0, 1, 2). They follow the lock keys where
+  // the platform tells their state (LockKeyState): the text shows while the
+  // key is on and the pane stays empty while it is off; elsewhere they keep
+  // their greyed texts.
+  QLabel* LockPane(int i) const { return lockPanes_[i]; }
+  void ShowLockKeys(const LockKeyState& keys);
 
   // Runs a modal dialog (About); tests replace it.
   std::function<void(QDialog&)> modalRunner;
@@ -95,6 +102,7 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   QMdiArea* mdi_ = nullptr;
   QToolBar* toolBar_ = nullptr;
   QLabel* messagePane_ = nullptr;
+  QLabel* lockPanes_[3] = {};
   std::map<int, QAction*> actions_;
   std::vector<QMenu*> plainMenus_;     // the menu bar without documents
   std::vector<QMenu*> documentMenus_;  // and with one

@@ -173,6 +173,7 @@ CChildFrame* CNorvaneApp::CreateFrame(nv::CNorvaneDoc* doc, ViewKind kind) {
   if (!mainFrame_ || !EntryOf(doc)) return nullptr;
   CNvAnaView* view = Template(kind).MakeView(doc, nullptr);
   auto* frame = new CChildFrame(this, doc, view);
+  frame->SetPaneFactory([this, doc, kind] { return Template(kind).MakeView(doc, nullptr); });
   mainFrame_->AddFrame(frame);
   view->OnInitialUpdate();
   DocumentTitleChanged(doc);

@@ -12,11 +12,21 @@ void Connect(Dialog* dlg, QObject* context) {
                      dlg->ReadFields(nv::AppCore::Instance().defaultAnalysis);
                    });
 }
+
+// The defaults describe new documents, so their read-outs and limits use the
+// default format's rate and time-expansion factor.
+DocumentRates DefaultRates() {
+  const nv::DefaultData& d = nv::AppCore::Instance().defaultData;
+  DocumentRates r;
+  r.sampleRateHz = d.rateHz;
+  r.timeExpansion = d.info.TimeExpansion() > 0 ? d.info.TimeExpansion() : 1000;
+  return r;
+}
 }  // namespace
 
 SpectrogramSettingsDialog* DefaultSettingsDialogs::OpenSpectrogram(QWidget* parent) {
   return spectrogram_.Open([&] {
-    auto* d = new SpectrogramSettingsDialog(nv::AppCore::Instance().defaultAnalysis, true, {}, parent);
+    auto* d = new SpectrogramSettingsDialog(nv::AppCore::Instance().defaultAnalysis, true, DefaultRates(), parent);
     Connect(d, this);
     return d;
   });
@@ -24,7 +34,7 @@ SpectrogramSettingsDialog* DefaultSettingsDialogs::OpenSpectrogram(QWidget* pare
 
 OscillogramSettingsDialog* DefaultSettingsDialogs::OpenOscillogram(QWidget* parent) {
   return oscillogram_.Open([&] {
-    auto* d = new OscillogramSettingsDialog(nv::AppCore::Instance().defaultAnalysis, true, {}, parent);
+    auto* d = new OscillogramSettingsDialog(nv::AppCore::Instance().defaultAnalysis, true, DefaultRates(), parent);
     Connect(d, this);
     return d;
   });
@@ -32,7 +42,7 @@ OscillogramSettingsDialog* DefaultSettingsDialogs::OpenOscillogram(QWidget* pare
 
 ZeroCrossingSettingsDialog* DefaultSettingsDialogs::OpenZeroCrossing(QWidget* parent) {
   return zeroCrossing_.Open([&] {
-    auto* d = new ZeroCrossingSettingsDialog(nv::AppCore::Instance().defaultAnalysis, true, {}, parent);
+    auto* d = new ZeroCrossingSettingsDialog(nv::AppCore::Instance().defaultAnalysis, true, DefaultRates(), parent);
     Connect(d, this);
     return d;
   });

@@ -306,8 +306,20 @@ void PlotRenderer::PaintFrames(QPainter& p, int32_t shift, const QString& suffix
                            {double(r.left - per), double(r.top)}};
     p.drawPolyline(pts, 5);
     const std::string& title = s_.spectShown ? s_.spectTitle : s_.zcTitle;
-    Text(p, r.left + 60, r.top + 20, shift, QString::fromStdString(title) + suffix,
-         Align::kLeftBottom, font_);
+    QString text = QString::fromStdString(title) + suffix;
+    if (s_.colorBarShown && l.bar.width() > 0) {
+      // The title ends before the colour bar beside it; a shortened title
+      // keeps its channel.
+      const QFontMetricsF m(font_, p.device());
+      const double room = std::max(DevX(l.bar.left - (r.left + 60) - 2 * per), 0.0);
+      if (m.horizontalAdvance(text) > room) {
+        const double forTitle = room - m.horizontalAdvance(suffix);
+        text = forTitle > 0
+                   ? m.elidedText(QString::fromStdString(title), Qt::ElideRight, forTitle) + suffix
+                   : m.elidedText(text, Qt::ElideRight, room);
+      }
+    }
+    Text(p, r.left + 60, r.top + 20, shift, text, Align::kLeftBottom, font_);
     PaintFrequencyAxis(p, shift);
   }
   PaintTimeAxis(p, shift);
@@ -491,12 +503,31 @@ void PlotRenderer::PaintColorBar(QPainter& p, int32_t shift) {
   }
   const int32_t per = s_.scale().unitsPerPixel;
   p.setPen(pens_[kPenBlack]);
+  // The labels get the band between the bar's top and the ticks: a font
+  // too high for it is made smaller, down to 5 points, and labels wider
+  // than their spacing leave out every other one; a bar without room for
+  // them shows its colours and ticks only.
+  QFont labelFont = smallFont_;
+  int labelEvery = 20;
+  bool labels = l.barLabels;
+  if (labels) {
+    const double band = (l.barLabelTop - (colorTop + 2.0 * per)) * k_;  // device pixels
+    auto fits = [&](const QFont& f) { return QFontMetricsF(f, p.device()).height() <= band; };
+    while (!fits(labelFont) && labelFont.pointSizeF() > 5)
+      labelFont.setPointSizeF(std::max(5.0, labelFont.pointSizeF() - 0.5));
+    labels = fits(labelFont);
+    const double widest = QFontMetricsF(labelFont, p.device()).horizontalAdvance("-90 dB") + 2;
+    if (widest > DevX(width) / 5) labelEvery = 40;
+    if (widest > DevX(width) * 2 / 5) labels = false;
+  }
+  const double tickTop = l.barLabels ? colorTop + 2 * per : colorTop;
+  const double tickBottom = l.barLabels ? colorTop - per : colorTop - 2 * per;
   for (int db = -10; db >= -90; db -= 10) {
     const double x = b.right + width * db / 100.0;
-    p.drawLine(QLineF(x, colorTop - per, x, colorTop + 2 * per));
-    if (db % 20 != 0) {
+    p.drawLine(QLineF(x, tickBottom, x, tickTop));
+    if (labels && (db + 10) % labelEvery == 0) {
       Text(p, x, l.barLabelTop, shift, QString::fromStdString(FormatDouble("%1.0f dB", db)),
-           Align::kCenterTop, smallFont_);
+           Align::kCenterTop, labelFont);
       UseLogical(p, shift);
       p.setPen(pens_[kPenBlack]);
     }
@@ -561,7 +592,7 @@ void PlotRenderer::CursorShape(QPainter& p, const CursorRecord& c, int32_t shift
 }
 
 void PlotRenderer::DrawCursor(QPainter& p, const CursorRecord& c, int32_t selStart,
-                              int32_t selEnd) {
+                              int32_t selEnd) const {
   if (!s_.hasDocument || c.position < 0) return;
   const bool visible = c.position >= s_.firstVisible() && c.position <= s_.lastVisible();
   if (c.kind != kCursorLevel && !visible) return;
@@ -583,10 +614,65 @@ void PlotRenderer::DrawCursor(QPainter& p, const CursorRecord& c, int32_t selSta
   p.restore();
 }
 
-void PlotRenderer::DrawSelection(QPainter& p, const CursorRecord& start, const CursorRecord& end) {
-  if (end.position <= 0 || end.position == start.position) return;
-  DrawCursor(p, start);
-  DrawCursor(p, end);
+QRect PlotRenderer::SelectionRect(const CursorRecord& start, const CursorRecord& end,
+                                  const PlotRect& area, bool measuring, int32_t shift) const {
+  const int32_t first = std::max(std::min(start.position, end.position), s_.firstVisible());
+  const int32_t last = std::min(std::max(start.position, end.position), s_.lastVisible());
+  if (last < first) return QRect();
+  // Whole device pixels, so that the two edges land on the same columns
+  // every time the stretch is drawn; at least two pixels wide.
+  int x0 = static_cast<int>(std::lround(DevX(std::max<double>(s_.SampleToX(first), area.left))));
+  int x1 = static_cast<int>(std::lround(DevX(std::min<double>(s_.SampleToX(last), area.right))));
+  if (x1 - x0 < 2) {
+    const int mid = (x0 + x1) / 2;
+    x0 = mid - 1;
+    x1 = mid + 1;
+  }
+  double top = area.top, bottom = area.bottom;
+  if (measuring) {
+    auto y = [&](int32_t v) {
+      return start.inSpectrogram ? s_.FrequencyToY(v) : s_.AmplitudeToY(v);
+    };
+    top = std::max(y(start.value), y(end.value));
+    bottom = std::min(y(start.value), y(end.value));
+  }
+  int y0 = static_cast<int>(std::lround(DevY(top, shift)));
+  int y1 = static_cast<int>(std::lround(DevY(bottom, shift)));
+  if (y1 - y0 < 2) {
+    const int mid = (y0 + y1) / 2;
+    y0 = mid - 1;
+    y1 = mid + 1;
+  }
+  return QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
+}
+
+void PlotRenderer::DrawSelection(QPainter& p, const CursorRecord& start,
+                                 const CursorRecord& end) const {
+  if (!s_.hasDocument || end.position <= 0 || end.position == start.position) return;
+  const bool measuring = start.kind == kCursorMeasurement || start.kind == kCursorLargeMeasurement;
+  // A selection of both channels covers both strips; one of a single
+  // channel only that channel's strip.
+  std::vector<int32_t> shifts;
+  if (s_.bothChannels && (start.channel == 3 || start.kind == kCursorMarkingStereo))
+    shifts = {0, s_.layout.channelShift};
+  else
+    shifts = {ShiftOf(start.channel)};
+  std::vector<QRect> rects;
+  for (int32_t shift : shifts) {
+    // A marking selection in every diagram; a measuring one as the box
+    // between its two values in the diagram it was made in.
+    if (s_.oscShown && (!measuring || !start.inSpectrogram))
+      rects.push_back(SelectionRect(start, end, s_.layout.osc, measuring, shift));
+    if (s_.spectAreaShown() && (!measuring || start.inSpectrogram))
+      rects.push_back(SelectionRect(start, end, s_.layout.spect, measuring, shift));
+  }
+  p.save();
+  p.resetTransform();
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setCompositionMode(QPainter::RasterOp_NotDestination);
+  for (const QRect& r : rects)
+    if (!r.isEmpty()) p.fillRect(r, Qt::black);
+  p.restore();
 }
 
 QRect PlotRenderer::CursorBounds(const CursorRecord& c) const {

@@ -59,9 +59,15 @@ class PlotRenderer {
   // end stand in for a level cursor's unset range ends. Only on raster
   // devices (QImage, widgets).
   void DrawCursor(QPainter& p, const CursorRecord& c, int32_t selStart = -1,
-                  int32_t selEnd = -1);
-  // The selection: both end records drawn as cursors, by exclusive-or.
-  void DrawSelection(QPainter& p, const CursorRecord& start, const CursorRecord& end);
+                  int32_t selEnd = -1) const;
+  // The selection, by inversion (drawing it twice leaves the picture): a
+  // marking selection inverts the stretch between its start and end over
+  // the full height of every diagram, a measuring selection (kinds 2 and 3)
+  // the box between its two values in the diagram it was made in; at least
+  // two pixels wide and high. A selection of channel 3 (or a stereo marking
+  // one) covers both strips of a two-channel plot, else its channel's strip.
+  // Only on raster devices.
+  void DrawSelection(QPainter& p, const CursorRecord& start, const CursorRecord& end) const;
 
   // The device rectangle a cursor covers (for repainting).
   QRect CursorBounds(const CursorRecord& c) const;
@@ -96,6 +102,10 @@ class PlotRenderer {
   void CursorShape(QPainter& p, const CursorRecord& c, int32_t shift, int32_t selStart,
                    int32_t selEnd) const;
   int32_t ShiftOf(int32_t channel) const;
+  // The device rectangle a selection covers in one diagram (`area`) of the
+  // strip at `shift`; empty when the stretch is not visible.
+  QRect SelectionRect(const CursorRecord& start, const CursorRecord& end, const PlotRect& area,
+                      bool measuring, int32_t shift) const;
 
   PlotSetup s_;
   double k_ = 1.0 / 15;  // device pixels per logical unit

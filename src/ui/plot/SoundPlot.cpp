@@ -97,7 +97,7 @@ void SoundPlot::paintEvent(QPaintEvent* e) {
     }
   }
   QPainter p(this);
-  p.drawImage(e->rect(), screen_, e->rect());
+  p.drawImage(e->rect(), Composed(e->rect()), e->rect());
 }
 
 void SoundPlot::resizeEvent(QResizeEvent* e) {
@@ -117,27 +117,33 @@ void SoundPlot::RenderScreenRegion(const QRect& r) {
   QPainter p(&screen_);
   const SoundSource s = CurrentSound(true);
   renderer_.Paint(p, s, r, true, marks_, Qt::white, threads_);
-  p.setClipRect(r);
-  XorCursors(p);
 }
 
-void SoundPlot::XorCursors(QPainter& p) {
-  renderer_.DrawCursor(p, cursor_, selStart_.position, selEnd_.position);
-  renderer_.DrawCursor(p, drag_, selStart_.position, selEnd_.position);
-  renderer_.DrawCursor(p, detector_, selStart_.position, selEnd_.position);
-  if (HasSelection()) renderer_.DrawSelection(p, selStart_, selEnd_);
+QImage SoundPlot::Composed(const QRect& clip) const {
+  // The cursors and the selection are drawn by exclusive-or onto a copy of
+  // the plot, never into the plot itself: so no partial repaint, scroll or
+  // zoom can leave a trace of an old state or cancel a drawing twice.
+  const bool none = !HasSelection() && cursor_.position < 0 && drag_.position < 0 &&
+                    detector_.position < 0;
+  if (none || screen_.isNull()) return screen_;
+  QImage shown = screen_.copy();
+  QPainter p(&shown);
+  p.setClipRect(clip);
+  XorCursors(p);
+  return shown;
+}
+
+void SoundPlot::XorCursors(QPainter& p) const {
+  const PlotRenderer& r = renderer_;
+  if (HasSelection()) r.DrawSelection(p, selStart_, selEnd_);
+  r.DrawCursor(p, cursor_, selStart_.position, selEnd_.position);
+  r.DrawCursor(p, drag_, selStart_.position, selEnd_.position);
+  r.DrawCursor(p, detector_, selStart_.position, selEnd_.position);
 }
 
 void SoundPlot::ReplaceCursor(CursorRecord& slot, const CursorRecord& c) {
   if (slot == c) return;
-  if (!screen_.isNull()) {
-    QPainter p(&screen_);
-    renderer_.DrawCursor(p, slot, selStart_.position, selEnd_.position);
-    slot = c;
-    renderer_.DrawCursor(p, slot, selStart_.position, selEnd_.position);
-  } else {
-    slot = c;
-  }
+  slot = c;
   update();
 }
 
@@ -153,16 +159,8 @@ void SoundPlot::SetSelection(const CursorRecord& start, const CursorRecord& end)
   CursorRecord a = start, b = end;
   if (a.position > b.position && b.position >= 0) std::swap(a, b);
   if (a == selStart_ && b == selEnd_) return;
-  if (!screen_.isNull()) {
-    QPainter p(&screen_);
-    if (HasSelection()) renderer_.DrawSelection(p, selStart_, selEnd_);
-    selStart_ = a;
-    selEnd_ = b;
-    if (HasSelection()) renderer_.DrawSelection(p, selStart_, selEnd_);
-  } else {
-    selStart_ = a;
-    selEnd_ = b;
-  }
+  selStart_ = a;
+  selEnd_ = b;
   update();
 }
 
@@ -211,7 +209,7 @@ QImage SoundPlot::Grab() {
   }
   for (const QRect& r : dirty_) RenderScreenRegion(r);
   dirty_ = QRegion();
-  return screen_;
+  return Composed(rect());
 }
 
 }  // namespace nv

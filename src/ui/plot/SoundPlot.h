@@ -14,8 +14,10 @@
 //                            repaints the whole plot
 //   SetFirstSample(s)        scrolls; repaints the whole plot
 //   SetCursor, SetDragCursor, SetDetectorLine, SetSelection
-//                            cursor records, drawn by exclusive-or: the old
-//                            state is drawn again (erased) when a field changed
+//                            cursor records and the selection, drawn by
+//                            exclusive-or (the selection inverted) over the
+//                            plot each time it is shown; the plot picture
+//                            itself never holds them
 //   SyncMarks()              after every change of the document's marks
 //   Setup()                  conversions, formats, geometry (PlotSetup.h)
 //   HitTest(globalPoint)     3 oscillogram, 1 spectrogram, 2 zero-crossing, 0
@@ -108,7 +110,9 @@ class SoundPlot : public QWidget {
   SoundSource CurrentSound(bool map);
   void InvalidatePlot();
   void RenderScreenRegion(const QRect& r);
-  void XorCursors(QPainter& p);
+  void XorCursors(QPainter& p) const;
+  // The plot with the cursors and the selection drawn over it inside `clip`.
+  QImage Composed(const QRect& clip) const;
   void ReplaceCursor(CursorRecord& slot, const CursorRecord& c);
   void OnTimer();
 
@@ -122,7 +126,7 @@ class SoundPlot : public QWidget {
   std::vector<MarkRecord> marks_;
   CursorRecord cursor_, drag_, detector_, selStart_, selEnd_;
 
-  QImage screen_;      // the plot with its cursors, as shown
+  QImage screen_;      // the plot without cursors and selection
   QRegion dirty_;      // parts of screen_ that must be drawn again
   bool pending_ = false;
   QTimer timer_;

@@ -44,10 +44,11 @@ constexpr int kUnknown = -1;        // a scheme value outside the known ones
 QString SpectrogramSettingsDialog::FrequencyResolutionText(int fftSize, int windowCode,
                                                            const DocumentRates& rates) {
   if (fftSize <= 0 || !rates.Known()) return {};
+  // A code outside the list is a rectangular window.
+  double resolution = kWindows[0].resolution;
   for (const WindowEntry& w : kWindows)
-    if (w.code == windowCode)
-      return QString::asprintf("%2.0f Hz", w.resolution * rates.EffectiveRateHz() / fftSize);
-  return {};
+    if (w.code == windowCode) resolution = w.resolution;
+  return QString::asprintf("%2.0f Hz", resolution * rates.EffectiveRateHz() / fftSize);
 }
 
 QString SpectrogramSettingsDialog::TimeBetweenFftsText(int fftSize, int overlapPercent,
@@ -171,6 +172,7 @@ SpectrogramSettingsDialog::SpectrogramSettingsDialog(const nv::AnalysisSettings&
     colorChosen_ = true;
     UpdateColorControls();
   });
+  connect(window_, &QComboBox::activated, this, [this](int) { unlistedWindow_.reset(); });
   connect(autoOverlap_, &QCheckBox::clicked, this, &SpectrogramSettingsDialog::OnAutoOverlapToggled);
   connect(overlap_, &QLineEdit::textEdited, this, &SpectrogramSettingsDialog::OnOverlapEdited);
   connect(overlapSpin_, &HoldSpinButtons::stepped, this, &SpectrogramSettingsDialog::OnOverlapEdited);
@@ -199,8 +201,14 @@ void SpectrogramSettingsDialog::ShowRecord() {
     sizeIndex = fftSize_->count() - 1;
   }
   fftSize_->setCurrentIndex(sizeIndex);
+  // A stored code outside the list is computed as a rectangular window: it
+  // is shown so and kept as it is until the user chooses a window.
   const int windowIndex = window_->findData(s.window);
-  window_->setCurrentIndex(windowIndex >= 0 ? windowIndex : 1);
+  window_->setCurrentIndex(windowIndex >= 0 ? windowIndex : 0);
+  if (windowIndex < 0)
+    unlistedWindow_ = s.window;
+  else
+    unlistedWindow_.reset();
 
   overlap_->SetValue(s.fftOverlap);
   autoOverlap_->setChecked(s.fftOverlap < 0);
@@ -341,7 +349,7 @@ bool SpectrogramSettingsDialog::ReadFields(nv::AnalysisSettings& s) {
   frequencies_.Store(*range, s);
   StoreTimeAndChannels(*time, s);
   s.fftSize = fftSize_->currentData().toInt();
-  s.window = window_->currentData().toInt();
+  s.window = unlistedWindow_ ? *unlistedWindow_ : window_->currentData().toInt();
   s.fftOverlap = static_cast<int32_t>(*overlap);
   s.threshold = threshold_->value();
   s.contrast = -(contrast_->value() - 10);

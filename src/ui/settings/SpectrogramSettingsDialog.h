@@ -5,6 +5,7 @@
 // font size, colour bar and grid lines of the spectrogram. Modeless; see
 // SettingsDialogBase for OK, Apply and Cancel.
 #include <functional>
+#include <optional>
 
 #include "settings/FrequencyRangeFields.h"
 #include "settings/SettingsDialogBase.h"
@@ -91,4 +92,7 @@ class SpectrogramSettingsDialog : public SettingsDialogBase {
   QPushButton* userColors_;
   int64_t rememberedOverlap_ = 50;
   bool colorChosen_ = false;
+  // A stored window code the list does not hold, kept until the user
+  // chooses a window.
+  std::optional<int32_t> unlistedWindow_;
 };

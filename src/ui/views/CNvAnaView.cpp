@@ -53,9 +53,11 @@ CNvAnaView::CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent)
   auto* v = new QVBoxLayout(this);
   v->setContentsMargins(0, 0, 0, 0);
   v->setSpacing(0);
+  // The strip lies across the bottom of the client area, right under the
+  // plot; the scroll bar is the view's frame below it.
   v->addWidget(plot_, 1);
-  v->addWidget(scroll_);
   v->addWidget(strip_);
+  v->addWidget(scroll_);
   connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
     if (!scrolling_) ScrollTo(value);
   });
@@ -234,7 +236,17 @@ int32_t CNvAnaView::SelectionEnd() const {
   return HasSelection() ? plot_->SelectionEnd().position : -1;
 }
 
-void CNvAnaView::ClearSelection() { plot_->SetSelection(CursorRecord{}, CursorRecord{}); }
+void CNvAnaView::ClearSelection() {
+  const bool had = HasSelection();
+  plot_->SetSelection(CursorRecord{}, CursorRecord{});
+  // The selection's text goes with it: what is left is the cursor's.
+  const CursorRecord& c = plot_->Cursor();
+  if (had && c.position >= 0 && nv::IsMeasuringMode(c.kind))
+    SetStatus(TimeText(plot_->Setup().SampleToNs(c.position)) + " " +
+              (c.inSpectrogram ? FrequencyText(c.value) : AmplitudeText(c.value)));
+  else if (had)
+    ShowSelectionText();
+}
 
 void CNvAnaView::SelectFrames(int32_t start, int32_t end) {
   CursorRecord a;
@@ -423,7 +435,7 @@ void CNvAnaView::OnMouseMove(const QPoint& pos, bool buttonDown) {
   if (dragging_) return;
   const int64_t ns = plot_->Setup().SampleToNs(p.sample);
   if (p.area == nv::kAreaNone) {
-    if (nv::IsMeasuringMode(mode) || mode == nv::kModeLevel) SetStatus(QString());
+    if (mode != nv::kModeNone) SetStatus(QString());
     return;
   }
   const CursorRecord& c = plot_->Cursor();
@@ -476,8 +488,7 @@ bool CNvAnaView::eventFilter(QObject* o, QEvent* e) {
       return false;
     }
     case QEvent::Leave:
-      if (!dragging_ && (nv::IsMeasuringMode(AppCursorMode()) || AppCursorMode() == nv::kModeLevel))
-        SetStatus(QString());
+      if (!dragging_ && AppCursorMode() != nv::kModeNone) SetStatus(QString());
       return false;
     case QEvent::ContextMenu: {
       auto* c = static_cast<QContextMenuEvent*>(e);

@@ -201,7 +201,8 @@ TEST(CNorvaneDoc, ViewRegistrationTakesPendingRecordsFromTheEnd) {
 TEST(CNorvaneDoc, TitleCarriesTheTypeLabel) {
   ScopedSink sink;
   CNorvaneDoc doc;
-  EXPECT_EQ(doc.Title().rfind("Untitled", 0), 0u);
+  // A document without a file is named after the document type and its number.
+  EXPECT_EQ(doc.Title(), "Norvane" + std::to_string(doc.SequenceNumber()));
   doc.SetPathName("/data/bats/pass 1.wav [Wave Comp]");
   EXPECT_EQ(doc.Title(), "pass 1.wav [Wave Comp]");
 }

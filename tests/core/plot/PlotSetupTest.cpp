@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "plot/PlotColumns.h"
+#include "plot/TimeFormat.h"
 
 namespace nv {
 namespace {
@@ -28,7 +29,12 @@ TEST(PlotSetup, CombinedLayout) {
   EXPECT_EQ(l.clientWidth, 15000);
   EXPECT_EQ(l.clientHeight, 9000);
   EXPECT_EQ(l.leftMargin, 75 + 900);
-  EXPECT_EQ(l.plotWidth, 15000 - 2 * 975);
+  // The right margin holds the time texts, 120 units from the plot: the
+  // widest is "5.00 sec/div" (12 characters of at most 0.65 em of 9
+  // points; the end time may keep its two decimals), with four pixels to
+  // spare.
+  EXPECT_EQ(l.rightMargin, 120 + 12 * 13 * 9 + 4 * 15);
+  EXPECT_EQ(l.plotWidth, 15000 - 975 - l.rightMargin);
   EXPECT_EQ(l.osc.top, -(20 * 9 + 80));
   EXPECT_EQ(l.timeAxisY, -4500);
   EXPECT_EQ(l.osc.bottom, -4400);
@@ -39,7 +45,7 @@ TEST(PlotSetup, CombinedLayout) {
   EXPECT_EQ(l.bar.bottom, t + 400 - (60 * 9 - 40));
   EXPECT_EQ(l.spect.top, l.bar.bottom - 20);
   EXPECT_EQ(l.bar.right, l.plotRight);
-  EXPECT_EQ(l.bar.width(), (975 + 13050) / 3);
+  EXPECT_EQ(l.bar.width(), l.plotRight / 3);
   // Frequency range written back, the FFT title.
   EXPECT_EQ(s.minFrequencyHz, 0);
   EXPECT_EQ(s.maxFrequencyHz, 22050);
@@ -110,7 +116,8 @@ TEST(PlotSetup, Conversions) {
   EXPECT_EQ(p.SampleToX(44100), p.layout.leftMargin + p.layout.plotWidth);
   EXPECT_EQ(p.XToSample(p.layout.leftMargin), 0);
   EXPECT_EQ(p.XToSample(0), 0);  // left of the plot: the first sample
-  EXPECT_EQ(p.XToSample(p.SampleToX(22050)), 22050);
+  // Back and forth within one logical unit's worth of samples.
+  EXPECT_NEAR(p.XToSample(p.SampleToX(22050)), 22050, 44100 / p.layout.plotWidth + 1);
   EXPECT_EQ(p.TimeToX(500000000), p.layout.leftMargin + p.layout.plotWidth / 2);
   p.SetFirstSample(-5);
   EXPECT_EQ(p.firstVisible(), 0);
@@ -134,6 +141,69 @@ TEST(PlotSetup, Conversions) {
   EXPECT_EQ(Sample8ToAmplitude(255), 9921);
   EXPECT_EQ(Sample8ToAmplitude(128), 0);
   EXPECT_EQ(Sample8ToAmplitude(0), -10000);
+}
+
+// The combined view's time texts end inside the client at every width and
+// span, wherever the plot is scrolled; views with one diagram keep the
+// margins equal.
+TEST(PlotSetup, CombinedViewTimeTextsFitRightOfThePlot) {
+  std::vector<int16_t> v(44100 * 3, 0);
+  for (int width : {400, 640, 800, 1200}) {
+    for (int64_t spanUs : {1200000000LL, 15000000LL, 2000000LL, 391000LL, 1000LL, 20LL}) {
+      AnalysisSettings s;
+      s.timePerPlotUs = spanUs;
+      const PlotSetup p = MakePlotSetup(Mono16(v), s, kScreen, width, 500);
+      const PlotLayout& l = p.layout;
+      for (int64_t first = 0; first <= static_cast<int64_t>(v.size()); first += 4410) {
+        const int64_t endNs = p.SampleToNs(first) + p.durationNs;
+        const CombinedTimeTexts t = MakeCombinedTimeTexts(p.readoutCode, endNs, p.tickNs);
+        std::vector<std::string> lines{t.end + " " + t.unit};
+        if (t.interval.size() >= 5)
+          lines = {lines[0], t.interval, "  " + t.unit + "/div"};
+        else
+          lines.push_back(t.interval + " " + t.unit + "/div");
+        for (const std::string& line : lines)
+          EXPECT_LE(l.plotRight + 120 + TextWidthBoundUnits(static_cast<int32_t>(line.size()), 9),
+                    l.clientWidth)
+              << width << " " << spanUs << " " << line;
+      }
+    }
+  }
+  AnalysisSettings s;
+  s.spectrogramShown = 0;
+  const PlotSetup p = MakePlotSetup(Mono16(v), s, kScreen, 800, 500);
+  EXPECT_EQ(p.layout.rightMargin, p.layout.leftMargin);
+}
+
+// A low colour bar (both channels of a combined view in an ordinary window)
+// keeps a line of labels over a colour band at least as high, grown into
+// the spectrogram while that stays twice as high; in a plot too low
+// for that it shows its colours without labels.
+TEST(PlotSetup, LowColourBarKeepsItsLabelsApartFromTheColours) {
+  std::vector<int16_t> v(2 * 44100, 0);
+  SoundSource src = Mono16(v);
+  src.channels = 2;
+  src.frameCount = 44100;
+  const int32_t line = BarLabelLineUnits(9);
+  for (int height : {300, 400, 500, 600, 700, 800, 1000, 1400}) {
+    AnalysisSettings s;
+    const PlotSetup p = MakePlotSetup(src, s, kScreen, 900, height);
+    const PlotLayout& l = p.layout;
+    ASSERT_TRUE(p.colorBarShown);
+    EXPECT_EQ(l.spect.top, l.bar.bottom - 20) << height;
+    if (l.barLabels) {
+      // Labels from two pixels under the top, two pixels above the ticks.
+      EXPECT_GE(l.barLabelTop - l.barColorTop, line + 2 * 15) << height;
+      EXPECT_GE(l.barColorTop - l.bar.bottom, line) << height;
+      EXPECT_GE(l.spect.height(), 2 * l.bar.height()) << height;
+    } else {
+      EXPECT_EQ(l.barColorTop, l.bar.top) << height;
+      EXPECT_GT(l.bar.height(), 0) << height;
+    }
+  }
+  // At an ordinary size the labels stay.
+  AnalysisSettings s;
+  EXPECT_TRUE(MakePlotSetup(src, s, kScreen, 900, 600).layout.barLabels);
 }
 
 TEST(PlotSetup, NoDocument) {

@@ -154,7 +154,7 @@ class AppTest : public QObject {
     QCOMPARE(app_->Documents().size(), size_t{1});
     QCOMPARE(app_->Documents()[0]->FrameCount(), 0);
     QVERIFY(Frame()->ShowsDocumentMenu());
-    QVERIFY(Frame()->windowTitle().startsWith("Norvane - Untitled"));
+    QVERIFY(Frame()->windowTitle().startsWith("Norvane - Norvane"));
   }
 
   void startWithFileOpensIt() {

@@ -10,9 +10,11 @@
 #include "app/AppCore.h"
 #include "app/DefaultSettingsDialogs.h"
 #include "settings/DialogSlot.h"
+#include "settings/OscillogramSettingsDialog.h"
 #include "settings/SpectrogramSettingsDialog.h"
 #include "base/HoldSpinButtons.h"
 #include "base/NumericEdit.h"
+#include "settings/ZeroCrossingSettingsDialog.h"
 
 namespace {
 const DocumentRates kCd{44100, 1000};
@@ -471,4 +473,58 @@ void SpectrogramDialogTest::spinIncrements() {
   d->TimeSpin()->Step(-1, 0);
   QCOMPARE(d->TimeField()->text(), QString("0.001"));
   delete d;
+}
+
+// A stored window code the list does not hold (3, 5, any other) is computed
+// as a rectangular window: the dialog shows "Rectangular" and its read-out,
+// and writes the stored code back until the user picks a window.
+void SpectrogramDialogTest::unlistedWindowCodeShowsRectangularAndIsKept() {
+  CapturedMessages messages;
+  for (int32_t code : {3, 5, 77}) {
+    nv::AnalysisSettings s;
+    s.window = code;
+    s.fftSize = 1024;
+    auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+    QCOMPARE(d->WindowBox()->currentText(), QString("Rectangular"));
+    QCOMPARE(d->ResolutionReadout()->text(), QString("37 Hz"));
+    QVERIFY(d->Apply());
+    QCOMPARE(d->Settings().window, code);
+    // Choosing a window in the list replaces the code.
+    d->WindowBox()->setCurrentIndex(d->WindowBox()->findText("Hamming"));
+    emit d->WindowBox()->activated(d->WindowBox()->currentIndex());
+    QVERIFY(d->Apply());
+    QCOMPARE(d->Settings().window, 4);
+    delete d;
+  }
+  QCOMPARE(SpectrogramSettingsDialog::FrequencyResolutionText(1024, 3, kCd), QString("37 Hz"));
+}
+
+// The "- Default" dialogs have no document: their read-outs and the shown
+// maximum frequency come from the default format's rate and factor.
+void SpectrogramDialogTest::defaultDialogsUseTheDefaultFormatsRate() {
+  nv::AppCore::Instance().defaultData.rateHz = 44100;
+  nv::AppCore::Instance().defaultData.info.SetTimeExpansion(10000);
+  nv::AppCore::Instance().defaultAnalysis.fftSize = 1024;
+  nv::AppCore::Instance().defaultAnalysis.window = 2;
+  nv::AppCore::Instance().defaultAnalysis.fftOverlap = 50;
+  nv::AppCore::Instance().defaultAnalysis.maxFrequencyHz = -1;
+  DefaultSettingsDialogs dialogs;
+  SpectrogramSettingsDialog* d = dialogs.OpenSpectrogram(nullptr);
+  QVERIFY(d);
+  // Hanning 1.4 x 441 000 Hz / 1024; 1024 / 441 000 Hz x 0.5.
+  QCOMPARE(d->ResolutionReadout()->text(), QString("603 Hz"));
+  QCOMPARE(d->TimeBetweenReadout()->text(), QString("1.16 ms"));
+  QCOMPARE(d->MaxFrequencyField()->text(), QString("220500"));
+  QVERIFY(!d->MaxFrequencyField()->text().startsWith("-"));
+  d->close();
+  FlushDeletes();
+  OscillogramSettingsDialog* o = dialogs.OpenOscillogram(nullptr);
+  QVERIFY(o);
+  o->close();
+  ZeroCrossingSettingsDialog* z = dialogs.OpenZeroCrossing(nullptr);
+  QVERIFY(z);
+  QVERIFY(!z->findChildren<QLineEdit*>().isEmpty());
+  for (QLineEdit* e : z->findChildren<QLineEdit*>()) QVERIFY2(e->text() != "-1", qPrintable(e->objectName()));
+  z->close();
+  FlushDeletes();
 }

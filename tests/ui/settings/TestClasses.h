@@ -60,6 +60,8 @@ class SpectrogramDialogTest : public QObject {
   void colourListAndDisabledControls();
   void userColorsRefillsTheList();
   void spinIncrements();
+  void unlistedWindowCodeShowsRectangularAndIsKept();
+  void defaultDialogsUseTheDefaultFormatsRate();
 };
 
 class OscillogramDialogTest : public QObject {

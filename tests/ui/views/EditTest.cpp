@@ -642,9 +642,7 @@ class EditTest : public QObject {
   }
 };
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+int RunEditTest(int argc, char** argv) {
   EditTest t;
   return QTest::qExec(&t, argc, argv);
 }
