@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6svg6-dev qt6-tools-dev qt6-tools-dev-tools libgl-dev
   clang libclang-rt-14-dev
   libsoxr-dev libpulse-dev python3-numpy
-  sox xvfb xauth xdotool x11-apps pulseaudio pulseaudio-utils
+  sox xvfb xauth xdotool x11-apps pulseaudio pulseaudio-utils poppler-utils
 )
 
 missing=()

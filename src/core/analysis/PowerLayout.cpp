@@ -14,13 +14,13 @@ PowerLayout MakePowerLayout(int widthTw, int heightTw, int twipsPerPixel, int fo
   const int left = 5 * l.twipsPerPixel + 4 * fontPoints * pt;
   const int right = 6 * pt;
   const int top = 7 * pt;
-  const int bottom = 7 * pt + 2 * fontPoints * pt;
+  const int bottom = 11 * pt + 2 * fontPoints * pt;
   l.plotLeft = left;
   l.plotBottom = bottom;
   l.plotWidth = std::max(0, l.widthTw - left - right);
   l.plotHeight = std::max(0, l.heightTw - top - bottom);
   l.penWidth = std::max(20, l.twipsPerPixel);
-  l.readoutBaseline = 2 * pt;
+  l.readoutBaseline = 12 * pt;
   return l;
 }
 

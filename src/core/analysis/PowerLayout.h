@@ -21,7 +21,7 @@ struct PowerLayout {
   int plotHeight = 0;
   int penWidth = 20;     // one device pixel, at least 20 twips
   int fontPoints = kPowerFontPoints;
-  int readoutBaseline = 0;  // y of the text line below the frequency labels
+  int readoutBaseline = 0;  // y of the top of the text line below the frequency labels
   int PlotTop() const { return plotBottom + plotHeight; }
   int PlotRight() const { return plotLeft + plotWidth; }
   // Plot width in device pixels (for the automatic FFT size).
@@ -32,9 +32,9 @@ struct PowerLayout {
 };
 
 // Margins: left 5 pixels + 4 x the font size in points, top 7 points, right
-// 6 points, bottom 7 points + two lines of the font (the frequency labels and
-// below them the readout and interval line). A plot never gets a negative
-// width or height.
+// 6 points, bottom 11 points + two lines of the font: the 5-point ticks, the
+// frequency labels and below them the readout and interval line. A plot
+// never gets a negative width or height.
 PowerLayout MakePowerLayout(int widthTw, int heightTw, int twipsPerPixel,
                             int fontPoints = kPowerFontPoints);
 
