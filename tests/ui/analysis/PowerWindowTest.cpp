@@ -375,11 +375,6 @@ class PowerWindowTest : public QObject {
   }
 };
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  PowerWindowTest t;
-  return QTest::qExec(&t, argc, argv);
-}
+QObject* MakePowerWindowTest() { return new PowerWindowTest; }
 
 #include "PowerWindowTest.moc"
