@@ -106,6 +106,18 @@ class PowerViewTest : public QObject {
     QCOMPARE(f.Power().MarkStart(), 50000);
     QCOMPARE(f.Power().MarkEnd(), 51024);
     QVERIFY(w2->windowTitle().endsWith(" - Left channel."));
+    // The mark is drawn over the plot: orange pixels in the view's picture.
+    QTest::qWait(50);
+    const QImage shot = f.view->grab().toImage();
+    const QByteArray keep = qgetenv("NORVANE_GRAB_DIR");
+    if (!keep.isEmpty()) shot.save(QDir(QString::fromLocal8Bit(keep)).filePath("view-mark.png"));
+    int orange = 0;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x) {
+        const QColor c = shot.pixelColor(x, y);
+        if (c.red() > 150 && c.green() > 90 && c.green() < 200 && c.blue() < 60) ++orange;
+      }
+    QVERIFY2(orange > 20, qPrintable(QString::number(orange)));
     // The window floats over the view and is owned by it.
     QVERIFY(w2->isWindow());
     QCOMPARE(w2->parentWidget(), f.view.get());
