@@ -195,10 +195,22 @@ std::string PowerWindowModel::ReadoutAt(int x, int y) const {
   int64_t hz;
   double level;
   if (!PositionAt(x, y, hz, level)) return std::string();
-  std::string t = FrequencyText(static_cast<double>(hz)) + " kHz, " + LevelText(level) + " " + UnitText();
-  if (!hasReference_) return t + " ";
-  return t + " Distance: " + FrequencyText(static_cast<double>(std::llabs(hz - refHz_))) + " kHz, " +
-         LevelText(std::fabs(level - refLevel_)) + " " + UnitText();
+  std::string t = FrequencyText(static_cast<double>(hz));
+  t += " kHz, ";
+  t += LevelText(level);
+  t += ' ';
+  t += UnitText();
+  if (!hasReference_) {
+    t += ' ';
+    return t;
+  }
+  t += " Distance: ";
+  t += FrequencyText(static_cast<double>(std::llabs(hz - refHz_)));
+  t += " kHz, ";
+  t += LevelText(std::fabs(level - refLevel_));
+  t += ' ';
+  t += UnitText();
+  return t;
 }
 
 std::string PowerWindowModel::ClickAt(int x, int y) {
@@ -208,7 +220,13 @@ std::string PowerWindowModel::ClickAt(int x, int y) {
   hasReference_ = true;
   refHz_ = hz;
   refLevel_ = level;
-  return " " + FrequencyText(static_cast<double>(hz)) + " kHz " + LevelText(level) + " " + UnitText();
+  std::string t(1, ' ');
+  t += FrequencyText(static_cast<double>(hz));
+  t += " kHz ";
+  t += LevelText(level);
+  t += ' ';
+  t += UnitText();
+  return t;
 }
 
 bool PowerWindowModel::ReferencePoint(int& x, int& y) const {

@@ -73,7 +73,9 @@ using Kernel = void (*)(double*, const FftPlan&, double*);
 Kernel ChooseKernel() {
 #if defined(__x86_64__) || defined(__i386__)
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) return &RealFftAvx2;
+  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  if (avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq")) return &RealFftAvx512;
+  if (avx2) return &RealFftAvx2;
 #endif
   return &RealFftPortable;
 }
