@@ -40,9 +40,9 @@ int64_t ComputePowerLevels(const SampleSource& samples, int channel, int64_t sta
   const int64_t frames = PowerFrameCount(a, n);
   thread_local std::vector<double> frame;
   thread_local std::vector<double> power;
-  frame.resize(static_cast<size_t>(n));
+  frame.resize(static_cast<size_t>(n) + 8);
   power.assign(static_cast<size_t>(half), 0.0);
-  double* x = frame.data();
+  double* x = AlignedTo64(frame.data());
   double* p = power.data();
   const double* w = window.data();
   constexpr double kDcScale = 1.0 / 268435456.0;  // 2^-28
