@@ -262,6 +262,7 @@ void CNvAnaView::OnUpdate(nv::UpdateHint hint) {
   if (hint == nv::UpdateHint::SamplesChanged) {
     RescaleToDocument();
     Recompute();
+    power_->SamplesChanged();
   }
 }
 

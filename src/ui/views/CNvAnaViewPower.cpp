@@ -114,6 +114,11 @@ void CNvAnaViewPower::CloseAll() {
   if (mark_) mark_->Clear();
 }
 
+void CNvAnaViewPower::SamplesChanged() {
+  for (auto& w : windows_)
+    if (w) w->Recompute();
+}
+
 CPowerWnd* CNvAnaViewPower::OpenPowerSpectrum() {
   nv::CNorvaneDoc* doc = view_->Document();
   if (!doc) return nullptr;

@@ -39,6 +39,8 @@ class CNvAnaViewPower : public PowerWindowHost {
   int OpenCount() const;
   // Closes every window (the view goes).
   void CloseAll();
+  // The document's samples changed: every window recomputes its range.
+  void SamplesChanged();
 
   // The page of the view's own print.
   PagePrinter::Page ViewPage() const;

@@ -204,6 +204,19 @@ class PowerViewTest : public QObject {
     QVERIFY(f.view->OnUpdateCommand(cmd::kFilePrint, st) && st.enabled);
   }
 
+  void anEditRecomputesTheWindows() {
+    ViewFixture f;
+    f.view->SelectFrames(0, 20000);
+    CPowerWnd* w = f.Power().OpenPowerSpectrum();
+    const size_t bin = static_cast<size_t>(std::lround(30000.0 * 1024 / 192000));
+    QVERIFY(w->Model().Levels()[bin] > -10);
+    // Silence the stretch in the work file and tell the views, as an edit does.
+    std::vector<uint8_t> zeros(20000 * 4, 0);
+    f.doc.WorkFile().WriteAt(0, zeros.data(), zeros.size());
+    f.doc.UpdateAllViews(nullptr, nv::UpdateHint::SamplesChanged);
+    QVERIFY(std::isinf(w->Model().Levels()[bin]));
+  }
+
   void theViewTakesItsWindowsAlong() {
     auto f = std::make_unique<ViewFixture>();
     QPointer<CPowerWnd> w = f->Power().OpenPowerSpectrum();
