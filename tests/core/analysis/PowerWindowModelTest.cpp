@@ -222,6 +222,15 @@ TEST(PowerWindowModel, CurveAxesAndZeroPowerOnTheBottomEdge) {
   ASSERT_FALSE(lin.empty());
   EXPECT_EQ(lin[0].text, "0.050 V\u00b2");
   EXPECT_EQ(lin[1].text, "0.040 V\u00b2");
+  // The widest range (0 ... 100 V²) gets a 1-2-5 step with at most eleven
+  // labels instead of 501 at 0.2 V².
+  w.Settings().maxV = 100;
+  w.SetUp(Mono(), Layout());
+  const auto wide = w.LevelLabels();
+  EXPECT_LE(wide.size(), 11u);
+  EXPECT_GE(wide.size(), 5u);
+  EXPECT_EQ(wide[0].text, "100.00 V\u00b2");
+  EXPECT_EQ(wide.back().text, "0.00 V\u00b2");
 }
 
 TEST(PowerWindowModel, IntervalTexts) {
