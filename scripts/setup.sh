@@ -15,7 +15,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools libgl-dev libx11-dev
   clang libclang-rt-14-dev
   libsoxr-dev libpulse-dev python3-numpy
-  sox xvfb xauth xdotool x11-apps pulseaudio pulseaudio-utils
+  sox xvfb xauth xdotool x11-apps pulseaudio pulseaudio-utils poppler-utils
 )
 
 missing=()

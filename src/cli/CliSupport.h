@@ -44,6 +44,7 @@ int RunPlay(const Args& a);
 int RunDevices(const Args& a);
 int RunSlow(const Args& a);
 int RunMarks(const Args& a);
+int RunSpectrum(const Args& a);
 // The drawing command; only norvane-render holds it.
 int RunRender(const Args& a);
 #ifdef NORVANE_HAVE_RENDER

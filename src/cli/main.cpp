@@ -26,6 +26,9 @@ const char* kUsage =
     "  slow IN OUT --speed S          a copy relabelled to play at speed S with unchanged real times\n"
     "  marks FILE [--distances | --export labels|raven OUT | --import labels|raven IN -o OUT]\n"
     "                                 list, measure, export or import the marks\n"
+    "  spectrum FILE [--from FRAME --to FRAME] [--channel 1|2] [--fft N]\n"
+    "       [--window rectangular|hanning|parzen|hamming|cosine] [--linear]\n"
+    "                                 print the power spectrum of a range as text\n"
 #ifdef NORVANE_HAVE_RENDER
     "  render FILE -o OUT [--view combined|spectrogram|oscillogram|zero-crossing]\n"
     "       [--width PX --height PX] [--start FRAME] [--span-us MICROSECONDS] [--fft N]\n"
@@ -52,6 +55,7 @@ int main(int argc, char** argv) {
   if (cmd == "filter-design") return RunFilterDesign(ParseArgs(argc, argv, 2, {"response"}));
   if (cmd == "filter") return RunFilter(ParseArgs(argc, argv, 2, {}));
   if (cmd == "marks") return RunMarks(ParseArgs(argc, argv, 2, {"distances"}));
+  if (cmd == "spectrum") return RunSpectrum(ParseArgs(argc, argv, 2, {"linear"}));
   if (cmd == "edit")
     return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
   if (cmd == "play") return RunPlay(ParseArgs(argc, argv, 2, {}));

@@ -39,6 +39,7 @@ const FftPlan& GetFftPlan(int log2N);
 void RealFftPortable(double* data, const FftPlan& plan, double* work);
 #if defined(__x86_64__) || defined(__i386__)
 void RealFftAvx2(double* data, const FftPlan& plan, double* work);
+void RealFftAvx512(double* data, const FftPlan& plan, double* work);
 #endif
 
 }  // namespace nv::fft_detail

@@ -15,8 +15,13 @@
 // factors of a size are computed on the first call with that size; each
 // thread keeps one scratch buffer that grows to the largest size it used.
 // Apart from these one-time set-ups a call allocates nothing.
+//
+// Frames that start on a 64-byte boundary transform fastest (no vector load
+// or store straddles two cache lines); AlignedTo64 gives the first such
+// address at or after p (a buffer of n values needs n + 8 to hold it).
 namespace nv {
 
 void RealFft(double* data, int m);
+double* AlignedTo64(double* p);
 
 }  // namespace nv

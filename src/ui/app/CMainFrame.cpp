@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "analysis/PagePrinter.h"
 #include "app/CChildFrame.h"
 #include "app/LockKeyState.h"
 #include "app/CDocCommands.h"
@@ -516,6 +517,7 @@ bool CMainFrame::OnCommand(int id) {
         for (CChildFrame* g : FramesOf(doc)) g->ForceClose();
       }
       return true;
+    case kFilePrintSetup: PagePrinter::PageSetup(this); return true;
     case kViewToolbar: toolBar_->setVisible(!toolBar_->isVisible()); return true;
     case kViewStatusBar: statusBar()->setVisible(!statusBar()->isVisible()); return true;
     case kWindowCascade: mdi_->cascadeSubWindows(); return true;
@@ -547,6 +549,9 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
       return true;
     case kFileClose:
       state.enabled = ActiveFrame() != nullptr && !app_->playing;
+      return true;
+    case kFilePrintSetup:
+      state.enabled = true;
       return true;
     case kViewToolbar:
       state.checked = toolBar_->isVisible() || (!isVisible() && !toolBar_->isHidden());

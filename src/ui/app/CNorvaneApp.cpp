@@ -383,3 +383,5 @@ nv::AudioBackend& CNorvaneApp::Audio() {
   if (!audio_) audio_ = std::make_unique<nv::PulseAudioBackend>(QtAudioExecutor::Instance());
   return *audio_;
 }
+
+nv::PowerSettings& CNorvaneApp::DefaultPower() { return nv::AppCore::Instance().defaultPower; }

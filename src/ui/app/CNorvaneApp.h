@@ -100,6 +100,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   // Replaces the sound devices (tests: a simulated device; not owned, must
   // outlive every playback).
   void SetAudioBackend(nv::AudioBackend* backend) { audioOverride_ = backend; }
+  nv::PowerSettings& DefaultPower() override;
 
   // Application-wide state of the views.
   int cursorMode = 0;     // CursorMode; 0 until the user chooses one

@@ -16,6 +16,7 @@
 #include "plot/TimeFormat.h"
 #include "base/CommandIds.h"
 #include "views/AttachedWindow.h"
+#include "views/CNvAnaViewPower.h"
 #include "views/CursorMode.h"
 #include "views/StatusStrip.h"
 #include "views/ViewHost.h"
@@ -61,6 +62,7 @@ CNvAnaView::CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent)
   connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
     if (!scrolling_) ScrollTo(value);
   });
+  power_ = std::make_unique<CNvAnaViewPower>(this);
 }
 
 CNvAnaView::~CNvAnaView() { Detach(); }
@@ -70,6 +72,7 @@ void CNvAnaView::Detach() {
   if (!doc_) return;
   for (auto* d : std::initializer_list<QWidget*>{spectDlg_.Get(), oscDlg_.Get(), zcDlg_.Get()})
     if (d) d->close();
+  power_->CloseAll();
   attached_.clear();
   plot_->SetDocument(nullptr);
   doc_->RemoveView(this);
@@ -271,6 +274,7 @@ void CNvAnaView::OnUpdate(nv::UpdateHint hint) {
   if (hint == nv::UpdateHint::SamplesChanged) {
     RescaleToDocument();
     Recompute();
+    power_->SamplesChanged();
   }
 }
 
@@ -533,6 +537,7 @@ QMenu* CNvAnaView::MakeContextMenu(const QPoint& globalPos) {
   add(cmd::kCursorLevel, "Level cursor");
   menu->addSeparator();
   add(cmd::kSaveCursor, "Save cursor");
+  add(cmd::kPowerSpectrum, "&Power Spectrum");
   if (contextDiagram_ != nv::kAreaNone) menu->addSeparator();
   if (contextDiagram_ == nv::kAreaSpectrogram)
     add(cmd::kSpectSettingsCurrent, "Spec&trogram Settings - current diagram");
@@ -635,6 +640,7 @@ bool CNvAnaView::OnCommand(int id) {
   if (OnPlayCommand(id)) return true;
   if (OnFormatCommand(id)) return true;
   if (OnMarkCommand(id)) return true;
+  if (power_->OnCommand(id)) return true;
   switch (id) {
     case kZoomIn: ZoomIn(); return true;
     case kZoomOut: ZoomOut(); return true;
@@ -682,6 +688,7 @@ bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
   if (OnUpdatePlayCommand(id, st)) return true;
   if (OnUpdateFormatCommand(id, st)) return true;
   if (OnUpdateMarkCommand(id, st)) return true;
+  if (power_->OnUpdateCommand(id, st)) return true;
   const int mode = AppCursorMode();
   switch (id) {
     case kZoomIn:

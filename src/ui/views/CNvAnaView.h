@@ -30,6 +30,7 @@ class PlaybackEngine;
 class SoundPlot;
 }  // namespace nv
 class AttachedWindow;
+class CNvAnaViewPower;
 class QMenu;
 class QScrollBar;
 class QTimer;
@@ -127,6 +128,9 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   void DetachWindow(AttachedWindow* w);
   void NotifyAttached(bool fullUpdate = false);
 
+  // The power-spectrum windows and the prints (CNvAnaViewPower.cpp).
+  CNvAnaViewPower* Power() const { return power_.get(); }
+
   // The context menu for a right click at `globalPos` (caller owns it).
   QMenu* MakeContextMenu(const QPoint& globalPos);
   int ContextDiagram() const { return contextDiagram_; }
@@ -200,4 +204,5 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   DialogSlot<ZeroCrossingSettingsDialog> zcDlg_;
   std::unique_ptr<nv::PlaybackEngine> player_;
   QTimer* playTimer_ = nullptr;  // moves the playback cursor between blocks
+  std::unique_ptr<CNvAnaViewPower> power_;
 };

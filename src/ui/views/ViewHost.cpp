@@ -28,6 +28,7 @@ class PlainViewHost : public ViewHost {
   void SetOutputDevice(const std::string& id) override { output_ = id; }
   std::string InputDevice() const override { return input_; }
   void SetInputDevice(const std::string& id) override { input_ = id; }
+  nv::PowerSettings& DefaultPower() override { return power_; }
 
  private:
   std::unique_ptr<nv::AudioBackend> audio_;
@@ -36,6 +37,7 @@ class PlainViewHost : public ViewHost {
   bool playing_ = false;
   nv::AnalysisSettings defaults_;
   nv::FilterDescription filter_;
+  nv::PowerSettings power_;
 };
 
 PlainViewHost& Plain() {

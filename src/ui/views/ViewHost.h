@@ -12,6 +12,7 @@
 #include "audio/AudioBackend.h"
 #include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
+#include "settings/PowerSettings.h"
 
 class QWidget;
 namespace nv {
@@ -45,6 +46,9 @@ class ViewHost {
   virtual void OpenDefaultSettings(int area, QWidget* parent) = 0;
   // The settings a new view starts from when nothing else gives them.
   virtual const nv::AnalysisSettings& DefaultAnalysis() const = 0;
+  // The default settings of new power-spectrum windows (edited by "Power
+  // Spectr&um Settings - Default").
+  virtual nv::PowerSettings& DefaultPower() = 0;
   // The "&Filter" command's description (it keeps the last one that designed).
   virtual nv::FilterDescription& CommandFilter() = 0;
   // The sound devices every playback and recording opens its streams on,

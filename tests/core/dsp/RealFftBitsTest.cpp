@@ -66,5 +66,26 @@ TEST(RealFftBits, Avx2KernelKeepsItsResults) {
 }
 #endif
 
+#if defined(__x86_64__) || defined(__i386__)
+// The AVX-512 kernel runs the AVX2 kernel's operations on eight lanes: the
+// same bits for every size, in every build.
+void Avx2Any(double* d, int m) {
+  std::vector<double> work(size_t{1} << m);
+  fft_detail::RealFftAvx2(d, fft_detail::GetFftPlan(m), work.data());
+}
+void Avx512(double* d, int m) {
+  std::vector<double> work(size_t{1} << m);
+  fft_detail::RealFftAvx512(d, fft_detail::GetFftPlan(m), work.data());
+}
+
+TEST(RealFftBits, Avx512KernelGivesTheAvx2Bits) {
+  __builtin_cpu_init();
+  if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512dq") ||
+      !__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("fma"))
+    GTEST_SKIP() << "no AVX-512 on this processor";
+  for (int m = 2; m <= 17; ++m) EXPECT_EQ(OutputHash(m, &Avx512), OutputHash(m, &Avx2Any)) << "m " << m;
+}
+#endif
+
 }  // namespace
 }  // namespace nv

@@ -288,8 +288,10 @@ class AppTest : public QObject {
     for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, cmd::kNewCombined, cmd::kZoomIn})
       QVERIFY2(Frame()->Action(id)->isEnabled(), qPrintable(Frame()->Action(id)->text()));
     // Parts not built yet are present and greyed.
-    for (int id : {cmd::kSoundRecord, cmd::kPowerSpectrum, cmd::kEditUndo, cmd::kFilePrint})
+    for (int id : {cmd::kSoundRecord, cmd::kEditUndo})
       QVERIFY(!Frame()->Action(id)->isEnabled());
+    for (int id : {cmd::kPowerSpectrum, cmd::kPowerSettingsDefault, cmd::kFilePrint, cmd::kFilePrintPreview})
+      QVERIFY2(Frame()->Action(id)->isEnabled(), qPrintable(Frame()->Action(id)->text()));
     app_->playing = true;
     Frame()->UpdateCommandUi();
     for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, cmd::kFileSaveAs, cmd::kNewCombined,

@@ -1,0 +1,86 @@
+#include "analysis/PagePrinter.h"
+
+#include <QFontMetricsF>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <algorithm>
+#include <memory>
+
+std::function<bool(QPrintDialog&)> PagePrinter::printRunner;
+std::function<void(QPrintPreviewDialog&)> PagePrinter::previewRunner;
+std::function<void(QPageSetupDialog&)> PagePrinter::setupRunner;
+
+QPrinter& PagePrinter::SharedPrinter() {
+  static std::unique_ptr<QPrinter> printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer;
+}
+
+void PagePrinter::PaintPage(QPainter& p, QPrinter& printer, const Page& page) {
+  const double res = std::max(1, printer.resolution());
+  const double pt = res / 72.0;  // device pixels per point
+  // The painter's origin is the top-left corner of the printable area.
+  const QRectF area(QPointF(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
+  const QFontMetricsF fm(p.font(), &printer);
+  // 1. The title.
+  const double titleTop = 6 * pt;
+  p.drawText(QRectF(area.left(), titleTop, area.width(), fm.height()), Qt::AlignHCenter | Qt::AlignTop,
+             page.title);
+  // 3. The footer.
+  const double footerBottom = area.bottom() - 5 * pt;
+  p.drawText(QRectF(area.left() + 5 * pt, footerBottom - fm.height(), area.width() / 2, fm.height()),
+             Qt::AlignLeft | Qt::AlignBottom, page.footerLeft);
+  p.drawText(QRectF(area.center().x(), footerBottom - fm.height(), area.width() / 2 - 6 * pt, fm.height()),
+             Qt::AlignRight | Qt::AlignBottom, page.footerRight);
+  // 2. The picture, centred; smaller when it would run into title or footer.
+  if (!page.draw || page.pictureTwips.isEmpty()) return;
+  QSizeF size = page.pictureTwips * (res / 1440.0);
+  const double room = area.height() - 2 * (titleTop + fm.height() + 4 * pt);
+  const double fit = std::min({1.0, area.width() / size.width(), std::max(1.0, room) / size.height()});
+  size *= fit;
+  const QRectF target(area.center().x() - size.width() / 2, area.center().y() - size.height() / 2,
+                      size.width(), size.height());
+  const int twipsPerPixel = std::max(1, static_cast<int>(1440.0 / res + 0.5));
+  p.save();
+  page.draw(p, target, twipsPerPixel);
+  p.restore();
+}
+
+bool PagePrinter::Print(QWidget* parent, const Page& page) {
+  QPrinter& printer = SharedPrinter();
+  QPrintDialog dialog(&printer, parent);
+  const bool accepted = printRunner ? printRunner(dialog) : dialog.exec() == QDialog::Accepted;
+  if (!accepted) return false;
+  QPainter p;
+  if (!p.begin(&printer)) return false;
+  PaintPage(p, printer, page);
+  return p.end();
+}
+
+void PagePrinter::Preview(QWidget* parent, const Page& page) {
+  QPrintPreviewDialog dialog(&SharedPrinter(), parent);
+  QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&page](QPrinter* printer) {
+    QPainter p(printer);
+    if (p.isActive()) PaintPage(p, *printer, page);
+  });
+  if (previewRunner) previewRunner(dialog);
+  else dialog.exec();
+}
+
+void PagePrinter::PageSetup(QWidget* parent) {
+  QPageSetupDialog dialog(&SharedPrinter(), parent);
+  if (setupRunner) setupRunner(dialog);
+  else dialog.exec();
+}
+
+bool PagePrinter::PrintToPdf(const QString& path, const Page& page) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(path);
+  QPainter p;
+  if (!p.begin(&printer)) return false;
+  PaintPage(p, printer, page);
+  return p.end();
+}

@@ -1,0 +1,287 @@
+#include "views/CNvAnaViewPower.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPaintEvent>
+#include <algorithm>
+
+#include "analysis/CPowerWnd.h"
+#include "analysis/PowerSettingsDialog.h"
+#include "base/CommandIds.h"
+#include "base/CommandTarget.h"
+#include "base/MessageSink.h"
+#include "document/CNorvaneDoc.h"
+#include "plot/SoundPlot.h"
+#include "views/AttachedWindow.h"
+#include "views/CNvAnaView.h"
+#include "views/StatusStrip.h"
+#include "views/ViewHost.h"
+
+// Passes the view's cursor and selection changes to every open window.
+class PowerAttachment : public AttachedWindow {
+ public:
+  explicit PowerAttachment(CNvAnaViewPower* owner) : owner_(owner) {}
+  void SelectionChanged(int32_t start, int32_t end, int channels, bool fullUpdate) override {
+    for (int i = 0; i < CNvAnaViewPower::kSlots; ++i)
+      if (CPowerWnd* w = owner_->Window(i)) w->ViewChanged(start, end, channels, fullUpdate);
+  }
+
+ private:
+  CNvAnaViewPower* owner_;
+};
+
+// The analysed interval of a window that follows the cursor, drawn over the
+// plot as a translucent band (in the channel strip it analyses when both
+// channels are shown). It lets every mouse event through to the plot.
+class IntervalMark : public QWidget {
+ public:
+  explicit IntervalMark(nv::SoundPlot* plot) : QWidget(plot), plot_(plot) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    hide();
+  }
+  void Set(int32_t start, int32_t end, int channel) {
+    start_ = start;
+    end_ = end;
+    channel_ = channel;
+    setGeometry(plot_->rect());
+    show();
+    raise();
+    update();
+  }
+  void Clear() {
+    start_ = end_ = -1;
+    hide();
+  }
+  int32_t Start() const { return start_; }
+  int32_t End() const { return end_; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (start_ < 0 || geometry() != plot_->rect()) {
+      if (start_ >= 0) setGeometry(plot_->rect());
+      return;
+    }
+    const nv::PlotSetup& s = plot_->Setup();
+    const double k = 1000.0 / std::max(1, s.scale().unitsPer1000Pixels);
+    const double x0 = s.SampleToX(start_) * k, x1 = s.SampleToX(end_) * k;
+    const double left = s.layout.plotLeft * k, right = s.layout.plotRight * k;
+    const double a = std::max(left, x0), b = std::min(right, std::max(x1, x0 + 2));
+    if (b <= a) return;
+    double top = 0, height = this->height();
+    if (s.layout.channelShift > 0 && (channel_ == 1 || channel_ == 2)) {
+      height = s.layout.channelHeight * k;
+      if (channel_ == 2) top = s.layout.channelShift * k;
+    }
+    QPainter p(this);
+    p.fillRect(QRectF(a, top, b - a, height), QColor(255, 170, 0, 60));
+    p.setPen(QColor(200, 120, 0));
+    p.drawLine(QPointF(a, top), QPointF(a, top + height));
+    p.drawLine(QPointF(b, top), QPointF(b, top + height));
+  }
+
+ private:
+  nv::SoundPlot* plot_;
+  int32_t start_ = -1;
+  int32_t end_ = -1;
+  int channel_ = 0;
+};
+
+CNvAnaViewPower::CNvAnaViewPower(CNvAnaView* view)
+    : view_(view), attachment_(std::make_unique<PowerAttachment>(this)) {
+  mark_ = new IntervalMark(view->Plot());
+  view->Attach(attachment_.get());
+}
+
+CNvAnaViewPower::~CNvAnaViewPower() {
+  CloseAll();
+  view_->DetachWindow(attachment_.get());
+}
+
+CPowerWnd* CNvAnaViewPower::Window(int slot) const {
+  return slot >= 0 && slot < kSlots ? windows_[static_cast<size_t>(slot)].data() : nullptr;
+}
+
+int CNvAnaViewPower::OpenCount() const {
+  return static_cast<int>(std::count_if(windows_.begin(), windows_.end(), [](const auto& w) { return !w.isNull(); }));
+}
+
+void CNvAnaViewPower::CloseAll() {
+  for (auto& w : windows_) {
+    if (w) delete w.data();
+    w = nullptr;
+  }
+  if (mark_) mark_->Clear();
+}
+
+void CNvAnaViewPower::SamplesChanged() {
+  for (auto& w : windows_)
+    if (w) w->Recompute();
+}
+
+CPowerWnd* CNvAnaViewPower::OpenPowerSpectrum() {
+  nv::CNorvaneDoc* doc = view_->Document();
+  if (!doc) return nullptr;
+  int slot = -1;
+  for (int i = 0; i < kSlots && slot < 0; ++i)
+    if (!windows_[static_cast<size_t>(i)]) slot = i;
+  if (slot < 0) {
+    nv::ShowMessage("Maximum number of power spectras already open.", nv::MessageIcon::Exclamation);
+    return nullptr;
+  }
+  // The defaults, with the channels the view shows.
+  nv::PowerSettings s = ViewHost::Get().DefaultPower();
+  const nv::AnalysisSettings& vs = view_->Settings();
+  s.leftChannel = vs.leftChannel ? 1 : 0;
+  s.rightChannel = vs.rightChannel ? 1 : 0;
+  const bool stereo = doc->Format().nChannels >= 2;
+  // One channel of a stereo sound; the other when the view does not show it.
+  auto takeChannel = [&](int channel) {
+    if (!stereo || (channel != 1 && channel != 2)) return;
+    const bool shown = channel == 1 ? vs.leftChannel != 0 : vs.rightChannel != 0;
+    const int c = shown ? channel : 3 - channel;
+    s.leftChannel = c == 1 ? 1 : 0;
+    s.rightChannel = c == 2 ? 1 : 0;
+  };
+  nv::SoundPlot* plot = view_->Plot();
+  int32_t start, end;
+  if (view_->HasSelection()) {
+    start = std::min(plot->SelectionStart().position, plot->SelectionEnd().position);
+    end = std::max(plot->SelectionStart().position, plot->SelectionEnd().position);
+    takeChannel(plot->SelectionStart().channel);
+  } else {
+    const nv::CursorRecord& c = plot->Cursor();
+    start = c.position >= 0 ? c.position : static_cast<int32_t>(std::max<int64_t>(0, vs.firstVisibleSample));
+    end = start + s.fftSize;
+    if (c.position >= 0) takeChannel(c.channel);
+  }
+  auto* w = new CPowerWnd(view_, this, doc, slot, s, start, end);
+  windows_[static_cast<size_t>(slot)] = w;
+  w->move(view_->mapToGlobal(QPoint(80, 80)));
+  w->show();
+  w->Recompute();
+  return w;
+}
+
+bool CNvAnaViewPower::OnCommand(int id) {
+  using namespace cmd;
+  switch (id) {
+    case kPowerSpectrum:
+      OpenPowerSpectrum();
+      return true;
+    case kPowerSettingsDefault: {
+      nv::CNorvaneDoc* doc = view_->Document();
+      int32_t nyquist = 0;
+      if (doc) {
+        int64_t factor = doc->Info().TimeExpansion();
+        if (factor <= 0) factor = 1000;
+        nyquist = static_cast<int32_t>(std::min<int64_t>(factor * doc->Format().nSamplesPerSec / 1000 / 2, INT32_MAX));
+      }
+      PowerSettingsDialog::Edit(ViewHost::Get().DefaultPower(), nyquist, view_);
+      return true;
+    }
+    case kFilePrint:
+      PrintView(false);
+      return true;
+    case kFilePrintPreview:
+      PrintView(true);
+      return true;
+    case kFilePrintSetup:
+      PagePrinter::PageSetup(view_);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CNvAnaViewPower::OnUpdateCommand(int id, CommandState& st) {
+  using namespace cmd;
+  switch (id) {
+    case kPowerSpectrum:
+    case kPowerSettingsDefault:
+    case kFilePrint:
+    case kFilePrintPreview:
+      st.enabled = view_->Document() != nullptr;
+      return true;
+    case kFilePrintSetup:
+      st.enabled = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+PagePrinter::Page CNvAnaViewPower::ViewPage() const {
+  PagePrinter::Page page;
+  nv::CNorvaneDoc* doc = view_->Document();
+  page.title = doc ? QString::fromStdString(doc->Title()) : QString();
+  page.footerLeft = QStringLiteral("Norvane");
+  page.footerRight = view_->Strip()->FormatText();
+  nv::SoundPlot* plot = view_->Plot();
+  const int tpp = std::max(1, 1440 / std::max(1, plot->logicalDpiX()));
+  page.pictureTwips = QSizeF(plot->width() * tpp, plot->height() * tpp);
+  page.draw = [plot](QPainter& p, const QRectF& target, int) {
+    // The plot draws with a painter of its own, so it goes through an image
+    // of at most 300 dots per inch at the page's size, placed on the page.
+    const double deviceDpi = std::max(1, p.device()->logicalDpiX());
+    const double scale = std::min(1.0, 300.0 / deviceDpi);
+    const QSize size = (target.size() * scale).toSize().expandedTo(QSize(1, 1));
+    QImage image(size, QImage::Format_RGB32);
+    const int dotsPerMeter = static_cast<int>(deviceDpi * scale * 10000 / 254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    plot->RenderTo(image, size, true);
+    p.drawImage(target, image);
+  };
+  return page;
+}
+
+void CNvAnaViewPower::PrintView(bool preview) {
+  if (!view_->Document()) return;
+  slots_.End();  // the view itself: both slots -1
+  const PagePrinter::Page page = ViewPage();
+  if (preview) PagePrinter::Preview(view_, page);
+  else PagePrinter::Print(view_, page);
+}
+
+int32_t CNvAnaViewPower::MarkStart() const { return mark_ ? mark_->Start() : -1; }
+int32_t CNvAnaViewPower::MarkEnd() const { return mark_ ? mark_->End() : -1; }
+
+void CNvAnaViewPower::MarkAnalysedInterval(int32_t start, int32_t end, int channel) {
+  if (mark_) mark_->Set(start, end, channel);
+}
+
+void CNvAnaViewPower::ClearAnalysedInterval() {
+  if (mark_) mark_->Clear();
+}
+
+void CNvAnaViewPower::PowerWindowClosed(int slot) {
+  if (!slots_.MayClose(PrintSlots::Kind::kPower)) return;  // being printed
+  CPowerWnd* w = Window(slot);
+  if (!w) return;
+  windows_[static_cast<size_t>(slot)] = nullptr;
+  w->hide();
+  w->deleteLater();
+  view_->activateWindow();
+  view_->raise();
+}
+
+void CNvAnaViewPower::PrintPowerWindow(int slot) {
+  CPowerWnd* w = Window(slot);
+  if (!w) return;
+  slots_.Begin(PrintSlots::Kind::kPower, slot, false);
+  PagePrinter::Print(view_, w->PrintPage());
+  slots_.End();
+}
+
+void CNvAnaViewPower::PreviewPowerWindow(int slot) {
+  CPowerWnd* w = Window(slot);
+  if (!w) return;
+  if (!slots_.Begin(PrintSlots::Kind::kPower, slot, true)) {
+    QApplication::beep();
+    return;
+  }
+  PagePrinter::Preview(view_, w->PrintPage());
+  slots_.End();
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The power-spectrum and printing part of a sound view: its table of 16
+// power-spectrum windows (opening with the range and channel rules, passing
+// every cursor and selection change on, closing), the analysed interval
+// marked in the plot while a window follows the cursor, the "Power
+// Spectr&um Settings - Default" command, and the prints and previews of the
+// view itself and of its power windows with the print slots. Owned by its
+// view (CNvAnaView); interface thread only.
+#include <QPointer>
+#include <array>
+#include <memory>
+
+#include "analysis/PagePrinter.h"
+#include "analysis/PowerWindowHost.h"
+#include "analysis/PrintSlots.h"
+
+class CNvAnaView;
+class CPowerWnd;
+class CommandState;
+class IntervalMark;
+class PowerAttachment;
+
+class CNvAnaViewPower : public PowerWindowHost {
+ public:
+  static constexpr int kSlots = 16;
+
+  explicit CNvAnaViewPower(CNvAnaView* view);
+  ~CNvAnaViewPower() override;
+
+  // kPowerSpectrum, kPowerSettingsDefault, kFilePrint, kFilePrintPreview,
+  // kFilePrintSetup; false for every other command.
+  bool OnCommand(int id);
+  bool OnUpdateCommand(int id, CommandState& state);
+
+  // "&Power Spectrum": a window in the first free slot, or the message and
+  // null when all 16 are open.
+  CPowerWnd* OpenPowerSpectrum();
+  CPowerWnd* Window(int slot) const;
+  int OpenCount() const;
+  // Closes every window (the view goes).
+  void CloseAll();
+  // The document's samples changed: every window recomputes its range.
+  void SamplesChanged();
+
+  // The page of the view's own print.
+  PagePrinter::Page ViewPage() const;
+  PrintSlots& Slots() { return slots_; }
+  // The marked interval: [start, end) or start -1.
+  int32_t MarkStart() const;
+  int32_t MarkEnd() const;
+
+  // PowerWindowHost.
+  void MarkAnalysedInterval(int32_t start, int32_t end, int channel) override;
+  void ClearAnalysedInterval() override;
+  void PowerWindowClosed(int slot) override;
+  void PrintPowerWindow(int slot) override;
+  void PreviewPowerWindow(int slot) override;
+
+ private:
+  void PrintView(bool preview);
+
+  CNvAnaView* view_;
+  std::array<QPointer<CPowerWnd>, kSlots> windows_{};
+  std::unique_ptr<PowerAttachment> attachment_;
+  IntervalMark* mark_ = nullptr;
+  PrintSlots slots_;
+};

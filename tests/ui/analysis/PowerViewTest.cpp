@@ -1,0 +1,270 @@
+// Power-spectrum windows in their sound view: opening on a selection and on
+// the cursor with the interval mark, the 16 slots and the message for a
+// 17th, continuous update following the view's selection, closing, the
+// print slots (a second preview is refused, a window being previewed stays
+// open), "Power Spectr&um Settings - Default", the context menu item, the
+// view going with its windows, and the view printed to a PDF file.
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QImage>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+#include "../../support/TestSupport.h"
+#include "analysis/CPowerWnd.h"
+#include "analysis/PagePrinter.h"
+#include "analysis/PowerSettingsDialog.h"
+#include "base/CommandIds.h"
+#include "document/CNorvaneDoc.h"
+#include "plot/SoundPlot.h"
+#include "views/CNvAnaView.h"
+#include "views/CNvAnaViewPower.h"
+#include "views/ViewHost.h"
+
+namespace {
+
+// Two seconds of a 30 kHz tone at 192 kHz, stereo: left loud, right quiet.
+void FillStereo(nv::CNorvaneDoc& doc) {
+  std::vector<int16_t> s(2 * 384000);
+  for (size_t i = 0; i < s.size() / 2; ++i) {
+    const double v = std::sin(2 * M_PI * 30000.0 * i / 192000);
+    s[2 * i] = static_cast<int16_t>(20000 * v);
+    s[2 * i + 1] = static_cast<int16_t>(200 * v);
+  }
+  nv::test::FillDocument(doc, 2, 16, 192000, nv::test::Samples16(s));
+}
+
+struct ViewFixture {
+  nv::CNorvaneDoc doc;
+  std::unique_ptr<CNvAnaView> view;
+  ViewFixture() {
+    FillStereo(doc);
+    doc.SetPathName("/data/pipistrelle.wav [Wave]");
+    view = std::make_unique<CNvAnaView>(&doc);
+    view->resize(900, 500);
+    view->show();
+    view->OnInitialUpdate();
+  }
+  CNvAnaViewPower& Power() { return *view->Power(); }
+};
+
+}  // namespace
+
+class PowerViewTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  nv::RecordingMessageSink sink_;
+  nv::MessageSink* oldSink_ = nullptr;
+
+ private slots:
+  void initTestCase() { oldSink_ = nv::SetMessageSink(&sink_); }
+  void cleanupTestCase() { nv::SetMessageSink(oldSink_); }
+  void init() {
+    sink_.texts.clear();
+    ViewHost::Get().DefaultPower() = nv::PowerSettings{};
+  }
+
+  void opensOnTheSelectionAndOnTheCursor() {
+    ViewFixture f;
+    // A selection in the right channel strip: the right channel alone.
+    nv::CursorRecord a, b;
+    a.position = 96000, a.channel = 2;
+    b = a;
+    b.position = 105000;
+    f.view->Plot()->SetSelection(a, b);
+    QVERIFY(f.view->OnCommand(cmd::kPowerSpectrum));
+    CPowerWnd* w = f.Power().Window(0);
+    QVERIFY(w);
+    QCOMPARE(w->Model().Start(), int64_t{96000});
+    QCOMPARE(w->Model().End(), int64_t{105000});
+    QVERIFY(!w->Model().FollowCursor());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Power spectrum, FFT size 1024, Hanning window. - Right channel."));
+    QCOMPARE(f.Power().MarkStart(), -1);
+    // The quiet right channel: 200 / 32768 of full scale, -44 dB at 30 kHz.
+    const auto& levels = w->Model().Levels();
+    const size_t bin = static_cast<size_t>(std::lround(30000.0 * 1024 / 192000));
+    QVERIFY2(std::fabs(levels[bin] - 20 * std::log10(200.0 / 32768)) < 1.0, qPrintable(QString::number(levels[bin])));
+    // Without a selection: one frame from the cursor, marked in the view.
+    f.view->ClearSelection();
+    nv::CursorRecord c;
+    c.position = 50000, c.channel = 1, c.kind = nv::kCursorMarking;
+    f.view->Plot()->SetCursor(c);
+    CPowerWnd* w2 = f.Power().OpenPowerSpectrum();
+    QCOMPARE(w2->Slot(), 1);
+    QVERIFY(w2->Model().FollowCursor());
+    QCOMPARE(w2->Model().End(), int64_t{51024});
+    QCOMPARE(f.Power().MarkStart(), 50000);
+    QCOMPARE(f.Power().MarkEnd(), 51024);
+    QVERIFY(w2->windowTitle().endsWith(" - Left channel."));
+    // The mark is drawn over the plot: orange pixels in the view's picture.
+    QTest::qWait(50);
+    const QImage shot = f.view->grab().toImage();
+    const QByteArray keep = qgetenv("NORVANE_GRAB_DIR");
+    if (!keep.isEmpty()) shot.save(QDir(QString::fromLocal8Bit(keep)).filePath("view-mark.png"));
+    int orange = 0;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x) {
+        const QColor c = shot.pixelColor(x, y);
+        if (c.red() > 150 && c.green() > 90 && c.green() < 200 && c.blue() < 60) ++orange;
+      }
+    QVERIFY2(orange > 20, qPrintable(QString::number(orange)));
+    // The window floats over the view and is owned by it.
+    QVERIFY(w2->isWindow());
+    QCOMPARE(w2->parentWidget(), f.view.get());
+  }
+
+  void sixteenSlotsThenTheMessage() {
+    ViewFixture f;
+    for (int i = 0; i < 16; ++i) QVERIFY(f.Power().OpenPowerSpectrum());
+    QVERIFY(sink_.texts.empty());
+    QVERIFY(!f.Power().OpenPowerSpectrum());
+    QCOMPARE(f.Power().OpenCount(), 16);
+    QCOMPARE(sink_.texts, (std::vector<std::string>{"Maximum number of power spectras already open."}));
+    // Closing one frees its slot for the next.
+    f.Power().Window(5)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(f.Power().OpenCount(), 15);
+    QCOMPARE(f.Power().OpenPowerSpectrum()->Slot(), 5);
+  }
+
+  void continuousUpdateFollowsTheSelection() {
+    ViewFixture f;
+    ViewHost::Get().DefaultPower().contUpdate = 1;
+    CPowerWnd* w = f.Power().OpenPowerSpectrum();
+    QVERIFY(w->Model().FollowCursor());
+    f.view->SelectFrames(20000, 60000);
+    QCOMPARE(w->Model().Start(), int64_t{20000});
+    QCOMPARE(w->Model().End(), int64_t{60000});
+    QVERIFY(!w->Model().FollowCursor());
+    QCOMPARE(f.Power().MarkStart(), -1);  // the mark goes with follow-cursor mode
+    QCOMPARE(w->Model().FramesAveraged(), int64_t{40});
+    // A window without continuous update keeps its range.
+    ViewHost::Get().DefaultPower().contUpdate = 0;
+    CPowerWnd* fixed = f.Power().OpenPowerSpectrum();
+    f.view->SelectFrames(100000, 110000);
+    QCOMPARE(fixed->Model().Start(), int64_t{20000});
+    QCOMPARE(w->Model().Start(), int64_t{100000});
+  }
+
+  void printSlotsAndPreview() {
+    ViewFixture f;
+    CPowerWnd* w = f.Power().OpenPowerSpectrum();
+    CPowerWnd* other = f.Power().OpenPowerSpectrum();
+    bool refused = false, stayedOpen = false;
+    PagePrinter::previewRunner = [&](QPrintPreviewDialog& d) {
+      QCOMPARE(f.Power().Slots().Slot(PrintSlots::Kind::kPower), 0);
+      // A second preview is refused; closing the window being previewed
+      // leaves it open.
+      other->RequestPrintPreview();
+      refused = f.Power().Slots().Slot(PrintSlots::Kind::kPower) == 0;
+      w->close();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      stayedOpen = f.Power().Window(0) == w;
+      d.close();
+    };
+    w->RequestPrintPreview();
+    PagePrinter::previewRunner = nullptr;
+    QVERIFY(refused);
+    QVERIFY(stayedOpen);
+    QVERIFY(!f.Power().Slots().Busy());
+    // After the preview the window closes.
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!f.Power().Window(0));
+  }
+
+  void defaultSettingsCommandAndContextMenu() {
+    ViewFixture f;
+    int32_t nyquistShown = 0;
+    PowerSettingsDialog::runner = [&](PowerSettingsDialog& d) {
+      nyquistShown = d.maxFrequency->text().toInt();
+      d.fftSize->setCurrentText("2048 samples");
+      return d.Apply();
+    };
+    QVERIFY(f.view->OnCommand(cmd::kPowerSettingsDefault));
+    PowerSettingsDialog::runner = nullptr;
+    QCOMPARE(nyquistShown, 96000);
+    QCOMPARE(ViewHost::Get().DefaultPower().fftSize, 2048);
+    QCOMPARE(f.Power().OpenPowerSpectrum()->Model().Setup().n, 2048);
+    std::unique_ptr<QMenu> menu(f.view->MakeContextMenu(f.view->mapToGlobal(QPoint(100, 100))));
+    QStringList texts;
+    for (QAction* a : menu->actions()) texts << a->text();
+    QVERIFY(texts.contains("&Power Spectrum"));
+    CommandState st;
+    QVERIFY(f.view->OnUpdateCommand(cmd::kFilePrint, st) && st.enabled);
+  }
+
+  void anEditRecomputesTheWindows() {
+    ViewFixture f;
+    f.view->SelectFrames(0, 20000);
+    CPowerWnd* w = f.Power().OpenPowerSpectrum();
+    const size_t bin = static_cast<size_t>(std::lround(30000.0 * 1024 / 192000));
+    QVERIFY(w->Model().Levels()[bin] > -10);
+    // Silence the stretch in the work file and tell the views, as an edit does.
+    std::vector<uint8_t> zeros(20000 * 4, 0);
+    f.doc.WorkFile().WriteAt(0, zeros.data(), zeros.size());
+    f.doc.UpdateAllViews(nullptr, nv::UpdateHint::SamplesChanged);
+    QVERIFY(std::isinf(w->Model().Levels()[bin]));
+  }
+
+  void theViewTakesItsWindowsAlong() {
+    auto f = std::make_unique<ViewFixture>();
+    QPointer<CPowerWnd> w = f->Power().OpenPowerSpectrum();
+    QVERIFY(w);
+    f->view.reset();
+    QVERIFY(w.isNull());
+  }
+
+  void printsTheViewToPdf() {
+    ViewFixture f;
+    QTest::qWait(50);
+    const QString pdf = dir_.filePath("view.pdf");
+    PagePrinter::printRunner = [&](QPrintDialog& d) {
+      d.printer()->setOutputFormat(QPrinter::PdfFormat);
+      d.printer()->setOutputFileName(pdf);
+      return true;
+    };
+    QVERIFY(f.view->OnCommand(cmd::kFilePrint));
+    PagePrinter::printRunner = nullptr;
+    PagePrinter::SharedPrinter().setOutputFileName(QString());
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("pdftotext (poppler-utils) is not installed");
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString t = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(t.contains("pipistrelle.wav"), qPrintable(t));
+    QVERIFY2(t.contains("Norvane"), qPrintable(t));
+    QVERIFY2(!t.contains("Quellmark"), qPrintable(t));
+    QVERIFY2(t.contains("Stereo, 16 bits, 192000 Hz."), qPrintable(t));
+    QProcess ppm;
+    ppm.start("pdftoppm", {"-png", "-r", "60", "-singlefile", pdf, dir_.filePath("view")});
+    QVERIFY(ppm.waitForFinished(30000));
+    const QImage img(dir_.filePath("view.png"));
+    QVERIFY(!img.isNull());
+    const QByteArray keep = qgetenv("NORVANE_GRAB_DIR");
+    if (!keep.isEmpty()) {
+      img.save(QDir(QString::fromLocal8Bit(keep)).filePath("view-page.png"));
+      QFile::copy(pdf, QDir(QString::fromLocal8Bit(keep)).filePath("view.pdf"));
+    }
+    int dark = 0;
+    for (int y = img.height() / 4; y < 3 * img.height() / 4; ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (qGray(img.pixel(x, y)) < 128) ++dark;
+    QVERIFY2(dark > 500, qPrintable(QString::number(dark)));
+  }
+};
+
+QObject* MakePowerViewTest() { return new PowerViewTest; }
+
+#include "PowerViewTest.moc"

@@ -1,0 +1,380 @@
+// The power-spectrum window on a document: opening on a cursor and on a
+// selection, the caption, the context menu and its commands (copy as PNG
+// and SVG, copy and export of the text, settings, continuous update, scale),
+// closing through the view, the print slots, and printing the page to a PDF
+// file whose page is checked as text and as pixels.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+#include "../../support/TestSupport.h"
+#include "analysis/CPowerWnd.h"
+#include "analysis/PagePrinter.h"
+#include "analysis/PowerPlot.h"
+#include "analysis/PowerSettingsDialog.h"
+#include "analysis/PowerWindowHost.h"
+#include "analysis/PrintSlots.h"
+#include "base/TempFile.h"
+#include "document/CNorvaneDoc.h"
+
+namespace {
+
+struct Host : PowerWindowHost {
+  std::vector<std::string> calls;
+  void MarkAnalysedInterval(int32_t s, int32_t e, int c) override {
+    calls.push_back("mark " + std::to_string(s) + " " + std::to_string(e) + " " + std::to_string(c));
+  }
+  void ClearAnalysedInterval() override { calls.push_back("clear"); }
+  void PowerWindowClosed(int slot) override { calls.push_back("closed " + std::to_string(slot)); }
+  void PrintPowerWindow(int slot) override { calls.push_back("print " + std::to_string(slot)); }
+  void PreviewPowerWindow(int slot) override { calls.push_back("preview " + std::to_string(slot)); }
+};
+
+// One second at 44.1 kHz: a full-scale sine at the centre of bin 100 of 1024.
+void FillSine(nv::CNorvaneDoc& doc) {
+  std::vector<int16_t> s(44100);
+  for (size_t i = 0; i < s.size(); ++i)
+    s[i] = static_cast<int16_t>(std::clamp(std::lround(32768.0 * std::sin(2 * M_PI * 100.0 * i / 1024)), -32768L, 32767L));
+  nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
+}
+
+QStringList MenuTexts(QMenu* m) {
+  QStringList t;
+  for (QAction* a : m->actions())
+    if (!a->isSeparator()) t << a->text();
+  return t;
+}
+
+// With NORVANE_GRAB_DIR set, pictures and pages are also saved there.
+void Keep(const QString& file) {
+  const QByteArray dir = qgetenv("NORVANE_GRAB_DIR");
+  if (dir.isEmpty()) return;
+  const QString to = QDir(QString::fromLocal8Bit(dir)).filePath(QFileInfo(file).fileName());
+  QFile::remove(to);
+  QFile::copy(file, to);
+}
+
+bool HavePdfTools() {
+  return !QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty() &&
+         !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+}
+
+}  // namespace
+
+class PowerWindowTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  nv::RecordingMessageSink sink_;
+  nv::MessageSink* oldSink_ = nullptr;
+
+ private slots:
+  void initTestCase() {
+    qputenv("TMPDIR", QFile::encodeName(dir_.path()));
+    oldSink_ = nv::SetMessageSink(&sink_);
+  }
+  void cleanupTestCase() { nv::SetMessageSink(oldSink_); }
+  void init() { sink_.texts.clear(); }
+
+  void opensOnTheCursorAndMarksTheInterval() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    Host host;
+    nv::PowerSettings s;
+    s.fftSize = 0;  // becomes 1024
+    CPowerWnd w(nullptr, &host, &doc, 3, s, 2048, 2048);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Power Spectra"));
+    QCOMPARE(w.size(), QSize(520, 220));
+    QCOMPARE(host.calls, (std::vector<std::string>{"mark 2048 3072 0"}));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.Recompute();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Power spectrum, FFT size 1024, Hanning window."));
+    QVERIFY(w.Model().HasSpectrum());
+    // The full-scale sine at the centre of bin 100 reads 0 dB there.
+    QVERIFY(std::fabs(w.Model().Levels()[100]) < 0.0005);
+    QCOMPARE(w.Model().FramesAveraged(), int64_t{1});
+    // The drawing has the curve: dark blue pixels in the plot.
+    const QImage img = w.Plot()->grab().toImage();
+    img.save(dir_.filePath("power-window.png"));
+    Keep(dir_.filePath("power-window.png"));
+    int blue = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (img.pixelColor(x, y) == QColor(0, 0, 160)) ++blue;
+    QVERIFY2(blue > 100, qPrintable(QString::number(blue)));
+  }
+
+  void contextMenuHasEveryItem() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 20000);
+    QCOMPARE(w.ContextMenu()->title(), QStringLiteral("Power menue"));
+    QCOMPARE(MenuTexts(w.ContextMenu()),
+             (QStringList{"Copy", "Copy Ascii", "Print", "Settings - Current diagram", "Continuous update",
+                          "Logarithmic scale", "Ascii File Export"}));
+    QCOMPARE(w.ContextMenu()->actions().first()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+    emit w.ContextMenu()->aboutToShow();
+    QVERIFY(!w.ContextMenu()->actions()[4]->isChecked());
+    QVERIFY(w.ContextMenu()->actions()[5]->isChecked());
+  }
+
+  void continuousUpdateFollowsTheView() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    Host host;
+    nv::PowerSettings s;
+    s.fftSize = 1024;
+    CPowerWnd w(nullptr, &host, &doc, 1, s, 100, 100);
+    w.resize(520, 220);
+    // Off: the view's changes are ignored unless forced.
+    w.ViewChanged(5000, 9000, 3, false);
+    QCOMPARE(w.Model().Start(), int64_t{100});
+    w.ToggleContinuousUpdate();
+    QVERIFY(w.Model().Settings().contUpdate);
+    // A selection: the range follows, the interval mark goes.
+    w.ViewChanged(5000, 9000, 3, false);
+    QCOMPARE(w.Model().Start(), int64_t{5000});
+    QCOMPARE(w.Model().End(), int64_t{9000});
+    QVERIFY(!w.Model().FollowCursor());
+    QCOMPARE(host.calls.back(), std::string("clear"));
+    QCOMPARE(w.Model().FramesAveraged(), int64_t{4});
+    // A cursor: one frame from it, marked.
+    w.ViewChanged(7000, -1, 3, false);
+    QCOMPARE(w.Model().End(), int64_t{8024});
+    QCOMPARE(host.calls.back(), std::string("mark 7000 8024 0"));
+    // Neither: nothing unless forced.
+    w.ViewChanged(-1, -1, 3, false);
+    QCOMPARE(w.Model().Start(), int64_t{7000});
+  }
+
+  void copiesPictureAndText() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 4096);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.Recompute();
+    QFile::remove(dir_.filePath("PwrClip.svg"));
+    w.CopyPicture();
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(mime->hasImage());
+    QCOMPARE(qvariant_cast<QImage>(mime->imageData()).size(), w.Plot()->size());
+    QVERIFY(mime->data("image/svg+xml").contains("<svg"));
+    QFile svg(dir_.filePath("PwrClip.svg"));
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    QCOMPARE(svg.readAll(), mime->data("image/svg+xml"));
+    w.CopyAscii();
+    const QString text = QGuiApplication::clipboard()->text();
+    QVERIFY(text.startsWith(QStringLiteral("kHz\tdB\r\n0.000\t")));
+    QCOMPARE(text.count(QStringLiteral("\r\n")), 513);
+    // Linear scale: the header's V².
+    w.ToggleLogScale();
+    w.CopyAscii();
+    QVERIFY(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("kHz\tV\u00b2\r\n")));
+    QVERIFY(sink_.texts.empty());
+  }
+
+  void exportsTheTextFileByteForByte() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 4096);
+    w.resize(520, 220);
+    w.Recompute();
+    const QString path = dir_.filePath("spectrum.txt");
+    CPowerWnd::fileChooser = [&](QWidget*) { return path; };
+    w.ToggleLogScale();
+    QVERIFY(w.ExportAsciiFile());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    const std::string want = w.Model().TextExport();
+    QCOMPARE(bytes, QByteArray(want.data(), static_cast<qsizetype>(want.size())));
+    QCOMPARE(bytes.left(8), QByteArray("kHz\tV\xB2\r\n"));
+    // Cancel writes nothing; a directory gives the message.
+    CPowerWnd::fileChooser = [](QWidget*) { return QString(); };
+    QVERIFY(!w.ExportAsciiFile());
+    CPowerWnd::fileChooser = [&](QWidget*) { return dir_.path(); };
+    QVERIFY(!w.ExportAsciiFile());
+    QVERIFY(QString::fromStdString(sink_.texts.back()).startsWith("CANNOT CREATE FILE: "));
+  }
+
+  void settingsDialogValidatesAndApplies() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 4096);
+    w.resize(520, 220);
+    w.Recompute();
+    int runs = 0;
+    QString title, maxFreq;
+    int sizes = 0;
+    PowerSettingsDialog::runner = [&](PowerSettingsDialog& d) -> bool {
+      ++runs;
+      title = d.windowTitle();
+      sizes = d.fftSize->count();
+      maxFreq = d.maxFrequency->text();
+      d.maxLevel->setText("5");
+      if (d.Apply()) return false;
+      d.maxLevel->setText("-10");
+      d.maxFrequency->setText("30000");
+      if (d.Apply()) return false;
+      d.maxFrequency->setText("10000");
+      d.minLevel->setText("abc");
+      if (d.Apply()) return false;
+      d.minLevel->setText("-90");
+      d.fftSize->setCurrentText("4096 samples");
+      d.window->setCurrentText("Hamming");
+      return d.Apply();
+    };
+    w.EditSettings();
+    PowerSettingsDialog::runner = nullptr;
+    QCOMPARE(runs, 1);
+    QCOMPARE(title, QStringLiteral("Power spectrum settings"));
+    QCOMPARE(sizes, 12);
+    QCOMPARE(maxFreq, QStringLiteral("22050"));  // the stored range is invalid: 0 ... Nyquist
+    QCOMPARE(sink_.texts, (std::vector<std::string>{"Maximum level must be less than or equal to Zero dB.",
+                                                     "Error: Max frequency > 22050",
+                                                     "Illegal character in numeric 'abc'."}));
+    QCOMPARE(w.Model().Settings().fftSize, 4096);
+    QCOMPARE(w.Model().Setup().n, 4096);
+    QCOMPARE(w.Model().Setup().freqMax, 10000);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Power spectrum, FFT size 4096, Hamming window"));
+  }
+
+  void closingGoesThroughTheView() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    Host host;
+    CPowerWnd w(nullptr, &host, &doc, 7, nv::PowerSettings{}, 10, 10);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.close();
+    QCOMPARE(host.calls, (std::vector<std::string>{"mark 10 1034 0", "clear", "closed 7"}));
+    QVERIFY(w.isVisible());  // the view decides
+    w.RequestPrint();
+    w.RequestPrintPreview();
+    QCOMPARE(host.calls.back(), std::string("preview 7"));
+    QCOMPARE(host.calls[host.calls.size() - 2], std::string("print 7"));
+  }
+
+  void printSlots() {
+    PrintSlots ps;
+    QVERIFY(ps.Begin(PrintSlots::Kind::kPower, 4, true));
+    QCOMPARE(ps.Slot(PrintSlots::Kind::kPower), 4);
+    QVERIFY(!ps.MayClose(PrintSlots::Kind::kPower));
+    QVERIFY(ps.MayClose(PrintSlots::Kind::kRate));
+    // A second preview, of either kind, is refused.
+    QVERIFY(!ps.Begin(PrintSlots::Kind::kRate, 2, true));
+    QCOMPARE(ps.Slot(PrintSlots::Kind::kRate), -1);
+    ps.End();
+    QVERIFY(!ps.Busy());
+    QVERIFY(ps.Begin(PrintSlots::Kind::kRate, 2, false));
+  }
+
+  void printsThePageToPdf() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    doc.SetPathName("/data/bat-call.wav [Wave]");
+    CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 8192);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.Recompute();
+    const PagePrinter::Page page = w.PrintPage();
+    QCOMPARE(page.pictureTwips, QSizeF(520 * 15, 220 * 15));
+    QCOMPARE(page.footerLeft, QStringLiteral("Norvane by Quellmark"));
+    QCOMPARE(page.footerRight, QStringLiteral("Power spectrum, FFT size 1024, Hanning window."));
+    // Through the print dialog, with a PDF file as the printer.
+    const QString pdf = dir_.filePath("power.pdf");
+    PagePrinter::printRunner = [&](QPrintDialog& d) {
+      d.printer()->setOutputFormat(QPrinter::PdfFormat);
+      d.printer()->setOutputFileName(pdf);
+      return true;
+    };
+    QVERIFY(PagePrinter::Print(nullptr, page));
+    PagePrinter::printRunner = nullptr;
+    PagePrinter::SharedPrinter().setOutputFileName(QString());
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+    if (!HavePdfTools()) QSKIP("pdftoppm and pdftotext (poppler-utils) are not installed");
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString t = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(t.contains("bat-call.wav"), qPrintable(t));
+    QVERIFY2(t.contains("Norvane by Quellmark"), qPrintable(t));
+    QVERIFY2(t.contains("Power spectrum, FFT size 1024, Hanning window."), qPrintable(t));
+    QVERIFY2(t.contains("10 kHz") && t.contains("-120") && t.contains("0 dB"), qPrintable(t));
+    QProcess ppm;
+    ppm.start("pdftoppm", {"-png", "-r", "100", "-singlefile", pdf, dir_.filePath("page")});
+    QVERIFY(ppm.waitForFinished(30000));
+    Keep(pdf);
+    Keep(dir_.filePath("page.png"));
+    const QImage img(dir_.filePath("page.png"));
+    QVERIFY(!img.isNull());
+    QVERIFY(img.height() > img.width());  // one portrait page
+    // The curve lies in the middle band of the page, centred horizontally.
+    int minX = img.width(), maxX = 0, minY = img.height(), maxY = 0, blue = 0;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) {
+        const QColor c = img.pixelColor(x, y);
+        if (c.blue() > c.red() + 40 && c.blue() > c.green() + 40) {
+          ++blue;
+          minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+        }
+      }
+    QVERIFY2(blue > 50, qPrintable(QString::number(blue)));
+    QVERIFY(minY > img.height() / 3 && maxY < 2 * img.height() / 3);
+    QVERIFY(std::abs((minX + maxX) / 2 - img.width() / 2) < img.width() / 6);
+    // Printed at its size on the screen: 520 pixels at 96 dpi, 5.4 inches.
+    QVERIFY2(maxX - minX > img.width() / 2, qPrintable(QString::number(maxX - minX)));
+  }
+
+  void previewPaintsThePage() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 4096);
+    w.resize(520, 220);
+    w.Recompute();
+    PagePrinter::Page page = w.PrintPage();
+    int draws = 0;
+    auto draw = page.draw;
+    page.draw = [&](QPainter& p, const QRectF& r, int tpp) {
+      ++draws;
+      draw(p, r, tpp);
+    };
+    PagePrinter::previewRunner = [](QPrintPreviewDialog& d) {
+      d.show();
+      QTest::qWait(200);
+      d.close();
+    };
+    PagePrinter::Preview(nullptr, page);
+    PagePrinter::previewRunner = nullptr;
+    QVERIFY(draws >= 1);
+  }
+
+  void noDocumentDrawsAndExportsNothing() {
+    CPowerWnd w(nullptr, nullptr, nullptr, 0, nv::PowerSettings{}, 0, 0);
+    w.resize(520, 220);
+    w.Recompute();
+    w.CopyAscii();
+    CPowerWnd::fileChooser = [&](QWidget*) { return dir_.filePath("none.txt"); };
+    QVERIFY(!w.ExportAsciiFile());
+    QVERIFY(!QFile::exists(dir_.filePath("none.txt")));
+  }
+};
+
+QObject* MakePowerWindowTest() { return new PowerWindowTest; }
+
+#include "PowerWindowTest.moc"
