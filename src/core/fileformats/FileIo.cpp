@@ -190,7 +190,24 @@ bool ReplacingFile::AppendCopy(int src, int64_t srcOff, int64_t len, size_t piec
   return true;
 }
 
-bool ReplacingFile::AppendCopy(const TempFile& src, int64_t srcPos, int64_t len, size_t pieceBytes) {
+bool ReplacingFile::AppendCopy(TempFile& src, int64_t srcPos, int64_t len, size_t pieceBytes) {
+  if (failed_) return false;
+  // Between different offsets within a page the bytes are written straight
+  // from a mapping of the temporary file: one copy, where a buffer takes two
+  // (1.1 to 1.2 times as long here) and the kernel's copy splits every page.
+  if (len > 0 && (src.FileOffset(srcPos) - pos_) % kPageBytes != 0) {
+    const bool wasMapped = src.IsMapped();
+    const uint8_t* p = src.Map(true);
+    if (p && src.MappedSize() >= srcPos + len) {
+      constexpr int64_t kPiece = int64_t{1} << 20;
+      bool ok = true;
+      for (int64_t done = 0; ok && done < len; done += kPiece)
+        ok = Append(p + srcPos + done, static_cast<size_t>(std::min(kPiece, len - done)));
+      if (!wasMapped) src.Unmap();
+      return ok;
+    }
+    if (!wasMapped) src.Unmap();
+  }
   return AppendCopy(src.Fd(), src.FileOffset(srcPos), len, pieceBytes);
 }
 

@@ -46,7 +46,9 @@ class ReplacingFile {
   // Appends at the current end; the first failure is kept.
   bool Append(const void* data, size_t n);
   bool AppendCopy(int src, int64_t srcOff, int64_t len, size_t pieceBytes);
-  bool AppendCopy(const TempFile& src, int64_t srcPos, int64_t len, size_t pieceBytes);
+  // From a temporary file: in the kernel between equal offsets within a
+  // page, else written from a mapping of it (left as it was found).
+  bool AppendCopy(TempFile& src, int64_t srcPos, int64_t len, size_t pieceBytes);
   bool WriteAt(int64_t offset, const void* data, size_t n);
   int64_t Position() const { return pos_; }
   bool Failed() const { return failed_; }
