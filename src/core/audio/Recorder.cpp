@@ -169,13 +169,14 @@ void Recorder::OnBlockDone(WaveHeader* block) {
   // block that was already on its way when the user stopped is kept too, but
   // nothing after a stop for a limit or a failure.
   const bool full = block && block->bytesRecorded == blockBytes_;
-  const bool next = number == doc_.LastBufferIndex() + 1;
+  const bool next = number == doc_.LastBufferIndex() + 1 && (blockLimit_ <= 0 || number < blockLimit_);
   if (full && next && end_ == RecordEnd::None) {
     const int64_t at = startOffset_ + number * static_cast<int64_t>(blockBytes_);
     if (RoomFor(at + blockBytes_)) {
       if (doc_.WorkFile().WriteAt(at, block->data, blockBytes_)) {
         doc_.SetLastBufferIndex(std::max(doc_.LastBufferIndex(), number));
         view_.BlockRecorded(number, block->data, blockBytes_);
+        if (blockLimit_ > 0 && number + 1 >= blockLimit_) StopFor(RecordEnd::None);
       } else {
         StopFor(RecordEnd::WriteFailed);
       }

@@ -85,6 +85,9 @@ class Recorder : public AudioStreamListener {
   // Tests: another free-space probe and a smaller size limit in bytes.
   void SetFreeSpaceProbe(FreeSpaceProbe probe) { freeSpace_ = std::move(probe); }
   void SetSizeLimit(int64_t bytes) { sizeLimit_ = bytes; }
+  // Stops by itself once `blocks` blocks are written (a recording of a set
+  // length); 0 for no such limit.
+  void SetBlockLimit(int64_t blocks) { blockLimit_ = blocks; }
 
   // Starts recording: nothing while anything plays (false); marks the
   // document modified, recomputes BufferSize, opens the input device ("Failed
@@ -128,6 +131,7 @@ class Recorder : public AudioStreamListener {
   std::string device_;
   FreeSpaceProbe freeSpace_;
   int64_t sizeLimit_ = kMaxSoundBytes;
+  int64_t blockLimit_ = 0;
   std::unique_ptr<AudioStream> stream_;
 
   std::array<std::vector<uint8_t>, TransferBuffers::kCount> blocks_;

@@ -239,3 +239,20 @@ TEST_F(Recording, AbortKeepsWhatWasWritten) {
 
 }  // namespace
 }  // namespace nv
+
+namespace nv {
+namespace {
+
+TEST_F(Recording, ABlockLimitRecordsExactlyThatManyBlocks) {
+  recorder.SetBlockLimit(5);
+  ASSERT_TRUE(recorder.Start());
+  const std::vector<uint8_t> sound = Pattern(Block() * 9, 2);
+  Stream().Deliver(sound);  // all nine arrive before the recorder sees any
+  for (int i = 0; i < 10; ++i) queue.RunPending();
+  EXPECT_FALSE(recorder.Active());
+  EXPECT_EQ(test::WorkBytes(doc), std::vector<uint8_t>(sound.begin(), sound.begin() + Block() * 5));
+  EXPECT_TRUE(sink.texts().empty());
+}
+
+}  // namespace
+}  // namespace nv
