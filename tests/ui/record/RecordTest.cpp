@@ -21,10 +21,12 @@
 #include "audio/SimulatedAudioBackend.h"
 #include "base/CommandIds.h"
 #include "document/CNorvaneDoc.h"
+#include "document/SoundFormatDialog.h"
 #include "fileformats/FileType.h"
 #include "settings/CardParametersDialog.h"
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
+#include "base/NumericEdit.h"
 #include "views/CNvRecView.h"
 #include "views/QtAudioExecutor.h"
 #include "views/RecordViewSettingsDialog.h"
@@ -269,8 +271,21 @@ class RecordTest : public QObject {
     };
     Frame()->Route(cmd::kSoundDevices);
     QCOMPARE(app_->InputKind(), static_cast<int>(nv::InputKind::NationalInstruments));
-    // Its own playback plays the whole document and ends with "End of play".
     audio_->accepts = accepts;
+    // "Sound &Format" in the recording view: time expansion 10 is stored as
+    // 10 000, the document is modified and the format text follows.
+    CNorvaneDoc* doc = RecView()->Document();
+    doc->SetModifiedFlag(false);
+    SoundFormatDialog::runner = [](SoundFormatDialog& d) {
+      d.TimeExpansion()->setText("10");
+      return true;
+    };
+    Frame()->Route(cmd::kSoundFormat);
+    SoundFormatDialog::runner = nullptr;
+    QVERIFY2(doc->Info().TimeExpansion() == 10000, sink_.texts.empty() ? "no message" : sink_.texts.back().c_str());
+    QVERIFY(doc->IsModified());
+    QVERIFY2(RecView()->Strip()->FormatText().contains(QStringLiteral("Time exp 10.00")), qPrintable(RecView()->Strip()->FormatText()));
+    // Its own playback plays the whole document and ends with "End of play".
     QVERIFY(Enabled(cmd::kSoundPlay));
     Frame()->Route(cmd::kSoundPlay);
     Settle();
