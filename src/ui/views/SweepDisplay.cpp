@@ -57,7 +57,10 @@ void SweepDisplay::AddBlock(int64_t number, const uint8_t* bytes, uint32_t count
   update();
 }
 
-void SweepDisplay::resizeEvent(QResizeEvent*) { Layout(); }
+void SweepDisplay::resizeEvent(QResizeEvent*) {
+  // Only a real change of size starts the picture again.
+  if (image_.size() != QSize(std::max(1, width()), std::max(1, height()))) Layout();
+}
 
 void SweepDisplay::Layout() {
   image_ = QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);

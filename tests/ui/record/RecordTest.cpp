@@ -297,6 +297,53 @@ class RecordTest : public QObject {
     QVERIFY(!app_->playing);
     QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("End of play"));
   }
+
+  void stereoHalvesAndTheMovingGap() {
+    SweepDisplay d;
+    d.resize(660, 400);
+    nv::WaveFormatEx f;
+    f.SetFormat(2, 16, 44100);
+    nv::RecordViewSettings s;
+    s.secondsPerPlot = 2;  // 600 plot pixels: 300 a second, 18 a block
+    d.Reset(f, 1000, s);
+    const int frames = 2756;  // one block of 1/16 s
+    std::vector<int16_t> lr(static_cast<size_t>(frames) * 2, 0);
+    for (int i = 0; i < frames; ++i) {
+      lr[2 * static_cast<size_t>(i)] = static_cast<int16_t>(16000 * std::sin(2 * M_PI * 4000.0 * i / 44100));
+      lr[2 * static_cast<size_t>(i) + 1] = 0;  // the right channel is silent
+    }
+    const std::vector<uint8_t> bytes = nv::test::Samples16(lr);
+    d.AddBlock(0, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    d.AddBlock(1, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    QCOMPARE(d.Pending(), 2);
+    d.grab();  // paints
+    QCOMPARE(d.Pending(), 0);
+    const QImage& pic = d.Picture();
+    auto colouredIn = [&](int x, int y0, int y1) {
+      int n = 0;
+      for (int y = y0; y < y1; ++y) {
+        // Colour, not the greys of the frame and the (smoothed) text.
+        const QRgb c = pic.pixel(x, y);
+        if (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c)) ++n;
+      }
+      return n;
+    };
+    const int half = (400 - 14) / 2;
+    // Left channel above: its column of block 0 has the sine in both strips;
+    // the silent right channel below shows only its zero line.
+    QVERIFY(colouredIn(10, 0, half) > 20);
+    QVERIFY(colouredIn(10, half, 400 - 14) <= 2);
+    QVERIFY(colouredIn(5 + 18, 0, half) > 20);  // block 1 starts at x = 23
+    // The sweep of 32 blocks wraps: block 32 is drawn over block 0 at the
+    // left edge, and the column after it (block 1's first) is the gap.
+    for (int n = 2; n <= 32; ++n) d.AddBlock(n, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    d.grab();
+    QVERIFY(colouredIn(5 + 17, 0, half) > 20);
+    QCOMPARE(colouredIn(5 + 18, 0, half), 0);
+    QVERIFY(colouredIn(5 + 19, 0, half) > 20);
+    // The 4 kHz line of the spectrogram lies at 4 000 / 22 050 of the strip.
+    QCOMPARE(d.FftSize() > 0, true);
+  }
 };
 
 int main(int argc, char** argv) {
