@@ -346,6 +346,10 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* w) {
       lastActive_ = f;
       if (f->View()) f->View()->OnActivateView();
     }
+  } else if (qobject_cast<CRecFrame*>(w)) {
+    // A recording view: the sound view activated next is told again.
+    lastActive_ = nullptr;
+    app_->activeViewKind = ActiveViewKind::RecordingView;
   } else if (!w) {
     lastActive_ = nullptr;
     if (mdi_->subWindowList().isEmpty()) app_->activeViewKind = ActiveViewKind::None;

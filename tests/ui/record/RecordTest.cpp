@@ -170,6 +170,8 @@ class RecordTest : public QObject {
     QVERIFY(std::equal(sound.begin(), sound.begin() + block * 6, work.begin() + 6000));
     QVERIFY(doc->IsModified());
     QCOMPARE(Frame()->ActiveView(), starter);
+    QCOMPARE(app_->activeViewKind, ActiveViewKind::SoundView);
+    QVERIFY(Enabled(cmd::kNewCombined));
     QCOMPARE(starter->ScrollBar()->value(), starter->ScrollBar()->maximum());
   }
 
