@@ -245,7 +245,7 @@ class RecordTest : public QObject {
   }
 
   void aMissingInputDeviceLeavesTheViewOpenAndIdle() {
-    QVERIFY(Start(WriteSine("d.wav", 1000)));
+    QVERIFY(Start(WriteSine("d.wav", 60000)));
     const auto accepts = audio_->accepts;
     audio_->accepts = [](const nv::WaveFormatEx&) { return false; };
     Frame()->Route(cmd::kSoundRecord);
@@ -298,6 +298,18 @@ class RecordTest : public QObject {
     }
     QVERIFY(!app_->playing);
     QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("End of play"));
+    // Stopped while playing: every block comes back, and the playback ends
+    // with "Playback aborted!".
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    audio_->last->Complete(1);
+    QTest::qWait(150);
+    QVERIFY(RecView()->Strip()->StatusText().endsWith(QStringLiteral(" bytes played.")));
+    Frame()->Route(cmd::kSoundStop);
+    for (int i = 0; i < 20 && app_->playing; ++i) QTest::qWait(30);
+    QVERIFY(!app_->playing);
+    QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("Playback aborted!"));
   }
 
   void stereoHalvesAndTheMovingGap() {
