@@ -166,7 +166,8 @@ bool CNvRecView::FillPlayBlock(int i) {
   const int64_t want = std::min<int64_t>(size, total - offset);
   int64_t got = 0;
   while (got < want) {
-    const ssize_t n = ::pread(doc_->WorkFile().Fd(), b.data() + got, static_cast<size_t>(want - got), offset + got);
+    const ssize_t n = ::pread(doc_->WorkFile().Fd(), b.data() + got, static_cast<size_t>(want - got),
+                              doc_->WorkFile().FileOffset(offset + got));
     if (n <= 0) break;
     got += n;
   }

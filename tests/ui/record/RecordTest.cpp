@@ -298,6 +298,8 @@ class RecordTest : public QObject {
     }
     QVERIFY(!app_->playing);
     QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("End of play"));
+    // The whole sound was played, as stored.
+    QVERIFY(audio_->last->Heard() == nv::test::WorkBytes(*doc));
     // Stopped while playing: every block comes back, and the playback ends
     // with "Playback aborted!".
     Frame()->Route(cmd::kSoundPlay);
