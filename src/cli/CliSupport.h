@@ -41,6 +41,7 @@ int RunEdit(const Args& a);
 int RunFilterDesign(const Args& a);
 int RunFilter(const Args& a);
 int RunPlay(const Args& a);
+int RunRecord(const Args& a);
 int RunDevices(const Args& a);
 int RunSlow(const Args& a);
 int RunMarks(const Args& a);

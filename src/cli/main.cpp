@@ -22,6 +22,8 @@ const char* kUsage =
     "       [--type CODE]\n"
     "  play FILE [--speed S] [--from FRAME [--to FRAME]] [--device NAME]\n"
     "                                 play through the sound server (S: 1/32 ... 4, as fraction or decimal)\n"
+    "  record OUT --seconds S [--rate HZ] [--channels 1|2] [--bits 8|16] [--device NAME]\n"
+    "       [--time-expansion FACTOR]  record S seconds (whole blocks) from the input device\n"
     "  devices                        list the sound server's output and input devices\n"
     "  slow IN OUT --speed S          a copy relabelled to play at speed S with unchanged real times\n"
     "  marks FILE [--distances | --export labels|raven OUT | --import labels|raven IN -o OUT]\n"
@@ -59,6 +61,7 @@ int main(int argc, char** argv) {
   if (cmd == "edit")
     return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
   if (cmd == "play") return RunPlay(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "record") return RunRecord(ParseArgs(argc, argv, 2, {}));
   if (cmd == "devices") return RunDevices(ParseArgs(argc, argv, 2, {}));
   if (cmd == "slow") return RunSlow(ParseArgs(argc, argv, 2, {}));
 #ifdef NORVANE_HAVE_RENDER

@@ -33,6 +33,14 @@ void CChildFrame::ForceClose() {
 }
 
 void CChildFrame::closeEvent(QCloseEvent* e) {
+  // A recording on the document stops first, so that the save question
+  // below covers everything recorded.
+  if (app_) {
+    bool last = true;
+    for (CChildFrame* f : app_->FramesOf(doc_))
+      if (f != this) last = false;
+    if (last) app_->CloseRecordingViews(doc_);
+  }
   if (!force_ && app_) {
     bool last = true;
     for (CChildFrame* f : app_->FramesOf(doc_))

@@ -17,10 +17,12 @@
 #include "app/LockKeyState.h"
 #include "app/CDocCommands.h"
 #include "app/CNorvaneApp.h"
+#include "app/CRecFrame.h"
 #include "base/CommandIds.h"
 #include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "views/CNvAnaView.h"
+#include "views/CNvRecView.h"
 
 CMainFrame::CMainFrame(CNorvaneApp* app) : app_(app) {
   setObjectName("mainFrame");
@@ -141,6 +143,7 @@ void CMainFrame::BuildActions() {
   Act(kSoundFormat, "Sound &Format", QKeySequence(), "Edit the format and recording texts");
   Act(kSoundVirtualDetector, "&Virtual Bat detector", QKeySequence(), "Listen as through a heterodyne detector");
   Act(kSoundSamplingParameters, "Set sampling parameters", QKeySequence(), "Sampling parameters of the acquisition cards");
+  Act(kRecordViewSettings, "Record view settings", QKeySequence(), "What the recording view shows");
 
   Act(kZoomIn, "&Zoom In", QKeySequence(Qt::CTRL | Qt::Key_Up), "Show a shorter stretch")
       ->setIcon(st->standardIcon(QStyle::SP_ArrowUp));
@@ -238,7 +241,8 @@ void CMainFrame::BuildMenus() {
   QMenu* speed = s->addMenu(QStringLiteral("Play speed"));
   add(speed, {kSoundSpeed1of32, kSoundSpeed1of20, kSoundSpeed1of16, kSoundSpeed1of10, kSoundSpeed1of8,
                kSoundSpeedQuarter, kSoundSpeedHalf, kSoundSpeedOne, kSoundSpeedTwo, kSoundSpeedFour});
-  add(s, {kSoundRecord, kSoundStop, 0, kSoundFormat, kSoundVirtualDetector, kSoundSamplingParameters});
+  add(s, {kSoundRecord, kSoundStop, 0, kSoundFormat, kSoundVirtualDetector, kSoundSamplingParameters,
+          kRecordViewSettings});
   QMenu* t = menu("&Tools");
   add(t, {kZoomIn, kZoomOut, kZoomDefault, kZoomEntire, 0, kCursorMarking, kCursorMarkingStereo,
           kCursorMeasurement, kCursorLargeMeasurement, kCursorLevel, 0, kSaveCursorAsMark});
@@ -359,6 +363,10 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* w) {
       lastActive_ = f;
       if (f->View()) f->View()->OnActivateView();
     }
+  } else if (qobject_cast<CRecFrame*>(w)) {
+    // A recording view: the sound view activated next is told again.
+    lastActive_ = nullptr;
+    app_->activeViewKind = ActiveViewKind::RecordingView;
   } else if (!w) {
     lastActive_ = nullptr;
     if (mdi_->subWindowList().isEmpty()) app_->activeViewKind = ActiveViewKind::None;
@@ -388,7 +396,10 @@ bool CMainFrame::event(QEvent* e) {
 
 std::vector<CommandTarget*> CMainFrame::RouteTargets() const {
   std::vector<CommandTarget*> t;
-  if (CNvAnaView* v = ActiveView()) {
+  QMdiSubWindow* active = mdi_->activeSubWindow() ? mdi_->activeSubWindow() : mdi_->currentSubWindow();
+  if (auto* r = qobject_cast<CRecFrame*>(active)) {
+    if (r->View()) t.push_back(r->View());
+  } else if (CNvAnaView* v = ActiveView()) {
     t.push_back(v);
     if (v->Document())
       if (CDocCommands* d = app_->CommandsOf(v->Document())) t.push_back(d);
@@ -508,15 +519,21 @@ bool CMainFrame::OnCommand(int id) {
     case kNewSpectrogram: NewWindow(ViewKind::Spectrogram); return true;
     case kNewOscillogram: NewWindow(ViewKind::Oscillogram); return true;
     case kNewZeroCrossing: NewWindow(ViewKind::ZeroCrossing); return true;
-    case kFileClose:
-      if (CChildFrame* f = ActiveFrame()) {
-        // Closes the document: every frame of it.
-        nv::CNorvaneDoc* doc = f->Document();
+    case kFileClose: {
+      // Closes the document (of a sound view or a recording view): every frame of it.
+      nv::CNorvaneDoc* doc = nullptr;
+      if (CChildFrame* f = ActiveFrame())
+        doc = f->Document();
+      else if (auto* r = qobject_cast<CRecFrame*>(mdi_->activeSubWindow()))
+        doc = r->Document();
+      if (doc) {
+        app_->CloseRecordingViews(doc);
         CDocCommands* c = app_->CommandsOf(doc);
         if (c && !c->SaveModified()) return true;
         for (CChildFrame* g : FramesOf(doc)) g->ForceClose();
       }
       return true;
+    }
     case kFilePrintSetup: PagePrinter::PageSetup(this); return true;
     case kViewToolbar: toolBar_->setVisible(!toolBar_->isVisible()); return true;
     case kViewStatusBar: statusBar()->setVisible(!statusBar()->isVisible()); return true;

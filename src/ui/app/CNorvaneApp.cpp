@@ -1,5 +1,7 @@
 #include "app/CNorvaneApp.h"
 
+#include "audio/Recorder.h"
+
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -333,6 +335,9 @@ bool CNorvaneApp::OnUpdateCommand(int id, CommandState& state) {
 std::function<std::optional<nv::CardKind>(QWidget*)> CNorvaneApp::cardChooser;
 
 std::optional<nv::CardKind> CNorvaneApp::ChooseCard(QWidget* parent) {
+  // A card chosen as the input kind decides; otherwise the user is asked.
+  if (inputKind_ == static_cast<int>(nv::InputKind::ComputerBoards)) return nv::CardKind::ComputerBoards;
+  if (inputKind_ == static_cast<int>(nv::InputKind::NationalInstruments)) return nv::CardKind::NationalInstruments;
   if (cardChooser) return cardChooser(parent);
   QMessageBox box(QMessageBox::Question, QStringLiteral("Set sampling parameters"),
                   QStringLiteral("Sampling parameters of which acquisition card?"), QMessageBox::Cancel, parent);

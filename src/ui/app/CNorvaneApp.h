@@ -25,6 +25,7 @@ class CNorvaneDoc;
 class SettingsStore;
 }  // namespace nv
 class CChildFrame;
+class CRecFrame;
 class CDocCommands;
 class CMainFrame;
 class CNvAnaView;
@@ -97,6 +98,13 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void SetOutputDevice(const std::string& id) override { outputDevice_ = id; }
   std::string InputDevice() const override { return inputDevice_; }
   void SetInputDevice(const std::string& id) override { inputDevice_ = id; }
+  int InputKind() const override { return inputKind_; }
+  void SetInputKind(int kind) override { inputKind_ = kind; }
+  // Recording (CNorvaneAppRecord.cpp).
+  void OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) override;
+  void CloseRecordingViews(nv::CNorvaneDoc* doc) override;
+  // The recording views' frames of `doc` (all with null).
+  std::vector<CRecFrame*> RecordingFrames(nv::CNorvaneDoc* doc) const;
   // Replaces the sound devices (tests: a simulated device; not owned, must
   // outlive every playback).
   void SetAudioBackend(nv::AudioBackend* backend) { audioOverride_ = backend; }
@@ -124,4 +132,5 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   std::unique_ptr<nv::AudioBackend> audio_;
   nv::AudioBackend* audioOverride_ = nullptr;
   std::string outputDevice_, inputDevice_;
+  int inputKind_ = 1;  // nv::InputKind
 };

@@ -17,7 +17,7 @@ enum Id : int {
   // Sound
   kSoundDevices = 400, kSoundPlay, kSoundSpeedQuarter, kSoundSpeedHalf, kSoundSpeedOne,
   kSoundSpeedTwo, kSoundSpeedFour, kSoundRecord, kSoundStop, kSoundFormat,
-  kSoundVirtualDetector, kSoundSamplingParameters,
+  kSoundVirtualDetector, kSoundSamplingParameters, kRecordViewSettings,
   // The slow play speeds for ultrasound (after "1/4" ... "4" above).
   kSoundSpeed1of32 = 420, kSoundSpeed1of20, kSoundSpeed1of16, kSoundSpeed1of10, kSoundSpeed1of8,
   // Tools

@@ -638,6 +638,7 @@ bool CNvAnaView::OnCommand(int id) {
   using namespace cmd;
   if (OnEditCommand(id)) return true;
   if (OnPlayCommand(id)) return true;
+  if (OnRecordCommand(id)) return true;
   if (OnFormatCommand(id)) return true;
   if (OnMarkCommand(id)) return true;
   if (power_->OnCommand(id)) return true;
@@ -686,6 +687,7 @@ bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
   if (OnUpdateEditCommand(id, st)) return true;
   if (OnUpdatePlayCommand(id, st)) return true;
+  if (OnUpdateRecordCommand(id, st)) return true;
   if (OnUpdateFormatCommand(id, st)) return true;
   if (OnUpdateMarkCommand(id, st)) return true;
   if (power_->OnUpdateCommand(id, st)) return true;

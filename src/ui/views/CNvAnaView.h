@@ -111,6 +111,9 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   bool OnFormatCommand(int id);
   bool OnUpdateFormatCommand(int id, CommandState& state);
   bool OnPlayCommand(int id);
+  // "&Record sound" (CNvAnaViewRecord.cpp).
+  bool OnRecordCommand(int id);
+  bool OnUpdateRecordCommand(int id, CommandState& state);
   bool OnUpdatePlayCommand(int id, CommandState& state);
   // This view's playback, null before the first "&Play sound".
   nv::PlaybackEngine* Player() const { return player_.get(); }

@@ -80,10 +80,12 @@ bool CNvAnaView::OnPlayCommand(int id) {
       return true;
     case kSoundDevices: {
       ViewHost& host = ViewHost::Get();
-      SoundDevicesDialog dlg(host.Audio(), host.OutputDevice(), host.InputDevice(), this);
+      SoundDevicesDialog dlg(host.Audio(), host.OutputDevice(), host.InputDevice(), this,
+                             static_cast<nv::InputKind>(host.InputKind()));
       if (dlg.Run() == QDialog::Accepted) {
         host.SetOutputDevice(dlg.OutputChoice());
         host.SetInputDevice(dlg.InputChoice());
+        host.SetInputKind(static_cast<int>(dlg.InputKindChoice()));
       }
       return true;
     }

@@ -1,6 +1,8 @@
 #include "views/SoundDevicesDialog.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -9,11 +11,20 @@
 std::function<int(SoundDevicesDialog&)> SoundDevicesDialog::runner;
 
 SoundDevicesDialog::SoundDevicesDialog(nv::AudioBackend& audio, const std::string& output,
-                                       const std::string& input, QWidget* parent)
+                                       const std::string& input, QWidget* parent, nv::InputKind kind)
     : QDialog(parent) {
   setWindowTitle(QStringLiteral("Sound devices"));
   auto* layout = new QVBoxLayout(this);
   inputs_ = AddGroup(QStringLiteral("Input devices"), audio.Devices(nv::StreamDirection::Input), input, layout);
+  auto* form = new QFormLayout;
+  kind_ = new QComboBox(this);
+  kind_->addItem(QStringLiteral("Sound input device"), static_cast<int>(nv::InputKind::WaveInput));
+  kind_->addItem(QStringLiteral("ComputerBoards card"), static_cast<int>(nv::InputKind::ComputerBoards));
+  kind_->addItem(QStringLiteral("National Instruments card"), static_cast<int>(nv::InputKind::NationalInstruments));
+  kind_->addItem(QStringLiteral("Other acquisition card"), static_cast<int>(nv::InputKind::OtherCard));
+  kind_->setCurrentIndex(std::max(0, kind_->findData(static_cast<int>(kind))));
+  form->addRow(QStringLiteral("Input kind"), kind_);
+  layout->addLayout(form);
   outputs_ = AddGroup(QStringLiteral("Output devices"), audio.Devices(nv::StreamDirection::Output), output, layout);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -55,5 +66,8 @@ std::string SoundDevicesDialog::Checked(const QList<QRadioButton*>& buttons) {
 
 std::string SoundDevicesDialog::OutputChoice() const { return Checked(outputs_); }
 std::string SoundDevicesDialog::InputChoice() const { return Checked(inputs_); }
+nv::InputKind SoundDevicesDialog::InputKindChoice() const {
+  return static_cast<nv::InputKind>(kind_->currentData().toInt());
+}
 
 int SoundDevicesDialog::Run() { return runner ? runner(*this) : exec(); }

@@ -3,25 +3,31 @@
 // a radio button with its name and the best standard format it takes, the
 // current choice checked. At most one button of each kind is checked;
 // clicking the checked one clears it, and no checked button means the
-// system's default device. OK returns the choice; Cancel changes nothing.
+// system's default device. Below the inputs, the input kind: the sound
+// input device or one of the acquisition cards (which record with their own
+// software). OK returns the choice; Cancel changes nothing.
 #include <QDialog>
 #include <QList>
 #include <functional>
 #include <string>
 
 #include "audio/AudioBackend.h"
+#include "audio/Recorder.h"
 
+class QComboBox;
 class QRadioButton;
 
 class SoundDevicesDialog : public QDialog {
   Q_OBJECT
  public:
   SoundDevicesDialog(nv::AudioBackend& audio, const std::string& output, const std::string& input,
-                     QWidget* parent = nullptr);
+                     QWidget* parent = nullptr, nv::InputKind kind = nv::InputKind::WaveInput);
 
   // The checked devices' ids, empty for the default.
   std::string OutputChoice() const;
   std::string InputChoice() const;
+  nv::InputKind InputKindChoice() const;
+  QComboBox* InputKindBox() const { return kind_; }
   const QList<QRadioButton*>& OutputButtons() const { return outputs_; }
   const QList<QRadioButton*>& InputButtons() const { return inputs_; }
 
@@ -35,4 +41,5 @@ class SoundDevicesDialog : public QDialog {
   static std::string Checked(const QList<QRadioButton*>& buttons);
 
   QList<QRadioButton*> outputs_, inputs_;
+  QComboBox* kind_ = nullptr;
 };

@@ -10,11 +10,13 @@
 #include <string>
 
 #include "audio/AudioBackend.h"
+#include "audio/RecordViewSettings.h"
 #include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
 #include "settings/PowerSettings.h"
 
 class QWidget;
+class CNvAnaView;
 namespace nv {
 class CNorvaneDoc;
 }  // namespace nv
@@ -58,4 +60,15 @@ class ViewHost {
   virtual void SetOutputDevice(const std::string& id) = 0;
   virtual std::string InputDevice() const = 0;
   virtual void SetInputDevice(const std::string& id) = 0;
+  // The input kind chosen in "Sound devices" (an nv::InputKind value).
+  virtual int InputKind() const { return 1; }
+  virtual void SetInputKind(int kind) { (void)kind; }
+  // Opens the recording view on `doc` for the sound view `starter` with the
+  // record-view settings `settings` (a host without frames does nothing).
+  virtual void OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) {
+    (void)doc, (void)starter, (void)settings;
+  }
+  // Stops any recording or playback of a recording view on `doc` and closes
+  // those views (before the document's frames close); nothing recorded is lost.
+  virtual void CloseRecordingViews(nv::CNorvaneDoc* doc) { (void)doc; }
 };

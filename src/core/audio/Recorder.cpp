@@ -1,0 +1,253 @@
+#include "audio/Recorder.h"
+
+#include <sys/statvfs.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "base/MessageSink.h"
+
+namespace nv {
+namespace {
+
+int64_t FreeBytesOnDiskOf(int fd) {
+  struct statvfs s {};
+  if (fd < 0 || ::fstatvfs(fd, &s) != 0) return -1;
+  return static_cast<int64_t>(s.f_bavail) * static_cast<int64_t>(s.f_frsize);
+}
+
+std::string RecordedText(int64_t bytes) {
+  char text[64];
+  std::snprintf(text, sizeof text, " %5lld bytes recorded.", static_cast<long long>(bytes));
+  return text;
+}
+
+const char* MessageFor(RecordEnd why) {
+  switch (why) {
+    case RecordEnd::SizeLimit:
+      return "Recording stopped: the sound has reached the largest size a sound file can hold (4 GB). "
+             "Everything recorded so far is kept.";
+    case RecordEnd::FrameLimit:
+      return "Recording stopped: the sound has reached the largest number of samples a sound can hold "
+             "(2147483647). Everything recorded so far is kept.";
+    case RecordEnd::DiskFull:
+      return "Recording stopped: the disk of the work file is nearly full, and the rest of its space is "
+             "needed to save the sound. Everything recorded so far is kept.";
+    case RecordEnd::WriteFailed:
+      return "Recording stopped: the recorded sound could not be written to the work file. "
+             "Everything recorded so far is kept.";
+    case RecordEnd::DeviceLost:
+      return "Recording stopped: the sound input device failed or was removed. "
+             "Everything recorded so far is kept.";
+    case RecordEnd::None:
+      break;
+  }
+  return "";
+}
+
+}  // namespace
+
+Recorder::Recorder(CNorvaneDoc& doc, AudioBackend& backend, std::function<bool()> isPlaying,
+                   std::function<void(bool)> setPlaying, RecorderView& view)
+    : doc_(doc),
+      backend_(backend),
+      isPlaying_(std::move(isPlaying)),
+      setPlaying_(std::move(setPlaying)),
+      view_(view),
+      freeSpace_(FreeBytesOnDiskOf) {}
+
+Recorder::~Recorder() { Abort(); }
+
+int64_t Recorder::BytesRecorded() const {
+  return (doc_.LastBufferIndex() + 1) * static_cast<int64_t>(blockBytes_);
+}
+
+bool Recorder::Start() {
+  if (isPlaying_() || stream_) return false;
+  doc_.SetModifiedFlag();
+  doc_.RecomputeBufferSize();
+  blockBytes_ = doc_.BufferSize();
+  try {
+    for (int i = 0; i < TransferBuffers::kCount; ++i) {
+      std::vector<uint8_t>& b = blocks_[static_cast<size_t>(i)];
+      b.assign(blockBytes_, 0);
+      WaveHeader& h = headers_[static_cast<size_t>(i)];
+      h = WaveHeader{};
+      h.data = b.data();
+      h.bufferLength = blockBytes_;
+      h.user = static_cast<uintptr_t>(i);
+    }
+  } catch (const std::bad_alloc&) {
+    ShowMessage("Out of memory.");
+    return false;
+  }
+
+  // The sound ends at its last whole frame; anything behind it in the work
+  // file is cut so that the new blocks follow the sound directly.
+  TempFile& work = doc_.WorkFile();
+  startOffset_ = std::min<int64_t>(work.Size(), doc_.FramesToBytes(doc_.FrameCount()));
+  if (startOffset_ < 0) startOffset_ = 0;
+  work.Truncate(startOffset_);
+
+  view_.ShowRecordStatus("");
+  received_ = -1;
+  doc_.SetLastBufferIndex(-1);
+  queued_ = 0;
+  stop_ = false;
+  closing_ = false;
+  end_ = RecordEnd::None;
+
+  OpenStatus status = OpenStatus::Failed;
+  stream_ = backend_.Open(StreamDirection::Input, device_, doc_.Format(), *this, status);
+  if (!stream_) {
+    ShowMessage("Failed to open waveform input device.");
+    return false;
+  }
+  stream_->Pause();
+  for (int i = 0; i < TransferBuffers::kCount; ++i) Queue(i);
+  stream_->Restart();
+  setPlaying_(true);
+  if (queued_ == 0) StopFor(stream_->Lost() ? RecordEnd::DeviceLost : RecordEnd::None);
+  return true;
+}
+
+bool Recorder::Queue(int i) {
+  WaveHeader& h = headers_[static_cast<size_t>(i)];
+  h.flags = 0;
+  h.bytesRecorded = 0;
+  if (!stream_->Write(&h)) {
+    if (!stream_->Lost()) ShowMessage("Failed to write block to device");
+    return false;
+  }
+  ++queued_;
+  return true;
+}
+
+bool Recorder::RoomFor(int64_t endBytes) {
+  if (endBytes > sizeLimit_) {
+    StopFor(RecordEnd::SizeLimit);
+    return false;
+  }
+  const int frameBytes = std::max<int>(1, doc_.Format().nBlockAlign);
+  if (endBytes / frameBytes > kMaxFrames) {
+    StopFor(RecordEnd::FrameLimit);
+    return false;
+  }
+  // The block itself, then a copy of the whole sound (saving it on the same
+  // disk) and a margin for the file's other chunks and the undo and clip
+  // files' small needs.
+  const int64_t freeBytes = freeSpace_ ? freeSpace_(doc_.WorkFile().Fd()) : -1;
+  if (freeBytes >= 0 && freeBytes < blockBytes_ + endBytes + kDiskMarginBytes) {
+    StopFor(RecordEnd::DiskFull);
+    return false;
+  }
+  return true;
+}
+
+void Recorder::StopFor(RecordEnd why) {
+  if (why != RecordEnd::None && end_ == RecordEnd::None) {
+    end_ = why;
+    ShowMessage(MessageFor(why));
+  }
+  if (!stream_) return;
+  stop_ = true;
+  if (queued_ > 0)
+    stream_->Reset();
+  else
+    Finish();
+}
+
+void Recorder::OnBlockDone(WaveHeader* block) {
+  ++received_;
+  --queued_;
+  if (!stream_ || closing_) return;
+  const int64_t number = received_;
+  if (stream_->Lost()) StopFor(RecordEnd::DeviceLost);
+
+  // Only whole blocks that follow the last one written are kept; a full
+  // block that was already on its way when the user stopped is kept too, but
+  // nothing after a stop for a limit or a failure.
+  const bool full = block && block->bytesRecorded == blockBytes_;
+  const bool next = number == doc_.LastBufferIndex() + 1 && (blockLimit_ <= 0 || number < blockLimit_);
+  if (full && next && end_ == RecordEnd::None) {
+    const int64_t at = startOffset_ + number * static_cast<int64_t>(blockBytes_);
+    if (RoomFor(at + blockBytes_)) {
+      if (doc_.WorkFile().WriteAt(at, block->data, blockBytes_)) {
+        doc_.SetLastBufferIndex(std::max(doc_.LastBufferIndex(), number));
+        view_.BlockRecorded(number, block->data, blockBytes_);
+        if (blockLimit_ > 0 && number + 1 >= blockLimit_) StopFor(RecordEnd::None);
+      } else {
+        StopFor(RecordEnd::WriteFailed);
+      }
+    }
+  }
+  if (!stream_) return;  // a stop above finished the recording
+  view_.ShowRecordStatus(RecordedText(BytesRecorded()));
+
+  if (!stop_ && block) {
+    const int i = static_cast<int>(block->user);
+    if (i >= 0 && i < TransferBuffers::kCount && !Queue(i) && stream_->Lost()) StopFor(RecordEnd::DeviceLost);
+    if (queued_ <= 0 && !stop_) StopFor(RecordEnd::DeviceLost);
+  }
+  if (stop_ && queued_ <= 0 && !closing_) Finish();
+}
+
+void Recorder::Finish() {
+  if (!stream_ || closing_) return;
+  closing_ = true;
+  CutAndSetLength();
+  stream_->Reset();
+  stream_->Close();
+}
+
+void Recorder::CutAndSetLength() {
+  const int64_t end = startOffset_ + BytesRecorded();
+  doc_.WorkFile().Truncate(end);
+  const int frameBytes = std::max<int>(1, doc_.Format().nBlockAlign);
+  doc_.SetLength(end / frameBytes);
+}
+
+void Recorder::OnStreamClosed() {
+  stream_.reset();
+  closing_ = false;
+  queued_ = 0;
+  setPlaying_(false);
+  doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
+  view_.RecordingClosed();
+}
+
+void Recorder::Stop() {
+  if (!stream_) return;
+  StopFor(RecordEnd::None);
+}
+
+void Recorder::Abort() {
+  if (!stream_) return;
+  stop_ = true;
+  if (!closing_) CutAndSetLength();
+  stream_->Reset();
+  stream_->Close();
+  stream_.reset();
+  closing_ = false;
+  queued_ = 0;
+  setPlaying_(false);
+  doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
+}
+
+bool PrepareRecording(CNorvaneDoc& doc, InputKind kind,
+                      const std::function<bool(const std::string& question)>& askOkCancel) {
+  if (doc.FrameCount() <= 0) return true;
+  if (IsCardKind(kind)) {
+    if (!askOkCancel("Sound file not empty! Clear all data in existing sound file?")) return false;
+    doc.WorkFile().Truncate(0);
+    doc.SetLength(0);
+    doc.SetLastBufferIndex(-1);
+    doc.SetModifiedFlag();
+    doc.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
+    return true;
+  }
+  return askOkCancel("Sound file not empty! Append to existing sound file?");
+}
+
+}  // namespace nv

@@ -1,0 +1,44 @@
+// The application's part of recording: the input kind, opening a recording
+// view in its own frame, and closing the recording views of a document
+// before the document's frames close.
+#include <QMdiArea>
+#include <QPointer>
+
+#include "app/CMainFrame.h"
+#include "app/CNorvaneApp.h"
+#include "app/CRecFrame.h"
+#include "views/CNvRecView.h"
+
+void CNorvaneApp::OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) {
+  if (!mainFrame_ || !doc) return;
+  auto* view = new CNvRecView(doc, starter, settings);
+  auto* frame = new CRecFrame(doc, view);
+  mainFrame_->MdiArea()->addSubWindow(frame);
+  frame->resize(mainFrame_->MdiArea()->size());
+  frame->show();
+  mainFrame_->MdiArea()->setActiveSubWindow(frame);
+  activeViewKind = ActiveViewKind::RecordingView;
+  view->OnInitialUpdate();
+  mainFrame_->UpdateCommandUi();
+}
+
+std::vector<CRecFrame*> CNorvaneApp::RecordingFrames(nv::CNorvaneDoc* doc) const {
+  std::vector<CRecFrame*> v;
+  if (!mainFrame_) return v;
+  for (QMdiSubWindow* w : mainFrame_->MdiArea()->subWindowList())
+    if (auto* f = qobject_cast<CRecFrame*>(w))
+      if (!doc || f->Document() == doc) v.push_back(f);
+  return v;
+}
+
+void CNorvaneApp::CloseRecordingViews(nv::CNorvaneDoc* doc) {
+  for (CRecFrame* frame : RecordingFrames(doc)) {
+    // Waiting for the device runs the event loop, in which the frame may
+    // close by itself once the recording has ended.
+    QPointer<CRecFrame> f(frame);
+    QPointer<CNvRecView> v(frame->View());
+    if (v) v->StopAndWait();
+    if (v) v->Detach();
+    if (f) f->close();
+  }
+}

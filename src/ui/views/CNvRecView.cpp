@@ -1,0 +1,343 @@
+#include "views/CNvRecView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+
+#include "audio/AudioStream.h"
+#include "base/CommandIds.h"
+#include "base/MessageSink.h"
+#include "document/CNorvaneDoc.h"
+#include "document/SoundFormatDialog.h"
+#include "document/SoundFormatEdit.h"
+#include "views/CNvAnaView.h"
+#include "views/CursorMode.h"
+#include "views/RecordViewSettingsDialog.h"
+#include "views/SoundDevicesDialog.h"
+#include "views/StatusStrip.h"
+#include "views/SweepDisplay.h"
+#include "views/ViewHost.h"
+
+namespace {
+
+constexpr int kPlayTimerMs = 100;
+
+void SetHostPlaying(bool playing) {
+  ViewHost::Get().SetPlaying(playing);
+  ViewHost::Get().RequestCommandUpdate();
+}
+
+}  // namespace
+
+CNvRecView::CNvRecView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings,
+                       QWidget* parent)
+    : QWidget(parent), doc_(doc), starter_(starter), settings_(settings) {
+  setWindowTitle(QStringLiteral("Record sound"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  display_ = new SweepDisplay(this);
+  strip_ = new StatusStrip(this);
+  strip_->setFixedHeight(StatusStrip::kHeight);
+  layout->addWidget(display_, 1);
+  layout->addWidget(strip_);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+CNvRecView::~CNvRecView() { Detach(); }
+
+void CNvRecView::Detach() {
+  if (playTimer_) playTimer_->stop();
+  if (player_) {
+    player_->Reset();
+    player_->Close();
+    player_.reset();
+    SetHostPlaying(false);
+  }
+  if (recorder_) {
+    const bool active = recorder_->Active();
+    recorder_->Abort();  // keeps what was written and sets the length
+    recorder_.reset();
+    if (active) {
+      SetHostPlaying(false);
+      TellStarter();
+    }
+  }
+  doc_ = nullptr;
+}
+
+RecViewState CNvRecView::State() const {
+  if (recorder_ && recorder_->Active()) return RecViewState::Recording;
+  if (player_) return RecViewState::Playing;
+  return RecViewState::Idle;
+}
+
+void CNvRecView::OnInitialUpdate() {
+  UpdateFormatText();
+  if (static_cast<nv::InputKind>(ViewHost::Get().InputKind()) != nv::InputKind::WaveInput) {
+    // Acquisition cards record with their own software: nothing to do here.
+    SetHostPlaying(false);
+    TellStarter();
+    if (closeFrame) closeFrame();
+    return;
+  }
+  StartRecording();
+}
+
+void CNvRecView::UpdateFormatText() {
+  if (!doc_) return;
+  const auto& f = doc_->Format();
+  strip_->SetFormatText(QString::fromStdString(
+      nv::FormatStatusText(f.nChannels, f.wBitsPerSample, f.nSamplesPerSec, doc_->Info().TimeExpansion())));
+}
+
+void CNvRecView::SetStatus(const QString& t) { strip_->SetStatusText(t); }
+
+void CNvRecView::StartRecording() {
+  if (!doc_ || ViewHost::Get().IsPlaying()) return;
+  if (!recorder_) {
+    recorder_ = std::make_unique<nv::Recorder>(
+        *doc_, ViewHost::Get().Audio(), [] { return ViewHost::Get().IsPlaying(); }, SetHostPlaying, *this);
+  }
+  recorder_->SetInputDevice(ViewHost::Get().InputDevice());
+  doc_->RecomputeBufferSize();
+  display_->Reset(doc_->Format(), doc_->Info().TimeExpansion(), settings_);
+  starterTold_ = false;
+  recorder_->Start();
+  ViewHost::Get().RequestCommandUpdate();
+}
+
+void CNvRecView::ShowRecordStatus(const std::string& text) { SetStatus(QString::fromStdString(text)); }
+
+void CNvRecView::BlockRecorded(int64_t number, const uint8_t* bytes, uint32_t count) {
+  display_->AddBlock(number, bytes, count);
+}
+
+void CNvRecView::TellStarter() {
+  if (starterTold_) return;
+  starterTold_ = true;
+  CNvAnaView* v = starter_.data();
+  if (!v || !v->Document()) return;
+  // The document has its new length: recompute, scroll to the end, redraw.
+  v->Recompute();
+  v->ScrollTo(v->Document()->FrameCount());
+  v->update();
+}
+
+void CNvRecView::RecordingClosed() {
+  TellStarter();
+  ViewHost::Get().RequestCommandUpdate();
+  // While StopAndWait runs, its caller closes the frame.
+  if (closeFrame && !waiting_) closeFrame();
+}
+
+void CNvRecView::StopAndWait() {
+  waiting_ = true;
+  if (recorder_ && recorder_->Active()) recorder_->Stop();
+  if (player_) StopPlayback();
+  // The blocks come back through the event loop; wait for the device to
+  // close, but not for ever.
+  QElapsedTimer t;
+  t.start();
+  while (((recorder_ && recorder_->Active()) || player_) && t.elapsed() < 3000)
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
+  if (recorder_ && recorder_->Active()) {
+    recorder_->Abort();
+    SetHostPlaying(false);
+    TellStarter();
+  }
+  if (player_) EndPlayback("Playback aborted!");
+  waiting_ = false;
+}
+
+// ---- The view's own playback -------------------------------------------
+
+bool CNvRecView::FillPlayBlock(int i) {
+  const uint32_t size = doc_->BufferSize();
+  const int64_t offset = playRead_ * static_cast<int64_t>(size);
+  const int64_t total = doc_->FramesToBytes(doc_->FrameCount());
+  if (offset >= total) return false;
+  std::vector<uint8_t>& b = playBlocks_[static_cast<size_t>(i)];
+  b.resize(size);
+  const int64_t want = std::min<int64_t>(size, total - offset);
+  int64_t got = 0;
+  while (got < want) {
+    const ssize_t n = ::pread(doc_->WorkFile().Fd(), b.data() + got, static_cast<size_t>(want - got),
+                              doc_->WorkFile().FileOffset(offset + got));
+    if (n <= 0) break;
+    got += n;
+  }
+  if (got <= 0) return false;
+  nv::WaveHeader& h = playHeaders_[static_cast<size_t>(i)];
+  h = nv::WaveHeader{};
+  h.data = b.data();
+  h.bufferLength = static_cast<uint32_t>(got);
+  h.user = static_cast<uintptr_t>(i);
+  if (!player_->Write(&h)) {
+    nv::ShowMessage("Failed to write block to device");
+    return false;
+  }
+  ++playRead_;
+  ++playQueued_;
+  return true;
+}
+
+void CNvRecView::StartPlayback() {
+  if (!doc_ || ViewHost::Get().IsPlaying()) return;
+  if (doc_->FrameCount() <= 0) {
+    nv::ShowMessage("No sound to play.");
+    return;
+  }
+  nv::OpenStatus status = nv::OpenStatus::Failed;
+  player_ = ViewHost::Get().Audio().Open(nv::StreamDirection::Output, ViewHost::Get().OutputDevice(),
+                                          doc_->Format(), *this, status);
+  if (!player_) {
+    nv::ShowMessage("Failed to open waveform output device.");
+    return;
+  }
+  SetHostPlaying(true);
+  played_ = -1;
+  playRead_ = 0;
+  playQueued_ = 0;
+  playStop_ = false;
+  playEnding_ = false;
+  if (!playTimer_) {
+    playTimer_ = new QTimer(this);
+    playTimer_->setInterval(kPlayTimerMs);
+    connect(playTimer_, &QTimer::timeout, this, [this] { OnPlayTimer(); });
+  }
+  playTimer_->start();
+  player_->Pause();
+  for (int i = 0; i < nv::TransferBuffers::kCount; ++i)
+    if (!FillPlayBlock(i)) break;
+  player_->Restart();
+}
+
+void CNvRecView::OnBlockDone(nv::WaveHeader* block) {
+  // Counts the block and flags its buffer; the timer does the rest.
+  ++played_;
+  --playQueued_;
+  if (block) block->flags = 1;
+}
+
+void CNvRecView::OnPlayTimer() {
+  if (!player_ || playEnding_ || !doc_) return;
+  char text[64];
+  std::snprintf(text, sizeof text, " %5lld bytes played.",
+                static_cast<long long>((played_ + 1) * static_cast<int64_t>(doc_->BufferSize())));
+  SetStatus(QString::fromLatin1(text));
+  if (playStop_ && playQueued_ <= 0) {
+    EndPlayback("Playback aborted!");
+    return;
+  }
+  if (!playStop_)
+    for (int i = 0; i < nv::TransferBuffers::kCount; ++i) {
+      nv::WaveHeader& h = playHeaders_[static_cast<size_t>(i)];
+      if (h.flags == 1) {
+        h.flags = 0;
+        FillPlayBlock(i);
+      }
+    }
+  const int64_t blocks = (doc_->FramesToBytes(doc_->FrameCount()) + doc_->BufferSize() - 1) / doc_->BufferSize();
+  if (played_ + 1 >= blocks || playStop_ || player_->Lost()) EndPlayback("End of play");
+}
+
+void CNvRecView::EndPlayback(const char* text) {
+  if (!player_) return;
+  SetStatus(QString::fromLatin1(text));
+  if (playTimer_) playTimer_->stop();
+  playEnding_ = true;
+  player_->Reset();
+  player_->Close();
+}
+
+void CNvRecView::OnStreamClosed() {
+  player_.reset();
+  playQueued_ = 0;
+  playEnding_ = false;
+  SetHostPlaying(false);
+}
+
+void CNvRecView::StopPlayback() {
+  if (!player_) return;
+  playStop_ = true;
+  player_->Reset();
+}
+
+// ---- Commands ------------------------------------------------------------
+
+bool CNvRecView::OnCommand(int id) {
+  using namespace cmd;
+  switch (id) {
+    case kSoundRecord:
+      if (!ViewHost::Get().IsPlaying()) StartRecording();
+      return true;
+    case kSoundStop:
+      if (recorder_ && recorder_->Active())
+        recorder_->Stop();
+      else
+        StopPlayback();
+      return true;
+    case kSoundPlay:
+      StartPlayback();
+      return true;
+    case kSoundFormat: {
+      if (!doc_) return true;
+      ViewHost& host = ViewHost::Get();
+      const std::string device = host.OutputDevice();
+      nv::FormatQuery query = [&host, device](int channels, int bits, int64_t rateHz) {
+        if (host.Audio().Devices(nv::StreamDirection::Output).empty()) return true;
+        nv::WaveFormatEx f;
+        f.SetFormat(channels, bits, rateHz);
+        return host.Audio().Supports(nv::StreamDirection::Output, device, f);
+      };
+      const auto choice = SoundFormatDialog::Ask(*doc_, query, window());
+      if (!choice || !doc_) return true;
+      nv::ApplySoundFormat(*doc_, *choice);
+      doc_->RecomputeBufferSize();
+      doc_->SetModifiedFlag();
+      UpdateFormatText();
+      host.RequestCommandUpdate();
+      return true;
+    }
+    case kRecordViewSettings: {
+      nv::RecordViewSettings s = settings_;
+      if (RecordViewSettingsDialog::Ask(s, window())) {
+        settings_ = s;
+        if (doc_) display_->Reset(doc_->Format(), doc_->Info().TimeExpansion(), settings_);
+      }
+      return true;
+    }
+    case kSoundDevices: {
+      ViewHost& host = ViewHost::Get();
+      SoundDevicesDialog dlg(host.Audio(), host.OutputDevice(), host.InputDevice(), this,
+                             static_cast<nv::InputKind>(host.InputKind()));
+      if (dlg.Run() == QDialog::Accepted) {
+        host.SetOutputDevice(dlg.OutputChoice());
+        host.SetInputDevice(dlg.InputChoice());
+        host.SetInputKind(static_cast<int>(dlg.InputKindChoice()));
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool CNvRecView::OnUpdateCommand(int id, CommandState& st) {
+  using namespace cmd;
+  const bool busy = ViewHost::Get().IsPlaying();
+  switch (id) {
+    case kSoundRecord: st.enabled = doc_ && !busy; return true;
+    case kSoundStop: st.enabled = State() != RecViewState::Idle; return true;
+    case kSoundPlay: st.enabled = doc_ && !busy && doc_->FrameCount() > 0; return true;
+    case kSoundFormat: st.enabled = doc_ && !busy; return true;
+    case kRecordViewSettings: st.enabled = true; return true;
+    case kSoundDevices: st.enabled = true; return true;
+    default: return false;
+  }
+}

@@ -1,0 +1,371 @@
+// Recording in the running application with the simulated input device:
+// "&Record sound" opens the recording view, which records, shows the bytes
+// recorded and the sweep, stops with S and closes, and the starting view
+// takes up the new length; the append and clear questions by input kind;
+// closing the document during a recording; "Record view settings"; the
+// input kind in "Sound devices" and in "Set sampling parameters".
+#include <QApplication>
+#include <QComboBox>
+#include <QMdiArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+#include "../../support/TestSupport.h"
+#include "app/CChildFrame.h"
+#include "app/CMainFrame.h"
+#include "app/CNorvaneApp.h"
+#include "app/CRecFrame.h"
+#include "audio/Recorder.h"
+#include "audio/SimulatedAudioBackend.h"
+#include "base/CommandIds.h"
+#include "document/CNorvaneDoc.h"
+#include "document/SoundFormatDialog.h"
+#include "fileformats/FileType.h"
+#include "settings/CardParametersDialog.h"
+#include "settings/MemorySettingsStore.h"
+#include "views/CNvAnaView.h"
+#include "base/NumericEdit.h"
+#include "views/CNvRecView.h"
+#include "views/QtAudioExecutor.h"
+#include "views/RecordViewSettingsDialog.h"
+#include "views/SoundDevicesDialog.h"
+#include "views/StatusStrip.h"
+#include "views/SweepDisplay.h"
+
+using nv::CNorvaneDoc;
+
+class RecordTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  std::unique_ptr<nv::MemorySettingsStore> store_;
+  std::unique_ptr<nv::SimulatedAudioBackend> audio_;
+  std::unique_ptr<CNorvaneApp> app_;
+  nv::RecordingMessageSink sink_;
+  nv::MessageSink* oldSink_ = nullptr;
+
+  QString WriteSine(const QString& name, int frames) {
+    std::vector<int16_t> s(static_cast<size_t>(frames));
+    for (int i = 0; i < frames; ++i) s[static_cast<size_t>(i)] = static_cast<int16_t>(8000 * std::sin(i * 0.3));
+    CNorvaneDoc doc;
+    nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
+    const QString p = dir_.filePath(name);
+    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    return p;
+  }
+  // A 4 kHz sine of 16-bit mono 44 100 Hz samples.
+  static std::vector<uint8_t> Tone(size_t bytes, int amplitude = 12000) {
+    std::vector<int16_t> s(bytes / 2);
+    for (size_t i = 0; i < s.size(); ++i)
+      s[i] = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * 4000.0 * static_cast<double>(i) / 44100));
+    return nv::test::Samples16(s);
+  }
+  CMainFrame* Frame() const { return app_->MainFrame(); }
+  void Settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+  bool Start(const QString& file) {
+    const bool ok = app_->InitInstance({file});
+    if (ok) {
+      Frame()->resize(1000, 700);
+      Settle();
+    }
+    return ok;
+  }
+  CRecFrame* RecFrame() const {
+    auto frames = app_->RecordingFrames(nullptr);
+    return frames.empty() ? nullptr : frames.front();
+  }
+  CNvRecView* RecView() const { return RecFrame() ? RecFrame()->View() : nullptr; }
+  nv::SimulatedAudioStream& Stream() const { return *audio_->last; }
+  bool Enabled(int id) {
+    Frame()->UpdateCommandUi();
+    return Frame()->Action(id)->isEnabled();
+  }
+
+ private slots:
+  void init() {
+    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.texts.clear();
+    sink_.answer = true;
+    store_ = std::make_unique<nv::MemorySettingsStore>();
+    audio_ = std::make_unique<nv::SimulatedAudioBackend>(QtAudioExecutor::Instance());
+    app_ = std::make_unique<CNorvaneApp>(store_.get());
+    app_->SetAudioBackend(audio_.get());
+    RecordViewSettingsDialog::runner = nullptr;
+    SoundDevicesDialog::runner = nullptr;
+  }
+
+  void cleanup() {
+    app_.reset();
+    Settle();
+    audio_.reset();
+    store_.reset();
+    RecordViewSettingsDialog::runner = nullptr;
+    SoundDevicesDialog::runner = nullptr;
+    CNorvaneApp::cardChooser = nullptr;
+    nv::SetMessageSink(oldSink_);
+  }
+
+  void recordsAppendsShowsTheSweepAndStops() {
+    QVERIFY(Start(WriteSine("a.wav", 3000)));
+    CNvAnaView* starter = Frame()->ActiveView();
+    CNorvaneDoc* doc = Frame()->ActiveDocument();
+    QCOMPARE(Frame()->Action(cmd::kSoundRecord)->shortcut(), QKeySequence(Qt::Key_R));
+    QVERIFY(Enabled(cmd::kSoundRecord));
+    starter->Settings().timePerPlotUs = 500000;  // a 0.5 s span gives 2 seconds per plot
+
+    // The document holds sound: the append question, cancelled.
+    sink_.answer = false;
+    Frame()->Route(cmd::kSoundRecord);
+    Settle();
+    QCOMPARE(QString::fromStdString(sink_.texts.back()), QStringLiteral("Sound file not empty! Append to existing sound file?"));
+    QVERIFY(!RecFrame());
+    QCOMPARE(audio_->opened, 0);
+
+    sink_.answer = true;
+    sink_.texts.clear();
+    Frame()->Route(cmd::kSoundRecord);
+    Settle();
+    QVERIFY(RecFrame());
+    QCOMPARE(RecView()->Settings().secondsPerPlot, int64_t{2});
+    QVERIFY(app_->playing);
+    QCOMPARE(app_->activeViewKind, ActiveViewKind::RecordingView);
+    QCOMPARE(audio_->asked.back().nSamplesPerSec, 44100u);
+    QCOMPARE(Stream().Queued(), 16);
+    QVERIFY(!Enabled(cmd::kSoundRecord));
+    QVERIFY(Enabled(cmd::kSoundStop));
+    QVERIFY(!RecView()->Strip()->FormatText().isEmpty());
+
+    const uint32_t block = doc->BufferSize();
+    const std::vector<uint8_t> sound = Tone(block * 6 + block / 3);
+    Stream().Deliver(sound);
+    Settle();
+    char expected[64];
+    std::snprintf(expected, sizeof expected, " %5d bytes recorded.", static_cast<int>(block * 6));
+    QCOMPARE(RecView()->Strip()->StatusText(), QString::fromLatin1(expected));
+    // The sweep drew the blocks: a spectrogram strip with its FFT size, and
+    // colour in the column of the first block.
+    RecView()->Display()->repaint();
+    QCOMPARE(RecView()->Display()->Pending(), 0);
+    QVERIFY(RecView()->Display()->FftSize() > 0);
+    const QImage& pic = RecView()->Display()->Picture();
+    int coloured = 0;
+    for (int y = 0; y < pic.height(); ++y) {
+      const QRgb c = pic.pixel(8, y);
+      if (c != qRgb(255, 255, 255) && c != qRgb(0, 0, 0)) ++coloured;
+    }
+    QVERIFY2(coloured > 5, "the first block's column is empty");
+
+    Frame()->Route(cmd::kSoundStop);
+    for (int i = 0; i < 10 && RecFrame(); ++i) Settle();
+    QVERIFY(!RecFrame());
+    QVERIFY(!app_->playing);
+    // The old sound, then the six whole blocks; the partial seventh is gone.
+    QCOMPARE(doc->FrameCount(), static_cast<int32_t>(3000 + block * 6 / 2));
+    const std::vector<uint8_t> work = nv::test::WorkBytes(*doc);
+    QVERIFY(std::equal(sound.begin(), sound.begin() + block * 6, work.begin() + 6000));
+    QVERIFY(doc->IsModified());
+    QCOMPARE(Frame()->ActiveView(), starter);
+    QCOMPARE(app_->activeViewKind, ActiveViewKind::SoundView);
+    QVERIFY(Enabled(cmd::kNewCombined));
+    QCOMPARE(starter->ScrollBar()->value(), starter->ScrollBar()->maximum());
+  }
+
+  void aCardKindClearsAndClosesAtOnce() {
+    QVERIFY(Start(WriteSine("b.wav", 3000)));
+    CNorvaneDoc* doc = Frame()->ActiveDocument();
+    app_->SetInputKind(static_cast<int>(nv::InputKind::ComputerBoards));
+    sink_.answer = false;
+    Frame()->Route(cmd::kSoundRecord);
+    Settle();
+    QCOMPARE(QString::fromStdString(sink_.texts.back()),
+             QStringLiteral("Sound file not empty! Clear all data in existing sound file?"));
+    QCOMPARE(doc->FrameCount(), 3000);
+    sink_.answer = true;
+    Frame()->Route(cmd::kSoundRecord);
+    for (int i = 0; i < 5; ++i) Settle();
+    QCOMPARE(doc->FrameCount(), 0);
+    QVERIFY(!RecFrame());
+    QVERIFY(!app_->playing);
+    QCOMPARE(audio_->opened, 0);
+    // "Set sampling parameters" goes by the card chosen as the input kind.
+    bool asked = false;
+    CNorvaneApp::cardChooser = [&](QWidget*) {
+      asked = true;
+      return std::optional<nv::CardKind>();
+    };
+    CardParametersDialog::runner = [](CardParametersDialog&) { return false; };
+    Frame()->Route(cmd::kSoundSamplingParameters);
+    QVERIFY(!asked);
+    app_->SetInputKind(static_cast<int>(nv::InputKind::OtherCard));
+    Frame()->Route(cmd::kSoundSamplingParameters);
+    QVERIFY(asked);
+    CardParametersDialog::runner = nullptr;
+  }
+
+  void closingTheDocumentStopsTheRecordingBeforeTheSaveQuestion() {
+    QVERIFY(Start(WriteSine("c.wav", 1000)));
+    CNorvaneDoc* doc = Frame()->ActiveDocument();
+    Frame()->Route(cmd::kSoundRecord);
+    Settle();
+    QVERIFY(RecFrame());
+    const uint32_t block = doc->BufferSize();
+    Stream().Deliver(Tone(block * 3));
+    Settle();
+    nv::SimulatedAudioStream* stream = audio_->last;
+    int32_t framesAtQuestion = -1;
+    struct Watch : nv::MessageSink {
+      CNorvaneDoc* doc;
+      int32_t* frames;
+      std::vector<std::string> texts;
+      void Show(const std::string& t, nv::MessageIcon) override { texts.push_back(t); }
+      bool Ask(const std::string& t, nv::MessageIcon) override {
+        texts.push_back(t);
+        *frames = doc->FrameCount();
+        return false;
+      }
+    } watch;
+    watch.doc = doc;
+    watch.frames = &framesAtQuestion;
+    nv::SetMessageSink(&watch);
+    // The sound view's frame closes (its close box, or the application ending).
+    app_->FramesOf(doc).front()->close();
+    for (int i = 0; i < 5; ++i) Settle();
+    nv::SetMessageSink(&sink_);
+    QVERIFY(stream->Closed());
+    QVERIFY(!app_->playing);
+    QCOMPARE(watch.texts.size(), size_t{1});
+    QVERIFY(QString::fromStdString(watch.texts[0]).startsWith(QStringLiteral("Save changes to")));
+    QCOMPARE(framesAtQuestion, static_cast<int32_t>(1000 + block * 3 / 2));
+    QVERIFY(!RecFrame());
+  }
+
+  void aMissingInputDeviceLeavesTheViewOpenAndIdle() {
+    QVERIFY(Start(WriteSine("d.wav", 60000)));
+    const auto accepts = audio_->accepts;
+    audio_->accepts = [](const nv::WaveFormatEx&) { return false; };
+    Frame()->Route(cmd::kSoundRecord);
+    Settle();
+    QVERIFY(RecFrame());
+    QCOMPARE(QString::fromStdString(sink_.texts.back()), QStringLiteral("Failed to open waveform input device."));
+    QVERIFY(!app_->playing);
+    QCOMPARE(RecView()->State(), RecViewState::Idle);
+    // Record view settings: the seconds text and the threshold come back.
+    RecordViewSettingsDialog::runner = [](RecordViewSettingsDialog& d) {
+      if (d.seconds->currentText() != QStringLiteral("15 seconds")) return int(QDialog::Rejected);
+      d.seconds->setCurrentText(QStringLiteral("5 minutes"));
+      d.threshold->setValue(32);
+      d.fftSize->setCurrentText(QStringLiteral("128 samples"));
+      return int(QDialog::Accepted);
+    };
+    Frame()->Route(cmd::kRecordViewSettings);
+    QCOMPARE(RecView()->Settings().secondsPerPlot, int64_t{300});
+    QCOMPARE(RecView()->Settings().threshold, 32);
+    QCOMPARE(RecView()->Settings().fftSize, 128);
+    // "Sound devices" in the recording view sets the input kind.
+    SoundDevicesDialog::runner = [](SoundDevicesDialog& d) {
+      d.InputKindBox()->setCurrentIndex(2);
+      return int(QDialog::Accepted);
+    };
+    Frame()->Route(cmd::kSoundDevices);
+    QCOMPARE(app_->InputKind(), static_cast<int>(nv::InputKind::NationalInstruments));
+    audio_->accepts = accepts;
+    // "Sound &Format" in the recording view: time expansion 10 is stored as
+    // 10 000, the document is modified and the format text follows.
+    CNorvaneDoc* doc = RecView()->Document();
+    doc->SetModifiedFlag(false);
+    SoundFormatDialog::runner = [](SoundFormatDialog& d) {
+      d.TimeExpansion()->setText("10");
+      return true;
+    };
+    Frame()->Route(cmd::kSoundFormat);
+    SoundFormatDialog::runner = nullptr;
+    QVERIFY2(doc->Info().TimeExpansion() == 10000, sink_.texts.empty() ? "no message" : sink_.texts.back().c_str());
+    QVERIFY(doc->IsModified());
+    QVERIFY2(RecView()->Strip()->FormatText().contains(QStringLiteral("Time exp 10.00")), qPrintable(RecView()->Strip()->FormatText()));
+    // Its own playback plays the whole document and ends with "End of play".
+    QVERIFY(Enabled(cmd::kSoundPlay));
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    for (int i = 0; i < 40 && app_->playing; ++i) {
+      audio_->last->Complete(16);
+      QTest::qWait(30);
+    }
+    QVERIFY(!app_->playing);
+    QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("End of play"));
+    // The whole sound was played, as stored.
+    QVERIFY(audio_->last->Heard() == nv::test::WorkBytes(*doc));
+    // Stopped while playing: every block comes back, and the playback ends
+    // with "Playback aborted!".
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    audio_->last->Complete(1);
+    QTest::qWait(150);
+    QVERIFY(RecView()->Strip()->StatusText().endsWith(QStringLiteral(" bytes played.")));
+    Frame()->Route(cmd::kSoundStop);
+    for (int i = 0; i < 20 && app_->playing; ++i) QTest::qWait(30);
+    QVERIFY(!app_->playing);
+    QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("Playback aborted!"));
+  }
+
+  void stereoHalvesAndTheMovingGap() {
+    SweepDisplay d;
+    d.resize(660, 400);
+    nv::WaveFormatEx f;
+    f.SetFormat(2, 16, 44100);
+    nv::RecordViewSettings s;
+    s.secondsPerPlot = 2;  // 600 plot pixels: 300 a second, 18 a block
+    d.Reset(f, 1000, s);
+    const int frames = 2756;  // one block of 1/16 s
+    std::vector<int16_t> lr(static_cast<size_t>(frames) * 2, 0);
+    for (int i = 0; i < frames; ++i) {
+      lr[2 * static_cast<size_t>(i)] = static_cast<int16_t>(16000 * std::sin(2 * M_PI * 4000.0 * i / 44100));
+      lr[2 * static_cast<size_t>(i) + 1] = 0;  // the right channel is silent
+    }
+    const std::vector<uint8_t> bytes = nv::test::Samples16(lr);
+    d.AddBlock(0, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    d.AddBlock(1, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    QCOMPARE(d.Pending(), 2);
+    d.grab();  // paints
+    QCOMPARE(d.Pending(), 0);
+    const QImage& pic = d.Picture();
+    auto colouredIn = [&](int x, int y0, int y1) {
+      int n = 0;
+      for (int y = y0; y < y1; ++y) {
+        // Colour, not the greys of the frame and the (smoothed) text.
+        const QRgb c = pic.pixel(x, y);
+        if (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c)) ++n;
+      }
+      return n;
+    };
+    const int half = (400 - 14) / 2;
+    // Left channel above: its column of block 0 has the sine in both strips;
+    // the silent right channel below shows only its zero line.
+    QVERIFY(colouredIn(10, 0, half) > 20);
+    QVERIFY(colouredIn(10, half, 400 - 14) <= 2);
+    QVERIFY(colouredIn(5 + 18, 0, half) > 20);  // block 1 starts at x = 23
+    // The sweep of 32 blocks wraps: block 32 is drawn over block 0 at the
+    // left edge, and the column after it (block 1's first) is the gap.
+    for (int n = 2; n <= 32; ++n) d.AddBlock(n, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    d.grab();
+    QVERIFY(colouredIn(5 + 17, 0, half) > 20);
+    QCOMPARE(colouredIn(5 + 18, 0, half), 0);
+    QVERIFY(colouredIn(5 + 19, 0, half) > 20);
+    // The 4 kHz line of the spectrogram lies at 4 000 / 22 050 of the strip.
+    QCOMPARE(d.FftSize() > 0, true);
+  }
+};
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  RecordTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "RecordTest.moc"
