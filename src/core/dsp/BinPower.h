@@ -27,9 +27,4 @@ inline double BinPower(const double* x, int n, int k) {
   return re * re + im * im;
 }
 
-// Samples on the common 16-bit scale: 8-bit samples are unsigned with 128 as
-// zero, 16-bit samples signed.
-inline double SampleValue8(uint8_t u) { return (static_cast<int>(u) - 128) * 256.0; }
-inline double SampleValue16(int16_t v) { return static_cast<double>(v); }
-
 }  // namespace nv

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "audio/SweepRules.h"
+#include "base/SampleSource.h"
 #include "dsp/BinPower.h"
 #include "dsp/RealFft.h"
 #include "plot/ColorSchemes.h"
@@ -108,12 +109,10 @@ int SweepDisplay::SamplesPerChannel(const Slot& slot) const {
 
 double SweepDisplay::Sample(const Slot& slot, int channel, int i) const {
   const int align = std::max<int>(1, format_.nBlockAlign);
-  const size_t at = static_cast<size_t>(i) * static_cast<size_t>(align) +
-                    static_cast<size_t>(channel) * (format_.wBitsPerSample / 8);
-  if (format_.wBitsPerSample == 8) return slot.bytes[at];
-  int16_t v;
-  std::memcpy(&v, &slot.bytes[at], 2);
-  return v;
+  const nv::SampleSource block(slot.bytes.data(), static_cast<int64_t>(slot.bytes.size()) / align, format_);
+  // The sweep's rules take 8-bit samples as stored, around 128.
+  const int32_t raw = block.Raw(i, channel);
+  return format_.wBitsPerSample == 8 ? raw + 128 : raw;
 }
 
 void SweepDisplay::DrawFrame() {

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "base/SampleSource.h"
 #include "dsp/BinPower.h"
 #include "dsp/FftPlan.h"
 
@@ -157,10 +158,13 @@ TEST(BinFrequency, EdgesAndNegativeHalf) {
 }
 
 TEST(SampleScale, EightBitSharesTheSixteenBitScale) {
-  EXPECT_EQ(SampleValue8(128), 0.0);
-  EXPECT_EQ(SampleValue8(0), -32768.0);
-  EXPECT_EQ(SampleValue8(255), 32512.0);
-  EXPECT_EQ(SampleValue16(-32768), -32768.0);
+  const uint8_t eight[3] = {128, 0, 255};
+  const SampleSource s8(eight, 3, 1, 8);
+  EXPECT_EQ(s8.Value16(0, 0), 0);
+  EXPECT_EQ(s8.Value16(1, 0), -32768);
+  EXPECT_EQ(s8.Value16(2, 0), 32512);
+  const uint8_t sixteen[2] = {0x00, 0x80};
+  EXPECT_EQ(SampleSource(sixteen, 1, 1, 16).Value16(0, 0), -32768);
   EXPECT_EQ(FullScalePower, 1073741824.0);
   EXPECT_EQ(FullScalePower * kInvFullScalePower, 1.0);
 }

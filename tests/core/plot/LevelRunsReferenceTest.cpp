@@ -89,7 +89,7 @@ std::vector<LevelRun> PlainColumn(const SpectrogramSetup& s, const std::vector<i
     for (int i = 0; i < n; ++i) {
       const int64_t at = start + i;
       const double v =
-          at >= 0 && at < static_cast<int64_t>(pcm.size()) ? SampleValue16(pcm[at]) : 0.0;
+          at >= 0 && at < static_cast<int64_t>(pcm.size()) ? static_cast<double>(pcm[at]) : 0.0;
       x[i] = v * s.windowTable[i];
     }
     RealFft(x.data(), s.log2Fft);
@@ -191,7 +191,7 @@ TEST(SpectrogramColumnsReference, UserPensEqualThePlainLookup) {
         const int64_t start = f.firstFrameStart + static_cast<int64_t>(j) * s.frameAdvance;
         for (int i = 0; i < n; ++i) {
           const int64_t at = start + i;
-          x[i] = (at >= 0 && at < frames ? SampleValue16(pcm[at]) : 0.0) * s.windowTable[i];
+          x[i] = (at >= 0 && at < frames ? static_cast<double>(pcm[at]) : 0.0) * s.windowTable[i];
         }
         RealFft(x.data(), s.log2Fft);
         for (int k = 1; k < n / 2; ++k) acc[k] += BinPower(x.data(), n, k);
