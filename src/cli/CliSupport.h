@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/MessageSink.h"
+#include "filter/FilterDescription.h"
 
 namespace nv::cli {
 
@@ -46,6 +47,13 @@ int RunDevices(const Args& a);
 int RunSlow(const Args& a);
 int RunMarks(const Args& a);
 int RunSpectrum(const Args& a);
+int RunDetector(const Args& a);
+
+// Fills `desc` from the filter options of filter-design (--type, --band,
+// --order, --fc, --fl, --fu, --ripple, --stopband, --file); false after a
+// message.
+bool ReadFilterOptions(const Args& a, FilterDescription& desc);
+
 // The drawing command; only norvane-render holds it.
 int RunRender(const Args& a);
 #ifdef NORVANE_HAVE_RENDER

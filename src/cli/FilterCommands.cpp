@@ -11,9 +11,7 @@
 #include "filter/FilterReport.h"
 
 namespace nv::cli {
-namespace {
 
-// Fills `desc` from the filter options; false after a message.
 bool ReadFilterOptions(const Args& a, FilterDescription& desc) {
   const std::string type = a.Get("type-name");
   if (type == "butterworth") desc.filterType = FilterType::Butterworth;
@@ -68,8 +66,6 @@ bool ReadFilterOptions(const Args& a, FilterDescription& desc) {
   desc.bandStopHighHz = desc.bandType == BandType::BandStop ? fu : 0;
   return true;
 }
-
-}  // namespace
 
 int RunFilterDesign(const Args& a) {
   if (a.Has("nyquist") == a.Has("sound"))

@@ -31,6 +31,8 @@ const char* kUsage =
     "  spectrum FILE [--from FRAME --to FRAME] [--channel 1|2] [--fft N]\n"
     "       [--window rectangular|hanning|parzen|hamming|cosine] [--linear]\n"
     "                                 print the power spectrum of a range as text\n"
+    "  detector IN OUT --freq HZ [--speed K] [--from FRAME --to FRAME] [filter options as filter-design]\n"
+    "                                 what the virtual bat detector plays, as a Standard Wave file\n"
 #ifdef NORVANE_HAVE_RENDER
     "  render FILE -o OUT [--view combined|spectrogram|oscillogram|zero-crossing]\n"
     "       [--width PX --height PX] [--start FRAME] [--span-us MICROSECONDS] [--fft N]\n"
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
   if (cmd == "filter") return RunFilter(ParseArgs(argc, argv, 2, {}));
   if (cmd == "marks") return RunMarks(ParseArgs(argc, argv, 2, {"distances"}));
   if (cmd == "spectrum") return RunSpectrum(ParseArgs(argc, argv, 2, {"linear"}));
+  if (cmd == "detector") return RunDetector(ParseArgs(argc, argv, 2, {}));
   if (cmd == "edit")
     return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
   if (cmd == "play") return RunPlay(ParseArgs(argc, argv, 2, {}));

@@ -80,6 +80,78 @@ check "filter exits 0" test $? -eq 0
 "$cli" info "$dir/filtered.wav" >"$dir/info"
 check "filtered file type" expect_info "type: [Standard Wave]"
 
+# The virtual detector: what it plays, at the sound's own rate.
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+"$cli" detector "$dir/demo.wav" "$dir/det.wav" --freq 40000 >"$dir/out" 2>"$dir/err"
+check "detector exits 0" test $? -eq 0
+check "detector prints nothing" test ! -s "$dir/out" -a ! -s "$dir/err"
+"$cli" info "$dir/det.wav" >"$dir/info"
+check "detector writes a standard wave" expect_info "type: [Standard Wave]"
+check "detector keeps the rate" expect_info "rate: 44100"
+# Speed factor 10 on a tenfold time-expanded sound: real speed, a tenth of the frames.
+check "detector plays every tenth frame" expect_info "frames: 132300"
+"$cli" detector "$dir/demo.wav" "$dir/det5.wav" --freq 40000 --speed 5
+"$cli" info "$dir/det5.wav" >"$dir/info"
+check "detector speed 5" expect_info "frames: 264600"
+# A range shorter than one block of k x BufferSize plays its whole block.
+"$cli" detector "$dir/demo.wav" "$dir/short.wav" --freq 40000 --from 1000 --to 1500
+"$cli" info "$dir/short.wav" >"$dir/info"
+check "detector short range plays one block" expect_info "frames: 2752"
+"$cli" detector "$dir/demo.wav" "$dir/hp.wav" --freq 40000 --type butterworth --band highpass --order 2 --fc 10000
+check "detector with a filter of its own" test $? -eq 0
+"$cli" detector "$dir/demo.wav" "$dir/x.wav" --freq 40000 --speed 201 2>"$dir/err"
+check "detector speed 201 exits 1" test $? -eq 1
+check "detector speed message" grep -qxF "Please enter an integer between 1 and 200." "$dir/err"
+"$cli" detector "$dir/demo.wav" "$dir/x.wav" --freq 0 2>"$dir/err"
+check "detector frequency 0 exits 1" test $? -eq 1
+"$cli" detector "$dir/demo.wav" "$dir/x.wav" --freq 40000 --from 5000000 --to 6000000 2>"$dir/err"
+check "detector empty range exits 1" test $? -eq 1
+check "detector empty range message" grep -qxF "The range holds no sound to play." "$dir/err"
+"$cli" detector "$dir/demo.wav" "$dir/x.wav" --freq 40000 --type butterworth --band lowpass --order 4 \
+  --fc 300000 2>"$dir/err"
+check "detector bad filter exits 1" test $? -eq 1
+check "detector bad filter message" grep -qxF "Illegal cut-off frequency!" "$dir/err"
+"$cli" detector "$dir/demo.wav" "$dir/x.wav" 2>/dev/null
+check "detector without frequency exits 1" test $? -eq 1
+# Sample for sample against an independent numpy/scipy model of the detector.
+same_sound() {  # same_sound A B: equal lengths, values within one gain step, all but 0.1 % equal
+  /usr/bin/python3 - "$1" "$2" <<'PY'
+import importlib.util, os, sys
+import numpy as np
+spec = importlib.util.spec_from_file_location("ref", os.environ["DETECTOR_REFERENCE"])
+ref = importlib.util.module_from_spec(spec); spec.loader.exec_module(ref)
+a = ref.read_wave(sys.argv[1]); b = ref.read_wave(sys.argv[2])
+if a[:3] != b[:3] or a[3].shape != b[3].shape:
+    sys.exit("formats or lengths differ: %s %s" % (a[:3] + (a[3].shape,), b[:3] + (b[3].shape,)))
+d = np.abs(a[3].astype(np.int64) - b[3].astype(np.int64))
+if d.max() > 12 or np.count_nonzero(d) > d.size // 1000 + 1:
+    sys.exit("max difference %d, %d of %d values differ" % (d.max(), np.count_nonzero(d), d.size))
+if np.abs(a[3].astype(np.int64) - (128 if a[1] == 8 else 0)).max() < 50:
+    sys.exit("no sound to compare")
+PY
+}
+if /usr/bin/python3 -c "import numpy, scipy" 2>/dev/null; then
+  export DETECTOR_REFERENCE="$here/detector_reference.py"
+  /usr/bin/python3 "$here/detector_reference.py" "$dir/demo.wav" "$dir/ref.wav" --freq 40000 --te 10000
+  check "detector matches the numpy model" same_sound "$dir/det.wav" "$dir/ref.wav"
+  "$cli" detector "$dir/demo.wav" "$dir/det3.wav" --freq 52000 --speed 3 --from 123457 --to 700001
+  /usr/bin/python3 "$here/detector_reference.py" "$dir/demo.wav" "$dir/ref3.wav" --freq 52000 --te 10000 \
+    --speed 3 --from 123457 --to 700001
+  check "detector range matches the numpy model" same_sound "$dir/det3.wav" "$dir/ref3.wav"
+  if command -v sox >/dev/null; then
+    # 8-bit stereo, without time expansion: the left channel is heard on both.
+    "$cli" convert "$dir/demo.wav" "$dir/plain.wav" --type 1
+    sox "$dir/plain.wav" -b 8 -c 2 "$dir/st8.wav"
+    "$cli" detector "$dir/st8.wav" "$dir/det8.wav" --freq 4000 --speed 2 --type butterworth --band lowpass \
+      --order 8 --fc 3000
+    /usr/bin/python3 "$here/detector_reference.py" "$dir/st8.wav" "$dir/ref8.wav" --freq 4000 --te 1000 \
+      --speed 2 --order 8 --cutoff 3000
+    check "detector 8-bit stereo matches the numpy model" same_sound "$dir/det8.wav" "$dir/ref8.wav"
+  fi
+else
+  echo "note: /usr/bin/python3 with numpy and scipy is missing; the detector's reference checks did not run"
+fi
+
 # Failures: the program's message on stderr, exit 1, nothing on stdout.
 "$cli" info "$dir/none.wav" >"$dir/out" 2>"$dir/err"
 check "missing file exits 1" test $? -eq 1
