@@ -141,7 +141,7 @@ void CMainFrame::BuildActions() {
   Act(kSoundStop, "&Stop Play sound", QKeySequence(Qt::Key_S), "Stop the playback")
       ->setIcon(st->standardIcon(QStyle::SP_MediaStop));
   Act(kSoundFormat, "Sound &Format", QKeySequence(), "Edit the format and recording texts");
-  Act(kSoundVirtualDetector, "&Virtual Bat detector", QKeySequence(), "Listen as through a heterodyne detector");
+  Act(kSoundVirtualDetector, "&Virtual Bat detector", QKeySequence(), "Listen as through a heterodyne detector", true);
   Act(kSoundSamplingParameters, "Set sampling parameters", QKeySequence(), "Sampling parameters of the acquisition cards");
   Act(kRecordViewSettings, "Record view settings", QKeySequence(), "What the recording view shows");
 

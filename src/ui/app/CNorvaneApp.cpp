@@ -390,3 +390,4 @@ nv::AudioBackend& CNorvaneApp::Audio() {
 }
 
 nv::PowerSettings& CNorvaneApp::DefaultPower() { return nv::AppCore::Instance().defaultPower; }
+nv::FilterDescription& CNorvaneApp::DetectorFilter() { return nv::AppCore::Instance().detectorFilter; }

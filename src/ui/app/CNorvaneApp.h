@@ -109,6 +109,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   // outlive every playback).
   void SetAudioBackend(nv::AudioBackend* backend) { audioOverride_ = backend; }
   nv::PowerSettings& DefaultPower() override;
+  nv::FilterDescription& DetectorFilter() override;
 
   // Application-wide state of the views.
   int cursorMode = 0;     // CursorMode; 0 until the user chooses one

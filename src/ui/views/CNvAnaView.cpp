@@ -566,6 +566,10 @@ void CNvAnaView::keyPressEvent(QKeyEvent* e) {
 }
 
 void CNvAnaView::MoveCursorByKey(int key) {
+  if (detector_.IsOn()) {
+    MoveDetectorLineByKey(key);
+    return;
+  }
   CursorRecord c = plot_->Cursor();
   if (c.position < 0 || !doc_) {
     QApplication::beep();
@@ -636,6 +640,7 @@ void CNvAnaView::OpenSettings(int area) {
 
 bool CNvAnaView::OnCommand(int id) {
   using namespace cmd;
+  if (OnDetectorCommand(id)) return true;
   if (OnEditCommand(id)) return true;
   if (OnPlayCommand(id)) return true;
   if (OnRecordCommand(id)) return true;
@@ -685,6 +690,7 @@ bool CNvAnaView::OnCommand(int id) {
 
 bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
+  if (OnUpdateDetectorCommand(id, st)) return true;
   if (OnUpdateEditCommand(id, st)) return true;
   if (OnUpdatePlayCommand(id, st)) return true;
   if (OnUpdateRecordCommand(id, st)) return true;

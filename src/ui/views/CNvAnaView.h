@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "audio/DetectorMode.h"
 #include "audio/PlaybackView.h"
 #include "base/CommandTarget.h"
 #include "base/SampleSource.h"
@@ -125,6 +126,18 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   void SetPlaybackCursor(int64_t frame) override;
   void Beep() override;
   void PlaybackClosed() override;
+  // The virtual detector (handled in CNvAnaViewDetector.cpp): the
+  // "&Virtual Bat detector" command, the detector line and its keys.
+  const nv::DetectorMode& Detector() const { return detector_; }
+  bool OnDetectorCommand(int id);
+  bool OnUpdateDetectorCommand(int id, CommandState& state);
+  // Switches the detector on (after its dialog) or off.
+  void ToggleDetector();
+  // Up/Down retune the line, Left/Right move it in time when nothing plays;
+  // refused moves beep. Only while the detector is on.
+  void MoveDetectorLineByKey(int key);
+  // The line's "Detector: ..." text in the status strip.
+  void ShowDetectorStatus();
 
   // Attached analysis windows (not owned).
   void Attach(AttachedWindow* w);
@@ -197,6 +210,7 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   StatusStrip* strip_;
   std::vector<AttachedWindow*> attached_;
   int contextDiagram_ = 0;
+  nv::DetectorMode detector_;
   bool dragging_ = false;
   int pressX_ = 0;
   bool initialised_ = false;

@@ -111,6 +111,14 @@ bool CNvAnaView::OnEditCommand(int id) {
     default: return false;
   }
   if (!doc_) return true;
+  // With the detector on, "&Filter" edits and designs the detector's filter
+  // and filters nothing.
+  if (id == kEditFilter && detector_.IsOn()) {
+    nv::FilterDescription& detectorFilter = ViewHost::Get().DetectorFilter();
+    nv::FilterDescription desc = detectorFilter;
+    if (TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc_), window())) detectorFilter = desc;
+    return true;
+  }
   // The samples do not change while a playback or recording uses them.
   if (Playing() && id != kEditCopy && id != kEditCopyAscii) return true;
   const EditRange r = EditSelection();
@@ -206,8 +214,10 @@ bool CNvAnaView::OnUpdateEditCommand(int id, CommandState& st) {
     case kEditSilence:
     case kEditReverse:
     case kEditVolume:
-    case kEditFilter:
       st.enabled = doc_ && HasSelection() && !Playing();
+      return true;
+    case kEditFilter:
+      st.enabled = doc_ && detector_.FilterCommandEnabled(HasSelection() && !Playing());
       return true;
     case kEditPaste:
       st.enabled = doc_ && nv::SoundEditor(*doc_).CanPaste() && !Playing();

@@ -29,6 +29,7 @@ class PlainViewHost : public ViewHost {
   std::string InputDevice() const override { return input_; }
   void SetInputDevice(const std::string& id) override { input_ = id; }
   nv::PowerSettings& DefaultPower() override { return power_; }
+  nv::FilterDescription& DetectorFilter() override { return detectorFilter_; }
 
  private:
   std::unique_ptr<nv::AudioBackend> audio_;
@@ -38,6 +39,7 @@ class PlainViewHost : public ViewHost {
   nv::AnalysisSettings defaults_;
   nv::FilterDescription filter_;
   nv::PowerSettings power_;
+  nv::FilterDescription detectorFilter_;
 };
 
 PlainViewHost& Plain() {

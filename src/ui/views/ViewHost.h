@@ -71,4 +71,7 @@ class ViewHost {
   // Stops any recording or playback of a recording view on `doc` and closes
   // those views (before the document's frames close); nothing recorded is lost.
   virtual void CloseRecordingViews(nv::CNorvaneDoc* doc) { (void)doc; }
+  // The virtual detector's filter description ("&Filter" edits it while a
+  // view's detector is on).
+  virtual nv::FilterDescription& DetectorFilter() = 0;
 };

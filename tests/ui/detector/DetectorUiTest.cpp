@@ -1,0 +1,318 @@
+// The virtual detector in the desktop application: its dialog ("OK" only
+// with a filter to listen through, the speed factor's range and messages,
+// "Select Filter" and Cancel), and the sound view's detector mode: the
+// "&Virtual Bat detector" command, the detector line and its status text,
+// "&Filter" editing the detector's filter while the mode is on, and the
+// arrow keys. Dialogs are answered through their runners, messages are
+// recorded; with NORVANE_GRAB_DIR set the dialog is also saved there as a
+// PNG file.
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+#include "../../support/TestSupport.h"
+#include "app/CMainFrame.h"
+#include "app/CNorvaneApp.h"
+#include "app/CSndFileDialog.h"
+#include "views/VirtualDetectorDialog.h"
+#include "base/CommandIds.h"
+#include "base/MessageSink.h"
+#include "base/NumericEdit.h"
+#include "filter/FilterDesign.h"
+#include "filter/TimeDomainFilterDialog.h"
+#include "plot/SoundPlot.h"
+#include "settings/MemorySettingsStore.h"
+#include "views/CNvAnaView.h"
+#include "views/StatusStrip.h"
+
+class DetectorUiTest : public QObject {
+  Q_OBJECT
+
+ private:
+  nv::RecordingMessageSink sink_;
+  nv::MessageSink* oldSink_ = nullptr;
+  QTemporaryDir dir_;
+  std::unique_ptr<nv::MemorySettingsStore> store_;
+  std::unique_ptr<CNorvaneApp> app_;
+
+  CMainFrame* Frame() const { return app_->MainFrame(); }
+  CNvAnaView* View() const { return Frame()->ActiveView(); }
+  nv::CNorvaneDoc* Doc() const { return Frame()->ActiveDocument(); }
+  void Settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+  // Starts the application on one second of a 44 100 Hz sine.
+  void StartOnSine() {
+    nv::CNorvaneDoc doc;
+    std::vector<int16_t> s(44100);
+    for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(8000 * std::sin(0.7 * static_cast<double>(i)));
+    nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
+    const QString p = dir_.filePath(QStringLiteral("sine.wav"));
+    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    app_ = std::make_unique<CNorvaneApp>(store_.get());
+    if (!app_->InitInstance({p})) qFatal("cannot start");
+    Frame()->resize(1000, 700);
+    Settle();
+  }
+  bool Checked(int id) {
+    Frame()->UpdateCommandUi();
+    return Frame()->Action(id)->isChecked();
+  }
+  bool Enabled(int id) {
+    Frame()->UpdateCommandUi();
+    return Frame()->Action(id)->isEnabled();
+  }
+  void Key(int key) {
+    QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(View(), &e);
+  }
+  static std::vector<uint8_t> Bytes(nv::CNorvaneDoc* doc) {
+    const uint8_t* p = doc->MapSamples(true);
+    std::vector<uint8_t> v(p, p + static_cast<size_t>(doc->FrameCount()) * doc->Format().nBlockAlign);
+    doc->UnmapSamples();
+    return v;
+  }
+
+  static nv::FilterDescription LowPass() {
+    nv::FilterDescription d;
+    d.order = 4;
+    d.lowPassHz = 5000;
+    if (!nv::DesignFilter(d, 22050)) qFatal("design failed");
+    return d;
+  }
+
+ private slots:
+  void init() {
+    sink_.texts.clear();
+    oldSink_ = nv::SetMessageSink(&sink_);
+    store_ = std::make_unique<nv::MemorySettingsStore>();
+  }
+  void cleanup() {
+    app_.reset();
+    store_.reset();
+    nv::SetMessageSink(oldSink_);
+    VirtualDetectorDialog::runner = nullptr;
+    TimeDomainFilterDialog::runner = nullptr;
+    CSndFileDialog::runner = nullptr;
+    nv::AppCore::Instance().commandFilter = nv::FilterDescription{};
+    nv::AppCore::Instance().detectorFilter = nv::FilterDescription{};
+  }
+
+  void okNeedsAFilter() {
+    VirtualDetectorDialog fresh(nv::DetectorSettings{}, nv::FilterDescription{});
+    QCOMPARE(fresh.windowTitle(), QStringLiteral("Virtual Bat detector"));
+    QCOMPARE(fresh.SpeedField()->text(), QStringLiteral("10"));
+    QVERIFY(!fresh.OkButton()->isEnabled());
+    QVERIFY(fresh.SelectFilterButton()->isEnabled());
+    VirtualDetectorDialog withFilter(nv::DetectorSettings{}, LowPass());
+    QVERIFY(withFilter.OkButton()->isEnabled());
+    const QByteArray dir = qgetenv("NORVANE_GRAB_DIR");
+    if (!dir.isEmpty()) {
+      withFilter.adjustSize();
+      withFilter.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("virtual-detector.png")));
+    }
+  }
+
+  void speedFactorRange() {
+    VirtualDetectorDialog dlg(nv::DetectorSettings{}, LowPass());
+    for (const char* bad : {"0", "201"}) {
+      sink_.texts.clear();
+      dlg.SpeedField()->setText(QString::fromLatin1(bad));
+      dlg.OkButton()->click();
+      QCOMPARE(dlg.result(), int(QDialog::Rejected));
+      QCOMPARE(sink_.texts.size(), size_t{1});
+      QCOMPARE(QString::fromStdString(sink_.texts.back()), QStringLiteral("Please enter an integer between 1 and 200."));
+    }
+    sink_.texts.clear();
+    dlg.SpeedField()->setText(QStringLiteral("abc"));
+    dlg.SelectFilterButton()->click();
+    QCOMPARE(QString::fromStdString(sink_.texts.back()), QStringLiteral("Please enter an integer."));
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    dlg.SpeedField()->setText(QStringLiteral("200"));
+    dlg.OkButton()->click();
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(dlg.SpeedFactor().value_or(0), 200);
+  }
+
+  void answers() {
+    nv::DetectorSettings start;
+    start.speedFactor = 7;
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      d.SpeedField()->setText(QStringLiteral("25"));
+      d.OkButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    VirtualDetectorDialog::Answer a = VirtualDetectorDialog::Ask(start, LowPass(), nullptr);
+    QVERIFY(a.choice == VirtualDetectorDialog::Choice::Ok);
+    QCOMPARE(a.settings.speedFactor, 25);
+    // Without a filter "OK" does nothing; "Select Filter" switches on and asks for one.
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      d.OkButton()->click();
+      if (d.result() == QDialog::Accepted) return true;
+      d.SelectFilterButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    a = VirtualDetectorDialog::Ask(start, nv::FilterDescription{}, nullptr);
+    QVERIFY(a.choice == VirtualDetectorDialog::Choice::SelectFilter);
+    QCOMPARE(a.settings.speedFactor, 7);
+    // Cancel changes nothing.
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      d.SpeedField()->setText(QStringLiteral("99"));
+      d.reject();
+      return false;
+    };
+    a = VirtualDetectorDialog::Ask(start, LowPass(), nullptr);
+    QVERIFY(a.choice == VirtualDetectorDialog::Choice::Cancel);
+    QCOMPARE(a.settings.speedFactor, 7);
+  }
+  void modeOnPlacesTheLineAndOffRemovesIt() {
+    nv::AppCore::Instance().detectorFilter = LowPass();
+    StartOnSine();
+    QVERIFY(Enabled(cmd::kSoundVirtualDetector));
+    QVERIFY(!Checked(cmd::kSoundVirtualDetector));
+    int shown = 0;
+    VirtualDetectorDialog::runner = [&](VirtualDetectorDialog& d) {
+      ++shown;
+      [&] { QVERIFY(d.OkButton()->isEnabled()); }();
+      d.SpeedField()->setText(QStringLiteral("20"));
+      d.OkButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    Frame()->Route(cmd::kSoundVirtualDetector);
+    QCOMPARE(shown, 1);
+    QVERIFY(Checked(cmd::kSoundVirtualDetector));
+    QVERIFY(View()->Detector().IsOn());
+    QCOMPARE(View()->Detector().Settings().speedFactor, 20);
+    // No selection, no cursor: the first visible sample, a quarter of the rate.
+    const nv::CursorRecord line = View()->Plot()->DetectorLine();
+    QCOMPARE(line.position, View()->Plot()->Setup().firstVisible());
+    QCOMPARE(line.value, 11025);
+    QVERIFY(View()->Strip()->StatusText().startsWith(QStringLiteral("Detector: ")));
+    QVERIFY(View()->Strip()->StatusText().endsWith(QStringLiteral(" kHz")));
+    const QByteArray dir = qgetenv("NORVANE_GRAB_DIR");
+    if (!dir.isEmpty()) View()->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("detector-line.png")));
+    // "&Filter" needs no selection while the detector is on.
+    View()->ClearSelection();
+    QVERIFY(Enabled(cmd::kEditFilter));
+    // Off while nothing plays: the line and its text go, no dialog.
+    Frame()->Route(cmd::kSoundVirtualDetector);
+    QCOMPARE(shown, 1);
+    QVERIFY(!Checked(cmd::kSoundVirtualDetector));
+    QCOMPARE(View()->Plot()->DetectorLine().position, -1);
+    QCOMPARE(View()->Strip()->StatusText(), QString());
+    QVERIFY(!Enabled(cmd::kEditFilter));
+    // The next dialog starts from the speed factor chosen before.
+    VirtualDetectorDialog::runner = [&](VirtualDetectorDialog& d) {
+      [&] { QCOMPARE(d.SpeedField()->text(), QStringLiteral("20")); }();
+      d.reject();
+      return false;
+    };
+    Frame()->Route(cmd::kSoundVirtualDetector);
+    QVERIFY(!View()->Detector().IsOn());
+    QVERIFY(sink_.texts.empty());
+  }
+
+  void cursorGivesPlaceAndFrequency() {
+    StartOnSine();
+    nv::CursorRecord c;
+    c.position = 12000;
+    c.value = 7000;
+    c.inSpectrogram = true;
+    c.kind = nv::kCursorMeasurement;
+    View()->Plot()->SetCursor(c);
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      d.SelectFilterButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    TimeDomainFilterDialog::runner = [](TimeDomainFilterDialog& d) {
+      d.reject();
+      return false;
+    };
+    Frame()->Route(cmd::kSoundVirtualDetector);
+    QCOMPARE(View()->Plot()->DetectorLine().position, 12000);
+    QCOMPARE(View()->Plot()->DetectorLine().value, 7000);
+  }
+
+  void selectFilterEditsTheDetectorsFilterAndFiltersNothing() {
+    StartOnSine();
+    const std::vector<uint8_t> before = Bytes(Doc());
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      [&] { QVERIFY(!d.OkButton()->isEnabled()); }();
+      d.SelectFilterButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    int filterDialogs = 0;
+    TimeDomainFilterDialog::runner = [&](TimeDomainFilterDialog& d) {
+      ++filterDialogs;
+      d.FilterTypeCombo()->setCurrentIndex(0);
+      d.BandButton(0)->setChecked(true);
+      d.OrderCombo()->setCurrentIndex(1);  // 4
+      d.LowPassField()->setText(QStringLiteral("3000"));
+      d.OkButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    Frame()->Route(cmd::kSoundVirtualDetector);
+    QCOMPARE(filterDialogs, 1);
+    QVERIFY(View()->Detector().IsOn());
+    const nv::FilterDescription& det = nv::AppCore::Instance().detectorFilter;
+    QCOMPARE(det.lowPassHz, 3000);
+    QCOMPARE(det.order, 4);
+    QCOMPARE(det.a[0], 1.0);
+    QCOMPARE(nv::AppCore::Instance().commandFilter.lowPassHz, 0);
+    QVERIFY(Bytes(Doc()) == before);
+    QCOMPARE(Doc()->Undo().kind, 0);
+    // "&Filter" again while on: the dialog on the detector's description.
+    TimeDomainFilterDialog::runner = [&](TimeDomainFilterDialog& d) {
+      ++filterDialogs;
+      [&] { QCOMPARE(d.LowPassField()->text(), QStringLiteral("3000")); }();
+      d.LowPassField()->setText(QStringLiteral("4000"));
+      d.OkButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    Frame()->Route(cmd::kEditFilter);
+    QCOMPARE(filterDialogs, 2);
+    QCOMPARE(det.lowPassHz, 4000);
+    QVERIFY(Bytes(Doc()) == before);
+  }
+
+  void arrowKeysMoveTheLine() {
+    nv::AppCore::Instance().detectorFilter = LowPass();
+    StartOnSine();
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      d.OkButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    Frame()->Route(cmd::kSoundVirtualDetector);
+    View()->setFocus();
+    const nv::CursorRecord start = View()->Plot()->DetectorLine();
+    Key(Qt::Key_Up);
+    const nv::CursorRecord up = View()->Plot()->DetectorLine();
+    QVERIFY(up.value >= start.value + 2);
+    QCOMPARE(up.position, start.position);
+    Key(Qt::Key_Down);
+    QCOMPARE(View()->Plot()->DetectorLine().value, start.value);
+    // Left of the first visible sample is refused; Right moves one pixel step.
+    Key(Qt::Key_Left);
+    QCOMPARE(View()->Plot()->DetectorLine().position, start.position);
+    Key(Qt::Key_Right);
+    const nv::CursorRecord right = View()->Plot()->DetectorLine();
+    QVERIFY(right.position > start.position);
+    QCOMPARE(right.value, start.value);
+    QVERIFY(View()->Strip()->StatusText().startsWith(QStringLiteral("Detector: ")));
+    // While a sound plays the line does not move in time, and the mode stays.
+    app_->playing = true;
+    Key(Qt::Key_Right);
+    QCOMPARE(View()->Plot()->DetectorLine().position, right.position);
+    QVERIFY(!Enabled(cmd::kSoundVirtualDetector));
+    app_->playing = false;
+  }
+};
+
+QTEST_MAIN(DetectorUiTest)
+#include "DetectorUiTest.moc"
