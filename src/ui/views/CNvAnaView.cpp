@@ -69,6 +69,7 @@ CNvAnaView::~CNvAnaView() { Detach(); }
 
 void CNvAnaView::Detach() {
   StopPlayback();
+  StopDetectorPlayback();
   if (!doc_) return;
   for (auto* d : std::initializer_list<QWidget*>{spectDlg_.Get(), oscDlg_.Get(), zcDlg_.Get()})
     if (d) d->close();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "audio/DetectorMode.h"
+#include "audio/DetectorPlayback.h"
 #include "audio/PlaybackView.h"
 #include "base/CommandTarget.h"
 #include "base/SampleSource.h"
@@ -37,7 +38,11 @@ class QScrollBar;
 class QTimer;
 class StatusStrip;
 
-class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandTarget, public nv::PlaybackView {
+class CNvAnaView : public QWidget,
+                   public nv::SoundViewObserver,
+                   public CommandTarget,
+                   public nv::PlaybackView,
+                   public nv::DetectorPlaybackView {
   Q_OBJECT
  public:
   CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent = nullptr);
@@ -138,6 +143,18 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   void MoveDetectorLineByKey(int key);
   // The line's "Detector: ..." text in the status strip.
   void ShowDetectorStatus();
+  // This view's playback through the detector, null before the first.
+  nv::DetectorPlayback* DetectorPlayer() const { return detectorPlayer_.get(); }
+  // Ends a playback through the detector at once (the view or its document
+  // closes).
+  void StopDetectorPlayback();
+
+  // DetectorPlaybackView: progress of this view's playback through the detector.
+  void ShowDetectorPlaybackStatus(const std::string& text) override;
+  void MoveDetectorLine(int64_t frame) override;
+  void ShowDetectorLineStatus() override;
+  void RefuseDetectorPlayback() override;
+  void DetectorPlaybackClosed() override;
 
   // Attached analysis windows (not owned).
   void Attach(AttachedWindow* w);
@@ -211,6 +228,8 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   std::vector<AttachedWindow*> attached_;
   int contextDiagram_ = 0;
   nv::DetectorMode detector_;
+  std::unique_ptr<nv::DetectorPlayback> detectorPlayer_;
+  int32_t lineBeforePlay_ = -1;  // where the line stood when the detector started playing
   bool dragging_ = false;
   int pressX_ = 0;
   bool initialised_ = false;

@@ -1,34 +1,90 @@
 // The virtual detector's part of the sound view: the "&Virtual Bat detector"
 // command with its dialog, the detector line in the spectrogram, its status
-// text and the arrow keys that move it. While the detector is on, "&Filter"
-// edits the detector's filter (CNvAnaViewEdit.cpp).
+// text, the arrow keys that move it and retune a playback, and "&Play sound"
+// and "&Stop Play sound" through the detector while it is on. While the
+// detector is on, "&Filter" edits the detector's filter (CNvAnaViewEdit.cpp).
 #include <QApplication>
 #include <algorithm>
 
-#include "views/VirtualDetectorDialog.h"
+#include "audio/DetectorPlayback.h"
 #include "base/CommandIds.h"
+#include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "plot/SoundPlot.h"
 #include "views/CNvAnaView.h"
 #include "views/StatusStrip.h"
 #include "views/ViewHost.h"
+#include "views/VirtualDetectorDialog.h"
+
+namespace {
+
+bool DetectorPlaying(const nv::DetectorPlayback* p) { return p && p->Active(); }
+
+}  // namespace
 
 bool CNvAnaView::OnDetectorCommand(int id) {
-  if (id != cmd::kSoundVirtualDetector) return false;
-  ToggleDetector();
-  return true;
+  switch (id) {
+    case cmd::kSoundVirtualDetector:
+      ToggleDetector();
+      return true;
+    case cmd::kSoundPlay: {
+      if (!detector_.IsOn()) return false;
+      if (!doc_) return true;
+      const nv::FilterDescription& filter = ViewHost::Get().DetectorFilter();
+      if (!nv::DetectorFilterChosen(filter)) {
+        nv::ShowMessage("Select a filter for the virtual detector first (Filter).");
+        return true;
+      }
+      if (!detectorPlayer_) {
+        detectorPlayer_ = std::make_unique<nv::DetectorPlayback>(
+            *doc_, ViewHost::Get().Audio(), [] { return ViewHost::Get().IsPlaying(); },
+            [](bool playing) {
+              ViewHost::Get().SetPlaying(playing);
+              ViewHost::Get().RequestCommandUpdate();
+            },
+            *this);
+      }
+      detectorPlayer_->SetOutputDevice(ViewHost::Get().OutputDevice());
+      nv::PlaybackRequest r;
+      if (plot_->SelectionStart().position >= 0) {
+        r.selectionStart = plot_->SelectionStart().position;
+        r.selectionEnd = plot_->SelectionEnd().position;
+      }
+      r.cursor = plot_->Cursor().position;
+      r.firstVisible = static_cast<int32_t>(plot_->Setup().firstVisible());
+      lineBeforePlay_ = detector_.Line().position;
+      detectorPlayer_->Play(r, filter, detector_.Settings().speedFactor, detector_.Line().value);
+      ViewHost::Get().RequestCommandUpdate();
+      return true;
+    }
+    case cmd::kSoundStop:
+      if (!DetectorPlaying(detectorPlayer_.get())) return false;
+      detectorPlayer_->Stop();
+      return true;
+    default:
+      return false;
+  }
 }
 
 bool CNvAnaView::OnUpdateDetectorCommand(int id, CommandState& st) {
-  if (id != cmd::kSoundVirtualDetector) return false;
-  st.checked = detector_.IsOn();
-  st.enabled = doc_ && !ViewHost::Get().IsPlaying() && (detector_.IsOn() || doc_->FrameCount() > 0);
-  return true;
+  switch (id) {
+    case cmd::kSoundVirtualDetector:
+      st.checked = detector_.IsOn();
+      st.enabled = doc_ && !ViewHost::Get().IsPlaying() && (detector_.IsOn() || doc_->FrameCount() > 0);
+      return true;
+    case cmd::kSoundStop:
+      if (!DetectorPlaying(detectorPlayer_.get())) return false;
+      st.enabled = true;
+      return true;
+    default:
+      return false;
+  }
 }
 
 void CNvAnaView::ToggleDetector() {
   if (!doc_ || ViewHost::Get().IsPlaying()) return;
   if (detector_.IsOn()) {
+    StopDetectorPlayback();
     detector_.SwitchOff();
     plot_->SetDetectorLine(detector_.Line());
     SetStatus(QString());
@@ -56,9 +112,17 @@ void CNvAnaView::ToggleDetector() {
 void CNvAnaView::MoveDetectorLineByKey(int key) {
   if (!detector_.IsOn() || !doc_) return;
   nv::CursorRecord line = detector_.Line();
+  const bool playing = detectorPlayer_ && detectorPlayer_->State() == nv::PlaybackState::Open;
   bool moved = false;
   if (key == Qt::Key_Up || key == Qt::Key_Down) {
     moved = nv::StepDetectorFrequency(plot_->Setup(), line, key == Qt::Key_Up ? 1 : -1);
+    // A playback hears the new frequency from the next block it fills.
+    if (moved && playing) detectorPlayer_->SetFrequencyHz(line.value);
+  } else if (playing) {
+    // While it plays, Left and Right halve and double the device's rate.
+    const nv::KeyOutcome r = key == Qt::Key_Left ? detectorPlayer_->RateDown() : detectorPlayer_->RateUp();
+    if (r == nv::KeyOutcome::Refused) QApplication::beep();
+    return;
   } else if (!ViewHost::Get().IsPlaying()) {
     moved = nv::StepDetectorPosition(plot_->Setup(), doc_->FrameCount(), line, key == Qt::Key_Right ? 1 : -1);
   }
@@ -70,5 +134,33 @@ void CNvAnaView::MoveDetectorLineByKey(int key) {
   plot_->SetDetectorLine(line);
   ShowDetectorStatus();
 }
+
+void CNvAnaView::StopDetectorPlayback() {
+  if (!detectorPlayer_) return;
+  const bool wasActive = detectorPlayer_->Active();
+  detectorPlayer_->Abort();
+  detectorPlayer_.reset();
+  if (wasActive) {
+    MoveDetectorLine(-1);
+    ViewHost::Get().RequestCommandUpdate();
+  }
+}
+
+void CNvAnaView::ShowDetectorPlaybackStatus(const std::string& text) { SetStatus(QString::fromStdString(text)); }
+
+void CNvAnaView::MoveDetectorLine(int64_t frame) {
+  if (!detector_.IsOn()) return;
+  // After the playback the line goes back to where it stood, so that it
+  // stays in sight for tuning.
+  const int64_t p = frame >= 0 ? frame : lineBeforePlay_;
+  detector_.SetLinePosition(static_cast<int32_t>(std::min<int64_t>(p, INT32_MAX)));
+  plot_->SetDetectorLine(detector_.Line());
+}
+
+void CNvAnaView::ShowDetectorLineStatus() { ShowDetectorStatus(); }
+
+void CNvAnaView::RefuseDetectorPlayback() { QApplication::beep(); }
+
+void CNvAnaView::DetectorPlaybackClosed() { ViewHost::Get().RequestCommandUpdate(); }
 
 void CNvAnaView::ShowDetectorStatus() { SetStatus(QString::fromStdString(detector_.StatusText(plot_->Setup()))); }

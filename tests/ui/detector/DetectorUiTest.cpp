@@ -27,8 +27,11 @@
 #include "filter/FilterDesign.h"
 #include "filter/TimeDomainFilterDialog.h"
 #include "plot/SoundPlot.h"
+#include "audio/DetectorPlayback.h"
+#include "audio/SimulatedAudioBackend.h"
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
+#include "views/QtAudioExecutor.h"
 #include "views/StatusStrip.h"
 
 class DetectorUiTest : public QObject {
@@ -39,6 +42,7 @@ class DetectorUiTest : public QObject {
   nv::MessageSink* oldSink_ = nullptr;
   QTemporaryDir dir_;
   std::unique_ptr<nv::MemorySettingsStore> store_;
+  std::unique_ptr<nv::SimulatedAudioBackend> audio_;
   std::unique_ptr<CNorvaneApp> app_;
 
   CMainFrame* Frame() const { return app_->MainFrame(); }
@@ -56,6 +60,7 @@ class DetectorUiTest : public QObject {
     const QString p = dir_.filePath(QStringLiteral("sine.wav"));
     if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
     app_ = std::make_unique<CNorvaneApp>(store_.get());
+    app_->SetAudioBackend(audio_.get());
     if (!app_->InitInstance({p})) qFatal("cannot start");
     Frame()->resize(1000, 700);
     Settle();
@@ -92,9 +97,12 @@ class DetectorUiTest : public QObject {
     sink_.texts.clear();
     oldSink_ = nv::SetMessageSink(&sink_);
     store_ = std::make_unique<nv::MemorySettingsStore>();
+    audio_ = std::make_unique<nv::SimulatedAudioBackend>(QtAudioExecutor::Instance());
   }
   void cleanup() {
     app_.reset();
+    Settle();
+    audio_.reset();
     store_.reset();
     nv::SetMessageSink(oldSink_);
     VirtualDetectorDialog::runner = nullptr;
@@ -311,6 +319,88 @@ class DetectorUiTest : public QObject {
     QCOMPARE(View()->Plot()->DetectorLine().position, right.position);
     QVERIFY(!Enabled(cmd::kSoundVirtualDetector));
     app_->playing = false;
+  }
+  void playsThroughTheDetectorAndRetunes() {
+    nv::AppCore::Instance().detectorFilter = LowPass();
+    StartOnSine();
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      d.SpeedField()->setText(QStringLiteral("4"));
+      d.OkButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    Frame()->Route(cmd::kSoundVirtualDetector);
+    const nv::CursorRecord before = View()->Plot()->DetectorLine();
+    Doc()->SetPlaySpeed(0.25);  // the detector plays at the document's own rate all the same
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    QCOMPARE(audio_->opened, 1);
+    QCOMPARE(audio_->asked.back().nSamplesPerSec, 44100u);
+    QCOMPARE(audio_->last->Queued(), 4);
+    QVERIFY(View()->DetectorPlayer() && View()->DetectorPlayer()->Active());
+    QCOMPARE(View()->Strip()->StatusText(), QStringLiteral("Playing 0.00 - 1.00 "));
+    QVERIFY(Enabled(cmd::kSoundStop));
+    QVERIFY(!Enabled(cmd::kSoundVirtualDetector));
+    // Up retunes the playback: the next block filled has the new frequency.
+    View()->setFocus();
+    Key(Qt::Key_Up);
+    const int32_t tuned = View()->Plot()->DetectorLine().value;
+    QVERIFY(tuned > before.value);
+    QCOMPARE(View()->DetectorPlayer()->Stream().FrequencyHz(), tuned);
+    audio_->last->Complete(1);
+    Settle();
+    QCOMPARE(View()->DetectorPlayer()->Stream().OscillatorHz(), tuned);
+    // The line follows the blocks heard: four blocks of sound each.
+    QCOMPARE(View()->Plot()->DetectorLine().position, 4 * 2752);
+    QVERIFY(View()->Strip()->StatusText().startsWith(QStringLiteral("Detector: ")));
+    // Left/Right change the device's rate while it plays.
+    Key(Qt::Key_Right);
+    QCOMPARE(audio_->last->Rate(), 0x20000u);
+    for (int guard = 0; guard < 1000 && app_->playing; ++guard) {
+      if (!audio_->last->Closed()) audio_->last->Complete(1);
+      Settle();
+    }
+    QVERIFY(!app_->playing);
+    QCOMPARE(View()->Strip()->StatusText(), QStringLiteral("End of play"));
+    // The line stays in sight where it stood, with its new frequency.
+    QCOMPARE(View()->Plot()->DetectorLine().position, before.position);
+    QCOMPARE(View()->Plot()->DetectorLine().value, tuned);
+    QVERIFY(sink_.texts.empty());
+  }
+
+  void playWithoutAFilterAsksForOne() {
+    StartOnSine();
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      d.SelectFilterButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    TimeDomainFilterDialog::runner = [](TimeDomainFilterDialog& d) {
+      d.reject();
+      return false;
+    };
+    Frame()->Route(cmd::kSoundVirtualDetector);
+    QVERIFY(View()->Detector().IsOn());
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QCOMPARE(audio_->opened, 0);
+    QCOMPARE(QString::fromStdString(sink_.texts.back()), QStringLiteral("Select a filter for the virtual detector first (Filter)."));
+  }
+
+  void closingWhilePlayingEndsThePlayback() {
+    nv::AppCore::Instance().detectorFilter = LowPass();
+    StartOnSine();
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      d.OkButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    Frame()->Route(cmd::kSoundVirtualDetector);
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    View()->Detach();
+    QVERIFY(!app_->playing);
+    QVERIFY(audio_->last->Detached() || audio_->last->Closed());
+    Settle();
   }
 };
 

@@ -1,0 +1,196 @@
+// Playback through the detector on the simulated device: the device in the
+// document's own format, four blocks queued, each the stream's block, the
+// line following the blocks heard, retuning heard within four blocks, the
+// end, stop, failures, and the end of a playback when its owner goes away.
+#include "audio/DetectorPlayback.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "TestSupport.h"
+#include "audio/SimulatedAudioBackend.h"
+#include "audio/TaskQueue.h"
+#include "filter/FilterDesign.h"
+
+namespace nv {
+namespace {
+
+struct FakeDetectorView : DetectorPlaybackView {
+  std::vector<std::string> status;
+  std::vector<int64_t> line;
+  int lineTexts = 0;
+  int beeps = 0;
+  int closed = 0;
+  void ShowDetectorPlaybackStatus(const std::string& t) override { status.push_back(t); }
+  void MoveDetectorLine(int64_t f) override { line.push_back(f); }
+  void ShowDetectorLineStatus() override { ++lineTexts; }
+  void RefuseDetectorPlayback() override { ++beeps; }
+  void DetectorPlaybackClosed() override { ++closed; }
+};
+
+std::vector<int16_t> Tone(size_t n, double step) {
+  std::vector<int16_t> s(n);
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<int16_t>(8000 * std::sin(step * static_cast<double>(i)));
+  return s;
+}
+
+FilterDescription LowPass(int64_t nyquist, int hz) {
+  FilterDescription f;
+  f.order = 4;
+  f.lowPassHz = hz;
+  EXPECT_TRUE(DesignFilter(f, nyquist));
+  return f;
+}
+
+class DetectorPlaybackTest : public ::testing::Test {
+ protected:
+  test::ScopedSink sink;
+  TaskQueue queue;
+  SimulatedAudioBackend backend{queue};
+  bool playing = false;
+  FakeDetectorView view;
+  CNorvaneDoc doc;
+  std::unique_ptr<DetectorPlayback> player = std::make_unique<DetectorPlayback>(
+      doc, backend, [this] { return playing; }, [this](bool p) { playing = p; }, view);
+
+  SimulatedAudioStream& Device() { return *backend.last; }
+  void PlayToEnd() {
+    for (int guard = 0; guard < 100000 && player->Active(); ++guard) {
+      queue.RunPending();
+      if (backend.last && !Device().Closed()) Device().Complete(1);
+      queue.RunPending();
+    }
+  }
+};
+
+TEST_F(DetectorPlaybackTest, PlaysTheStreamsBlocksAtTheDocumentsOwnRate) {
+  // 44 100 Hz, time expansion 10, speed factor 10: real speed.
+  test::FillDocument(doc, 1, 16, 44100, test::Samples16(Tone(441000, 0.7)));
+  doc.Info().SetTimeExpansion(10000);
+  const FilterDescription f = LowPass(220500, 5000);
+  player->Play({}, f, 10, 40000);
+  ASSERT_EQ(backend.asked.size(), 1u);
+  EXPECT_EQ(backend.asked[0].nSamplesPerSec, 44100u);
+  EXPECT_TRUE(playing);
+  EXPECT_EQ(Device().Queued(), 4);
+  EXPECT_EQ(view.status.front(), "Playing 0.00 - 1.00 ");
+  EXPECT_EQ(player->Stream().OscillatorHz(), 4000);
+  PlayToEnd();
+  EXPECT_FALSE(playing);
+  EXPECT_EQ(view.status.back(), "End of play");
+  EXPECT_EQ(view.closed, 1);
+  EXPECT_EQ(view.line.back(), -1);
+  // What was heard is what the stream gives, block for block.
+  DetectorSoundMapping map;
+  ASSERT_TRUE(map.Map(doc));
+  DetectorStream s;
+  ASSERT_EQ(s.Start(MakeDetectorRequest(doc, map.Samples(), 0, 441000, 10, 40000), f), DetectorStartResult::Started);
+  std::vector<uint8_t> expected, block(s.BlockBytes());
+  while (uint32_t got = s.FillBlock(block.data())) expected.insert(expected.end(), block.begin(), block.begin() + got);
+  EXPECT_EQ(Device().Heard(), expected);
+  // The line followed the blocks: ten blocks of sound each.
+  ASSERT_GE(view.line.size(), 3u);
+  EXPECT_EQ(view.line[0], 0);
+  EXPECT_EQ(view.line[1], 27520);
+  EXPECT_EQ(view.line[2], 2 * 27520);
+  EXPECT_TRUE(sink.texts().empty());
+}
+
+TEST_F(DetectorPlaybackTest, RetuningIsHeardWithinFourBlocks) {
+  test::FillDocument(doc, 1, 16, 44100, test::Samples16(Tone(44100 * 20, 0.5)));
+  const FilterDescription f = LowPass(22050, 2000);
+  player->Play({}, f, 2, 8000);
+  ASSERT_EQ(Device().Queued(), 4);
+  queue.RunPending();
+  Device().Complete(1);  // block 1 heard, block 5 filled
+  queue.RunPending();
+  player->SetFrequencyHz(9000);
+  EXPECT_EQ(player->Stream().OscillatorHz(), 8000);
+  Device().Complete(1);  // block 2 heard, block 6 filled with the new tuning
+  queue.RunPending();
+  EXPECT_EQ(player->Stream().OscillatorHz(), 9000);
+  // Blocks 3 to 5 are still the old tuning: the new one is heard after at
+  // most four blocks.
+  for (int i = 0; i < 4; ++i) {
+    Device().Complete(1);
+    queue.RunPending();
+  }
+  player->Stop();
+  PlayToEnd();
+  // What was heard: the stream retuned before its sixth block.
+  DetectorSoundMapping map;
+  ASSERT_TRUE(map.Map(doc));
+  DetectorStream s;
+  ASSERT_EQ(s.Start(MakeDetectorRequest(doc, map.Samples(), 0, 44100 * 20, 2, 8000), f), DetectorStartResult::Started);
+  std::vector<uint8_t> expected, block(s.BlockBytes());
+  for (int n = 0; n < 6; ++n) {
+    if (n == 5) s.SetFrequencyHz(9000);
+    const uint32_t got = s.FillBlock(block.data());
+    expected.insert(expected.end(), block.begin(), block.begin() + got);
+  }
+  ASSERT_GE(Device().Heard().size(), expected.size());
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), Device().Heard().begin()));
+  EXPECT_FALSE(playing);
+}
+
+TEST_F(DetectorPlaybackTest, RateKeysWhilePlaying) {
+  test::FillDocument(doc, 1, 16, 44100, test::Samples16(Tone(44100 * 5, 0.5)));
+  EXPECT_EQ(player->RateUp(), KeyOutcome::NotPlaying);
+  player->Play({}, LowPass(22050, 2000), 10, 5000);
+  queue.RunPending();
+  EXPECT_EQ(player->RateUp(), KeyOutcome::Changed);
+  EXPECT_EQ(Device().Rate(), 0x20000u);
+  EXPECT_EQ(player->RateDown(), KeyOutcome::Changed);
+  EXPECT_EQ(player->RateDown(), KeyOutcome::Changed);
+  EXPECT_EQ(Device().Rate(), 0x8000u);
+  player->Stop();
+  PlayToEnd();
+}
+
+TEST_F(DetectorPlaybackTest, RangesLabelsAndRefusals) {
+  test::FillDocument(doc, 1, 16, 44100, test::Samples16(Tone(44100, 0.5)));
+  const FilterDescription f = LowPass(22050, 2000);
+  PlaybackRequest sel;
+  sel.selectionStart = 4410;
+  sel.selectionEnd = 8820;
+  player->Play(sel, f, 10, 5000);
+  EXPECT_EQ(view.status.front(), "Playing selection 0.10 - 0.20 ");
+  PlayToEnd();
+  PlaybackRequest cur;
+  cur.cursor = 22050;
+  player->Play(cur, f, 10, 5000);
+  EXPECT_EQ(view.status[view.status.size() - 1 - 0].rfind("Playing from cursor 0.50 - 1.00 ", 0), 0u);
+  PlayToEnd();
+  // An empty range beeps.
+  player->Start(44100, 50000, "Playing", f, 10, 5000);
+  EXPECT_EQ(view.beeps, 1);
+  // A device that cannot be opened.
+  backend.unavailable = true;
+  player->Play({}, f, 10, 5000);
+  EXPECT_EQ(sink.last(), "Failed to open waveform output device.");
+  EXPECT_FALSE(playing);
+  backend.unavailable = false;
+  // Sample sizes other than 8 and 16 bits are refused before the device opens.
+  sink.sink.texts.clear();
+  doc.SetFormat(1, 24, 44100);
+  const int opened = backend.opened;
+  player->Play({}, f, 10, 5000);
+  EXPECT_EQ(sink.last(), "Unknown data format, only 8 and 16 bits data supported.");
+  EXPECT_EQ(backend.opened, opened);
+  EXPECT_FALSE(playing);
+}
+
+TEST_F(DetectorPlaybackTest, GoingAwayWhilePlayingEndsThePlayback) {
+  test::FillDocument(doc, 1, 16, 44100, test::Samples16(Tone(44100 * 5, 0.5)));
+  player->Play({}, LowPass(22050, 2000), 10, 5000);
+  EXPECT_TRUE(playing);
+  player.reset();
+  EXPECT_FALSE(playing);
+  EXPECT_TRUE(Device().Detached() || Device().Closed());
+  queue.RunPending();
+}
+
+}  // namespace
+}  // namespace nv
