@@ -62,9 +62,9 @@ done
 "$py" - "$dir/cli.wav" "$dir/ref.wav" "$ref" <<'PY'
 import importlib.util, sys
 import numpy as np
-spec = importlib.util.spec_from_file_location("ref", sys.argv[3])
-ref = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(ref)
+found = importlib.util.spec_from_file_location("ref", sys.argv[3])
+ref = importlib.util.module_from_spec(found)
+found.loader.exec_module(ref)
 a = ref.read_wave(sys.argv[1])[3].astype(np.int64)
 b = ref.read_wave(sys.argv[2])[3].astype(np.int64)
 d = np.abs(a - b)

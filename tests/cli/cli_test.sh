@@ -118,8 +118,8 @@ same_sound() {  # same_sound A B: equal lengths, values within one gain step, al
   /usr/bin/python3 - "$1" "$2" <<'PY'
 import importlib.util, os, sys
 import numpy as np
-spec = importlib.util.spec_from_file_location("ref", os.environ["DETECTOR_REFERENCE"])
-ref = importlib.util.module_from_spec(spec); spec.loader.exec_module(ref)
+found = importlib.util.spec_from_file_location("ref", os.environ["DETECTOR_REFERENCE"])
+ref = importlib.util.module_from_spec(found); found.loader.exec_module(ref)
 a = ref.read_wave(sys.argv[1]); b = ref.read_wave(sys.argv[2])
 if a[:3] != b[:3] or a[3].shape != b[3].shape:
     sys.exit("formats or lengths differ: %s %s" % (a[:3] + (a[3].shape,), b[:3] + (b[3].shape,)))
