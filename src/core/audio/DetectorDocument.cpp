@@ -22,15 +22,20 @@ bool DetectorSoundMapping::Map(CNorvaneDoc& doc) {
     samples_ = SampleSource(nullptr, 0, f);
     return true;
   }
-  void* p = mmap(nullptr, static_cast<size_t>(bytes), PROT_READ, MAP_SHARED, doc.WorkFile().Fd(), 0);
+  // The contents start at a file offset that need not be a page boundary:
+  // map from the boundary below it.
+  const int64_t start = doc.WorkFile().FileOffset(0);
+  const int64_t page = start / TempFile::kPageBytes * TempFile::kPageBytes;
+  const size_t length = static_cast<size_t>(start - page + bytes);
+  void* p = mmap(nullptr, length, PROT_READ, MAP_SHARED, doc.WorkFile().Fd(), static_cast<off_t>(page));
   if (p == MAP_FAILED) {
     ShowMessage("CAN NOT MAP VIEW OF FILE (virt.detector): " + SystemErrorText(errno));
     samples_ = SampleSource(nullptr, 0, f);
     return false;
   }
   base_ = p;
-  bytes_ = static_cast<size_t>(bytes);
-  samples_ = SampleSource(static_cast<const uint8_t*>(p), frames, f);
+  bytes_ = length;
+  samples_ = SampleSource(static_cast<const uint8_t*>(p) + (start - page), frames, f);
   return true;
 }
 

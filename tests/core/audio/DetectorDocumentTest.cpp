@@ -41,6 +41,17 @@ TEST(DetectorDocument, OwnMappingOutlivesTheDocumentsMapping) {
   for (int64_t i : {0, 1, 12345, 29999}) EXPECT_EQ(map.Samples().Raw(i, 0), tone[static_cast<size_t>(i)]);
   map.Release();
   EXPECT_TRUE(map.Samples().Empty());
+  // A document read from a WAVE file keeps the data's offset within a page
+  // (44 bytes in): the mapping finds the frames there all the same.
+  test::TempDir dir;
+  ASSERT_TRUE(doc.Save(dir.File("tone.wav"), FileType::StandardWave));
+  CNorvaneDoc opened;
+  ASSERT_TRUE(opened.Open(dir.File("tone.wav")));
+  ASSERT_NE(opened.WorkFile().FileOffset(0) % TempFile::kPageBytes, 0);
+  ASSERT_TRUE(map.Map(opened));
+  ASSERT_EQ(map.Samples().Frames(), 30000);
+  for (int64_t i : {0, 1, 12345, 29999}) EXPECT_EQ(map.Samples().Raw(i, 0), tone[static_cast<size_t>(i)]);
+  map.Release();
   // An empty document maps to no frames.
   CNorvaneDoc empty;
   test::FillDocument(empty, 1, 16, 44100, {});
