@@ -12,6 +12,7 @@
 #include "base/ByteOrder.h"
 #include "fileformats/Compressor.h"
 #include "fileformats/FileIo.h"
+#include "fileformats/Guano.h"
 #include "settings/ViewRecord.h"
 
 namespace nv {
@@ -98,14 +99,26 @@ bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& c
     if (writtenCompression) *writtenCompression = ci;
   }
 
+  // The GUANO chunk, after the data, with the fields read and those a save
+  // changes brought up to date for the frames written.
+  Guano guano = contents.guano;
+  guano.UpdateForSave(contents.info, fmt.nSamplesPerSec, align > 0 ? dataBytes / align : 0,
+                      path.substr(path.find_last_of('/') + 1));
+  const std::string guan = guano.Serialise();
+  const int64_t guanBytes = 8 + static_cast<int64_t>(guan.size());
+  if (tooLong(dataBytes + (dataBytes & 1) + guanBytes)) {
+    TooLongForWaveMessage();
+    return false;
+  }
+
   // The WAVE form comes first, so that every program that reads plain WAVE
   // files (they look at the first top-level form only) reads ours too; the
   // private forms follow it, found by searching from the start as before.
-  // "fmt " with the document format (cbSize 0), then "data".
+  // "fmt " with the document format (cbSize 0), "data", then "guan".
   uint8_t h[12 + 8 + 18 + 8];
   uint8_t* p = h;
   std::memcpy(p, "RIFF", 4);
-  PutU32(p + 4, static_cast<uint32_t>(4 + 8 + 18 + 8 + dataBytes + (dataBytes & 1)));
+  PutU32(p + 4, static_cast<uint32_t>(4 + 8 + 18 + 8 + dataBytes + (dataBytes & 1) + guanBytes));
   std::memcpy(p + 8, "WAVE", 4);
   std::memcpy(p + 12, "fmt ", 4);
   PutU32(p + 16, 18);
@@ -128,6 +141,11 @@ bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& c
     const uint8_t pad = 0;
     f.Append(&pad, 1);
   }
+  uint8_t gh[8];
+  std::memcpy(gh, "guan", 4);
+  PutU32(gh + 4, static_cast<uint32_t>(guan.size()));
+  f.Append(gh, 8);
+  f.Append(guan.data(), guan.size());
 
   if ((type == FileType::NorvaneWave || type == FileType::NorvaneWaveComp) && !f.Failed()) {
     auto info = contents.info.Bytes();
