@@ -21,7 +21,7 @@ bool IsWaveName(const fs::path& p) {
 
 SurveyFiles SurveyFiles::Collect(const std::vector<std::string>& paths) {
   SurveyFiles out;
-  std::set<std::string> seen;
+  std::set<std::string> seen, seenArgs;
   for (const std::string& arg : paths) {
     std::error_code ec;
     const fs::file_status st = fs::status(arg, ec);
@@ -29,6 +29,9 @@ SurveyFiles SurveyFiles::Collect(const std::vector<std::string>& paths) {
       out.problems.push_back(arg + ": " + (ec ? ec.message() : std::string("No such file or directory")));
       continue;
     }
+    std::error_code ce;
+    const fs::path canonArg = fs::weakly_canonical(arg, ce);
+    if (!ce && !seenArgs.insert(canonArg.string()).second) continue;  // given twice
     std::vector<SurveyFile> found;
     if (!fs::is_directory(st)) {
       found.push_back({arg, fs::path(arg).filename().string()});
