@@ -102,3 +102,17 @@ void BM_GuanoSerialise(benchmark::State& state) {
 BENCHMARK(BM_GuanoSerialise)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+// The largest chunk that is read, 1 MiB of short distinct fields: time in
+// proportion to the size, not to the square of the number of lines.
+namespace {
+void BM_GuanoParseLargestChunk(benchmark::State& state) {
+  std::string text;
+  for (int i = 0; text.size() < nv::Guano::kMaxChunkBytes; ++i) text += "K" + std::to_string(i) + ": v\n";
+  for (auto _ : state) {
+    nv::Guano g = nv::Guano::Parse(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    benchmark::DoNotOptimize(g);
+  }
+}
+BENCHMARK(BM_GuanoParseLargestChunk)->Unit(benchmark::kMillisecond);
+}  // namespace

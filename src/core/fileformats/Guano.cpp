@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <string_view>
+#include <unordered_set>
 
 #include "base/RecordingInfo.h"
 
@@ -153,6 +154,9 @@ Guano Guano::Parse(const uint8_t* p, size_t n, int* badLines) {
   Guano g;
   int bad = 0;
   std::string_view text(reinterpret_cast<const char*>(p), n);
+  // Keys seen so far (views into the text), so that a chunk of many lines
+  // costs time in proportion to its size.
+  std::unordered_set<std::string_view> keys;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   while (!text.empty()) {
     size_t nl = text.find('\n');
@@ -163,7 +167,7 @@ Guano Guano::Parse(const uint8_t* p, size_t n, int* badLines) {
     const size_t colon = line.find(':');
     const std::string_view key = colon == std::string_view::npos ? std::string_view() : Trim(line.substr(0, colon));
     if (key.empty() || !IsUtf8(line) || line.find('\0') != std::string_view::npos ||
-        g.Find(std::string(key))) {
+        !keys.insert(key).second) {
       ++bad;
       continue;
     }

@@ -144,13 +144,21 @@ bool SegmentsAreSound(const std::vector<KeptSegment>& segs) {
   return true;
 }
 
-// Reads the "guan" chunk of the WAVE form (anywhere in it) into out.guano.
+// Reads the "guan" chunk of the WAVE form (anywhere in it, or after the form)
+// into out.guano.
 // Without the program's own recording information (`applyToInfo`) its fields
 // fill the recording information. A damaged chunk never stops the reading:
 // what could be read is kept and one message says what was ignored.
 void ReadGuano(WaveContents& out, const RiffReader& rr, const RiffChunk& wave, bool applyToInfo) {
   RiffChunk c;
-  if (!rr.FindSubChunk(wave, "guan", c)) return;
+  if (!rr.FindSubChunk(wave, "guan", c)) {
+    // Some recorders append the chunk after the WAVE form without counting
+    // it in the form's size: a top-level "guan" chunk is taken as well.
+    bool found = false;
+    for (int64_t pos = 0; !found && rr.ChunkAt(pos, rr.FileSize(), c); pos = c.NextOffset())
+      found = c.id == "guan";
+    if (!found) return;
+  }
   std::vector<std::string> problems;
   int64_t n = std::max<int64_t>(c.available, 0);
   if (n < static_cast<int64_t>(c.size)) problems.push_back("the chunk runs past the end of the file");

@@ -161,6 +161,17 @@ TEST(GuanoParse, DamagedLinesAreSkippedAndCounted) {
   EXPECT_EQ(g.Fields(), (std::vector<Guano::Field>{{"GUANO|Version", "1.0"}, {"TE", "10"}, {"Make", "Acme"}}));
 }
 
+TEST(GuanoParse, TheLargestChunkOfShortFieldsIsReadWhole) {
+  std::string text;
+  int n = 0;
+  for (; text.size() < Guano::kMaxChunkBytes; ++n) text += "K" + std::to_string(n) + ": v\n";
+  int bad = -1;
+  Guano g = ParseText(text, &bad);
+  EXPECT_EQ(bad, 0);
+  EXPECT_EQ(g.Fields().size(), static_cast<size_t>(n));
+  EXPECT_EQ(g.Fields().back().key, "K" + std::to_string(n - 1));
+}
+
 TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFrequencies) {
   // The chunk after the data, before the format, and between them.
   const std::vector<std::vector<std::string>> orders = {
@@ -193,6 +204,16 @@ TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFreque
     const int64_t realRate = int64_t{doc.Format().nSamplesPerSec} * doc.Info().TimeExpansion() / 1000;
     EXPECT_NEAR(BinFrequency(n, realRate, peak), 44100, realRate / n);
   }
+  // A chunk appended after the WAVE form, outside its size.
+  auto appended = WaveWith("", {"data"});
+  auto chunk = RiffBuilder::Chunk("guan", Bytes(kFieldRecorder));
+  appended.insert(appended.end(), chunk.begin(), chunk.end());
+  const std::string path = dir.File("appended.wav");
+  test::WriteFileBytes(path, appended);
+  CNorvaneDoc doc;
+  ASSERT_TRUE(doc.Open(path));
+  EXPECT_EQ(doc.Info().TimeExpansion(), 10000);
+  EXPECT_EQ(doc.GuanoMetadata().Fields().size(), 18u);
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
 }
 
