@@ -134,6 +134,25 @@ bool ParseTimestamp(std::string_view s, std::string& date, std::string& time) {
   return true;
 }
 
+// The recording information's date "DD.MM.YY" and time "HH:MM[:SS]" as a
+// GUANO local date and time (20YY); false when they are not in that form.
+bool TimestampOf(const RecordingInfo& info, std::string& out) {
+  const std::string d = info.Date(), t = info.Time();
+  int day, mon, year, h, mi, sec = 0;
+  if (!(d.size() == 8 && Digits(d, 0, 2, day) && d[2] == '.' && Digits(d, 3, 2, mon) && d[5] == '.' &&
+        Digits(d, 6, 2, year)))
+    return false;
+  year += 2000;
+  if (!((t.size() == 5 || t.size() == 8) && Digits(t, 0, 2, h) && t[2] == ':' && Digits(t, 3, 2, mi) &&
+        (t.size() == 5 || (t[5] == ':' && Digits(t, 6, 2, sec)))))
+    return false;
+  if (day < 1 || day > 31 || mon < 1 || mon > 12 || h > 23 || mi > 59 || sec > 60) return false;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", year, mon, day, h, mi, sec);
+  out = buf;
+  return true;
+}
+
 // The literal two characters "\n" stand for a line break in GUANO text.
 std::string OneLine(const std::string& s) {
   std::string out;
@@ -277,6 +296,8 @@ void Guano::UpdateForSave(const RecordingInfo& info, uint32_t fileRateHz, int64_
   const double seconds = fileRateHz > 0 ? static_cast<double>(frames) / realRate : 0.0;
   update("Length", seconds, 0.5e-6, Decimal(seconds, 6));
   if (!Find("Original Filename") && !fileName.empty()) Set("Original Filename", fileName);
+  std::string stamp;
+  if (!Find("Timestamp") && TimestampOf(info, stamp)) Set("Timestamp", stamp);
 }
 
 }  // namespace nv

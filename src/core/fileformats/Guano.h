@@ -53,7 +53,9 @@ class Guano {
   // Brings the fields a save changes up to date for `frames` frames at
   // `fileRateHz` with the factor of `info`: "TE", "Samplerate" (the real
   // rate) and "Length" (real seconds); a value that already says the same
-  // keeps its text. "Original Filename" is set to `fileName` when absent.
+  // keeps its text. "Original Filename" is set to `fileName` when absent,
+  // "Timestamp" to the recording's date and time when absent and they read
+  // as "DD.MM.YY" and "HH:MM[:SS]" (the form a timestamp is read into).
   void UpdateForSave(const RecordingInfo& info, uint32_t fileRateHz, int64_t frames,
                      const std::string& fileName);
 

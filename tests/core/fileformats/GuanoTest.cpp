@@ -292,6 +292,16 @@ TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
   ASSERT_TRUE(fresh.Save(dir.File("new.wav"), 1));
   EXPECT_EQ(GuanChunk(dir.File("new.wav")),
             "GUANO|Version: 1.0\nTE: 1\nSamplerate: 384000\nLength: 0.25\nOriginal Filename: new.wav\n");
+  // Its date and time become the timestamp when they read as one.
+  fresh.Info().SetDate("07.06.25");
+  fresh.Info().SetTime("23:05");
+  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), 5));
+  const Guano stamped = ParseText(GuanChunk(dir.File("new.wav")));
+  ASSERT_TRUE(stamped.Find("Timestamp"));
+  EXPECT_EQ(*stamped.Find("Timestamp"), "2025-06-07T23:05:00");
+  fresh.Info().SetDate("June 7th");
+  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), 5));
+  EXPECT_FALSE(ParseText(GuanChunk(dir.File("new.wav"))).Find("Timestamp"));
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
 }
 
