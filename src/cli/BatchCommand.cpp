@@ -48,7 +48,7 @@ bool ReadSurveySound(const std::string& path, ReadSound& s, std::string& error,
   if (!ok) {
     error = "Can not create temporary file: " + SystemErrorText(errno);
   } else {
-    int found = 1;
+    FileType found = FileType::StandardWave;
     ok = ReadWaveFile(path, s.contents, s.work, found);
   }
   SetThreadMessageSink(old);

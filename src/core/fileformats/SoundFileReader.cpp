@@ -284,7 +284,7 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
   }
   out.format = f;
   out.hasFormat = true;
-  ReadGuano(out, rr, wave, found == 1);
+  ReadGuano(out, rr, wave, found == FileType::StandardWave);
   const size_t piece = CopyPieceBytes(ComputeBufferSize(f));
   work.Truncate(0);
 

@@ -183,7 +183,7 @@ TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFreque
     test::WriteFileBytes(path, WaveWith(text, order));
     CNorvaneDoc doc;
     ASSERT_TRUE(doc.Open(path)) << sink.last();
-    EXPECT_EQ(doc.FileType(), 1);
+    EXPECT_EQ(doc.FileType(), FileType::StandardWave);
     EXPECT_EQ(doc.Info().TimeExpansion(), 10000);
     EXPECT_EQ(doc.FramesToMicroseconds(doc.FrameCount()), 5000);  // 5 ms of real time
     EXPECT_EQ(doc.Info().Date(), "29.03.12");
@@ -225,7 +225,7 @@ TEST_F(GuanoFile, TheProgramsOwnRecordWinsAndOtherFieldsFillOnlyWhatTheyName) {
   doc.Info().SetRecordedBy("me");
   doc.SetGuanoMetadata(ParseText(kFieldRecorder));
   const std::string path = dir.File("own.wav");
-  ASSERT_TRUE(doc.Save(path, 5));
+  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
   CNorvaneDoc back;
   ASSERT_TRUE(back.Open(path));
   EXPECT_EQ(back.Info().TimeExpansion(), 5000);
@@ -262,7 +262,7 @@ TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
   } cases[] = {{1, -1, -1, "0.005"}, {5, -1, -1, "0.005"}, {5, 441, 1323, "0.002"}, {1, 0, 2204, "0.004998"}};
   for (const Case& c : cases) {
     const std::string path = dir.File("out.wav");
-    ASSERT_TRUE(doc.Save(path, c.code, c.first, c.end));
+    ASSERT_TRUE(doc.Save(path, FileTypeFromCode(c.code), c.first, c.end));
     const std::string chunk = GuanChunk(path);
     EXPECT_EQ(chunk.rfind("GUANO|Version: 1.0\n", 0), 0u) << chunk;
     EXPECT_EQ(chunk.size() % 2, 0u);
@@ -278,7 +278,7 @@ TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
   // A changed factor changes TE, Samplerate and Length, nothing else.
   doc.Info().SetTimeExpansion(20000);
   const std::string path = dir.File("te20.wav");
-  ASSERT_TRUE(doc.Save(path, 7));
+  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWaveComp));
   Guano back = ParseText(GuanChunk(path));
   EXPECT_EQ(*back.Find("TE"), "20");
   EXPECT_EQ(*back.Find("Samplerate"), "882000");
@@ -289,18 +289,18 @@ TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
   // A new recording gets a chunk of its own, named after the file.
   CNorvaneDoc fresh;
   test::FillDocument(fresh, 1, 16, 384000, std::vector<uint8_t>(384000 * 2 / 4));
-  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), 1));
+  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), FileType::StandardWave));
   EXPECT_EQ(GuanChunk(dir.File("new.wav")),
             "GUANO|Version: 1.0\nTE: 1\nSamplerate: 384000\nLength: 0.25\nOriginal Filename: new.wav\n");
   // Its date and time become the timestamp when they read as one.
   fresh.Info().SetDate("07.06.25");
   fresh.Info().SetTime("23:05");
-  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), 5));
+  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), FileType::NorvaneWave));
   const Guano stamped = ParseText(GuanChunk(dir.File("new.wav")));
   ASSERT_TRUE(stamped.Find("Timestamp"));
   EXPECT_EQ(*stamped.Find("Timestamp"), "2025-06-07T23:05:00");
   fresh.Info().SetDate("June 7th");
-  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), 5));
+  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), FileType::NorvaneWave));
   EXPECT_FALSE(ParseText(GuanChunk(dir.File("new.wav"))).Find("Timestamp"));
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
 }
