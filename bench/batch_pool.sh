@@ -48,17 +48,18 @@ PY
 fi
 cat "$survey"/*.wav >/dev/null  # in the page cache for both runs
 
-run() {  # run JOBS -> seconds
-  local start end
-  start=$(date +%s.%N)
-  "$cli" batch "${work[0]}" "$survey" -o "$out/jobs$1${work[0]/render/}" --jobs "$1" "${work[@]:1}" 2>/dev/null
-  end=$(date +%s.%N)
-  echo "$end - $start" | bc -l
+run() {  # run JOBS -> "wall-seconds cpu-seconds"
+  /usr/bin/time -f '%e %U %S' -o "$out/time" \
+    "$cli" batch "${work[0]}" "$survey" -o "$out/jobs$1${work[0]/render/}" --jobs "$1" "${work[@]:1}" 2>/dev/null || true
+  read -r wall user sys <"$out/time"
+  echo "$wall $(echo "$user + $sys" | bc -l)"
 }
-t1=$(run 1)
-t2=$(run 2)
+printf 'files: %d, work: %s; load average before: %s\n' "$count" "${work[*]}" "$(cut -d' ' -f1-3 /proc/loadavg)"
+read -r t1 c1 <<<"$(run 1)"
+read -r t2 c2 <<<"$(run 2)"
 ratio=$(echo "$t2 / ($t1 / 2)" | bc -l)
-printf 'files: %d, work: %s\n' "$count" "${work[*]}"
-printf 'one thread (sum of single files): %.2f s (%.1f ms a file)\n' "$t1" "$(echo "$t1 * 1000 / $count" | bc -l)"
-printf 'two threads: %.2f s; ratio to the sum / 2: %.3f (limit 1.1)\n' "$t2" "$ratio"
+printf 'one thread (sum of single files): %.2f s wall (%.1f ms a file), %.2f s CPU\n' "$t1" \
+  "$(echo "$t1 * 1000 / $count" | bc -l)" "$c1"
+printf 'two threads: %.2f s wall, %.2f s CPU (%.2f cores busy)\n' "$t2" "$c2" "$(echo "$c2 / $t2" | bc -l)"
+printf 'ratio to the sum / 2: %.3f (limit 1.1)\n' "$ratio"
 awk -v r="$ratio" 'BEGIN { exit !(r <= 1.1) }'
