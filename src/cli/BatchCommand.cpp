@@ -295,8 +295,9 @@ int RunBatch(int argc, char** argv) {
     std::string error;
     std::vector<std::string> notes;
     r.ok = kind->Process(f, r.result, pulses, error, notes);
+    const bool failed = !r.ok;
     for (const std::string& n : notes) progress.Note(f.path + ": " + n);
-    if (!r.ok) {
+    if (failed) {
       errors.Add(f.path, error);
       ++failedNow;
     }
@@ -315,7 +316,7 @@ int RunBatch(int argc, char** argv) {
         ++nextCommit;
       }
     }
-    progress.FileDone(!error.empty(), pulses);
+    progress.FileDone(failed, pulses);
   });
   progress.Finish();
 

@@ -29,6 +29,24 @@ done
 head -c 300 /dev/urandom >"$s/night2/broken.wav"
 "$cli" convert "$dir/demo.wav" "$s/night2/empty.wav" --type 1 --from 0 --to 0
 echo "notes" >"$s/night2/notes.txt"
+# A field recording whose GUANO chunk has a damaged line: drawn, with a note.
+/usr/bin/python3 - "$s/night2/sub/r0.WAV" <<'PY'
+import struct, sys
+path = sys.argv[1]
+b = bytearray(open(path, 'rb').read())
+size = struct.unpack_from('<I', b, 4)[0]
+# Replace the chunk Norvane wrote (the last in the WAVE form) by a damaged one.
+pos = 12
+while pos < 8 + size:
+    cid, n = b[pos:pos + 4], struct.unpack_from('<I', b, pos + 4)[0]
+    if cid == b'guan':
+        break
+    pos += 8 + n + (n & 1)
+text = b'GUANO|Version: 1.0\nTE: 10\nno colon here\nMake: Acme\n'
+b = b[:pos] + b'guan' + struct.pack('<I', len(text)) + text
+struct.pack_into('<I', b, 4, len(b) - 8)
+open(path, 'wb').write(b)
+PY
 cp "$dir/demo.wav" "$s/night2/demo.bak"
 render_opts=(--width 400 --height 300 --span-us 300000)
 
@@ -44,6 +62,8 @@ check "errors file has a header and two lines" test "$(wc -l <"$dir/all/errors.t
 check "summary counts" grep -qxF "batch: 14 files, 12 done now, 0 done before, 2 other files skipped, 2 failed (see $dir/all/errors.tsv)" "$dir/err"
 check "plain progress lines off a terminal" grep -qE '^batch: 14/14 files, 2 failed, [0-9.]+ files/s, [0-9:]+ in all$' "$dir/err"
 check "no partial pictures" test "$(find "$dir/all" -name '*.part' | wc -l)" -eq 0
+check "a damaged GUANO chunk is a note, not a failure" \
+  grep -qF "night2/sub/r0.WAV: The GUANO metadata of this file are partly unreadable: 1 line" "$dir/err"
 # The same picture as the render command draws.
 "$cli" render "$s/night 1/rec2.wav" -o "$dir/single.png" "${render_opts[@]}"
 check "a batch picture is the render command's picture" cmp -s "$dir/single.png" "$dir/all/night 1/rec2.png"
