@@ -196,17 +196,29 @@ Guano Guano::Parse(const uint8_t* p, size_t n, int* badLines) {
   return g;
 }
 
+namespace {
+// A value as one line: a line break becomes the two characters "\n", a
+// carriage return a space (values read from a chunk hold neither).
+void AppendLine(std::string& out, const std::string& text) {
+  for (char c : text) {
+    if (c == '\n') out += "\\n";
+    else if (c == '\r') out += ' ';
+    else out += c;
+  }
+}
+}  // namespace
+
 std::string Guano::Serialise() const {
   std::string out = kVersionKey;
   const std::string* v = Find(kVersionKey);
   out += ": ";
-  out += v ? *v : "1.0";
+  AppendLine(out, v ? *v : "1.0");
   out += '\n';
   for (const Field& f : fields_) {
     if (f.key == kVersionKey) continue;
-    out += f.key;
+    AppendLine(out, f.key);
     out += ": ";
-    out += f.value;
+    AppendLine(out, f.value);
     out += '\n';
   }
   if (out.size() & 1) out += ' ';

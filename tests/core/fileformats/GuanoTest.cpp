@@ -134,6 +134,10 @@ TEST(GuanoParse, SerialisingPutsTheVersionFirstAndKeepsEveryFieldExactly) {
   moved.Set("GUANO|Version", "1.0");
   const std::string s = moved.Serialise();
   EXPECT_EQ(s, "GUANO|Version: 1.0\nMake: X\n ");  // padded to an even size
+  // A value set with a line break (a file name, say) stays one line.
+  Guano broken;
+  broken.Set("Original Filename", "two\nlines\r.wav");
+  EXPECT_EQ(broken.Serialise(), "GUANO|Version: 1.0\nOriginal Filename: two\\nlines .wav\n");
   Guano none;
   none.Set("A", "b");
   EXPECT_EQ(none.Serialise().substr(0, 19), "GUANO|Version: 1.0\n");
