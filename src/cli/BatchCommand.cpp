@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -227,6 +228,19 @@ int LaunchRenderBatch(int argc, char** argv) {
 }
 #endif
 
+// The pool of the running batch, for the signal handler.
+WorkerPool* g_pool = nullptr;
+volatile std::sig_atomic_t g_interrupted = 0;
+
+// The first SIGINT or SIGTERM (a scheduler's time limit sends one before it
+// kills) lets the files in hand finish and takes no more, so that the next
+// run resumes cleanly; a second one ends the process at once.
+void OnInterrupt(int sig) {
+  g_interrupted = 1;
+  if (g_pool) g_pool->Stop();
+  std::signal(sig, SIG_DFL);
+}
+
 }  // namespace
 
 int RunBatch(int argc, char** argv) {
@@ -286,8 +300,11 @@ int RunBatch(int argc, char** argv) {
   std::mutex commitMutex;
   std::map<size_t, Result> pending;
   size_t nextCommit = 0;
-  std::atomic<size_t> failedNow{0};
+  std::atomic<size_t> failedNow{0}, processed{0};
   WorkerPool pool;
+  g_pool = &pool;
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
   pool.Run(todo.size(), static_cast<unsigned>(jobs), [&](size_t i) {
     const SurveyFile& f = todo[i];
     Result r;
@@ -316,17 +333,25 @@ int RunBatch(int argc, char** argv) {
         ++nextCommit;
       }
     }
+    ++processed;
     progress.FileDone(failed, pulses);
   });
   progress.Finish();
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+  g_pool = nullptr;
 
   std::string summary = "batch: " + std::to_string(mine.files.size()) + " files";
   if (shardN > 1) summary += " in share " + std::to_string(shardK) + " of " + std::to_string(shardN);
-  summary += ", " + std::to_string(todo.size() - failedNow) + " done now, " + std::to_string(resumed) +
+  summary += ", " + std::to_string(processed - failedNow) + " done now, " + std::to_string(resumed) +
              " done before";
   if (all.skipped) summary += ", " + std::to_string(all.skipped) + " other files skipped";
   if (errors.Count()) summary += ", " + std::to_string(errors.Count()) + " failed (see " + errors.Path() + ")";
   std::fprintf(stderr, "%s\n", summary.c_str());
+  if (g_interrupted) {
+    std::fprintf(stderr, "batch: interrupted; the same command goes on with the files not done.\n");
+    return 1;
+  }
   if (pool.Stopped()) return 1;
   return errors.Count() ? 2 : 0;
 }

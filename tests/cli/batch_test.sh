@@ -108,6 +108,23 @@ check "no errors file when nothing failed" test ! -e "$dir/resumed/errors.tsv"
 "$cli" batch render "$s" -o "$dir/resumed" 2>"$dir/rerr"
 check "a finished batch does nothing again" grep -qE "^batch: 12 files, 0 done now, 12 done before" "$dir/rerr"
 
+# SIGTERM (a scheduler's time limit) lets the files in hand finish, takes no
+# more, and the next run goes on.
+rm -rf "$dir/resumed"
+"$cli" batch render "$s" -o "$dir/resumed" --jobs 1 --width 1600 --height 1200 --span-us 3000000 2>"$dir/terr" &
+pid=$!
+for _ in $(seq 1 600); do
+  [ "$(find "$dir/resumed" -name '*.png' 2>/dev/null | wc -l)" -ge 1 ] && break
+  sleep 0.05
+done
+kill -TERM $pid
+wait $pid
+check "a terminated batch exits 1" test $? -eq 1
+check "a terminated batch says how to go on" grep -qF "batch: interrupted; the same command goes on with the files not done." "$dir/terr"
+check "a terminated batch leaves no partial picture" test "$(find "$dir/resumed" -name '*.part' | wc -l)" -eq 0
+"$cli" batch render "$s" -o "$dir/resumed" --width 1600 --height 1200 --span-us 3000000 2>/dev/null
+check "the run after a termination completes the pictures" test "$(find "$dir/resumed" -name '*.png' | wc -l)" -eq 12
+
 # Usage errors.
 "$cli" batch render "$s" -o "$dir/x" --shard 3/2 2>"$dir/err"
 check "bad share exits 1" test $? -eq 1
