@@ -203,7 +203,7 @@ TEST_F(PlainWaveReaders, SavesRoundTripEveryViewMarkAndKeptStretch) {
     m.channel = 1 + i % 3;
     m.label = "Mark " + std::to_string(i);
     m.description = "call " + std::to_string(i) + " of the pass";
-    doc.AppendMarkFromFile(m);
+    doc.Marks().AppendFromFile(m);
   }
   doc.Compression().levelDb = 30;
   doc.Compression().beforeMs = 0;
