@@ -41,7 +41,7 @@ struct ReadSound {
 
 // Reads a WAVE file on a worker thread. The reader's messages are collected
 // for this file: on failure they are the reason, otherwise notes.
-bool ReadSurveySound(const std::string& path, ReadSound& s, std::string& error,
+[[maybe_unused]] bool ReadSurveySound(const std::string& path, ReadSound& s, std::string& error,
                      std::vector<std::string>& notes) {
   RecordingMessageSink sink;
   MessageSink* old = SetThreadMessageSink(&sink);
