@@ -16,7 +16,6 @@ packages=(
   clang libclang-rt-14-dev
   libsoxr-dev libpulse-dev python3 python3-numpy python3-scipy parallel
   sox xvfb xauth xdotool x11-apps pulseaudio pulseaudio-utils poppler-utils
-  parallel python3-scipy
 )
 
 missing=()
