@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "base/MarkRecord.h"
 #include "base/MessageSink.h"
+#include "base/WaveFormat.h"
 #include "filter/FilterDescription.h"
+#include "settings/AnalysisSettings.h"
 
 namespace nv::cli {
 
@@ -61,5 +64,25 @@ int RunRender(const Args& a);
 // "render"; returns only when it could not be started.
 int LaunchRender(int argc, char** argv);
 #endif
+// Only in norvane-render:
+// a sound to draw: what a file holds, with its samples mapped.
+struct RenderInput {
+  WaveFormatEx format;
+  int32_t timeExpansion = 1000;  // thousandths
+  int32_t frames = 0;
+  const uint8_t* samples = nullptr;
+  std::vector<AnalysisSettings> views;  // stored view records in file order
+  std::vector<MarkRecord> marks;
+};
+// Draws `in` as the render options of `a` say into `out` (PNG, or SVG when
+// the name ends in .svg), with at most `threads` threads (0: the cores).
+// False with `error` set; an empty `out` only checks the options. Safe on
+// several threads at once once EnsureGuiApplication has run on the main
+// thread.
+bool RenderPicture(const Args& a, const RenderInput& in, const std::string& out, unsigned threads,
+                   std::string& error);
+// Creates the (display-less) GUI application object drawing needs, once.
+void EnsureGuiApplication();
+int RunBatch(int argc, char** argv);
 
 }  // namespace nv::cli

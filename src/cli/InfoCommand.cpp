@@ -30,6 +30,8 @@ int RunInfo(const Args& a) {
   std::printf("marks: %zu\n", doc.Marks().size());
   std::printf("segments: %zu\n", doc.KeptSegments().size());
   std::printf("peak: %ld\n", peak);
+  for (const Guano::Field& g : doc.GuanoMetadata().Fields())
+    std::printf("guano.%s: %s\n", g.key.c_str(), g.value.c_str());
   return 0;
 }
 

@@ -40,6 +40,8 @@ const char* kUsage =
     "       [--scheme 0-7] [--threshold 0-32] [--contrast -10-10] [--min-hz HZ --max-hz HZ]\n"
     "                                 draw a view into a PNG (or SVG) file\n"
 #endif
+    "  batch render PATH... -o DIR [--jobs N] [--shard K/N] [--errors FILE] [render options]\n"
+    "                                 one picture per WAVE file under the paths\n"
     ;
 
 }  // namespace
@@ -53,6 +55,7 @@ int main(int argc, char** argv) {
   StderrMessageSink sink;
   nv::SetMessageSink(&sink);
   const std::string cmd = argv[1];
+  if (cmd == "batch") return RunBatch(argc, argv);
   if (cmd == "info") return RunInfo(ParseArgs(argc, argv, 2, {}));
   if (cmd == "convert") return RunConvert(ParseArgs(argc, argv, 2, {}));
   if (cmd == "demo") return RunDemo(ParseArgs(argc, argv, 2, {}));

@@ -23,7 +23,11 @@ for line in "type: [Wave]" "channels: 1" "bits: 16" "rate: 44100" "frames: 13230
   check "info $line" expect_info "$line"
 done
 check "info peak is a number" grep -qE '^peak: [0-9]+$' "$dir/info"
-check "info has eleven lines" test "$(wc -l <"$dir/info")" -eq 11
+for line in "guano.GUANO|Version: 1.0" "guano.TE: 10" "guano.Samplerate: 441000" "guano.Length: 3" \
+            "guano.Original Filename: demo.wav" "guano.Timestamp: 2026-12-08T21:47:00"; do
+  check "info $line" expect_info "$line"
+done
+check "info has eleven lines and the GUANO fields" test "$(wc -l <"$dir/info")" -eq 17
 # The peak in hundredths of a percent of full scale: 16-bit samples 0, 16384,
 # -32768, 100 and 8-bit samples 128, 192, 100.
 printf 'RIFF\054\000\000\000WAVEfmt \020\000\000\000\001\000\001\000\100\037\000\000\200\076\000\000\002\000\020\000data\010\000\000\000\000\000\000\100\000\200\144\000' >"$dir/p16.wav"

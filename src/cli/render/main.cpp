@@ -3,6 +3,7 @@
 // render runs it with the command's arguments.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "CliSupport.h"
 
@@ -10,7 +11,9 @@ int main(int argc, char** argv) {
   using namespace nv::cli;
   StderrMessageSink sink;
   nv::SetMessageSink(&sink);
-  const int rc = RunRender(ParseArgs(argc, argv, 1, {}));
+  // "batch render ..." draws a whole survey (norvane-cli batch render).
+  const int rc = argc > 1 && std::string(argv[1]) == "batch" ? RunBatch(argc, argv)
+                                                             : RunRender(ParseArgs(argc, argv, 1, {}));
   // The picture is written and every file closed; the Qt application and
   // the libraries' own state go with the process instead of being taken
   // down piece by piece first.

@@ -1,7 +1,8 @@
 #pragma once
 // The one way the core shows a message box. The interface installs a sink that
 // shows a QMessageBox; the command-line tool prints to standard error; tests
-// install a sink that records the texts. Called on the interface thread only.
+// install a sink that records the texts. Called on the interface thread,
+// except where a worker thread installed a sink of its own.
 #include <string>
 #include <vector>
 
@@ -39,8 +40,13 @@ class RecordingMessageSink : public MessageSink {
   bool answer = true;
 };
 
-// The process's current sink (a recording sink until one is installed).
+// The current sink: the calling thread's own sink when it installed one,
+// else the process's (a recording sink until one is installed).
 MessageSink& Messages();
+// Installs a sink for the calling thread only (not owned; null returns the
+// thread to the process's sink) and returns the previous one. Worker threads
+// that read files install one, so that their messages stay with their work.
+MessageSink* SetThreadMessageSink(MessageSink* sink);
 // Installs `sink` (not owned; null restores the built-in recording sink) and
 // returns the previous one.
 MessageSink* SetMessageSink(MessageSink* sink);

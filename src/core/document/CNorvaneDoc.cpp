@@ -82,6 +82,7 @@ void CNorvaneDoc::DeleteContents() {
   marks_.Reset();
   views_.ClearPending();
   segments_.clear();
+  guano_.Clear();
   undo_ = UndoRecord{};
   modified_ = false;
 }
@@ -95,6 +96,7 @@ void CNorvaneDoc::ApplyContents(WaveContents&& in) {
   compression_ = in.compression;
   for (const MarkRecord& m : in.marks) marks_.AppendFromFile(m);
   segments_ = std::move(in.segments);
+  guano_ = std::move(in.guano);
   views_.SetViewRecordsRead(static_cast<int>(in.views.size()));
   const DocumentContext& ctx = DocumentContext::Instance();
   if (!in.views.empty() && ctx.viewRecordsRead) ctx.viewRecordsRead(in.views);
@@ -112,6 +114,11 @@ WaveContents CNorvaneDoc::Contents() const {
     c.views.push_back((*it)->CurrentSettings());
   c.marks = marks_.Items();
   c.segments = segments_;
+  c.guano = guano_;
+  // The name of the file the sound was read from, when it was read from one.
+  const std::string source = SplitTypeLabel(pathName_).path;
+  if (!source.empty() && !c.guano.Find("Original Filename"))
+    c.guano.Set("Original Filename", source.substr(source.find_last_of('/') + 1));
   return c;
 }
 

@@ -25,6 +25,7 @@
 #include "document/ViewRegistry.h"
 #include "fileformats/CompressionInfo.h"
 #include "fileformats/FileType.h"
+#include "fileformats/Guano.h"
 #include "fileformats/WaveContents.h"
 #include "settings/AnalysisSettings.h"
 
@@ -129,6 +130,10 @@ class CNorvaneDoc {
   int ViewRecordsRead() const { return views_.ViewRecordsRead(); }
   void SetViewRecordsRead(int n) { views_.SetViewRecordsRead(n); }
   std::vector<KeptSegment>& KeptSegments() { return segments_; }
+  // The GUANO fields of the file, in file order (empty when it had none);
+  // saved again, brought up to date, with types 1, 5 and 7.
+  const Guano& GuanoMetadata() const { return guano_; }
+  void SetGuanoMetadata(const Guano& g) { guano_ = g; }
 
   // The marks. After every change through the list the document is marked
   // modified (unless only the active mark changed) and every view is told
@@ -175,6 +180,7 @@ class CNorvaneDoc {
   int clipChannels_ = 0;
   UndoRecord undo_;
   double playSpeed_ = 1.0;
+  Guano guano_;
   MarkList marks_;
 };
 

@@ -11,6 +11,7 @@
 #include "base/MessageSink.h"
 #include "base/ByteOrder.h"
 #include "fileformats/FileIo.h"
+#include "fileformats/Guano.h"
 #include "fileformats/RiffReader.h"
 #include "settings/ViewRecord.h"
 
@@ -143,6 +144,42 @@ bool SegmentsAreSound(const std::vector<KeptSegment>& segs) {
   return true;
 }
 
+// Reads the "guan" chunk of the WAVE form (anywhere in it, or after the form)
+// into out.guano.
+// Without the program's own recording information (`applyToInfo`) its fields
+// fill the recording information. A damaged chunk never stops the reading:
+// what could be read is kept and one message says what was ignored.
+void ReadGuano(WaveContents& out, const RiffReader& rr, const RiffChunk& wave, bool applyToInfo) {
+  RiffChunk c;
+  if (!rr.FindSubChunk(wave, "guan", c)) {
+    // Some recorders append the chunk after the WAVE form without counting
+    // it in the form's size: a top-level "guan" chunk is taken as well.
+    bool found = false;
+    for (int64_t pos = 0; !found && rr.ChunkAt(pos, rr.FileSize(), c); pos = c.NextOffset())
+      found = c.id == "guan";
+    if (!found) return;
+  }
+  std::vector<std::string> problems;
+  int64_t n = std::max<int64_t>(c.available, 0);
+  if (n < static_cast<int64_t>(c.size)) problems.push_back("the chunk runs past the end of the file");
+  if (n > static_cast<int64_t>(Guano::kMaxChunkBytes)) {
+    n = static_cast<int64_t>(Guano::kMaxChunkBytes);
+    problems.push_back("the chunk is larger than 1 MiB; only its first 1 MiB was read");
+  }
+  std::vector<uint8_t> buf(static_cast<size_t>(n));
+  const size_t got = ReadAt(rr.Fd(), c.dataOffset, buf.data(), buf.size());
+  int bad = 0;
+  out.guano = Guano::Parse(buf.data(), got, &bad);
+  if (bad == 1) problems.push_back("1 line is not UTF-8 text of the form \"Key: Value\"");
+  if (bad > 1)
+    problems.push_back(std::to_string(bad) + " lines are not UTF-8 text of the form \"Key: Value\"");
+  if (applyToInfo) out.guano.ApplyTo(out.info, out.format.nSamplesPerSec, problems);
+  if (problems.empty()) return;
+  std::string text = "The GUANO metadata of this file are partly unreadable: ";
+  for (size_t i = 0; i < problems.size(); ++i) text += (i ? "; " : "") + problems[i];
+  ShowMessage(text + ". The rest of the metadata and the sound were read.");
+}
+
 }  // namespace
 
 bool CheckWaveFormat(const unsigned char* fmt, size_t n, WaveFormatEx& out, std::string& problem) {
@@ -247,6 +284,7 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
   }
   out.format = f;
   out.hasFormat = true;
+  ReadGuano(out, rr, wave, found == FileType::StandardWave);
   const size_t piece = CopyPieceBytes(ComputeBufferSize(f));
   work.Truncate(0);
 

@@ -12,6 +12,7 @@
 #include "base/ByteOrder.h"
 #include "fileformats/Compressor.h"
 #include "fileformats/FileIo.h"
+#include "fileformats/Guano.h"
 #include "settings/ViewRecord.h"
 
 namespace nv {
@@ -72,62 +73,52 @@ bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& c
     return false;
   }
 
+  // Type 7: the range is compressed first; its kept stretches are the data.
   TempFile packed;
   std::vector<KeptSegment> segments;
-  if (type == FileType::NorvaneWave || type == FileType::NorvaneWaveComp) {
-    auto info = contents.info.Bytes();
-    bool ok = AppendForm(f, "NRn0", info.data(), info.size());
-    for (auto it = contents.views.begin(); ok && it != contents.views.end(); ++it) {
-      ViewRecord rec = ViewRecord::FromSettings(*it);
-      rec.Rebase(static_cast<int32_t>(first));
-      ok = AppendForm(f, "NRn1", rec.Bytes().data(), ViewRecord::kSize);
+  CompressionInfo ci = contents.compression;
+  if (type == FileType::NorvaneWaveComp) {
+    const int64_t te = contents.info.TimeExpansion();
+    const uint8_t* base = work.Map(true);
+    const SampleSource sound(base, base ? work.MappedSize() / fmt.nBlockAlign : 0, fmt);
+    if (!packed.Create("NcTmp") ||
+        !CompressRange(sound, first, end, ci.levelDb,
+                       MicrosecondsToFrames(int64_t{ci.beforeMs} * 1000, fmt.nSamplesPerSec, te),
+                       MicrosecondsToFrames(int64_t{ci.afterMs} * 1000, fmt.nSamplesPerSec, te),
+                       packed, segments)) {
+      ShowMessage("Disk write error! Disk full or write protected?");
+      return false;
     }
-    for (const MarkRecord& m : contents.marks) {
-      if (!ok) break;
-      if (!whole && m.position > end) continue;
-      if (first > 0 && m.position < first) continue;
-      MarkRecord out = m;
-      if (first > 0) out.position = static_cast<int32_t>(m.position - first);
-      auto b = out.ToBytes();
-      ok = AppendForm(f, "NRn2", b.data(), b.size());
+    dataBytes = packed.Size();
+    if (tooLong(dataBytes)) {
+      TooLongForWaveMessage();
+      return false;
     }
-    if (type == FileType::NorvaneWaveComp && !f.Failed()) {
-      CompressionInfo ci = contents.compression;
-      const int64_t te = contents.info.TimeExpansion();
-      const uint8_t* base = work.Map(true);
-      const SampleSource sound(base, base ? work.MappedSize() / fmt.nBlockAlign : 0, fmt);
-      if (!packed.Create("NcTmp") ||
-          !CompressRange(sound, first, end, ci.levelDb,
-                         MicrosecondsToFrames(int64_t{ci.beforeMs} * 1000, fmt.nSamplesPerSec, te),
-                         MicrosecondsToFrames(int64_t{ci.afterMs} * 1000, fmt.nSamplesPerSec, te),
-                         packed, segments)) {
-        ShowMessage("Disk write error! Disk full or write protected?");
-        return false;
-      }
-      dataBytes = packed.Size();
-      if (tooLong(dataBytes)) {
-        TooLongForWaveMessage();
-        return false;
-      }
-      ci.fileType = 7;
-      ci.segmentCount = static_cast<int32_t>(segments.size());
-      if (writtenCompression) *writtenCompression = ci;
-      std::vector<uint8_t> c;
-      auto cb = ci.ToBytes();
-      c.insert(c.end(), cb.begin(), cb.end());
-      for (const KeptSegment& s : segments) {
-        auto sb = s.ToBytes();
-        c.insert(c.end(), sb.begin(), sb.end());
-      }
-      AppendForm(f, "NRnC", c.data(), c.size());
-    }
+    ci.fileType = 7;
+    ci.segmentCount = static_cast<int32_t>(segments.size());
+    if (writtenCompression) *writtenCompression = ci;
   }
 
-  // The WAVE form: "fmt " with the document format (cbSize 0), then "data".
+  // The GUANO chunk, after the data, with the fields read and those a save
+  // changes brought up to date for the frames written.
+  Guano guano = contents.guano;
+  guano.UpdateForSave(contents.info, fmt.nSamplesPerSec, align > 0 ? dataBytes / align : 0,
+                      path.substr(path.find_last_of('/') + 1));
+  const std::string guan = guano.Serialise();
+  const int64_t guanBytes = 8 + static_cast<int64_t>(guan.size());
+  if (tooLong(dataBytes + (dataBytes & 1) + guanBytes)) {
+    TooLongForWaveMessage();
+    return false;
+  }
+
+  // The WAVE form comes first, so that every program that reads plain WAVE
+  // files (they look at the first top-level form only) reads ours too; the
+  // private forms follow it, found by searching from the start as before.
+  // "fmt " with the document format (cbSize 0), "data", then "guan".
   uint8_t h[12 + 8 + 18 + 8];
   uint8_t* p = h;
   std::memcpy(p, "RIFF", 4);
-  PutU32(p + 4, static_cast<uint32_t>(4 + 8 + 18 + 8 + dataBytes + (dataBytes & 1)));
+  PutU32(p + 4, static_cast<uint32_t>(4 + 8 + 18 + 8 + dataBytes + (dataBytes & 1) + guanBytes));
   std::memcpy(p + 8, "WAVE", 4);
   std::memcpy(p + 12, "fmt ", 4);
   PutU32(p + 16, 18);
@@ -149,6 +140,40 @@ bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& c
   if (dataBytes & 1) {
     const uint8_t pad = 0;
     f.Append(&pad, 1);
+  }
+  uint8_t gh[8];
+  std::memcpy(gh, "guan", 4);
+  PutU32(gh + 4, static_cast<uint32_t>(guan.size()));
+  f.Append(gh, 8);
+  f.Append(guan.data(), guan.size());
+
+  if ((type == FileType::NorvaneWave || type == FileType::NorvaneWaveComp) && !f.Failed()) {
+    auto info = contents.info.Bytes();
+    bool ok = AppendForm(f, "NRn0", info.data(), info.size());
+    for (auto it = contents.views.begin(); ok && it != contents.views.end(); ++it) {
+      ViewRecord rec = ViewRecord::FromSettings(*it);
+      rec.Rebase(static_cast<int32_t>(first));
+      ok = AppendForm(f, "NRn1", rec.Bytes().data(), ViewRecord::kSize);
+    }
+    for (const MarkRecord& m : contents.marks) {
+      if (!ok) break;
+      if (!whole && m.position > end) continue;
+      if (first > 0 && m.position < first) continue;
+      MarkRecord out = m;
+      if (first > 0) out.position = static_cast<int32_t>(m.position - first);
+      auto b = out.ToBytes();
+      ok = AppendForm(f, "NRn2", b.data(), b.size());
+    }
+    if (type == FileType::NorvaneWaveComp && ok) {
+      std::vector<uint8_t> c;
+      auto cb = ci.ToBytes();
+      c.insert(c.end(), cb.begin(), cb.end());
+      for (const KeptSegment& s : segments) {
+        auto sb = s.ToBytes();
+        c.insert(c.end(), sb.begin(), sb.end());
+      }
+      AppendForm(f, "NRnC", c.data(), c.size());
+    }
   }
   if (!f.Commit()) {
     ShowMessage("Disk write error! Disk full or write protected?");

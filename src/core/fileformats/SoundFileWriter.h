@@ -15,8 +15,8 @@ namespace nv {
 // `bytes` plus 16 384; otherwise "Disk full!" is shown and false returned.
 // An unknown free space passes.
 bool CheckDiskSpace(const std::string& target, int64_t bytes);
-// Types 1, 5 and 7: frames [first, end) of `work` in contents.format, with
-// the private forms of types 5 and 7 (recording information, one view form
+// Types 1, 5 and 7: frames [first, end) of `work` in contents.format as a
+// WAVE form, followed, in types 5 and 7, by the private forms (recording information, one view form
 // per entry of contents.views in order, the marks inside the range, rebased
 // to it). `whole` tells that no range was chosen (every mark is written).
 // Type 7 compresses with contents.compression; the record as written (type

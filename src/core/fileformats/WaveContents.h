@@ -2,7 +2,7 @@
 // Everything a sound file holds besides its samples, as the readers return it
 // and the writers take it: the format, the recording information, the
 // compression settings, the view settings in file order, the marks and the
-// kept stretches of a compressed file. The samples themselves travel through
+// kept stretches of a compressed file, and the GUANO metadata. The samples themselves travel through
 // the work file (a TempFile) that the reader fills and the writer copies from.
 #include <vector>
 
@@ -10,6 +10,7 @@
 #include "base/RecordingInfo.h"
 #include "base/WaveFormat.h"
 #include "fileformats/CompressionInfo.h"
+#include "fileformats/Guano.h"
 #include "settings/AnalysisSettings.h"
 
 namespace nv {
@@ -24,6 +25,9 @@ struct WaveContents {
   std::vector<AnalysisSettings> views;
   std::vector<MarkRecord> marks;
   std::vector<KeptSegment> segments;
+  // The GUANO fields of the "guan" chunk. Writing: brought up to date for
+  // the saved range and written into the WAVE form of types 1, 5 and 7.
+  Guano guano;
 };
 
 }  // namespace nv
