@@ -314,6 +314,8 @@ int32_t PulseAnalysis::AmplitudeThreshold(int32_t ampThreshold, int bits) {
   return static_cast<int32_t>(std::floor(std::pow(10.0, -t / 1000.0) * f + 0.5));
 }
 
+double PulseAnalysis::ThresholdPower(double thetaDb) { return PowerAtLeast(thetaDb); }
+
 bool PulseAnalysis::NeedsSpectrogram(const PulseSettings& s) {
   return s.ampMaxAmp || s.freqStrong || s.freqStrongMark || s.freqMax || s.freqMin ||
          s.freqMaxMark || s.freqMinMark || s.duration;

@@ -44,6 +44,11 @@ class PulseAnalysis {
   // ignored: floor(10^(-|t| / 1000) x F + 0.5) with F = 128 (8-bit) or 32768.
   static int32_t AmplitudeThreshold(int32_t ampThreshold, int bits);
 
+  // The smallest power (relative to full-scale power) whose level in dB
+  // reaches thetaDb: a spectrogram cell belongs to a pulse when its power is
+  // at least this, which is the same as its level being at least thetaDb.
+  static double ThresholdPower(double thetaDb);
+
   // Whether a run measures the spectrogram of each pulse.
   static bool NeedsSpectrogram(const PulseSettings& s);
 
