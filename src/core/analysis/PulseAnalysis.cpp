@@ -347,6 +347,24 @@ int PulseAnalysis::Run(const PulseRunInput& in, const PulseCallbacks& cb,
       break;
     }
     const int n = static_cast<int>(std::min<int64_t>(kBlockFrames, last - pos));
+    if (src.Slice(pos, n).PeakRaw() <= threshold) {
+      // No frame of the block is above: the same steps as frame by frame,
+      // taken at once. A pulse ends at the frame where s first exceeds G.
+      if (inPulse && s + n > gap) {
+        const int64_t need = gap + 1 - s;  // frames until s = G + 1
+        measurer.Measure(pulseStart, i + need - 1 - (gap + 1));
+        inPulse = false;
+        if (stop && stop->load(std::memory_order_relaxed)) {
+          stopped = true;
+          break;
+        }
+      } else if (inPulse) {
+        i += n;
+      }
+      if (!inPulse) i = 0;
+      s += n;
+      continue;
+    }
     src.ReadRaw(pos, n, channel, block);
     for (int k = 0; k < n; ++k) {
       if (std::abs(block[k]) > threshold) {

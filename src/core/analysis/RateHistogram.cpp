@@ -77,6 +77,20 @@ std::vector<int64_t> RateHistogram::Detect(const SampleSource& samples, int chan
   int32_t block[kBlockFrames];
   for (int64_t pos = start; pos < end; pos += kBlockFrames) {
     const int n = static_cast<int>(std::min<int64_t>(kBlockFrames, end - pos));
+    if (static_cast<int64_t>(samples.Slice(pos, n).PeakRaw()) * scale <= threshold) {
+      // No frame of the block is above: only the end of an open pulse.
+      const int64_t closing = std::max(g + delay + 1, pos - start);
+      if (open && closing < pos - start + n) {
+        if (!intervalMode || havePrevious) {
+          const int64_t o = g - f;
+          if (o > delay) values.push_back(intervalMode ? f - e : o);
+        }
+        e = f;
+        havePrevious = true;
+        open = false;
+      }
+      continue;
+    }
     samples.ReadRaw(pos, n, channel, block);
     for (int k = 0; k < n; ++k) {
       const int64_t index = pos - start + k;

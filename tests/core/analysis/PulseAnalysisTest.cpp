@@ -378,3 +378,72 @@ TEST(PulseAnalysis, StopFlagEndsTheRun) {
 
 }  // namespace
 }  // namespace nv
+
+namespace nv {
+namespace {
+
+// The detection rule frame by frame, as written in the analysis's
+// description: the oracle for the block-wise detection over long silences.
+std::vector<std::pair<int64_t, int64_t>> LiteralDetection(const std::vector<int16_t>& x, int32_t a,
+                                                          int64_t g) {
+  std::vector<std::pair<int64_t, int64_t>> out;
+  bool in = false;
+  int64_t p = 0, i = 0, s = 0;
+  for (size_t k = 0; k < x.size(); ++k) {
+    if (std::abs(static_cast<int32_t>(x[k])) > a) {
+      s = 0;
+      if (!in) {
+        in = true;
+        p = static_cast<int64_t>(k);
+        i = 0;
+      } else {
+        ++i;
+      }
+    } else {
+      ++s;
+      if (!in) {
+        i = 0;
+      } else if (s > g) {
+        out.push_back({p, i - s});
+        i = 0;
+        in = false;
+      } else {
+        ++i;
+      }
+    }
+  }
+  if (in && i != 0) out.push_back({p, i - s});
+  return out;
+}
+
+TEST(PulseAnalysis, BlockwiseDetectionAgreesWithTheFrameByFrameRule) {
+  uint64_t state = 12345;
+  auto next = [&](uint64_t mod) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return (state >> 33) % mod;
+  };
+  for (int round = 0; round < 20; ++round) {
+    Sound16 snd(60000);
+    size_t pos = next(3000);
+    while (pos < 60000) {  // bursts of 1 ... 600 frames, gaps of 1 ... 9000
+      snd.Burst(pos, 1 + next(600), static_cast<int16_t>(300 + next(2000)));
+      pos += 1 + next(600) + 1 + next(9000);
+    }
+    PulseSettings s = OscillogramOnly();
+    s.ampSeparationUs = static_cast<int32_t>(next(5000));
+    s.durTimeUs = -1000000;  // keep everything of non-negative length
+    const auto want = LiteralDetection(snd.values, 328, s.ampSeparationUs);
+    const Outcome got = Analyse(snd.Source(), s);
+    std::vector<std::pair<int64_t, int64_t>> kept;
+    for (const auto& w : want)
+      if (w.second >= 0) kept.push_back(w);
+    ASSERT_EQ(got.results.size(), kept.size()) << "round " << round;
+    for (size_t k = 0; k < kept.size(); ++k) {
+      EXPECT_EQ(got.results[k].startUs, kept[k].first);
+      EXPECT_EQ(got.results[k].durationUs, kept[k].second);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace nv

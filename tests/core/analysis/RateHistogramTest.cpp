@@ -214,3 +214,57 @@ TEST(RateHistogram, ThresholdFromTheLevelCursor) {
 
 }  // namespace
 }  // namespace nv
+
+namespace nv {
+namespace {
+
+// The histogram's detection frame by frame, as described: the oracle for
+// the block-wise detection over long silences.
+std::vector<int64_t> LiteralValues(const std::vector<int16_t>& x, int32_t thr, int64_t d, bool interval) {
+  std::vector<int64_t> out;
+  bool open = false, previous = false;
+  int64_t f = 0, g = 0, e = 0;
+  for (size_t k = 0; k < x.size(); ++k) {
+    const int64_t idx = static_cast<int64_t>(k);
+    if (std::abs(static_cast<int32_t>(x[k])) > thr) {
+      if (!open) {
+        open = true;
+        f = idx;
+      }
+      g = idx;
+    } else if (open && g + d < idx) {
+      if (!interval || previous) {
+        if (g - f > d) out.push_back(interval ? f - e : g - f);
+      }
+      e = f;
+      previous = true;
+      open = false;
+    }
+  }
+  return out;
+}
+
+TEST(RateHistogram, BlockwiseDetectionAgreesWithTheFrameByFrameRule) {
+  uint64_t state = 777;
+  auto next = [&](uint64_t mod) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return (state >> 33) % mod;
+  };
+  for (int round = 0; round < 20; ++round) {
+    test::Sound16 snd(60000);
+    size_t pos = next(3000);
+    while (pos < 60000) {
+      snd.Burst(pos, 1 + next(900), static_cast<int16_t>(500 + next(2000)));
+      pos += 1 + next(900) + 1 + next(9000);
+    }
+    const int64_t d = static_cast<int64_t>(next(3000));
+    for (bool interval : {false, true}) {
+      EXPECT_EQ(RateHistogram::Detect(snd.Source(), 0, 0, 60000, 1000, d, interval),
+                LiteralValues(snd.values, 1000, d, interval))
+          << "round " << round;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace nv
