@@ -3,6 +3,7 @@
 # library keep their own list.
 set(NV_PULSE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/PulseAnalysis.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PulseMarkPlacer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PulseTable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PulseWorker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RateHistogram.cpp
