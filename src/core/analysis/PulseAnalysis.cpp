@@ -19,6 +19,8 @@ namespace {
 
 constexpr double kMostNegative = -std::numeric_limits<double>::max();
 constexpr int kBlockFrames = 4096;
+// Cells of spectrogram powers kept per pulse (32 MiB of doubles).
+constexpr int64_t kCacheCells = int64_t{4} << 20;
 
 // Level in dB of a power relative to full scale; the most negative double
 // for no power.
@@ -147,19 +149,46 @@ class PulseMeasurer {
   int64_t Samples(int64_t us) const {
     return MicrosecondsToFrames(us, in_.rateHz, in_.timeExpansion);
   }
-  double& Power(int64_t column, int bin) {
-    return power_[static_cast<size_t>(column * bins_ + (bin - lo_))];
+  // The powers of bins lo ... hi of column k, computed on first use and kept
+  // in a cache of whole columns (slot k mod size): a long pulse at a small
+  // hop has far more cells than memory should hold, and the passes visit
+  // columns in order. Valid until the next call for a column of the same
+  // slot.
+  const double* Column(int64_t k) {
+    const size_t slot = static_cast<size_t>(k % cacheColumns_);
+    double* row = &power_[slot * static_cast<size_t>(bins_)];
+    if (tag_[slot] == k) return row;
+    tag_[slot] = k;
+    if (aborted_ || (stop_ && stop_->load(std::memory_order_relaxed))) {
+      aborted_ = true;  // the result will not be posted: skip the transforms
+      std::fill(row, row + bins_, 0.0);
+      return row;
+    }
+    in_.samples.ReadWindowed(ColumnFirst(k), n_, channel_, window_.data(), frame_.data());
+    RealFft(frame_.data(), log2n_);
+    for (int j = lo_; j <= hi_; ++j) row[j - lo_] = BinPower(frame_.data(), n_, j) * kInvFullScalePower;
+    return row;
   }
-  bool In(int64_t column, int bin) { return Power(column, bin) >= thetaPower_; }
+  double Power(int64_t column, int bin) { return Column(column)[bin - lo_]; }
+  // First frame and time of column k of the window [w0_, w0_ + wl_).
+  int64_t ColumnFirst(int64_t k) const {
+    int64_t first = w0_ + FloorDiv((wl_ - n_) * k, columns_);
+    if (first + n_ > w0_ + wl_) first = w0_ + wl_ - n_;
+    return first;
+  }
+  int64_t ColumnTime(int64_t k) const { return Time(ColumnFirst(k)); }
+  bool In(const double* column, int bin) const { return column[bin - lo_] >= thetaPower_; }
 
   // Scans column c from bin b up and down; false when no cell reaches the
   // threshold. The counters allow `tolerance_` cells below it in a row.
   bool ScanColumn(int64_t c, int b, int& top, int& bottom) {
+    const double* col = Column(c);
     top = -1;
+    if (aborted_) return false;
     bottom = INT_MAX;
     int counter = tolerance_;
     for (int j = b; j <= hi_ && counter > 0; ++j) {
-      if (In(c, j)) {
+      if (In(col, j)) {
         top = std::max(top, j);
         bottom = std::min(bottom, j);
         counter = tolerance_;
@@ -169,7 +198,7 @@ class PulseMeasurer {
     }
     counter = tolerance_;
     for (int j = b; j >= lo_ && counter > 0; --j) {
-      if (In(c, j)) {
+      if (In(col, j)) {
         top = std::max(top, j);
         bottom = std::min(bottom, j);
         counter = tolerance_;
@@ -202,11 +231,13 @@ class PulseMeasurer {
       for (int64_t d = 1; d <= gapColumns_; ++d) {
         const int64_t col = c + dir * d;
         if (col < 0 || col >= columns_) break;
+        const double* p = Column(col);
+        if (aborted_) return last;
         int bestBin = from;
-        double best = Power(col, from);
+        double best = p[from - lo_];
         for (int j = from + 1; j <= to; ++j)
-          if (Power(col, j) >= best) {
-            best = Power(col, j);
+          if (p[j - lo_] >= best) {
+            best = p[j - lo_];
             bestBin = j;
           }
         if (best >= thetaPower_) {
@@ -227,33 +258,32 @@ class PulseMeasurer {
     int64_t wl = Samples(duration) + 2 * static_cast<int64_t>(n_);
     if (w0 + wl > frames) wl = frames - w0;
     if (wl <= 0) return;
+    w0_ = w0;
+    wl_ = wl;
     columns_ = (wl + hop_ - 1) / hop_;
     bins_ = hi_ - lo_ + 1;
-    power_.resize(static_cast<size_t>(columns_ * bins_));
-    columnTime_.resize(static_cast<size_t>(columns_));
-    for (int64_t k = 0; k < columns_; ++k) {
-      int64_t first = w0 + FloorDiv((wl - n_) * k, columns_);
-      if (first + n_ > w0 + wl) first = w0 + wl - n_;
-      columnTime_[static_cast<size_t>(k)] = Time(first);
-      in_.samples.ReadWindowed(first, n_, channel_, window_.data(), frame_.data());
-      RealFft(frame_.data(), log2n_);
-      double* row = &power_[static_cast<size_t>(k * bins_)];
-      for (int j = lo_; j <= hi_; ++j) row[j - lo_] = BinPower(frame_.data(), n_, j) * kInvFullScalePower;
-    }
+    cacheColumns_ = std::max<int64_t>(1, std::min<int64_t>(columns_, kCacheCells / bins_));
+    if (power_.size() < static_cast<size_t>(cacheColumns_ * bins_))
+      power_.resize(static_cast<size_t>(cacheColumns_ * bins_));
+    tag_.assign(static_cast<size_t>(cacheColumns_), -1);
+    aborted_ = false;
     // The strongest cell: the first of the largest (lowest column, then bin).
     int64_t c = 0;
     int b = lo_;
     double best = -1;
-    for (int64_t k = 0; k < columns_; ++k)
+    for (int64_t k = 0; k < columns_; ++k) {
+      const double* p = Column(k);
+      if (aborted_) return;
       for (int j = lo_; j <= hi_; ++j)
-        if (Power(k, j) > best) {
-          best = Power(k, j);
+        if (p[j - lo_] > best) {
+          best = p[j - lo_];
           c = k;
           b = j;
         }
+    }
     r.maxLevelDb = LevelOf(best);
     r.strongestHz = freq_[static_cast<size_t>(b)];
-    const int64_t strongestTime = columnTime_[static_cast<size_t>(c)];
+    const int64_t strongestTime = ColumnTime(c);
 
     found_ = false;
     maxTop_ = -1;
@@ -265,10 +295,10 @@ class PulseMeasurer {
     if (found_) {
       r.maxFrequencyHz = freq_[static_cast<size_t>(maxTop_)];
       r.minFrequencyHz = freq_[static_cast<size_t>(minBottom_)];
-      maxTime = columnTime_[static_cast<size_t>(maxTopColumn_)];
-      minTime = columnTime_[static_cast<size_t>(minBottomColumn_)];
-      r.spectStartUs = static_cast<double>(columnTime_[static_cast<size_t>(startColumn)]);
-      r.spectStopUs = static_cast<double>(columnTime_[static_cast<size_t>(stopColumn)]);
+      maxTime = ColumnTime(maxTopColumn_);
+      minTime = ColumnTime(minBottomColumn_);
+      r.spectStartUs = static_cast<double>(ColumnTime(startColumn));
+      r.spectStopUs = static_cast<double>(ColumnTime(stopColumn));
       r.spectDurationUs = r.spectStopUs - r.spectStartUs;
     }
     const int number = number_;
@@ -298,8 +328,9 @@ class PulseMeasurer {
   double thetaPower_ = 0;
   WindowTable window_;
   std::vector<double> frame_, freq_, power_;
-  std::vector<int64_t> columnTime_;
-  int64_t columns_ = 0;
+  std::vector<int64_t> tag_;
+  int64_t w0_ = 0, wl_ = 0, columns_ = 0, cacheColumns_ = 1;
+  bool aborted_ = false;
 
   bool found_ = false;
   int maxTop_ = -1, minBottom_ = INT_MAX;

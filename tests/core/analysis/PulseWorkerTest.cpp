@@ -54,12 +54,13 @@ TEST(PulseWorker, ResultsArriveInOrderAndTheRunFinishes) {
     box.starts.push_back(r.startUs);
     box.numbers.push_back(r.pulseNumber);
   };
-  ASSERT_TRUE(w.Start(s.Input(), cb, [&] {
+  const PulseRunInput in = s.Input();
+  ASSERT_TRUE(w.Start(in, cb, [&] {
     std::lock_guard<std::mutex> l(box.m);
     box.finished = true;
     box.cv.notify_all();
   }));
-  EXPECT_FALSE(w.Start(s.Input(), cb, nullptr));  // one run at a time
+  EXPECT_FALSE(w.Start(in, cb, nullptr));  // one run at a time
   {
     std::unique_lock<std::mutex> l(box.m);
     ASSERT_TRUE(box.cv.wait_for(l, std::chrono::seconds(20), [&] { return box.finished; }));
@@ -134,6 +135,35 @@ TEST(PulseWorker, DestructorStopsAndJoins) {
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   EXPECT_EQ(results.load(), seen);
   EXPECT_LT(seen, 200);
+}
+
+}  // namespace
+}  // namespace nv
+
+namespace nv {
+namespace {
+
+TEST(PulseWorker, StopsInsideALongMeasurement) {
+  // One pulse whose spectrogram at a hop of one frame takes tens of thousands
+  // of 16384-point transforms: the stop must not wait for them.
+  test::Sound16 snd(200000);
+  snd.Burst(50000, 20000, 8000);
+  PulseRunInput in;
+  in.samples = snd.Source();
+  in.rateHz = 1000000;
+  in.settings.leftChannel = 1;
+  in.settings.fftSize = 16384;
+  in.settings.fftOverlap = 16383;
+  std::atomic<bool> started{false};
+  PulseCallbacks cb;
+  cb.status = [&](const std::string&) { started = true; };
+  PulseWorker w;
+  ASSERT_TRUE(w.Start(in, cb, nullptr));
+  while (!started) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const auto t0 = std::chrono::steady_clock::now();
+  w.StopAndJoin();
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500));
 }
 
 }  // namespace
