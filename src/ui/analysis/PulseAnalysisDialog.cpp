@@ -143,7 +143,13 @@ PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSe
   ShowFields();
 }
 
-PulseAnalysisDialog::~PulseAnalysisDialog() { worker_.StopAndJoin(); }
+PulseAnalysisDialog::~PulseAnalysisDialog() {
+  worker_.StopAndJoin();
+  // The results dialogs go with this dialog's widgets, after its members.
+  for (const QPointer<PulseResultsDialog>& r : results_)
+    if (r) disconnect(r, nullptr, this, nullptr);
+  results_.clear();
+}
 
 void PulseAnalysisDialog::ShowFields() {
   const nv::PulseSettings& s = settings_;

@@ -163,7 +163,8 @@ TEST(PulseWorker, StopsInsideALongMeasurement) {
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   const auto t0 = std::chrono::steady_clock::now();
   w.StopAndJoin();
-  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500));
+  // Without the stop the run takes many seconds.
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
 }
 
 }  // namespace
