@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
@@ -23,6 +24,13 @@
 #include "views/NumericEdit.h"
 
 namespace {
+
+// With NORVANE_GRAB_DIR set, windows are also saved there as PNG files.
+void Grab(QWidget& w, const char* name) {
+  const QByteArray dir = qgetenv("NORVANE_GRAB_DIR");
+  if (dir.isEmpty()) return;
+  w.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(name)));
+}
 
 // A 1 MHz mono document (one frame is one microsecond) with `count` bursts
 // of 500 frames every `every` frames, starting at frame 1000.
@@ -69,6 +77,8 @@ class PulseWindowsTest : public QObject {
     QTRY_VERIFY(!dialog->WorkerRunning());
     QCOMPARE(running.count(), 2);
     QCOMPARE(results->PulseRows(), 5);
+    Grab(*results, "pulse-results.png");
+    Grab(*dialog, "pulse-analysis.png");
     QCOMPARE(results->List()->rowCount(), 6);
     QCOMPARE(results->List()->columnCount(), 3);  // Puls#, Start, Stop
     QCOMPARE(results->List()->horizontalHeaderItem(1)->text(), QStringLiteral("Start(ms) "));
@@ -204,6 +214,7 @@ class PulseWindowsTest : public QObject {
     QVERIFY(mime->data(QStringLiteral("image/svg+xml")).contains("<svg"));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
+    Grab(w, "rate-window.png");
 
     // The level cursor: a threshold above the bursts leaves nothing.
     QSignalSpy level(&w, &CRateWnd::levelCursorRequested);
