@@ -14,7 +14,7 @@
 #include "analysis/PulseResultsDialog.h"
 #include "document/CNorvaneDoc.h"
 #include "dsp/WindowTable.h"
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 namespace {
 

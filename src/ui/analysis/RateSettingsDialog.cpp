@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "base/MessageSink.h"
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 int32_t RateSettingsDialog::PercentOfThreshold(int32_t threshold) {
   return static_cast<int32_t>(std::floor(threshold * 100.0 / 32768.0 + 0.5));

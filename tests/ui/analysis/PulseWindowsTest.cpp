@@ -21,7 +21,7 @@
 #include "analysis/PulseResultsDialog.h"
 #include "analysis/RatePlot.h"
 #include "analysis/RateSettingsDialog.h"
-#include "views/NumericEdit.h"
+#include "base/NumericEdit.h"
 
 namespace {
 
