@@ -7,4 +7,5 @@ set(NV_PULSE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/PulseTable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PulseWorker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RateHistogram.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WorkerSampleMapping.cpp
 )

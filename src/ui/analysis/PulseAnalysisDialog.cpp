@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "analysis/PulseResultsDialog.h"
 #include "document/CNorvaneDoc.h"
@@ -17,6 +18,12 @@
 #include "base/NumericEdit.h"
 
 namespace {
+
+// Every live dialog, for RunningOn.
+std::vector<PulseAnalysisDialog*>& Dialogs() {
+  static std::vector<PulseAnalysisDialog*> all;
+  return all;
+}
 
 NumericEdit* Field(QWidget* parent, int decimals) {
   auto* e = new NumericEdit(parent);
@@ -57,6 +64,7 @@ int32_t PulseAnalysisDialog::ThresholdOfLevel(int32_t level) {
 PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSettings& settings,
                                          int32_t start, int32_t end, QWidget* parent)
     : QDialog(parent), doc_(doc), settings_(settings), start_(start), end_(end) {
+  Dialogs().push_back(this);
   setWindowTitle(QStringLiteral("Pulse characteristics analysis"));
   setModal(false);
 
@@ -143,8 +151,16 @@ PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSe
   ShowFields();
 }
 
+bool PulseAnalysisDialog::RunningOn(const nv::CNorvaneDoc* doc) {
+  for (const PulseAnalysisDialog* d : Dialogs())
+    if (d->doc_ == doc && d->worker_.Busy()) return true;
+  return false;
+}
+
 PulseAnalysisDialog::~PulseAnalysisDialog() {
   worker_.StopAndJoin();
+  mapping_.reset();
+  Dialogs().erase(std::remove(Dialogs().begin(), Dialogs().end(), this), Dialogs().end());
   // The results dialogs go with this dialog's widgets, after its members.
   for (const QPointer<PulseResultsDialog>& r : results_)
     if (r) disconnect(r, nullptr, this, nullptr);
@@ -221,9 +237,13 @@ bool PulseAnalysisDialog::ReadFields() {
 
 void PulseAnalysisDialog::Calculate() {
   if (worker_.Busy() || !doc_ || !ReadFields()) return;
+  mapping_ = std::make_unique<nv::WorkerSampleMapping>(*doc_);
+  if (mapping_->Failed()) {  // a message was shown
+    mapping_.reset();
+    return;
+  }
   nv::PulseRunInput in;
-  in.samples = doc_->Samples();
-  if (doc_->FrameCount() > 0 && in.samples.Empty()) return;  // the mapping failed (message shown)
+  in.samples = mapping_->Samples();
   in.rateHz = doc_->Format().nSamplesPerSec;
   in.timeExpansion = doc_->Info().TimeExpansion();
   in.startFrame = start_;
@@ -259,6 +279,7 @@ void PulseAnalysisDialog::Calculate() {
 void PulseAnalysisDialog::OnWorkerFinished() {
   if (!worker_.Busy()) return;
   worker_.Join();
+  mapping_.reset();
   calculate_->setEnabled(true);
   emit workerStateChanged(false);
 }
@@ -266,6 +287,7 @@ void PulseAnalysisDialog::OnWorkerFinished() {
 void PulseAnalysisDialog::StopWorker() {
   if (!worker_.Busy()) return;
   worker_.StopAndJoin();
+  mapping_.reset();
   calculate_->setEnabled(true);
   emit workerStateChanged(false);
 }

@@ -15,9 +15,11 @@
 #include <QList>
 #include <QPointer>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "analysis/PulseWorker.h"
+#include "analysis/WorkerSampleMapping.h"
 #include "settings/PulseSettings.h"
 
 namespace nv {
@@ -49,6 +51,9 @@ class PulseAnalysisDialog : public QDialog {
   int32_t RangeStart() const { return start_; }
   int32_t RangeEnd() const { return end_; }
   bool WorkerRunning() const { return worker_.Busy(); }
+  // Whether any pulse analysis dialog runs a worker on `doc`: then nothing may
+  // change the document's samples or their length.
+  static bool RunningOn(const nv::CNorvaneDoc* doc);
   // Stops a running worker and waits for it (returns at once when idle).
   void StopWorker();
   const QList<QPointer<PulseResultsDialog>>& ResultsDialogs() const { return results_; }
@@ -93,6 +98,8 @@ class PulseAnalysisDialog : public QDialog {
   nv::CNorvaneDoc* doc_;
   nv::PulseSettings settings_;
   int32_t start_, end_;
+  // The worker's own mapping of the samples, released after it is joined.
+  std::unique_ptr<nv::WorkerSampleMapping> mapping_;
   nv::PulseWorker worker_;
   QPointer<PulseResultsDialog> running_;
   QList<QPointer<PulseResultsDialog>> results_;
