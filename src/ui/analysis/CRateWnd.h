@@ -47,6 +47,8 @@ class CRateWnd : public QWidget {
   // The level cursor's amplitude (1/10000 of full scale) of this window's
   // threshold.
   int32_t LevelOfThreshold() const;
+  // Asks the view to show this window's threshold as its level cursor.
+  void RequestLevelCursor();
 
  public slots:
   void CopyPicture();
@@ -73,7 +75,6 @@ class CRateWnd : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void RequestLevelCursor();
 
   nv::CNorvaneDoc* doc_;
   int slot_;
