@@ -276,11 +276,18 @@ class PulseWindowsTest : public QObject {
   }
 };
 
+int RunPulseViewTest(int argc, char** argv);
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  PulseWindowsTest t;
-  return QTest::qExec(&t, argc, argv);
+  int status = 0;
+  {
+    PulseWindowsTest t;
+    status |= QTest::qExec(&t, argc, argv);
+  }
+  status |= RunPulseViewTest(argc, argv);
+  return status;
 }
 
 #include "PulseWindowsTest.moc"
