@@ -196,6 +196,9 @@ void PulseViewAnalyses::OpenPulseCharacteristics() {
   connect(d, &PulseAnalysisDialog::closeRequested, this, [this](bool keep) { CloseDialog(keep); });
   connect(d, &PulseAnalysisDialog::levelCursorRequested, this,
           [this](int32_t level, int channel, int32_t start, int32_t end) {
+            // A new threshold moves the level cursor while the view is in
+            // threshold mode.
+            if (ViewHost::Get().CursorMode() != nv::kModeLevel) return;
             thresholdSlot_ = -1;
             ShowLevel(level, channel, start, end);
           });
