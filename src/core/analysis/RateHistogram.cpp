@@ -127,11 +127,16 @@ bool RateHistogram::Compute(const SampleSource& samples) {
     for (int64_t pos = start_; pos < end_; pos += kBlockFrames) {
       const int n = static_cast<int>(std::min<int64_t>(kBlockFrames, end_ - pos));
       samples.ReadRaw(pos, n, channel_, block);
+      // A block's magnitudes fit a 32-bit sum (4096 x 32768), which the
+      // compiler turns into vector instructions.
+      int32_t blockSum = 0, blockMax = 0;
       for (int k = 0; k < n; ++k) {
-        const int64_t m = std::abs(block[k]) * scale;
-        sum += m;
-        largest = std::max(largest, m);
+        const int32_t m = block[k] < 0 ? -block[k] : block[k];
+        blockSum += m;
+        blockMax = std::max(blockMax, m);
       }
+      sum += static_cast<int64_t>(blockSum) * scale;
+      largest = std::max(largest, static_cast<int64_t>(blockMax) * scale);
       count += n;
     }
     threshold_ = static_cast<int32_t>((count > 0 ? sum / count : 0) + largest / 4);
