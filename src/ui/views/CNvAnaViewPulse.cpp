@@ -62,7 +62,7 @@ bool CNvAnaView::OnUpdatePulseCommand(int id, CommandState& state) {
 
 // ---- PulseViewAnalyses ----
 
-PulseViewAnalyses::PulseViewAnalyses(CNvAnaView* view) : QObject(view), view_(view) {}
+PulseViewAnalyses::PulseViewAnalyses(CNvAnaView* view) : view_(view) {}
 
 PulseViewAnalyses::~PulseViewAnalyses() { CloseAll(); }
 
