@@ -91,6 +91,15 @@ void CRateWnd::RequestLevelCursor() {
                             static_cast<int32_t>(hist_.RangeStart()), static_cast<int32_t>(hist_.RangeEnd()));
 }
 
+void CRateWnd::RenderPicture(QPainter& p, const QRectF& target) {
+  const QSize size = plot_->size().expandedTo(QSize(1, 1));
+  p.save();
+  p.translate(target.topLeft());
+  p.scale(target.width() / size.width(), target.height() / size.height());
+  plot_->Render(p, size);
+  p.restore();
+}
+
 void CRateWnd::CopyPicture() {
   const QSize size = plot_->size().expandedTo(QSize(1, 1));
   QImage image(size, QImage::Format_RGB32);

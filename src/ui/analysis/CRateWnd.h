@@ -19,6 +19,8 @@ namespace nv {
 class CNorvaneDoc;
 }
 class QAction;
+class QPainter;
+class QRectF;
 class QMenu;
 class RatePlot;
 
@@ -47,6 +49,9 @@ class CRateWnd : public QWidget {
   // The level cursor's amplitude (1/10000 of full scale) of this window's
   // threshold.
   int32_t LevelOfThreshold() const;
+  // Draws the plot scaled into `target` (device units of the painter), for
+  // printing and previews.
+  void RenderPicture(QPainter& p, const QRectF& target);
   // Asks the view to show this window's threshold as its level cursor.
   void RequestLevelCursor();
 
