@@ -142,9 +142,6 @@ class PulseViewTest : public QObject {
   }
 };
 
-int RunPulseViewTest(int argc, char** argv) {
-  PulseViewTest t;
-  return QTest::qExec(&t, argc, argv);
-}
+QObject* MakePulseViewTest() { return new PulseViewTest; }
 
 #include "PulseViewTest.moc"

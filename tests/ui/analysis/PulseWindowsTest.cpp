@@ -276,18 +276,6 @@ class PulseWindowsTest : public QObject {
   }
 };
 
-int RunPulseViewTest(int argc, char** argv);
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  int status = 0;
-  {
-    PulseWindowsTest t;
-    status |= QTest::qExec(&t, argc, argv);
-  }
-  status |= RunPulseViewTest(argc, argv);
-  return status;
-}
+QObject* MakePulseWindowsTest() { return new PulseWindowsTest; }
 
 #include "PulseWindowsTest.moc"
