@@ -1,6 +1,7 @@
 #include "analysis/CRateWnd.h"
 
 #include <QBuffer>
+#include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
@@ -48,6 +49,11 @@ CRateWnd::CRateWnd(nv::CNorvaneDoc* doc, int slot, const nv::RateSettings& setti
   automatic_ = menu_->addAction(QStringLiteral("Automatic settings"), this, &CRateWnd::ToggleAutomaticSettings);
   automatic_->setCheckable(true);
   menu_->addAction(QStringLiteral("Update threshold"), this, &CRateWnd::UpdateThreshold);
+  // The print preview request has no menu item.
+  auto* preview = new QAction(this);
+  preview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F2));
+  connect(preview, &QAction::triggered, this, [this] { emit previewRequested(slot_); });
+  addAction(preview);
   auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_C), this);
   connect(shortcut, &QShortcut::activated, this, &CRateWnd::CopyPicture);
   connect(plot_, &RatePlot::contextMenuWanted, this, [this](const QPoint& at) {
