@@ -61,12 +61,14 @@ void PulseResultsDialog::AppendRow(const nv::PulseTable::Row& row) {
 
 void PulseResultsDialog::AddResult(nv::PulseResult result) {
   if (doc_ && !result.marks.empty()) {
+    nv::MarkList::Batch batch(doc_->Marks());  // the views redraw once
     for (const nv::PulseMarkRequest& m : result.marks) {
       const int32_t number = nv::PulseMarkPlacer::Place(*doc_, m);
+      if (number < 0) continue;
       result.markIds[static_cast<int>(m.kind)] = number;
       marks_.push_back(number);
     }
-    clearMarks_->show();
+    if (!marks_.empty()) clearMarks_->show();
     emit marksChanged();
   }
   AppendRow(table_.Cells(result));
@@ -86,8 +88,10 @@ void PulseResultsDialog::Copy() {
 }
 
 void PulseResultsDialog::ClearMarks() {
-  if (doc_)
+  if (doc_) {
+    nv::MarkList::Batch batch(doc_->Marks());
     for (int32_t n : marks_) nv::PulseMarkPlacer::Remove(*doc_, n);
+  }
   marks_.clear();
   clearMarks_->hide();
   emit marksChanged();

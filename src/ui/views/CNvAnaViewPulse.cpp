@@ -203,9 +203,6 @@ void PulseViewAnalyses::OpenPulseCharacteristics() {
             ShowLevel(level, channel, start, end);
           });
   connect(d, &PulseAnalysisDialog::workerStateChanged, this, [] { ViewHost::Get().RequestCommandUpdate(); });
-  connect(d, &PulseAnalysisDialog::marksChanged, this, [this] {
-    if (view_->Document()) view_->Document()->UpdateAllViews(nullptr, nv::UpdateHint::None);
-  });
   auto attachment = std::make_unique<DialogAttachment>(d);
   dialogAttachment_ = attachment.get();
   view_->Attach(attachment.get());
