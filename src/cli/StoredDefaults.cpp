@@ -1,8 +1,12 @@
 #include "StoredDefaults.h"
 
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <optional>
+#include <vector>
 
 #include "settings/SettingsPersistence.h"
 #include "settings/SettingsStore.h"

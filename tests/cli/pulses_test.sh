@@ -41,6 +41,16 @@ check "no frequency separation: no max or min frequency" \
 "$cli" pulses "$dir/demo.wav" --min-duration-ms 4 >"$dir/long"
 check "minimum duration keeps the long calls" test "$(wc -l <"$dir/long")" -eq 20
 
+# Stored defaults of the desktop application are read (here: no pulse
+# number column, a 4 ms minimum duration).
+mkdir -p "$XDG_CONFIG_HOME/Quellmark"
+printf '[Settings]\nPuls\\PulsNum=0\nPuls\\DurTimeMySec=4000\nRate\\Delay=1\n' \
+  >"$XDG_CONFIG_HOME/Quellmark/Norvane.conf"
+"$cli" pulses "$dir/demo.wav" >"$dir/stored"
+check "stored defaults: no number column" test "$(head -1 "$dir/stored" | cut -f1)" = "Start osc. (ms) "
+check "stored defaults: minimum duration" test "$(wc -l <"$dir/stored")" -eq 20
+rm "$XDG_CONFIG_HOME/Quellmark/Norvane.conf"
+
 "$cli" pulses "$dir/demo.wav" --format raven >"$dir/raven"
 check "raven exits 0" test $? -eq 0
 check "raven header" grep -q $'^Selection\tView\tChannel\tBegin Time (s)\tEnd Time (s)\tLow Freq (Hz)\tHigh Freq (Hz)' "$dir/raven"

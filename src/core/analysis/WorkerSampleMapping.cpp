@@ -1,6 +1,7 @@
 #include "analysis/WorkerSampleMapping.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,15 +19,23 @@ WorkerSampleMapping::WorkerSampleMapping(CNorvaneDoc& doc) {
   const int64_t fileBytes = doc.WorkFile().Size();
   const int64_t usable = std::min(bytes, fileBytes);
   if (usable <= 0) return;
-  void* p = mmap(nullptr, static_cast<size_t>(usable), PROT_READ, MAP_SHARED, doc.WorkFile().Fd(), 0);
+  // The contents start Head() bytes into the file; a mapping starts at a
+  // page boundary.
+  const int64_t head = doc.WorkFile().FileOffset(0);
+  const int64_t page = std::max<int64_t>(1, sysconf(_SC_PAGESIZE));
+  const int64_t start = head - head % page;
+  const int64_t lead = head - start;
+  void* p = mmap(nullptr, static_cast<size_t>(lead + usable), PROT_READ, MAP_SHARED, doc.WorkFile().Fd(),
+                 static_cast<off_t>(start));
   if (p == MAP_FAILED) {
     failed_ = true;
     ShowMessage("CAN NOT MAP VIEW OF FILE: " + SystemErrorText(errno));
     return;
   }
   base_ = p;
-  bytes_ = static_cast<size_t>(usable);
-  samples_ = SampleSource(static_cast<const uint8_t*>(p), usable / doc.Format().nBlockAlign, doc.Format());
+  bytes_ = static_cast<size_t>(lead + usable);
+  samples_ = SampleSource(static_cast<const uint8_t*>(p) + lead, usable / doc.Format().nBlockAlign,
+                          doc.Format());
 }
 
 WorkerSampleMapping::~WorkerSampleMapping() {

@@ -40,3 +40,37 @@ TEST(PulseMarkPlacer, PlacesNumberedMarksAndRemovesThem) {
 
 }  // namespace
 }  // namespace nv
+
+#include "analysis/WorkerSampleMapping.h"
+
+namespace nv {
+namespace {
+
+TEST(WorkerSampleMapping, SeesTheDocumentsSamplesAndOutlivesItsMapping) {
+  // Contents that start inside a page of the work file, as after opening a
+  // WAVE file whose sound starts at byte 44.
+  CNorvaneDoc doc;
+  std::vector<int16_t> values(10000);
+  for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<int16_t>(i * 7 - 30000);
+  doc.SetFormat(1, 16, 44100);
+  doc.RecomputeBufferSize();
+  const std::vector<uint8_t> bytes = test::Samples16(values);
+  ASSERT_TRUE(doc.WorkFile().Reset(44));
+  ASSERT_TRUE(doc.WorkFile().WriteAt(0, bytes.data(), bytes.size()));
+  doc.SetLength(10000);
+  ASSERT_NE(doc.WorkFile().FileOffset(0) % 4096, 0);
+  const SampleSource own = doc.Samples();
+  WorkerSampleMapping mapping(doc);
+  ASSERT_FALSE(mapping.Failed());
+  ASSERT_EQ(mapping.Samples().Frames(), 10000);
+  doc.UnmapSamples();  // the document lets go of its own mapping
+  for (int64_t i : {0, 1, 4095, 9999}) EXPECT_EQ(mapping.Samples().Raw(i, 0), values[static_cast<size_t>(i)]);
+  (void)own;
+  CNorvaneDoc empty;
+  WorkerSampleMapping none(empty);
+  EXPECT_FALSE(none.Failed());
+  EXPECT_TRUE(none.Samples().Empty());
+}
+
+}  // namespace
+}  // namespace nv
