@@ -5,6 +5,9 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "analysis/PagePrinter.h"
+#include "analysis/PowerPlot.h"
+#include "analysis/RatePlot.h"
 #include "analysis/RateSettingsDialog.h"
 #include "base/CommandIds.h"
 #include "base/MessageSink.h"
@@ -230,6 +233,8 @@ void PulseViewAnalyses::OpenRateWindow(bool intervalMode) {
   auto* w = new CRateWnd(doc, slot, s, r.start, r.end, view_);
   rate_[static_cast<size_t>(slot)] = w;
   connect(w, &CRateWnd::closed, this, &PulseViewAnalyses::RateClosed);
+  connect(w, &CRateWnd::printRequested, this, [this](int s) { PrintRate(s, false); });
+  connect(w, &CRateWnd::previewRequested, this, [this](int s) { PrintRate(s, true); });
   connect(w, &CRateWnd::levelCursorRequested, this,
           [this, slot](int32_t level, int channel, int32_t start, int32_t end) {
             thresholdSlot_ = slot;
@@ -255,6 +260,24 @@ void PulseViewAnalyses::RateClosed(int slot) {
     w->deleteLater();
   }
   w = nullptr;
+}
+
+void PulseViewAnalyses::PrintRate(int slot, bool preview) {
+  CRateWnd* w = RateWindow(slot);
+  if (!w) return;
+  PagePrinter::Page page;
+  nv::CNorvaneDoc* doc = view_->Document();
+  page.title = doc ? QString::fromStdString(doc->Title()) : QString();
+  page.footerLeft = QStringLiteral("Norvane by Quellmark");
+  page.footerRight = w->Caption();
+  const int tpp = PowerPlot::TwipsPerPixel(*w->Plot());
+  page.pictureTwips = QSizeF(w->Plot()->width() * tpp, w->Plot()->height() * tpp);
+  QPointer<CRateWnd> guard(w);
+  page.draw = [guard](QPainter& p, const QRectF& target, int) {
+    if (guard) guard->RenderPicture(p, target);
+  };
+  if (preview) PagePrinter::Preview(view_, page);
+  else PagePrinter::Print(view_, page);
 }
 
 void PulseViewAnalyses::DocumentChanged() {

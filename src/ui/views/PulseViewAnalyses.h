@@ -54,6 +54,8 @@ class PulseViewAnalyses : public QObject {
   void ShowLevel(int32_t level, int channel, int32_t start, int32_t end);
   void CloseDialog(bool keepSettings);
   void RateClosed(int slot);
+  // Prints or previews a histogram window through the shared page printer.
+  void PrintRate(int slot, bool preview);
   void Detach(AttachedWindow* a);
 
   CNvAnaView* view_;

@@ -9,6 +9,8 @@
 
 #include "../../support/TestSupport.h"
 #include "analysis/CRateWnd.h"
+#include "analysis/PagePrinter.h"
+#include <QPrintPreviewDialog>
 #include "analysis/PulseAnalysisDialog.h"
 #include "analysis/PulseResultsDialog.h"
 #include "base/CommandIds.h"
@@ -57,6 +59,19 @@ class PulseViewTest : public QObject {
     view->OnCommand(cmd::kPulseLength);
     QCOMPARE(view->Pulses()->OpenRateWindows(), 16);
     QVERIFY(view->Pulses()->RateWindow(2) != nullptr);
+    // Print and preview go through the shared page printer.
+    int previews = 0, prints = 0;
+    PagePrinter::previewRunner = [&](QPrintPreviewDialog&) { ++previews; };
+    PagePrinter::printRunner = [&](QPrintDialog&) {
+      ++prints;
+      return false;
+    };
+    emit view->Pulses()->RateWindow(2)->previewRequested(2);
+    emit view->Pulses()->RateWindow(2)->printRequested(2);
+    QCOMPARE(previews, 1);
+    QCOMPARE(prints, 1);
+    PagePrinter::previewRunner = nullptr;
+    PagePrinter::printRunner = nullptr;
     // Without a selection the window analyses from the cursor to the end.
     QCOMPARE(view->Pulses()->RateWindow(2)->Histogram().RangeEnd(), int64_t(100000));
     delete view;
