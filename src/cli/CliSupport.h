@@ -57,6 +57,8 @@ int RunDetector(const Args& a);
 // message.
 bool ReadFilterOptions(const Args& a, FilterDescription& desc);
 
+int RunPulses(const Args& a);
+int RunHistogram(const Args& a);
 // The drawing command; only norvane-render holds it.
 int RunRender(const Args& a);
 #ifdef NORVANE_HAVE_RENDER

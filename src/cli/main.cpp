@@ -33,6 +33,13 @@ const char* kUsage =
     "                                 print the power spectrum of a range as text\n"
     "  detector IN OUT --freq HZ [--speed K] [--from FRAME --to FRAME] [filter options as filter-design]\n"
     "                                 what the virtual bat detector plays, as a Standard Wave file\n"
+    "  pulses FILE [--from FRAME --to FRAME] [--channel 1|2] [--osc-threshold DB] [--spec-threshold DB]\n"
+    "       [--separation-ms MS] [--min-duration-ms MS] [--freq-separation HZ] [--min-hz HZ]\n"
+    "       [--max-hz HZ] [--fft N] [--overlap SAMPLES] [--window NAME] [--format table|raven]\n"
+    "                                 list and measure the pulses of a stretch\n"
+    "  histogram FILE (--interval | --length) [--from FRAME --to FRAME] [--channel 1|2]\n"
+    "       [--threshold AMPLITUDE] [--delay MS] [--start MS --end MS --bars N | --auto]\n"
+    "                                 pulse interval or pulse length histogram\n"
 #ifdef NORVANE_HAVE_RENDER
     "  render FILE -o OUT [--view combined|spectrogram|oscillogram|zero-crossing]\n"
     "       [--width PX --height PX] [--start FRAME] [--span-us MICROSECONDS] [--fft N]\n"
@@ -70,6 +77,9 @@ int main(int argc, char** argv) {
   if (cmd == "record") return RunRecord(ParseArgs(argc, argv, 2, {}));
   if (cmd == "devices") return RunDevices(ParseArgs(argc, argv, 2, {}));
   if (cmd == "slow") return RunSlow(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "pulses") return RunPulses(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "histogram")
+    return RunHistogram(ParseArgs(argc, argv, 2, {"interval", "length", "auto"}));
 #ifdef NORVANE_HAVE_RENDER
   if (cmd == "render") return LaunchRender(argc, argv);
 #endif

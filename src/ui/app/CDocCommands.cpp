@@ -6,6 +6,7 @@
 
 #include "app/CDocTemplate.h"
 #include "app/CMainFrame.h"
+#include "analysis/PulseAnalysisDialog.h"
 #include "app/CNorvaneApp.h"
 #include "app/CSndFileDialog.h"
 #include "base/CommandIds.h"
@@ -39,7 +40,9 @@ bool CDocCommands::OnCommand(int id) {
     case cmd::kFileSave: FileSave(); return true;
     case cmd::kFileSaveAs: DoSave(std::string(), true); return true;
     case cmd::kEditUndo:
-      if (!(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing)) {
+      // Refused while a playback or a pulse analysis reads the samples.
+      if (!(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing) &&
+          !PulseAnalysisDialog::RunningOn(doc_)) {
         WaitCursor wait;
         doc_->UnmapSamples();
         nv::SoundEditor(*doc_).Undo();
@@ -57,7 +60,8 @@ bool CDocCommands::OnUpdateCommand(int id, CommandState& state) {
       return true;
     case cmd::kEditUndo:
       state.enabled = nv::SoundEditor(*doc_).CanUndo() &&
-                      !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing);
+                      !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing) &&
+                      !PulseAnalysisDialog::RunningOn(doc_);
       state.text = QString::fromStdString(nv::SoundEditor::UndoMenuText(doc_->Undo().kind));
       return true;
     default: return false;

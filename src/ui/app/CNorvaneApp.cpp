@@ -391,3 +391,5 @@ nv::AudioBackend& CNorvaneApp::Audio() {
 
 nv::PowerSettings& CNorvaneApp::DefaultPower() { return nv::AppCore::Instance().defaultPower; }
 nv::FilterDescription& CNorvaneApp::DetectorFilter() { return nv::AppCore::Instance().detectorFilter; }
+nv::PulseSettings& CNorvaneApp::DefaultPulse() { return nv::AppCore::Instance().defaultPulse; }
+nv::RateSettings& CNorvaneApp::DefaultRate() { return nv::AppCore::Instance().defaultRate; }

@@ -110,6 +110,8 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void SetAudioBackend(nv::AudioBackend* backend) { audioOverride_ = backend; }
   nv::PowerSettings& DefaultPower() override;
   nv::FilterDescription& DetectorFilter() override;
+  nv::PulseSettings& DefaultPulse() override;
+  nv::RateSettings& DefaultRate() override;
 
   // Application-wide state of the views.
   int cursorMode = 0;     // CursorMode; 0 until the user chooses one

@@ -18,6 +18,7 @@
 #include "views/AttachedWindow.h"
 #include "views/CNvAnaViewPower.h"
 #include "views/CursorMode.h"
+#include "views/PulseViewAnalyses.h"
 #include "views/StatusStrip.h"
 #include "views/ViewHost.h"
 
@@ -63,6 +64,7 @@ CNvAnaView::CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent)
     if (!scrolling_) ScrollTo(value);
   });
   power_ = std::make_unique<CNvAnaViewPower>(this);
+  pulses_ = std::make_unique<PulseViewAnalyses>(this);
 }
 
 CNvAnaView::~CNvAnaView() { Detach(); }
@@ -71,6 +73,8 @@ void CNvAnaView::Detach() {
   StopPlayback();
   StopDetectorPlayback();
   if (!doc_) return;
+  // Pulse workers are stopped and joined before the document can go.
+  if (pulses_) pulses_->CloseAll();
   for (auto* d : std::initializer_list<QWidget*>{spectDlg_.Get(), oscDlg_.Get(), zcDlg_.Get()})
     if (d) d->close();
   power_->CloseAll();
@@ -276,6 +280,7 @@ void CNvAnaView::OnUpdate(nv::UpdateHint hint) {
     RescaleToDocument();
     Recompute();
     power_->SamplesChanged();
+    if (pulses_) pulses_->DocumentChanged();
   }
 }
 
@@ -642,6 +647,7 @@ void CNvAnaView::OpenSettings(int area) {
 bool CNvAnaView::OnCommand(int id) {
   using namespace cmd;
   if (OnDetectorCommand(id)) return true;
+  if (OnPulseCommand(id)) return true;
   if (OnEditCommand(id)) return true;
   if (OnPlayCommand(id)) return true;
   if (OnRecordCommand(id)) return true;
@@ -692,6 +698,7 @@ bool CNvAnaView::OnCommand(int id) {
 bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
   if (OnUpdateDetectorCommand(id, st)) return true;
+  if (OnUpdatePulseCommand(id, st)) return true;
   if (OnUpdateEditCommand(id, st)) return true;
   if (OnUpdatePlayCommand(id, st)) return true;
   if (OnUpdateRecordCommand(id, st)) return true;

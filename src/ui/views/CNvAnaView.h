@@ -33,6 +33,7 @@ class SoundPlot;
 }  // namespace nv
 class AttachedWindow;
 class CNvAnaViewPower;
+class PulseViewAnalyses;
 class QMenu;
 class QScrollBar;
 class QTimer;
@@ -163,6 +164,10 @@ class CNvAnaView : public QWidget,
 
   // The power-spectrum windows and the prints (CNvAnaViewPower.cpp).
   CNvAnaViewPower* Power() const { return power_.get(); }
+  // The pulse analyses of this view (CNvAnaViewPulse.cpp).
+  bool OnPulseCommand(int id);
+  bool OnUpdatePulseCommand(int id, CommandState& state);
+  PulseViewAnalyses* Pulses() const { return pulses_.get(); }
 
   // The context menu for a right click at `globalPos` (caller owns it).
   QMenu* MakeContextMenu(const QPoint& globalPos);
@@ -241,4 +246,5 @@ class CNvAnaView : public QWidget,
   std::unique_ptr<nv::PlaybackEngine> player_;
   QTimer* playTimer_ = nullptr;  // moves the playback cursor between blocks
   std::unique_ptr<CNvAnaViewPower> power_;
+  std::unique_ptr<PulseViewAnalyses> pulses_;
 };

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QSvgGenerator>
 
+#include "analysis/PulseAnalysisDialog.h"
 #include "base/CommandIds.h"
 #include "base/MessageSink.h"
 #include "base/WaitCursor.h"
@@ -119,8 +120,10 @@ bool CNvAnaView::OnEditCommand(int id) {
     if (TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc_), window())) detectorFilter = desc;
     return true;
   }
-  // The samples do not change while a playback or recording uses them.
-  if (Playing() && id != kEditCopy && id != kEditCopyAscii) return true;
+  // The samples do not change while a playback or recording uses them, nor
+  // while a pulse analysis reads them.
+  if ((Playing() || PulseAnalysisDialog::RunningOn(doc_)) && id != kEditCopy && id != kEditCopyAscii)
+    return true;
   const EditRange r = EditSelection();
   nv::SoundEditor editor(*doc_);
   switch (id) {
@@ -214,13 +217,15 @@ bool CNvAnaView::OnUpdateEditCommand(int id, CommandState& st) {
     case kEditSilence:
     case kEditReverse:
     case kEditVolume:
-      st.enabled = doc_ && HasSelection() && !Playing();
+      st.enabled = doc_ && HasSelection() && !Playing() && !PulseAnalysisDialog::RunningOn(doc_);
       return true;
     case kEditFilter:
-      st.enabled = doc_ && detector_.FilterCommandEnabled(HasSelection() && !Playing());
+      st.enabled = doc_ && detector_.FilterCommandEnabled(HasSelection() && !Playing() &&
+                                                          !PulseAnalysisDialog::RunningOn(doc_));
       return true;
     case kEditPaste:
-      st.enabled = doc_ && nv::SoundEditor(*doc_).CanPaste() && !Playing();
+      st.enabled = doc_ && nv::SoundEditor(*doc_).CanPaste() && !Playing() &&
+                   !PulseAnalysisDialog::RunningOn(doc_);
       return true;
     default: return false;
   }

@@ -30,6 +30,8 @@ class PlainViewHost : public ViewHost {
   void SetInputDevice(const std::string& id) override { input_ = id; }
   nv::PowerSettings& DefaultPower() override { return power_; }
   nv::FilterDescription& DetectorFilter() override { return detectorFilter_; }
+  nv::PulseSettings& DefaultPulse() override { return pulse_; }
+  nv::RateSettings& DefaultRate() override { return rate_; }
 
  private:
   std::unique_ptr<nv::AudioBackend> audio_;
@@ -40,6 +42,8 @@ class PlainViewHost : public ViewHost {
   nv::FilterDescription filter_;
   nv::PowerSettings power_;
   nv::FilterDescription detectorFilter_;
+  nv::PulseSettings pulse_;
+  nv::RateSettings rate_;
 };
 
 PlainViewHost& Plain() {

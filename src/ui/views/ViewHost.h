@@ -14,6 +14,8 @@
 #include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
 #include "settings/PowerSettings.h"
+#include "settings/PulseSettings.h"
+#include "settings/RateSettings.h"
 
 class QWidget;
 class CNvAnaView;
@@ -74,4 +76,8 @@ class ViewHost {
   // The virtual detector's filter description ("&Filter" edits it while a
   // view's detector is on).
   virtual nv::FilterDescription& DetectorFilter() = 0;
+  // The default records of the pulse characteristics analysis and of the
+  // pulse interval / pulse length windows.
+  virtual nv::PulseSettings& DefaultPulse() = 0;
+  virtual nv::RateSettings& DefaultRate() = 0;
 };

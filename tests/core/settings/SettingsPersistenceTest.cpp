@@ -63,8 +63,12 @@ TEST(SettingsPersistence, DefaultsOfTheRecords) {
   EXPECT_EQ(app.defaultRate.histEndMs, 1000);
   EXPECT_EQ(app.defaultRate.bars, 25);
   EXPECT_EQ(app.defaultRate.threshold, -1);
-  EXPECT_EQ(app.defaultPulse.freqThreshold, -2400);
-  EXPECT_EQ(app.defaultPulse.ampThreshold, -1200);
+  // First-start pulse defaults that find and measure whole calls.
+  EXPECT_EQ(app.defaultPulse.freqThreshold, -6000);
+  EXPECT_EQ(app.defaultPulse.ampThreshold, -2000);
+  EXPECT_EQ(app.defaultPulse.ampSeparationUs, 1000);
+  EXPECT_EQ(app.defaultPulse.durTimeUs, 500);
+  EXPECT_EQ(app.defaultPulse.freqSeparationHz, 5000);
   EXPECT_EQ(app.defaultPulse.contUpdate, 1);
   EXPECT_EQ(app.defaultPulse.method, 1);
   EXPECT_EQ(app.cboardCard.sampFreqHz, 200000);
@@ -323,7 +327,7 @@ TEST(SettingsPersistence, OlderPulseKeysInMilliseconds) {
     st.WriteNumber(sec, "AmpSeparation", 0);
     PulseSettings p;
     LoadPulseSettings(st, p);
-    EXPECT_EQ(p.ampSeparationUs, 2);  // still not positive: the default stays
+    EXPECT_EQ(p.ampSeparationUs, PulseSettings{}.ampSeparationUs);  // still not positive: the default stays
   }
   {
     MemorySettingsStore st;

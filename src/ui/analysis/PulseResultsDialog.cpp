@@ -1,0 +1,98 @@
+#include "analysis/PulseResultsDialog.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "analysis/PulseMarkPlacer.h"
+#include "base/MessageSink.h"
+#include "document/CNorvaneDoc.h"
+
+PulseResultsDialog::PulseResultsDialog(nv::CNorvaneDoc* doc, const nv::PulseSettings& settings,
+                                       QWidget* parent)
+    : QDialog(parent), doc_(doc), settings_(settings), table_(settings) {
+  setWindowTitle(QStringLiteral("Pulse characteristics"));
+  setModal(false);
+  setAttribute(Qt::WA_DeleteOnClose);
+  list_ = new QTableWidget(this);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->verticalHeader()->hide();
+  const auto& columns = table_.Columns();
+  list_->setColumnCount(static_cast<int>(columns.size()));
+  QStringList headers;
+  for (const auto& c : columns) headers << QString::fromLatin1(c.header);
+  list_->setHorizontalHeaderLabels(headers);
+  for (int i = 0; i < list_->columnCount(); ++i) list_->setColumnWidth(i, 80);
+  status_ = new QLineEdit(this);
+  status_->setReadOnly(true);
+  auto* close = new QPushButton(QStringLiteral("Close"), this);
+  auto* copy = new QPushButton(QStringLiteral("Copy "), this);
+  clearMarks_ = new QPushButton(QStringLiteral("Clear Marks"), this);
+  clearMarks_->hide();
+  connect(close, &QPushButton::clicked, this, &QDialog::close);
+  connect(copy, &QPushButton::clicked, this, &PulseResultsDialog::Copy);
+  connect(clearMarks_, &QPushButton::clicked, this, &PulseResultsDialog::ClearMarks);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(close);
+  buttons->addWidget(copy);
+  buttons->addWidget(clearMarks_);
+  buttons->addStretch();
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(list_, 1);
+  layout->addWidget(status_);
+  layout->addLayout(buttons);
+  resize(std::max(420, 80 * list_->columnCount() + 40), 320);
+  AppendRow(table_.TitleRow());
+}
+
+void PulseResultsDialog::AppendRow(const nv::PulseTable::Row& row) {
+  rows_.push_back(row);
+  const int r = list_->rowCount();
+  list_->insertRow(r);
+  for (int c = 0; c < static_cast<int>(row.size()) && c < list_->columnCount(); ++c)
+    list_->setItem(r, c, new QTableWidgetItem(QString::fromStdString(row[static_cast<size_t>(c)])));
+}
+
+void PulseResultsDialog::AddResult(nv::PulseResult result) {
+  if (doc_ && !result.marks.empty()) {
+    nv::MarkList::Batch batch(doc_->Marks());  // the views redraw once
+    for (const nv::PulseMarkRequest& m : result.marks) {
+      const int32_t number = nv::PulseMarkPlacer::Place(*doc_, m);
+      if (number < 0) continue;
+      result.markIds[static_cast<int>(m.kind)] = number;
+      marks_.push_back(number);
+    }
+    if (!marks_.empty()) clearMarks_->show();
+    emit marksChanged();
+  }
+  AppendRow(table_.Cells(result));
+}
+
+void PulseResultsDialog::SetStatus(const QString& text) { status_->setText(text); }
+QString PulseResultsDialog::StatusText() const { return status_->text(); }
+bool PulseResultsDialog::ClearMarksShown() const { return !clearMarks_->isHidden(); }
+
+void PulseResultsDialog::Copy() {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard) {
+    nv::ShowMessage("Cannot open the Clipboard");
+    return;
+  }
+  clipboard->setText(QString::fromStdString(CopyText()));
+}
+
+void PulseResultsDialog::ClearMarks() {
+  if (doc_) {
+    nv::MarkList::Batch batch(doc_->Marks());
+    for (int32_t n : marks_) nv::PulseMarkPlacer::Remove(*doc_, n);
+  }
+  marks_.clear();
+  clearMarks_->hide();
+  emit marksChanged();
+}

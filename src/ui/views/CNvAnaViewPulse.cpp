@@ -1,0 +1,300 @@
+// The pulse analyses of a sound view: "Pulse &Characteristics Analysis",
+// "Pulse &Interval Analysis", "Pulse &Length Analysis" and the histogram
+// default settings; the windows' attachment to the view's cursor, selection
+// and level cursor.
+#include <QPointer>
+#include <algorithm>
+
+#include "analysis/PagePrinter.h"
+#include "analysis/PowerPlot.h"
+#include "analysis/RatePlot.h"
+#include "analysis/RateSettingsDialog.h"
+#include "base/CommandIds.h"
+#include "base/MessageSink.h"
+#include "document/CNorvaneDoc.h"
+#include "plot/SoundPlot.h"
+#include "views/AttachedWindow.h"
+#include "views/CNvAnaView.h"
+#include "views/CursorMode.h"
+#include "views/PulseViewAnalyses.h"
+#include "views/ViewHost.h"
+
+namespace {
+
+// Forwards the view's notices to the pulse characteristics dialog.
+class DialogAttachment : public AttachedWindow {
+ public:
+  explicit DialogAttachment(PulseAnalysisDialog* d) : d_(d) {}
+  void SelectionChanged(int32_t start, int32_t end, int channels, bool) override {
+    if (d_) d_->SetRange(start, end, channels);
+  }
+  void LevelChanged(int32_t level) override {
+    if (d_) d_->SetLevel(level);
+  }
+
+ private:
+  QPointer<PulseAnalysisDialog> d_;
+};
+
+// Forwards them to a histogram window; the level only when the level cursor
+// belongs to that window.
+class RateAttachment : public AttachedWindow {
+ public:
+  RateAttachment(CRateWnd* w, const int* thresholdSlot) : w_(w), thresholdSlot_(thresholdSlot) {}
+  void SelectionChanged(int32_t start, int32_t end, int channels, bool fullUpdate) override {
+    if (w_) w_->SelectionChanged(start, end, channels, fullUpdate);
+  }
+  void LevelChanged(int32_t level) override {
+    if (w_ && *thresholdSlot_ == w_->Slot()) w_->LevelDragged(level);
+  }
+
+ private:
+  QPointer<CRateWnd> w_;
+  const int* thresholdSlot_;
+};
+
+}  // namespace
+
+// ---- CNvAnaView's part ----
+
+bool CNvAnaView::OnPulseCommand(int id) { return pulses_ && pulses_->OnCommand(id); }
+
+bool CNvAnaView::OnUpdatePulseCommand(int id, CommandState& state) {
+  return pulses_ && pulses_->OnUpdateCommand(id, state);
+}
+
+// ---- PulseViewAnalyses ----
+
+PulseViewAnalyses::PulseViewAnalyses(CNvAnaView* view) : view_(view) {}
+
+PulseViewAnalyses::~PulseViewAnalyses() { CloseAll(); }
+
+int PulseViewAnalyses::OpenRateWindows() const {
+  return static_cast<int>(std::count_if(rate_.begin(), rate_.end(), [](const auto& w) { return !w.isNull(); }));
+}
+
+bool PulseViewAnalyses::OnCommand(int id) {
+  switch (id) {
+    case cmd::kPulseCharacteristics: OpenPulseCharacteristics(); return true;
+    case cmd::kPulseInterval: OpenRateWindow(true); return true;
+    case cmd::kPulseLength: OpenRateWindow(false); return true;
+    case cmd::kRateSettingsDefault: {
+      nv::RateSettings& defaults = ViewHost::Get().DefaultRate();
+      RateSettingsDialog dialog(defaults, view_);
+      if (dialog.exec() == QDialog::Accepted) defaults = dialog.Settings();
+      return true;
+    }
+    default: return false;
+  }
+}
+
+bool PulseViewAnalyses::OnUpdateCommand(int id, CommandState& state) {
+  switch (id) {
+    case cmd::kPulseCharacteristics:
+    case cmd::kPulseInterval:
+    case cmd::kPulseLength:
+      state.enabled = view_->Document() && view_->Document()->FrameCount() > 0;
+      return true;
+    case cmd::kRateSettingsDefault: state.enabled = true; return true;
+    default: return false;
+  }
+}
+
+PulseViewAnalyses::Range PulseViewAnalyses::CurrentRange() const {
+  Range r;
+  nv::SoundPlot* plot = view_->Plot();
+  if (view_->HasSelection()) {
+    const int32_t a = plot->SelectionStart().position, b = plot->SelectionEnd().position;
+    r.start = std::min(a, b);
+    r.end = std::max(a, b);
+    const int c = plot->SelectionStart().channel;
+    r.channels = c == 1 || c == 2 ? c : 3;
+  } else {
+    r.start = plot->Cursor().position >= 0
+                  ? plot->Cursor().position
+                  : static_cast<int32_t>(std::max<int64_t>(0, view_->Settings().firstVisibleSample));
+    r.end = -1;
+    const int c = plot->Cursor().position >= 0 ? plot->Cursor().channel : 3;
+    r.channels = c == 1 || c == 2 ? c : 3;
+  }
+  return r;
+}
+
+void PulseViewAnalyses::SetChannelFlags(uint8_t& left, uint8_t& right, int channels) const {
+  const nv::AnalysisSettings& s = view_->Settings();
+  left = s.leftChannel;
+  right = s.rightChannel;
+  if (!view_->Document() || view_->Document()->Format().nChannels != 2) return;
+  if (channels == 1) {
+    left = 1;
+    right = 0;
+  } else if (channels == 2) {
+    left = 0;
+    right = 1;
+  }
+}
+
+void PulseViewAnalyses::ShowLevel(int32_t level, int channel, int32_t start, int32_t end) {
+  nv::CNorvaneDoc* doc = view_->Document();
+  if (!doc) return;
+  nv::CursorRecord c;
+  c.position = std::max(0, start);
+  c.kind = nv::kCursorLevel;
+  c.value = level;
+  c.channel = channel;
+  c.rangeStart = std::max(0, start);
+  c.rangeEnd = end < 0 ? doc->FrameCount() : end;
+  view_->Plot()->SetCursor(c);
+  ViewHost::Get().SetCursorMode(nv::kModeLevel);
+  ViewHost::Get().RequestCommandUpdate();
+}
+
+void PulseViewAnalyses::Detach(AttachedWindow* a) {
+  if (!a) return;
+  view_->DetachWindow(a);
+  attachments_.erase(std::remove_if(attachments_.begin(), attachments_.end(),
+                                    [a](const auto& p) { return p.get() == a; }),
+                     attachments_.end());
+}
+
+void PulseViewAnalyses::CloseDialog(bool keepSettings) {
+  if (!dialog_) return;
+  PulseAnalysisDialog* d = dialog_;
+  d->StopWorker();
+  if (keepSettings) {
+    working_ = d->Settings();
+    ViewHost::Get().DefaultPulse() = working_;
+  }
+  Detach(dialogAttachment_);
+  dialogAttachment_ = nullptr;
+  dialog_ = nullptr;
+  d->disconnect(this);
+  d->deleteLater();
+  ViewHost::Get().RequestCommandUpdate();
+}
+
+void PulseViewAnalyses::OpenPulseCharacteristics() {
+  nv::CNorvaneDoc* doc = view_->Document();
+  if (!doc) return;
+  if (dialog_) {
+    PulseAnalysisDialog* old = dialog_;
+    CloseDialog(false);
+    delete old;  // stopped and joined; nothing of it stays
+  }
+  const nv::AnalysisSettings& s = view_->Settings();
+  working_ = ViewHost::Get().DefaultPulse();
+  const nv::SpectrogramSetup& spect = view_->Plot()->Setup().spect;
+  working_.fftSize = spect.fftSize;
+  working_.fftWindow = spect.windowCode;
+  working_.fftOverlap = spect.overlapSamples;
+  working_.fontSize = s.fontSize;
+  const Range r = CurrentRange();
+  SetChannelFlags(working_.leftChannel, working_.rightChannel, r.channels);
+  const std::string warning = PulseAnalysisDialog::AutomaticFftWarning(s.fftSize == 0, s.fftOverlap < 0);
+  if (!warning.empty()) nv::ShowMessage(warning, nv::MessageIcon::Exclamation);
+
+  auto* d = new PulseAnalysisDialog(doc, working_, r.start, r.end, view_);
+  d->setWindowFlag(Qt::Window);
+  dialog_ = d;
+  connect(d, &PulseAnalysisDialog::closeRequested, this, [this](bool keep) { CloseDialog(keep); });
+  connect(d, &PulseAnalysisDialog::levelCursorRequested, this,
+          [this](int32_t level, int channel, int32_t start, int32_t end) {
+            // A new threshold moves the level cursor while the view is in
+            // threshold mode.
+            if (ViewHost::Get().CursorMode() != nv::kModeLevel) return;
+            thresholdSlot_ = -1;
+            ShowLevel(level, channel, start, end);
+          });
+  connect(d, &PulseAnalysisDialog::workerStateChanged, this, [] { ViewHost::Get().RequestCommandUpdate(); });
+  auto attachment = std::make_unique<DialogAttachment>(d);
+  dialogAttachment_ = attachment.get();
+  view_->Attach(attachment.get());
+  attachments_.push_back(std::move(attachment));
+  d->show();
+  thresholdSlot_ = -1;
+  ShowLevel(PulseAnalysisDialog::LevelOfThreshold(working_.ampThreshold), working_.leftChannel ? 1 : 2,
+            r.start, r.end);
+}
+
+void PulseViewAnalyses::OpenRateWindow(bool intervalMode) {
+  nv::CNorvaneDoc* doc = view_->Document();
+  if (!doc) return;
+  int slot = -1;
+  for (int i = 0; i < CRateWnd::kMaxWindows && slot < 0; ++i)
+    if (rate_[static_cast<size_t>(i)].isNull()) slot = i;
+  if (slot < 0) {
+    nv::ShowMessage(CRateWnd::kTooManyMessage, nv::MessageIcon::Exclamation);
+    return;
+  }
+  nv::RateSettings s = ViewHost::Get().DefaultRate();
+  s.intervalMode = intervalMode ? 1 : 0;
+  const Range r = CurrentRange();
+  SetChannelFlags(s.leftChannel, s.rightChannel, r.channels);
+  auto* w = new CRateWnd(doc, slot, s, r.start, r.end, view_);
+  rate_[static_cast<size_t>(slot)] = w;
+  connect(w, &CRateWnd::closed, this, &PulseViewAnalyses::RateClosed);
+  connect(w, &CRateWnd::printRequested, this, [this](int s) { PrintRate(s, false); });
+  connect(w, &CRateWnd::previewRequested, this, [this](int s) { PrintRate(s, true); });
+  connect(w, &CRateWnd::levelCursorRequested, this,
+          [this, slot](int32_t level, int channel, int32_t start, int32_t end) {
+            thresholdSlot_ = slot;
+            ShowLevel(level, channel, start, end);
+          });
+  auto attachment = std::make_unique<RateAttachment>(w, &thresholdSlot_);
+  rateAttachments_[static_cast<size_t>(slot)] = attachment.get();
+  view_->Attach(attachment.get());
+  attachments_.push_back(std::move(attachment));
+  w->show();
+  thresholdSlot_ = slot;
+  if (w->Histogram().Threshold() >= 0) w->RequestLevelCursor();
+}
+
+void PulseViewAnalyses::RateClosed(int slot) {
+  if (slot < 0 || slot >= CRateWnd::kMaxWindows) return;
+  QPointer<CRateWnd>& w = rate_[static_cast<size_t>(slot)];
+  Detach(rateAttachments_[static_cast<size_t>(slot)]);
+  rateAttachments_[static_cast<size_t>(slot)] = nullptr;
+  if (thresholdSlot_ == slot) thresholdSlot_ = -1;
+  if (w) {
+    w->disconnect(this);
+    w->deleteLater();
+  }
+  w = nullptr;
+}
+
+void PulseViewAnalyses::PrintRate(int slot, bool preview) {
+  CRateWnd* w = RateWindow(slot);
+  if (!w) return;
+  PagePrinter::Page page;
+  nv::CNorvaneDoc* doc = view_->Document();
+  page.title = doc ? QString::fromStdString(doc->Title()) : QString();
+  page.footerLeft = QStringLiteral("Norvane by Quellmark");
+  page.footerRight = w->Caption();
+  const int tpp = PowerPlot::TwipsPerPixel(*w->Plot());
+  page.pictureTwips = QSizeF(w->Plot()->width() * tpp, w->Plot()->height() * tpp);
+  QPointer<CRateWnd> guard(w);
+  page.draw = [guard](QPainter& p, const QRectF& target, int) {
+    if (guard) guard->RenderPicture(p, target);
+  };
+  if (preview) PagePrinter::Preview(view_, page);
+  else PagePrinter::Print(view_, page);
+}
+
+void PulseViewAnalyses::DocumentChanged() {
+  for (const QPointer<CRateWnd>& w : rate_)
+    if (w) w->SetUp();
+}
+
+void PulseViewAnalyses::CloseAll() {
+  if (dialog_) {
+    PulseAnalysisDialog* d = dialog_;
+    CloseDialog(false);
+    delete d;  // stops and joins its worker before the document can go
+  }
+  for (int i = 0; i < CRateWnd::kMaxWindows; ++i) {
+    CRateWnd* w = rate_[static_cast<size_t>(i)];
+    RateClosed(i);
+    delete w;
+  }
+  attachments_.clear();
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The pulse analyses of one sound view: its pulse characteristics dialog
+// (one at a time), its up to 16 pulse interval / pulse length windows, the
+// view's working copy of the pulse settings, and which window the level
+// cursor belongs to. It opens them from the view's commands, attaches them
+// to the view's cursor, selection and level-cursor notices, shows their
+// thresholds as the view's level cursor, and closes them (stopping and
+// joining a running worker first) when the view goes. Owned by the view;
+// interface thread only.
+#include <QObject>
+#include <QPointer>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "analysis/CRateWnd.h"
+#include "analysis/PulseAnalysisDialog.h"
+#include "base/CommandTarget.h"
+#include "settings/PulseSettings.h"
+
+class AttachedWindow;
+class CNvAnaView;
+
+class PulseViewAnalyses : public QObject {
+  Q_OBJECT
+ public:
+  explicit PulseViewAnalyses(CNvAnaView* view);
+  ~PulseViewAnalyses() override;
+
+  bool OnCommand(int id);
+  bool OnUpdateCommand(int id, CommandState& state);
+  // The document's samples changed: the histograms are set up again.
+  void DocumentChanged();
+
+  PulseAnalysisDialog* Dialog() const { return dialog_; }
+  CRateWnd* RateWindow(int slot) const { return rate_[static_cast<size_t>(slot)]; }
+  int OpenRateWindows() const;
+  // The slot of the histogram window the level cursor belongs to, -1 none.
+  int ThresholdSlot() const { return thresholdSlot_; }
+  const nv::PulseSettings& WorkingSettings() const { return working_; }
+
+  void OpenPulseCharacteristics();
+  void OpenRateWindow(bool intervalMode);
+  void CloseAll();
+
+ private:
+  struct Range {
+    int32_t start = 0, end = -1;
+    int channels = 3;  // 1 left, 2 right, 3 both
+  };
+  Range CurrentRange() const;
+  void SetChannelFlags(uint8_t& left, uint8_t& right, int channels) const;
+  void ShowLevel(int32_t level, int channel, int32_t start, int32_t end);
+  void CloseDialog(bool keepSettings);
+  void RateClosed(int slot);
+  // Prints or previews a histogram window through the shared page printer.
+  void PrintRate(int slot, bool preview);
+  void Detach(AttachedWindow* a);
+
+  CNvAnaView* view_;
+  nv::PulseSettings working_;
+  QPointer<PulseAnalysisDialog> dialog_;
+  std::array<QPointer<CRateWnd>, CRateWnd::kMaxWindows> rate_{};
+  std::vector<std::unique_ptr<AttachedWindow>> attachments_;
+  AttachedWindow* dialogAttachment_ = nullptr;
+  std::array<AttachedWindow*, CRateWnd::kMaxWindows> rateAttachments_{};
+  int thresholdSlot_ = -1;
+};
