@@ -178,7 +178,9 @@ Guano Guano::Parse(const uint8_t* p, size_t n, int* badLines) {
   std::unordered_set<std::string_view> keys;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   while (!text.empty()) {
-    size_t nl = text.find('\n');
+    // LF, CR LF and a lone CR (as older recorders write) all end a line, so
+    // no value ever holds a line break of either kind.
+    size_t nl = text.find_first_of("\r\n");
     std::string_view line = text.substr(0, nl);
     text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
     line = Trim(line);

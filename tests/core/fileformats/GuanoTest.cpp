@@ -102,11 +102,13 @@ TEST(GuanoParse, VariantsOfFieldRecordersAreReadAlike) {
       {"NABat|Site Name", "Pond: north side"}, {"Note", ""}};
   const std::string lf =
       "GUANO|Version: 1.0\nTE: 10\nTimestamp: 2016-04-05 23:17:24\nNABat|Site Name: Pond: north side\nNote:\n";
-  std::string crlf;
+  std::string crlf, cr;
   for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (char c : lf) cr += c == '\n' ? '\r' : c;
   const std::string variants[] = {
       lf,
       crlf,
+      cr,                                            // lone carriage returns end lines too
       "\xEF\xBB\xBF" + lf,                           // BOM
       lf + std::string(7, '\0'),                     // NUL padding of a fixed block
       lf.substr(0, lf.size() - 1),                   // no final newline
@@ -145,6 +147,22 @@ TEST(GuanoParse, SerialisingPutsTheVersionFirstAndKeepsEveryFieldExactly) {
   const std::string all = g.Serialise();
   EXPECT_EQ(all.size() % 2, 0u);
   EXPECT_EQ(ParseText(all).Fields(), g.Fields());
+}
+
+TEST(GuanoParse, ALoneCarriageReturnInsideALineSplitsItAndSurvivesARoundTrip) {
+  // Found by fuzzing: a value with a carriage return in its middle came back
+  // from a save with a blank instead.
+  int bad = -1;
+  const Guano g = ParseText("Note: a\\nb\rm\nTE: 10\n", &bad);
+  EXPECT_EQ(bad, 1);  // "m" has no key
+  ASSERT_NE(g.Find("Note"), nullptr);
+  EXPECT_EQ(*g.Find("Note"), "a\\nb");
+  const std::string text = g.Serialise();
+  int badBack = -1;
+  const Guano back = ParseText(text, &badBack);
+  EXPECT_EQ(badBack, 0);
+  EXPECT_EQ(*back.Find("Note"), *g.Find("Note"));
+  EXPECT_EQ(*back.Find("TE"), "10");
 }
 
 TEST(GuanoParse, DamagedLinesAreSkippedAndCounted) {
