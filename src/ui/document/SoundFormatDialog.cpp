@@ -154,7 +154,11 @@ void SoundFormatDialog::accept() {
 
 std::optional<nv::SoundFormatChoice> SoundFormatDialog::Ask(const nv::CNorvaneDoc& doc, nv::FormatQuery query,
                                                             QWidget* parent) {
-  SoundFormatDialog dlg(nv::SoundFormatChoiceOf(doc), doc.LastBufferIndex() >= 0, std::move(query), {}, parent);
+  // The file's GUANO fields, shown for reference.
+  std::vector<std::pair<std::string, std::string>> metadata;
+  for (const nv::Guano::Field& f : doc.GuanoMetadata().Fields()) metadata.emplace_back(f.key, f.value);
+  SoundFormatDialog dlg(nv::SoundFormatChoiceOf(doc), doc.LastBufferIndex() >= 0, std::move(query), metadata,
+                        parent);
   dlg.document = &doc;
   bool ok;
   if (runner) {

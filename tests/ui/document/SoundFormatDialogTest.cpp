@@ -54,7 +54,13 @@ class SoundFormatDialogTest : public QObject {
   void typingUnderOtherChoosesOtherAndOkChecks() {
     nv::CNorvaneDoc doc;
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16({5, 6, 7}));
+    nv::Guano meta;
+    meta.Set("TE", "1");
+    meta.Set("Make", "Fieldcorder");
+    doc.SetGuanoMetadata(meta);
     SoundFormatDialog::runner = [](SoundFormatDialog& d) {
+      // The file's metadata is listed for reference.
+      if (!d.findChild<QWidget*>("metadata")) return false;
       QTest::keyClicks(d.OtherRate(), "96000");
       return true;
     };
