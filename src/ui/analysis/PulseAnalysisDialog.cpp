@@ -1,5 +1,7 @@
 #include "analysis/PulseAnalysisDialog.h"
 
+#include <QTimer>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -7,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -253,7 +256,10 @@ void PulseAnalysisDialog::Calculate() {
   auto* results = new PulseResultsDialog(doc_, settings_, this);
   results_.append(results);
   connect(results, &PulseResultsDialog::marksChanged, this, &PulseAnalysisDialog::marksChanged);
-  connect(results, &QObject::destroyed, this, [this] { results_.removeAll(nullptr); });
+  // While `destroyed` is emitted the dialog is only a QObject any more, and
+  // its guard is not yet cleared: the list is tidied once it is gone.
+  connect(results, &QObject::destroyed, this,
+          [this] { QTimer::singleShot(0, this, [this] { results_.removeAll(nullptr); }); });
   results->show();
   running_ = results;
 
