@@ -270,15 +270,15 @@ check "devices without a sound server exits 1" test $? -eq 1
 
 # Power spectrum text export: one row a bin after the header, CR LF lines,
 # real frequencies of the tenfold time-expanded demo, V² header byte 0xB2.
-"$cli" spectrum "$dir/demo.wav" --from 44100 --to 60000 >"$dir/spec" 2>"$dir/err"
+"$cli" spectrum "$dir/demo.wav" --from 44100 --to 60000 >"$dir/spectrum.txt" 2>"$dir/err"
 check "spectrum exits 0" test $? -eq 0
 check "spectrum prints nothing on stderr" test ! -s "$dir/err"
-check "spectrum has 513 lines" test "$(wc -l <"$dir/spec")" -eq 513
-check "spectrum header" test "$(head -c 8 "$dir/spec" | od -An -tx1 | tr -d ' \n')" = "6b487a0964420d0a"
-check "spectrum real frequency of bin 1" test "$(sed -n 3p "$dir/spec" | cut -f1)" = "0.431"
-"$cli" spectrum "$dir/demo.wav" --fft 256 --window rectangular --linear >"$dir/spec"
-check "linear spectrum header" test "$(head -c 8 "$dir/spec" | od -An -tx1 | tr -d ' \n')" = "6b487a0956b20d0a"
-check "linear spectrum rows" test "$(wc -l <"$dir/spec")" -eq 129
+check "spectrum has 513 lines" test "$(wc -l <"$dir/spectrum.txt")" -eq 513
+check "spectrum header" test "$(head -c 8 "$dir/spectrum.txt" | od -An -tx1 | tr -d ' \n')" = "6b487a0964420d0a"
+check "spectrum real frequency of bin 1" test "$(sed -n 3p "$dir/spectrum.txt" | cut -f1)" = "0.431"
+"$cli" spectrum "$dir/demo.wav" --fft 256 --window rectangular --linear >"$dir/spectrum.txt"
+check "linear spectrum header" test "$(head -c 8 "$dir/spectrum.txt" | od -An -tx1 | tr -d ' \n')" = "6b487a0956b20d0a"
+check "linear spectrum rows" test "$(wc -l <"$dir/spectrum.txt")" -eq 129
 "$cli" spectrum "$dir/demo.wav" --fft 1000 >/dev/null 2>"$dir/err"
 check "spectrum refuses a size that is no power of two" test $? -eq 1 -a -s "$dir/err"
 "$cli" spectrum "$dir/demo.wav" --channel 2 >/dev/null 2>"$dir/err"

@@ -123,10 +123,10 @@ PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSe
   auto* osc = new QGroupBox(QStringLiteral("Oscillogram data"), this);
   auto* oscLayout = new QVBoxLayout(osc);
   for (QCheckBox* c : {startTime_, endTime_, duration_, markStart_, markEnd_}) oscLayout->addWidget(c);
-  auto* spec = new QGroupBox(QStringLiteral("Spectrogram data"), this);
-  auto* specLayout = new QVBoxLayout(spec);
+  auto* spectrogramBox = new QGroupBox(QStringLiteral("Spectrogram data"), this);
+  auto* spectrogramLayout = new QVBoxLayout(spectrogramBox);
   for (QCheckBox* c : {maxFreq_, minFreq_, strongest_, maxAmp_, markMaxFreq_, markMinFreq_, markMaxAmp_})
-    specLayout->addWidget(c);
+    spectrogramLayout->addWidget(c);
 
   calculate_ = new QPushButton(QStringLiteral("Calculate"), this);
   auto* close = new QPushButton(QStringLiteral("Close"), this);
@@ -141,7 +141,7 @@ PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSe
 
   auto* checks = new QHBoxLayout;
   checks->addWidget(osc);
-  checks->addWidget(spec);
+  checks->addWidget(spectrogramBox);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(pulseNumber_);
   buttons->addStretch();
