@@ -17,31 +17,18 @@ fi
 
 dir=$(mktemp -d)
 chmod 700 "$dir"
-mkdir -m 700 "$dir/runtime" "$dir/home"
-export XDG_RUNTIME_DIR=$dir/runtime HOME=$dir/home
-unset PULSE_SERVER PULSE_SINK PULSE_SOURCE DBUS_SESSION_BUS_ADDRESS || true
-server_pid=
+. "$(dirname "$0")/private_pulse.sh"
 parec_pid=
 silence_pid=
 cleanup() {
   [ -n "$parec_pid" ] && kill "$parec_pid" 2>/dev/null || true
   [ -n "$silence_pid" ] && kill "$silence_pid" 2>/dev/null || true
-  if [ -n "$server_pid" ]; then
-    kill "$server_pid" 2>/dev/null || true
-    for _ in $(seq 50); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
-  fi
+  pulse_stop
   rm -rf "$dir"
 }
 trap cleanup EXIT
 
-pulseaudio -D --exit-idle-time=-1 --disallow-exit -n --load="module-null-sink sink_name=nul" \
-  --load="module-native-protocol-unix" --log-target=file:"$dir/server.log"
-for _ in $(seq 50); do
-  [ -s "$XDG_RUNTIME_DIR/pulse/pid" ] && [ -S "$XDG_RUNTIME_DIR/pulse/native" ] && break
-  sleep 0.1
-done
-server_pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid")
-echo "private sound server: pid $server_pid"
+pulse_start
 
 # The device list names the null sink and its monitor.
 "$cli" devices > "$dir/devices.txt"

@@ -16,27 +16,14 @@ fi
 
 dir=$(mktemp -d)
 chmod 700 "$dir"
-mkdir -m 700 "$dir/runtime" "$dir/home"
-export XDG_RUNTIME_DIR=$dir/runtime HOME=$dir/home
-unset PULSE_SERVER PULSE_SINK PULSE_SOURCE DBUS_SESSION_BUS_ADDRESS || true
-server_pid=
+. "$(dirname "$0")/private_pulse.sh"
 cleanup() {
-  if [ -n "$server_pid" ]; then
-    kill "$server_pid" 2>/dev/null || true
-    for _ in $(seq 50); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
-  fi
+  pulse_stop
   rm -rf "$dir"
 }
 trap cleanup EXIT
 
-pulseaudio -D --exit-idle-time=-1 --disallow-exit -n --load="module-null-sink sink_name=nul" \
-  --load="module-native-protocol-unix" --log-target=file:"$dir/server.log"
-for _ in $(seq 50); do
-  [ -s "$XDG_RUNTIME_DIR/pulse/pid" ] && [ -S "$XDG_RUNTIME_DIR/pulse/native" ] && break
-  sleep 0.1
-done
-server_pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid")
-echo "private sound server: pid $server_pid"
+pulse_start
 pactl load-module module-sine-source source_name=sine frequency=4000 rate=44100 >/dev/null
 
 # Bad options lose nothing and say why.
