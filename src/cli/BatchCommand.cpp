@@ -17,6 +17,11 @@
 
 #include "BatchProgress.h"
 #include "CliSupport.h"
+#ifndef NORVANE_RENDER_PROGRAM
+#include "PulseOptions.h"
+#include "PulsesTableFile.h"
+#include "analysis/PulseAnalysis.h"
+#endif
 #include "base/TempFile.h"
 #include "base/WorkerPool.h"
 #include "fileformats/SoundFileReader.h"
@@ -28,7 +33,9 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* kBatchUsage =
-    "usage: norvane-cli batch render PATH... -o DIR [--jobs N] [--shard K/N] [--errors FILE]\n"
+    "usage: norvane-cli batch pulses PATH... -o OUT.tsv [--jobs N] [--shard K/N] [--errors FILE]\n"
+    "                         [the options of pulses]\n"
+    "       norvane-cli batch render PATH... -o DIR [--jobs N] [--shard K/N] [--errors FILE]\n"
     "                         [the options of render]\n";
 
 // A sound file read for one job: its contents and samples.
@@ -41,7 +48,7 @@ struct ReadSound {
 
 // Reads a WAVE file on a worker thread. The reader's messages are collected
 // for this file: on failure they are the reason, otherwise notes.
-[[maybe_unused]] bool ReadSurveySound(const std::string& path, ReadSound& s, std::string& error,
+bool ReadSurveySound(const std::string& path, ReadSound& s, std::string& error,
                      std::vector<std::string>& notes) {
   RecordingMessageSink sink;
   MessageSink* old = SetThreadMessageSink(&sink);
@@ -171,6 +178,58 @@ class RenderBatch : public BatchKind {
 };
 #endif
 
+#ifndef NORVANE_RENDER_PROGRAM
+// The pulse characteristics analysis of every file into one table (see
+// PulsesTableFile for the table and how a run resumes).
+class PulsesBatch : public BatchKind {
+ public:
+  bool Prepare(const Args& a) override {
+    if (!options_.Read(a)) return false;
+    std::string error;
+    if (!table_.Open(a.Get("o"), error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return false;
+    }
+    return true;
+  }
+  bool AlreadyDone(const SurveyFile& f) const override { return table_.Done(f.path); }
+  bool Process(const SurveyFile& f, std::string& result, int64_t& pulses, std::string& error,
+               std::vector<std::string>& notes) override {
+    ReadSound s;
+    if (!ReadSurveySound(f.path, s, error, notes)) return false;
+    PulseRunInput in;
+    if (!options_.For(s.contents.views, in.settings, error)) return false;
+    if (!in.settings.leftChannel && s.contents.format.nChannels < 2) {
+      error = "The file has no right channel.";
+      return false;
+    }
+    in.samples = SampleSource(s.samples, s.frames, s.contents.format);
+    in.rateHz = s.contents.format.nSamplesPerSec;
+    in.timeExpansion = s.contents.info.TimeExpansion();
+    in.startFrame = options_.fromFrame;
+    in.endFrame = options_.toFrame;
+    std::vector<PulseResult> results;
+    PulseCallbacks cb;
+    cb.result = [&](PulseResult&& r) { results.push_back(std::move(r)); };
+    PulseAnalysis::Run(in, cb);
+    result = PulsesTableFile::Rows(f.path, results);
+    pulses = static_cast<int64_t>(results.size());
+    return true;
+  }
+  bool Commit(const SurveyFile& f, const std::string& rows, bool ok, std::string& error) override {
+    return !ok || table_.Append(f.path, rows, error);
+  }
+  std::string DefaultErrorsPath(const std::string& /*shardTag*/) const override {
+    return PulsesTableFile::ErrorsPathBeside(table_.Path());
+  }
+  bool CountsPulses() const override { return true; }
+
+ private:
+  PulseOptions options_;
+  PulsesTableFile table_;
+};
+#endif
+
 // Appends lines to the errors file: "file<TAB>reason". Created at the first
 // failure; removed at the end when nothing failed.
 class ErrorsFile {
@@ -248,6 +307,9 @@ int RunBatch(int argc, char** argv) {
   const std::string mode = argv[2];
   const Args a = ParseArgs(argc, argv, 3, {});
   std::unique_ptr<BatchKind> kind;
+#ifndef NORVANE_RENDER_PROGRAM
+  if (mode == "pulses") kind = std::make_unique<PulsesBatch>();
+#endif
 #ifdef NORVANE_RENDER_PROGRAM
   if (mode == "render") kind = std::make_unique<RenderBatch>();
 #elif defined(NORVANE_HAVE_RENDER)

@@ -47,6 +47,8 @@ const char* kUsage =
     "       [--scheme 0-7] [--threshold 0-32] [--contrast -10-10] [--min-hz HZ --max-hz HZ]\n"
     "                                 draw a view into a PNG (or SVG) file\n"
 #endif
+    "  batch pulses PATH... -o OUT.tsv [--jobs N] [--shard K/N] [--errors FILE] [pulses options]\n"
+    "                                 one table of the pulses of every WAVE file under the paths\n"
     "  batch render PATH... -o DIR [--jobs N] [--shard K/N] [--errors FILE] [render options]\n"
     "                                 one picture per WAVE file under the paths\n"
     ;

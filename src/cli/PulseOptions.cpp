@@ -1,0 +1,129 @@
+#include "PulseOptions.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "StoredDefaults.h"
+#include "dsp/WindowTable.h"
+
+namespace nv::cli {
+namespace {
+
+// A number option; false after a message. `scale` converts to the stored unit.
+bool ScaledOption(const Args& a, const std::string& name, double scale, int32_t& out) {
+  if (!a.Has(name)) return true;
+  const auto v = ParseNumber(a.Get(name), "--" + name);
+  if (!v) return false;
+  const double scaled = std::floor(*v * scale + 0.5);
+  if (!std::isfinite(scaled) || scaled < -2147483647.0 || scaled > 2147483647.0) {
+    std::fprintf(stderr, "--%s is out of range.\n", name.c_str());
+    return false;
+  }
+  out = static_cast<int32_t>(scaled);
+  return true;
+}
+
+bool FrameOption(const Args& a, const std::string& name, int64_t& out) {
+  if (!a.Has(name)) return true;
+  const auto v = ParseInteger(a.Get(name), "--" + name);
+  if (!v) return false;
+  if (*v < 0) {
+    std::fprintf(stderr, "--%s must not be negative.\n", name.c_str());
+    return false;
+  }
+  out = *v;
+  return true;
+}
+
+bool IsFftSize(long long n) { return n >= 16 && n <= 16384 && (n & (n - 1)) == 0; }
+
+}  // namespace
+
+const char* PulseOptions::Usage() {
+  return "[--from FRAME --to FRAME] [--channel 1|2] [--osc-threshold DB]\n"
+         "       [--spec-threshold DB] [--separation-ms MS] [--min-duration-ms MS] [--freq-separation HZ]\n"
+         "       [--min-hz HZ] [--max-hz HZ] [--fft N] [--overlap SAMPLES]\n"
+         "       [--window rectangular|hanning|parzen|hamming|cosine]";
+}
+
+bool PulseOptions::Read(const Args& a) {
+  PulseSettings& s = base_;
+  s = StoredPulseSettings();
+  if (a.Has("channel")) {
+    const std::string c = a.Get("channel");
+    if (c != "1" && c != "2") {
+      Fail("--channel must be 1 (left) or 2 (right).");
+      return false;
+    }
+    channel = c == "1" ? 1 : 2;
+  }
+  s.leftChannel = channel == 1;
+  s.rightChannel = channel == 2;
+  if (a.Has("fft")) {
+    const auto v = ParseInteger(a.Get("fft"), "--fft");
+    if (!v) return false;
+    if (!IsFftSize(*v)) {
+      Fail("--fft must be a power of two from 16 to 16384.");
+      return false;
+    }
+    fft_ = static_cast<int32_t>(*v);
+  }
+  if (a.Has("overlap")) {
+    const auto v = ParseInteger(a.Get("overlap"), "--overlap");
+    if (!v) return false;
+    // Checked against the size here when the size is given, else per file.
+    if (*v < 0 || *v >= (fft_ ? *fft_ : 16384)) {
+      Fail("--overlap must lie between 0 and the FFT size - 1.");
+      return false;
+    }
+    overlapSamples_ = static_cast<int32_t>(*v);
+  }
+  if (a.Has("window")) {
+    std::string name = a.Get("window");
+    if (!name.empty()) name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    const int32_t code = WindowCodeFromName(name);
+    if (WindowName(code) != name) {
+      Fail("--window must be rectangular, hanning, parzen, hamming or cosine.");
+      return false;
+    }
+    window_ = code;
+  }
+  int32_t oscDb = s.ampThreshold, specDb = s.freqThreshold;
+  if (!ScaledOption(a, "osc-threshold", 100, oscDb) || !ScaledOption(a, "spec-threshold", 100, specDb) ||
+      !ScaledOption(a, "separation-ms", 1000, s.ampSeparationUs) ||
+      !ScaledOption(a, "min-duration-ms", 1000, s.durTimeUs) ||
+      !ScaledOption(a, "freq-separation", 1, s.freqSeparationHz) ||
+      !ScaledOption(a, "min-hz", 1, s.minFrequencyHz) || !ScaledOption(a, "max-hz", 1, s.maxFrequencyHz))
+    return false;
+  // Levels re full scale are negative: the sign of a threshold is ignored.
+  s.ampThreshold = -std::abs(oscDb);
+  s.freqThreshold = -std::abs(specDb);
+  return FrameOption(a, "from", fromFrame) && FrameOption(a, "to", toFrame);
+}
+
+bool PulseOptions::For(const std::vector<AnalysisSettings>& views, PulseSettings& s,
+                       std::string& error) const {
+  s = base_;
+  // The transform of the file's stored view, else the view defaults; an
+  // automatic size is 256 samples and an automatic overlap three quarters.
+  AnalysisSettings view;
+  if (!views.empty()) view = views.back();
+  const int32_t fft = fft_ ? *fft_ : IsFftSize(view.fftSize) ? view.fftSize : 256;
+  int32_t overlap = view.fftOverlap >= 0 && view.fftOverlap < 100 ? view.fftOverlap * fft / 100 : fft * 3 / 4;
+  if (overlapSamples_) {
+    if (*overlapSamples_ >= fft) {
+      error = "--overlap must lie between 0 and the FFT size - 1 (" + std::to_string(fft) + ").";
+      return false;
+    }
+    overlap = *overlapSamples_;
+  }
+  s.fftSize = fft;
+  s.fftOverlap = overlap;
+  s.fftWindow = window_ ? *window_ : view.window;
+  return true;
+}
+
+}  // namespace nv::cli

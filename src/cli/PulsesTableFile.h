@@ -1,0 +1,50 @@
+#pragma once
+// The table that norvane-cli batch pulses writes: one tab-separated row per
+// pulse (the file, the pulse number and its measures in real seconds, Hz and
+// dB), the rows of each file together, and beside it "OUT.done", the files
+// whose rows are all in the table (also those without pulses). A run that
+// starts on an existing table keeps the rows of the files done, drops the
+// rows of a file cut off by an interrupted run, and skips the files done.
+// The table is locked while a run writes it, so two runs never write into
+// one table. One thread (the batch's commit) at a time.
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "analysis/PulseResult.h"
+
+namespace nv::cli {
+
+class PulsesTableFile {
+ public:
+  PulsesTableFile() = default;
+  PulsesTableFile(const PulsesTableFile&) = delete;
+  PulsesTableFile& operator=(const PulsesTableFile&) = delete;
+  ~PulsesTableFile();
+
+  // Opens or creates the table at `path` and reads what is done; false with
+  // `error` (not a table of this kind, in use by another run, cannot write).
+  bool Open(const std::string& path, std::string& error);
+  // Whether the rows of `file` are in the table.
+  bool Done(const std::string& file) const;
+  // Appends the rows of a file and records it as done; false with `error`.
+  bool Append(const std::string& file, const std::string& rows, std::string& error);
+
+  // The first line of the table.
+  static const char* Header();
+  // The rows of one file's results.
+  static std::string Rows(const std::string& file, const std::vector<PulseResult>& results);
+  // The errors file of a table: "OUT.tsv" gives "OUT-errors.tsv".
+  static std::string ErrorsPathBeside(const std::string& table);
+  const std::string& Path() const { return path_; }
+
+ private:
+  static std::string CellText(const std::string& file);
+  bool WriteAll(int fd, const std::string& text, std::string& error) const;
+
+  std::string path_;
+  int tableFd_ = -1, doneFd_ = -1;
+  std::unordered_set<std::string> done_;
+};
+
+}  // namespace nv::cli
