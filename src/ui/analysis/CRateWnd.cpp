@@ -81,6 +81,14 @@ void CRateWnd::SetUp() {
               doc_ ? doc_->Info().TimeExpansion() : 1000, start_, end_);
   setWindowTitle(Caption());
   plot_->update();
+  ShowInterval();
+}
+
+void CRateWnd::ShowInterval() {
+  const bool stereo = doc_ && doc_->Format().nChannels >= 2;
+  const int channel = !stereo ? 0 : hist_.Channel() == 0 ? 1 : 2;
+  emit intervalShown(slot_, static_cast<int32_t>(hist_.RangeStart()), static_cast<int32_t>(hist_.RangeEnd()),
+                     channel);
 }
 
 std::string CRateWnd::AsciiText() {
@@ -208,6 +216,11 @@ void CRateWnd::LevelDragged(int32_t level) {
 }
 
 void CRateWnd::closeEvent(QCloseEvent* event) {
-  event->accept();
+  event->ignore();
   emit closed(slot_);
+}
+
+void CRateWnd::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) ShowInterval();
 }

@@ -54,6 +54,8 @@ class CRateWnd : public QWidget {
   void RenderPicture(QPainter& p, const QRectF& target);
   // Asks the view to show this window's threshold as its level cursor.
   void RequestLevelCursor();
+  // Asks the view to mark the interval this window analyses.
+  void ShowInterval();
 
  public slots:
   void CopyPicture();
@@ -75,9 +77,16 @@ class CRateWnd : public QWidget {
   void previewRequested(int slot);
   // Show this window's threshold as the view's level cursor.
   void levelCursorRequested(int32_t level, int channel, int32_t start, int32_t end);
+  // The interval this window analyses, [start, end) with its channel (1
+  // left, 2 right, 0 a mono sound): after every set-up and when the window
+  // becomes active, so that the view marks it.
+  void intervalShown(int slot, int32_t start, int32_t end, int channel);
 
  protected:
+  // Asks the view to close it (closed()); the view closes it unless it is
+  // being printed.
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
 

@@ -2,6 +2,7 @@
 // "Pulse &Interval Analysis", "Pulse &Length Analysis" and the histogram
 // default settings; the windows' attachment to the view's cursor, selection
 // and level cursor.
+#include <QApplication>
 #include <QPointer>
 #include <algorithm>
 
@@ -15,6 +16,7 @@
 #include "plot/SoundPlot.h"
 #include "views/AttachedWindow.h"
 #include "views/CNvAnaView.h"
+#include "views/CNvAnaViewPower.h"
 #include "views/CursorMode.h"
 #include "views/PulseViewAnalyses.h"
 #include "views/ViewHost.h"
@@ -232,7 +234,8 @@ void PulseViewAnalyses::OpenRateWindow(bool intervalMode) {
   SetChannelFlags(s.leftChannel, s.rightChannel, r.channels);
   auto* w = new CRateWnd(doc, slot, s, r.start, r.end, view_);
   rate_[static_cast<size_t>(slot)] = w;
-  connect(w, &CRateWnd::closed, this, &PulseViewAnalyses::RateClosed);
+  connect(w, &CRateWnd::closed, this, &PulseViewAnalyses::RateCloseRequested);
+  connect(w, &CRateWnd::intervalShown, this, &PulseViewAnalyses::MarkInterval);
   connect(w, &CRateWnd::printRequested, this, [this](int s) { PrintRate(s, false); });
   connect(w, &CRateWnd::previewRequested, this, [this](int s) { PrintRate(s, true); });
   connect(w, &CRateWnd::levelCursorRequested, this,
@@ -245,8 +248,20 @@ void PulseViewAnalyses::OpenRateWindow(bool intervalMode) {
   view_->Attach(attachment.get());
   attachments_.push_back(std::move(attachment));
   w->show();
+  w->ShowInterval();
   thresholdSlot_ = slot;
   if (w->Histogram().Threshold() >= 0) w->RequestLevelCursor();
+}
+
+void PulseViewAnalyses::MarkInterval(int slot, int32_t start, int32_t end, int channel) {
+  if (!view_->Power()) return;
+  markedSlot_ = slot;
+  view_->Power()->MarkAnalysedInterval(start, end, channel);
+}
+
+void PulseViewAnalyses::RateCloseRequested(int slot) {
+  if (view_->Power() && !view_->Power()->Slots().MayClose(PrintSlots::Kind::kRate)) return;  // being printed
+  RateClosed(slot);
 }
 
 void PulseViewAnalyses::RateClosed(int slot) {
@@ -255,11 +270,19 @@ void PulseViewAnalyses::RateClosed(int slot) {
   Detach(rateAttachments_[static_cast<size_t>(slot)]);
   rateAttachments_[static_cast<size_t>(slot)] = nullptr;
   if (thresholdSlot_ == slot) thresholdSlot_ = -1;
+  if (markedSlot_ == slot) {
+    // The band goes with its window; another open window's interval takes its place.
+    markedSlot_ = -1;
+    if (view_->Power()) view_->Power()->ClearAnalysedInterval();
+  }
   if (w) {
     w->disconnect(this);
+    w->hide();
     w->deleteLater();
   }
   w = nullptr;
+  for (const QPointer<CRateWnd>& other : rate_)
+    if (other && markedSlot_ < 0) other->ShowInterval();
 }
 
 void PulseViewAnalyses::PrintRate(int slot, bool preview) {
@@ -276,8 +299,16 @@ void PulseViewAnalyses::PrintRate(int slot, bool preview) {
   page.draw = [guard](QPainter& p, const QRectF& target, int) {
     if (guard) guard->RenderPicture(p, target);
   };
+  // The window keeps its print slot until the print or preview ends, so
+  // that it cannot close meanwhile; a preview waits for any other.
+  PrintSlots& printSlots = view_->Power()->Slots();
+  if (!printSlots.Begin(PrintSlots::Kind::kRate, slot, preview)) {
+    QApplication::beep();
+    return;
+  }
   if (preview) PagePrinter::Preview(view_, page);
   else PagePrinter::Print(view_, page);
+  printSlots.End();
 }
 
 void PulseViewAnalyses::DocumentChanged() {

@@ -36,6 +36,8 @@ class PulseViewAnalyses : public QObject {
   PulseAnalysisDialog* Dialog() const { return dialog_; }
   CRateWnd* RateWindow(int slot) const { return rate_[static_cast<size_t>(slot)]; }
   int OpenRateWindows() const;
+  // The slot of the histogram window whose interval is marked, -1 none.
+  int MarkedSlot() const { return markedSlot_; }
   // The slot of the histogram window the level cursor belongs to, -1 none.
   int ThresholdSlot() const { return thresholdSlot_; }
   const nv::PulseSettings& WorkingSettings() const { return working_; }
@@ -53,7 +55,11 @@ class PulseViewAnalyses : public QObject {
   void SetChannelFlags(uint8_t& left, uint8_t& right, int channels) const;
   void ShowLevel(int32_t level, int channel, int32_t start, int32_t end);
   void CloseDialog(bool keepSettings);
+  // The user closed a histogram window: it goes unless it is being printed.
+  void RateCloseRequested(int slot);
   void RateClosed(int slot);
+  // Marks a histogram window's interval in the view.
+  void MarkInterval(int slot, int32_t start, int32_t end, int channel);
   // Prints or previews a histogram window through the shared page printer.
   void PrintRate(int slot, bool preview);
   void Detach(AttachedWindow* a);
@@ -66,4 +72,6 @@ class PulseViewAnalyses : public QObject {
   AttachedWindow* dialogAttachment_ = nullptr;
   std::array<AttachedWindow*, CRateWnd::kMaxWindows> rateAttachments_{};
   int thresholdSlot_ = -1;
+  // The histogram window whose interval the view marks, -1 none.
+  int markedSlot_ = -1;
 };

@@ -16,6 +16,7 @@
 #include "base/CommandIds.h"
 #include "plot/SoundPlot.h"
 #include "views/CNvAnaView.h"
+#include "views/CNvAnaViewPower.h"
 #include "views/CursorMode.h"
 #include "views/PulseViewAnalyses.h"
 #include "views/ViewHost.h"
@@ -74,6 +75,58 @@ class PulseViewTest : public QObject {
     PagePrinter::printRunner = nullptr;
     // Without a selection the window analyses from the cursor to the end.
     QCOMPARE(view->Pulses()->RateWindow(2)->Histogram().RangeEnd(), int64_t(100000));
+    delete view;
+  }
+
+  void HistogramIntervalMarkedAndPrintKeepsItOpen() {
+    nv::test::ScopedSink sink;
+    nv::CNorvaneDoc doc;
+    MakeBursts(doc, 100000, 5, 10000);
+    auto* view = new CNvAnaView(&doc);
+    view->resize(800, 500);
+    view->OnInitialUpdate();
+    CNvAnaViewPower* power = view->Power();
+    // Without a selection: from the cursor to the end, marked in the view.
+    view->OnCommand(cmd::kPulseInterval);
+    QPointer<CRateWnd> first = view->Pulses()->RateWindow(0);
+    QCOMPARE(view->Pulses()->MarkedSlot(), 0);
+    QCOMPARE(int64_t(power->MarkStart()), first->Histogram().RangeStart());
+    QCOMPARE(power->MarkEnd(), 100000);
+    // A window on a selection marks the selection.
+    view->SelectFrames(20000, 40000);
+    view->OnCommand(cmd::kPulseLength);
+    QPointer<CRateWnd> second = view->Pulses()->RateWindow(1);
+    QCOMPARE(view->Pulses()->MarkedSlot(), 1);
+    QCOMPARE(power->MarkStart(), 20000);
+    QCOMPARE(power->MarkEnd(), 40000);
+
+    // While the second is previewed it cannot close, and a second preview is refused.
+    bool stayedOpen = false, refused = false;
+    int previews = 0;
+    PagePrinter::previewRunner = [&](QPrintPreviewDialog&) {
+      ++previews;
+      QCOMPARE(power->Slots().Slot(PrintSlots::Kind::kRate), 1);
+      second->close();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      stayedOpen = !second.isNull() && view->Pulses()->RateWindow(1) == second;
+      emit first->previewRequested(0);
+      refused = power->Slots().Slot(PrintSlots::Kind::kRate) == 1;
+    };
+    emit second->previewRequested(1);
+    PagePrinter::previewRunner = nullptr;
+    QCOMPARE(previews, 1);
+    QVERIFY(stayedOpen);
+    QVERIFY(refused);
+    QVERIFY(!power->Slots().Busy());
+    // Closed after the preview: the band goes to the window left open.
+    second->close();
+    QTRY_VERIFY(second.isNull());
+    QCOMPARE(view->Pulses()->MarkedSlot(), 0);
+    QCOMPARE(power->MarkEnd(), 100000);
+    first->close();
+    QTRY_VERIFY(first.isNull());
+    QCOMPARE(view->Pulses()->MarkedSlot(), -1);
+    QCOMPARE(power->MarkStart(), -1);
     delete view;
   }
 
