@@ -331,8 +331,14 @@ int RunBatch(int argc, char** argv) {
     return Fail("--shard must be K/N with 1 <= K <= N, such as 2/8.");
   if (!kind->Prepare(a)) return 1;
 
-  const std::string shardTag =
-      shardN > 1 ? "-" + std::to_string(shardK) + "-of-" + std::to_string(shardN) : "";
+  // Appended piece by piece: GCC 12 warns falsely about "-" + std::string.
+  std::string shardTag;
+  if (shardN > 1) {
+    shardTag = "-";
+    shardTag += std::to_string(shardK);
+    shardTag += "-of-";
+    shardTag += std::to_string(shardN);
+  }
   ErrorsFile errors(a.Has("errors") ? a.Get("errors") : kind->DefaultErrorsPath(shardTag));
 
   const SurveyFiles all = SurveyFiles::Collect(a.positional);

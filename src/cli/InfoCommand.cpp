@@ -11,11 +11,12 @@ namespace nv::cli {
 int RunInfo(const Args& a) {
   if (a.positional.size() != 1) return Fail("usage: norvane-cli info FILE");
   CNorvaneDoc doc;
-  // The peak is found while the sound is read, piece by piece as each
-  // arrives in the work file, instead of in a second pass over it.
+  // Nothing is changed, so the sound is read in place, not copied; the peak
+  // is found as the sound arrives (a sound that must be copied, such as a
+  // compressed one, is scanned piece by piece behind the copy).
   int32_t peakRaw = 0;
   const auto scan = [&](const SampleSource& frames) { peakRaw = std::max(peakRaw, frames.PeakRaw()); };
-  if (!doc.IsValid() || !doc.Open(a.positional[0], scan)) return 1;
+  if (!doc.IsValid() || !doc.Open(a.positional[0], scan, SampleAccess::InPlace)) return 1;
   // Largest sample magnitude in hundredths of a percent of full scale.
   const long peak = peakRaw * 10000L / (doc.Format().wBitsPerSample == 8 ? 128 : 32768);
   const WaveFormatEx& f = doc.Format();

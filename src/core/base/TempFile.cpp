@@ -38,6 +38,7 @@ TempFile::~TempFile() { Close(); }
 
 bool TempFile::Create(const std::string& prefix) {
   Close();
+  prefix_ = prefix;
   std::string dir = TemporaryDirectory();
   std::string pattern = dir + "/" + prefix + "XXXXXX";
   std::vector<char> buf(pattern.begin(), pattern.end());
@@ -61,10 +62,30 @@ void TempFile::Close() {
   Unmap();
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
+  adoptedBytes_ = -1;
+}
+
+bool TempFile::AdoptReadOnly(int fd, int64_t offset, int64_t bytes) {
+  // Only a descriptor opened for reading: then every write through Fd()
+  // fails as well (EBADF), whoever tries it.
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0) return false;
+  if ((flags & O_ACCMODE) != O_RDONLY || offset < 0) {
+    errno = EINVAL;
+    return false;
+  }
+  const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return false;
+  Close();
+  fd_ = copy;
+  head_ = offset;
+  adoptedBytes_ = std::max<int64_t>(bytes, 0);
+  return true;
 }
 
 bool TempFile::Reset(int64_t likeOffset) {
   Unmap();
+  if (IsAdopted() && !Create(prefix_)) return false;
   const int64_t within = likeOffset % kPageBytes;
   head_ = within > 0 ? within : kPageBytes;
   return fd_ >= 0 && ftruncate(fd_, head_) == 0;
@@ -73,15 +94,29 @@ bool TempFile::Reset(int64_t likeOffset) {
 int64_t TempFile::Size() const {
   struct stat st;
   if (fd_ < 0 || fstat(fd_, &st) != 0) return 0;
-  return std::max<int64_t>(st.st_size - head_, 0);
+  const int64_t size = std::max<int64_t>(st.st_size - head_, 0);
+  return IsAdopted() ? std::min(size, adoptedBytes_) : size;
 }
 
 bool TempFile::Truncate(int64_t bytes) {
   Unmap();
+  if (IsAdopted()) {
+    if (bytes == 0) return Create(prefix_);
+    if (bytes < 0 || bytes > adoptedBytes_) {
+      errno = EROFS;
+      return false;
+    }
+    adoptedBytes_ = bytes;
+    return true;
+  }
   return fd_ >= 0 && bytes >= 0 && ftruncate(fd_, head_ + bytes) == 0;
 }
 
 bool TempFile::WriteAt(int64_t position, const void* data, size_t n) {
+  if (IsAdopted()) {
+    errno = EROFS;
+    return false;
+  }
   int64_t offset = FileOffset(position);
   const char* p = static_cast<const char*>(data);
   while (n > 0) {
@@ -97,6 +132,10 @@ bool TempFile::WriteAt(int64_t position, const void* data, size_t n) {
 
 uint8_t* TempFile::Map(bool readOnly) {
   if (base_ && (readOnly || !mappedReadOnly_)) return base_;
+  if (!readOnly && IsAdopted()) {
+    errno = EROFS;
+    return nullptr;
+  }
   Unmap();
   if (fd_ < 0) {
     errno = EBADF;

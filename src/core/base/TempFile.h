@@ -9,8 +9,8 @@
 // Positions: the contents start Head() bytes into the file, so that they can
 // keep the offset within a page that a source file's data has (a WAVE file's
 // sound usually starts at byte 44). Copies between equal offsets within a
-// page run in the kernel (copy_file_range, a reflink where the file system
-// shares blocks); shifted copies split every page. Size, Truncate, WriteAt
+// page run in the kernel at their fastest (copy_file_range, a reflink where
+// the file system shares blocks); shifted copies take a little longer. Size, Truncate, WriteAt
 // and Map work in positions of the contents; only code that hands Fd() to a
 // system call sees file offsets, through FileOffset(). The head is at least
 // one byte, so that emptying the file never truncates it to length 0: on
@@ -61,6 +61,17 @@ class TempFile {
   // Writes at a position of the contents; false on a short write.
   bool WriteAt(int64_t position, const void* data, size_t n);
 
+  // Makes the contents the `bytes` bytes of another file, open for reading
+  // only as `fd`, from `offset` on: read in place instead of copied. The
+  // descriptor is duplicated and nothing can be written through it; writing,
+  // mapping for writing and growing fail with EROFS, shortening only
+  // shortens the contents. Truncate(0) and Reset make it an empty temporary
+  // file of its own again. False (errno set) when the descriptor is not
+  // read-only or cannot be duplicated. For readers that never change the
+  // sound; the other file must not be shortened while it is mapped.
+  bool AdoptReadOnly(int fd, int64_t offset, int64_t bytes);
+  bool IsAdopted() const { return adoptedBytes_ >= 0; }
+
   // Maps the whole contents (the file from the page boundary at or below
   // the head); returns the address of position 0 or null (errno set). An
   // existing mapping is returned as it is unless a writable one is asked
@@ -81,6 +92,8 @@ class TempFile {
   size_t mapBytes_ = 0;
   int64_t mappedSize_ = 0;
   bool mappedReadOnly_ = true;
+  std::string prefix_ = "NrTmp";  // of Create, to become a temporary file again
+  int64_t adoptedBytes_ = -1;     // length of adopted contents; -1 = our own file
 };
 
 }  // namespace nv

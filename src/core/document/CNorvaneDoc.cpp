@@ -122,7 +122,7 @@ WaveContents CNorvaneDoc::Contents() const {
   return c;
 }
 
-bool CNorvaneDoc::Open(const std::string& pathWithLabel, const FramesRead& framesRead) {
+bool CNorvaneDoc::Open(const std::string& pathWithLabel, const FramesRead& framesRead, SampleAccess access) {
   LabeledPath lp = SplitTypeLabel(pathWithLabel);
   DeleteContents();
   nv::FileType found = lp.type;
@@ -144,9 +144,9 @@ bool CNorvaneDoc::Open(const std::string& pathWithLabel, const FramesRead& frame
   }
   bool ok;
   if (IsWaveType(lp.type))
-    ok = ReadWaveFile(lp.path, in, store_.WorkFile(), found, progress);
+    ok = ReadWaveFile(lp.path, in, store_.WorkFile(), found, progress, access);
   else
-    ok = ReadRawFile(lp.path, lp.type, in, store_.WorkFile(), progress);
+    ok = ReadRawFile(lp.path, lp.type, in, store_.WorkFile(), progress, access);
   if (follower) follower->Finish();
   ApplyContents(std::move(in));
   if (!ok) return false;

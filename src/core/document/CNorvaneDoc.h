@@ -26,6 +26,7 @@
 #include "fileformats/CompressionInfo.h"
 #include "fileformats/FileType.h"
 #include "fileformats/Guano.h"
+#include "fileformats/SoundFileReader.h"
 #include "fileformats/WaveContents.h"
 #include "settings/AnalysisSettings.h"
 
@@ -156,7 +157,11 @@ class CNorvaneDoc {
   // name carries the found type's label. `framesRead`, when given, gets the
   // frames as they arrive in the work file, on a thread of its own while the
   // copy goes on (see FramesFollower); Open returns after its last call.
-  bool Open(const std::string& pathWithLabel, const FramesRead& framesRead = {});
+  // With SampleAccess::InPlace (for callers that only read the sound) the
+  // samples are read from the file itself where they can be, not copied;
+  // the document then refuses every change of its samples.
+  bool Open(const std::string& pathWithLabel, const FramesRead& framesRead = {},
+            SampleAccess access = SampleAccess::Copy);
   // Writes frames [first, end) (both -1: the whole sound) as `type`.
   bool Save(const std::string& path, nv::FileType type, int64_t first = -1, int64_t end = -1);
 

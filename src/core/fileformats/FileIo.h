@@ -12,7 +12,7 @@ namespace nv {
 // Reads up to n bytes at offset; returns the count read (short at end of file).
 size_t ReadAt(int fd, int64_t offset, void* buf, size_t n);
 // Copies len bytes from src at srcOff to dst at dstOff: in the kernel when
-// both offsets lie at the same place within a page and the system allows it,
+// the system allows it (fastest between equal offsets within a page),
 // otherwise through a buffer of `pieceBytes`. False (errno set) when a read
 // came short or a write failed.
 bool CopyRange(int src, int64_t srcOff, int dst, int64_t dstOff, int64_t len, size_t pieceBytes);
@@ -46,8 +46,7 @@ class ReplacingFile {
   // Appends at the current end; the first failure is kept.
   bool Append(const void* data, size_t n);
   bool AppendCopy(int src, int64_t srcOff, int64_t len, size_t pieceBytes);
-  // From a temporary file: in the kernel between equal offsets within a
-  // page, else written from a mapping of it (left as it was found).
+  // From a temporary file, as CopyRange copies.
   bool AppendCopy(TempFile& src, int64_t srcPos, int64_t len, size_t pieceBytes);
   bool WriteAt(int64_t offset, const void* data, size_t n);
   int64_t Position() const { return pos_; }

@@ -226,7 +226,7 @@ bool CheckWaveFormat(const unsigned char* fmt, size_t n, WaveFormatEx& out, std:
 }
 
 bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, FileType& found,
-                  const CopyProgress& progress) {
+                  const CopyProgress& progress, SampleAccess access) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
@@ -331,6 +331,10 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
       bytes = kMaxFrames * align;
       TooLongMessage();
     }
+    if (access == SampleAccess::InPlace && work.AdoptReadOnly(fd.get(), data.dataOffset, bytes)) {
+      if (progress) progress(work.Size());
+      return true;
+    }
     // A follower of the copy maps the whole sound at once when the file has
     // its length from the start.
     if (progress) writeOk = work.Truncate(bytes);
@@ -344,7 +348,7 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
 }
 
 bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work,
-                 const CopyProgress& progress) {
+                 const CopyProgress& progress, SampleAccess access) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     ShowMessage("Can not open file: " + SystemErrorText(errno));
@@ -367,6 +371,11 @@ bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, Temp
     TooLongMessage();
   }
   bool ok = true;
+  if (type != FileType::Special60Head && access == SampleAccess::InPlace &&
+      work.AdoptReadOnly(fd.get(), 0, bytes)) {
+    if (progress) progress(work.Size());
+    return true;
+  }
   if (type != FileType::Special60Head) {
     if (progress) ok = work.Truncate(bytes);
     ok = ok && CopyRange(fd.get(), 0, work, 0, bytes, piece, progress);

@@ -11,6 +11,13 @@
 
 namespace nv {
 
+// How a reader gives the sound to its work file: copied (the work file can
+// then be edited), or, for readers that only look, read in place from the
+// file itself where the sound lies there as it is (plain WAVE data and
+// headerless 8- and 16-bit files; a compressed or converted sound is still
+// copied).
+enum class SampleAccess { Copy, InPlace };
+
 // Reads a RIFF WAVE file (types 1, 5 and 7): the private forms into the
 // recording information, view records, marks and kept segments of `out`, and
 // the sound into `work` (emptied first), expanded when segments were kept.
@@ -20,10 +27,10 @@ namespace nv {
 // grows (out.format is set before the first call); the reader neither
 // shortens nor unmaps `work` after the first call.
 bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, FileType& found,
-                  const CopyProgress& progress = {});
+                  const CopyProgress& progress = {}, SampleAccess access = SampleAccess::Copy);
 // Reads a headerless file of type 2, 3 or 4.
 bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work,
-                 const CopyProgress& progress = {});
+                 const CopyProgress& progress = {}, SampleAccess access = SampleAccess::Copy);
 // Checks a format read from a "fmt " chunk (raw bytes, n of them); on success
 // `out` holds it as PCM with its derived fields recomputed, otherwise
 // `problem` says what is unsupported.

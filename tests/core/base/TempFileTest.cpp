@@ -1,8 +1,12 @@
 // The temporary file's contents start at a head that keeps a source's offset
 // within a page; positions, mapping and size are those of the contents.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include <cstring>
 #include <vector>
@@ -79,6 +83,71 @@ TEST(TempFile, LengthChangesCountFromTheHeadAndNeverEmptyTheFile) {
   ASSERT_TRUE(f.Reset());
   EXPECT_EQ(FileLength(f), 4096);
   EXPECT_FALSE(f.Truncate(-1));
+}
+
+TEST(TempFile, AdoptedContentsAreReadInPlaceAndNeverWritten) {
+  // A source file: 5000 bytes of header, then 10000 bytes of contents.
+  char path[] = "/tmp/NvTfAdoptXXXXXX";
+  const int w = mkstemp(path);
+  ASSERT_GE(w, 0);
+  const std::vector<uint8_t> head(5000, 0x11), data = Pattern(10000);
+  ASSERT_EQ(write(w, head.data(), head.size()), 5000);
+  ASSERT_EQ(write(w, data.data(), data.size()), 10000);
+  // Only a read-only descriptor is taken.
+  TempFile f;
+  ASSERT_TRUE(f.Create("NvTfT"));
+  errno = 0;
+  EXPECT_FALSE(f.AdoptReadOnly(w, 5000, 10000));
+  EXPECT_EQ(errno, EINVAL);
+  EXPECT_FALSE(f.IsAdopted());
+  close(w);
+  const int r = open(path, O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(r, 0);
+  ASSERT_TRUE(f.AdoptReadOnly(r, 5000, 9000));
+  close(r);  // the file keeps its own descriptor
+  EXPECT_TRUE(f.IsAdopted());
+  EXPECT_EQ(f.Size(), 9000);
+  EXPECT_EQ(f.FileOffset(0), 5000);
+  const uint8_t* p = f.Map(true);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(f.MappedSize(), 9000);
+  EXPECT_EQ(std::memcmp(p, data.data(), 9000), 0);
+  // Nothing is written: not by position, not through a mapping, not by growing.
+  const uint8_t x = 0xEE;
+  errno = 0;
+  EXPECT_FALSE(f.WriteAt(0, &x, 1));
+  EXPECT_EQ(errno, EROFS);
+  EXPECT_EQ(f.Map(false), nullptr);
+  EXPECT_EQ(errno, EROFS);
+  EXPECT_FALSE(f.Truncate(9001));
+  EXPECT_EQ(pwrite(f.Fd(), &x, 1, f.FileOffset(0)), -1);  // the descriptor reads only
+  // Shortening shortens the contents only.
+  ASSERT_TRUE(f.Truncate(100));
+  EXPECT_EQ(f.Size(), 100);
+  struct stat st;
+  ASSERT_EQ(stat(path, &st), 0);
+  EXPECT_EQ(st.st_size, 15000);
+  // Emptied, it is a temporary file of its own again, and writable.
+  ASSERT_TRUE(f.Truncate(0));
+  EXPECT_FALSE(f.IsAdopted());
+  EXPECT_EQ(f.Size(), 0);
+  ASSERT_TRUE(f.WriteAt(0, &x, 1));
+  EXPECT_EQ(f.Size(), 1);
+  // Reset from adopted contents does the same.
+  const int r2 = open(path, O_RDONLY | O_CLOEXEC);
+  ASSERT_TRUE(f.AdoptReadOnly(r2, 5000, 10000));
+  close(r2);
+  ASSERT_TRUE(f.Reset(44));
+  EXPECT_FALSE(f.IsAdopted());
+  EXPECT_EQ(f.Head(), 44);
+  ASSERT_TRUE(f.WriteAt(0, &x, 1));
+  // The source file is as it was.
+  std::vector<uint8_t> back(15000);
+  const int r3 = open(path, O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(read(r3, back.data(), back.size()), 15000);
+  close(r3);
+  EXPECT_EQ(std::vector<uint8_t>(back.begin() + 5000, back.end()), data);
+  std::remove(path);
 }
 
 }  // namespace

@@ -84,5 +84,58 @@ TEST(FramesRead, AFailedOpenStillEndsThePass) {
   EXPECT_EQ(sink.texts().size(), 1u);
 }
 
+TEST(FramesRead, InPlaceReadingGivesTheSameSoundWithoutACopy) {
+  test::ScopedSink sink;
+  test::TempDir dir;
+  AppCore::Instance().Reset();
+  struct Case {
+    int channels, bits;
+    size_t bytes;
+    FileType saveAs;
+    std::string label;
+    bool inPlace;
+  } cases[] = {
+      {1, 16, 3u << 20, FileType::StandardWave, "", true},
+      {2, 8, 100001, FileType::NorvaneWave, "", true},
+      {1, 16, 3001 * 2 + 1, FileType::RawData, " [16 bit samples MONO]", true},
+      {1, 16, 4000, FileType::RawData, " [Special 60 bytes head MONO]", false},  // converted: copied
+  };
+  for (const Case& c : cases) {
+    CNorvaneDoc src;
+    test::FillDocument(src, c.channels, c.bits, 44100, Noise(c.bytes));
+    const std::string path = dir.File("p" + std::to_string(ToCode(c.saveAs)) + (c.inPlace ? "" : "s") + ".wav");
+    ASSERT_TRUE(src.Save(path, c.saveAs)) << ToCode(c.saveAs);
+    CNorvaneDoc copied, inPlace;
+    Collector a, b;
+    ASSERT_TRUE(copied.Open(path + c.label, std::ref(a)));
+    ASSERT_TRUE(inPlace.Open(path + c.label, std::ref(b), SampleAccess::InPlace));
+    EXPECT_EQ(inPlace.WorkFile().IsAdopted(), c.inPlace) << ToCode(c.saveAs);
+    EXPECT_EQ(inPlace.FrameCount(), copied.FrameCount());
+    EXPECT_EQ(inPlace.FileType(), copied.FileType());
+    EXPECT_EQ(b.bytes, a.bytes) << ToCode(c.saveAs);
+    EXPECT_EQ(test::WorkBytes(inPlace), test::WorkBytes(copied)) << ToCode(c.saveAs);
+    // Saved again, it gives the same file as a copied document.
+    ASSERT_TRUE(inPlace.Save(dir.File("again.wav"), FileType::NorvaneWave));
+    ASSERT_TRUE(copied.Save(dir.File("again-copied.wav"), FileType::NorvaneWave));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("again.wav")), test::ReadFileBytes(dir.File("again-copied.wav")));
+  }
+  // A compressed file is expanded into a copy.
+  CNorvaneDoc loud;
+  std::vector<int16_t> s(20000, 0);
+  for (int i = 3000; i < 3400; ++i) s[static_cast<size_t>(i)] = static_cast<int16_t>(i * 3);
+  test::FillDocument(loud, 1, 16, 1000, test::Samples16(s));
+  loud.Compression().levelDb = 20;
+  ASSERT_TRUE(loud.Save(dir.File("c.wav"), FileType::NorvaneWaveComp));
+  CNorvaneDoc back, backCopied;
+  ASSERT_TRUE(back.Open(dir.File("c.wav"), {}, SampleAccess::InPlace));
+  ASSERT_TRUE(backCopied.Open(dir.File("c.wav")));
+  EXPECT_FALSE(back.WorkFile().IsAdopted());
+  EXPECT_EQ(test::WorkBytes(back), test::WorkBytes(backCopied));
+  // Opening another file into a document read in place gives it a copy again.
+  ASSERT_TRUE(back.Open(dir.File("p1.wav")));
+  EXPECT_FALSE(back.WorkFile().IsAdopted());
+  EXPECT_TRUE(sink.texts().empty()) << sink.last();
+}
+
 }  // namespace
 }  // namespace nv
