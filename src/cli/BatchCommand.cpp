@@ -56,8 +56,10 @@ bool ReadSurveySound(const std::string& path, ReadSound& s, std::string& error,
   if (!ok) {
     error = "Can not create temporary file: " + SystemErrorText(errno);
   } else {
+    // Batch work only reads: the sound is read in place, not copied, so a
+    // survey needs no room for copies and no time to make them.
     FileType found = FileType::StandardWave;
-    ok = ReadWaveFile(path, s.contents, s.work, found);
+    ok = ReadWaveFile(path, s.contents, s.work, found, {}, SampleAccess::InPlace);
   }
   SetThreadMessageSink(old);
   std::string text;
@@ -99,6 +101,8 @@ class BatchKind {
   virtual bool Commit(const SurveyFile&, const std::string&, bool /*ok*/, std::string& /*error*/) {
     return true;
   }
+  // After the last file (also after an interruption); false with `error`.
+  virtual bool Finish(std::string& /*error*/) { return true; }
   virtual std::string DefaultErrorsPath(const std::string& shardTag) const = 0;
   virtual bool CountsPulses() const { return false; }
   // Files that would write the same output: false with `error` for the later one.
@@ -219,6 +223,7 @@ class PulsesBatch : public BatchKind {
   bool Commit(const SurveyFile& f, const std::string& rows, bool ok, std::string& error) override {
     return !ok || table_.Append(f.path, rows, error);
   }
+  bool Finish(std::string& error) override { return table_.Flush(error); }
   std::string DefaultErrorsPath(const std::string& /*shardTag*/) const override {
     return PulsesTableFile::ErrorsPathBeside(table_.Path());
   }
@@ -405,6 +410,9 @@ int RunBatch(int argc, char** argv) {
     progress.FileDone(failed, pulses);
   });
   progress.Finish();
+  std::string finishError;
+  const bool finished = kind->Finish(finishError);
+  if (!finished) std::fprintf(stderr, "%s\n", finishError.c_str());
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
   g_pool = nullptr;
@@ -420,7 +428,7 @@ int RunBatch(int argc, char** argv) {
     std::fprintf(stderr, "batch: interrupted; the same command goes on with the files not done.\n");
     return 1;
   }
-  if (pool.Stopped()) return 1;
+  if (pool.Stopped() || !finished) return 1;
   return errors.Count() ? 2 : 0;
 }
 

@@ -36,6 +36,9 @@ std::string FileOfRow(const std::string& line) { return line.substr(0, line.find
 }  // namespace
 
 PulsesTableFile::~PulsesTableFile() {
+  // Files not listed are measured again by the next run; nothing is lost.
+  std::string error;
+  Flush(error);
   if (tableFd_ >= 0) close(tableFd_);  // also releases the lock
   if (doneFd_ >= 0) close(doneFd_);
 }
@@ -197,13 +200,23 @@ bool PulsesTableFile::Done(const std::string& file) const { return done_.count(C
 
 bool PulsesTableFile::Append(const std::string& file, const std::string& rows, std::string& error) {
   if (!WriteAll(tableFd_, rows, error)) return false;
-  // The rows reach the disk before the file is listed as done, so that a
-  // machine that goes down never leaves a file listed whose rows are lost.
-  if (!rows.empty()) fdatasync(tableFd_);
   const std::string cell = CellText(file);
-  if (!WriteAll(doneFd_, cell + "\n", error)) return false;
   done_.insert(cell);
-  return true;
+  pendingDone_ += cell + "\n";
+  if (std::chrono::steady_clock::now() - lastSync_ < std::chrono::seconds(1)) return true;
+  return Flush(error);
+}
+
+bool PulsesTableFile::Flush(std::string& error) {
+  if (pendingDone_.empty() || tableFd_ < 0 || doneFd_ < 0) return true;
+  if (fdatasync(tableFd_) != 0 && errno != EINVAL) {
+    error = "Can not write the table " + path_ + ": " + SystemErrorText(errno);
+    return false;
+  }
+  lastSync_ = std::chrono::steady_clock::now();
+  const std::string lines = std::move(pendingDone_);
+  pendingDone_.clear();
+  return WriteAll(doneFd_, lines, error);
 }
 
 }  // namespace nv::cli

@@ -169,7 +169,7 @@ for i in $(seq -w 1 60); do cp "$s/site B/n2-0001.wav" "$k/c$i.wav"; done
 "$cli" batch pulses "$k" -o "$dir/killed.tsv" --jobs 1 "${opts[@]}" 2>/dev/null &
 pid=$!
 for _ in $(seq 1 400); do
-  [ "$(cat "$dir/killed.tsv.done" 2>/dev/null | wc -l)" -ge 3 ] && break
+  [ "$(cat "$dir/killed.tsv" 2>/dev/null | wc -l)" -ge 20 ] && break
   sleep 0.005
 done
 kill -9 $pid 2>/dev/null
