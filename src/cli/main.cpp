@@ -49,8 +49,10 @@ const char* kUsage =
 #endif
     "  batch pulses PATH... -o OUT.tsv [--jobs N] [--shard K/N] [--errors FILE] [pulses options]\n"
     "                                 one table of the pulses of every WAVE file under the paths\n"
+#ifdef NORVANE_HAVE_RENDER
     "  batch render PATH... -o DIR [--jobs N] [--shard K/N] [--errors FILE] [render options]\n"
     "                                 one picture per WAVE file under the paths\n"
+#endif
     ;
 
 }  // namespace

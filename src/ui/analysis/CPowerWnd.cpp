@@ -55,7 +55,8 @@ CPowerWnd::CPowerWnd(QWidget* owner, PowerWindowHost* host, nv::CNorvaneDoc* doc
   setAttribute(Qt::WA_DeleteOnClose, false);
   setWindowTitle(QStringLiteral("Power Spectra"));
   resize(520, 220);
-  move(80, 80);
+  // Cascaded by slot, so that a new window does not hide the one before.
+  move(80 + 24 * slot, 80 + 24 * slot);
   plot_ = new PowerPlot(this);
   plot_->SetModel(&model_);
   plot_->samples = [this] { return doc_ ? doc_->Samples() : nv::SampleSource(); };

@@ -35,7 +35,8 @@ CRateWnd::CRateWnd(nv::CNorvaneDoc* doc, int slot, const nv::RateSettings& setti
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(plot_);
-  move(80, 80);
+  // Cascaded by slot, so that a new window does not hide the one before.
+  move(80 + 24 * slot, 80 + 24 * slot);
   resize(420, 220);
 
   menu_ = new QMenu(QStringLiteral("Rate menue"), this);
