@@ -203,10 +203,6 @@ class PulsesBatch : public BatchKind {
     if (!ReadSurveySound(f.path, s, error, notes)) return false;
     PulseRunInput in;
     if (!options_.For(s.contents.views, in.settings, error)) return false;
-    if (!in.settings.leftChannel && s.contents.format.nChannels < 2) {
-      error = "The file has no right channel.";
-      return false;
-    }
     in.samples = SampleSource(s.samples, s.frames, s.contents.format);
     in.rateHz = s.contents.format.nSamplesPerSec;
     in.timeExpansion = s.contents.info.TimeExpansion();
