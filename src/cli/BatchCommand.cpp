@@ -3,8 +3,6 @@
 // (--shard K/N takes the K-th of N fixed shares of the file list, so that
 // several machines can divide a survey under a scheduler). A file that fails
 // is written with its reason to the errors file and never stops the batch.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <csignal>
@@ -52,15 +50,11 @@ bool ReadSurveySound(const std::string& path, ReadSound& s, std::string& error,
                      std::vector<std::string>& notes) {
   RecordingMessageSink sink;
   MessageSink* old = SetThreadMessageSink(&sink);
-  bool ok = s.work.Create("NrTmp");
-  if (!ok) {
-    error = "Can not create temporary file: " + SystemErrorText(errno);
-  } else {
-    // Batch work only reads: the sound is read in place, not copied, so a
-    // survey needs no room for copies and no time to make them.
-    FileType found = FileType::StandardWave;
-    ok = ReadWaveFile(path, s.contents, s.work, found, {}, SampleAccess::InPlace);
-  }
+  // Batch work only reads: the sound is read in place, not copied, so a
+  // survey needs no room for copies and no time to make them (the reader
+  // makes a work file only for a sound it must expand).
+  FileType found = FileType::StandardWave;
+  const bool ok = ReadWaveFile(path, s.contents, s.work, found, {}, SampleAccess::InPlace);
   SetThreadMessageSink(old);
   std::string text;
   for (const std::string& t : sink.texts) text += (text.empty() ? "" : " ") + t;
@@ -267,27 +261,6 @@ class ErrorsFile {
   size_t count_ = 0;
 };
 
-#if defined(NORVANE_HAVE_RENDER) && !defined(NORVANE_RENDER_PROGRAM)
-// Runs "norvane-render batch ..." with the same arguments; returns only
-// when it could not be started.
-int LaunchRenderBatch(int argc, char** argv) {
-  char self[4096];
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string(argv[0]);
-  const size_t slash = dir.find_last_of('/');
-  dir = slash == std::string::npos ? std::string(".") : dir.substr(0, slash);
-  std::string helper = dir + "/norvane-render";
-  std::vector<char*> args;
-  args.push_back(helper.data());
-  for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
-  args.push_back(nullptr);
-  std::fflush(nullptr);
-  execv(helper.c_str(), args.data());
-  std::fprintf(stderr, "Can not start %s: %s\n", helper.c_str(), SystemErrorText(errno).c_str());
-  return 1;
-}
-#endif
-
 // The pool of the running batch, for the signal handler.
 WorkerPool* g_pool = nullptr;
 volatile std::sig_atomic_t g_interrupted = 0;
@@ -315,7 +288,7 @@ int RunBatch(int argc, char** argv) {
   if (mode == "render") kind = std::make_unique<RenderBatch>();
 #elif defined(NORVANE_HAVE_RENDER)
   // Drawing happens in norvane-render, beside this program.
-  if (mode == "render") return LaunchRenderBatch(argc, argv);
+  if (mode == "render") return LaunchRender(argc, argv, 1);
 #endif
   if (!kind) return Fail("Unknown batch work '" + mode + "'.\n" + kBatchUsage);
   if (a.positional.empty() || a.Get("o").empty()) return Fail(kBatchUsage);
@@ -332,14 +305,8 @@ int RunBatch(int argc, char** argv) {
     return Fail("--shard must be K/N with 1 <= K <= N, such as 2/8.");
   if (!kind->Prepare(a)) return 1;
 
-  // Appended piece by piece: GCC 12 warns falsely about "-" + std::string.
-  std::string shardTag;
-  if (shardN > 1) {
-    shardTag = "-";
-    shardTag += std::to_string(shardK);
-    shardTag += "-of-";
-    shardTag += std::to_string(shardN);
-  }
+  const std::string shardTag =
+      shardN > 1 ? "-" + std::to_string(shardK) + "-of-" + std::to_string(shardN) : "";
   ErrorsFile errors(a.Has("errors") ? a.Get("errors") : kind->DefaultErrorsPath(shardTag));
 
   const SurveyFiles all = SurveyFiles::Collect(a.positional);

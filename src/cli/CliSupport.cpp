@@ -1,8 +1,11 @@
 #include "CliSupport.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+
+#include "dsp/WindowTable.h"
 
 namespace nv::cli {
 
@@ -66,6 +69,14 @@ std::optional<double> ParseNumber(const std::string& text, const std::string& wh
     return std::nullopt;
   }
   return v;
+}
+
+std::optional<int32_t> WindowOption(const std::string& name) {
+  std::string stored = name;
+  if (!stored.empty()) stored[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(stored[0])));
+  const int32_t code = WindowCodeFromName(stored);
+  if (WindowName(code) != stored) return std::nullopt;
+  return code;
 }
 
 int Fail(const std::string& text) {

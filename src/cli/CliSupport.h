@@ -37,6 +37,9 @@ std::optional<long long> ParseInteger(const std::string& text, const std::string
 std::optional<double> ParseNumber(const std::string& text, const std::string& what);
 // Prints a usage error on standard error and returns 1.
 int Fail(const std::string& text);
+// The window code of a --window option (rectangular, hanning, parzen,
+// hamming, cosine); nothing for any other name.
+std::optional<int32_t> WindowOption(const std::string& name);
 
 int RunInfo(const Args& a);
 int RunConvert(const Args& a);
@@ -62,9 +65,10 @@ int RunHistogram(const Args& a);
 // The drawing command; only norvane-render holds it.
 int RunRender(const Args& a);
 #ifdef NORVANE_HAVE_RENDER
-// Runs norvane-render (beside this program) with the arguments after
-// "render"; returns only when it could not be started.
-int LaunchRender(int argc, char** argv);
+// Runs norvane-render (beside this program) with the arguments from
+// argv[first] on (2: those after "render"; 1: "batch ..."); returns only
+// when it could not be started.
+int LaunchRender(int argc, char** argv, int first);
 #endif
 // Only in norvane-render:
 // a sound to draw: what a file holds, with its samples mapped.

@@ -1,13 +1,11 @@
 #include "PulseOptions.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "StoredDefaults.h"
-#include "dsp/WindowTable.h"
 
 namespace nv::cli {
 namespace {
@@ -82,14 +80,11 @@ bool PulseOptions::Read(const Args& a) {
     overlapSamples_ = static_cast<int32_t>(*v);
   }
   if (a.Has("window")) {
-    std::string name = a.Get("window");
-    if (!name.empty()) name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-    const int32_t code = WindowCodeFromName(name);
-    if (WindowName(code) != name) {
+    window_ = WindowOption(a.Get("window"));
+    if (!window_) {
       Fail("--window must be rectangular, hanning, parzen, hamming or cosine.");
       return false;
     }
-    window_ = code;
   }
   int32_t oscDb = s.ampThreshold, specDb = s.freqThreshold;
   if (!ScaledOption(a, "osc-threshold", 100, oscDb) || !ScaledOption(a, "spec-threshold", 100, specDb) ||

@@ -173,19 +173,16 @@ bool PulsesTableFile::Open(const std::string& path, std::string& error) {
   }
   lseek(tableFd_, 0, SEEK_END);
 
-  // The list is written anew from what was read, so that it holds whole names only.
+  // The list is written anew from what was read, so that it holds whole
+  // names only: the list's whole lines, or the files done in table order.
   std::string list;
-  for (const std::string& l : lines) {
-    const std::string f = FileOfRow(l);
-    if (done_.count(f) && list.find(f + "\n") == std::string::npos) list += f + "\n";
-  }
   if (haveList) {
-    list.clear();
-    for (size_t pos = 0; pos < doneText.size();) {
-      const size_t end = doneText.find('\n', pos);
-      if (end == std::string::npos) break;
-      list.append(doneText, pos, end + 1 - pos);
-      pos = end + 1;
+    list = doneText.substr(0, doneText.rfind('\n') + 1);  // nothing when no line is whole
+  } else {
+    std::unordered_set<std::string> listed;
+    for (const std::string& l : lines) {
+      const std::string f = FileOfRow(l);
+      if (done_.count(f) && listed.insert(f).second) list += f + "\n";
     }
   }
   doneFd_ = open(donePath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);

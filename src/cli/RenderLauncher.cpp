@@ -15,7 +15,7 @@
 
 namespace nv::cli {
 
-int LaunchRender(int argc, char** argv) {
+int LaunchRender(int argc, char** argv, int first) {
   char self[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
   std::string dir = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string(argv[0]);
@@ -24,7 +24,7 @@ int LaunchRender(int argc, char** argv) {
   std::string helper = dir + "/norvane-render";
   std::vector<char*> args;
   args.push_back(helper.data());
-  for (int i = 2; i < argc; ++i) args.push_back(argv[i]);
+  for (int i = first; i < argc; ++i) args.push_back(argv[i]);
   args.push_back(nullptr);
   std::fflush(nullptr);
   execv(helper.c_str(), args.data());

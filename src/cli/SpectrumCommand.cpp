@@ -28,13 +28,9 @@ int RunSpectrum(const Args& a) {
     s.fftSize = static_cast<int32_t>(*n);
   }
   if (a.Has("window")) {
-    const std::string w = a.Get("window");
-    if (w == "rectangular") s.window = kWindowRectangular;
-    else if (w == "hanning") s.window = kWindowHanning;
-    else if (w == "parzen") s.window = kWindowParzen;
-    else if (w == "hamming") s.window = kWindowHamming;
-    else if (w == "cosine") s.window = kWindowCosine;
-    else return Fail("Unknown window '" + w + "'.\n" + usage);
+    const std::optional<int32_t> w = WindowOption(a.Get("window"));
+    if (!w) return Fail("Unknown window '" + a.Get("window") + "'.\n" + usage);
+    s.window = *w;
   }
   CNorvaneDoc doc;
   if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;

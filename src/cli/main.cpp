@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   if (cmd == "histogram")
     return RunHistogram(ParseArgs(argc, argv, 2, {"interval", "length", "auto"}));
 #ifdef NORVANE_HAVE_RENDER
-  if (cmd == "render") return LaunchRender(argc, argv);
+  if (cmd == "render") return LaunchRender(argc, argv, 2);
 #endif
   std::fprintf(stderr, "Unknown command '%s'.\n%s", cmd.c_str(), kUsage);
   return 1;

@@ -113,13 +113,9 @@ bool RenderPicture(const Args& a, const RenderInput& in, const std::string& out,
     s.fftOverlap = static_cast<int32_t>(v);
   }
   if (a.Has("window")) {
-    const std::string w = a.Get("window");
-    if (w == "rectangular") s.window = kWindowRectangular;
-    else if (w == "hanning") s.window = kWindowHanning;
-    else if (w == "parzen") s.window = kWindowParzen;
-    else if (w == "hamming") s.window = kWindowHamming;
-    else if (w == "cosine") s.window = kWindowCosine;
-    else return (error = "Unknown window '" + w + "': use rectangular, hanning, parzen, hamming or cosine.", false);
+    const std::optional<int32_t> w = WindowOption(a.Get("window"));
+    if (!w) return (error = "Unknown window '" + a.Get("window") + "': use rectangular, hanning, parzen, hamming or cosine.", false);
+    s.window = *w;
   }
   if (!IntOption(a, "scheme", 0, 7, v, error)) return false;
   if (a.Has("scheme")) s.colorScheme = static_cast<int32_t>(v);

@@ -85,7 +85,8 @@ bool TempFile::AdoptReadOnly(int fd, int64_t offset, int64_t bytes) {
 
 bool TempFile::Reset(int64_t likeOffset) {
   Unmap();
-  if (IsAdopted() && !Create(prefix_)) return false;
+  // Adopted contents, or a file never created: a temporary file of its own.
+  if ((IsAdopted() || fd_ < 0) && !Create(prefix_)) return false;
   const int64_t within = likeOffset % kPageBytes;
   head_ = within > 0 ? within : kPageBytes;
   return fd_ >= 0 && ftruncate(fd_, head_) == 0;

@@ -51,7 +51,9 @@ class TempFile {
   int64_t FileOffset(int64_t position) const { return head_ + position; }
   // Empties the file and places position 0 at the same offset within a page
   // as file offset `likeOffset` of another file (1 ... 4096 bytes in), so
-  // that copies from there are page-aligned. Releases the mapping first.
+  // that copies from there are page-aligned. Releases the mapping first;
+  // creates the file (with the prefix of the last Create, else "NrTmp")
+  // when there is none yet.
   bool Reset(int64_t likeOffset = 0);
 
   // Length of the contents.

@@ -1,18 +1,13 @@
 #include "analysis/CPowerWnd.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QImage>
 #include <QMenu>
-#include <QMimeData>
 #include <QPainter>
-#include <QSvgGenerator>
 #include <QVBoxLayout>
 
 #include "analysis/PowerExport.h"
@@ -20,13 +15,11 @@
 #include "analysis/PowerSettingsDialog.h"
 #include "analysis/PowerWindowHost.h"
 #include "base/MessageSink.h"
+#include "base/PictureClipboard.h"
 #include "base/TempFile.h"
 #include "document/CNorvaneDoc.h"
 
 namespace {
-
-// The name of the picture file that "Copy" writes next to the clipboard data.
-constexpr const char* kPictureFile = "PwrClip.svg";
 
 nv::PowerSettings OpeningSettings(nv::PowerSettings s) {
   if (s.fftSize == 0) s.fftSize = CPowerWnd::kDefaultFftSize;
@@ -149,36 +142,10 @@ void CPowerWnd::CopyPicture() {
   if (!doc_) return;
   const QSize size = plot_->size().expandedTo(QSize(1, 1));
   const int tpp = PowerPlot::TwipsPerPixel(*plot_);
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(palette().color(QPalette::Window));
-  {
-    QPainter p(&image);
+  PictureClipboard::Copy(size, palette().color(QPalette::Window), [&](QPaintDevice& device) {
+    QPainter p(&device);
     RenderPicture(p, QRectF(QPointF(0, 0), QSizeF(size)), tpp);
-  }
-  // The vector form goes through a file in the temporary directory.
-  QByteArray svg;
-  {
-    QBuffer buffer(&svg);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator gen;
-    gen.setOutputDevice(&buffer);
-    gen.setSize(size);
-    gen.setViewBox(QRect(QPoint(0, 0), size));
-    QPainter p(&gen);
-    RenderPicture(p, QRectF(QPointF(0, 0), QSizeF(size)), tpp);
-  }
-  const QString path =
-      QDir(QString::fromStdString(nv::TemporaryDirectory())).filePath(QLatin1String(kPictureFile));
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(svg) != svg.size())
-    nv::ShowMessage("Can not write file: " + path.toStdString() + " (" + file.errorString().toStdString() + ")");
-  file.close();
-  auto* mime = new QMimeData;
-  mime->setImageData(image);
-  if (!svg.isEmpty()) mime->setData(QStringLiteral("image/svg+xml"), svg);
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  clipboard->clear();
-  clipboard->setMimeData(mime);
+  });
 }
 
 void CPowerWnd::CopyAscii() {

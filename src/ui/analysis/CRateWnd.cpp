@@ -1,24 +1,19 @@
 #include "analysis/CRateWnd.h"
 
-#include <QBuffer>
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
-#include <QImage>
 #include <QMenu>
-#include <QMimeData>
 #include <QPainter>
 #include <QShortcut>
-#include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "analysis/RatePlot.h"
 #include "analysis/RateSettingsDialog.h"
 #include "base/MessageSink.h"
+#include "base/PictureClipboard.h"
 #include "base/TempFile.h"
 #include "document/CNorvaneDoc.h"
 
@@ -117,39 +112,10 @@ void CRateWnd::RenderPicture(QPainter& p, const QRectF& target) {
 
 void CRateWnd::CopyPicture() {
   const QSize size = plot_->size().expandedTo(QSize(1, 1));
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  {
-    QPainter p(&image);
+  PictureClipboard::Copy(size, Qt::white, [&](QPaintDevice& device) {
+    QPainter p(&device);
     plot_->Render(p, size);
-  }
-  QByteArray svg;
-  {
-    QBuffer buffer(&svg);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator gen;
-    gen.setOutputDevice(&buffer);
-    gen.setSize(size);
-    gen.setViewBox(QRect(QPoint(0, 0), size));
-    gen.setTitle(Caption());
-    QPainter p(&gen);
-    plot_->Render(p, size);
-  }
-  const QString path = QDir(QString::fromStdString(nv::TemporaryDirectory())).filePath(QStringLiteral("PwrClip.svg"));
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(svg) != svg.size())
-    nv::ShowMessage("Can not write file: " + path.toStdString() + " (" + file.errorString().toStdString() + ")");
-  file.close();
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  if (!clipboard) {
-    nv::ShowMessage("Cannot open the Clipboard");
-    return;
-  }
-  auto* mime = new QMimeData;
-  mime->setImageData(image);
-  mime->setData(QStringLiteral("image/svg+xml"), svg);
-  clipboard->clear();
-  clipboard->setMimeData(mime);
+  }, Caption());
 }
 
 void CRateWnd::CopyAscii() {

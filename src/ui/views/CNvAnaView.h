@@ -216,6 +216,13 @@ class CNvAnaView : public QWidget,
   // nothing plays here.
   bool OnPlayKey(int key);
   void FollowPlayback();
+  // What a play command plays from: the selection, else the cursor, else
+  // the first visible frame.
+  nv::PlaybackRequest PlaybackRequestHere() const;
+  // The application-wide playing flag the playbacks share, and its setter
+  // that also updates the commands.
+  static bool HostIsPlaying();
+  static void HostSetPlaying(bool playing);
   void OpenSettings(int area);
   void TakeSettings(const nv::AnalysisSettings& s);
   QString TimeText(int64_t ns) const;

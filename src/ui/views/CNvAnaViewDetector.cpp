@@ -37,21 +37,10 @@ bool CNvAnaView::OnDetectorCommand(int id) {
       }
       if (!detectorPlayer_) {
         detectorPlayer_ = std::make_unique<nv::DetectorPlayback>(
-            *doc_, ViewHost::Get().Audio(), [] { return ViewHost::Get().IsPlaying(); },
-            [](bool playing) {
-              ViewHost::Get().SetPlaying(playing);
-              ViewHost::Get().RequestCommandUpdate();
-            },
-            *this);
+            *doc_, ViewHost::Get().Audio(), &CNvAnaView::HostIsPlaying, &CNvAnaView::HostSetPlaying, *this);
       }
       detectorPlayer_->SetOutputDevice(ViewHost::Get().OutputDevice());
-      nv::PlaybackRequest r;
-      if (plot_->SelectionStart().position >= 0) {
-        r.selectionStart = plot_->SelectionStart().position;
-        r.selectionEnd = plot_->SelectionEnd().position;
-      }
-      r.cursor = plot_->Cursor().position;
-      r.firstVisible = static_cast<int32_t>(plot_->Setup().firstVisible());
+      const nv::PlaybackRequest r = PlaybackRequestHere();
       lineBeforePlay_ = detector_.Line().position;
       detectorPlayer_->Play(r, filter, detector_.Settings().speedFactor, detector_.Line().value);
       ViewHost::Get().RequestCommandUpdate();

@@ -3,18 +3,13 @@
 // reverse, volume and the time-domain filter. Each edit releases the
 // work-file mapping, runs under the wait cursor and ends with the document's
 // UpdateAllViews (hint 1), which redraws every view of the document.
-#include <QBuffer>
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
-#include <QImage>
-#include <QMimeData>
-#include <QSvgGenerator>
 
 #include "analysis/PulseAnalysisDialog.h"
 #include "base/CommandIds.h"
 #include "base/MessageSink.h"
+#include "base/PictureClipboard.h"
 #include "base/WaitCursor.h"
 #include "document/CNorvaneDoc.h"
 #include "document/ChangeVolumeDialog.h"
@@ -32,9 +27,6 @@ bool Playing() { return ViewHost::Get().IsPlaying(); }
 
 // The channels an edit acts on from a cursor record's channel (0 none, 1, 2).
 nv::ChannelSelection ChannelsOf(int32_t channel) { return nv::ChannelSelectionFromCode(channel); }
-
-// The name of the picture file that "&Copy" writes next to the clipboard data.
-constexpr const char* kPictureFile = "PwrClip.svg";
 
 }  // namespace
 
@@ -65,36 +57,8 @@ nv::ChannelSelection CNvAnaView::FilterChannels() const {
 
 void CNvAnaView::CopyPicture() {
   const QSize size = plot_->size().expandedTo(QSize(1, 1));
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  plot_->RenderTo(image, size, true);
-
-  // The vector form goes through a file in the temporary directory.
-  const QString path = QDir(QString::fromStdString(nv::TemporaryDirectory())).filePath(QLatin1String(kPictureFile));
-  QByteArray svg;
-  {
-    QBuffer buffer(&svg);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator gen;
-    gen.setOutputDevice(&buffer);
-    gen.setSize(size);
-    gen.setViewBox(QRect(QPoint(0, 0), size));
-    gen.setTitle(QStringLiteral("Norvane"));
-    gen.setDescription(QStringLiteral("Sound view drawn by Norvane"));
-    plot_->RenderTo(gen, size, true);
-  }
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(svg) != svg.size())
-    nv::ShowMessage("Can not write file: " + path.toStdString() + " (" + file.errorString().toStdString() + ")",
-                    nv::MessageIcon::Exclamation);
-  file.close();
-
-  auto* mime = new QMimeData;
-  mime->setImageData(image);
-  if (!svg.isEmpty()) mime->setData(QStringLiteral("image/svg+xml"), svg);
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  clipboard->clear();
-  clipboard->setMimeData(mime);
+  PictureClipboard::Copy(size, Qt::white, [&](QPaintDevice& device) { plot_->RenderTo(device, size, true); },
+                         QStringLiteral("Norvane"), QStringLiteral("Sound view drawn by Norvane"));
 }
 
 bool CNvAnaView::OnEditCommand(int id) {

@@ -48,21 +48,10 @@ bool CNvAnaView::OnPlayCommand(int id) {
       if (!doc_) return true;
       if (!player_) {
         player_ = std::make_unique<nv::PlaybackEngine>(
-            *doc_, ViewHost::Get().Audio(), [] { return ViewHost::Get().IsPlaying(); },
-            [](bool playing) {
-              ViewHost::Get().SetPlaying(playing);
-              ViewHost::Get().RequestCommandUpdate();
-            },
-            *this);
+            *doc_, ViewHost::Get().Audio(), &CNvAnaView::HostIsPlaying, &CNvAnaView::HostSetPlaying, *this);
       }
       player_->SetOutputDevice(ViewHost::Get().OutputDevice());
-      nv::PlaybackRequest r;
-      if (plot_->SelectionStart().position >= 0) {
-        r.selectionStart = plot_->SelectionStart().position;
-        r.selectionEnd = plot_->SelectionEnd().position;
-      }
-      r.cursor = plot_->Cursor().position;
-      r.firstVisible = static_cast<int32_t>(plot_->Setup().firstVisible());
+      const nv::PlaybackRequest r = PlaybackRequestHere();
       player_->Play(r);
       if (player_->Active()) {
         if (!playTimer_) {
@@ -78,20 +67,30 @@ bool CNvAnaView::OnPlayCommand(int id) {
     case kSoundStop:
       if (player_) player_->Stop();
       return true;
-    case kSoundDevices: {
-      ViewHost& host = ViewHost::Get();
-      SoundDevicesDialog dlg(host.Audio(), host.OutputDevice(), host.InputDevice(), this,
-                             static_cast<nv::InputKind>(host.InputKind()));
-      if (dlg.Run() == QDialog::Accepted) {
-        host.SetOutputDevice(dlg.OutputChoice());
-        host.SetInputDevice(dlg.InputChoice());
-        host.SetInputKind(static_cast<int>(dlg.InputKindChoice()));
-      }
+    case kSoundDevices:
+      SoundDevicesDialog::ChooseForHost(this);
       return true;
-    }
     default:
       return false;
   }
+}
+
+nv::PlaybackRequest CNvAnaView::PlaybackRequestHere() const {
+  nv::PlaybackRequest r;
+  if (plot_->SelectionStart().position >= 0) {
+    r.selectionStart = plot_->SelectionStart().position;
+    r.selectionEnd = plot_->SelectionEnd().position;
+  }
+  r.cursor = plot_->Cursor().position;
+  r.firstVisible = static_cast<int32_t>(plot_->Setup().firstVisible());
+  return r;
+}
+
+bool CNvAnaView::HostIsPlaying() { return ViewHost::Get().IsPlaying(); }
+
+void CNvAnaView::HostSetPlaying(bool playing) {
+  ViewHost::Get().SetPlaying(playing);
+  ViewHost::Get().RequestCommandUpdate();
 }
 
 bool CNvAnaView::OnUpdatePlayCommand(int id, CommandState& st) {

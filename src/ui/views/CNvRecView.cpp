@@ -287,21 +287,13 @@ bool CNvRecView::OnCommand(int id) {
       return true;
     case kSoundFormat: {
       if (!doc_) return true;
-      ViewHost& host = ViewHost::Get();
-      const std::string device = host.OutputDevice();
-      nv::FormatQuery query = [&host, device](int channels, int bits, int64_t rateHz) {
-        if (host.Audio().Devices(nv::StreamDirection::Output).empty()) return true;
-        nv::WaveFormatEx f;
-        f.SetFormat(channels, bits, rateHz);
-        return host.Audio().Supports(nv::StreamDirection::Output, device, f);
-      };
-      const auto choice = SoundFormatDialog::Ask(*doc_, query, window());
+      const auto choice = SoundFormatDialog::Ask(*doc_, ViewHost::Get().OutputFormatQuery(), window());
       if (!choice || !doc_) return true;
       nv::ApplySoundFormat(*doc_, *choice);
       doc_->RecomputeBufferSize();
       doc_->SetModifiedFlag();
       UpdateFormatText();
-      host.RequestCommandUpdate();
+      ViewHost::Get().RequestCommandUpdate();
       return true;
     }
     case kRecordViewSettings: {
@@ -312,17 +304,9 @@ bool CNvRecView::OnCommand(int id) {
       }
       return true;
     }
-    case kSoundDevices: {
-      ViewHost& host = ViewHost::Get();
-      SoundDevicesDialog dlg(host.Audio(), host.OutputDevice(), host.InputDevice(), this,
-                             static_cast<nv::InputKind>(host.InputKind()));
-      if (dlg.Run() == QDialog::Accepted) {
-        host.SetOutputDevice(dlg.OutputChoice());
-        host.SetInputDevice(dlg.InputChoice());
-        host.SetInputKind(static_cast<int>(dlg.InputKindChoice()));
-      }
+    case kSoundDevices:
+      SoundDevicesDialog::ChooseForHost(this);
       return true;
-    }
     default:
       return false;
   }

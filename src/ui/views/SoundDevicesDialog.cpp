@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "views/ViewHost.h"
+
 std::function<int(SoundDevicesDialog&)> SoundDevicesDialog::runner;
 
 SoundDevicesDialog::SoundDevicesDialog(nv::AudioBackend& audio, const std::string& output,
@@ -71,3 +73,13 @@ nv::InputKind SoundDevicesDialog::InputKindChoice() const {
 }
 
 int SoundDevicesDialog::Run() { return runner ? runner(*this) : exec(); }
+
+void SoundDevicesDialog::ChooseForHost(QWidget* parent) {
+  ViewHost& host = ViewHost::Get();
+  SoundDevicesDialog dlg(host.Audio(), host.OutputDevice(), host.InputDevice(), parent,
+                         static_cast<nv::InputKind>(host.InputKind()));
+  if (dlg.Run() != QDialog::Accepted) return;
+  host.SetOutputDevice(dlg.OutputChoice());
+  host.SetInputDevice(dlg.InputChoice());
+  host.SetInputKind(static_cast<int>(dlg.InputKindChoice()));
+}

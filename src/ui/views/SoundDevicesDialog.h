@@ -33,6 +33,9 @@ class SoundDevicesDialog : public QDialog {
 
   // Runs the dialog: exec(), or `runner` when set (tests).
   int Run();
+  // "Sound devices": the dialog over the view host's devices; on OK the
+  // choices go back to the host.
+  static void ChooseForHost(QWidget* parent);
   static std::function<int(SoundDevicesDialog&)> runner;
 
  private:

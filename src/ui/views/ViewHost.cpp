@@ -55,6 +55,16 @@ ViewHost* installed = nullptr;
 
 }  // namespace
 
+nv::FormatQuery ViewHost::OutputFormatQuery() {
+  const std::string device = OutputDevice();
+  return [this, device](int channels, int bits, int64_t rateHz) {
+    if (Audio().Devices(nv::StreamDirection::Output).empty()) return true;
+    nv::WaveFormatEx f;
+    f.SetFormat(channels, bits, rateHz);
+    return Audio().Supports(nv::StreamDirection::Output, device, f);
+  };
+}
+
 ViewHost& ViewHost::Get() { return installed ? *installed : Plain(); }
 
 void ViewHost::Install(ViewHost* host) { installed = host; }

@@ -11,6 +11,7 @@
 
 #include "audio/AudioBackend.h"
 #include "audio/RecordViewSettings.h"
+#include "document/SoundFormatEdit.h"
 #include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
 #include "settings/PowerSettings.h"
@@ -34,6 +35,11 @@ class ViewHost {
   static ViewHost& Get();
   // Installs `host` (not owned); null goes back to the plain one.
   static void Install(ViewHost* host);
+  // Whether the chosen output device plays a format, for the "Sound format"
+  // dialog. Without any output device (no sound server) nothing can answer;
+  // that must not stop a user from correcting the factor or the rate of a
+  // recording, so every format passes then.
+  nv::FormatQuery OutputFormatQuery();
 
   // The cursor mode of every view (nv::CursorMode values; 0 none chosen).
   virtual int CursorMode() const = 0;

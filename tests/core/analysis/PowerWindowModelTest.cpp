@@ -306,7 +306,7 @@ TEST(PowerExport, WholeSpectrumExportHasOneRowABin) {
 TEST(PowerExport, FileWriteAndFailures) {
   test::ScopedSink sink;
   test::TempDir dir;
-  const std::string path = dir.File("spec.txt");
+  const std::string path = dir.File("spectrum.txt");
   test::WriteFileBytes(path, std::vector<uint8_t>(1000, 'x'));
   ASSERT_TRUE(WritePowerExportFile(path, "kHz\tdB\r\n"));
   EXPECT_EQ(test::ReadFileBytes(path).size(), 8u);  // the old, longer content is gone

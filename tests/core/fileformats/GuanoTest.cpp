@@ -28,7 +28,7 @@ Guano ParseText(const std::string& s, int* bad = nullptr) {
   return Guano::Parse(reinterpret_cast<const uint8_t*>(s.data()), s.size(), bad);
 }
 
-// The public specification's example, as a time-expanding detector with a
+// The GUANO format's published example, as a time-expanding detector with a
 // tenfold factor would write it, with vendor fields and a multi-line note.
 const std::string kFieldRecorder =
     "GUANO|Version:  1.0\n"
