@@ -83,6 +83,8 @@ void CNorvaneDoc::DeleteContents() {
   views_.ClearPending();
   segments_.clear();
   guano_.Clear();
+  otherChunks_.Clear();
+  positionsAsRead_ = true;
   undo_ = UndoRecord{};
   modified_ = false;
 }
@@ -97,6 +99,8 @@ void CNorvaneDoc::ApplyContents(WaveContents&& in) {
   for (const MarkRecord& m : in.marks) marks_.AppendFromFile(m);
   segments_ = std::move(in.segments);
   guano_ = std::move(in.guano);
+  otherChunks_ = std::move(in.otherChunks);
+  positionsAsRead_ = in.positionsAsRead;
   views_.SetViewRecordsRead(static_cast<int>(in.views.size()));
   const DocumentContext& ctx = DocumentContext::Instance();
   if (!in.views.empty() && ctx.viewRecordsRead) ctx.viewRecordsRead(in.views);
@@ -115,6 +119,8 @@ WaveContents CNorvaneDoc::Contents() const {
   c.marks = marks_.Items();
   c.segments = segments_;
   c.guano = guano_;
+  c.otherChunks = otherChunks_;
+  c.positionsAsRead = positionsAsRead_;
   // The name of the file the sound was read from, when it was read from one.
   const std::string source = SplitTypeLabel(pathName_).path;
   if (!source.empty() && !c.guano.Find("Original Filename"))

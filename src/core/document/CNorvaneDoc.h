@@ -135,6 +135,12 @@ class CNorvaneDoc {
   // saved again, brought up to date, with types 1, 5 and 7.
   const Guano& GuanoMetadata() const { return guano_; }
   void SetGuanoMetadata(const Guano& g) { guano_ = g; }
+  // The file's other chunks (recorder text, tags, cue points), written back
+  // on a save; cleared with the contents.
+  const ForeignChunks& OtherChunks() const { return otherChunks_; }
+  // An edit moved frames (cut, delete, paste, reverse, undo): the file's cue
+  // points and loops no longer name the same sound and are not saved.
+  void FramesMoved() { positionsAsRead_ = false; }
 
   // The marks. After every change through the list the document is marked
   // modified (unless only the active mark changed) and every view is told
@@ -186,6 +192,8 @@ class CNorvaneDoc {
   UndoRecord undo_;
   double playSpeed_ = 1.0;
   Guano guano_;
+  ForeignChunks otherChunks_;
+  bool positionsAsRead_ = true;
   MarkList marks_;
 };
 

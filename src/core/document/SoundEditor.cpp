@@ -121,6 +121,7 @@ bool SoundEditor::DeleteCode(int64_t a, int64_t b, int c, bool recordUndo) {
       std::memcpy(p + (k - d) * align + off, p + k * align + off, static_cast<size_t>(bps));
     for (int64_t k = n - d; k < n; ++k) SilenceBytes(p + k * align + off, 1);
   }
+  doc_.FramesMoved();
   FinishEdit();
   return true;
 }
@@ -192,6 +193,7 @@ bool SoundEditor::Reverse(int64_t a, int64_t b, ChannelSelection sel) {
     for (int64_t k = 0; k < count; ++k)
       std::memcpy(p + (r.a + k) * align + off, u + (count - 1 - k) * bps, static_cast<size_t>(bps));
   }
+  doc_.FramesMoved();
   FinishEdit();
   return true;
 }
@@ -303,6 +305,7 @@ bool SoundEditor::PasteCode(int64_t a, int64_t b, int c, bool fromUndo) {
       return false;
     }
   }
+  doc_.FramesMoved();
   FinishEdit();
   return true;
 }

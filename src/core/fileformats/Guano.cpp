@@ -94,9 +94,12 @@ bool Digits(std::string_view s, size_t at, size_t count, int& out) {
   return true;
 }
 
-// "YYYY-MM-DD[T| ]HH:MM[:SS[.ffffff]][Z|+HH:MM|-HH:MM]" as the local date
-// "DD.MM.YY" and time "HH:MM[:SS]" it states.
-bool ParseTimestamp(std::string_view s, std::string& date, std::string& time) {
+// The forms recorders and survey software write in practice:
+// "YYYY-MM-DD[T| ]HH:MM[:SS[.fff...]][offset]", the offset "Z", "+hh:mm",
+// "+hhmm", "+hh" (or with '-') or none for local time. Gives the local date
+// "DD.MM.YY" and time "HH:MM[:SS]" it states, and the offset's text as
+// written (empty for none).
+bool ParseTimestamp(std::string_view s, std::string& date, std::string& time, std::string* offset = nullptr) {
   int y, mo, d, h, mi, sec = -1;
   if (!Digits(s, 0, 4, y) || s.size() < 16 || s[4] != '-' || !Digits(s, 5, 2, mo) || s[7] != '-' ||
       !Digits(s, 8, 2, d) || (s[10] != 'T' && s[10] != ' ') || !Digits(s, 11, 2, h) || s[13] != ':' ||
@@ -113,16 +116,22 @@ bool ParseTimestamp(std::string_view s, std::string& date, std::string& time) {
       if (p == f) return false;
     }
   }
-  if (p < s.size()) {
-    int zh, zm;
-    if (s[p] == 'Z' && p + 1 == s.size()) {
-    } else if ((s[p] == '+' || s[p] == '-') && p + 6 == s.size() && Digits(s, p + 1, 2, zh) &&
-               s[p + 3] == ':' && Digits(s, p + 4, 2, zm)) {
+  const std::string_view zone = s.substr(p);
+  if (!zone.empty()) {
+    int zh = 0, zm = 0;
+    const size_t n = zone.size();
+    const bool signedZone = zone[0] == '+' || zone[0] == '-';
+    if (zone == "Z") {
+    } else if (signedZone && n == 3 && Digits(zone, 1, 2, zh)) {
+    } else if (signedZone && n == 5 && Digits(zone, 1, 2, zh) && Digits(zone, 3, 2, zm)) {
+    } else if (signedZone && n == 6 && Digits(zone, 1, 2, zh) && zone[3] == ':' && Digits(zone, 4, 2, zm)) {
     } else {
       return false;
     }
+    if (zh > 14 || zm > 59) return false;
   }
-  if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || sec > 60) return false;
+  static constexpr int kDaysIn[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (mo < 1 || mo > 12 || d < 1 || d > kDaysIn[mo - 1] || h > 23 || mi > 59 || sec > 60) return false;
   char buf[32];
   std::snprintf(buf, sizeof buf, "%02d.%02d.%02d", d, mo, y % 100);
   date = buf;
@@ -131,6 +140,7 @@ bool ParseTimestamp(std::string_view s, std::string& date, std::string& time) {
   else
     std::snprintf(buf, sizeof buf, "%02d:%02d", h, mi);
   time = buf;
+  if (offset) *offset = std::string(zone);
   return true;
 }
 
@@ -310,8 +320,15 @@ void Guano::UpdateForSave(const RecordingInfo& info, uint32_t fileRateHz, int64_
   const double seconds = fileRateHz > 0 ? static_cast<double>(frames) / realRate : 0.0;
   update("Length", seconds, 0.5e-6, Decimal(seconds, 6));
   if (!Find("Original Filename") && !fileName.empty()) Set("Original Filename", fileName);
-  std::string stamp;
-  if (!Find("Timestamp") && TimestampOf(info, stamp)) Set("Timestamp", stamp);
+  // A timestamp whose date and time the recording still states is written
+  // back as it was read, in the recorder's own form. One that the recording
+  // information now contradicts (its date or time was edited) is written
+  // anew, with the offset the old one had; one that cannot be read is kept.
+  std::string stamp, date, time, offset;
+  const std::string* old = Find("Timestamp");
+  if (old && !ParseTimestamp(*old, date, time, &offset)) return;
+  if (old && date == info.Date() && time == info.Time()) return;
+  if (TimestampOf(info, stamp)) Set("Timestamp", stamp + offset);
 }
 
 }  // namespace nv

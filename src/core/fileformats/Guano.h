@@ -53,9 +53,12 @@ class Guano {
   // Brings the fields a save changes up to date for `frames` frames at
   // `fileRateHz` with the factor of `info`: "TE", "Samplerate" (the real
   // rate) and "Length" (real seconds); a value that already says the same
-  // keeps its text. "Original Filename" is set to `fileName` when absent,
-  // "Timestamp" to the recording's date and time when absent and they read
-  // as "DD.MM.YY" and "HH:MM[:SS]" (the form a timestamp is read into).
+  // keeps its text. "Original Filename" is set to `fileName` when absent.
+  // "Timestamp" keeps its text while it states the recording's date and
+  // time; it is set to them (with the old offset, if any) when absent or
+  // when they were edited, provided they read as "DD.MM.YY" and
+  // "HH:MM[:SS]" (the form a timestamp is read into). A timestamp that
+  // cannot be read is kept as it is.
   void UpdateForSave(const RecordingInfo& info, uint32_t fileRateHz, int64_t frames,
                      const std::string& fileName);
 

@@ -285,6 +285,12 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
   out.format = f;
   out.hasFormat = true;
   ReadGuano(out, rr, wave, found == FileType::StandardWave);
+  {
+    std::vector<std::string> problems;
+    out.otherChunks = ForeignChunks::Read(rr, wave, problems);
+    for (const std::string& p : problems)
+      ShowMessage("The metadata of this file are partly unreadable: " + p + ". The sound was read.");
+  }
   const size_t piece = CopyPieceBytes(ComputeBufferSize(f));
   work.Truncate(0);
 
@@ -304,6 +310,7 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
       return false;
     }
     found = FileType::NorvaneWaveComp;
+    out.positionsAsRead = false;
     const uint8_t silence = f.wBitsPerSample == 8 ? 128 : 0;
     int64_t e = 0, src = 0, out = 0;
     for (const KeptSegment& s : segs) {

@@ -105,7 +105,14 @@ bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& c
   guano.UpdateForSave(contents.info, fmt.nSamplesPerSec, align > 0 ? dataBytes / align : 0,
                       path.substr(path.find_last_of('/') + 1));
   const std::string guan = guano.Serialise();
-  const int64_t guanBytes = 8 + static_cast<int64_t>(guan.size());
+  // The original file's other chunks follow the data; those that count
+  // sample positions only where the data are the sound's own frames.
+  bool positionsLeftOut = false;
+  const int64_t frames = align > 0 ? work.Size() / align : 0;
+  const std::vector<ForeignChunk> others = contents.otherChunks.ForSave(
+      first, end, frames, align > 0 ? dataBytes / align : 0,
+      contents.positionsAsRead && type != FileType::NorvaneWaveComp, &positionsLeftOut);
+  const int64_t guanBytes = 8 + static_cast<int64_t>(guan.size()) + ForeignChunks::FileBytes(others);
   if (tooLong(dataBytes + (dataBytes & 1) + guanBytes)) {
     TooLongForWaveMessage();
     return false;
@@ -140,6 +147,17 @@ bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& c
   if (dataBytes & 1) {
     const uint8_t pad = 0;
     f.Append(&pad, 1);
+  }
+  for (const ForeignChunk& c : others) {
+    uint8_t ch[8];
+    std::memcpy(ch, c.id.data(), 4);
+    PutU32(ch + 4, static_cast<uint32_t>(c.content.size()));
+    f.Append(ch, 8);
+    f.Append(c.content.data(), c.content.size());
+    if (c.content.size() & 1) {
+      const uint8_t pad = 0;
+      f.Append(&pad, 1);
+    }
   }
   uint8_t gh[8];
   std::memcpy(gh, "guan", 4);
@@ -179,6 +197,9 @@ bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& c
     ShowMessage("Disk write error! Disk full or write protected?");
     return false;
   }
+  if (positionsLeftOut)
+    ShowMessage("The cue points, loops or labels of the original file no longer fit the saved sound and "
+                "were left out; the rest of its metadata was saved.");
   return true;
 }
 

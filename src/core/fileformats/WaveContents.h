@@ -10,6 +10,7 @@
 #include "base/RecordingInfo.h"
 #include "base/WaveFormat.h"
 #include "fileformats/CompressionInfo.h"
+#include "fileformats/ForeignChunks.h"
 #include "fileformats/Guano.h"
 #include "settings/AnalysisSettings.h"
 
@@ -28,6 +29,12 @@ struct WaveContents {
   // The GUANO fields of the "guan" chunk. Writing: brought up to date for
   // the saved range and written into the WAVE form of types 1, 5 and 7.
   Guano guano;
+  // The WAVE form's other chunks, written back after the sound data.
+  ForeignChunks otherChunks;
+  // Reading: the frames are those of the file's data chunk (false for an
+  // expanded compressed file). Writing: the sound's frame positions are still
+  // those the chunks that count positions were read with.
+  bool positionsAsRead = true;
 };
 
 }  // namespace nv

@@ -194,6 +194,63 @@ TEST(GuanoParse, TheLargestChunkOfShortFieldsIsReadWhole) {
   EXPECT_EQ(g.Fields().back().key, "K" + std::to_string(n - 1));
 }
 
+// Timestamp lines in the forms recorders write: a phone app's space and
+// offset without a colon, full-spectrum detectors' ISO forms with and without
+// offsets, fractional seconds, minutes only, and an hours-only offset. Each
+// is read to its local date and time without a problem, written back as it
+// was while those are unchanged, and written anew (with its offset) once
+// they are edited.
+TEST(GuanoTimestamp, RecordersFormsAreReadAndKeptUntilEdited) {
+  struct Line {
+    const char* value;
+    const char* date;
+    const char* time;
+    const char* offset;
+  } lines[] = {
+      {"2022-08-15 21:34:14+0100", "15.08.22", "21:34:14", "+0100"},
+      {"2019-06-21T22:05:13-05:00", "21.06.19", "22:05:13", "-05:00"},
+      {"2020-07-04T01:02:03.456+02:00", "04.07.20", "01:02:03", "+02:00"},
+      {"2021-05-01T20:15:00.000000Z", "01.05.21", "20:15:00", "Z"},
+      {"2018-09-12T23:59:59", "12.09.18", "23:59:59", ""},
+      {"2023-03-03 03:03", "03.03.23", "03:03", ""},
+      {"2017-10-31T18:00:00-07", "31.10.17", "18:00:00", "-07"},
+      {"2024-02-29 00:00:00+0530", "29.02.24", "00:00:00", "+0530"},
+      {"2016-04-05 23:17:24.5", "05.04.16", "23:17:24", ""},
+  };
+  for (const Line& l : lines) {
+    const std::string text = std::string("TE: 1\nTimestamp: ") + l.value + "\n";
+    Guano g = ParseText(text);
+    RecordingInfo info;
+    std::vector<std::string> problems;
+    g.ApplyTo(info, 384000, problems);
+    EXPECT_TRUE(problems.empty()) << l.value << ": " << (problems.empty() ? "" : problems[0]);
+    EXPECT_EQ(info.Date(), l.date) << l.value;
+    EXPECT_EQ(info.Time(), l.time) << l.value;
+    g.UpdateForSave(info, 384000, 384000, "a.wav");
+    EXPECT_EQ(*g.Find("Timestamp"), l.value) << "unedited, yet rewritten";
+    info.SetDate("01.01.25");
+    info.SetTime("12:30");
+    g.UpdateForSave(info, 384000, 384000, "a.wav");
+    EXPECT_EQ(*g.Find("Timestamp"), std::string("2025-01-01T12:30:00") + l.offset) << l.value;
+  }
+  // What is not a date and time is refused, named, and kept on a save.
+  for (const char* bad : {"2022-08-15 21:34:14+01:00:00", "2022-13-01 10:00:00", "2022-02-30T10:00:00",
+                          "2022-08-15 21:34:14+1", "2022-08-15 21:34:14+01:0", "2022-08-15T25:00:00",
+                          "2022-08-15 21:34:14 +0100", "2022-08-15", "15.08.2022 21:34"}) {
+    Guano g = ParseText(std::string("Timestamp: ") + bad + "\n");
+    RecordingInfo info;
+    info.SetDate("01.01.25");
+    info.SetTime("12:30");
+    std::vector<std::string> problems;
+    g.ApplyTo(info, 384000, problems);
+    ASSERT_EQ(problems.size(), 1u) << bad;
+    EXPECT_NE(problems[0].find(bad), std::string::npos);
+    EXPECT_EQ(info.Date(), "01.01.25");
+    g.UpdateForSave(info, 384000, 384000, "a.wav");
+    EXPECT_EQ(*g.Find("Timestamp"), bad);
+  }
+}
+
 TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFrequencies) {
   // The chunk after the data, before the format, and between them.
   const std::vector<std::vector<std::string>> orders = {
