@@ -183,6 +183,15 @@ class PulsesBatch : public BatchKind {
  public:
   bool Prepare(const Args& a) override {
     if (!options_.Read(a)) return false;
+    // The table's folder is made, as a picture folder is.
+    const fs::path folder = fs::path(a.Get("o")).parent_path();
+    std::error_code ec;
+    if (!folder.empty()) fs::create_directories(folder, ec);
+    if (!folder.empty() && !fs::is_directory(folder)) {
+      std::fprintf(stderr, "Can not create the output folder %s: %s\n", folder.c_str(),
+                   ec ? ec.message().c_str() : "not a folder");
+      return false;
+    }
     std::string error;
     if (!table_.Open(a.Get("o"), error)) {
       std::fprintf(stderr, "%s\n", error.c_str());
@@ -315,12 +324,19 @@ int RunBatch(int argc, char** argv) {
     const size_t colon = p.rfind(": ");
     errors.Add(p.substr(0, colon), colon == std::string::npos ? p : p.substr(colon + 2));
   }
+  // Outputs are claimed over the whole sorted list, which every share
+  // knows: of files whose outputs would collide the first keeps its output,
+  // and the share that holds a later one reports it, whatever the shares.
+  std::map<std::string, std::string> collisions;
+  for (const SurveyFile& f : all.files) {
+    std::string error;
+    if (!kind->ClaimOutput(f, error)) collisions.emplace(f.path, error);
+  }
   std::vector<SurveyFile> todo;
   size_t resumed = 0;
   for (const SurveyFile& f : mine.files) {
-    std::string error;
-    if (!kind->ClaimOutput(f, error)) {
-      errors.Add(f.path, error);
+    if (auto c = collisions.find(f.path); c != collisions.end()) {
+      errors.Add(f.path, c->second);
     } else if (kind->AlreadyDone(f)) {
       ++resumed;
     } else {

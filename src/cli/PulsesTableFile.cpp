@@ -78,10 +78,11 @@ std::string PulsesTableFile::Rows(const std::string& file, const std::vector<Pul
 }
 
 std::string PulsesTableFile::ErrorsPathBeside(const std::string& table) {
+  // A prefix, not a suffix: a pattern that joins the tables of shares
+  // ("share-*.tsv") never takes their errors files.
   const size_t slash = table.find_last_of('/');
-  const size_t dot = table.find_last_of('.');
-  const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-  return (hasExt ? table.substr(0, dot) : table) + "-errors.tsv";
+  const std::string folder = slash == std::string::npos ? "" : table.substr(0, slash + 1);
+  return folder + "errors-" + table.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 bool PulsesTableFile::WriteAll(int fd, const std::string& text, std::string& error) const {

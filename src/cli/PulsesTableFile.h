@@ -42,7 +42,8 @@ class PulsesTableFile {
   static const char* Header();
   // The rows of one file's results.
   static std::string Rows(const std::string& file, const std::vector<PulseResult>& results);
-  // The errors file of a table: "OUT.tsv" gives "OUT-errors.tsv".
+  // The errors file of a table, in its folder: "DIR/OUT.tsv" gives
+  // "DIR/errors-OUT.tsv".
   static std::string ErrorsPathBeside(const std::string& table);
   const std::string& Path() const { return path_; }
 

@@ -71,8 +71,8 @@ opts=(--min-duration-ms 1 --separation-ms 2 --freq-separation 5000 --spec-thresh
 
 "$cli" batch pulses "$s" -o "$dir/all.tsv" --jobs 2 "${opts[@]}" 2>"$dir/err"
 check "a run with a bad file exits 2" test $? -eq 2
-check "summary counts" grep -qxF "batch: 7 files, 6 done now, 0 done before, 4 other files skipped, 1 failed (see $dir/all-errors.tsv)" "$dir/err"
-check "the bad file in the errors file" grep -qF "site A/broken.wav	" "$dir/all-errors.tsv"
+check "summary counts" grep -qxF "batch: 7 files, 6 done now, 0 done before, 4 other files skipped, 1 failed (see $dir/errors-all.tsv)" "$dir/err"
+check "the bad file in the errors file" grep -qF "site A/broken.wav	" "$dir/errors-all.tsv"
 check "progress counts pulses" grep -qE '^batch: 7/7 files, 1 failed, 16 pulses, ' "$dir/err"
 check "the table's header" test "$(head -1 "$dir/all.tsv")" = "$(printf 'File\tPuls#\tStart (s)\tStop (s)\tDuration (ms)\tMax freq. (Hz)\tMin freq. (Hz)\tStrongest freq (Hz)\tMax freq amplitude (dB)')"
 check "one row per call" test "$(tail -n +2 "$dir/all.tsv" | wc -l)" -eq 16
@@ -118,14 +118,23 @@ check "the time-expanded file reads as the real-time one" test \
 grep -F 'n2-0001.wav' "$dir/all.tsv" | cut -f3,4 >"$dir/batch"
 check "a file's rows are the pulses command's" cmp -s "$dir/single" "$dir/batch"
 
-# Two shares side by side under GNU parallel: together exactly the rows of one run.
+# Two shares side by side under GNU parallel, into a folder that does not
+# exist yet: together exactly the rows of one run, and the README's join
+# command, as written there, makes one table of them without error rows.
 if command -v parallel >/dev/null; then
-  parallel --will-cite "$cli" batch pulses "'$s'" -o "'$dir/share-{}.tsv'" --shard {}/2 --jobs 1 "${opts[@]}" \
+  parallel --will-cite "$cli" batch pulses "'$s'" -o "'$dir/calls-2024/share-{}.tsv'" --shard {}/2 --jobs 1 "${opts[@]}" \
     ::: 1 2 2>"$dir/perr"
-  cat <(rows_of "$dir/share-1.tsv") <(rows_of "$dir/share-2.tsv") | LC_ALL=C sort >"$dir/shared"
+  cat <(rows_of "$dir/calls-2024/share-1.tsv") <(rows_of "$dir/calls-2024/share-2.tsv") | LC_ALL=C sort >"$dir/shared"
   check "two shares give exactly the rows of one run" cmp -s "$dir/shared" <(rows_of "$dir/all.tsv")
   check "the bad file is in one share's errors" \
-    test "$(cat "$dir"/share-[12]-errors.tsv 2>/dev/null | grep -c broken.wav)" -eq 1
+    test "$(cat "$dir"/calls-2024/errors-share-[12].tsv 2>/dev/null | grep -c broken.wav)" -eq 1
+  readme=$(dirname "$0")/../../README.md
+  join=$(grep -A1 -F '(head -1 /shared/calls-2024/share-1.tsv' "$readme" | sed 's/\\$//' | tr -d '\n')
+  check "the README has the join command" test -n "$join"
+  (cd "$dir" && eval "${join//\/shared\//$dir/}")
+  check "the joined table is one header and every share's rows" \
+    cmp -s "$dir/calls-2024.tsv" <(head -1 "$dir/all.tsv"; tail -q -n +2 "$dir/calls-2024/share-1.tsv" "$dir/calls-2024/share-2.tsv")
+  check "no error rows in the joined table" test "$(grep -c broken.wav "$dir/calls-2024.tsv")" -eq 0
 else
   echo "FAILED: GNU parallel is not installed (scripts/setup.sh installs it)"
   fails=$((fails + 1))
@@ -144,7 +153,7 @@ exec 9>&-
 # file not listed as done go, and the file is measured again.
 "$cli" batch pulses "$s" -o "$dir/full.tsv" "${opts[@]}" 2>/dev/null
 check "a run without failures exits 0" test $? -eq 0
-check "no errors file when nothing failed" test ! -e "$dir/full-errors.tsv"
+check "no errors file when nothing failed" test ! -e "$dir/errors-full.tsv"
 head -n 9 "$dir/full.tsv" >"$dir/cut.tsv"
 printf '%s\tpart of a row' "$s/site B/n2-0001.wav" >>"$dir/cut.tsv"
 head -n 3 "$dir/full.tsv.done" >"$dir/cut.tsv.done"

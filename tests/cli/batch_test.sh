@@ -125,6 +125,30 @@ check "a terminated batch leaves no partial picture" test "$(find "$dir/resumed"
 "$cli" batch render "$s" -o "$dir/resumed" --width 1600 --height 1200 --span-us 3000000 2>/dev/null
 check "the run after a termination completes the pictures" test "$(find "$dir/resumed" -name '*.png' | wc -l)" -eq 12
 
+# Two recordings whose pictures would share a name: the first in the sorted
+# list keeps the picture and the later one is reported, the same way in one
+# run and in shares run in either order.
+c="$dir/clash"
+mkdir -p "$c"
+"$cli" convert "$dir/demo.wav" "$c/a.WAV" --type 1 --from 0 --to 100000
+"$cli" convert "$dir/demo.wav" "$c/a.wav" --type 1 --from 100000 --to 200000
+"$cli" batch render "$c" -o "$dir/clash-one" "${render_opts[@]}" 2>/dev/null
+check "a clash in one run exits 2" test $? -eq 2
+check "a clash in one run names the later file" grep -qF "$c/a.wav	Its picture would have the name of the picture of $c/a.WAV." "$dir/clash-one/errors.tsv"
+for order in "1 2" "2 1"; do
+  out="$dir/clash-${order// /}"
+  status=""
+  for k in $order; do
+    "$cli" batch render "$c" -o "$out" --shard "$k/2" "${render_opts[@]}" 2>/dev/null
+    status="$status $k:$?"
+  done
+  check "shares $order: the share of the later file reports it" \
+    grep -qF "$c/a.wav	Its picture would have the name" "$out/errors-2-of-2.tsv"
+  check "shares $order: the other share finds no clash" test ! -e "$out/errors-1-of-2.tsv"
+  check "shares $order: exit statuses" test "$(echo $status | tr ' ' '\n' | sort | tr '\n' ' ')" = "1:0 2:2 "
+  check "shares $order: the picture is the first file's" cmp -s "$out/a.png" "$dir/clash-one/a.png"
+done
+
 # Usage errors.
 "$cli" batch render "$s" -o "$dir/x" --shard 3/2 2>"$dir/err"
 check "bad share exits 1" test $? -eq 1
