@@ -12,7 +12,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
-  qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools libgl-dev libx11-dev
+  qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools libgl-dev libx11-dev
   clang libclang-rt-14-dev
   libsoxr-dev libpulse-dev python3 python3-numpy python3-scipy parallel
   sox xvfb xauth xdotool x11-apps pulseaudio pulseaudio-utils poppler-utils

@@ -287,7 +287,7 @@ class AppTest : public QObject {
     Frame()->UpdateCommandUi();
     for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, cmd::kNewCombined, cmd::kZoomIn, cmd::kSoundRecord})
       QVERIFY2(Frame()->Action(id)->isEnabled(), qPrintable(Frame()->Action(id)->text()));
-    // Parts not built yet are present and greyed.
+    // Nothing to undo in a document just opened.
     for (int id : {cmd::kEditUndo})
       QVERIFY(!Frame()->Action(id)->isEnabled());
     for (int id : {cmd::kPowerSpectrum, cmd::kPowerSettingsDefault, cmd::kFilePrint, cmd::kFilePrintPreview})
