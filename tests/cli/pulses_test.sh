@@ -18,7 +18,7 @@ check() {  # check NAME CONDITION...
 "$cli" pulses "$dir/demo.wav" >"$dir/p" 2>"$dir/err"
 check "pulses exits 0" test $? -eq 0
 check "pulses prints nothing on stderr" test ! -s "$dir/err"
-title=$'Puls# \tStart osc. (ms) \tStop osc. (ms) \tDuration osc. (ms) \tMax freq. (Hz)\tMin freq. (Hz)\tFreq. at max amp. (Hz)\tMax freq amplitude (Hz)\t'
+title=$'Puls# \tStart osc. (ms) \tStop osc. (ms) \tDuration osc. (ms) \tMax freq. (Hz)\tMin freq. (Hz)\tFreq. at max amp. (Hz)\tMax freq amplitude (dB)\t'
 check "first row holds the long titles" test "$(head -1 "$dir/p")" = "$title"
 # 48 calls, two of which overlap in time: 47 pulses.
 check "each call one pulse" test "$(wc -l <"$dir/p")" -eq 48
