@@ -48,7 +48,7 @@ int RunHistogram(const Args& a) {
     s.leftChannel = c == "1";
     s.rightChannel = c == "2";
   }
-  long long threshold = -1, delay = s.delayMs, start = s.histStartMs, end = s.histEndMs, bars = s.bars;
+  long long threshold = s.threshold, delay = s.delayMs, start = s.histStartMs, end = s.histEndMs, bars = s.bars;
   long long from = 0, to = -1;
   if (!IntegerOption(a, "threshold", -2147483647LL, 2147483647LL, threshold) ||
       !IntegerOption(a, "delay", 0, 2147483647LL, delay) ||

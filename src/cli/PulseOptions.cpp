@@ -6,6 +6,7 @@
 #include <string>
 
 #include "StoredDefaults.h"
+#include "analysis/PulseTransform.h"
 
 namespace nv::cli {
 namespace {
@@ -102,22 +103,24 @@ bool PulseOptions::Read(const Args& a) {
 bool PulseOptions::For(const std::vector<AnalysisSettings>& views, PulseSettings& s,
                        std::string& error) const {
   s = base_;
-  // The transform of the file's stored view, else the view defaults; an
-  // automatic size is 256 samples and an automatic overlap three quarters.
+  // The transform of the file's stored view, else the view defaults, as the
+  // desktop's analysis resolves it.
   AnalysisSettings view;
   if (!views.empty()) view = views.back();
-  const int32_t fft = fft_ ? *fft_ : IsFftSize(view.fftSize) ? view.fftSize : 256;
-  int32_t overlap = view.fftOverlap >= 0 && view.fftOverlap < 100 ? view.fftOverlap * fft / 100 : fft * 3 / 4;
+  PulseTransform t = PulseTransform::Of(view);
+  if (fft_) {
+    t.fftSize = *fft_;
+    t.overlapSamples = PulseTransform::OverlapSamples(*fft_, view.fftOverlap);
+  }
   if (overlapSamples_) {
-    if (*overlapSamples_ >= fft) {
-      error = "--overlap must lie between 0 and the FFT size - 1 (" + std::to_string(fft) + ").";
+    if (*overlapSamples_ >= t.fftSize) {
+      error = "--overlap must lie between 0 and the FFT size - 1 (" + std::to_string(t.fftSize) + ").";
       return false;
     }
-    overlap = *overlapSamples_;
+    t.overlapSamples = *overlapSamples_;
   }
-  s.fftSize = fft;
-  s.fftOverlap = overlap;
-  s.fftWindow = window_ ? *window_ : view.window;
+  if (window_) t.window = *window_;
+  t.ApplyTo(s);
   return true;
 }
 

@@ -18,7 +18,7 @@ check() {  # check NAME CONDITION...
 "$cli" pulses "$dir/demo.wav" >"$dir/p" 2>"$dir/err"
 check "pulses exits 0" test $? -eq 0
 check "pulses prints nothing on stderr" test ! -s "$dir/err"
-title=$'Puls# \tStart osc. (ms) \tStop osc. (ms) \tDuration osc. (ms) \tMax freq. (Hz)\tMin freq. (Hz)\tFreq. at max amp. (Hz)\tMax freq amplitude (Hz)\t'
+title=$'Puls# \tStart osc. (ms) \tStop osc. (ms) \tDuration osc. (ms) \tMax freq. (Hz)\tMin freq. (Hz)\tFreq. at max amp. (Hz)\tMax freq amplitude (dB)\t'
 check "first row holds the long titles" test "$(head -1 "$dir/p")" = "$title"
 # 48 calls, two of which overlap in time: 47 pulses.
 check "each call one pulse" test "$(wc -l <"$dir/p")" -eq 48
@@ -76,6 +76,20 @@ check "missing file exits 1" test $? -eq 1
 check "interval histogram exits 0" test $? -eq 0
 check "histogram header" test "$(head -1 "$dir/h")" = $'From (ms)\tTo (ms)\t# observations'
 check "histogram has bars" test "$(wc -l <"$dir/h")" -gt 2
+# The first-start settings count every call: 47 pulses, 46 intervals.
+check "first-start settings: every interval" \
+  test "$(awk -F'\t' 'NR > 1 { s += $3 } END { print s }' "$dir/h")" -eq 46
+"$cli" histogram "$dir/demo.wav" --length >"$dir/hlen"
+check "first-start settings: every length" \
+  test "$(awk -F'\t' 'NR > 1 { s += $3 } END { print s }' "$dir/hlen")" -eq 47
+# Stored histogram settings are taken as they are (here the former
+# defaults: a 10 ms delay and an automatic threshold).
+mkdir -p "$XDG_CONFIG_HOME/Quellmark"
+printf '[Settings]\nRate\\Delay=10\nRate\\Threshold=-1\n' >"$XDG_CONFIG_HOME/Quellmark/Norvane.conf"
+"$cli" histogram "$dir/demo.wav" --interval >"$dir/hstored"
+check "stored histogram settings" \
+  test "$(awk -F'\t' 'NR > 1 { s += $3 } END { print s }' "$dir/hstored")" -eq 2
+rm "$XDG_CONFIG_HOME/Quellmark/Norvane.conf"
 "$cli" histogram "$dir/demo.wav" --length --start 0 --end 10 --bars 10 --delay 1 >"$dir/hl"
 check "fixed length histogram: ten bars" test "$(wc -l <"$dir/hl")" -eq 11
 check "bar limits in ms" test "$(sed -n 2p "$dir/hl" | cut -f1,2)" = $'0\t1'

@@ -5,6 +5,7 @@ set(NV_PULSE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/PulseAnalysis.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PulseMarkPlacer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PulseTable.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PulseTransform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PulseWorker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RateHistogram.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WorkerSampleMapping.cpp

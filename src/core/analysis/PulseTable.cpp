@@ -41,7 +41,7 @@ PulseTable::PulseTable(const PulseSettings& s) {
   if (s.freqStrong)
     columns_.push_back({Field::Strongest, "Strongest freq ", "Freq. at max amp. (Hz)", " %4.0f "});
   if (s.ampMaxAmp)
-    columns_.push_back({Field::MaxLevel, "Max freq amplitude ", "Max freq amplitude (Hz)", " %4.2f "});
+    columns_.push_back({Field::MaxLevel, "Max freq amplitude ", "Max freq amplitude (dB)", " %4.2f "});
 }
 
 PulseTable::Row PulseTable::TitleRow() const {

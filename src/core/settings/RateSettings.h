@@ -1,6 +1,14 @@
 #pragma once
 // The settings of a pulse interval / pulse length histogram window; the
 // application keeps one copy as the defaults, every window its own copy.
+//
+// The initial values are the first-start defaults (no stored settings). The
+// delay both ends a pulse and is the shortest pulse counted, so it must lie
+// below the length of a bat call: 1 ms of silence, the pulse analysis's
+// separation; the threshold is 1 % of full scale, the pulse analysis's
+// -20 dB (an automatic threshold, a quarter of the loudest call, misses the
+// faint calls of a bat flying away). With them a recording of bat calls
+// counts each call once. Stored settings replace them key by key.
 #include <cstdint>
 
 namespace nv {
@@ -16,8 +24,8 @@ struct RateSettings {
   int32_t histStartMs = 0;   // "HistStart"
   int32_t histEndMs = 1000;  // "HistEnd"
   int32_t bars = 25;         // "BarAnt": number of histogram bars
-  int32_t delayMs = 10;      // "Delay": silence that ends a pulse
-  int32_t threshold = -1;    // "Threshold": 16-bit amplitude units, <= 0 = automatic
+  int32_t delayMs = 1;       // "Delay": silence that ends a pulse, also the shortest pulse
+  int32_t threshold = 328;   // "Threshold": 16-bit amplitude units, <= 0 = automatic
 
   bool operator==(const RateSettings&) const = default;
 };

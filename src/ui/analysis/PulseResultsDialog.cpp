@@ -1,13 +1,16 @@
 #include "analysis/PulseResultsDialog.h"
 
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "analysis/PulseMarkPlacer.h"
 #include "base/MessageSink.h"
@@ -25,10 +28,14 @@ PulseResultsDialog::PulseResultsDialog(nv::CNorvaneDoc* doc, const nv::PulseSett
   list_->verticalHeader()->hide();
   const auto& columns = table_.Columns();
   list_->setColumnCount(static_cast<int>(columns.size()));
+  // The long titles head the columns, once; "Copy " puts them first.
   QStringList headers;
-  for (const auto& c : columns) headers << QString::fromLatin1(c.header);
+  for (const std::string& title : table_.TitleRow()) headers << QString::fromStdString(title);
   list_->setHorizontalHeaderLabels(headers);
-  for (int i = 0; i < list_->columnCount(); ++i) list_->setColumnWidth(i, 80);
+  list_->setWordWrap(false);
+  // Columns at least kColumnWidth wide and as wide as their titles.
+  for (int i = 0; i < list_->columnCount(); ++i)
+    list_->setColumnWidth(i, std::max(kColumnWidth, list_->horizontalHeader()->sectionSizeHint(i)));
   status_ = new QLineEdit(this);
   status_->setReadOnly(true);
   auto* close = new QPushButton(QStringLiteral("Close"), this);
@@ -47,16 +54,27 @@ PulseResultsDialog::PulseResultsDialog(nv::CNorvaneDoc* doc, const nv::PulseSett
   layout->addWidget(list_, 1);
   layout->addWidget(status_);
   layout->addLayout(buttons);
-  resize(std::max(420, 80 * list_->columnCount() + 40), 320);
-  AppendRow(table_.TitleRow());
+  int width = 0;
+  for (int i = 0; i < list_->columnCount(); ++i) width += list_->columnWidth(i);
+  resize(std::clamp(width + 40, 420, 1200), 320);
+  rows_.push_back(table_.TitleRow());
 }
 
 void PulseResultsDialog::AppendRow(const nv::PulseTable::Row& row) {
   rows_.push_back(row);
   const int r = list_->rowCount();
   list_->insertRow(r);
-  for (int c = 0; c < static_cast<int>(row.size()) && c < list_->columnCount(); ++c)
-    list_->setItem(r, c, new QTableWidgetItem(QString::fromStdString(row[static_cast<size_t>(c)])));
+  const QFontMetrics metrics = list_->fontMetrics();
+  // The cell's margins as the view draws them: the style's focus frame on
+  // either side and a pixel each.
+  const int margins = 2 * (list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1);
+  for (int c = 0; c < static_cast<int>(row.size()) && c < list_->columnCount(); ++c) {
+    const QString text = QString::fromStdString(row[static_cast<size_t>(c)]);
+    list_->setItem(r, c, new QTableWidgetItem(text));
+    // A wider value widens its column (one cell: no walk over the rows).
+    const int needed = metrics.horizontalAdvance(text) + margins;
+    if (needed > list_->columnWidth(c)) list_->setColumnWidth(c, needed);
+  }
 }
 
 void PulseResultsDialog::AddResult(nv::PulseResult result) {

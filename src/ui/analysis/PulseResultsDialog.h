@@ -1,7 +1,8 @@
 #pragma once
 // "Pulse characteristics": the results of one run of the pulse
-// characteristics analysis, one row per pulse as the worker finds it, with
-// the long column titles as the first row. "Copy " puts the table on the
+// characteristics analysis, one row per pulse as the worker finds it, under
+// the long column titles (shown once, as the columns' headers, each column
+// as wide as its title; the copied table has them as its first row). "Copy " puts the table on the
 // clipboard as tab-separated text; "Clear Marks" (shown once the run has
 // placed a mark) removes the marks the run placed. Interface thread only;
 // owned by its PulseAnalysisDialog, deleted when closed.
@@ -23,6 +24,8 @@ class QTableWidget;
 class PulseResultsDialog : public QDialog {
   Q_OBJECT
  public:
+  static constexpr int kColumnWidth = 80;  // the narrowest column, pixels
+
   PulseResultsDialog(nv::CNorvaneDoc* doc, const nv::PulseSettings& settings, QWidget* parent = nullptr);
 
   // Appends a row, placing the marks the result asks for in the document.
@@ -31,6 +34,7 @@ class PulseResultsDialog : public QDialog {
   QString StatusText() const;
   // Rows of pulses (the title row not counted).
   int PulseRows() const { return static_cast<int>(rows_.size()) - 1; }
+  // The rows of the copied table: the titles, then one per pulse.
   const std::vector<nv::PulseTable::Row>& Rows() const { return rows_; }
   const std::vector<int32_t>& MarkNumbers() const { return marks_; }
   QTableWidget* List() const { return list_; }

@@ -22,8 +22,11 @@ MarkDistancesDialog::MarkDistancesDialog(const nv::CNorvaneDoc& doc, QWidget* pa
   const auto rows = doc.Marks().DistanceTable(rate, expansion);
   text_ = doc.Marks().DistanceText(rate, expansion);
 
+  // The first row of the table (a blank, then the labels) heads the
+  // columns, once; below it one row per mark. The copied text has it first.
   const int columns = rows.empty() ? 1 : static_cast<int>(rows[0].size());
-  table_ = new QTableWidget(static_cast<int>(rows.size()), columns, this);
+  const int marks = rows.empty() ? 0 : static_cast<int>(rows.size()) - 1;
+  table_ = new QTableWidget(marks, columns, this);
   table_->setObjectName(QStringLiteral("distances"));
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
@@ -31,9 +34,11 @@ MarkDistancesDialog::MarkDistancesDialog(const nv::CNorvaneDoc& doc, QWidget* pa
   for (const std::string& h : rows.empty() ? std::vector<std::string>{""} : rows[0])
     headers << QString::fromStdString(h);
   table_->setHorizontalHeaderLabels(headers);
-  for (int r = 0; r < static_cast<int>(rows.size()); ++r)
-    for (int c = 0; c < static_cast<int>(rows[r].size()); ++c)
-      table_->setItem(r, c, new QTableWidgetItem(QString::fromStdString(rows[r][c])));
+  for (int r = 0; r < marks; ++r) {
+    const std::vector<std::string>& row = rows[static_cast<size_t>(r) + 1];
+    for (int c = 0; c < static_cast<int>(row.size()); ++c)
+      table_->setItem(r, c, new QTableWidgetItem(QString::fromStdString(row[static_cast<size_t>(c)])));
+  }
   // Columns are 60 pixels wide, wider where a label or a cell needs it.
   table_->setWordWrap(false);
   table_->resizeColumnsToContents();

@@ -1,9 +1,10 @@
 #pragma once
-// "Mark distances": a table with a first column and one column per mark
-// (headed by the mark labels), a first row with the labels again and one
-// row per mark, holding the times between marks below the diagonal and
-// the frequency differences of spectrogram marks above it; "Copy " puts
-// the table on the clipboard as tab-separated text with CR LF lines.
+// "Mark distances": a table with a first column and one column per mark,
+// headed by the mark labels (once: the copied text has them as its first
+// row), and one row per mark, holding the times between marks below the
+// diagonal and the frequency differences of spectrogram marks above it;
+// "Copy " puts the table on the clipboard as tab-separated text with CR LF
+// lines.
 // Tests replace `runner` to look at the dialog without showing it.
 // Interface thread only.
 #include <QDialog>

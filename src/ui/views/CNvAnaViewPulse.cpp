@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "analysis/PagePrinter.h"
+#include "analysis/PulseTransform.h"
 #include "analysis/PowerPlot.h"
 #include "analysis/RatePlot.h"
 #include "analysis/RateSettingsDialog.h"
@@ -185,10 +186,9 @@ void PulseViewAnalyses::OpenPulseCharacteristics() {
   }
   const nv::AnalysisSettings& s = view_->Settings();
   working_ = ViewHost::Get().DefaultPulse();
-  const nv::SpectrogramSetup& spect = view_->Plot()->Setup().spect;
-  working_.fftSize = spect.fftSize;
-  working_.fftWindow = spect.windowCode;
-  working_.fftOverlap = spect.overlapSamples;
+  // The transform of the view's spectrogram settings, automatic values
+  // resolved as norvane-cli resolves them (not as drawn at this zoom).
+  nv::PulseTransform::Of(s).ApplyTo(working_);
   working_.fontSize = s.fontSize;
   const Range r = CurrentRange();
   SetChannelFlags(working_.leftChannel, working_.rightChannel, r.channels);

@@ -31,7 +31,7 @@ TEST(PulseTable, ColumnsInFixedOrderWithTheirTitles) {
   EXPECT_EQ(t.TitleRow(), (PulseTable::Row{"Puls# ", "Start osc. (ms) ", "Stop osc. (ms) ",
                                             "Duration osc. (ms) ", "Energy ", "Max freq. (Hz)",
                                             "Min freq. (Hz)", "Freq. at max amp. (Hz)",
-                                            "Max freq amplitude (Hz)"}));
+                                            "Max freq amplitude (dB)"}));
   EXPECT_EQ(t.Cells(Sample()), (PulseTable::Row{"    3 ", " 50.34 ", " 52.67 ", " 2.33 ", "    0 ",
                                                  " 77520 ", " 39622 ", " 56848 ", " -22.82 "}));
 }

@@ -62,7 +62,11 @@ TEST(SettingsPersistence, DefaultsOfTheRecords) {
   EXPECT_DOUBLE_EQ(app.defaultPower.maxV, 1.0);
   EXPECT_EQ(app.defaultRate.histEndMs, 1000);
   EXPECT_EQ(app.defaultRate.bars, 25);
-  EXPECT_EQ(app.defaultRate.threshold, -1);
+  // First-start histogram defaults that find bat calls: pulses ended by
+  // 1 ms of silence (also the shortest counted), a threshold of 1 % of full
+  // scale (as the pulse analysis's -20 dB).
+  EXPECT_EQ(app.defaultRate.delayMs, 1);
+  EXPECT_EQ(app.defaultRate.threshold, 328);
   // First-start pulse defaults that find and measure whole calls.
   EXPECT_EQ(app.defaultPulse.freqThreshold, -6000);
   EXPECT_EQ(app.defaultPulse.ampThreshold, -2000);
@@ -263,6 +267,33 @@ TEST(SettingsPersistence, SwitchTwoIsOffInAnalysisRateAndPulse) {
   EXPECT_EQ(app.defaultRate.autoCalc, 0);
   EXPECT_EQ(app.defaultPulse.contUpdate, 0);
   EXPECT_EQ(app.defaultPulse.energy, 1);
+}
+
+TEST(SettingsPersistence, StoredHistogramSettingsAreReadAsBefore) {
+  // A profile written by an earlier version (the former defaults at exit)
+  // keeps its values; only keys that are missing take the first-start ones.
+  MemorySettingsStore st;
+  const std::string sec = "Settings\\Rate";
+  st.WriteNumber(sec, "Delay", 10);
+  st.WriteNumber(sec, "Threshold", -1);
+  st.WriteNumber(sec, "HistEnd", 1000);
+  AppCore app;
+  LoadAll(st, app);
+  EXPECT_EQ(app.defaultRate.delayMs, 10);
+  EXPECT_EQ(app.defaultRate.threshold, -1);
+  EXPECT_EQ(app.defaultRate.histEndMs, 1000);
+  EXPECT_EQ(app.defaultRate.bars, RateSettings{}.bars);
+  MemorySettingsStore onlyDelay;
+  onlyDelay.WriteNumber(sec, "Delay", 4);
+  AppCore other;
+  LoadAll(onlyDelay, other);
+  EXPECT_EQ(other.defaultRate.delayMs, 4);
+  EXPECT_EQ(other.defaultRate.threshold, RateSettings{}.threshold);
+  // Written back unchanged.
+  MemorySettingsStore out;
+  SaveAll(out, app);
+  EXPECT_EQ(Number(out, sec, "Delay"), 10);
+  EXPECT_EQ(Number(out, sec, "Threshold"), -1);
 }
 
 TEST(SettingsPersistence, CardsAreReadButNeverWritten) {

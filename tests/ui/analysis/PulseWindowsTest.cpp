@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPointer>
@@ -79,12 +80,12 @@ class PulseWindowsTest : public QObject {
     QCOMPARE(results->PulseRows(), 5);
     Grab(*results, "pulse-results.png");
     Grab(*dialog, "pulse-analysis.png");
-    QCOMPARE(results->List()->rowCount(), 6);
+    // The long titles head the columns once; the rows are the pulses.
+    QCOMPARE(results->List()->rowCount(), 5);
     QCOMPARE(results->List()->columnCount(), 3);  // Puls#, Start, Stop
-    QCOMPARE(results->List()->horizontalHeaderItem(1)->text(), QStringLiteral("Start(ms) "));
-    QCOMPARE(results->List()->item(0, 1)->text(), QStringLiteral("Start osc. (ms) "));
+    QCOMPARE(results->List()->horizontalHeaderItem(1)->text(), QStringLiteral("Start osc. (ms) "));
     for (int k = 0; k < 5; ++k)  // in order: pulse k starts at 1 + 10 k ms
-      QCOMPARE(results->List()->item(k + 1, 1)->text(), QString::asprintf(" %5.2f ", 1.0 + 10.0 * k));
+      QCOMPARE(results->List()->item(k, 1)->text(), QString::asprintf(" %5.2f ", 1.0 + 10.0 * k));
     // Two marks per pulse, placed in the document, then cleared.
     QCOMPARE(doc.Marks().size(), size_t(10));
     QCOMPARE(doc.Marks()[0].label, std::string("#1 start"));
@@ -107,6 +108,55 @@ class PulseWindowsTest : public QObject {
     QCOMPARE(closing.count(), 1);
     QCOMPARE(closing.front().front().toBool(), true);
     QTRY_VERIFY(dialog.isNull());
+    QVERIFY(sink.texts().empty());
+  }
+
+  // Every column of the results is as wide as its title, which heads it
+  // once (not again as a first row), and as its values.
+  void ResultsColumnsFitTheirTitlesShownOnce() {
+    nv::test::ScopedSink sink;
+    nv::CNorvaneDoc doc;
+    MakeBursts(doc, 100000, 3, 20000);
+    nv::PulseSettings s = OscillogramSettings();
+    s.duration = s.energy = s.freqMax = s.freqMin = s.freqStrong = s.ampMaxAmp = 1;
+    s.freqSeparationHz = 5000;
+    s.freqThreshold = -6000;
+    QPointer<PulseAnalysisDialog> dialog = new PulseAnalysisDialog(&doc, s, 0, -1);
+    dialog->Calculate();
+    PulseResultsDialog* results = dialog->ResultsDialogs().front();
+    QTRY_COMPARE(results->StatusText(), QStringLiteral("Calculation completed."));
+    QTRY_VERIFY(!dialog->WorkerRunning());
+    QCOMPARE(results->PulseRows(), 3);
+    results->show();
+    QVERIFY(QTest::qWaitForWindowExposed(results));
+    Grab(*results, "pulse-results-all-columns.png");
+    QTableWidget* list = results->List();
+    QHeaderView* header = list->horizontalHeader();
+    const nv::PulseTable::Row titles = nv::PulseTable(s).TitleRow();
+    QCOMPARE(list->columnCount(), 9);
+    QCOMPARE(list->rowCount(), 3);
+    QVERIFY(!header->isHidden());
+    const QFontMetrics headerMetrics = header->fontMetrics(), cellMetrics = list->fontMetrics();
+    for (int c = 0; c < list->columnCount(); ++c) {
+      const QString title = QString::fromStdString(titles[static_cast<size_t>(c)]);
+      QCOMPARE(list->horizontalHeaderItem(c)->text(), title);
+      QVERIFY2(list->columnWidth(c) >= header->sectionSizeHint(c) &&
+                   list->columnWidth(c) > headerMetrics.horizontalAdvance(title),
+               qPrintable(QStringLiteral("%1: %2 pixels").arg(title).arg(list->columnWidth(c))));
+      for (int r = 0; r < list->rowCount(); ++r) {
+        QVERIFY(list->item(r, c)->text() != title);  // the title is not repeated
+        QVERIFY(list->columnWidth(c) > cellMetrics.horizontalAdvance(list->item(r, c)->text()));
+      }
+    }
+    // The headers the narrow columns used to cut.
+    QCOMPARE(list->horizontalHeaderItem(7)->text(), QStringLiteral("Freq. at max amp. (Hz)"));
+    QCOMPARE(list->horizontalHeaderItem(8)->text(), QStringLiteral("Max freq amplitude (dB)"));
+    // The copied table still begins with the titles, once.
+    const QString text = QString::fromStdString(results->CopyText());
+    QCOMPARE(text.count(QStringLiteral("Max freq amplitude (dB)")), 1);
+    QVERIFY(text.startsWith(QStringLiteral("Puls# \tStart osc. (ms) \t")));
+    QCOMPARE(text.count(QStringLiteral("\r\n")), 4);
+    delete dialog;
     QVERIFY(sink.texts().empty());
   }
 

@@ -357,18 +357,30 @@ class MarksTest : public QObject {
       shown = true;
       QCOMPARE(d.windowTitle(), QString("Mark distances"));
       QTableWidget* t = d.Table();
+      // The labels head the columns once; one row per mark.
       QCOMPARE(t->columnCount(), 4);
-      QCOMPARE(t->rowCount(), 4);
+      QCOMPARE(t->rowCount(), 3);
+      QVERIFY(!t->horizontalHeader()->isHidden());
+      QCOMPARE(t->horizontalHeaderItem(0)->text(), QString(""));
       QCOMPARE(t->horizontalHeaderItem(1)->text(), QString("High"));
+      QCOMPARE(t->horizontalHeaderItem(2)->text(), QString("Low"));
       QCOMPARE(t->horizontalHeaderItem(3)->text(), QString("Time"));
-      QCOMPARE(t->item(0, 2)->text(), QString("Low"));
-      QCOMPARE(t->item(2, 0)->text(), QString("Low"));
-      QCOMPARE(t->item(2, 1)->text(), QString("10 ms"));
-      QCOMPARE(t->item(1, 2)->text(), QString("5.500 kHz"));
-      QCOMPARE(t->item(1, 3)->text(), QString("-"));
-      QCOMPARE(t->item(3, 1)->text(), QString("20 ms"));
+      QCOMPARE(t->item(0, 0)->text(), QString("High"));
+      QCOMPARE(t->item(1, 0)->text(), QString("Low"));
+      QCOMPARE(t->item(2, 0)->text(), QString("Time"));
+      QCOMPARE(t->item(1, 1)->text(), QString("10 ms"));
+      QCOMPARE(t->item(0, 2)->text(), QString("5.500 kHz"));
+      QCOMPARE(t->item(0, 3)->text(), QString("-"));
+      QCOMPARE(t->item(2, 1)->text(), QString("20 ms"));
+      for (int c = 1; c < t->columnCount(); ++c)  // the header row is not repeated
+        QVERIFY(t->item(0, c)->text() != t->horizontalHeaderItem(c)->text());
       QVERIFY(t->columnWidth(2) >= MarkDistancesDialog::kColumnWidth);
       QVERIFY(t->columnWidth(2) >= t->fontMetrics().horizontalAdvance(QStringLiteral("5.500 kHz")));
+      for (int c = 0; c < t->columnCount(); ++c) {
+        QVERIFY(t->columnWidth(c) >= t->horizontalHeader()->sectionSizeHint(c));
+        QVERIFY(t->columnWidth(c) >
+                t->horizontalHeader()->fontMetrics().horizontalAdvance(t->horizontalHeaderItem(c)->text()));
+      }
       QCOMPARE(d.CopyButton()->text(), QString("Copy "));
       Grab(d, "mark-distances.png");
       d.CopyButton()->click();
