@@ -188,6 +188,12 @@ class PlayTest : public QObject {
     QCOMPARE(Stream().Volume(), 0x7FFF7FFFu);
     QTest::keyClick(View(), Qt::Key_Up);
     QCOMPARE(Stream().Volume(), 0xFFFEFFFEu);
+    // Shift+Up and Shift+Down, the volume keys of a playback through the
+    // detector, do the same here.
+    QTest::keyClick(View(), Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(Stream().Volume(), 0x7FFF7FFFu);
+    QTest::keyClick(View(), Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(Stream().Volume(), 0xFFFEFFFEu);
     QTest::keyClick(View(), Qt::Key_Right);
     QCOMPARE(Stream().Rate(), 0x20000u);
     QTest::keyClick(View(), Qt::Key_Left);
