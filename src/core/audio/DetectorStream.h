@@ -79,6 +79,7 @@ inline constexpr double kDetectorLimiterKnee = 0.75;
 // reach, so that loud calls are limited instead of clipped hard or wrapped
 // round. The curve rises with y and keeps its sign; NaN gives 0.
 int32_t DetectorOutputValue(double y, int bits);
+
 // The oscillator frequency in recorded Hz for a real detector frequency:
 // real x 1000 / time-expansion factor (thousandths; 0 or less taken as
 // 1000), in integers.
