@@ -6,10 +6,11 @@ a sine oscillator (recorded Hz = real Hz x 1000 / time-expansion factor,
 angle of frame j = (j - first) x f x 6.283185526 / rate), filters the mixed
 signal with a Butterworth low-pass designed by scipy (the N mixed frames
 before the range count, frames before the file's start do not, past outputs
-start at 0), multiplies trunc(y) by (3 x N) // 2, clips, keeps every k-th
-frame of each block of k x BufferSize bytes (the block holding the range's
-end is played to its end) and writes the result as a WAVE file in the input's
-format. Used by tests/cli/cli_test.sh to check norvane-cli detector and by
+start at 0), doubles y (the mixing halved the call), limits it smoothly
+(linear up to three quarters of full scale, bent by tanh towards full scale
+beyond), rounds it half away from zero, keeps every k-th frame of each block
+of k x BufferSize bytes (the block holding the range's end is played to its
+end) and writes the result as a WAVE file in the input's format. Used by tests/cli/cli_test.sh to check norvane-cli detector and by
 bench/detector_bench.sh as the reference it is timed against.
 
 usage: detector_reference.py IN OUT --freq HZ --te THOUSANDTHS [--speed K]
@@ -66,6 +67,20 @@ def buffer_size(channels, bits, rate):
     return q if q > 0 else 64
 
 
+def level(y, bits):
+    """The played values of filter outputs y: twice y, linear up to three
+    quarters of full scale and bent by tanh towards full scale beyond it,
+    rounded half away from zero."""
+    v = 2.0 * y
+    full = np.where(v < 0, 128.0 if bits == 8 else 32768.0, 127.0 if bits == 8 else 32767.0)
+    knee = 0.75 * full
+    m = np.abs(v)
+    over = m > knee
+    m[over] = knee[over] + (full[over] - knee[over]) * np.tanh((m[over] - knee[over]) / (full[over] - knee[over]))
+    m = np.minimum(np.floor(m + 0.5), full)
+    return np.where(v < 0, -m, m)
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("inp")
@@ -110,9 +125,7 @@ def main():
     y, _ = signal.lfilter(b, den, mixed[n:], zi=zi)
 
     # Every k-th frame from each block's start; blocks are whole multiples of k.
-    gain = (3 * n) // 2
-    lim = (-128, 127) if bits == 8 else (-32768, 32767)
-    out = np.clip(np.trunc(y[::k]) * gain, lim[0], lim[1])
+    out = level(y[::k], bits)
     if bits == 8:
         out = (out + 128).astype(np.uint8)
     else:

@@ -1,5 +1,7 @@
 #include "audio/AudioKeyRules.h"
 
+#include "audio/AudioStream.h"
+
 namespace nv {
 
 uint16_t DoubledVolume(uint16_t v) {
@@ -9,6 +11,13 @@ uint16_t DoubledVolume(uint16_t v) {
 }
 
 uint16_t HalvedVolume(uint16_t v) { return v >= 2 ? static_cast<uint16_t>(v / 2) : v; }
+
+bool StepVolume(AudioStream& stream, bool up) {
+  uint32_t v = 0;
+  if (!stream.GetVolume(v)) return false;
+  const uint16_t left = static_cast<uint16_t>(v & 0xFFFF);
+  return stream.SetVolume(BothChannels(up ? DoubledVolume(left) : HalvedVolume(left)));
+}
 
 bool HalvedRate(uint32_t f, uint32_t& out) {
   if (f <= 1) return false;

@@ -193,6 +193,15 @@ KeyOutcome DetectorPlayback::RateUp() {
   return ApplyRate(next);
 }
 
+KeyOutcome DetectorPlayback::VolumeUp() { return ApplyVolume(true); }
+
+KeyOutcome DetectorPlayback::VolumeDown() { return ApplyVolume(false); }
+
+KeyOutcome DetectorPlayback::ApplyVolume(bool up) {
+  if (state_ != PlaybackState::Open || !out_) return KeyOutcome::NotPlaying;
+  return StepVolume(*out_, up) ? KeyOutcome::Changed : KeyOutcome::Refused;
+}
+
 KeyOutcome DetectorPlayback::ApplyRate(uint32_t next) {
   if (!out_->SetPlaybackRate(next)) return KeyOutcome::Refused;
   rateFactor_ = next;

@@ -75,6 +75,11 @@ class DetectorPlayback : public AudioStreamListener {
   // doubled, as for an ordinary playback.
   KeyOutcome RateDown();
   KeyOutcome RateUp();
+  // The volume keys while playing: the device's output volume doubled or
+  // halved, as for an ordinary playback (Up and Down themselves retune the
+  // detector).
+  KeyOutcome VolumeUp();
+  KeyOutcome VolumeDown();
 
   bool Active() const { return state_ != PlaybackState::Idle; }
   PlaybackState State() const { return state_; }
@@ -91,6 +96,7 @@ class DetectorPlayback : public AudioStreamListener {
   void FillBlock(int i);
   void EndPlayback();
   KeyOutcome ApplyRate(uint32_t factor16_16);
+  KeyOutcome ApplyVolume(bool up);
   void ReleaseSound();
   double SecondsOf(int64_t frame) const;
 

@@ -92,18 +92,19 @@ void Recurse(int order, const double* forward, const double* a, double* y, int64
   }
 }
 
-// trunc(y) x gain clipped to lo ... hi; NaN gives 0.
-inline int32_t OutputValue(double y, double gain, double lo, double hi) {
-  const double v = std::trunc(y) * gain;
-  if (v >= hi) return static_cast<int32_t>(hi);
-  if (v <= lo) return static_cast<int32_t>(lo);
-  if (std::isnan(v)) return 0;
-  return static_cast<int32_t>(v);
-}
-
 }  // namespace
 
-int DetectorGain(int order) { return (3 * order) / 2; }
+int32_t DetectorOutputValue(double y, int bits) {
+  const double v = y * kDetectorGain;
+  if (std::isnan(v)) return 0;
+  const double full = v < 0 ? (bits == 8 ? 128.0 : 32768.0) : (bits == 8 ? 127.0 : 32767.0);
+  const double knee = kDetectorLimiterKnee * full;
+  double m = std::fabs(v);
+  // Slope 1 at the knee, so a sound that just touches it is not audibly bent.
+  if (m > knee) m = knee + (full - knee) * std::tanh((m - knee) / (full - knee));
+  const double r = std::min(std::round(m), full);
+  return static_cast<int32_t>(v < 0 ? -r : r);
+}
 
 int32_t OscillatorFrequencyHz(int32_t realHz, int32_t timeExpansion) {
   const int64_t te = timeExpansion > 0 ? timeExpansion : 1000;
@@ -152,7 +153,6 @@ DetectorStartResult DetectorStream::Start(const DetectorRequest& r, const Filter
   inputFramesPerBlock_ = int64_t{k_} * (blockBytes_ / static_cast<uint32_t>(frameBytes_));
   blocksRead_ = 0;
   order_ = filter.order;
-  gain_ = DetectorGain(order_);
   a_ = filter.a;
   b_ = filter.b;
   pendingHz_.store(r.frequencyHz, std::memory_order_relaxed);
@@ -243,9 +243,6 @@ uint32_t DetectorStream::FillBlock(uint8_t* out) {
   const int32_t hz = OscillatorFrequencyHz(pendingHz_.load(std::memory_order_relaxed), timeExpansion_);
   if (hz != oscillatorHz_) Tune(hz, c);
 
-  const double gain = static_cast<double>(gain_);
-  const double lo = bits_ == 8 ? -128.0 : -32768.0;
-  const double hi = bits_ == 8 ? 127.0 : 32767.0;
   const int64_t n = order_;
   uint8_t* q = out;
   int64_t pick = c;  // next frame whose output is played
@@ -255,7 +252,7 @@ uint32_t DetectorStream::FillBlock(uint8_t* out) {
     // The chunk's outputs stay behind the carried history until the next chunk.
     const double* y = y_.data() + n;
     for (; pick < p + count; pick += k_) {
-      const int32_t v = OutputValue(y[pick - p], gain, lo, hi);
+      const int32_t v = DetectorOutputValue(y[pick - p], bits_);
       if (bits_ == 8) {
         const uint8_t u = static_cast<uint8_t>(v + 128);
         for (int ch = 0; ch < channels_; ++ch) *q++ = u;

@@ -2,9 +2,10 @@
 // The virtual bat detector's sound: a heterodyne receiver over a recording.
 // Each sample of the left (or only) channel is multiplied by a sine
 // oscillator tuned to the detector frequency, the product goes through the
-// detector's IIR filter, is amplified by (3 x order) / 2 and clipped, and
-// every k-th frame (k the speed factor) is played at the sound's own rate,
-// so the sound runs k times faster than recorded.
+// detector's IIR filter, is brought to the level of the recording and
+// limited to the sample range, and every k-th frame (k the speed factor) is
+// played at the sound's own rate, so the sound runs k times faster than
+// recorded.
 //
 // A DetectorStream produces that sound block by block, straight from the
 // mapped samples into each output block just before it is queued: block n
@@ -24,8 +25,8 @@
 // continuing without a jump when f changes between blocks. Frames before the
 // range take part in the sum with their own (negative) angles; frames before
 // the start of the file are left out. Past outputs start at 0. The played
-// value is trunc(y[j]) x ((3 x N) / 2), clipped to the sample range; a stereo
-// output frame carries it in both channels.
+// value is DetectorOutputValue(y[j]): y[j] x kDetectorGain, rounded and
+// limited; a stereo output frame carries it in both channels.
 //
 // Units: frames are sample frames of the document, frequencies whole Hz,
 // block sizes bytes. Threads: Start and FillBlock on one thread at a time;
@@ -61,8 +62,24 @@ enum class DetectorStartResult {
   Refused,     // a message has been shown; nothing plays
 };
 
-// The output gain of a filter of `order`: (3 x order) / 2 in integers.
-int DetectorGain(int order);
+// The level of the played sound. Mixing a tone with the oscillator halves
+// it (half goes to the difference frequency that is heard, half to the sum
+// that the filter takes away), so twice the filter's output plays a call at
+// the level it was recorded at: a tone at -6 dB of full scale is heard at
+// -6 dB, whatever the filter's order. Louder listening is the device
+// volume's business (the volume keys), not the samples'.
+inline constexpr double kDetectorGain = 2.0;
+// Where the limiter starts to bend, as a fraction of full scale.
+inline constexpr double kDetectorLimiterKnee = 0.75;
+
+// The played value of a filter output `y` for 8- or 16-bit sound (8-bit
+// values signed, -128 ... 127): y x kDetectorGain rounded to the nearest
+// whole number, unchanged up to kDetectorLimiterKnee of full scale; beyond it
+// bent smoothly (tanh) towards full scale, which only values far beyond it
+// reach, so that loud calls are limited instead of clipped hard or wrapped
+// round. The curve rises with y and keeps its sign; NaN gives 0.
+int32_t DetectorOutputValue(double y, int bits);
+
 // The oscillator frequency in recorded Hz for a real detector frequency:
 // real x 1000 / time-expansion factor (thousandths; 0 or less taken as
 // 1000), in integers.
@@ -103,7 +120,6 @@ class DetectorStream {
   int64_t EndFrame() const { return endFrame_; }
   uint32_t BlockBytes() const { return blockBytes_; }
   int SpeedFactor() const { return k_; }
-  int Gain() const { return gain_; }
   // Input frames behind one output block: k x BufferSize / frame size.
   int64_t InputFramesPerBlock() const { return inputFramesPerBlock_; }
   // Where the detector line stands after `blocksPlayed` blocks came back
@@ -138,7 +154,6 @@ class DetectorStream {
   uint32_t blockBytes_ = 0;
   int64_t inputFramesPerBlock_ = 0;
   int64_t blocksRead_ = 0;
-  int gain_ = 0;
   std::atomic<int32_t> pendingHz_{0};
   int32_t oscillatorHz_ = 0;
 

@@ -42,14 +42,17 @@ bool CheckSoundFormat(const SoundFormatChoice& c, const CNorvaneDoc& doc, const 
     ShowMessage("Unknown sampling frequency!", MessageIcon::None);
     return false;
   }
-  if ((c.rateHz < 8000 || c.rateHz > 44100) &&
+  // An unusual rate is questioned when it is chosen, not on every OK of a
+  // recording that already has it.
+  const bool rateChosen = c.rateHz != static_cast<int64_t>(doc.Format().nSamplesPerSec);
+  if (rateChosen && (c.rateHz < 8000 || c.rateHz > 44100) &&
       !Messages().Ask("The selected sampling frequency may not be supported by your computer! Continue?",
                       MessageIcon::Question))
     return false;
   const bool hasSound = doc.LastBufferIndex() >= 0;
   if (hasSound) {
     const WaveFormatEx& f = doc.Format();
-    if (c.rateHz != static_cast<int64_t>(f.nSamplesPerSec) &&
+    if (rateChosen &&
         !Messages().Ask("Sampling frequency in existing file will be changed. Continue?", MessageIcon::Question))
       return false;
     if (c.channels != f.nChannels &&

@@ -41,7 +41,8 @@ int32_t TimeExpansionThousandths(double v);
 SoundFormatChoice SoundFormatChoiceOf(const CNorvaneDoc& doc);
 
 // OK's checks in order; false (after its message, or a No) keeps the dialog
-// open. `query` may be empty (every format taken).
+// open. A rate outside 8 000 ... 44 100 Hz is questioned only when it differs
+// from the document's. `query` may be empty (every format taken).
 bool CheckSoundFormat(const SoundFormatChoice& c, const CNorvaneDoc& doc, const FormatQuery& query);
 
 // Takes an accepted choice: texts and factor into the recording information,

@@ -568,7 +568,7 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
       state.enabled = ActiveFrame() != nullptr && !app_->playing;
       return true;
     case kFilePrintSetup:
-      state.enabled = true;
+      state.enabled = !app_->playing;
       return true;
     case kViewToolbar:
       state.checked = toolBar_->isVisible() || (!isVisible() && !toolBar_->isHidden());

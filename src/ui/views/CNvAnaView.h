@@ -142,6 +142,10 @@ class CNvAnaView : public QWidget,
   // Up/Down retune the line, Left/Right move it in time when nothing plays;
   // refused moves beep. Only while the detector is on.
   void MoveDetectorLineByKey(int key);
+  // Shift+Up / Shift+Down while this view plays, through the detector or
+  // not: the device's volume doubled or halved (a device that cannot be
+  // asked beeps); false when nothing plays here.
+  bool OnVolumeKey(int key);
   // The line's "Detector: ..." text in the status strip.
   void ShowDetectorStatus();
   // This view's playback through the detector, null before the first.

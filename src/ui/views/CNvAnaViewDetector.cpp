@@ -1,8 +1,9 @@
 // The virtual detector's part of the sound view: the "&Virtual Bat detector"
 // command with its dialog, the detector line in the spectrogram, its status
-// text, the arrow keys that move it and retune a playback, and "&Play sound"
-// and "&Stop Play sound" through the detector while it is on. While the
-// detector is on, "&Filter" edits the detector's filter (CNvAnaViewEdit.cpp).
+// text, the arrow keys that move it and retune a playback, the volume keys
+// (Shift+Up, Shift+Down) of a playback, and "&Play sound" and "&Stop Play
+// sound" through the detector while it is on. While the detector is on,
+// "&Filter" edits the detector's filter (CNvAnaViewEdit.cpp).
 #include <QApplication>
 #include <algorithm>
 
@@ -122,6 +123,18 @@ void CNvAnaView::MoveDetectorLineByKey(int key) {
   detector_.SetLine(line);
   plot_->SetDetectorLine(line);
   ShowDetectorStatus();
+}
+
+bool CNvAnaView::OnVolumeKey(int key) {
+  const bool up = key == Qt::Key_Up;
+  nv::KeyOutcome r = nv::KeyOutcome::NotPlaying;
+  if (detectorPlayer_ && detectorPlayer_->State() == nv::PlaybackState::Open)
+    r = up ? detectorPlayer_->VolumeUp() : detectorPlayer_->VolumeDown();
+  else if (player_ && player_->State() == nv::PlaybackState::Open)
+    r = up ? player_->VolumeUp() : player_->VolumeDown();
+  if (r == nv::KeyOutcome::NotPlaying) return false;
+  if (r == nv::KeyOutcome::Refused) QApplication::beep();
+  return true;
 }
 
 void CNvAnaView::StopDetectorPlayback() {

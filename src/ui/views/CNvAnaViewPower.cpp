@@ -199,12 +199,15 @@ bool CNvAnaViewPower::OnUpdateCommand(int id, CommandState& st) {
   switch (id) {
     case kPowerSpectrum:
     case kPowerSettingsDefault:
-    case kFilePrint:
-    case kFilePrintPreview:
       st.enabled = view_->Document() != nullptr;
       return true;
+    // Printing is a file command: greyed while a sound plays, as the others.
+    case kFilePrint:
+    case kFilePrintPreview:
+      st.enabled = view_->Document() != nullptr && !ViewHost::Get().IsPlaying();
+      return true;
     case kFilePrintSetup:
-      st.enabled = true;
+      st.enabled = !ViewHost::Get().IsPlaying();
       return true;
     default:
       return false;

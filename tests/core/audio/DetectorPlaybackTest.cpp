@@ -149,6 +149,35 @@ TEST_F(DetectorPlaybackTest, RateKeysWhilePlaying) {
   PlayToEnd();
 }
 
+TEST_F(DetectorPlaybackTest, VolumeKeysWhilePlaying) {
+  // As for an ordinary playback: the device's volume word of the left
+  // channel doubled or halved and written to both channels.
+  test::FillDocument(doc, 1, 16, 44100, test::Samples16(Tone(44100 * 5, 0.5)));
+  EXPECT_EQ(player->VolumeDown(), KeyOutcome::NotPlaying);
+  EXPECT_EQ(player->VolumeUp(), KeyOutcome::NotPlaying);
+  player->Play({}, LowPass(22050, 2000), 10, 5000);
+  queue.RunPending();
+  EXPECT_EQ(Device().Volume(), 0xFFFFFFFFu);
+  EXPECT_EQ(player->VolumeUp(), KeyOutcome::Changed);  // at the top already
+  EXPECT_EQ(Device().Volume(), 0xFFFFFFFFu);
+  EXPECT_EQ(player->VolumeDown(), KeyOutcome::Changed);
+  EXPECT_EQ(Device().Volume(), 0x7FFF7FFFu);
+  EXPECT_EQ(player->VolumeDown(), KeyOutcome::Changed);
+  EXPECT_EQ(Device().Volume(), 0x3FFF3FFFu);
+  EXPECT_EQ(player->VolumeUp(), KeyOutcome::Changed);
+  EXPECT_EQ(Device().Volume(), 0x7FFE7FFEu);
+  // The samples stay as they are: the volume is the device's.
+  EXPECT_EQ(player->Stream().FrequencyHz(), 5000);
+  // A device that cannot be asked: nothing changes, the view beeps.
+  Device().FailControls();
+  EXPECT_EQ(player->VolumeUp(), KeyOutcome::Refused);
+  EXPECT_EQ(player->VolumeDown(), KeyOutcome::Refused);
+  EXPECT_EQ(Device().Volume(), 0x7FFE7FFEu);
+  player->Stop();
+  PlayToEnd();
+  EXPECT_EQ(player->VolumeUp(), KeyOutcome::NotPlaying);
+}
+
 TEST_F(DetectorPlaybackTest, RangesLabelsAndRefusals) {
   test::FillDocument(doc, 1, 16, 44100, test::Samples16(Tone(44100, 0.5)));
   const FilterDescription f = LowPass(22050, 2000);

@@ -27,6 +27,20 @@ struct ReferenceInput {
   std::map<int64_t, int32_t> hzFromBlock;
 };
 
+// The played value of a filter output: twice y (the mixing halved the
+// call), linear up to three quarters of full scale (`lo` for negative
+// values, `hi` for positive ones) and from there bent by tanh towards full
+// scale; rounded half away from zero.
+inline int32_t ReferenceLevel(double y, double lo, double hi) {
+  const double v = 2.0 * y;
+  const double full = v < 0 ? -lo : hi;
+  const double knee = 0.75 * full;
+  double m = std::fabs(v);
+  if (m > knee) m = knee + (full - knee) * std::tanh((m - knee) / (full - knee));
+  m = std::fmin(std::floor(m + 0.5), full);
+  return static_cast<int32_t>(v < 0 ? -m : m);
+}
+
 // The played values (before storing), block after block.
 inline std::vector<int32_t> ReferenceOutput(const ReferenceInput& in, const FilterDescription& f) {
   const int n = f.order;
@@ -60,8 +74,7 @@ inline std::vector<int32_t> ReferenceOutput(const ReferenceInput& in, const Filt
     const double x = j >= 0 && j < total ? in.left[static_cast<size_t>(j)] : 0.0;
     w[static_cast<size_t>(j - base)] = x * std::sin(angle[static_cast<size_t>(j - base)]);
   }
-  const double gain = (3 * n) / 2;
-  const double lo = in.bits == 8 ? -128 : -32768, hi = in.bits == 8 ? 127 : 32767;
+  const double hi = in.bits == 8 ? 127 : 32767, lo = in.bits == 8 ? -128 : -32768;
   std::vector<int32_t> out;
   for (int64_t j = in.first; j < end; ++j) {
     const size_t i = static_cast<size_t>(j - base);
@@ -70,11 +83,7 @@ inline std::vector<int32_t> ReferenceOutput(const ReferenceInput& in, const Filt
     for (int k = 1; k <= n; ++k)
       if (j - k >= in.first) acc -= f.a[static_cast<size_t>(k)] * y[i - static_cast<size_t>(k)];
     y[i] = acc;
-    if ((j - in.first) % in.k == 0) {
-      double v = std::trunc(acc) * gain;
-      v = std::fmin(std::fmax(v, lo), hi);
-      out.push_back(static_cast<int32_t>(v));
-    }
+    if ((j - in.first) % in.k == 0) out.push_back(ReferenceLevel(acc, lo, hi));
   }
   return out;
 }

@@ -1,6 +1,6 @@
 // The detector's sound block by block: against the plain reference model,
 // the block plan (how much sound one block covers, where the line moves),
-// the oscillator's frequency in recorded Hz, the gains, clipping, 8-bit and
+// the oscillator's frequency in recorded Hz, the level, limiting, 8-bit and
 // stereo sound, retuning between blocks, what the filter sum takes from
 // before the range and the file, and the refusals.
 #include <gtest/gtest.h>
@@ -117,15 +117,15 @@ Played Play(DetectorStream& stream, int channels, int bits, int64_t blocks) {
   return Play(stream, channels, bits, blocks, [](int64_t) {});
 }
 
-// Values equal to the reference; a value may differ by one gain step where
-// y lies within rounding of a whole number (a handful at most).
-void ExpectMatchesReference(const std::vector<int32_t>& got, const std::vector<int32_t>& want, int gain) {
+// Values equal to the reference; a value may differ by one where it lies
+// within rounding of a half (a handful at most).
+void ExpectMatchesReference(const std::vector<int32_t>& got, const std::vector<int32_t>& want) {
   ASSERT_EQ(got.size(), want.size());
   size_t off = 0;
   for (size_t i = 0; i < got.size(); ++i) {
     if (got[i] == want[i]) continue;
     ++off;
-    EXPECT_LE(std::abs(got[i] - want[i]), std::max(gain, 1)) << "output " << i;
+    EXPECT_LE(std::abs(got[i] - want[i]), 1) << "output " << i;
   }
   EXPECT_LE(off, got.size() / 2000 + 1) << "outputs off by one step";
 }
@@ -176,35 +176,34 @@ TEST(DetectorStream, OscillatorRunsInRecordedHertz) {
   DetectorStream d;
   ASSERT_EQ(d.Start(RequestFor(s, 10, 0, 50000, 40000, 10000), Fir({1.0})), DetectorStartResult::Started);
   EXPECT_EQ(d.OscillatorHz(), 4000);
-  // b = (1, 0) passes the mixed input at gain 1: x[j] sin(j x 4000 x 6.283185526 / 44100).
+  // b = (1, 0) passes the mixed input: twice x[j] sin(j x 4000 x 6.283185526 / 44100) is played.
   DetectorStream e;
   ASSERT_EQ(e.Start(RequestFor(s, 1, 0, 50000, 40000, 10000), Fir({1.0, 0.0})), DetectorStartResult::Started);
   Played p = Play(e, 1, 16, 1);
   const double theta = 4000 * 6.283185526 / 44100;
   for (size_t j = 0; j < 500; ++j)
-    EXPECT_EQ(p.left[j], static_cast<int32_t>(std::trunc(s.left[j] * std::sin(theta * static_cast<double>(j))))) << j;
+    EXPECT_EQ(p.left[j], std::lround(2 * s.left[j] * std::sin(theta * static_cast<double>(j)))) << j;
 }
 
-TEST(DetectorStream, GainIsThreeTimesOrderOverTwo) {
-  EXPECT_EQ(DetectorGain(2), 3);
-  EXPECT_EQ(DetectorGain(4), 6);
-  EXPECT_EQ(DetectorGain(8), 12);
-  EXPECT_EQ(DetectorGain(1), 1);
-  EXPECT_EQ(DetectorGain(5), 7);
+TEST(DetectorStream, LevelIsTwiceTheFilterOutputWhateverTheOrder) {
+  // The mixing halves a call; twice the filter's output brings it back to
+  // its recorded level, for every order.
+  EXPECT_EQ(kDetectorGain, 2.0);
+  EXPECT_EQ(DetectorOutputValue(1000.2, 16), 2000);
+  EXPECT_EQ(DetectorOutputValue(-1000.3, 16), -2001);
+  EXPECT_EQ(DetectorOutputValue(30.2, 8), 60);
   // Through the stream: b = (1, 0, ..., 0) passes the mixed input; the
-  // played value is trunc(mixed) x gain.
+  // played value is twice the mixed input, rounded.
   TestSound s(20000, 1, 16, 44100, 1000, 2000);
   for (int order : {2, 4, 8}) {
     std::vector<double> b(static_cast<size_t>(order + 1), 0.0);
     b[0] = 1.0;
     DetectorStream d;
     ASSERT_EQ(d.Start(RequestFor(s, 1, 0, 20000, 5000), Fir(b)), DetectorStartResult::Started);
-    EXPECT_EQ(d.Gain(), DetectorGain(order));
     Played p = Play(d, 1, 16, 1);
     const double theta = 5000 * 6.283185526 / 44100;
     for (size_t j = 0; j < 300; ++j)
-      EXPECT_EQ(p.left[j], static_cast<int32_t>(std::trunc(s.left[j] * std::sin(theta * static_cast<double>(j)))) *
-                               DetectorGain(order))
+      EXPECT_EQ(p.left[j], std::lround(2 * s.left[j] * std::sin(theta * static_cast<double>(j))))
           << "order " << order << " frame " << j;
   }
 }
@@ -247,7 +246,7 @@ TEST(DetectorStream, MatchesTheReferenceModel) {
     in.framesPerBlock = d.InputFramesPerBlock();
     in.blocks = static_cast<int64_t>(p.blockBytes.size());
     in.hzFromBlock[0] = 18000;
-    ExpectMatchesReference(p.left, ReferenceOutput(in, f), DetectorGain(c.order));
+    ExpectMatchesReference(p.left, ReferenceOutput(in, f));
     // The range's end lies in the last block, which is played to its end.
     EXPECT_GE(c.first + in.blocks * in.framesPerBlock, c.end);
     EXPECT_LT(c.first + (in.blocks - 1) * in.framesPerBlock, c.end);
@@ -311,7 +310,7 @@ TEST(DetectorStream, RandomRequestsMatchTheReference) {
     // Whole blocks until the range's end lies in one; a short one only at the sound's end.
     EXPECT_EQ(in.blocks, (hi - lo + in.framesPerBlock - 1) / in.framesPerBlock);
     for (size_t b = 0; b + 1 < p.blockBytes.size(); ++b) EXPECT_EQ(p.blockBytes[b], d.BlockBytes());
-    ExpectMatchesReference(p.left, ReferenceOutput(in, f), DetectorGain(f.order));
+    ExpectMatchesReference(p.left, ReferenceOutput(in, f));
     EXPECT_TRUE(sink.texts().empty());
   }
 }
@@ -332,7 +331,7 @@ TEST(DetectorStream, OrdersAboveEightUseTheGeneralLoop) {
   in.framesPerBlock = d.InputFramesPerBlock();
   in.blocks = static_cast<int64_t>(p.blockBytes.size());
   in.hzFromBlock[0] = 7000;
-  ExpectMatchesReference(p.left, ReferenceOutput(in, f), DetectorGain(12));
+  ExpectMatchesReference(p.left, ReferenceOutput(in, f));
 }
 
 TEST(DetectorStream, RetuningTakesEffectWithTheNextBlockWithoutAJump) {
@@ -358,7 +357,7 @@ TEST(DetectorStream, RetuningTakesEffectWithTheNextBlockWithoutAJump) {
   in.framesPerBlock = d.InputFramesPerBlock();
   in.blocks = static_cast<int64_t>(p.blockBytes.size());
   in.hzFromBlock = {{0, 4000}, {2, 4500}, {5, 3900}};
-  ExpectMatchesReference(p.left, ReferenceOutput(in, f), DetectorGain(4));
+  ExpectMatchesReference(p.left, ReferenceOutput(in, f));
 }
 
 TEST(DetectorStream, EachEarlierSampleIsMixedWithItsOwnPhase) {
@@ -372,7 +371,7 @@ TEST(DetectorStream, EachEarlierSampleIsMixedWithItsOwnPhase) {
   for (int64_t i = 0; i < 2000; ++i) {
     const int64_t j = 1000 + i;
     const double want = s.left[static_cast<size_t>(j - 1)] * std::sin(theta * static_cast<double>(i - 1));
-    EXPECT_EQ(p.left[static_cast<size_t>(i)], static_cast<int32_t>(std::trunc(want))) << i;
+    EXPECT_EQ(p.left[static_cast<size_t>(i)], test::ReferenceLevel(want, -32768, 32767)) << i;
   }
   // In particular the first output comes from the frame before the range,
   // with the angle one step before the range's 0.
@@ -391,22 +390,22 @@ TEST(DetectorStream, FramesBeforeTheFileStartDropOutOfTheSum) {
     Played p = Play(d, 1, 16, 1);
     EXPECT_EQ(p.left[0], 0);
     EXPECT_EQ(p.left[1], 0);
-    EXPECT_EQ(p.left[2], static_cast<int32_t>(std::trunc(s.left[0] * std::sin(0.0))) * 3);
-    EXPECT_EQ(p.left[5], static_cast<int32_t>(std::trunc(s.left[3] * std::sin(3 * theta))) * 3);
+    EXPECT_EQ(p.left[2], test::ReferenceLevel(s.left[0] * std::sin(0.0), -32768, 32767));
+    EXPECT_EQ(p.left[5], test::ReferenceLevel(s.left[3] * std::sin(3 * theta), -32768, 32767));
   }
   {
     DetectorStream d;
     ASSERT_EQ(d.Start(RequestFor(s, 1, 1, 3000, 6000), Fir({0.0, 0.0, 1.0})), DetectorStartResult::Started);
     Played p = Play(d, 1, 16, 1);
     EXPECT_EQ(p.left[0], 0);
-    EXPECT_EQ(p.left[1], static_cast<int32_t>(std::trunc(s.left[0] * std::sin(-theta))) * 3);
+    EXPECT_EQ(p.left[1], test::ReferenceLevel(s.left[0] * std::sin(-theta), -32768, 32767));
     EXPECT_NE(p.left[1], 0);
   }
 }
 
-TEST(DetectorStream, OutputIsClippedAndStoredInTheSoundsFormat) {
+TEST(DetectorStream, OutputIsLimitedAndStoredInTheSoundsFormat) {
   // A filter with a large gain drives the output far beyond full scale.
-  const FilterDescription f = Fir({40.0, 0.0, 0.0, 0.0});  // gain 4
+  const FilterDescription f = Fir({40.0, 0.0, 0.0, 0.0});
   for (int bits : {8, 16}) {
     SCOPED_TRACE(bits);
     TestSound s(20000, 2, bits, 44100, 200, bits == 8 ? 120 : 30000, 13);

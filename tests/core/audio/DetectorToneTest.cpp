@@ -85,11 +85,11 @@ TEST(DetectorTone, FiftyKilohertzHeardAtFortyFiveComesOutAtFive) {
   // 44 100 Hz, 5 Hz a bin, so 5 kHz lies on a bin.
   const std::vector<double> steady(played.end() - 8820, played.end());
   // Mixing A sin(w1 t) with sin(w0 t) gives A/2 at w1 - w0 (and w1 + w0);
-  // the filter weighs the difference at 500 Hz recorded, the gain of order
-  // 4 is 6, and the truncation before the gain costs at most 6 a sample.
+  // the filter weighs the difference at 500 Hz recorded, and the level of 2
+  // brings the tone back to its recorded amplitude.
   const double oscillatorRecorded = 4500 * (6.283185526 / (2 * std::numbers::pi));
   const double difference = kToneRecorded - oscillatorRecorded;
-  const double expected = kAmplitude / 2 * Magnitude(f, difference, kRate) * 6;
+  const double expected = kAmplitude / 2 * Magnitude(f, difference, kRate) * kDetectorGain;
   const double at5k = Amplitude(steady, 5000, kRate);
   EXPECT_NEAR(at5k, expected, 0.01 * expected);
   // It is the strongest component: the neighbours and every other
@@ -102,7 +102,7 @@ TEST(DetectorTone, FiftyKilohertzHeardAtFortyFiveComesOutAtFive) {
   // taking every tenth sample (9 500 - 2 x 4 410 = 680 Hz at 4 410 Hz,
   // played ten times faster); the low-pass has taken it down by its
   // response at 9.5 kHz recorded.
-  const double image = kAmplitude / 2 * Magnitude(f, kToneRecorded + oscillatorRecorded, kRate) * 6;
+  const double image = kAmplitude / 2 * Magnitude(f, kToneRecorded + oscillatorRecorded, kRate) * kDetectorGain;
   EXPECT_LT(image, 0.001 * expected);
   EXPECT_LT(Amplitude(steady, 6800, kRate), 0.002 * at5k + 5);
   EXPECT_TRUE(sink.texts().empty());

@@ -132,6 +132,32 @@ TEST_F(SoundFormatEdit, FactorAndTextsGoToTheRecordAndTheDefaults) {
   EXPECT_EQ(TimeExpansionThousandths(2.5004), 2500);
 }
 
+TEST_F(SoundFormatEdit, AHighRateIsQuestionedOnlyWhenItIsChosen) {
+  // Recordings above 44 100 Hz (and below 8 000 Hz), with and without sound:
+  // OK with the rate left as it is asks nothing; choosing another such rate
+  // asks once.
+  for (const int64_t rate : {int64_t{6000}, int64_t{48000}, int64_t{96000}, int64_t{250000}, int64_t{500000}}) {
+    for (const bool withSound : {true, false}) {
+      CNorvaneDoc doc;
+      if (withSound)
+        test::FillDocument(doc, 1, 16, rate, test::Samples16({1, -2, 3, -4}));
+      else
+        doc.SetFormat(1, 16, rate);
+      SoundFormatChoice c = SoundFormatChoiceOf(doc);
+      ASSERT_EQ(c.rateHz, rate);
+      c.timeExpansion = 10;
+      c.contents = "Myotis";
+      sink.sink.answer = false;  // a question would refuse
+      const size_t before = sink.texts().size();
+      EXPECT_TRUE(CheckSoundFormat(c, doc, {})) << rate << " Hz, sound " << withSound;
+      EXPECT_EQ(sink.texts().size(), before) << rate << " Hz, sound " << withSound;
+      c.rateHz = rate + 1000;  // still outside 8 000 ... 44 100 Hz
+      EXPECT_FALSE(CheckSoundFormat(c, doc, {})) << rate << " Hz, sound " << withSound;
+      EXPECT_EQ(sink.last(), "The selected sampling frequency may not be supported by your computer! Continue?");
+    }
+  }
+}
+
 TEST_F(SoundFormatEdit, AnEmptyDocumentTakesTheWholeFormat) {
   CNorvaneDoc doc;
   ASSERT_LT(doc.LastBufferIndex(), 0);

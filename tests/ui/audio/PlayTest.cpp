@@ -1,7 +1,7 @@
 // Playback in the running application with the simulated sound device: P
 // and S, the status texts, the moving playback cursor, the "Play speed"
-// check mark, the arrow keys while playing, edits greyed while playing,
-// closing a playing view, and the "Sound devices" dialog.
+// check mark, the arrow keys while playing, edits and file commands greyed
+// while playing, closing a playing view, and the "Sound devices" dialog.
 #include <QApplication>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -188,6 +188,12 @@ class PlayTest : public QObject {
     QCOMPARE(Stream().Volume(), 0x7FFF7FFFu);
     QTest::keyClick(View(), Qt::Key_Up);
     QCOMPARE(Stream().Volume(), 0xFFFEFFFEu);
+    // Shift+Up and Shift+Down, the volume keys of a playback through the
+    // detector, do the same here.
+    QTest::keyClick(View(), Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(Stream().Volume(), 0x7FFF7FFFu);
+    QTest::keyClick(View(), Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(Stream().Volume(), 0xFFFEFFFEu);
     QTest::keyClick(View(), Qt::Key_Right);
     QCOMPARE(Stream().Rate(), 0x20000u);
     QTest::keyClick(View(), Qt::Key_Left);
@@ -195,6 +201,30 @@ class PlayTest : public QObject {
     QCOMPARE(Stream().Rate(), 0x8000u);
     Frame()->Route(cmd::kSoundStop);
     Settle();
+  }
+
+  void fileCommandsAreGreyedWhilePlaying() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    View()->ClearSelection();
+    const int fileCommands[] = {cmd::kFileNew,   cmd::kFileOpen,         cmd::kFileClose,
+                                cmd::kFileSave,  cmd::kFileSaveAs,       cmd::kFilePrint,
+                                cmd::kFilePrintPreview, cmd::kFilePrintSetup, cmd::kNewSpectrogram,
+                                cmd::kNewOscillogram, cmd::kNewZeroCrossing, cmd::kNewCombined};
+    for (int id : fileCommands) QVERIFY2(Enabled(id), qPrintable(Frame()->Action(id)->text()));
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    for (int id : fileCommands) QVERIFY2(!Enabled(id), qPrintable(Frame()->Action(id)->text()));
+    // Ctrl+P belongs to the greyed action, so the key does nothing either.
+    QCOMPARE(Frame()->Action(cmd::kFilePrint)->shortcut(), QKeySequence(QKeySequence::Print));
+    Complete(3);
+    QVERIFY(app_->playing);
+    QVERIFY(!Enabled(cmd::kFilePrint));
+    Frame()->Route(cmd::kSoundStop);
+    Settle();
+    QVERIFY(!app_->playing);
+    for (int id : fileCommands) QVERIFY2(Enabled(id), qPrintable(Frame()->Action(id)->text()));
+    QVERIFY(sink_.texts.empty());
   }
 
   void closingAPlayingViewStopsFirst() {

@@ -368,6 +368,42 @@ class DetectorUiTest : public QObject {
     QVERIFY(sink_.texts.empty());
   }
 
+  void volumeKeysWhileTheDetectorPlays() {
+    nv::AppCore::Instance().detectorFilter = LowPass();
+    StartOnSine();
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      d.OkButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    Frame()->Route(cmd::kSoundVirtualDetector);
+    View()->setFocus();
+    // Nothing plays: Shift+Up neither retunes nor changes a volume.
+    const nv::CursorRecord before = View()->Plot()->DetectorLine();
+    QTest::keyClick(View(), Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(View()->Plot()->DetectorLine().value, before.value);
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    nv::SimulatedAudioStream& device = *audio_->last;
+    QCOMPARE(device.Volume(), 0xFFFFFFFFu);
+    // The volume keys work on the device as for an ordinary playback.
+    QTest::keyClick(View(), Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(device.Volume(), 0x7FFF7FFFu);
+    QTest::keyClick(View(), Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(device.Volume(), 0x3FFF3FFFu);
+    QTest::keyClick(View(), Qt::Key_Up, Qt::ShiftModifier);
+    QCOMPARE(device.Volume(), 0x7FFE7FFEu);
+    QCOMPARE(View()->Plot()->DetectorLine().value, before.value);
+    // Up without Shift still retunes, and leaves the volume alone.
+    QTest::keyClick(View(), Qt::Key_Up);
+    QVERIFY(View()->Plot()->DetectorLine().value > before.value);
+    QCOMPARE(device.Volume(), 0x7FFE7FFEu);
+    Frame()->Route(cmd::kSoundStop);
+    Settle();
+    QVERIFY(!app_->playing);
+    QVERIFY(sink_.texts.empty());
+  }
+
   void playWithoutAFilterAsksForOne() {
     StartOnSine();
     VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {

@@ -87,6 +87,29 @@ class SoundFormatDialogTest : public QObject {
     QVERIFY(!SoundFormatDialog::Ask(doc, [](int, int, int64_t) { return false; }, nullptr));
     QCOMPARE(QString::fromStdString(sink_.texts.back()), QString("Format not supported."));
   }
+
+  void okOnAHighRateRecordingAsksNothingWhenTheRateStays() {
+    nv::CNorvaneDoc doc;
+    nv::test::FillDocument(doc, 1, 16, 384000, nv::test::Samples16({5, 6, 7}));
+    sink_.answer = false;  // any question would keep the dialog open
+    SoundFormatDialog::runner = [](SoundFormatDialog& d) {
+      d.ContentsField()->setText("Pipistrellus");
+      return true;
+    };
+    const auto c = SoundFormatDialog::Ask(doc, {}, nullptr);
+    QVERIFY(c.has_value());
+    QCOMPARE(c->rateHz, int64_t{384000});
+    QVERIFY(sink_.texts.empty());
+    // Typing another high rate asks.
+    SoundFormatDialog::runner = [](SoundFormatDialog& d) {
+      d.OtherRate()->clear();
+      QTest::keyClicks(d.OtherRate(), "500000");
+      return true;
+    };
+    QVERIFY(!SoundFormatDialog::Ask(doc, {}, nullptr));
+    QCOMPARE(QString::fromStdString(sink_.texts.back()),
+             QString("The selected sampling frequency may not be supported by your computer! Continue?"));
+  }
 };
 
 // Run by TestMain.cpp.
