@@ -64,6 +64,27 @@ check "undo check of reverse" test $? -eq 0
 "$cli" edit "$dir/demo.wav" "$dir/x.wav" --volume 300 --from 5 --to 90000 --undo-check
 check "undo check of volume" test $? -eq 0
 
+# A save that fails on the way (here: the file size limit, as a full disk
+# would) leaves the file it was to replace as it was, also when that is the
+# input itself, and no temporary file beside it.
+"$cli" convert "$dir/demo.wav" "$dir/full-size.wav" --type 5
+limit_kib=$(( ($(stat -c %s "$dir/full-size.wav") - 1) / 1024 ))
+rm -f "$dir/full-size.wav"
+mkdir "$dir/keep"
+"$cli" convert "$dir/demo.wav" "$dir/keep/other.wav" --type 1 --from 0 --to 1000
+cp "$dir/demo.wav" "$dir/keep/own.wav"
+cp "$dir/keep/other.wav" "$dir/other.orig"
+cp "$dir/demo.wav" "$dir/own.orig"
+limited() { (trap '' XFSZ; ulimit -f "$limit_kib"; "$cli" "$@") 2>"$dir/err"; }
+limited convert "$dir/demo.wav" "$dir/keep/other.wav" --type 5
+check "failed convert exits 1" test $? -eq 1
+check "failed convert reports" test -s "$dir/err"
+check "failed convert keeps the old file" cmp -s "$dir/keep/other.wav" "$dir/other.orig"
+limited edit "$dir/keep/own.wav" "$dir/keep/own.wav" --silence --from 0 --to 100
+check "failed edit exits 1" test $? -eq 1
+check "failed edit keeps its own file" cmp -s "$dir/keep/own.wav" "$dir/own.orig"
+check "no temporary file left" test "$(ls -A "$dir/keep" | sort | tr '\n' ' ')" = "other.wav own.wav "
+
 # Filters.
 "$cli" filter-design --type butterworth --band lowpass --order 2 --fc 1000 --nyquist 22050 >"$dir/fd"
 check "filter-design exits 0" test $? -eq 0

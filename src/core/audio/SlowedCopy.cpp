@@ -30,8 +30,10 @@ bool RelabelForSpeed(CNorvaneDoc& doc, double speed) {
     ShowMessage("The time expansion factor would be out of range.");
     return false;
   }
+  const int32_t oldExpansion = doc.Info().TimeExpansion();
   doc.SetFormat(f.nChannels, f.wBitsPerSample, l.rateHz);
   doc.Info().SetTimeExpansion(static_cast<int32_t>(l.timeExpansionThousandths));
+  doc.Marks().FollowRelabel(f.nSamplesPerSec, oldExpansion, l.rateHz, l.timeExpansionThousandths);
   doc.SetModifiedFlag();
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 
 #include "base/MessageSink.h"
@@ -152,6 +153,9 @@ void MarkList::Clear() {
   if (marks_.empty()) return;
   marks_.clear();
   active_ = -1;
+  // Nothing is left to keep apart from: the numbering starts again.
+  nextNumber_ = 0;
+  ++generation_;
   Changed(true);
 }
 
@@ -159,6 +163,7 @@ void MarkList::Reset() {
   marks_.clear();
   active_ = -1;
   nextNumber_ = 0;
+  ++generation_;
 }
 
 bool MarkList::SetActive(int32_t number) {
@@ -171,6 +176,26 @@ bool MarkList::SetActive(int32_t number) {
   ActivateIndex(index);
   Changed(false);
   return true;
+}
+
+void MarkList::FollowRelabel(int64_t oldRateHz, int64_t oldTe, int64_t newRateHz, int64_t newTe) {
+  if (oldRateHz <= 0 || newRateHz <= 0) return;
+  if (oldTe <= 0) oldTe = 1000;
+  if (newTe <= 0) newTe = 1000;
+  const long double oldScale = static_cast<long double>(oldRateHz) * oldTe;
+  const long double newScale = static_cast<long double>(newRateHz) * newTe;
+  if (oldScale == newScale) return;
+  bool changed = false;
+  for (MarkRecord& m : marks_) {
+    // A value of 0 or less is no frequency (a marking-cursor mark).
+    if (m.inSpectrogram != 1 || m.value <= 0) continue;
+    const long double v = std::round(static_cast<long double>(m.value) * newScale / oldScale);
+    const int32_t value = static_cast<int32_t>(std::clamp<long double>(v, 1, INT32_MAX));
+    if (value == m.value) continue;
+    m.value = value;
+    changed = true;
+  }
+  if (changed) Changed(true);
 }
 
 MarkProperties MarkList::PropertiesOf(const MarkRecord& m) {

@@ -3,9 +3,12 @@
 // mark number and the active mark (at most one).
 //
 // Contract:
-// - Numbers are unique within the list and never reused: every new mark
-//   takes the next free number, which only grows (a mark read from a file
-//   raises it past the mark's number).
+// - Numbers are unique within the list and not reused while it holds
+//   marks: every new mark takes the next free number, which only grows (a
+//   mark read from a file raises it past the mark's number). Emptying the
+//   list with Clear or Reset starts the numbering at 0 again, as in a new
+//   document, and begins a new generation: numbers kept from before it no
+//   longer name the marks they named.
 // - Every change goes through the methods below; after each one the change
 //   hook (set by the owning document) runs once, with `modified` true when
 //   something that is saved with the file changed (not for a change of the
@@ -104,6 +107,10 @@ class MarkList {
 
   // The number the next new mark gets.
   int64_t NextNumber() const { return nextNumber_; }
+  // Rises with every Clear and Reset. Code that keeps mark numbers to act on
+  // them later (the pulse results' "Clear Marks") keeps the generation too
+  // and leaves its numbers alone once it has changed.
+  uint64_t Generation() const { return generation_; }
   // The mark with that number, or null.
   const MarkRecord* Find(int32_t number) const;
   // The active mark, or null; its number, or -1.
@@ -133,7 +140,7 @@ class MarkList {
   // "remove mark": deletes the mark with that number; no mark is active
   // afterwards. False when there is no such mark.
   bool Remove(int32_t number);
-  // Deletes every mark (the next free number stays).
+  // "Clear all marks": deletes every mark; the next mark is numbered 0.
   void Clear();
   // Empties the list and starts numbering at 0 again (a new document).
   void Reset();
@@ -147,6 +154,17 @@ class MarkList {
   bool SetProperties(int32_t number, const MarkProperties& p);
   // The mark's dialog fields.
   static MarkProperties PropertiesOf(const MarkRecord& m);
+
+  // The sound was relabelled (a new sampling rate or time-expansion
+  // factor; the samples unchanged): every real frequency of the
+  // spectrogram changes by (newRate x newExpansion) / (oldRate x
+  // oldExpansion), and each spectrogram mark's frequency follows, rounded
+  // to whole Hz (at least 1), so that the mark stays on the frames and
+  // the file frequency it marked. Positions and amplitudes are frames and
+  // fractions of full scale and stay as they are. Expansions of 0 or less
+  // count as 1000; rates of 0 or less change nothing.
+  void FollowRelabel(int64_t oldRateHz, int64_t oldExpansionThousandths, int64_t newRateHz,
+                     int64_t newExpansionThousandths);
 
   // One arrow-key step of the mark: Left/Right by framesPerStep, never
   // before the first or after the last visible frame nor past the end of
@@ -179,6 +197,7 @@ class MarkList {
 
   std::vector<MarkRecord> marks_;
   int64_t nextNumber_ = 0;
+  uint64_t generation_ = 0;
   ChangeHook hook_;
   int64_t active_ = -1;  // index of the active mark, -1 for none
   int batchDepth_ = 0;

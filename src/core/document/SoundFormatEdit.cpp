@@ -80,6 +80,8 @@ SoundFormatChange ApplySoundFormat(CNorvaneDoc& doc, const SoundFormatChoice& c)
   info.SetDate(c.date.substr(0, 9));
   const uint8_t zeros[6] = {0, 0, 0, 0, 0, 0};
   info.SetFiller(zeros);
+  const int64_t oldRateHz = doc.Format().nSamplesPerSec;
+  const int32_t oldExpansion = info.TimeExpansion();
   const int32_t t = TimeExpansionThousandths(c.timeExpansion);
   ch.expansionChanged = t != info.TimeExpansion();
   info.SetTimeExpansion(t);
@@ -99,6 +101,8 @@ SoundFormatChange ApplySoundFormat(CNorvaneDoc& doc, const SoundFormatChoice& c)
     def.rateHz = static_cast<int32_t>(doc.Format().nSamplesPerSec);
     ch.formatSet = true;
   }
+  // A relabel moves every real frequency; the marks stay on what they marked.
+  doc.Marks().FollowRelabel(oldRateHz, oldExpansion, doc.Format().nSamplesPerSec, info.TimeExpansion());
   doc.SetModifiedFlag(true);
   if (ch.formatSet || ch.rateChanged || ch.expansionChanged)
     doc.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);

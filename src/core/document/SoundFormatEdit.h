@@ -47,7 +47,8 @@ bool CheckSoundFormat(const SoundFormatChoice& c, const CNorvaneDoc& doc, const 
 
 // Takes an accepted choice: texts and factor into the recording information,
 // the format (when the document holds no sound or the rate changed) into the
-// document and the defaults of new documents, the modified flag, the views
+// document and the defaults of new documents, the spectrogram marks'
+// frequencies rescaled with the relabel, the modified flag, the views
 // updated when the format, rate or factor changed, and the recording
 // information copied into the defaults with its "Contents" cleared. The
 // caller clears a view's measurement cursors and zoom history when the rate

@@ -80,6 +80,10 @@ void PulseResultsDialog::AppendRow(const nv::PulseTable::Row& row) {
 void PulseResultsDialog::AddResult(nv::PulseResult result) {
   if (doc_ && !result.marks.empty()) {
     nv::MarkList::Batch batch(doc_->Marks());  // the views redraw once
+    // After "Clear all marks" the marks placed before are gone, and their
+    // numbers may already name the user's new marks.
+    if (doc_->Marks().Generation() != marksGeneration_) marks_.clear();
+    marksGeneration_ = doc_->Marks().Generation();
     for (const nv::PulseMarkRequest& m : result.marks) {
       const int32_t number = nv::PulseMarkPlacer::Place(*doc_, m);
       if (number < 0) continue;
@@ -106,7 +110,7 @@ void PulseResultsDialog::Copy() {
 }
 
 void PulseResultsDialog::ClearMarks() {
-  if (doc_) {
+  if (doc_ && doc_->Marks().Generation() == marksGeneration_) {
     nv::MarkList::Batch batch(doc_->Marks());
     for (int32_t n : marks_) nv::PulseMarkPlacer::Remove(*doc_, n);
   }

@@ -57,6 +57,7 @@ class PulseResultsDialog : public QDialog {
   nv::PulseTable table_;
   std::vector<nv::PulseTable::Row> rows_;
   std::vector<int32_t> marks_;
+  uint64_t marksGeneration_ = 0;  // of the document's marks when marks_ was filled
   QTableWidget* list_;
   QLineEdit* status_;
   QPushButton* clearMarks_;

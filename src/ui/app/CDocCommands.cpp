@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <cstdio>
 
 #include "app/CDocTemplate.h"
 #include "app/CMainFrame.h"
@@ -109,11 +108,12 @@ bool CDocCommands::DoSave(const std::string& target, bool replace) {
     WaitCursor wait;
     ok = doc_->Save(name, type);
   }
-  if (!ok) {
-    if (target.empty() && std::remove(name.c_str()) != 0 && QFileInfo::exists(QString::fromStdString(name)))
-      nv::ShowMessage("Failed to delete file '" + name + "'");
-    return false;
-  }
+  // A failed save leaves nothing to delete: the writers write beside the
+  // target and rename only a complete file over it, removing their own
+  // temporary file otherwise. What stands at `name` now is the file that was
+  // there before (the user's old file, or this document's own file), and
+  // it stays.
+  if (!ok) return false;
   name = nv::SplitTypeLabel(name).path + " " + nv::TypeLabel(type);
   CNorvaneApp* app = CNorvaneApp::Instance();
   if (hadPath) {

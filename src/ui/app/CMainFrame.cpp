@@ -445,10 +445,12 @@ void CMainFrame::RebuildMarkMenus() {
   markScrollItem_->setEnabled(doc != nullptr);
   if (!doc) return;
   // One item per mark, whatever its number; the item carries the number.
+  // The label is shown as typed: an "&" in it is no shortcut marker.
   const int32_t activeNumber = doc->Marks().ActiveNumber();
   for (const nv::MarkRecord& m : doc->Marks()) {
     const int32_t number = m.number;
-    QAction* set = markSetMenu_->addAction(QString::fromStdString(m.label));
+    const QString text = QString::fromStdString(m.label).replace('&', QStringLiteral("&&"));
+    QAction* set = markSetMenu_->addAction(text);
     set->setData(number);
     if (number == activeNumber) {
       QFont f = set->font();
@@ -458,7 +460,7 @@ void CMainFrame::RebuildMarkMenus() {
     connect(set, &QAction::triggered, this, [this, number] {
       if (nv::CNorvaneDoc* d = ActiveDocument()) d->Marks().SetActive(number);
     });
-    QAction* scroll = markScrollMenu_->addAction(QString::fromStdString(m.label));
+    QAction* scroll = markScrollMenu_->addAction(text);
     scroll->setData(number);
     connect(scroll, &QAction::triggered, this, [this, number] {
       if (CNvAnaView* v = ActiveView()) v->ScrollToMark(number);

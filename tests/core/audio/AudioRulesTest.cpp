@@ -114,6 +114,15 @@ TEST(SlowedCopy, RelabelsRateAndFactorAndKeepsTheSamples) {
   EXPECT_EQ(back.Info().TimeExpansion(), 10000);
   EXPECT_EQ(back.FramesToMicroseconds(back.FrameCount()), realUs);
   EXPECT_EQ(test::WorkBytes(back), test::Samples16(s));
+  // A mark stays on its row of the spectrogram: where rate x factor moves
+  // (by 134 in 44 100 000 at 1/32), its frequency moves with it.
+  CNorvaneDoc odd;
+  test::FillDocument(odd, 1, 16, 44100, test::Samples16(s));
+  odd.Info().SetTimeExpansion(1000);
+  odd.Marks().Add(10, 1000000, true, 1, "", true, 2);
+  ASSERT_TRUE(RelabelForSpeed(odd, 1.0 / 32));
+  EXPECT_EQ(odd.Marks()[0].value, 1000003);
+  EXPECT_EQ(odd.Marks()[0].position, 10);
   EXPECT_TRUE(sink.texts().empty());
 }
 

@@ -43,13 +43,91 @@ TEST(MarkList, NumbersStartAtZeroAndAreNeverReused) {
   EXPECT_EQ(list.ActiveNumber(), -1);
   EXPECT_EQ(list.AddFromCursor(Cursor(200)), 1);
   EXPECT_EQ(list[0].label, "Mark 1");
+  // "Clear all marks" leaves no mark to keep apart from: numbering starts
+  // at 0 again, as in a new document.
+  const uint64_t generation = list.Generation();
   list.Clear();
-  EXPECT_EQ(list.AddFromCursor(Cursor(300)), 2);
+  EXPECT_GT(list.Generation(), generation);
+  EXPECT_EQ(list.NextNumber(), 0);
+  EXPECT_EQ(list.AddFromCursor(Cursor(300)), 0);
+  EXPECT_EQ(list[0].label, "Mark 0");
   EXPECT_FALSE(list.Remove(7));
   // A new document starts at 0 again.
   list.Reset();
   EXPECT_EQ(list.AddFromCursor(Cursor(300)), 0);
   EXPECT_TRUE(sink.texts().empty());
+}
+
+TEST(MarkList, ClearingAllMarksRestartsTheNumbersAfterMarksFromAFile) {
+  ScopedSink sink;
+  MarkList list;
+  MarkRecord m;
+  for (int32_t n : {5, 96}) {
+    m.number = n;
+    list.AppendFromFile(m);
+  }
+  EXPECT_EQ(list.AddFromCursor(Cursor(10)), 97);
+  EXPECT_EQ(list.Add(20, 0, false, 1, "", true, 1), 98);
+  list.Clear();
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(list.Active(), nullptr);
+  // Every way of making a mark starts again at 0, and numbers stay unique.
+  EXPECT_EQ(list.AddFromCursor(Cursor(10)), 0);
+  ASSERT_NE(list.Find(0), nullptr);
+  EXPECT_EQ(list.Find(0)->label, "Mark 0");
+  EXPECT_EQ(list.Add(20, 0, false, 1, "", true, 1), 1);
+  EXPECT_EQ(list.AddMany({{Cursor(30), ""}, {Cursor(40), "x"}}), 2u);
+  EXPECT_EQ(list[2].number, 2);
+  EXPECT_EQ(list[2].label, "Mark 2");
+  EXPECT_EQ(list[3].number, 3);
+  // A single removal does not give a number back.
+  EXPECT_TRUE(list.Remove(3));
+  EXPECT_EQ(list.AddFromCursor(Cursor(50)), 4);
+  // Clearing an empty list changes nothing.
+  MarkList empty;
+  const uint64_t g = empty.Generation();
+  empty.Clear();
+  EXPECT_EQ(empty.Generation(), g);
+  EXPECT_TRUE(sink.texts().empty());
+}
+
+TEST(MarkList, RelabelRescalesOnlySpectrogramFrequencies) {
+  MarkList list;
+  int hooks = 0;
+  list.SetChangeHook([&](bool modified) {
+    ++hooks;
+    EXPECT_TRUE(modified);
+  });
+  list.Add(100, 40000, true, 1, "", true, 2);        // a frequency
+  list.Add(200, 4200, false, 1, "", true, 2);        // an amplitude
+  list.Add(300, 0, true, 1, "", true, 1);            // no frequency
+  list.Add(400, 2000000000, true, 1, "", true, 2);   // near the top of the range
+  list.Add(500, 3, true, 1, "", true, 2);            // near the bottom
+  hooks = 0;
+  // Factor 1 to 10 at the same rate: ten times the real frequency.
+  list.FollowRelabel(44100, 1000, 44100, 10000);
+  EXPECT_EQ(hooks, 1);
+  EXPECT_EQ(list[0].value, 400000);
+  EXPECT_EQ(list[1].value, 4200);
+  EXPECT_EQ(list[2].value, 0);
+  EXPECT_EQ(list[3].value, INT32_MAX);  // held within what a record stores
+  EXPECT_EQ(list[4].value, 30);
+  // Half the rate and five times the factor: 2.5 times.
+  list.FollowRelabel(44100, 10000, 22050, 50000);
+  EXPECT_EQ(list[0].value, 1000000);
+  // Down to a tenth of a Hz stays a frequency (1 Hz).
+  list.FollowRelabel(22050, 50000, 22050, 10);
+  EXPECT_EQ(list[4].value, 1);
+  EXPECT_EQ(list[0].value, 200);
+  // No change of the labels, or nothing to rescale: no change reported.
+  hooks = 0;
+  list.FollowRelabel(22050, 10, 22050, 10);
+  list.FollowRelabel(0, 10, 22050, 1000);
+  EXPECT_EQ(hooks, 0);
+  // An expansion of 0 or less counts as 1000.
+  list.FollowRelabel(22050, 10, 22050, 0);
+  EXPECT_EQ(list[0].value, 20000);
+  EXPECT_EQ(list[0].position, 100);
 }
 
 TEST(MarkList, CursorFieldsAddAndActiveMark) {

@@ -2,8 +2,13 @@
 // questions, and what an accepted choice changes (never the samples).
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <random>
+
 #include "document/CNorvaneDoc.h"
 #include "document/DocumentContext.h"
+#include "document/MarkExchange.h"
 #include "document/SoundFormatEdit.h"
 #include "TestSupport.h"
 
@@ -174,6 +179,123 @@ TEST_F(SoundFormatEdit, AnEmptyDocumentTakesTheWholeFormat) {
   EXPECT_LT(doc.LastBufferIndex(), 0);  // still no sound
   EXPECT_EQ(DocumentContext::Instance().defaults.channels, 2);
   EXPECT_EQ(DocumentContext::Instance().defaults.rateHz, 250000);
+}
+
+// The real frequency a spectrogram row (a fraction of the sampling rate of
+// the file) is labelled with: the axis, rate x factor.
+double AxisHz(double fractionOfRate, int64_t rateHz, int64_t expansion) {
+  return fractionOfRate * static_cast<double>(rateHz) * static_cast<double>(expansion) / 1000.0;
+}
+
+TEST_F(SoundFormatEdit, ARelabelKeepsEveryMarkOnTheFramesAndFrequencyItMarked) {
+  const int64_t rates[] = {44100, 22050, 384000};
+  const double factors[] = {1, 10, 0.5, 3.3, 16, 100, 0.1};
+  std::mt19937 rng(7);
+  int cases = 0;
+  for (int64_t oldRate : rates)
+    for (double oldFactor : factors)
+      for (int64_t newRate : rates)
+        for (double newFactor : factors) {
+          if (oldRate != newRate && oldFactor != newFactor && (cases++ % 3) != 0) continue;
+          SCOPED_TRACE(testing::Message() << oldRate << " Hz x " << oldFactor << " -> " << newRate
+                                          << " Hz x " << newFactor);
+          DocumentContext::Instance().Reset();
+          CNorvaneDoc doc;
+          test::FillDocument(doc, 1, 16, static_cast<int>(oldRate), std::vector<uint8_t>(2 * 50000, 0));
+          doc.Info().SetTimeExpansion(TimeExpansionThousandths(oldFactor));
+          const int64_t oldTe = doc.Info().TimeExpansion();
+          // Spectrogram marks on rows spread over the whole axis, an
+          // oscillogram mark, a marking-cursor mark without frequency and a
+          // level mark with its range.
+          std::vector<double> rows;
+          for (int k = 0; k < 12; ++k) {
+            const double row = std::uniform_real_distribution<double>(0.001, 0.5)(rng);
+            const int32_t position = std::uniform_int_distribution<int32_t>(0, 49999)(rng);
+            const double hz = std::max(1.0, std::round(AxisHz(row, oldRate, oldTe)));
+            rows.push_back(hz / AxisHz(1.0, oldRate, oldTe));  // the row as stored
+            doc.Marks().Add(position, static_cast<int32_t>(hz), true, 1, "", true, k % 2 ? 2 : 3);
+          }
+          doc.Marks().Add(1234, 4200, false, 1, "osc", true, 2);
+          doc.Marks().Add(2345, 0, true, 1, "cursor", true, 1);
+          MarkPoint level;
+          level.position = 3456;
+          level.value = 2500;
+          level.kind = 4;
+          level.rangeStart = 100;
+          level.rangeEnd = 40000;
+          doc.Marks().AddFromCursor(level);
+          const std::vector<MarkRecord> before = doc.Marks().Items();
+
+          SoundFormatChoice c = SoundFormatChoiceOf(doc);
+          c.rateHz = newRate;
+          c.timeExpansion = newFactor;
+          ApplySoundFormat(doc, c);
+          const int64_t newTe = doc.Info().TimeExpansion();
+          ASSERT_EQ(newTe, TimeExpansionThousandths(newFactor));
+          ASSERT_EQ(int64_t{doc.Format().nSamplesPerSec}, newRate);
+
+          const std::vector<MarkRecord>& after = doc.Marks().Items();
+          ASSERT_EQ(after.size(), before.size());
+          for (size_t i = 0; i < after.size(); ++i) {
+            const MarkRecord& a = after[i];
+            const MarkRecord& b = before[i];
+            // The same frames, the same everything but the frequency.
+            EXPECT_EQ(a.position, b.position);
+            EXPECT_EQ(a.rangeStart, b.rangeStart);
+            EXPECT_EQ(a.rangeEnd, b.rangeEnd);
+            EXPECT_EQ(a.number, b.number);
+            EXPECT_EQ(a.kind, b.kind);
+            EXPECT_EQ(a.inSpectrogram, b.inSpectrogram);
+            EXPECT_EQ(a.label, b.label);
+            // Its real time follows the axis.
+            EXPECT_EQ(doc.FramesToMicroseconds(a.position), FramesToMicroseconds(b.position, newRate, newTe));
+            if (i < rows.size()) {
+              // On the same row of the spectrogram: the new axis's frequency
+              // of that row, to the whole Hz a mark holds.
+              EXPECT_LE(std::abs(a.value - AxisHz(rows[i], newRate, newTe)), 0.5 + 1e-6)
+                  << a.value << " for row " << rows[i];
+              EXPECT_GE(a.value, 1);
+            } else {
+              EXPECT_EQ(a.value, b.value);  // amplitudes, and no frequency
+            }
+          }
+          // The distances and the exports show the marks where they now are.
+          const auto table = doc.Marks().DistanceTable(newRate, newTe);
+          EXPECT_EQ(table[2][1], std::to_string(FramesToMicroseconds(int64_t{after[1].position} - after[0].position,
+                                                                     newRate, newTe) / 1000) + " ms");
+          EXPECT_EQ(table[1][2], MarkFrequencyDistanceText(int64_t{after[0].value} - after[1].value));
+          const ParsedMarks back = ParseMarks(FormatMarks(doc.Marks(), MarkExchangeFormat::Labels, TimeBaseOf(doc)),
+                                              MarkExchangeFormat::Labels, TimeBaseOf(doc));
+          ASSERT_EQ(back.marks.size(), after.size());
+          for (size_t i = 0; i < rows.size(); ++i)
+            EXPECT_LE(std::abs(back.marks[i].first.value - AxisHz(rows[i], newRate, newTe)), 0.5 + 1e-6);
+        }
+  EXPECT_GT(cases, 50);
+}
+
+TEST_F(SoundFormatEdit, ARelabelThereAndBackKeepsTheMarksWhereTheyWere) {
+  CNorvaneDoc doc;
+  test::FillDocument(doc, 1, 16, 44100, std::vector<uint8_t>(2000, 0));
+  doc.Marks().Add(10, 45678, true, 1, "", true, 2);
+  doc.Marks().Add(20, 9000, false, 1, "", true, 2);
+  doc.SetModifiedFlag(false);
+  test::FakeView view;
+  doc.AddView(&view);
+  SoundFormatChoice c = SoundFormatChoiceOf(doc);
+  c.timeExpansion = 10;
+  ApplySoundFormat(doc, c);
+  EXPECT_EQ(doc.Marks()[0].value, 456780);
+  EXPECT_EQ(doc.Marks()[1].value, 9000);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_GE(view.updates, 1);
+  c.timeExpansion = 1;
+  ApplySoundFormat(doc, c);
+  EXPECT_EQ(doc.Marks()[0].value, 45678);
+  // Only texts changed: the marks stay.
+  c.contents = "Noctule";
+  ApplySoundFormat(doc, c);
+  EXPECT_EQ(doc.Marks()[0].value, 45678);
+  doc.RemoveView(&view);
 }
 
 }  // namespace

@@ -227,6 +227,35 @@ class PulseWindowsTest : public QObject {
     QVERIFY(PulseAnalysisDialog::AutomaticFftWarning(true, false).find("for FFT size.") != std::string::npos);
   }
 
+  void ClearMarksLeavesMarksMadeAfterClearAllMarks() {
+    nv::test::ScopedSink sink;
+    nv::CNorvaneDoc doc;
+    MakeBursts(doc, 20000, 1, 10000);
+    PulseResultsDialog results(&doc, OscillogramSettings());
+    nv::PulseResult r;
+    for (int i = 0; i < 3; ++i) {
+      nv::PulseMarkRequest m;
+      m.position = 1000 + 100 * i;
+      m.label = "#1 start";
+      r.marks.push_back(m);
+    }
+    results.AddResult(r);
+    QCOMPARE(doc.Marks().size(), size_t(3));
+    // "Clear all marks" takes the run's marks too; the user's next marks
+    // are numbered 0, 1, 2 again.
+    doc.Marks().Clear();
+    for (int32_t i = 0; i < 3; ++i) QCOMPARE(doc.Marks().Add(5000 + i, 0, false, 1, "", true, 1), i);
+    results.ClearMarks();
+    QCOMPARE(doc.Marks().size(), size_t(3));
+    QVERIFY(!results.ClearMarksShown());
+    // Marks placed after the clear are the run's again.
+    results.AddResult(r);
+    QCOMPARE(doc.Marks().size(), size_t(6));
+    results.ClearMarks();
+    QCOMPARE(doc.Marks().size(), size_t(3));
+    for (int32_t i = 0; i < 3; ++i) QCOMPARE(doc.Marks()[static_cast<size_t>(i)].position, 5000 + i);
+  }
+
   void DestroyingTheDialogJoinsItsWorker() {
     nv::CNorvaneDoc doc;
     MakeBursts(doc, 400000, 1, 10000);

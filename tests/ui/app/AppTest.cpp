@@ -11,6 +11,9 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cmath>
 
 #include "../../support/TestSupport.h"
@@ -76,6 +79,31 @@ class AppTest : public QObject {
     const QString p = Path("demo.wav");
     if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write demo");
     return p;
+  }
+
+  // Runs `f` with every write beyond the first `bytes` of a file failing
+  // (EFBIG), as on a disk that fills up during a save.
+  template <class F>
+  static void WithFilesLimitedTo(rlim_t bytes, F f) {
+    struct rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct sigaction ignore{}, oldAction{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &oldAction);
+    struct rlimit lim = old;
+    lim.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lim);
+    f();
+    setrlimit(RLIMIT_FSIZE, &old);
+    sigaction(SIGXFSZ, &oldAction, nullptr);
+  }
+  static QByteArray Contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  // The entries of the test folder, hidden ones included.
+  QStringList Entries() const {
+    return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
   }
 
   CMainFrame* Frame() const { return app_->MainFrame(); }
@@ -211,6 +239,54 @@ class AppTest : public QObject {
     QCOMPARE(QString::fromStdString(doc->PathName()), Path("new.wav") + " [Wave]");
     QCOMPARE(Frame()->windowTitle(), QString("Norvane - new.wav [Wave]"));
     QCOMPARE(app_->RecentFiles().Entries().front(), (Path("new.wav") + " [Wave]").toStdString());
+  }
+
+  void failedSaveKeepsTheFileItWasToReplace() {
+    // The user's other file, and the document's own file: a save over
+    // either that fails on the way leaves it as it was and no temporary file.
+    const QString other = WriteSound("other.wav", 1, 0.5);
+    const QString own = WriteDemo();
+    QVERIFY(Start({own}));
+    CNorvaneDoc* doc = app_->Documents()[0];
+    doc->SetModifiedFlag(true);
+    const std::string pathName = doc->PathName();
+    const QStringList entries = Entries();
+    for (const QString& target : {other, own}) {
+      for (nv::FileType type : {nv::FileType::NorvaneWave, nv::FileType::StandardWave, nv::FileType::RawData}) {
+        const QByteArray before = Contents(target);
+        QVERIFY(!before.isEmpty());
+        sink_.texts.clear();
+        saveAnswer_ = SndFileChoice{target, type};
+        // The demo's sound is far longer than 4096 bytes.
+        WithFilesLimitedTo(4096, [&] { Frame()->Route(cmd::kFileSaveAs); });
+        QVERIFY2(!sink_.texts.empty(), qPrintable(target));  // the write error was reported
+        QVERIFY2(QFileInfo::exists(target), qPrintable(target));
+        QVERIFY2(Contents(target) == before, qPrintable(target));
+        QCOMPARE(Entries(), entries);
+        QCOMPARE(doc->PathName(), pathName);
+        QVERIFY(doc->IsModified());
+      }
+    }
+    // A never saved document's first save ("&Save" shows the dialog) over
+    // an existing file.
+    Frame()->Route(cmd::kFileNew);
+    Settle();
+    CNorvaneDoc* fresh = Frame()->ActiveDocument();
+    QVERIFY(fresh && fresh != doc && fresh->PathName().empty());
+    nv::test::FillDocument(*fresh, 1, 16, 44100, std::vector<uint8_t>(20000, 1));
+    const QByteArray before = Contents(other);
+    sink_.texts.clear();
+    saveAnswer_ = SndFileChoice{other, nv::FileType::NorvaneWave};
+    WithFilesLimitedTo(4096, [&] { Frame()->Route(cmd::kFileSave); });
+    QVERIFY(!sink_.texts.empty());
+    QVERIFY(Contents(other) == before);
+    QCOMPARE(Entries(), entries);
+    QVERIFY(fresh->PathName().empty());
+    // Without the failure the same saves go through.
+    saveAnswer_ = SndFileChoice{other, nv::FileType::NorvaneWave};
+    Frame()->Route(cmd::kFileSave);
+    QVERIFY(Contents(other) != before);
+    QCOMPARE(QString::fromStdString(fresh->PathName()), other + " [Wave]");
   }
 
   void compressedSaveAsksForParameters() {

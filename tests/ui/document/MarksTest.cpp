@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -33,6 +34,8 @@
 #include "document/MarkDistancesDialog.h"
 #include "document/MarkFileDialog.h"
 #include "document/MarkPropertiesDialog.h"
+#include "base/NumericEdit.h"
+#include "document/SoundFormatDialog.h"
 #include "plot/SoundPlot.h"
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
@@ -458,6 +461,104 @@ class MarksTest : public QObject {
     sink_.texts.clear();
     Frame()->Route(cmd::kImportMarks);
     QVERIFY(sink_.texts.empty());
+  }
+
+  void menusShowAmpersandsAndClearAllRestartsTheNumbers() {
+    QVERIFY(Start(WriteSine("h.wav")));
+    CNorvaneDoc* doc = Doc();
+    for (int i = 0; i < 97; ++i) doc->Marks().Add(i * 100, 0, false, 1, "", true, 1);
+    doc->Marks().Add(9800, 0, false, 1, "Salt & pepper", true, 1);
+    doc->Marks().Add(9900, 0, false, 1, "R&&D &x", true, 1);
+    Frame()->RebuildMarkMenus();
+    for (QMenu* menu : {Frame()->SetActiveMarkMenu(), Frame()->ScrollToMarkMenu()}) {
+      const QList<QAction*> items = menu->actions();
+      QCOMPARE(items.size(), qsizetype{99});
+      // Shown as typed: every "&" doubled, so no item has a shortcut letter.
+      QCOMPARE(items[97]->text(), QString("Salt && pepper"));
+      QCOMPARE(items[98]->text(), QString("R&&&&D &&x"));
+      for (QAction* a : items) QVERIFY2(QKeySequence::mnemonic(a->text()).isEmpty(), qPrintable(a->text()));
+    }
+    Frame()->ScrollToMarkMenu()->actions()[98]->trigger();  // still reaches its mark
+    Frame()->SetActiveMarkMenu()->actions()[97]->trigger();
+    QCOMPARE(doc->Marks().ActiveNumber(), 97);
+
+    // "Clear all marks": the next mark is "Mark 0" again, in both menus.
+    Frame()->Route(cmd::kClearAllMarks);
+    QVERIFY(doc->Marks().empty());
+    const int32_t first = View()->Plot()->Setup().firstVisible();
+    SetCursor(first + 10);
+    Frame()->Route(cmd::kSaveCursorAsMark);
+    SetCursor(first + 20);
+    Frame()->Route(cmd::kSaveCursorAsMark);
+    QCOMPARE(doc->Marks().size(), size_t{2});
+    QCOMPARE(doc->Marks()[0].number, 0);
+    QCOMPARE(QString::fromStdString(doc->Marks()[0].label), QString("Mark 0"));
+    QCOMPARE(QString::fromStdString(doc->Marks()[1].label), QString("Mark 1"));
+    Frame()->RebuildMarkMenus();
+    QCOMPARE(Items(Frame()->SetActiveMarkMenu()), QStringList({"Mark 0", "Mark 1"}));
+    QCOMPARE(Items(Frame()->ScrollToMarkMenu()), QStringList({"Mark 0", "Mark 1"}));
+    QCOMPARE(View()->Plot()->Marks().size(), size_t{2});
+    QCOMPARE(View()->Plot()->Marks()[0].position, first + 10);
+  }
+
+  void timeExpansionChangeKeepsTheMarksOnTheSound() {
+    QVERIFY(Start(WriteSine("i.wav")));
+    CNorvaneDoc* doc = Doc();
+    const double effectiveBefore = View()->Plot()->Setup().spect.effectiveRateHz;
+    QCOMPARE(effectiveBefore, 44100.0);
+    // Two spectrogram marks 10 ms and 5.5 kHz apart, and an oscillogram mark.
+    doc->Marks().Add(1000, 15500, true, 1, "High", true, 2);
+    doc->Marks().Add(1441, 10000, true, 1, "Low", true, 2);
+    doc->Marks().Add(1882, 4200, false, 1, "Amp", true, 2);
+    for (const char* factor : {"10", "2.5", "1"}) {
+      std::vector<double> rows;  // each mark's frequency as a fraction of the effective rate
+      for (const nv::MarkRecord& m : doc->Marks())
+        rows.push_back(m.value / static_cast<double>(View()->Plot()->Setup().spect.effectiveRateHz));
+      SoundFormatDialog::runner = [factor](SoundFormatDialog& d) {
+        d.TimeExpansion()->setText(QString::fromLatin1(factor));
+        return true;
+      };
+      Frame()->Route(cmd::kSoundFormat);
+      SoundFormatDialog::runner = nullptr;
+      Settle();
+      const double effective = View()->Plot()->Setup().spect.effectiveRateHz;
+      QCOMPARE(effective, 44100.0 * doc->Info().TimeExpansion() / 1000);
+      // In the document and in the view's copies: the same frames, on the
+      // same rows of the spectrogram; the amplitude as it was.
+      for (size_t i = 0; i < 2; ++i) {
+        const nv::MarkRecord& m = doc->Marks()[i];
+        QVERIFY2(std::abs(m.value - rows[i] * effective) <= 0.5, factor);
+        QCOMPARE(View()->Plot()->Marks()[i].value, m.value);
+        QCOMPARE(View()->Plot()->Marks()[i].position, i == 0 ? 1000 : 1441);
+      }
+      QCOMPARE(doc->Marks()[2].value, 4200);
+    }
+    // Back at factor 1, and once more at 10: the distances and the export
+    // follow the axis.
+    QCOMPARE(doc->Marks()[0].value, 15500);
+    SoundFormatDialog::runner = [](SoundFormatDialog& d) {
+      d.TimeExpansion()->setText(QStringLiteral("10"));
+      return true;
+    };
+    Frame()->Route(cmd::kSoundFormat);
+    SoundFormatDialog::runner = nullptr;
+    QCOMPARE(doc->Marks()[0].value, 155000);
+    QCOMPARE(doc->Marks()[1].value, 100000);
+    MarkDistancesDialog::runner = [&](MarkDistancesDialog& d) {
+      QCOMPARE(d.Table()->item(2, 1)->text(), QString("1 ms"));
+      QCOMPARE(d.Table()->item(1, 2)->text(), QString("55.00 kHz"));
+    };
+    Frame()->Route(cmd::kMarkDistances);
+    const QString file = Path("relabelled.txt");
+    MarkFileDialog::runner = [&](bool, QWidget*) -> std::optional<MarkFileDialog::Choice> {
+      return MarkFileDialog::Choice{file, nv::MarkExchangeFormat::Labels};
+    };
+    Frame()->Route(cmd::kExportMarks);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    QVERIFY2(text.contains("\\\t155000.000000\t155000.000000\n"), qPrintable(text));
+    QVERIFY2(text.contains("\\\t100000.000000\t100000.000000\n"), qPrintable(text));
   }
 };
 
