@@ -6,6 +6,7 @@
 // Apply in a settings dialog store only the fields the dialog shows.
 #include <QApplication>
 #include <QComboBox>
+#include <QMdiArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -147,18 +148,18 @@ class NavigationTest : public QObject {
     QVERIFY(Start(WriteSound("a.wav", 44100 * 3)));
     CNorvaneDoc* recorded = Frame()->ActiveDocument();
     CNvAnaView* starter = Frame()->ActiveView();
-    QVERIFY(app_->OpenDocumentFile(WriteSound("b.wav", 44100 * 2)));
-    Settle();
-    QVERIFY(Frame()->ActiveDocument() != recorded);
-    Frame()->ActivateFrame(Frame()->FramesOf(recorded).front());
-    Settle();
-    QCOMPARE(Frame()->ActiveView(), starter);
     starter->Settings().timePerPlotUs = 1000000;
     starter->Recompute();
-
     Frame()->Route(cmd::kSoundRecord);
     Settle();
     QVERIFY(!app_->RecordingFrames(recorded).empty());
+    // Another document opened while recording, then back to the recording.
+    QVERIFY(app_->OpenDocumentFile(WriteSound("b.wav", 44100 * 2)));
+    Settle();
+    QVERIFY(Frame()->ActiveDocument() != recorded);
+    Frame()->MdiArea()->setActiveSubWindow(app_->RecordingFrames(recorded).front());
+    Settle();
+    QVERIFY(!Frame()->ActiveView());
     const uint32_t block = recorded->BufferSize();
     std::vector<uint8_t> sound(block * 10);
     for (size_t i = 0; i + 1 < sound.size(); i += 2) sound[i + 1] = static_cast<uint8_t>((i / 2) % 64);
