@@ -13,7 +13,9 @@ struct PowerLayout {
   // The drawing area.
   int widthTw = 0;
   int heightTw = 0;
-  int twipsPerPixel = 15;
+  // Twips per device pixel: 15 on a 96-dpi screen, 1.2 on a 1200-dpi
+  // printer (not rounded, so that a print has the proportions of the screen).
+  double twipsPerPixel = 15;
   // The plot rectangle: left and bottom edges, width and height.
   int plotLeft = 0;
   int plotBottom = 0;
@@ -25,7 +27,9 @@ struct PowerLayout {
   int PlotTop() const { return plotBottom + plotHeight; }
   int PlotRight() const { return plotLeft + plotWidth; }
   // Plot width in device pixels (for the automatic FFT size).
-  int PlotWidthPixels() const { return twipsPerPixel > 0 ? plotWidth / twipsPerPixel : plotWidth; }
+  int PlotWidthPixels() const {
+    return twipsPerPixel > 0 ? static_cast<int>(plotWidth / twipsPerPixel) : plotWidth;
+  }
   bool Inside(int x, int y) const {
     return x >= plotLeft && x <= PlotRight() && y >= plotBottom && y <= PlotTop();
   }
@@ -35,7 +39,7 @@ struct PowerLayout {
 // 6 points, bottom 11 points + two lines of the font: the 5-point ticks, the
 // frequency labels and below them the readout and interval line. A plot
 // never gets a negative width or height.
-PowerLayout MakePowerLayout(int widthTw, int heightTw, int twipsPerPixel,
+PowerLayout MakePowerLayout(int widthTw, int heightTw, double twipsPerPixel,
                             int fontPoints = kPowerFontPoints);
 
 }  // namespace nv

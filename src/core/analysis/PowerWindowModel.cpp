@@ -59,6 +59,15 @@ void PowerWindowModel::SetUp(const PowerSoundFormat& format, const PowerLayout& 
   if (end_ - start_ < setup_.n) end_ = start_ + setup_.n;
 }
 
+PowerWindowModel PowerWindowModel::ForPicture(const PowerSoundFormat& format, const PowerLayout& layout) const {
+  PowerWindowModel copy = *this;
+  // An automatic size follows the plot's width in pixels, which a printer
+  // has many more of: the picture keeps the size the window shows.
+  copy.settings_.fftSize = FftSize();
+  copy.SetUp(format, layout);
+  return copy;
+}
+
 void PowerWindowModel::Compute(const SampleSource& samples) {
   levels_.assign(static_cast<size_t>(setup_.n / 2), 0.0);
   framesAveraged_ = ComputePowerLevels(samples, setup_.channel, start_, end_, setup_.log2n,

@@ -59,6 +59,10 @@ class PowerWindowModel {
   // The set-up steps for a document format and a layout; a range shorter
   // than the FFT size is extended to it.
   void SetUp(const PowerSoundFormat& format, const PowerLayout& layout);
+  // A copy set up for a picture of another size or resolution (a print,
+  // the clipboard): the same FFT size as this window uses, so the same
+  // range and bins, laid out for `layout`. Compute it before drawing.
+  PowerWindowModel ForPicture(const PowerSoundFormat& format, const PowerLayout& layout) const;
   // The averaged spectrum of the range from `samples` (set-up first).
   void Compute(const SampleSource& samples);
   bool HasSpectrum() const { return !levels_.empty(); }

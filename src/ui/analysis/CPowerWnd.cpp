@@ -129,7 +129,7 @@ void CPowerWnd::ViewChanged(int32_t start, int32_t end, int channels, bool force
   MarkInterval();
 }
 
-void CPowerWnd::RenderPicture(QPainter& p, const QRectF& target, int twipsPerPixel) const {
+void CPowerWnd::RenderPicture(QPainter& p, const QRectF& target, double twipsPerPixel) const {
   if (!doc_) return;
   const nv::WaveFormatEx& f = doc_->Format();
   const nv::PowerSoundFormat format{f.nChannels, f.wBitsPerSample, static_cast<int64_t>(f.nSamplesPerSec),
@@ -198,7 +198,7 @@ PagePrinter::Page CPowerWnd::PrintPage() const {
   page.footerRight = QString::fromStdString(model_.Title());
   const int tpp = PowerPlot::TwipsPerPixel(*plot_);
   page.pictureTwips = QSizeF(plot_->width() * tpp, plot_->height() * tpp);
-  page.draw = [this](QPainter& p, const QRectF& target, int twipsPerPixel) {
+  page.draw = [this](QPainter& p, const QRectF& target, double twipsPerPixel) {
     RenderPicture(p, target, twipsPerPixel);
   };
   return page;

@@ -62,8 +62,9 @@ class CPowerWnd : public QWidget {
 
   // The page a print of this window shows.
   PagePrinter::Page PrintPage() const;
-  // The picture at `sizePx` pixels on a device with `twipsPerPixel`.
-  void RenderPicture(QPainter& p, const QRectF& targetPx, int twipsPerPixel) const;
+  // The picture at targetPx on a device with `twipsPerPixel` (1440 / its
+  // dots per inch), with the FFT size and range this window shows.
+  void RenderPicture(QPainter& p, const QRectF& targetPx, double twipsPerPixel) const;
 
   // Chooses the export file (tests replace it); empty to cancel.
   static std::function<QString(QWidget*)> fileChooser;

@@ -42,7 +42,7 @@ void PagePrinter::PaintPage(QPainter& p, QPrinter& printer, const Page& page) {
   size *= fit;
   const QRectF target(area.center().x() - size.width() / 2, area.center().y() - size.height() / 2,
                       size.width(), size.height());
-  const int twipsPerPixel = std::max(1, static_cast<int>(1440.0 / res + 0.5));
+  const double twipsPerPixel = 1440.0 / res;
   p.save();
   page.draw(p, target, twipsPerPixel);
   p.restore();

@@ -30,8 +30,9 @@ class PagePrinter {
     QString footerRight;  // the window's caption or the view's format text
     QSizeF pictureTwips;  // the picture's size in 1/1440 inch (its size on screen)
     // Draws the picture into targetPx (device pixels of the painter's
-    // device) with `twipsPerPixel` of that device.
-    std::function<void(QPainter&, const QRectF& targetPx, int twipsPerPixel)> draw;
+    // device) with `twipsPerPixel` of that device: 1440 / its dots per
+    // inch, exactly (1.2 at 1200 dpi).
+    std::function<void(QPainter&, const QRectF& targetPx, double twipsPerPixel)> draw;
   };
 
   // Paints the page with a painter that is active on `printer`.

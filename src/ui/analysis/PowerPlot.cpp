@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPen>
 #include <algorithm>
+#include <cmath>
 
 #include "analysis/PowerLayout.h"
 
@@ -132,12 +133,18 @@ void PowerPlot::Draw(QPainter& p, const nv::PowerWindowModel& model, const QRect
   p.restore();
 }
 
+nv::PowerWindowModel PowerPlot::PictureModel(const nv::PowerWindowModel& model, const nv::PowerSoundFormat& f,
+                                             const QRectF& target, double tpp) {
+  // The target's size in twips, so that one twip of the layout is one twip
+  // on the device whatever its resolution.
+  return model.ForPicture(f, nv::MakePowerLayout(static_cast<int>(std::lround(target.width() * tpp)),
+                                                 static_cast<int>(std::lround(target.height() * tpp)), tpp));
+}
+
 void PowerPlot::Render(QPainter& p, const nv::PowerWindowModel& model, const nv::PowerSoundFormat& f,
-                       const nv::SampleSource& samples, const QRectF& target, int tpp,
+                       const nv::SampleSource& samples, const QRectF& target, double tpp,
                        const QString& readout, bool raster) {
-  nv::PowerWindowModel copy = model;
-  copy.SetUp(f, nv::MakePowerLayout(static_cast<int>(target.width() * tpp),
-                                    static_cast<int>(target.height() * tpp), tpp));
+  nv::PowerWindowModel copy = PictureModel(model, f, target, tpp);
   copy.Compute(samples);
   Draw(p, copy, target, readout, raster);
 }

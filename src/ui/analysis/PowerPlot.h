@@ -47,12 +47,16 @@ class PowerPlot : public QWidget {
   // inversion (on vector devices with a plain pen).
   static void Draw(QPainter& p, const nv::PowerWindowModel& model, const QRectF& deviceRect,
                    const QString& readout, bool raster);
-  // Sets up a copy of `model` for a picture of sizePx pixels of `device`,
-  // computes it from `samples` and draws it at targetPx: the bitmap, SVG and
-  // print path.
+  // Sets up a copy of `model` for a picture at targetPx of a device with
+  // `twipsPerPixel` (1440 / its dots per inch, not rounded), with the FFT
+  // size the window shows, computes it from `samples` and draws it: the
+  // bitmap, SVG and print path.
   static void Render(QPainter& p, const nv::PowerWindowModel& model, const nv::PowerSoundFormat& f,
-                     const nv::SampleSource& samples, const QRectF& targetPx, int twipsPerPixel,
+                     const nv::SampleSource& samples, const QRectF& targetPx, double twipsPerPixel,
                      const QString& readout, bool raster);
+  // The copy of `model` that Render draws.
+  static nv::PowerWindowModel PictureModel(const nv::PowerWindowModel& model, const nv::PowerSoundFormat& f,
+                                           const QRectF& targetPx, double twipsPerPixel);
 
   // Test access: the plot coordinates (twips) of a widget position.
   QPoint ToTwips(const QPoint& px) const;

@@ -3,16 +3,39 @@
 // before the document's frames close.
 #include <QMdiArea>
 #include <QPointer>
+#include <QTimer>
 
+#include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
 #include "app/CRecFrame.h"
+#include "views/CNvAnaView.h"
 #include "views/CNvRecView.h"
 
 void CNorvaneApp::OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) {
   if (!mainFrame_ || !doc) return;
   auto* view = new CNvRecView(doc, starter, settings);
   auto* frame = new CRecFrame(doc, view);
+  // When the recording has ended and its frame closes, the frame area would
+  // activate whichever frame comes next; the view that started the
+  // recording (which now shows the new sound's end) is made the active one.
+  // Its frame is activated after the recording's frame has closed.
+  std::function<void()> closeFrame = view->closeFrame;
+  QPointer<CNvAnaView> back(starter);
+  QPointer<CMainFrame> main(mainFrame_.get());
+  view->closeFrame = [closeFrame, back, main] {
+    if (closeFrame) closeFrame();
+    if (!main) return;
+    QTimer::singleShot(0, main.data(), [back, main] {
+      if (!back || !main) return;
+      for (QWidget* w = back->parentWidget(); w; w = w->parentWidget()) {
+        if (auto* f = qobject_cast<CChildFrame*>(w)) {
+          if (f->isVisible()) main->ActivateFrame(f);
+          return;
+        }
+      }
+    });
+  };
   mainFrame_->MdiArea()->addSubWindow(frame);
   frame->resize(mainFrame_->MdiArea()->size());
   frame->show();

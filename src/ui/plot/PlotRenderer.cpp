@@ -57,6 +57,27 @@ bool PlotRenderer::Render(QPaintDevice& device, const QSize& sizePx, const Analy
   return true;
 }
 
+bool PlotRenderer::RenderOnto(QPainter& p, const QRect& targetPx, const AnalysisSettings& settings,
+                              const SoundSource& sound, const std::vector<MarkRecord>& marks,
+                              unsigned threads) {
+  if (targetPx.isEmpty() || !p.isActive() || !p.device()) return false;
+  AnalysisSettings copy = settings;
+  const int dpi = p.device()->logicalDpiY();
+  const int32_t unitsPer1000 = static_cast<int32_t>(std::lround(1440000.0 / std::max(dpi, 1)));
+  const PixelScale scale = PixelScaleFromDevice(-unitsPer1000, false);
+  const PlotSetup ps = MakePlotSetup(sound, copy, scale, targetPx.width(), targetPx.height());
+  PlotRenderer r;
+  r.Prepare(ps, dpi);
+  p.save();
+  // The plot's device origin moves to the target's corner by the view
+  // transform, which the drawing's own world transforms leave alone.
+  p.setWindow(QRect(QPoint(0, 0), targetPx.size()));
+  p.setViewport(targetPx);
+  r.Paint(p, sound, QRect(QPoint(0, 0), targetPx.size()), false, marks, Qt::white, threads);
+  p.restore();
+  return true;
+}
+
 void PlotRenderer::Prepare(const PlotSetup& setup, int logicalDpiY) {
   s_ = setup;
   k_ = 1000.0 / std::max(setup.scale().unitsPer1000Pixels, 1);
@@ -96,7 +117,7 @@ void PlotRenderer::UseLogical(QPainter& p, int32_t shift) const {
 void PlotRenderer::Text(QPainter& p, double x, double y, int32_t shift, const QString& s, Align a,
                         const QFont& f) const {
   const QTransform saved = p.worldTransform();
-  p.resetTransform();
+  p.setWorldTransform(QTransform());
   p.setFont(f);
   const double dx = DevX(x), dy = DevY(y, shift);
   constexpr double kBig = 20000;
@@ -138,7 +159,7 @@ void PlotRenderer::Paint(QPainter& p, const SoundSource& sound, const QRect& cli
   p.setRenderHint(QPainter::TextAntialiasing, true);
   p.setClipRect(clip);
   if (screen) {
-    p.resetTransform();
+    p.setWorldTransform(QTransform());
     p.fillRect(clip, background);
   }
   if (!s_.hasDocument) {
@@ -272,7 +293,7 @@ void PlotRenderer::PaintSpectrogram(QPainter& p, const SoundSource& sound, const
     }
   }
   const QTransform saved = p.worldTransform();
-  p.resetTransform();
+  p.setWorldTransform(QTransform());
   p.drawImage(QPoint(x0, y0), layer_, QRect(0, 0, w, h));
   p.setWorldTransform(saved);
 }

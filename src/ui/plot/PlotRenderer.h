@@ -42,6 +42,13 @@ class PlotRenderer {
                      const SoundSource& sound, const std::vector<MarkRecord>& marks, bool erase,
                      unsigned threads = 0);
 
+  // The same onto a painter that is already active (a printer's page),
+  // into targetPx of its device at the device's own resolution, without
+  // erasing.
+  static bool RenderOnto(QPainter& p, const QRect& targetPx, const AnalysisSettings& settings,
+                         const SoundSource& sound, const std::vector<MarkRecord>& marks,
+                         unsigned threads = 0);
+
   // Makes the pens and fonts of `setup` for a device with `logicalDpiY`.
   void Prepare(const PlotSetup& setup, int logicalDpiY);
 

@@ -193,7 +193,19 @@ bool SoundPlot::RenderTo(QPaintDevice& device, const QSize& sizePx, bool erase) 
     if (erase) p.fillRect(QRect(QPoint(0, 0), sizePx), Qt::white);
     return true;
   }
-  return Render(device, sizePx, *settings_, CurrentSound(true), marks_, erase, threads_);
+  return Render(device, sizePx, PictureSettings(), CurrentSound(true), marks_, erase, threads_);
+}
+
+bool SoundPlot::RenderOnto(QPainter& p, const QRect& targetPx) {
+  if (!sound_ && !doc_) return p.isActive();
+  return PlotRenderer::RenderOnto(p, targetPx, PictureSettings(), CurrentSound(true), marks_, threads_);
+}
+
+AnalysisSettings SoundPlot::PictureSettings() const {
+  AnalysisSettings s = *settings_;
+  if (s.fftSize == 0 && setup_.hasDocument && setup_.spectShown)
+    s.fftSize = setup_.spect.fftSize;
+  return s;
 }
 
 bool SoundPlot::Render(QPaintDevice& device, const QSize& sizePx, const AnalysisSettings& settings,

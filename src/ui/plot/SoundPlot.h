@@ -89,6 +89,14 @@ class SoundPlot : public QWidget {
   // without cursors (erase: fill it white first, as an exported picture
   // needs). False when there is nothing to draw on.
   bool RenderTo(QPaintDevice& device, const QSize& sizePx, bool erase = false);
+  // The same drawing onto an active painter (a printer's page) into
+  // targetPx, at the resolution of the painter's device.
+  bool RenderOnto(QPainter& p, const QRect& targetPx);
+  // The settings a picture of this plot is drawn with: the view's, with an
+  // automatic FFT size replaced by the size the screen uses, so that a print
+  // or a copied picture shows the spectrogram the screen shows (the
+  // automatic size follows the device's pixels).
+  AnalysisSettings PictureSettings() const;
   // The same drawing without a widget (needs only a QGuiApplication): the
   // plot of `sound` with a copy of `settings` on `device`.
   static bool Render(QPaintDevice& device, const QSize& sizePx, const AnalysisSettings& settings,

@@ -42,7 +42,7 @@ QPushButton* SettingsDialogBase::ApplyButton() const {
 }
 
 bool SettingsDialogBase::Apply() {
-  nv::AnalysisSettings s = settings_;
+  nv::AnalysisSettings s = CurrentRecord();
   if (!ReadFields(s)) return false;
   settings_ = s;
   AfterApply();
@@ -51,7 +51,7 @@ bool SettingsDialogBase::Apply() {
 }
 
 bool SettingsDialogBase::Ok() {
-  nv::AnalysisSettings s = settings_;
+  nv::AnalysisSettings s = CurrentRecord();
   if (!ReadFields(s)) return false;
   settings_ = s;
   emit applied(settings_, true);

@@ -6,7 +6,9 @@
 // spin buttons, the "If stereo, view" channel boxes and a grid-lines group.
 //
 // OK and Apply read and validate the fields; on success they store them into
-// the dialog's copy and emit `applied` with it (OK then closes). A failure has
+// the record as it is at that moment (the one `SetLiveRecord` supplies, else
+// the dialog's own copy), so that whatever the dialog does not show keeps
+// its current value, and emit `applied` with it (OK then closes). A failure has
 // shown its message and the dialog stays open. Cancel closes without storing.
 // The dialog deletes itself when it closes and emits `closed` first.
 #include <QDialog>
@@ -15,6 +17,7 @@
 #include "settings/DocumentRates.h"
 
 #include <cstdint>
+#include <functional>
 
 class HoldSpinButtons;
 class NumericEdit;
@@ -32,6 +35,10 @@ class SettingsDialogBase : public QDialog {
                      bool editingDefaults, const DocumentRates& rates, QWidget* parent);
 
   bool EditingDefaults() const { return editingDefaults_; }
+  // Supplies the record as it is now, into which OK and Apply store the
+  // dialog's own fields (a view passes its current settings, which zoom and
+  // other dialogs may have changed since this dialog opened).
+  void SetLiveRecord(std::function<nv::AnalysisSettings()> current) { live_ = std::move(current); }
   // The record with the fields stored at the last OK or Apply.
   const nv::AnalysisSettings& Settings() const { return settings_; }
   // Reads and validates the fields into `out`, showing the first failure.
@@ -86,6 +93,10 @@ class SettingsDialogBase : public QDialog {
   HoldSpinButtons* timeSpin_ = nullptr;
 
  private:
+  // The record the fields go into: the live one when given.
+  nv::AnalysisSettings CurrentRecord() const { return live_ ? live_() : settings_; }
+
+  std::function<nv::AnalysisSettings()> live_;
   bool wholeMilliseconds_ = false;
   QCheckBox* left_ = nullptr;
   QCheckBox* right_ = nullptr;

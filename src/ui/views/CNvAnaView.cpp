@@ -160,35 +160,43 @@ void CNvAnaView::OnActivateView() {
 void CNvAnaView::Recompute() {
   if (!doc_) return;
   plot_->Recompute();
+  // A stored or zoomed-out start may lie past the last full page: the plot
+  // starts no later than where the sound's end meets the plot's right edge.
+  const int64_t first = plot_->Setup().firstVisible();
+  const int64_t kept = VisibleRange().Clamp(first);
+  if (kept != first) plot_->SetFirstSample(kept);
   ResetScrollBar();
   UpdateFormatText();
 }
 
+nv::ScrollRange CNvAnaView::VisibleRange() const {
+  return nv::ScrollRange(doc_ ? doc_->FrameCount() : 0, plot_->Setup().samplesPerPlot());
+}
+
 void CNvAnaView::ResetScrollBar() {
   const nv::PlotSetup& s = plot_->Setup();
-  const int length = std::max(doc_ ? doc_->FrameCount() : 0, 0);
-  const int page = std::max(s.samplesPerPlot(), 1);
+  const nv::ScrollRange range = VisibleRange();
+  const int64_t page = range.Page();
   const int64_t tick = s.effectiveRateHz() > 0 ? s.tickNs * s.effectiveRateHz() / 1000000000 : 1;
   scrolling_ = true;
-  scroll_->setRange(0, std::max(length - page, 0));
-  scroll_->setPageStep(page);
+  scroll_->setRange(0, static_cast<int>(range.MaxFirst()));
+  scroll_->setPageStep(static_cast<int>(page));
   scroll_->setSingleStep(static_cast<int>(std::clamp<int64_t>(tick, 1, page)));
-  scroll_->setValue(static_cast<int>(std::clamp<int64_t>(settings_.firstVisibleSample, 0, scroll_->maximum())));
+  scroll_->setValue(static_cast<int>(range.Clamp(s.firstVisible())));
   scrolling_ = false;
 }
 
 void CNvAnaView::ScrollTo(int64_t first) {
   if (!doc_) return;
-  first = std::clamp<int64_t>(first, 0, doc_->FrameCount());
+  first = VisibleRange().Clamp(first);
   plot_->SetFirstSample(first);
   scrolling_ = true;
-  scroll_->setValue(static_cast<int>(std::min<int64_t>(first, scroll_->maximum())));
+  scroll_->setValue(static_cast<int>(first));
   scrolling_ = false;
 }
 
 void CNvAnaView::ScrollStep(int direction) {
-  const int step = std::max(scroll_->singleStep(), 1);
-  ScrollTo(int64_t{plot_->Setup().firstVisible()} + direction * step);
+  ScrollTo(VisibleRange().Step(plot_->Setup().firstVisible(), direction, scroll_->singleStep()));
 }
 
 int64_t CNvAnaView::DocumentDurationUs() const {
@@ -635,6 +643,10 @@ void CNvAnaView::TakeSettings(const nv::AnalysisSettings& s) {
 void CNvAnaView::OpenSettings(int area) {
   const DocumentRates rates = RatesOf(doc_);
   auto hook = [this](auto* dlg) {
+    // The dialog's fields go into the settings as they are when OK or Apply
+    // is pressed, not as they were when it opened: a zoom or another
+    // dialog's change made meanwhile stays.
+    dlg->SetLiveRecord([this] { return settings_; });
     connect(dlg, &SettingsDialogBase::applied, this,
             [this](const nv::AnalysisSettings& s, bool) { TakeSettings(s); });
     return dlg;

@@ -24,6 +24,7 @@
 #include "settings/OscillogramSettingsDialog.h"
 #include "settings/SpectrogramSettingsDialog.h"
 #include "settings/ZeroCrossingSettingsDialog.h"
+#include "views/ScrollRange.h"
 #include "views/ViewNavigator.h"
 
 namespace nv {
@@ -69,8 +70,13 @@ class CNvAnaView : public QWidget,
   void ZoomOut();
   void DefaultZoom();
   void ZoomEntire();
+  // Scrolls so that `firstSample` is the first visible sample, kept within
+  // 0 ... the start of the last full page (ScrollRange).
   void ScrollTo(int64_t firstSample);
   void ScrollStep(int direction);
+  // Where this view may scroll with its document's length and the plot's
+  // samples per plot.
+  nv::ScrollRange VisibleRange() const;
   // Recomputes the display and resets the scroll bar.
   void Recompute();
   // The marks' commands (CNvAnaViewMarks.cpp). Centres the view on the

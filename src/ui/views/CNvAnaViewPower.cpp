@@ -1,6 +1,7 @@
 #include "views/CNvAnaViewPower.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QPainter>
 #include <QPaintEvent>
 #include <algorithm>
@@ -223,19 +224,11 @@ PagePrinter::Page CNvAnaViewPower::ViewPage() const {
   nv::SoundPlot* plot = view_->Plot();
   const int tpp = std::max(1, 1440 / std::max(1, plot->logicalDpiX()));
   page.pictureTwips = QSizeF(plot->width() * tpp, plot->height() * tpp);
-  page.draw = [plot](QPainter& p, const QRectF& target, int) {
-    // The plot draws with a painter of its own, so it goes through an image
-    // of at most 300 dots per inch at the page's size, placed on the page.
-    const double deviceDpi = std::max(1, p.device()->logicalDpiX());
-    const double scale = std::min(1.0, 300.0 / deviceDpi);
-    const QSize size = (target.size() * scale).toSize().expandedTo(QSize(1, 1));
-    QImage image(size, QImage::Format_RGB32);
-    const int dotsPerMeter = static_cast<int>(deviceDpi * scale * 10000 / 254);
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    image.fill(Qt::white);
-    plot->RenderTo(image, size, true);
-    p.drawImage(target, image);
+  QPointer<nv::SoundPlot> guard(plot);
+  page.draw = [guard](QPainter& p, const QRectF& target, double) {
+    // Drawn straight onto the page at the printer's resolution, so that its
+    // lines (marks, grid, axes) are lines on paper and in the preview alike.
+    if (guard) guard->RenderOnto(p, target.toAlignedRect());
   };
   return page;
 }

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -262,6 +263,88 @@ class PowerViewTest : public QObject {
       for (int x = 0; x < img.width(); ++x)
         if (qGray(img.pixel(x, y)) < 128) ++dark;
     QVERIFY2(dark > 500, qPrintable(QString::number(dark)));
+  }
+
+  // The print preview shows every mark line the printed page has: the view
+  // is drawn onto the page at the printer's resolution, not through a
+  // picture of fewer pixels that the preview shrinks further. The printed
+  // spectrogram is the screen's, with its automatic FFT size.
+  void previewAndPrintShowTheScreensPicture() {
+    ViewFixture f;
+    f.view->Settings().spectrogramShown = 0;  // marks over the oscillogram alone
+    f.view->Recompute();
+    std::vector<nv::MarkRecord> marks;
+    const int32_t first = f.view->Plot()->Setup().firstVisible();
+    const int32_t span = f.view->Plot()->Setup().samplesPerPlot();
+    constexpr int kMarks = 9;
+    for (int i = 0; i < kMarks; ++i) {
+      nv::MarkRecord m;
+      m.number = i + 1;
+      m.position = first + span * (i + 1) / (kMarks + 1) + 37 * i;
+      m.kind = nv::kCursorMarking;
+      m.channel = 3;
+      m.inSpectrogram = 0;
+      m.displayMark = 1;
+      m.displayLabel = 0;
+      marks.push_back(m);
+    }
+    f.view->Plot()->SetMarks(marks);
+    // The columns of the preview (or page) holding the dark red of marks.
+    auto markColumns = [](const QImage& img) {
+      std::vector<int> cols;
+      for (int x = 0; x < img.width(); ++x) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y) {
+          const QColor c = img.pixelColor(x, y);
+          if (c.red() > c.green() + 40 && c.red() > c.blue() + 40) ++n;
+        }
+        if (n >= 3) cols.push_back(x);
+      }
+      // Neighbouring columns belong to one line.
+      int lines = 0;
+      for (size_t i = 0; i < cols.size(); ++i)
+        if (i == 0 || cols[i] > cols[i - 1] + 1) ++lines;
+      return lines;
+    };
+    QImage shown;
+    PagePrinter::previewRunner = [&](QPrintPreviewDialog& d) {
+      d.resize(900, 1200);
+      d.show();
+      QTest::qWait(100);
+      auto* w = d.findChild<QPrintPreviewWidget*>();
+      QVERIFY(w);
+      w->setZoomMode(QPrintPreviewWidget::FitToWidth);
+      QTest::qWait(100);
+      shown = w->grab().toImage();
+      d.close();
+    };
+    QVERIFY(f.view->OnCommand(cmd::kFilePrintPreview));
+    PagePrinter::previewRunner = nullptr;
+    QVERIFY(!shown.isNull());
+    const QByteArray keep = qgetenv("NORVANE_GRAB_DIR");
+    if (!keep.isEmpty()) shown.save(QDir(QString::fromLocal8Bit(keep)).filePath("view-preview.png"));
+    QCOMPARE(markColumns(shown), kMarks);
+
+    // The printed spectrogram has the screen's FFT size in its title.
+    f.view->Settings().spectrogramShown = 1;
+    f.view->Settings().fftSize = 0;
+    f.view->Recompute();
+    const int screenFft = f.view->Plot()->Setup().spect.fftSize;
+    const QString pdf = dir_.filePath("view-fft.pdf");
+    PagePrinter::printRunner = [&](QPrintDialog& d) {
+      d.printer()->setOutputFormat(QPrinter::PdfFormat);
+      d.printer()->setOutputFileName(pdf);
+      return true;
+    };
+    QVERIFY(f.view->OnCommand(cmd::kFilePrint));
+    PagePrinter::printRunner = nullptr;
+    PagePrinter::SharedPrinter().setOutputFileName(QString());
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) QSKIP("pdftotext (poppler-utils) is not installed");
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString t = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(t.contains(QStringLiteral("Spectrogram, FFT size %1,").arg(screenFft)), qPrintable(t));
   }
 };
 

@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -341,6 +342,97 @@ class PowerWindowTest : public QObject {
     QVERIFY2(maxX - minX > img.width() / 2, qPrintable(QString::number(maxX - minX)));
   }
 
+  // A window with automatic FFT size prints the spectrum it shows: the same
+  // FFT size and analysed range as the screen (a printer has many more
+  // pixels, which would choose a larger size), laid out in exact twips of
+  // the device (1440 / 600 dpi = 2.4 twips per pixel, not 2).
+  void printKeepsTheScreensFftSizeAndScale() {
+    // Silence where the window looks, a loud tone right after it: a print
+    // with a larger FFT size would analyse the tone too.
+    nv::CNorvaneDoc doc;
+    std::vector<int16_t> s(44100, 0);
+    for (size_t i = 3072; i < s.size(); ++i)
+      s[i] = static_cast<int16_t>(20000 * std::sin(2 * M_PI * 5000.0 * static_cast<double>(i) / 44100));
+    nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
+    CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 2048, 2048);
+    w.Model().Settings().fftSize = 0;  // "Automatic"
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.Recompute();
+    QCOMPARE(w.Model().FftSize(), 1024);
+    QCOMPARE(w.Model().End(), int64_t{3072});
+    const PagePrinter::Page page = w.PrintPage();
+    QCOMPARE(page.footerRight, QStringLiteral("Power spectrum, FFT size 1024, Hanning window."));
+
+    // The picture at its printed size on a 600-dpi device.
+    constexpr double kDpi = 600;
+    const double tpp = 1440.0 / kDpi;
+    const QSize px((page.pictureTwips / tpp).toSize());
+    QImage img(px, QImage::Format_RGB32);
+    img.setDotsPerMeterX(static_cast<int>(kDpi / 0.0254));
+    img.setDotsPerMeterY(static_cast<int>(kDpi / 0.0254));
+    img.fill(Qt::white);
+    {
+      QPainter p(&img);
+      page.draw(p, QRectF(QPointF(0, 0), QSizeF(px)), tpp);
+    }
+    img.save(dir_.filePath("print600.png"));
+    Keep(dir_.filePath("print600.png"));
+    // The axes where the layout puts them in twips: the left axis 5 pixels
+    // + 32 points from the left edge, the bottom axis 27 points above the
+    // bottom edge.
+    auto darkRun = [&](bool row, int at) {
+      int n = 0, best = 0;
+      const int len = row ? img.width() : img.height();
+      for (int i = 0; i < len; ++i) {
+        const QRgb c = row ? img.pixel(i, at) : img.pixel(at, i);
+        n = qGray(c) < 100 ? n + 1 : 0;
+        best = std::max(best, n);
+      }
+      return best;
+    };
+    // The middle of each axis line (a pen of 20 twips is 8 pixels wide).
+    double axisX = -1, axisY = -1;
+    for (int x = 0; x < img.width() / 3 && axisX < 0; ++x) {
+      if (darkRun(false, x) <= img.height() / 2) continue;
+      int last = x;
+      while (darkRun(false, last + 1) > img.height() / 2) ++last;
+      axisX = (x + last + 1) / 2.0;
+    }
+    for (int y = img.height() - 1; y > img.height() / 2 && axisY < 0; --y) {
+      if (darkRun(true, y) <= img.width() / 2) continue;
+      int first = y;
+      while (darkRun(true, first - 1) > img.width() / 2) --first;
+      axisY = (first + y + 1) / 2.0;
+    }
+    const double wantX = (5 * tpp + 4 * 8 * 20) / tpp;  // 271.7 pixels
+    const double wantY = img.height() - (11 + 2 * 8) * 20 / tpp;  // 225 pixels up
+    QVERIFY2(std::fabs(axisX - wantX) <= 2, qPrintable(QString("%1 %2").arg(axisX).arg(wantX)));
+    QVERIFY2(std::fabs(axisY - wantY) <= 2, qPrintable(QString("%1 %2").arg(axisY).arg(wantY)));
+    // The analysed range is the silent one: the curve lies on the bottom
+    // axis, with no spectrum of the tone above it.
+    int blueAbove = 0;
+    for (int y = 0; y < axisY - 8; ++y)
+      for (int x = static_cast<int>(axisX) + 8; x < img.width(); ++x) {
+        const QColor c = img.pixelColor(x, y);
+        if (c.blue() > c.red() + 40 && c.blue() > c.green() + 40) ++blueAbove;
+      }
+    QCOMPARE(blueAbove, 0);
+
+    // Through the printer (a PDF file at 1200 dpi): the interval printed
+    // below the plot is the window's.
+    const QString pdf = dir_.filePath("auto.pdf");
+    QVERIFY(PagePrinter::PrintToPdf(pdf, page));
+    Keep(pdf);
+    if (!HavePdfTools()) QSKIP("pdftoppm and pdftotext (poppler-utils) are not installed");
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString t = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(t.contains(QString::fromStdString(w.Model().IntervalText())), qPrintable(t));
+    QVERIFY2(t.contains("Power spectrum, FFT size 1024, Hanning window."), qPrintable(t));
+  }
+
   void previewPaintsThePage() {
     nv::CNorvaneDoc doc;
     FillSine(doc);
@@ -350,7 +442,7 @@ class PowerWindowTest : public QObject {
     PagePrinter::Page page = w.PrintPage();
     int draws = 0;
     auto draw = page.draw;
-    page.draw = [&](QPainter& p, const QRectF& r, int tpp) {
+    page.draw = [&](QPainter& p, const QRectF& r, double tpp) {
       ++draws;
       draw(p, r, tpp);
     };

@@ -4,6 +4,7 @@
 
 int RunEditTest(int argc, char** argv);
 int RunSoundViewTest(int argc, char** argv);
+int RunNavigationTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
   int failed = 0;
   failed += RunEditTest(argc, argv);
   failed += RunSoundViewTest(argc, argv);
+  failed += RunNavigationTest(argc, argv);
   return failed;
 }
