@@ -110,11 +110,11 @@ void CPowerWnd::MarkInterval() {
     const nv::PowerSettings& s = model_.Settings();
     const bool stereo = doc_ && doc_->Format().nChannels >= 2;
     const int channel = !stereo ? 0 : s.leftChannel ? 1 : s.rightChannel ? 2 : 0;
-    host_->MarkAnalysedInterval(static_cast<int32_t>(model_.Start()),
+    host_->MarkAnalysedInterval(slot_, static_cast<int32_t>(model_.Start()),
                                 static_cast<int32_t>(model_.Start() + model_.FftSize()), channel);
     marked_ = true;
   } else if (marked_) {
-    host_->ClearAnalysedInterval();
+    host_->ClearAnalysedInterval(slot_);
     marked_ = false;
   }
 }
@@ -210,7 +210,7 @@ void CPowerWnd::closeEvent(QCloseEvent* e) {
     return;
   }
   if (marked_) {
-    host_->ClearAnalysedInterval();
+    host_->ClearAnalysedInterval(slot_);
     marked_ = false;
   }
   e->ignore();

@@ -68,7 +68,7 @@ PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSe
                                          int32_t start, int32_t end, QWidget* parent)
     : QDialog(parent), doc_(doc), settings_(settings), start_(start), end_(end) {
   Dialogs().push_back(this);
-  setWindowTitle(QStringLiteral("Pulse characteristics analysis"));
+  ShowTitle();
   setModal(false);
 
   oscThreshold_ = Field(this, 2);
@@ -199,6 +199,18 @@ void PulseAnalysisDialog::ShowFields() {
   ShowRange();
 }
 
+int PulseAnalysisDialog::AnalysedChannel() const {
+  // The worker's choice: the left channel when its flag is set, otherwise
+  // the right one; a mono sound's only channel counts as the left one.
+  const bool stereo = doc_ && doc_->Format().nChannels >= 2;
+  return stereo && !settings_.leftChannel ? 2 : 1;
+}
+
+void PulseAnalysisDialog::ShowTitle() {
+  setWindowTitle(QStringLiteral("Pulse characteristics analysis") +
+                 (AnalysedChannel() == 2 ? QStringLiteral(" - Right channel.") : QStringLiteral(" - Left channel.")));
+}
+
 void PulseAnalysisDialog::ShowRange() {
   const int64_t frames = doc_ ? doc_->FrameCount() : 0;
   const int64_t end = end_ < 0 ? frames : end_;
@@ -310,6 +322,7 @@ void PulseAnalysisDialog::SetRange(int32_t start, int32_t end, int channels) {
     settings_.leftChannel = 0;
     settings_.rightChannel = 1;
   }
+  ShowTitle();
   ShowRange();
   update();
 }
@@ -321,8 +334,7 @@ void PulseAnalysisDialog::SetLevel(int32_t level) {
 }
 
 void PulseAnalysisDialog::RequestLevelCursor() {
-  emit levelCursorRequested(LevelOfThreshold(settings_.ampThreshold), settings_.leftChannel ? 1 : 2,
-                            start_, end_);
+  emit levelCursorRequested(LevelOfThreshold(settings_.ampThreshold), AnalysedChannel(), start_, end_);
 }
 
 bool PulseAnalysisDialog::eventFilter(QObject* watched, QEvent* event) {

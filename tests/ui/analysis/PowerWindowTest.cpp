@@ -34,10 +34,15 @@ namespace {
 
 struct Host : PowerWindowHost {
   std::vector<std::string> calls;
-  void MarkAnalysedInterval(int32_t s, int32_t e, int c) override {
+  int markSlot = -1;
+  void MarkAnalysedInterval(int slot, int32_t s, int32_t e, int c) override {
+    markSlot = slot;
     calls.push_back("mark " + std::to_string(s) + " " + std::to_string(e) + " " + std::to_string(c));
   }
-  void ClearAnalysedInterval() override { calls.push_back("clear"); }
+  void ClearAnalysedInterval(int slot) override {
+    markSlot = slot;
+    calls.push_back("clear");
+  }
   void PowerWindowClosed(int slot) override { calls.push_back("closed " + std::to_string(slot)); }
   void PrintPowerWindow(int slot) override { calls.push_back("print " + std::to_string(slot)); }
   void PreviewPowerWindow(int slot) override { calls.push_back("preview " + std::to_string(slot)); }
@@ -263,6 +268,7 @@ class PowerWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.close();
     QCOMPARE(host.calls, (std::vector<std::string>{"mark 10 1034 0", "clear", "closed 7"}));
+    QCOMPARE(host.markSlot, 7);  // the mark and its clearing name the window
     QVERIFY(w.isVisible());  // the view decides
     w.RequestPrint();
     w.RequestPrintPreview();
