@@ -165,12 +165,13 @@ void PulseViewAnalyses::HoldThreshold(int slot) {
 void PulseViewAnalyses::ReleaseThreshold(int slot) {
   const bool held = slot < 0 ? dialogThreshold_ : thresholdSlot_ == slot;
   if (!held) return;
-  const bool wasShown = InThresholdMode();
+  const bool inMode = InThresholdMode();
   dialogThreshold_ = false;
   thresholdSlot_ = -1;
-  if (!wasShown) return;  // the user has left threshold mode already
-  // The level cursor goes with its analysis; the user's cursor and mode return.
+  // The level cursor goes with its analysis, and the user's cursor returns;
+  // so does the user's mode, unless the user has left threshold mode already.
   if (view_->Plot()->Cursor().kind == nv::kCursorLevel) view_->Plot()->SetCursor(userCursor_);
+  if (!inMode) return;
   ViewHost::Get().SetCursorMode(userMode_);
   ViewHost::Get().RequestCommandUpdate();
 }

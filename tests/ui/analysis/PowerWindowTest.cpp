@@ -259,6 +259,35 @@ class PowerWindowTest : public QObject {
     QCOMPARE(w.windowTitle(), QStringLiteral("Power spectrum, FFT size 4096, Hamming window"));
   }
 
+  // A new FFT size, chosen or automatic: the marked frame at the cursor and
+  // the analysed range follow it.
+  void theMarkedFrameFollowsTheFftSize() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    Host host;
+    CPowerWnd w(nullptr, &host, &doc, 2, nv::PowerSettings{}, 100, 100);
+    w.resize(520, 220);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.Recompute();
+    QCOMPARE(host.calls.back(), std::string("mark 100 1124 0"));
+    w.Model().Settings().fftSize = 256;
+    w.Recompute();
+    QCOMPARE(w.Model().End(), int64_t{356});
+    QCOMPARE(host.calls.back(), std::string("mark 100 356 0"));
+    // Automatic: the size of the plot's width.
+    w.Model().Settings().fftSize = 0;
+    for (int width : {150, 900}) {
+      w.resize(width, 220);
+      if (width < 520) QTRY_VERIFY(w.Model().Setup().n < 256);
+      else QTRY_VERIFY(w.Model().Setup().n > 1024);
+      const int n = w.Model().Setup().n;
+      QCOMPARE(w.Model().End(), int64_t{100 + n});
+      QCOMPARE(host.calls.back(), "mark 100 " + std::to_string(100 + n) + " 0");
+    }
+    QCOMPARE(w.Model().Setup().n, 2048);
+  }
+
   void closingGoesThroughTheView() {
     nv::CNorvaneDoc doc;
     FillSine(doc);

@@ -358,6 +358,16 @@ class ViewFeedTest : public QObject {
     QVERIFY(f.view->HasSelection());
     QCOMPARE(ViewHost::Get().DefaultPulse().ampThreshold, threshold);
 
+    // A window closed after the user chose another cursor mode: its level
+    // cursor goes all the same, the mode stays the user's.
+    w = (f.view->OnCommand(cmd::kPulseLength), f.Pulses()->RateWindow(0));
+    QCOMPARE(f.Plot()->Cursor().kind, int(nv::kCursorLevel));
+    f.view->OnCommand(cmd::kCursorLargeMeasurement);
+    w->close();
+    QTRY_VERIFY(w.isNull());
+    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeLargeMeasurement));
+    QVERIFY(f.Plot()->Cursor().kind != int(nv::kCursorLevel));
+
     // Escape on a dialog opened in measurement mode returns to it.
     f.view->OnCommand(cmd::kCursorMeasurement);
     f.view->OnCommand(cmd::kPulseCharacteristics);
