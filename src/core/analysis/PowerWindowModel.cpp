@@ -1,6 +1,7 @@
 #include "analysis/PowerWindowModel.h"
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +40,7 @@ int PowerWindowModel::FftSize() const {
 bool PowerWindowModel::Update(int64_t start, int64_t end, bool left, bool right, bool force) {
   if (start < 0) return force;
   if (!settings_.contUpdate) return force;
+  if (end != kNone && end < start) std::swap(start, end);  // a selection's bounds in either order
   const int n = FftSize();
   start_ = start;
   if (end == kNone) {

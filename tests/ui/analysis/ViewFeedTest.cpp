@@ -250,6 +250,16 @@ class ViewFeedTest : public QObject {
     }
     QCOMPARE(totals[1][0], totals[0][0]);
     QCOMPARE(totals[1][1], totals[0][1]);
+    // Each window orders bounds given the other way round as well.
+    power->ViewChanged(70000, 30000, 3, false);
+    interval->SelectionChanged(70000, 30000, 3, false);
+    dialog->SetRange(70000, 30000, 3);
+    QCOMPARE(power->Model().Start(), int64_t{30000});
+    QCOMPARE(power->Model().End(), int64_t{70000});
+    QCOMPARE(interval->Histogram().RangeStart(), int64_t{30000});
+    QCOMPARE(interval->Histogram().RangeEnd(), int64_t{70000});
+    QCOMPARE(dialog->RangeStart(), 30000);
+    QCOMPARE(dialog->RangeEnd(), 70000);
   }
 
   // A level-cursor click reaches only the analysis the level cursor
