@@ -1,10 +1,10 @@
 #include "analysis/PowerWindowModel.h"
 
 #include <algorithm>
-#include <utility>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "analysis/PowerExport.h"
 #include "analysis/PowerSpectrum.h"

@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <utility>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "analysis/PulseResultsDialog.h"
