@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "analysis/PowerExport.h"
 #include "analysis/PowerSpectrum.h"
@@ -27,6 +28,7 @@ PowerWindowModel::PowerWindowModel(const PowerSettings& settings, int64_t start,
   const int n = FftSize();
   if (end_ <= start_) end_ = start_ + n;
   followCursor_ = end_ == start_ + n;
+  givenEnd_ = end_;
 }
 
 int PowerWindowModel::FftSize() const {
@@ -38,6 +40,7 @@ int PowerWindowModel::FftSize() const {
 bool PowerWindowModel::Update(int64_t start, int64_t end, bool left, bool right, bool force) {
   if (start < 0) return force;
   if (!settings_.contUpdate) return force;
+  if (end != kNone && end < start) std::swap(start, end);  // a selection's bounds in either order
   const int n = FftSize();
   start_ = start;
   if (end == kNone) {
@@ -47,6 +50,7 @@ bool PowerWindowModel::Update(int64_t start, int64_t end, bool left, bool right,
     if (start + n < end) followCursor_ = false;
     end_ = end;
   }
+  givenEnd_ = end_;
   settings_.leftChannel = left ? 1 : 0;
   settings_.rightChannel = right ? 1 : 0;
   return true;
@@ -56,7 +60,12 @@ void PowerWindowModel::SetUp(const PowerSoundFormat& format, const PowerLayout& 
   format_ = format;
   setup_ = MakePowerSetup(settings_, format, layout);
   setUp_ = true;
-  if (end_ - start_ < setup_.n) end_ = start_ + setup_.n;
+  // The range for this frame size: one frame at the cursor, or the range
+  // given (a selection) made at least one frame long. It is worked out from
+  // what was given, so that a smaller size after a larger one shrinks it
+  // back.
+  if (followCursor_) end_ = start_ + setup_.n;
+  else end_ = std::max(givenEnd_, start_ + setup_.n);
 }
 
 PowerWindowModel PowerWindowModel::ForPicture(const PowerSoundFormat& format, const PowerLayout& layout) const {

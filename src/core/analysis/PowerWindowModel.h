@@ -109,6 +109,9 @@ class PowerWindowModel {
   PowerSettings settings_;
   int64_t start_ = 0;
   int64_t end_ = 0;
+  // The end as opened or last updated, before any set-up extended the range
+  // to one frame.
+  int64_t givenEnd_ = 0;
   bool followCursor_ = false;
   PowerSoundFormat format_;
   PowerSetup setup_;

@@ -59,7 +59,12 @@ CPowerWnd::CPowerWnd(QWidget* owner, PowerWindowHost* host, nv::CNorvaneDoc* doc
     return nv::PowerSoundFormat{f.nChannels, f.wBitsPerSample, static_cast<int64_t>(f.nSamplesPerSec),
                                 doc_->Info().TimeExpansion()};
   };
-  plot_->recomputed = [this] { setWindowTitle(QString::fromStdString(model_.Title())); };
+  plot_->recomputed = [this] {
+    setWindowTitle(QString::fromStdString(model_.Title()));
+    // An automatic FFT size changes with the plot's width: the marked frame
+    // follows it.
+    if (marked_ && model_.FollowCursor() && model_.Start() + model_.FftSize() != markedEnd_) MarkInterval();
+  };
   plot_->contextMenu = [this](const QPoint& global) { menu_->popup(global); };
   auto* box = new QVBoxLayout(this);
   box->setContentsMargins(0, 0, 0, 0);
@@ -110,11 +115,12 @@ void CPowerWnd::MarkInterval() {
     const nv::PowerSettings& s = model_.Settings();
     const bool stereo = doc_ && doc_->Format().nChannels >= 2;
     const int channel = !stereo ? 0 : s.leftChannel ? 1 : s.rightChannel ? 2 : 0;
-    host_->MarkAnalysedInterval(static_cast<int32_t>(model_.Start()),
-                                static_cast<int32_t>(model_.Start() + model_.FftSize()), channel);
+    markedEnd_ = model_.Start() + model_.FftSize();
+    host_->MarkAnalysedInterval(slot_, static_cast<int32_t>(model_.Start()), static_cast<int32_t>(markedEnd_),
+                                channel);
     marked_ = true;
   } else if (marked_) {
-    host_->ClearAnalysedInterval();
+    host_->ClearAnalysedInterval(slot_);
     marked_ = false;
   }
 }
@@ -210,7 +216,7 @@ void CPowerWnd::closeEvent(QCloseEvent* e) {
     return;
   }
   if (marked_) {
-    host_->ClearAnalysedInterval();
+    host_->ClearAnalysedInterval(slot_);
     marked_ = false;
   }
   e->ignore();

@@ -85,4 +85,5 @@ class CPowerWnd : public QWidget {
   QAction* contAction_ = nullptr;
   QAction* logAction_ = nullptr;
   bool marked_ = false;
+  int64_t markedEnd_ = -1;  // the end of the interval marked last
 };

@@ -9,6 +9,7 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "analysis/RatePlot.h"
 #include "analysis/RateSettingsDialog.h"
@@ -57,7 +58,7 @@ CRateWnd::CRateWnd(nv::CNorvaneDoc* doc, int slot, const nv::RateSettings& setti
     automatic_->setChecked(hist_.Settings().autoCalc);
     menu_->popup(at);
   });
-  connect(plot_, &RatePlot::thresholdComputed, this, &CRateWnd::RequestLevelCursor);
+  connect(plot_, &RatePlot::thresholdComputed, this, &CRateWnd::OfferAutomaticThreshold);
   SetUp();
 }
 
@@ -66,9 +67,18 @@ CRateWnd::~CRateWnd() = default;
 QString CRateWnd::Caption() const {
   QString c = hist_.Settings().intervalMode ? QStringLiteral("Pulse Interval Analysis")
                                             : QStringLiteral("Pulse Length Analysis");
-  if (hist_.Settings().leftChannel) c += QStringLiteral(" - Left channel.");
-  if (hist_.Settings().rightChannel) c += QStringLiteral(" - Right channel.");
+  // The one channel analysed: a stereo sound's left or right one (both
+  // flags or neither mean the left); a mono sound's only channel counts as
+  // the left one, as channel 1 does everywhere.
+  c += AnalysedChannel() == 2 ? QStringLiteral(" - Right channel.") : QStringLiteral(" - Left channel.");
   return c;
+}
+
+bool CRateWnd::Stereo() const { return doc_ && doc_->Format().nChannels >= 2; }
+
+int CRateWnd::AnalysedChannel() const {
+  const nv::RateSettings& s = hist_.Settings();
+  return Stereo() && s.rightChannel && !s.leftChannel ? 2 : 1;
 }
 
 void CRateWnd::SetUp() {
@@ -81,8 +91,7 @@ void CRateWnd::SetUp() {
 }
 
 void CRateWnd::ShowInterval() {
-  const bool stereo = doc_ && doc_->Format().nChannels >= 2;
-  const int channel = !stereo ? 0 : hist_.Channel() == 0 ? 1 : 2;
+  const int channel = Stereo() ? AnalysedChannel() : 0;
   emit intervalShown(slot_, static_cast<int32_t>(hist_.RangeStart()), static_cast<int32_t>(hist_.RangeEnd()),
                      channel);
 }
@@ -97,8 +106,13 @@ int32_t CRateWnd::LevelOfThreshold() const {
 }
 
 void CRateWnd::RequestLevelCursor() {
-  emit levelCursorRequested(LevelOfThreshold(), hist_.Settings().leftChannel ? 1 : 2,
-                            static_cast<int32_t>(hist_.RangeStart()), static_cast<int32_t>(hist_.RangeEnd()));
+  emit levelCursorRequested(LevelOfThreshold(), AnalysedChannel(), static_cast<int32_t>(hist_.RangeStart()),
+                            static_cast<int32_t>(hist_.RangeEnd()));
+}
+
+void CRateWnd::OfferAutomaticThreshold() {
+  emit thresholdFound(LevelOfThreshold(), AnalysedChannel(), static_cast<int32_t>(hist_.RangeStart()),
+                      static_cast<int32_t>(hist_.RangeEnd()));
 }
 
 void CRateWnd::RenderPicture(QPainter& p, const QRectF& target) {
@@ -163,6 +177,7 @@ void CRateWnd::SelectionChanged(int32_t start, int32_t end, int channels, bool f
     return;
   }
   const int32_t frames = doc_ ? doc_->FrameCount() : 0;
+  if (end >= 0 && end < start) std::swap(start, end);  // a selection's bounds in either order
   start_ = std::clamp(start, 0, frames);
   end_ = end < 0 ? -1 : std::clamp(end, 0, frames);
   nv::RateSettings& s = hist_.Settings();

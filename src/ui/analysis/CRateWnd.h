@@ -52,8 +52,14 @@ class CRateWnd : public QWidget {
   // Draws the plot scaled into `target` (device units of the painter), for
   // printing and previews.
   void RenderPicture(QPainter& p, const QRectF& target);
-  // Asks the view to show this window's threshold as its level cursor.
+  // Asks the view to show this window's threshold as its level cursor (the
+  // window opens, "Update threshold").
   void RequestLevelCursor();
+  // The threshold was found automatically: the view shows it only when its
+  // level cursor belongs to this window.
+  void OfferAutomaticThreshold();
+  // The channel analysed: 1 left (also a mono sound's only one), 2 right.
+  int AnalysedChannel() const;
   // Asks the view to mark the interval this window analyses.
   void ShowInterval();
 
@@ -77,6 +83,9 @@ class CRateWnd : public QWidget {
   void previewRequested(int slot);
   // Show this window's threshold as the view's level cursor.
   void levelCursorRequested(int32_t level, int channel, int32_t start, int32_t end);
+  // A threshold found automatically, to be shown only while the view's level
+  // cursor belongs to this window.
+  void thresholdFound(int32_t level, int channel, int32_t start, int32_t end);
   // The interval this window analyses, [start, end) with its channel (1
   // left, 2 right, 0 a mono sound): after every set-up and when the window
   // becomes active, so that the view marks it.
@@ -89,6 +98,7 @@ class CRateWnd : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
+  bool Stereo() const;
 
   nv::CNorvaneDoc* doc_;
   int slot_;

@@ -9,9 +9,11 @@
 class PowerWindowHost {
  public:
   virtual ~PowerWindowHost() = default;
-  // Marks [start, end) in the view; channel 1 left, 2 right, 0 the view's.
-  virtual void MarkAnalysedInterval(int32_t start, int32_t end, int channel) = 0;
-  virtual void ClearAnalysedInterval() = 0;
+  // Marks [start, end) in the view for the window in `slot`; channel 1
+  // left, 2 right, 0 the view's.
+  virtual void MarkAnalysedInterval(int slot, int32_t start, int32_t end, int channel) = 0;
+  // The window in `slot` no longer marks an interval.
+  virtual void ClearAnalysedInterval(int slot) = 0;
   // The window was closed by the user; the view destroys it and frees the
   // slot, unless it is being printed.
   virtual void PowerWindowClosed(int slot) = 0;

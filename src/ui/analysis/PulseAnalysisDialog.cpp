@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "analysis/PulseResultsDialog.h"
@@ -68,7 +69,7 @@ PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSe
                                          int32_t start, int32_t end, QWidget* parent)
     : QDialog(parent), doc_(doc), settings_(settings), start_(start), end_(end) {
   Dialogs().push_back(this);
-  setWindowTitle(QStringLiteral("Pulse characteristics analysis"));
+  ShowTitle();
   setModal(false);
 
   oscThreshold_ = Field(this, 2);
@@ -199,6 +200,18 @@ void PulseAnalysisDialog::ShowFields() {
   ShowRange();
 }
 
+int PulseAnalysisDialog::AnalysedChannel() const {
+  // The worker's choice: the left channel when its flag is set, otherwise
+  // the right one; a mono sound's only channel counts as the left one.
+  const bool stereo = doc_ && doc_->Format().nChannels >= 2;
+  return stereo && !settings_.leftChannel ? 2 : 1;
+}
+
+void PulseAnalysisDialog::ShowTitle() {
+  setWindowTitle(QStringLiteral("Pulse characteristics analysis") +
+                 (AnalysedChannel() == 2 ? QStringLiteral(" - Right channel.") : QStringLiteral(" - Left channel.")));
+}
+
 void PulseAnalysisDialog::ShowRange() {
   const int64_t frames = doc_ ? doc_->FrameCount() : 0;
   const int64_t end = end_ < 0 ? frames : end_;
@@ -301,6 +314,7 @@ void PulseAnalysisDialog::StopWorker() {
 void PulseAnalysisDialog::SetRange(int32_t start, int32_t end, int channels) {
   if (!settings_.contUpdate || start < 0) return;
   const int32_t frames = doc_ ? doc_->FrameCount() : 0;
+  if (end >= 0 && end < start) std::swap(start, end);  // a selection's bounds in either order
   start_ = std::clamp(start, 0, frames);
   end_ = end < 0 ? -1 : std::min(end, frames);
   if (channels == 1) {
@@ -310,6 +324,7 @@ void PulseAnalysisDialog::SetRange(int32_t start, int32_t end, int channels) {
     settings_.leftChannel = 0;
     settings_.rightChannel = 1;
   }
+  ShowTitle();
   ShowRange();
   update();
 }
@@ -321,8 +336,7 @@ void PulseAnalysisDialog::SetLevel(int32_t level) {
 }
 
 void PulseAnalysisDialog::RequestLevelCursor() {
-  emit levelCursorRequested(LevelOfThreshold(settings_.ampThreshold), settings_.leftChannel ? 1 : 2,
-                            start_, end_);
+  emit levelCursorRequested(LevelOfThreshold(settings_.ampThreshold), AnalysedChannel(), start_, end_);
 }
 
 bool PulseAnalysisDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -48,6 +48,9 @@ class PulseAnalysisDialog : public QDialog {
   static int32_t ThresholdOfLevel(int32_t level);
 
   const nv::PulseSettings& Settings() const { return settings_; }
+  // The channel the analysis reads: 1 left (also a mono sound's only one),
+  // 2 right. The title names it.
+  int AnalysedChannel() const;
   int32_t RangeStart() const { return start_; }
   int32_t RangeEnd() const { return end_; }
   bool WorkerRunning() const { return worker_.Busy(); }
@@ -91,6 +94,7 @@ class PulseAnalysisDialog : public QDialog {
 
  private:
   void ShowFields();
+  void ShowTitle();
   void ShowRange();
   void RequestLevelCursor();
   void OnWorkerFinished();

@@ -10,10 +10,12 @@
 class AttachedWindow {
  public:
   virtual ~AttachedWindow() = default;
-  // The selection [start, end) with its channels (1 left, 2 right, 3 both),
-  // or the cursor position with end -1; start -1 when there is neither.
-  // `fullUpdate`: recompute even without a selection or cursor.
+  // The selection [start, end), smaller bound first, with its channels (1
+  // left, 2 right, 3 both; in a view of one channel of a stereo sound always
+  // that channel), or the cursor position with end -1; start -1 when there
+  // is neither. `fullUpdate`: recompute even without a selection or cursor.
   virtual void SelectionChanged(int32_t start, int32_t end, int channels, bool fullUpdate) = 0;
-  // The level cursor was set to `level` (1/100 % of full scale).
+  // The level cursor was set to `level` (1/100 % of full scale); only the
+  // analysis the level cursor belongs to takes it.
   virtual void LevelChanged(int32_t level) { (void)level; }
 };

@@ -15,6 +15,7 @@
 #include "plot/SoundPlot.h"
 #include "plot/TimeFormat.h"
 #include "base/CommandIds.h"
+#include "views/AnalysisChannel.h"
 #include "views/AttachedWindow.h"
 #include "views/CNvAnaViewPower.h"
 #include "views/CursorMode.h"
@@ -318,17 +319,21 @@ void CNvAnaView::DetachWindow(AttachedWindow* w) {
 
 void CNvAnaView::NotifyAttached(bool fullUpdate) {
   int32_t start = -1, end = -1;
-  int channels = 3;
+  int gesture = 3;
   if (HasSelection()) {
-    start = plot_->SelectionStart().position;
-    end = plot_->SelectionEnd().position;
-    const int c = plot_->SelectionStart().channel;
-    channels = c == 1 || c == 2 ? c : (settings_.leftChannel && !settings_.rightChannel ? 1
-                                       : !settings_.leftChannel && settings_.rightChannel ? 2 : 3);
+    // Smaller bound first, whichever way the selection was dragged.
+    const int32_t a = plot_->SelectionStart().position, b = plot_->SelectionEnd().position;
+    start = std::min(a, b);
+    end = std::max(a, b);
+    gesture = plot_->SelectionStart().channel;
   } else if (plot_->Cursor().position >= 0) {
     start = plot_->Cursor().position;
-    channels = plot_->Cursor().channel;
+    gesture = plot_->Cursor().channel;
   }
+  // The channel the user sees: in a view of one channel of a stereo sound,
+  // that channel, whatever the click or drag carried.
+  const int channels = nv::AnalysisChannel(gesture, doc_ ? doc_->Format().nChannels : 1,
+                                           settings_.leftChannel != 0, settings_.rightChannel != 0);
   for (AttachedWindow* w : std::vector<AttachedWindow*>(attached_))
     w->SelectionChanged(start, end, channels, fullUpdate);
 }

@@ -15,6 +15,7 @@
 #include "plot/SoundPlot.h"
 #include "views/AttachedWindow.h"
 #include "views/CNvAnaView.h"
+#include "views/AnalysisChannel.h"
 #include "views/StatusStrip.h"
 #include "views/ViewHost.h"
 
@@ -112,7 +113,9 @@ void CNvAnaViewPower::CloseAll() {
     if (w) delete w.data();
     w = nullptr;
   }
-  if (mark_) mark_->Clear();
+  band_.erase(std::remove_if(band_.begin(), band_.end(), [](const BandMark& m) { return m.owner < kRateOwner; }),
+              band_.end());
+  ShowBand();
 }
 
 void CNvAnaViewPower::SamplesChanged() {
@@ -136,11 +139,11 @@ CPowerWnd* CNvAnaViewPower::OpenPowerSpectrum() {
   s.leftChannel = vs.leftChannel ? 1 : 0;
   s.rightChannel = vs.rightChannel ? 1 : 0;
   const bool stereo = doc->Format().nChannels >= 2;
-  // One channel of a stereo sound; the other when the view does not show it.
+  // One channel of a stereo sound; the one the view shows when it shows one.
   auto takeChannel = [&](int channel) {
-    if (!stereo || (channel != 1 && channel != 2)) return;
-    const bool shown = channel == 1 ? vs.leftChannel != 0 : vs.rightChannel != 0;
-    const int c = shown ? channel : 3 - channel;
+    if (!stereo) return;
+    const int c = nv::AnalysisChannel(channel, 2, vs.leftChannel != 0, vs.rightChannel != 0);
+    if (c != 1 && c != 2) return;
     s.leftChannel = c == 1 ? 1 : 0;
     s.rightChannel = c == 2 ? 1 : 0;
   };
@@ -154,7 +157,7 @@ CPowerWnd* CNvAnaViewPower::OpenPowerSpectrum() {
     const nv::CursorRecord& c = plot->Cursor();
     start = c.position >= 0 ? c.position : static_cast<int32_t>(std::max<int64_t>(0, vs.firstVisibleSample));
     end = start + s.fftSize;
-    if (c.position >= 0) takeChannel(c.channel);
+    takeChannel(c.position >= 0 ? c.channel : 3);
   }
   auto* w = new CPowerWnd(view_, this, doc, slot, s, start, end);
   windows_[static_cast<size_t>(slot)] = w;
@@ -244,18 +247,47 @@ void CNvAnaViewPower::PrintView(bool preview) {
 int32_t CNvAnaViewPower::MarkStart() const { return mark_ ? mark_->Start() : -1; }
 int32_t CNvAnaViewPower::MarkEnd() const { return mark_ ? mark_->End() : -1; }
 
-void CNvAnaViewPower::MarkAnalysedInterval(int32_t start, int32_t end, int channel) {
-  if (mark_) mark_->Set(start, end, channel);
+void CNvAnaViewPower::SetBand(int owner, int32_t start, int32_t end, int channel) {
+  ReleaseBand(owner);
+  band_.push_back(BandMark{owner, start, end, channel});
+  ShowBand();
 }
 
-void CNvAnaViewPower::ClearAnalysedInterval() {
-  if (mark_) mark_->Clear();
+void CNvAnaViewPower::ReleaseBand(int owner) {
+  band_.erase(std::remove_if(band_.begin(), band_.end(), [owner](const BandMark& m) { return m.owner == owner; }),
+              band_.end());
+  ShowBand();
+}
+
+void CNvAnaViewPower::ShowBand() {
+  if (!mark_) return;
+  if (band_.empty()) mark_->Clear();
+  else mark_->Set(band_.back().start, band_.back().end, band_.back().channel);
+}
+
+void CNvAnaViewPower::MarkRateInterval(int slot, int32_t start, int32_t end, int channel) {
+  SetBand(kRateOwner + slot, start, end, channel);
+}
+
+void CNvAnaViewPower::ClearRateInterval(int slot) { ReleaseBand(kRateOwner + slot); }
+
+int CNvAnaViewPower::MarkedRateSlot() const {
+  return !band_.empty() && band_.back().owner >= kRateOwner ? band_.back().owner - kRateOwner : -1;
+}
+
+void CNvAnaViewPower::MarkAnalysedInterval(int slot, int32_t start, int32_t end, int channel) {
+  if (slot >= 0 && slot < kSlots) SetBand(slot, start, end, channel);
+}
+
+void CNvAnaViewPower::ClearAnalysedInterval(int slot) {
+  if (slot >= 0 && slot < kSlots) ReleaseBand(slot);
 }
 
 void CNvAnaViewPower::PowerWindowClosed(int slot) {
   if (!slots_.MayClose(PrintSlots::Kind::kPower)) return;  // being printed
   CPowerWnd* w = Window(slot);
   if (!w) return;
+  ReleaseBand(slot);  // whatever the window still marked goes with it
   windows_[static_cast<size_t>(slot)] = nullptr;
   w->hide();
   w->deleteLater();

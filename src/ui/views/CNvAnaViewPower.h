@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "analysis/PagePrinter.h"
 #include "analysis/PowerWindowHost.h"
@@ -48,20 +49,42 @@ class CNvAnaViewPower : public PowerWindowHost {
   // The marked interval: [start, end) or start -1.
   int32_t MarkStart() const;
   int32_t MarkEnd() const;
+  // The band of the pulse interval / pulse length windows: the window in
+  // `slot` marks [start, end) (channel as for the power windows), or marks
+  // nothing any more.
+  void MarkRateInterval(int slot, int32_t start, int32_t end, int channel);
+  void ClearRateInterval(int slot);
+  // The slot of the histogram window whose interval the band shows, -1
+  // when it shows none or a power window's.
+  int MarkedRateSlot() const;
 
   // PowerWindowHost.
-  void MarkAnalysedInterval(int32_t start, int32_t end, int channel) override;
-  void ClearAnalysedInterval() override;
+  void MarkAnalysedInterval(int slot, int32_t start, int32_t end, int channel) override;
+  void ClearAnalysedInterval(int slot) override;
   void PowerWindowClosed(int slot) override;
   void PrintPowerWindow(int slot) override;
   void PreviewPowerWindow(int slot) override;
 
  private:
   void PrintView(bool preview);
+  // One band, several windows that may mark: the band shows the interval of
+  // the window that marked last among those still marking, and goes when
+  // none marks. Owners: power slots 0 ... 15, histogram slots from
+  // kRateOwner on.
+  static constexpr int kRateOwner = 100;
+  struct BandMark {
+    int owner = 0;
+    int32_t start = -1, end = -1;
+    int channel = 0;
+  };
+  void SetBand(int owner, int32_t start, int32_t end, int channel);
+  void ReleaseBand(int owner);
+  void ShowBand();
 
   CNvAnaView* view_;
   std::array<QPointer<CPowerWnd>, kSlots> windows_{};
   std::unique_ptr<PowerAttachment> attachment_;
   IntervalMark* mark_ = nullptr;
+  std::vector<BandMark> band_;  // the last marked last
   PrintSlots slots_;
 };

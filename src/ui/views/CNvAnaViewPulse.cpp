@@ -15,6 +15,7 @@
 #include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "plot/SoundPlot.h"
+#include "views/AnalysisChannel.h"
 #include "views/AttachedWindow.h"
 #include "views/CNvAnaView.h"
 #include "views/CNvAnaViewPower.h"
@@ -24,36 +25,38 @@
 
 namespace {
 
-// Forwards the view's notices to the pulse characteristics dialog.
+// Forwards the view's notices to the pulse characteristics dialog; the
+// level only when the level cursor belongs to the dialog.
 class DialogAttachment : public AttachedWindow {
  public:
-  explicit DialogAttachment(PulseAnalysisDialog* d) : d_(d) {}
+  DialogAttachment(PulseAnalysisDialog* d, const PulseViewAnalyses* owner) : d_(d), owner_(owner) {}
   void SelectionChanged(int32_t start, int32_t end, int channels, bool) override {
     if (d_) d_->SetRange(start, end, channels);
   }
   void LevelChanged(int32_t level) override {
-    if (d_) d_->SetLevel(level);
+    if (d_ && owner_->DialogHoldsThreshold()) d_->SetLevel(level);
   }
 
  private:
   QPointer<PulseAnalysisDialog> d_;
+  const PulseViewAnalyses* owner_;
 };
 
 // Forwards them to a histogram window; the level only when the level cursor
 // belongs to that window.
 class RateAttachment : public AttachedWindow {
  public:
-  RateAttachment(CRateWnd* w, const int* thresholdSlot) : w_(w), thresholdSlot_(thresholdSlot) {}
+  RateAttachment(CRateWnd* w, const PulseViewAnalyses* owner) : w_(w), owner_(owner) {}
   void SelectionChanged(int32_t start, int32_t end, int channels, bool fullUpdate) override {
     if (w_) w_->SelectionChanged(start, end, channels, fullUpdate);
   }
   void LevelChanged(int32_t level) override {
-    if (w_ && *thresholdSlot_ == w_->Slot()) w_->LevelDragged(level);
+    if (w_ && owner_->ThresholdSlot() == w_->Slot()) w_->LevelDragged(level);
   }
 
  private:
   QPointer<CRateWnd> w_;
-  const int* thresholdSlot_;
+  const PulseViewAnalyses* owner_;
 };
 
 }  // namespace
@@ -106,20 +109,24 @@ bool PulseViewAnalyses::OnUpdateCommand(int id, CommandState& state) {
 PulseViewAnalyses::Range PulseViewAnalyses::CurrentRange() const {
   Range r;
   nv::SoundPlot* plot = view_->Plot();
+  int gesture = 3;
   if (view_->HasSelection()) {
     const int32_t a = plot->SelectionStart().position, b = plot->SelectionEnd().position;
     r.start = std::min(a, b);
     r.end = std::max(a, b);
-    const int c = plot->SelectionStart().channel;
-    r.channels = c == 1 || c == 2 ? c : 3;
+    gesture = plot->SelectionStart().channel;
   } else {
     r.start = plot->Cursor().position >= 0
                   ? plot->Cursor().position
                   : static_cast<int32_t>(std::max<int64_t>(0, view_->Settings().firstVisibleSample));
     r.end = -1;
-    const int c = plot->Cursor().position >= 0 ? plot->Cursor().channel : 3;
-    r.channels = c == 1 || c == 2 ? c : 3;
+    if (plot->Cursor().position >= 0) gesture = plot->Cursor().channel;
   }
+  // As the view tells its windows later: a channel it does not show is
+  // replaced by the one it shows.
+  const nv::AnalysisSettings& s = view_->Settings();
+  const int documentChannels = view_->Document() ? view_->Document()->Format().nChannels : 1;
+  r.channels = nv::AnalysisChannel(gesture, documentChannels, s.leftChannel != 0, s.rightChannel != 0);
   return r;
 }
 
@@ -136,6 +143,41 @@ void PulseViewAnalyses::SetChannelFlags(uint8_t& left, uint8_t& right, int chann
     right = 1;
   }
 }
+
+bool PulseViewAnalyses::InThresholdMode() const {
+  return (dialogThreshold_ || thresholdSlot_ >= 0) && ViewHost::Get().CursorMode() == nv::kModeLevel;
+}
+
+void PulseViewAnalyses::HoldThreshold(int slot) {
+  if (!InThresholdMode()) {
+    // Entering threshold mode: what the user had comes back afterwards.
+    userMode_ = ViewHost::Get().CursorMode();
+    const nv::CursorRecord& c = view_->Plot()->Cursor();
+    userCursor_ = c.kind == nv::kCursorLevel ? nv::CursorRecord{} : c;
+  }
+  dialogThreshold_ = slot < 0;
+  thresholdSlot_ = slot < 0 ? -1 : slot;
+  if (ViewHost::Get().CursorMode() != nv::kModeLevel) {
+    ViewHost::Get().SetCursorMode(nv::kModeLevel);
+    ViewHost::Get().RequestCommandUpdate();
+  }
+}
+
+void PulseViewAnalyses::ReleaseThreshold(int slot) {
+  const bool held = slot < 0 ? dialogThreshold_ : thresholdSlot_ == slot;
+  if (!held) return;
+  const bool inMode = InThresholdMode();
+  dialogThreshold_ = false;
+  thresholdSlot_ = -1;
+  // The level cursor goes with its analysis, and the user's cursor returns;
+  // so does the user's mode, unless the user has left threshold mode already.
+  if (view_->Plot()->Cursor().kind == nv::kCursorLevel) view_->Plot()->SetCursor(userCursor_);
+  if (!inMode) return;
+  ViewHost::Get().SetCursorMode(userMode_);
+  ViewHost::Get().RequestCommandUpdate();
+}
+
+int PulseViewAnalyses::MarkedSlot() const { return view_->Power() ? view_->Power()->MarkedRateSlot() : -1; }
 
 void PulseViewAnalyses::ShowLevel(int32_t level, int channel, int32_t start, int32_t end) {
   nv::CNorvaneDoc* doc = view_->Document();
@@ -171,6 +213,7 @@ void PulseViewAnalyses::CloseDialog(bool keepSettings) {
   Detach(dialogAttachment_);
   dialogAttachment_ = nullptr;
   dialog_ = nullptr;
+  ReleaseThreshold(-1);
   d->disconnect(this);
   d->deleteLater();
   ViewHost::Get().RequestCommandUpdate();
@@ -201,21 +244,18 @@ void PulseViewAnalyses::OpenPulseCharacteristics() {
   connect(d, &PulseAnalysisDialog::closeRequested, this, [this](bool keep) { CloseDialog(keep); });
   connect(d, &PulseAnalysisDialog::levelCursorRequested, this,
           [this](int32_t level, int channel, int32_t start, int32_t end) {
-            // A new threshold moves the level cursor while the view is in
-            // threshold mode.
-            if (ViewHost::Get().CursorMode() != nv::kModeLevel) return;
-            thresholdSlot_ = -1;
-            ShowLevel(level, channel, start, end);
+            // A new threshold moves the level cursor while the view shows
+            // the dialog's threshold.
+            if (dialogThreshold_ && InThresholdMode()) ShowLevel(level, channel, start, end);
           });
   connect(d, &PulseAnalysisDialog::workerStateChanged, this, [] { ViewHost::Get().RequestCommandUpdate(); });
-  auto attachment = std::make_unique<DialogAttachment>(d);
+  auto attachment = std::make_unique<DialogAttachment>(d, this);
   dialogAttachment_ = attachment.get();
   view_->Attach(attachment.get());
   attachments_.push_back(std::move(attachment));
   d->show();
-  thresholdSlot_ = -1;
-  ShowLevel(PulseAnalysisDialog::LevelOfThreshold(working_.ampThreshold), working_.leftChannel ? 1 : 2,
-            r.start, r.end);
+  HoldThreshold(-1);
+  ShowLevel(PulseAnalysisDialog::LevelOfThreshold(working_.ampThreshold), d->AnalysedChannel(), r.start, r.end);
 }
 
 void PulseViewAnalyses::OpenRateWindow(bool intervalMode) {
@@ -240,23 +280,27 @@ void PulseViewAnalyses::OpenRateWindow(bool intervalMode) {
   connect(w, &CRateWnd::previewRequested, this, [this](int s) { PrintRate(s, true); });
   connect(w, &CRateWnd::levelCursorRequested, this,
           [this, slot](int32_t level, int channel, int32_t start, int32_t end) {
-            thresholdSlot_ = slot;
+            HoldThreshold(slot);
             ShowLevel(level, channel, start, end);
           });
-  auto attachment = std::make_unique<RateAttachment>(w, &thresholdSlot_);
+  connect(w, &CRateWnd::thresholdFound, this,
+          [this, slot](int32_t level, int channel, int32_t start, int32_t end) {
+            if (thresholdSlot_ == slot && InThresholdMode()) ShowLevel(level, channel, start, end);
+          });
+  auto attachment = std::make_unique<RateAttachment>(w, this);
   rateAttachments_[static_cast<size_t>(slot)] = attachment.get();
   view_->Attach(attachment.get());
   attachments_.push_back(std::move(attachment));
   w->show();
   w->ShowInterval();
-  thresholdSlot_ = slot;
+  // The window's threshold becomes the level cursor; one still to be found
+  // shows as soon as the histogram is computed.
+  HoldThreshold(slot);
   if (w->Histogram().Threshold() >= 0) w->RequestLevelCursor();
 }
 
 void PulseViewAnalyses::MarkInterval(int slot, int32_t start, int32_t end, int channel) {
-  if (!view_->Power()) return;
-  markedSlot_ = slot;
-  view_->Power()->MarkAnalysedInterval(start, end, channel);
+  if (view_->Power()) view_->Power()->MarkRateInterval(slot, start, end, channel);
 }
 
 void PulseViewAnalyses::RateCloseRequested(int slot) {
@@ -269,20 +313,16 @@ void PulseViewAnalyses::RateClosed(int slot) {
   QPointer<CRateWnd>& w = rate_[static_cast<size_t>(slot)];
   Detach(rateAttachments_[static_cast<size_t>(slot)]);
   rateAttachments_[static_cast<size_t>(slot)] = nullptr;
-  if (thresholdSlot_ == slot) thresholdSlot_ = -1;
-  if (markedSlot_ == slot) {
-    // The band goes with its window; another open window's interval takes its place.
-    markedSlot_ = -1;
-    if (view_->Power()) view_->Power()->ClearAnalysedInterval();
-  }
+  ReleaseThreshold(slot);
+  // The band goes with its window; the interval another open window marked
+  // takes its place.
+  if (view_->Power()) view_->Power()->ClearRateInterval(slot);
   if (w) {
     w->disconnect(this);
     w->hide();
     w->deleteLater();
   }
   w = nullptr;
-  for (const QPointer<CRateWnd>& other : rate_)
-    if (other && markedSlot_ < 0) other->ShowInterval();
 }
 
 void PulseViewAnalyses::PrintRate(int slot, bool preview) {

@@ -1,12 +1,20 @@
 #pragma once
 // The pulse analyses of one sound view: its pulse characteristics dialog
 // (one at a time), its up to 16 pulse interval / pulse length windows, the
-// view's working copy of the pulse settings, and which window the level
+// view's working copy of the pulse settings, and which analysis the level
 // cursor belongs to. It opens them from the view's commands, attaches them
 // to the view's cursor, selection and level-cursor notices, shows their
 // thresholds as the view's level cursor, and closes them (stopping and
 // joining a running worker first) when the view goes. Owned by the view;
 // interface thread only.
+//
+// Threshold mode: the level cursor shows the threshold of one analysis (the
+// dialog or one histogram window), and only that analysis follows a drag of
+// it. It begins when an analysis opens or asks for it ("Update threshold");
+// a threshold found automatically is shown only while the view is still in
+// threshold mode for that analysis. When the analysis that holds the level
+// cursor closes, the level cursor goes and the view returns to the cursor
+// mode and the cursor the user had before.
 #include <QObject>
 #include <QPointer>
 #include <array>
@@ -17,6 +25,7 @@
 #include "analysis/CRateWnd.h"
 #include "analysis/PulseAnalysisDialog.h"
 #include "base/CommandTarget.h"
+#include "plot/CursorRecord.h"
 #include "settings/PulseSettings.h"
 
 class AttachedWindow;
@@ -37,9 +46,14 @@ class PulseViewAnalyses : public QObject {
   CRateWnd* RateWindow(int slot) const { return rate_[static_cast<size_t>(slot)]; }
   int OpenRateWindows() const;
   // The slot of the histogram window whose interval is marked, -1 none.
-  int MarkedSlot() const { return markedSlot_; }
+  int MarkedSlot() const;
   // The slot of the histogram window the level cursor belongs to, -1 none.
   int ThresholdSlot() const { return thresholdSlot_; }
+  // Whether the level cursor belongs to the pulse characteristics dialog.
+  bool DialogHoldsThreshold() const { return dialogThreshold_; }
+  // Whether the view shows a threshold: an analysis holds the level cursor
+  // and the cursor mode is still the level cursor.
+  bool InThresholdMode() const;
   const nv::PulseSettings& WorkingSettings() const { return working_; }
 
   void OpenPulseCharacteristics();
@@ -53,6 +67,12 @@ class PulseViewAnalyses : public QObject {
   };
   Range CurrentRange() const;
   void SetChannelFlags(uint8_t& left, uint8_t& right, int channels) const;
+  // The level cursor goes to the dialog (slot -1) or a histogram window:
+  // the user's cursor mode and cursor are kept for later when the view
+  // enters threshold mode now.
+  void HoldThreshold(int slot);
+  // The analysis that held the level cursor lets go of it (it closes).
+  void ReleaseThreshold(int slot);
   void ShowLevel(int32_t level, int channel, int32_t start, int32_t end);
   void CloseDialog(bool keepSettings);
   // The user closed a histogram window: it goes unless it is being printed.
@@ -72,6 +92,8 @@ class PulseViewAnalyses : public QObject {
   AttachedWindow* dialogAttachment_ = nullptr;
   std::array<AttachedWindow*, CRateWnd::kMaxWindows> rateAttachments_{};
   int thresholdSlot_ = -1;
-  // The histogram window whose interval the view marks, -1 none.
-  int markedSlot_ = -1;
+  bool dialogThreshold_ = false;
+  // What the user had before threshold mode: the cursor mode and the cursor.
+  int userMode_ = 0;
+  nv::CursorRecord userCursor_;
 };

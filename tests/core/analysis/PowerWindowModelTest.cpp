@@ -2,6 +2,7 @@
 // readout and exports, without a window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -67,6 +68,48 @@ TEST(PowerWindowModel, UpdatesFromTheView) {
   // A range not longer than N leaves the mode as it was.
   EXPECT_TRUE(w.Update(8000, 8100, true, true, false));
   EXPECT_TRUE(w.FollowCursor());
+}
+
+// A new FFT size changes the analysed range as a new window with that size
+// would have it: one frame at the cursor, or the selection extended to at
+// least one frame; the interval text follows.
+TEST(PowerWindowModel, ANewFftSizeResizesTheAnalysedRange) {
+  auto text = [](int64_t a, int64_t b) {
+    return PowerWindowModel::IntervalText(a * 1000000 / 44100, b * 1000000 / 44100);
+  };
+  PowerSettings s;
+  s.fftSize = 2048;
+  PowerWindowModel cursor(s, 1000, 1000);
+  cursor.SetUp(Mono(), Layout());
+  EXPECT_EQ(cursor.End(), 3048);
+  for (int n : {512, 16384, 64, 1024}) {
+    cursor.Settings().fftSize = n;
+    cursor.SetUp(Mono(), Layout());
+    EXPECT_TRUE(cursor.FollowCursor());
+    EXPECT_EQ(cursor.End(), 1000 + n) << n;
+    EXPECT_EQ(cursor.IntervalText(), text(1000, 1000 + n)) << n;
+  }
+  // Automatic: the size of the plot's width.
+  cursor.Settings().fftSize = 0;
+  cursor.SetUp(Mono(), MakePowerLayout(100 * 15, 180 * 15, 15));
+  EXPECT_EQ(cursor.End(), 1000 + cursor.Setup().n);
+  EXPECT_LT(cursor.Setup().n, 1024);
+
+  // A selection of 600 frames: extended to a frame, and back to itself.
+  PowerWindowModel shortSel(s, 0, 600);
+  for (int n : {1024, 256, 2048, 512}) {
+    shortSel.Settings().fftSize = n;
+    shortSel.SetUp(Mono(), Layout());
+    EXPECT_EQ(shortSel.End(), std::max(600, n)) << n;
+    EXPECT_EQ(shortSel.IntervalText(), text(0, std::max(600, n))) << n;
+  }
+  // A selection longer than any frame keeps its end.
+  PowerWindowModel longSel(s, 0, 40000);
+  for (int n : {16384, 64}) {
+    longSel.Settings().fftSize = n;
+    longSel.SetUp(Mono(), Layout());
+    EXPECT_EQ(longSel.End(), 40000);
+  }
 }
 
 TEST(PowerWindowModel, ChannelRulesAndTitle) {

@@ -35,10 +35,15 @@ namespace {
 
 struct Host : PowerWindowHost {
   std::vector<std::string> calls;
-  void MarkAnalysedInterval(int32_t s, int32_t e, int c) override {
+  int markSlot = -1;
+  void MarkAnalysedInterval(int slot, int32_t s, int32_t e, int c) override {
+    markSlot = slot;
     calls.push_back("mark " + std::to_string(s) + " " + std::to_string(e) + " " + std::to_string(c));
   }
-  void ClearAnalysedInterval() override { calls.push_back("clear"); }
+  void ClearAnalysedInterval(int slot) override {
+    markSlot = slot;
+    calls.push_back("clear");
+  }
   void PowerWindowClosed(int slot) override { calls.push_back("closed " + std::to_string(slot)); }
   void PrintPowerWindow(int slot) override { calls.push_back("print " + std::to_string(slot)); }
   void PreviewPowerWindow(int slot) override { calls.push_back("preview " + std::to_string(slot)); }
@@ -255,6 +260,35 @@ class PowerWindowTest : public QObject {
     QCOMPARE(w.windowTitle(), QStringLiteral("Power spectrum, FFT size 4096, Hamming window"));
   }
 
+  // A new FFT size, chosen or automatic: the marked frame at the cursor and
+  // the analysed range follow it.
+  void theMarkedFrameFollowsTheFftSize() {
+    nv::CNorvaneDoc doc;
+    FillSine(doc);
+    Host host;
+    CPowerWnd w(nullptr, &host, &doc, 2, nv::PowerSettings{}, 100, 100);
+    w.resize(520, 220);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.Recompute();
+    QCOMPARE(host.calls.back(), std::string("mark 100 1124 0"));
+    w.Model().Settings().fftSize = 256;
+    w.Recompute();
+    QCOMPARE(w.Model().End(), int64_t{356});
+    QCOMPARE(host.calls.back(), std::string("mark 100 356 0"));
+    // Automatic: the size of the plot's width.
+    w.Model().Settings().fftSize = 0;
+    for (int width : {150, 900}) {
+      w.resize(width, 220);
+      if (width < 520) QTRY_VERIFY(w.Model().Setup().n < 256);
+      else QTRY_VERIFY(w.Model().Setup().n > 1024);
+      const int n = w.Model().Setup().n;
+      QCOMPARE(w.Model().End(), int64_t{100 + n});
+      QCOMPARE(host.calls.back(), "mark 100 " + std::to_string(100 + n) + " 0");
+    }
+    QCOMPARE(w.Model().Setup().n, 2048);
+  }
+
   void closingGoesThroughTheView() {
     nv::CNorvaneDoc doc;
     FillSine(doc);
@@ -264,6 +298,7 @@ class PowerWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.close();
     QCOMPARE(host.calls, (std::vector<std::string>{"mark 10 1034 0", "clear", "closed 7"}));
+    QCOMPARE(host.markSlot, 7);  // the mark and its clearing name the window
     QVERIFY(w.isVisible());  // the view decides
     w.RequestPrint();
     w.RequestPrintPreview();
