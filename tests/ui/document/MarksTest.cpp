@@ -545,8 +545,8 @@ class MarksTest : public QObject {
     QCOMPARE(doc->Marks()[0].value, 155000);
     QCOMPARE(doc->Marks()[1].value, 100000);
     MarkDistancesDialog::runner = [&](MarkDistancesDialog& d) {
-      QCOMPARE(d.Table()->item(2, 1)->text(), QString("1 ms"));
-      QCOMPARE(d.Table()->item(1, 2)->text(), QString("55.00 kHz"));
+      QCOMPARE(d.Table()->item(1, 1)->text(), QString("1 ms"));
+      QCOMPARE(d.Table()->item(0, 2)->text(), QString("55.00 kHz"));
     };
     Frame()->Route(cmd::kMarkDistances);
     const QString file = Path("relabelled.txt");
