@@ -65,23 +65,34 @@ int64_t Recorder::BytesRecorded() const {
 
 bool Recorder::Start() {
   if (isPlaying_() || stream_) return false;
-  doc_.SetModifiedFlag();
+  // Nothing of the document changes until the device is open: a start that
+  // fails leaves the sound, its block count and its modified flag as they
+  // were.
   doc_.RecomputeBufferSize();
-  blockBytes_ = doc_.BufferSize();
+  const uint32_t blockBytes = doc_.BufferSize();
   try {
     for (int i = 0; i < TransferBuffers::kCount; ++i) {
       std::vector<uint8_t>& b = blocks_[static_cast<size_t>(i)];
-      b.assign(blockBytes_, 0);
+      b.assign(blockBytes, 0);
       WaveHeader& h = headers_[static_cast<size_t>(i)];
       h = WaveHeader{};
       h.data = b.data();
-      h.bufferLength = blockBytes_;
+      h.bufferLength = blockBytes;
       h.user = static_cast<uintptr_t>(i);
     }
   } catch (const std::bad_alloc&) {
     ShowMessage("Out of memory.");
     return false;
   }
+
+  OpenStatus status = OpenStatus::Failed;
+  stream_ = backend_.Open(StreamDirection::Input, device_, doc_.Format(), *this, status);
+  if (!stream_) {
+    ShowMessage("Failed to open waveform input device.");
+    return false;
+  }
+  blockBytes_ = blockBytes;
+  doc_.SetModifiedFlag();
 
   // The sound ends at its last whole frame; anything behind it in the work
   // file is cut so that the new blocks follow the sound directly.
@@ -98,12 +109,6 @@ bool Recorder::Start() {
   closing_ = false;
   end_ = RecordEnd::None;
 
-  OpenStatus status = OpenStatus::Failed;
-  stream_ = backend_.Open(StreamDirection::Input, device_, doc_.Format(), *this, status);
-  if (!stream_) {
-    ShowMessage("Failed to open waveform input device.");
-    return false;
-  }
   stream_->Pause();
   for (int i = 0; i < TransferBuffers::kCount; ++i) Queue(i);
   stream_->Restart();

@@ -123,6 +123,37 @@ TEST_F(Recording, NothingStartsWhilePlayingAndAMissingDeviceIsSaid) {
   EXPECT_FALSE(recorder.Active());
 }
 
+TEST_F(Recording, AStartThatCannotOpenTheDeviceChangesNothing) {
+  // One second of sound, saved: after "Failed to open waveform input
+  // device." it is still all there, unmodified, and still plays.
+  const std::vector<uint8_t> old = Pattern(88200, 4);
+  test::FillDocument(doc, 1, 16, 44100, old);
+  doc.SetModifiedFlag(false);
+  const int64_t lastBlock = doc.LastBufferIndex();
+  ASSERT_GE(lastBlock, 0);
+  const auto accepts = backend.accepts;
+  for (const bool unavailable : {true, false}) {
+    backend.unavailable = unavailable;
+    backend.accepts = [](const WaveFormatEx&) { return false; };  // no format either
+    EXPECT_FALSE(recorder.Start());
+    EXPECT_EQ(sink.last(), "Failed to open waveform input device.");
+    EXPECT_EQ(doc.LastBufferIndex(), lastBlock);
+    EXPECT_EQ(doc.FrameCount(), 44100);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(test::WorkBytes(doc), old);
+    EXPECT_TRUE(view.status.empty());
+    EXPECT_FALSE(playing);
+  }
+  // The device is back: the recording appends to the whole second.
+  backend.unavailable = false;
+  backend.accepts = accepts;
+  ASSERT_TRUE(recorder.Start());
+  EXPECT_EQ(recorder.StartOffset(), 88200);
+  Deliver(Pattern(Block(), 9));
+  StopAndSettle();
+  EXPECT_EQ(doc.FrameCount(), static_cast<int32_t>(44100 + Block() / 2));
+}
+
 TEST_F(Recording, StartQuestionsByInputKind) {
   bool answer = false;
   std::vector<std::string> asked;

@@ -248,10 +248,16 @@ class RecordTest : public QObject {
     QVERIFY(Start(WriteSine("d.wav", 60000)));
     const auto accepts = audio_->accepts;
     audio_->accepts = [](const nv::WaveFormatEx&) { return false; };
+    const int64_t lastBlock = Frame()->ActiveDocument()->LastBufferIndex();
+    QVERIFY(!Frame()->ActiveDocument()->IsModified());
     Frame()->Route(cmd::kSoundRecord);
     Settle();
     QVERIFY(RecFrame());
     QCOMPARE(QString::fromStdString(sink_.texts.back()), QStringLiteral("Failed to open waveform input device."));
+    // The failed start left the document as it was: its sound still counts.
+    QCOMPARE(RecView()->Document()->LastBufferIndex(), lastBlock);
+    QCOMPARE(RecView()->Document()->FrameCount(), 60000);
+    QVERIFY(!RecView()->Document()->IsModified());
     QVERIFY(!app_->playing);
     QCOMPARE(RecView()->State(), RecViewState::Idle);
     // Record view settings: the seconds text and the threshold come back.
