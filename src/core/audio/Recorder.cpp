@@ -108,6 +108,7 @@ bool Recorder::Start() {
   stop_ = false;
   closing_ = false;
   end_ = RecordEnd::None;
+  overruns_ = overrunBytes_ = 0;
 
   stream_->Pause();
   for (int i = 0; i < TransferBuffers::kCount; ++i) Queue(i);
@@ -188,7 +189,7 @@ void Recorder::OnBlockDone(WaveHeader* block) {
     }
   }
   if (!stream_) return;  // a stop above finished the recording
-  view_.ShowRecordStatus(RecordedText(BytesRecorded()));
+  view_.ShowRecordStatus(StatusText());
 
   if (!stop_ && block) {
     const int i = static_cast<int>(block->user);
@@ -219,7 +220,37 @@ void Recorder::OnStreamClosed() {
   queued_ = 0;
   setPlaying_(false);
   doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
+  ReportOverruns();
   view_.RecordingClosed();
+}
+
+void Recorder::OnOverrun(int64_t bytes) {
+  if (!stream_ || bytes <= 0) return;
+  ++overruns_;
+  overrunBytes_ += bytes;
+  view_.ShowRecordStatus(StatusText());
+}
+
+std::string Recorder::StatusText() const {
+  std::string text = RecordedText(BytesRecorded());
+  if (overruns_ > 0) {
+    char more[96];
+    std::snprintf(more, sizeof more, " Overruns: %lld (%.3f s lost).", static_cast<long long>(overruns_),
+                  static_cast<double>(overrunBytes_) / std::max<uint32_t>(1, doc_.Format().nAvgBytesPerSec));
+    text += more;
+  }
+  return text;
+}
+
+void Recorder::ReportOverruns() {
+  if (overruns_ <= 0) return;
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "Sound was lost while recording: the sound input overran %lld time%s, %.3f s of sound in all. "
+                "The recording has gaps there.",
+                static_cast<long long>(overruns_), overruns_ == 1 ? "" : "s",
+                static_cast<double>(overrunBytes_) / std::max<uint32_t>(1, doc_.Format().nAvgBytesPerSec));
+  ShowMessage(text);
 }
 
 void Recorder::Stop() {
@@ -238,6 +269,7 @@ void Recorder::Abort() {
   queued_ = 0;
   setPlaying_(false);
   doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
+  ReportOverruns();
 }
 
 bool PrepareRecording(CNorvaneDoc& doc, InputKind kind,
