@@ -6,6 +6,8 @@
 // input kind in "Sound devices" and in "Set sampling parameters".
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -17,6 +19,7 @@
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
 #include "app/CRecFrame.h"
+#include "audio/PulseAudioBackend.h"
 #include "audio/Recorder.h"
 #include "audio/SimulatedAudioBackend.h"
 #include "base/CommandIds.h"
@@ -318,6 +321,46 @@ class RecordTest : public QObject {
     for (int i = 0; i < 20 && app_->playing; ++i) QTest::qWait(30);
     QVERIFY(!app_->playing);
     QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("Playback aborted!"));
+  }
+
+  // The desktop's recording path with the real sound server: runs only from
+  // tests/cli/record_desktop_device_test.sh, which starts a private server
+  // with a sine source and checks the file this writes.
+  void recordsFromTheSoundServer() {
+    const QString out = qEnvironmentVariable("NORVANE_TEST_RECORD_OUT");
+    if (out.isEmpty()) QSKIP("needs a sound server: see tests/cli/record_desktop_device_test.sh");
+    const double seconds = qEnvironmentVariable("NORVANE_TEST_RECORD_SECONDS", "8").toDouble();
+    nv::PulseAudioBackend pulse(QtAudioExecutor::Instance(), "norvane-test");
+    app_->SetAudioBackend(&pulse);
+    app_->SetInputDevice(qEnvironmentVariable("NORVANE_TEST_RECORD_SOURCE").toStdString());
+    QVERIFY(Start(WriteSine("e.wav", 1000)));
+    CNorvaneDoc* doc = app_->NewDocument();
+    QVERIFY(doc);
+    Settle();
+    QCOMPARE(Frame()->ActiveDocument(), doc);
+    doc->SetFormat(1, 16, 44100);
+    doc->RecomputeBufferSize();
+    Frame()->Route(cmd::kSoundRecord);
+    QElapsedTimer clock;
+    clock.start();
+    Settle();
+    QVERIFY2(RecFrame() && RecView()->State() == RecViewState::Recording,
+             sink_.texts.empty() ? "not recording" : sink_.texts.back().c_str());
+    QTest::qWait(static_cast<int>(seconds * 1000));
+    Frame()->Route(cmd::kSoundStop);
+    const double recorded = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    for (int i = 0; i < 100 && RecFrame(); ++i) QTest::qWait(20);
+    QVERIFY(!RecFrame());
+    QVERIFY(!app_->playing);
+    // No overrun was said.
+    QVERIFY2(sink_.texts.empty(), sink_.texts.empty() ? "" : sink_.texts.back().c_str());
+    QVERIFY(doc->Save(out.toStdString(), nv::FileType::StandardWave));
+    QFile time(out + ".seconds");
+    QVERIFY(time.open(QIODevice::WriteOnly));
+    time.write(QByteArray::number(recorded, 'f', 3));
+    time.close();
+    app_.reset();
+    Settle();
   }
 
   void stereoHalvesAndTheMovingGap() {
