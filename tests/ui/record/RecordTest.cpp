@@ -363,6 +363,50 @@ class RecordTest : public QObject {
     Settle();
   }
 
+  void longSweepsAdvanceByFractionsOfAPixelOverTheWholeWidth() {
+    // 1000 plot pixels. A block of a loud 4 kHz mono sine, 1/16 s.
+    const std::vector<uint8_t> bytes = Tone(2756 * 2, 16000);
+    nv::WaveFormatEx f;
+    f.SetFormat(1, 16, 44100);
+    auto colouredColumns = [](const QImage& pic, int x0, int x1) {
+      int columns = 0;
+      for (int x = x0; x < x1; ++x)
+        for (int y = 0; y < pic.height() - 14; ++y) {
+          const QRgb c = pic.pixel(x, y);
+          if (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c)) {
+            ++columns;
+            break;
+          }
+        }
+      return columns;
+    };
+    for (const int64_t seconds : {int64_t{60}, int64_t{120}, int64_t{600}}) {
+      SweepDisplay d;
+      d.resize(1069, 300);
+      nv::RecordViewSettings s;
+      s.secondsPerPlot = seconds;
+      d.Reset(f, 1000, s);
+      // Ten seconds of sound fill a sixth, a twelfth or a sixtieth of the width.
+      for (int n = 0; n < 160; ++n) {
+        d.AddBlock(n, bytes.data(), static_cast<uint32_t>(bytes.size()));
+        if (n % 16 == 15) d.grab();
+      }
+      const int expected = static_cast<int>(1000 * 10 / seconds);
+      const int drawn = colouredColumns(d.Picture(), 5, 5 + 1000);
+      QVERIFY2(std::abs(drawn - expected) <= 1,
+               qPrintable(QStringLiteral("%1 s per plot: %2 columns drawn, %3 expected").arg(seconds).arg(drawn).arg(expected)));
+      if (seconds != 60) continue;
+      // The whole minute fills the whole width, up to the gap after the
+      // last column.
+      for (int n = 160; n < 960; ++n) {
+        d.AddBlock(n, bytes.data(), static_cast<uint32_t>(bytes.size()));
+        if (n % 16 == 15) d.grab();
+      }
+      QVERIFY2(colouredColumns(d.Picture(), 5, 5 + 1000) >= 999,
+               qPrintable(QString::number(colouredColumns(d.Picture(), 5, 5 + 1000))));
+    }
+  }
+
   void stereoHalvesAndTheMovingGap() {
     SweepDisplay d;
     d.resize(660, 400);
