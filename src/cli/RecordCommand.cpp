@@ -1,7 +1,8 @@
 // norvane-cli record: records a number of seconds (whole blocks) from the
 // input device through the recorder of the desktop application and writes
 // them as a type-5 file; progress goes to standard error. Ctrl-C ends the
-// recording early and keeps what was recorded.
+// recording early and keeps what was recorded. Sound the input device lost
+// (overruns) is said, and the command then fails.
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -138,7 +139,9 @@ int RunRecord(const Args& a) {
   std::fprintf(stderr, "%lld frames (%lld blocks of %u bytes) written to %s\n",
                static_cast<long long>(doc.FrameCount()), static_cast<long long>(view.blocks), doc.BufferSize(),
                a.positional[0].c_str());
-  return gaveUp || recorder.EndReason() != RecordEnd::None || view.blocks < blocks ? 1 : 0;
+  // Sound lost to overruns was said by the recorder; the file has gaps.
+  return gaveUp || recorder.EndReason() != RecordEnd::None || view.blocks < blocks || recorder.Overruns() > 0 ? 1
+                                                                                                             : 0;
 }
 
 }  // namespace nv::cli

@@ -13,6 +13,11 @@
 // input blocks when full; unplayed or partly filled ones on Reset, on Close
 // and when the device is lost. A failed Write keeps the block the caller's
 // and nothing comes back for it.
+// Input is never dropped for want of a block: sound that arrives while no
+// block is queued (the device may deliver seconds at once) waits in the
+// stream, in order, and fills the next blocks written; only what outgrows
+// that store, and holes the device itself reports, are lost, and they are
+// told through AudioStreamListener::OnOverrun.
 //
 // Threads: interface thread only, for every method and every notification.
 // Destroying an open stream resets and closes it without notifications.

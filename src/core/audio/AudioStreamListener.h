@@ -2,6 +2,8 @@
 // What an AudioStream tells the one who opened it. Called on the interface
 // thread through the backend's AudioExecutor, never from inside a call of
 // the stream's own methods, and never after the stream was destroyed.
+#include <cstdint>
+
 #include "document/TransferBuffers.h"
 
 namespace nv {
@@ -17,6 +19,10 @@ class AudioStreamListener {
   virtual void OnBlockDone(WaveHeader* block) = 0;
   // The stream is closed (after Close, once every block came back).
   virtual void OnStreamClosed() = 0;
+  // Input: `bytes` bytes of sound were lost before they reached a block (the
+  // sound server overran and left a hole, filled with silence; or more sound
+  // waited for blocks than the stream keeps). The recording has a gap there.
+  virtual void OnOverrun(int64_t bytes) { (void)bytes; }
 };
 
 }  // namespace nv

@@ -123,13 +123,20 @@ bool PlaybackEngine::SetUpResampler(double ownFactor) {
 }
 
 bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label) {
-  if (Active()) return false;
+  if (Active() || stream_) return false;
   if (start >= doc_.FrameCount() || start >= end) {
     view_.Beep();
     return false;
   }
   doc_.RecomputeBufferSize();
   blockBytes_ = doc_.BufferSize();
+  // No device holds the blocks now: they take this document's block size and
+  // keep it until this playback's device has closed, whatever other
+  // documents are opened or made meanwhile.
+  if (buffers_.BlockSize() != blockBytes_ && !buffers_.Allocate(blockBytes_)) {
+    ShowMessage("Out of memory.");
+    return false;
+  }
   WaveFormatEx fmt = doc_.Format();
   sourceRateHz_ = PlaybackRateHz(fmt.nSamplesPerSec, doc_.PlaySpeed());
   fmt.SetFormat(fmt.nChannels, fmt.wBitsPerSample, sourceRateHz_);
@@ -192,8 +199,7 @@ bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label)
 
 void PlaybackEngine::FillBlock(int i) {
   const int64_t k = ++read_;
-  TransferBuffers& tb = TransferBuffers::Instance();
-  WaveHeader& src = tb.Header(i);
+  WaveHeader& src = buffers_.Header(i);
   src.flags = 0;
   const int64_t offset = startBytes_ + (k - 1) * static_cast<int64_t>(blockBytes_);
   // A block that would start at or after the end holds nothing of the range.

@@ -1,7 +1,7 @@
 #pragma once
 // The playback of one sound view: chooses what to play, opens the output
 // device at the document's rate times its play speed, streams the work file
-// through the 16 transfer buffers one BufferSize block at a time, refills
+// through its own 16 transfer buffers one BufferSize block at a time, refills
 // each block as the device hands it back, and reports progress to its
 // PlaybackView ("Playing selection 0.10 - 0.90 ", "... current: 0.35",
 // "End of play", the moving playback cursor).
@@ -118,6 +118,9 @@ class PlaybackEngine : public AudioStreamListener {
   // The 16.16 rate factor the rate keys set (0x10000 at the start).
   uint32_t RateFactor() const { return rateFactor_; }
   int BlocksQueued() const { return queued_; }
+  // The playback's own 16 transfer buffers (BufferSize bytes each at the
+  // last start).
+  const TransferBuffers& Buffers() const { return buffers_; }
   int64_t BlocksPlayed() const { return played_; }
   int64_t RangeStartBytes() const { return startBytes_; }
   int64_t RangeEndBytes() const { return endBytes_; }
@@ -175,6 +178,9 @@ class PlaybackEngine : public AudioStreamListener {
   uint32_t rateFactor_ = 0x10000;
   uint32_t deviceFactor_ = 0x10000;
   Resampler resampler_;
+  // The blocks this playback streams through; allocated at each start, kept
+  // while the device may still hold them (until it has closed).
+  TransferBuffers buffers_;
   std::array<std::vector<uint8_t>, TransferBuffers::kCount> outBlocks_;
   std::array<WaveHeader, TransferBuffers::kCount> outHeaders_{};
   std::vector<float> inFrames_, outFrames_;

@@ -65,23 +65,34 @@ int64_t Recorder::BytesRecorded() const {
 
 bool Recorder::Start() {
   if (isPlaying_() || stream_) return false;
-  doc_.SetModifiedFlag();
+  // Nothing of the document changes until the device is open: a start that
+  // fails leaves the sound, its block count and its modified flag as they
+  // were.
   doc_.RecomputeBufferSize();
-  blockBytes_ = doc_.BufferSize();
+  const uint32_t blockBytes = doc_.BufferSize();
   try {
     for (int i = 0; i < TransferBuffers::kCount; ++i) {
       std::vector<uint8_t>& b = blocks_[static_cast<size_t>(i)];
-      b.assign(blockBytes_, 0);
+      b.assign(blockBytes, 0);
       WaveHeader& h = headers_[static_cast<size_t>(i)];
       h = WaveHeader{};
       h.data = b.data();
-      h.bufferLength = blockBytes_;
+      h.bufferLength = blockBytes;
       h.user = static_cast<uintptr_t>(i);
     }
   } catch (const std::bad_alloc&) {
     ShowMessage("Out of memory.");
     return false;
   }
+
+  OpenStatus status = OpenStatus::Failed;
+  stream_ = backend_.Open(StreamDirection::Input, device_, doc_.Format(), *this, status);
+  if (!stream_) {
+    ShowMessage("Failed to open waveform input device.");
+    return false;
+  }
+  blockBytes_ = blockBytes;
+  doc_.SetModifiedFlag();
 
   // The sound ends at its last whole frame; anything behind it in the work
   // file is cut so that the new blocks follow the sound directly.
@@ -97,13 +108,8 @@ bool Recorder::Start() {
   stop_ = false;
   closing_ = false;
   end_ = RecordEnd::None;
+  overruns_ = overrunBytes_ = 0;
 
-  OpenStatus status = OpenStatus::Failed;
-  stream_ = backend_.Open(StreamDirection::Input, device_, doc_.Format(), *this, status);
-  if (!stream_) {
-    ShowMessage("Failed to open waveform input device.");
-    return false;
-  }
   stream_->Pause();
   for (int i = 0; i < TransferBuffers::kCount; ++i) Queue(i);
   stream_->Restart();
@@ -183,7 +189,7 @@ void Recorder::OnBlockDone(WaveHeader* block) {
     }
   }
   if (!stream_) return;  // a stop above finished the recording
-  view_.ShowRecordStatus(RecordedText(BytesRecorded()));
+  view_.ShowRecordStatus(StatusText());
 
   if (!stop_ && block) {
     const int i = static_cast<int>(block->user);
@@ -214,7 +220,37 @@ void Recorder::OnStreamClosed() {
   queued_ = 0;
   setPlaying_(false);
   doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
+  ReportOverruns();
   view_.RecordingClosed();
+}
+
+void Recorder::OnOverrun(int64_t bytes) {
+  if (!stream_ || bytes <= 0) return;
+  ++overruns_;
+  overrunBytes_ += bytes;
+  view_.ShowRecordStatus(StatusText());
+}
+
+std::string Recorder::StatusText() const {
+  std::string text = RecordedText(BytesRecorded());
+  if (overruns_ > 0) {
+    char more[96];
+    std::snprintf(more, sizeof more, " Overruns: %lld (%.3f s lost).", static_cast<long long>(overruns_),
+                  static_cast<double>(overrunBytes_) / std::max<uint32_t>(1, doc_.Format().nAvgBytesPerSec));
+    text += more;
+  }
+  return text;
+}
+
+void Recorder::ReportOverruns() {
+  if (overruns_ <= 0) return;
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "Sound was lost while recording: the sound input overran %lld time%s, %.3f s of sound in all. "
+                "The recording has gaps there.",
+                static_cast<long long>(overruns_), overruns_ == 1 ? "" : "s",
+                static_cast<double>(overrunBytes_) / std::max<uint32_t>(1, doc_.Format().nAvgBytesPerSec));
+  ShowMessage(text);
 }
 
 void Recorder::Stop() {
@@ -233,6 +269,7 @@ void Recorder::Abort() {
   queued_ = 0;
   setPlaying_(false);
   doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
+  ReportOverruns();
 }
 
 bool PrepareRecording(CNorvaneDoc& doc, InputKind kind,

@@ -8,6 +8,10 @@
 // A block that comes back less than full (a stop, a lost device) is
 // discarded, so the work file only ever holds whole blocks.
 //
+// Sound the device loses (an overrun) is counted; the status text says so
+// while recording, and when the recording ends a message tells how often
+// and how much was lost.
+//
 // Stopping ends the device's work; the blocks come back, the device closes,
 // and then the recorder sets the document's new length (SetLength from the
 // work file's size) and tells its RecorderView. The recording also stops by
@@ -110,12 +114,19 @@ class Recorder : public AudioStreamListener {
   int64_t StartOffset() const { return startOffset_; }
   // Bytes written in this recording.
   int64_t BytesRecorded() const;
+  // The overruns the device reported in this recording, and the bytes of
+  // sound they lost.
+  int64_t Overruns() const { return overruns_; }
+  int64_t OverrunBytes() const { return overrunBytes_; }
 
   // AudioStreamListener.
   void OnBlockDone(WaveHeader* block) override;
   void OnStreamClosed() override;
+  void OnOverrun(int64_t bytes) override;
 
  private:
+  std::string StatusText() const;
+  void ReportOverruns();
   bool Queue(int i);
   void Finish();
   // Stops because of `why` with its message (once).
@@ -143,6 +154,8 @@ class Recorder : public AudioStreamListener {
   bool stop_ = false;
   bool closing_ = false;
   RecordEnd end_ = RecordEnd::None;
+  int64_t overruns_ = 0;
+  int64_t overrunBytes_ = 0;
 };
 
 // The input kinds of the "Sound devices" dialog: the wave-input device, or

@@ -46,6 +46,8 @@ bool SimulatedAudioStream::Write(WaveHeader* block) {
   }
   block->bytesRecorded = 0;
   queue_.push_back(block);
+  if (dir_ == StreamDirection::Input && !waiting_.empty())
+    waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(Fill(waiting_.data(), waiting_.size())));
   return true;
 }
 
@@ -63,6 +65,7 @@ void SimulatedAudioStream::Reset() {
   calls_.push_back("reset");
   running_ = false;
   reset_ = true;
+  waiting_.clear();
   while (!queue_.empty()) {
     Return(queue_.front());
     queue_.pop_front();
@@ -119,13 +122,12 @@ int SimulatedAudioStream::Complete(int n) {
   return done;
 }
 
-void SimulatedAudioStream::Deliver(const std::vector<uint8_t>& bytes) {
+size_t SimulatedAudioStream::Fill(const uint8_t* bytes, size_t count) {
   size_t at = 0;
-  while (running_ && at < bytes.size() && !queue_.empty() && dir_ == StreamDirection::Input) {
+  while (at < count && !queue_.empty()) {
     WaveHeader* b = queue_.front();
-    const size_t n = std::min<size_t>(b->bufferLength - b->bytesRecorded, bytes.size() - at);
-    std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-              bytes.begin() + static_cast<std::ptrdiff_t>(at + n), b->data + b->bytesRecorded);
+    const size_t n = std::min<size_t>(b->bufferLength - b->bytesRecorded, count - at);
+    std::copy(bytes + at, bytes + at + n, b->data + b->bytesRecorded);
     b->bytesRecorded += static_cast<uint32_t>(n);
     at += n;
     playedBytes_ += static_cast<int64_t>(n);
@@ -134,6 +136,28 @@ void SimulatedAudioStream::Deliver(const std::vector<uint8_t>& bytes) {
       Return(b);
     }
   }
+  return at;
+}
+
+void SimulatedAudioStream::Deliver(const std::vector<uint8_t>& bytes) {
+  if (!running_ || dir_ != StreamDirection::Input) return;
+  // What waits is older and goes first; what finds no block waits, up to
+  // the store's size, and the rest is an overrun.
+  waiting_.insert(waiting_.end(), bytes.begin(), bytes.end());
+  waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(Fill(waiting_.data(), waiting_.size())));
+  if (waiting_.size() > maxWaitingBytes) {
+    const size_t lost = waiting_.size() - maxWaitingBytes;
+    waiting_.resize(maxWaitingBytes);
+    Overrun(static_cast<int64_t>(lost));
+  }
+}
+
+void SimulatedAudioStream::Overrun(int64_t bytes) {
+  std::shared_ptr<bool> alive = alive_;
+  AudioStreamListener* l = &listener_;
+  executor_.Post([alive, l, bytes] {
+    if (*alive) l->OnOverrun(bytes);
+  });
 }
 
 void SimulatedAudioStream::Vanish() {

@@ -42,8 +42,14 @@ class SimulatedAudioStream : public AudioStream {
   // Test controls. The oldest `n` queued output blocks have been heard
   // (only while running); returns how many came back.
   int Complete(int n = 1);
-  // Fills queued input blocks from `bytes`; full ones come back.
+  // Fills queued input blocks from `bytes`; full ones come back. Bytes that
+  // find no block wait (up to maxWaitingBytes; the rest is an overrun) and
+  // fill the blocks written next, as a device's stream does.
   void Deliver(const std::vector<uint8_t>& bytes);
+  // The device reports that it lost `bytes` bytes of input.
+  void Overrun(int64_t bytes);
+  size_t maxWaitingBytes = size_t{64} << 20;
+  size_t Waiting() const { return waiting_.size(); }
   // The device vanishes: every queued block comes back, writes fail.
   void Vanish();
   // The next `n` writes fail.
@@ -64,6 +70,8 @@ class SimulatedAudioStream : public AudioStream {
 
  private:
   void Return(WaveHeader* block);
+  // Input: fills the queued blocks from `bytes`; returns the bytes used.
+  size_t Fill(const uint8_t* bytes, size_t count);
 
   StreamDirection dir_;
   WaveFormatEx format_;
@@ -71,6 +79,7 @@ class SimulatedAudioStream : public AudioStream {
   AudioExecutor& executor_;
   std::shared_ptr<bool> alive_;
   std::deque<WaveHeader*> queue_;
+  std::vector<uint8_t> waiting_;
   std::vector<std::string> calls_;
   std::vector<uint8_t> heard_;
   std::vector<uint32_t> heardLengths_;

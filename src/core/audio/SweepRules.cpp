@@ -11,24 +11,42 @@ namespace nv {
 SweepGeometry SweepGeometry::For(int plotWidthPx, int64_t secondsPerPlot) {
   SweepGeometry g;
   const int64_t s = std::max<int64_t>(1, secondsPerPlot);
-  g.pixelsPerSecond = static_cast<int>(std::max(0, plotWidthPx) / s);
-  g.pixelsPerBlock = g.pixelsPerSecond / kSweepBlocksPerSecond;
+  g.plotWidthPx = std::max(0, plotWidthPx);
   g.blocksPerPlot = s * kSweepBlocksPerSecond;
+  g.pixelsPerSecond = static_cast<double>(g.plotWidthPx) / static_cast<double>(s);
+  g.pixelsPerBlock = g.pixelsPerSecond / kSweepBlocksPerSecond;
   return g;
 }
 
 int SweepGeometry::BlockX(int64_t n) const {
-  const int64_t slot = blocksPerPlot > 0 ? n % blocksPerPlot : 0;
-  return static_cast<int>(slot * pixelsPerBlock) + kSweepLeftPx;
+  const int64_t slot = blocksPerPlot > 0 ? ((n % blocksPerPlot) + blocksPerPlot) % blocksPerPlot : 0;
+  return static_cast<int>(blocksPerPlot > 0 ? slot * plotWidthPx / blocksPerPlot : 0) + kSweepLeftPx;
 }
 
-void ColumnSamples(int c, int columns, int samplesPerChannel, int& first, int& end) {
-  if (columns <= 0) {
+int SweepGeometry::SecondX(int64_t s) const {
+  const int64_t seconds = blocksPerPlot / kSweepBlocksPerSecond;
+  return kSweepLeftPx + static_cast<int>(seconds > 0 ? (s * plotWidthPx + seconds / 2) / seconds : 0);
+}
+
+int64_t SweepGeometry::ColumnStart(int c, int samplesPerBlock) const {
+  if (plotWidthPx <= 0) return 0;
+  const int64_t total = blocksPerPlot * std::max(0, samplesPerBlock);
+  return (static_cast<int64_t>(c) * total + plotWidthPx - 1) / plotWidthPx;
+}
+
+void SweepGeometry::BlockColumns(int64_t n, int& first, int& end) const {
+  if (blocksPerPlot <= 0 || plotWidthPx <= 0) {
     first = end = 0;
     return;
   }
-  first = static_cast<int>(static_cast<int64_t>(c) * samplesPerChannel / columns);
-  end = static_cast<int>(static_cast<int64_t>(c + 1) * samplesPerChannel / columns);
+  const int64_t slot = ((n % blocksPerPlot) + blocksPerPlot) % blocksPerPlot;
+  first = static_cast<int>(slot * plotWidthPx / blocksPerPlot);
+  end = static_cast<int>((slot + 1) * plotWidthPx / blocksPerPlot);
+}
+
+int SweepGeometry::SamplesPerColumn(int samplesPerBlock) const {
+  if (plotWidthPx <= 0) return std::max(1, samplesPerBlock);
+  return static_cast<int>(std::max<int64_t>(1, blocksPerPlot * samplesPerBlock / plotWidthPx));
 }
 
 double SweepThresholdPower(int32_t t) {

@@ -16,19 +16,33 @@ inline constexpr int kSweepRingSlots = 256;
 // Left margin of the plot area.
 inline constexpr int kSweepLeftPx = 5;
 
+// The sweep spreads its blocks evenly over the whole plot width: block n
+// (from the left edge, n modulo blocksPerPlot) covers the fraction
+// [n, n + 1) / blocksPerPlot of the width, so a block may take several
+// columns, a fraction of one, or parts of two. Column c (from the plot's
+// left edge) shows the samples of the sweep from ColumnStart(c) to
+// ColumnStart(c + 1), counted per channel from the sweep's start; it is
+// drawn by the block that holds its last sample.
 struct SweepGeometry {
-  int pixelsPerSecond = 0;  // plot width / seconds per plot
-  int pixelsPerBlock = 0;   // a sixteenth of that (integer division)
+  int plotWidthPx = 0;
   int64_t blocksPerPlot = 0;
+  double pixelsPerSecond = 0;  // plot width / seconds per plot
+  double pixelsPerBlock = 0;   // a sixteenth of that
 
   static SweepGeometry For(int plotWidthPx, int64_t secondsPerPlot);
-  // x of the first column of block n.
+  // x of the column in which block n begins.
   int BlockX(int64_t n) const;
+  // x of the time axis' tick of second s.
+  int SecondX(int64_t s) const;
+  // First sample of column c, for blocks of `samplesPerBlock` samples per
+  // channel: ceil(c x blocksPerPlot x samplesPerBlock / plot width).
+  int64_t ColumnStart(int c, int samplesPerBlock) const;
+  // The columns [first, end) whose last sample lies in block n (none when
+  // the block ends inside the column it began in).
+  void BlockColumns(int64_t n, int& first, int& end) const;
+  // Samples of one channel a column holds on average (at least 1).
+  int SamplesPerColumn(int samplesPerBlock) const;
 };
-
-// Samples [first, end) of a block's `samplesPerChannel` that column `c` of
-// `columns` shows.
-void ColumnSamples(int c, int columns, int samplesPerChannel, int& first, int& end);
 
 // Threshold power of amplitude threshold t (0 ... 32): 5 for 0, 25 600 000
 // for 32, 25 600 000^(t/32) between.

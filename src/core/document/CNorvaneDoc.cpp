@@ -7,7 +7,6 @@
 #include "document/DocumentContext.h"
 #include "document/FramesFollower.h"
 #include "base/MessageSink.h"
-#include "document/TransferBuffers.h"
 #include "fileformats/FileType.h"
 #include "fileformats/SoundFileReader.h"
 #include "fileformats/SoundFileWriter.h"
@@ -43,13 +42,7 @@ std::string CNorvaneDoc::Title() const {
   return lp.label.empty() ? name : name + " " + lp.label;
 }
 
-void CNorvaneDoc::RecomputeBufferSize() {
-  store_.SetFormat(format_);
-  if (!TransferBuffers::Instance().Allocate(store_.BufferSize())) {
-    ShowMessage("Out of memory.");
-    std::exit(-1);
-  }
-}
+void CNorvaneDoc::RecomputeBufferSize() { store_.SetFormat(format_); }
 
 void CNorvaneDoc::SetLength(int64_t frames) {
   const int32_t count = store_.SetFrameCount(frames);

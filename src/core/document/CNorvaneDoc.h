@@ -63,8 +63,9 @@ class CNorvaneDoc {
   nv::FileType FileType() const { return fileType_; }
   void SetFileType(nv::FileType type) { fileType_ = type; }
 
-  // BufferSize of the current format; RecomputeBufferSize also reallocates the
-  // process-wide transfer buffers (a failure ends the process, as it must).
+  // BufferSize of the current format, brought up to date by
+  // RecomputeBufferSize. The transfer buffers are not the document's: each
+  // playback and recording allocates its own set of this size when it starts.
   uint32_t BufferSize() const { return store_.BufferSize(); }
   size_t CopyPieceBytes() const { return store_.CopyPieceBytes(); }
   void RecomputeBufferSize();

@@ -4,11 +4,6 @@
 
 namespace nv {
 
-TransferBuffers& TransferBuffers::Instance() {
-  static TransferBuffers buffers;
-  return buffers;
-}
-
 bool TransferBuffers::Allocate(uint32_t bytes) {
   try {
     for (int i = 0; i < kCount; ++i) {
@@ -22,6 +17,11 @@ bool TransferBuffers::Allocate(uint32_t bytes) {
       h.user = static_cast<uintptr_t>(i);
     }
   } catch (const std::bad_alloc&) {
+    for (int i = 0; i < kCount; ++i) {
+      std::vector<uint8_t>().swap(blocks_[static_cast<size_t>(i)]);
+      headers_[static_cast<size_t>(i)] = WaveHeader{};
+    }
+    blockSize_ = 0;
     return false;
   }
   blockSize_ = bytes;

@@ -1,7 +1,9 @@
 #pragma once
-// The 16 process-wide transfer buffers with their wave headers, shared by all
-// documents for playback and recording. Reallocated whenever a document
-// computes its BufferSize; must not change while a device holds them.
+// A set of 16 transfer buffers with their wave headers: the blocks one
+// playback or one recording streams through the sound device. Each playback
+// and each recording owns its set for its whole life, so that a document
+// opened or created meanwhile (which computes a BufferSize of its own) never
+// touches blocks a device holds. Allocate only while no device holds them.
 #include <cstddef>
 #include <array>
 #include <cstdint>
@@ -22,13 +24,21 @@ struct WaveHeader {
 class TransferBuffers {
  public:
   static constexpr int kCount = 16;
-  static TransferBuffers& Instance();
+
+  TransferBuffers() = default;
+  // The headers point into the blocks: a set is neither copied nor moved.
+  TransferBuffers(const TransferBuffers&) = delete;
+  TransferBuffers& operator=(const TransferBuffers&) = delete;
 
   // Frees the blocks and allocates 16 new ones of `bytes` each; header i gets
-  // block i, length `bytes`, user value i. False when memory runs out.
+  // block i, length `bytes`, user value i. False when memory runs out (the
+  // set is then empty).
   bool Allocate(uint32_t bytes);
   uint32_t BlockSize() const { return blockSize_; }
   WaveHeader& Header(int i) { return headers_[static_cast<size_t>(i)]; }
+  const WaveHeader& Header(int i) const { return headers_[static_cast<size_t>(i)]; }
+  // Block i's bytes (BlockSize() of them), whatever its header says now.
+  const uint8_t* Block(int i) const { return blocks_[static_cast<size_t>(i)].data(); }
 
  private:
   std::array<std::vector<uint8_t>, kCount> blocks_;

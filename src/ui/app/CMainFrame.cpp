@@ -599,11 +599,19 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
   QMainWindow::closeEvent(e);
 }
 
+// Files are dropped as they are opened with "&Open...": not while a sound
+// plays or records, since reading a file holds up the interface thread that
+// keeps the device's blocks coming. The drop is refused (the pointer shows
+// it) and nothing is opened.
 void CMainFrame::dragEnterEvent(QDragEnterEvent* e) {
-  if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+  if (e->mimeData()->hasUrls() && !app_->playing) e->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* e) {
+  if (app_->playing) {
+    e->ignore();
+    return;
+  }
   const auto urls = e->mimeData()->urls();
   for (const QUrl& u : urls)
     if (u.isLocalFile()) app_->OpenDocumentFile(u.toLocalFile());

@@ -12,6 +12,9 @@ namespace {
 constexpr pa_usec_t kTimingPeriodUs = 20000;
 constexpr pa_usec_t kServerLatencyUs = 200000;  // what we ask the server to buffer
 constexpr pa_usec_t kConnectTimeoutUs = 5000000;
+// Recorded sound that may wait for blocks: far more than any source's
+// latency, so that only an interface thread held up for this long loses any.
+constexpr pa_usec_t kMaxWaitingUs = 30000000;
 
 void Unref(pa_operation* o) {
   if (o) pa_operation_unref(o);
@@ -73,6 +76,7 @@ std::unique_ptr<PulseAudioStream> PulseAudioStream::Connect(pa_threaded_mainloop
         nullptr, nullptr);
   } else {
     pa_stream_set_read_callback(p->stream_, OnReadable, self);
+    p->maxWaiting_ = pa_usec_to_bytes(kMaxWaitingUs, &ss);
     attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kServerLatencyUs / 2, &ss));
     r = pa_stream_connect_record(p->stream_, device, &attr,
                                  static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY));
@@ -150,6 +154,14 @@ void PulseAudioStream::PostBlock(WaveHeader* block) {
   });
 }
 
+void PulseAudioStream::PostOverrun(int64_t bytes) {
+  std::shared_ptr<bool> alive = alive_;
+  AudioStreamListener* l = &listener_;
+  executor_.Post([alive, l, bytes] {
+    if (*alive) l->OnOverrun(bytes);
+  });
+}
+
 void PulseAudioStream::PostClosed() {
   std::shared_ptr<bool> alive = alive_;
   AudioStreamListener* l = &listener_;
@@ -175,6 +187,8 @@ void PulseAudioStream::MarkLost() {
 void PulseAudioStream::ReturnAll() {
   for (const Entry& e : blocks_) PostBlock(e.block);
   blocks_.clear();
+  std::vector<uint8_t>().swap(waiting_);
+  waitingAt_ = 0;
   firstUnhanded_ = 0;
   heard_ = written_;
 }
@@ -218,26 +232,62 @@ void PulseAudioStream::OnReadable(pa_stream* s, size_t, void* p) {
     const void* data = nullptr;
     size_t n = 0;
     if (pa_stream_peek(s, &data, &n) < 0 || n == 0) break;
-    const uint8_t* src = static_cast<const uint8_t*>(data);
-    size_t at = 0;
-    while (at < n && !self->blocks_.empty() && self->running_ && !self->reset_) {
-      WaveHeader* b = self->blocks_.front().block;
-      const size_t c = std::min<size_t>(b->bufferLength - b->bytesRecorded, n - at);
-      // A hole in the recording (data null) is silence.
-      if (src)
-        std::memcpy(b->data + b->bytesRecorded, src + at, c);
-      else
-        std::memset(b->data + b->bytesRecorded, self->format_.wBitsPerSample == 8 ? 0x80 : 0, c);
-      b->bytesRecorded += static_cast<uint32_t>(c);
-      at += c;
-      self->heard_ += static_cast<int64_t>(c);
-      if (b->bytesRecorded == b->bufferLength) {
-        self->blocks_.pop_front();
-        self->PostBlock(b);
-      }
+    if (self->running_ && !self->reset_) {
+      // A hole in the recording (data null): the server lost that much; it
+      // becomes silence, so that what follows keeps its time.
+      if (!data) self->PostOverrun(static_cast<int64_t>(n));
+      self->TakeInput(static_cast<const uint8_t*>(data), n);
     }
     pa_stream_drop(s);
   }
+}
+
+size_t PulseAudioStream::FillBlocks(const uint8_t* src, size_t n) {
+  const uint8_t silence = format_.wBitsPerSample == 8 ? 0x80 : 0;
+  size_t at = 0;
+  while (at < n && !blocks_.empty()) {
+    WaveHeader* b = blocks_.front().block;
+    const size_t c = std::min<size_t>(b->bufferLength - b->bytesRecorded, n - at);
+    if (src)
+      std::memcpy(b->data + b->bytesRecorded, src + at, c);
+    else
+      std::memset(b->data + b->bytesRecorded, silence, c);
+    b->bytesRecorded += static_cast<uint32_t>(c);
+    at += c;
+    heard_ += static_cast<int64_t>(c);
+    if (b->bytesRecorded == b->bufferLength) {
+      blocks_.pop_front();
+      PostBlock(b);
+    }
+  }
+  return at;
+}
+
+void PulseAudioStream::FillFromWaiting() {
+  if (waitingAt_ >= waiting_.size()) return;
+  waitingAt_ += FillBlocks(waiting_.data() + waitingAt_, waiting_.size() - waitingAt_);
+  if (waitingAt_ >= waiting_.size()) {
+    waiting_.clear();
+    waitingAt_ = 0;
+  } else if (waitingAt_ >= (1u << 20) && waitingAt_ * 2 >= waiting_.size()) {
+    waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(waitingAt_));
+    waitingAt_ = 0;
+  }
+}
+
+void PulseAudioStream::TakeInput(const uint8_t* src, size_t n) {
+  // What waits is older: it goes first.
+  FillFromWaiting();
+  size_t at = waitingAt_ >= waiting_.size() ? FillBlocks(src, n) : 0;
+  if (at == n) return;
+  const size_t held = waiting_.size() - waitingAt_;
+  const size_t room = maxWaiting_ > held ? maxWaiting_ - held : 0;
+  const size_t keep = std::min(room, n - at);
+  if (src)
+    waiting_.insert(waiting_.end(), src + at, src + at + keep);
+  else
+    waiting_.insert(waiting_.end(), keep, format_.wBitsPerSample == 8 ? 0x80 : 0);
+  if (keep < n - at) PostOverrun(static_cast<int64_t>(n - at - keep));
 }
 
 void PulseAudioStream::OnTimer(pa_mainloop_api*, pa_time_event* e, const struct timeval*, void* p) {
@@ -306,6 +356,8 @@ bool PulseAudioStream::Write(WaveHeader* block) {
     Feed();
   } else {
     blocks_.push_back({block, 0, 0});
+    // Sound recorded while no block was queued fills this one first.
+    FillFromWaiting();
   }
   return true;
 }

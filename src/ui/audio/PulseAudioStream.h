@@ -9,7 +9,12 @@
 // has passed, so it has been heard. The rate keys change the rate in the
 // server (a variable-rate stream) within what the server takes.
 // Input: the recorded bytes fill the queued blocks in order; a full block
-// comes back with bytesRecorded set.
+// comes back with bytesRecorded set. The server may hand over seconds of
+// sound at once (a source with a long latency does), more than the queued
+// blocks hold: the rest waits here, in order, and fills the blocks as they
+// are queued again, so nothing is dropped or reordered. A hole the server
+// reports becomes silence of its length; it, and sound beyond what may wait
+// (kMaxWaitingUs), are reported as overruns.
 //
 // The server's event thread and the interface thread share this object's
 // state under the event loop's lock.
@@ -18,6 +23,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "audio/AudioBackend.h"
 #include "audio/AudioExecutor.h"
@@ -70,6 +76,12 @@ class PulseAudioStream : public AudioStream {
   void ReturnAll();
   void MarkLost();
   void PostBlock(WaveHeader* block);
+  void PostOverrun(int64_t bytes);
+  // Input: takes recorded bytes (null: silence) in order, after any that wait.
+  void TakeInput(const uint8_t* src, size_t n);
+  // Input: copies into the queued blocks, returning full ones; bytes used.
+  size_t FillBlocks(const uint8_t* src, size_t n);
+  void FillFromWaiting();
   void PostClosed();
   void Trigger();
   void Release();
@@ -87,6 +99,9 @@ class PulseAudioStream : public AudioStream {
   std::shared_ptr<bool> alive_;
 
   std::deque<Entry> blocks_;
+  std::vector<uint8_t> waiting_;  // input that found no block yet, from waitingAt_
+  size_t waitingAt_ = 0;
+  size_t maxWaiting_ = 0;
   size_t firstUnhanded_ = 0;  // index in blocks_ of the first block not wholly handed over
   int64_t queuedEnd_ = 0;     // stream position after the last block queued
   int64_t written_ = 0;       // bytes handed to the server

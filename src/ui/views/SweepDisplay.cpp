@@ -42,6 +42,7 @@ void SweepDisplay::Reset(const nv::WaveFormatEx& format, int32_t expansion, cons
   pending_.clear();
   previousNumber_ = -2;
   for (auto& p : previous_) p.clear();
+  for (auto& r : pendingColumn_) r = ColumnRange{};
   fftSize_ = 0;
   Layout();
   update();
@@ -122,7 +123,7 @@ void SweepDisplay::DrawFrame() {
   const int64_t seconds = std::max<int64_t>(1, settings_.secondsPerPlot);
   const nv::SweepGeometry g = nv::SweepGeometry::For(plotWidth_, seconds);
   const int samplesPerBlock = std::max(1, static_cast<int>(format_.nSamplesPerSec / nv::kSweepBlocksPerSecond));
-  const int fftSize = nv::SweepFftSize(settings_.fftSize, g.pixelsPerBlock > 0 ? samplesPerBlock / g.pixelsPerBlock : samplesPerBlock,
+  const int fftSize = nv::SweepFftSize(settings_.fftSize, g.SamplesPerColumn(samplesPerBlock),
                                        strips_.empty() ? 128 : strips_.back().body.height(), samplesPerBlock);
   windowSuffix_ = QString::fromStdString(nv::WindowTitleSuffix(settings_.window));
   for (Strip& s : strips_) {
@@ -152,7 +153,7 @@ void SweepDisplay::DrawFrame() {
   const int axisY = height() - kAxisHeight + 2;
   p.drawLine(nv::kSweepLeftPx, axisY, nv::kSweepLeftPx + plotWidth_, axisY);
   for (int64_t sec = 0; sec <= seconds; ++sec) {
-    const int x = nv::kSweepLeftPx + static_cast<int>(sec * g.pixelsPerBlock * nv::kSweepBlocksPerSecond);
+    const int x = g.SecondX(sec);
     p.drawLine(x, axisY, x, axisY + 3);
   }
   const QString label = QString::fromStdString(nv::SweepSecondsText(seconds));
@@ -161,23 +162,28 @@ void SweepDisplay::DrawFrame() {
 
 void SweepDisplay::DrawBlock(const Slot& slot) {
   const nv::SweepGeometry g = nv::SweepGeometry::For(plotWidth_, settings_.secondsPerPlot);
-  if (g.pixelsPerBlock <= 0 || strips_.empty()) return;
+  if (g.plotWidthPx <= 0 || strips_.empty()) return;
   const int spc = SamplesPerChannel(slot);
   if (spc <= 0) return;
-  const int columns = g.pixelsPerBlock;
-  const int x0 = g.BlockX(slot.number);
+  // The columns whose last sample is in this block, and where the block
+  // lies in the sweep (samples per channel from the sweep's start).
+  int first = 0, end = 0;
+  g.BlockColumns(slot.number, first, end);
+  const int64_t blockStart = ((slot.number % g.blocksPerPlot) + g.blocksPerPlot) % g.blocksPerPlot * spc;
   const bool eight = format_.wBitsPerSample == 8;
   const nv::LevelPalette palette = nv::LevelColors(settings_.colorScheme, false);
   const double threshold = nv::SweepThresholdPower(settings_.threshold);
   const int channels = std::max<int>(1, format_.nChannels);
   const bool follows = slot.number == previousNumber_ + 1;
+  if (!follows)
+    for (auto& r : pendingColumn_) r = ColumnRange{};
   QPainter p(&image_);
   for (const Strip& s : strips_) {
     const int ch = std::min(s.channel, channels - 1);
     const QRect& b = s.body;
     int n = 0, m = 0;
     if (s.spectrogram) {
-      n = nv::SweepFftSize(settings_.fftSize, std::max(1, spc / columns), b.height(), spc);
+      n = nv::SweepFftSize(settings_.fftSize, g.SamplesPerColumn(spc), b.height(), spc);
       fftSize_ = n;
       while ((1 << m) < n) ++m;
       if (windowSize_ != n || static_cast<int>(window_.size()) != n) {
@@ -187,20 +193,25 @@ void SweepDisplay::DrawBlock(const Slot& slot) {
       frame_.assign(static_cast<size_t>(n), 0.0);
     }
     const std::vector<double>& prev = previous_[static_cast<size_t>(ch)];
-    for (int c = 0; c < columns; ++c) {
-      const int x = x0 + c;
+    for (int c = first; c < end; ++c) {
+      const int x = nv::kSweepLeftPx + c;
       // Clear the column and the one after it: the moving gap.
       p.fillRect(QRect(x, b.top(), 2, b.height()).intersected(b), kBackground);
-      int first = 0, end = 0;
-      nv::ColumnSamples(c, columns, spc, first, end);
-      if (end <= first) continue;
+      // The column's samples in this block; an earlier part came before.
+      const int64_t columnStart = g.ColumnStart(c, spc) - blockStart;
+      const int from = static_cast<int>(std::max<int64_t>(0, columnStart));
+      const int to = static_cast<int>(std::min<int64_t>(spc, g.ColumnStart(c + 1, spc) - blockStart));
       if (!s.spectrogram) {
-        double lo = Sample(slot, ch, first), hi = lo;
-        for (int i = first + 1; i < end; ++i) {
+        const ColumnRange& earlier = pendingColumn_[static_cast<size_t>(ch)];
+        bool have = columnStart < 0 && earlier.valid;
+        double lo = have ? earlier.lo : 0, hi = have ? earlier.hi : 0;
+        for (int i = from; i < to; ++i) {
           const double v = Sample(slot, ch, i);
-          lo = std::min(lo, v);
-          hi = std::max(hi, v);
+          lo = have ? std::min(lo, v) : v;
+          hi = have ? std::max(hi, v) : v;
+          have = true;
         }
+        if (!have) continue;
         const int half = b.height() / 2, centre = b.top() + half;
         const int y1 = nv::SweepSampleY(static_cast<int>(lo), eight ? 8 : 16, centre, half);
         const int y2 = nv::SweepSampleY(static_cast<int>(hi), eight ? 8 : 16, centre, half);
@@ -208,10 +219,11 @@ void SweepDisplay::DrawBlock(const Slot& slot) {
         p.drawLine(x, std::clamp(y1, b.top(), b.bottom()), x, std::clamp(y2, b.top(), b.bottom()));
         continue;
       }
+      if (to <= 0 || to <= columnStart) continue;
       // The n samples ending at the column's last one, reaching back into
       // the previous block (silence when there is none).
       for (int j = 0; j < n; ++j) {
-        const int i = end - n + j;
+        const int i = to - n + j;
         double v = 0;
         if (i >= 0) {
           v = Sample(slot, ch, i);
@@ -237,14 +249,23 @@ void SweepDisplay::DrawBlock(const Slot& slot) {
       }
     }
   }
-  // Keep this block's samples for the next block's first frames.
+  // The samples after the last column drawn belong to a column that ends in
+  // a later block: keep their range; and keep this block's samples for the
+  // next block's first frames.
+  const int tail = end > first ? static_cast<int>(std::clamp<int64_t>(g.ColumnStart(end, spc) - blockStart, 0, spc)) : 0;
   for (int ch = 0; ch < channels && ch < 2; ++ch) {
+    ColumnRange& r = pendingColumn_[static_cast<size_t>(ch)];
+    if (end > first) r = ColumnRange{};
     std::vector<double>& keep = previous_[static_cast<size_t>(ch)];
     keep.resize(static_cast<size_t>(spc));
     for (int i = 0; i < spc; ++i) {
-      double v = Sample(slot, ch, i);
-      if (eight) v = (v - 128) * 256;
-      keep[static_cast<size_t>(i)] = v;
+      const double raw = Sample(slot, ch, i);
+      if (i >= tail) {
+        r.lo = r.valid ? std::min(r.lo, raw) : raw;
+        r.hi = r.valid ? std::max(r.hi, raw) : raw;
+        r.valid = true;
+      }
+      keep[static_cast<size_t>(i)] = eight ? (raw - 128) * 256 : raw;
     }
   }
   previousNumber_ = slot.number;

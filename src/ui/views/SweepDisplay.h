@@ -3,7 +3,9 @@
 // block once, left to right, as columns of an oscillogram strip and a
 // spectrogram strip (per channel, the left channel above the right one for
 // stereo), with a moving gap at the sweep position, and starts again at the
-// left edge after "seconds per plot". Blocks wait in a ring of 256 slots
+// left edge after "seconds per plot". The blocks share the whole plot width
+// evenly, a fraction of a pixel each when the plot is long (SweepGeometry);
+// a column is drawn once its last sample has come. Blocks wait in a ring of 256 slots
 // until the next paint draws them, oldest first. Interface thread only.
 #include <QImage>
 #include <QWidget>
@@ -67,5 +69,12 @@ class SweepDisplay : public QWidget {
   // The previous block's samples per channel (the FFT reaches back into it).
   std::array<std::vector<double>, 2> previous_;
   int64_t previousNumber_ = -2;
+  // Per channel: the lowest and highest sample of the column not yet drawn,
+  // from the blocks that came so far (a column may span several blocks).
+  struct ColumnRange {
+    bool valid = false;
+    double lo = 0, hi = 0;
+  };
+  std::array<ColumnRange, 2> pendingColumn_;
   std::vector<double> frame_;
 };

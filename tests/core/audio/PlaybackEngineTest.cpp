@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "TestSupport.h"
 #include "audio/SimulatedAudioBackend.h"
@@ -260,9 +262,9 @@ TEST_F(Playback, ShortAndEmptyReads) {
   engine.Play({});
   EXPECT_EQ(Stream().Queued(), 4);
   // The short block is queued with its length; the rest of its buffer is zero.
-  EXPECT_EQ(TransferBuffers::Instance().Header(2).bufferLength, 1000u);
-  EXPECT_EQ(TransferBuffers::Instance().Header(2).data[1000], 0);
-  EXPECT_EQ(TransferBuffers::Instance().Header(2).data[999], 0x11);
+  EXPECT_EQ(engine.Buffers().Header(2).bufferLength, 1000u);
+  EXPECT_EQ(engine.Buffers().Header(2).data[1000], 0);
+  EXPECT_EQ(engine.Buffers().Header(2).data[999], 0x11);
   PlayToEnd();
   EXPECT_EQ(Stream().HeardLengths(), (std::vector<uint32_t>{5504, 5504, 1000, 5504}));
   EXPECT_EQ(view.status.back(), "End of play");
@@ -420,6 +422,55 @@ TEST_F(Playback, HeardFrameFollowsTheDevice) {
   EXPECT_EQ(engine.HeardFrame(), 1000 + 2752);
   queue.RunPending();
   EXPECT_EQ(engine.HeardFrame(), 1000 + 2 * 2752);
+}
+
+TEST_F(Playback, DocumentsMadeOrReadWhilePlayingLeaveItsBlocksAlone) {
+  // A 16-bit stereo sound plays in blocks of 11 008 bytes. Meanwhile other
+  // documents come and go with blocks of 640 and 48 000 bytes (a new one,
+  // a file read, a playback of their own started and refused): every block
+  // still holds the playing sound's bytes at their full length.
+  std::vector<int16_t> lr = Ramp(2 * 2 * 44100);  // 2 s, 32 blocks and a bit
+  Fill(2, 16, 44100, test::Samples16(lr));
+  ASSERT_EQ(doc.BufferSize(), 11008u);
+  // The blocks are read with a plain copy, which the address sanitizer
+  // watches (it does not see the kernel write into a buffer).
+  const std::vector<uint8_t> work = test::WorkBytes(doc);
+  engine.SetBlockReader([&work](int64_t offset, uint8_t* out, int64_t bytes) -> int64_t {
+    const int64_t n = std::min<int64_t>(bytes, static_cast<int64_t>(work.size()) - offset);
+    if (n <= 0) return 0;
+    std::memcpy(out, work.data() + offset, static_cast<size_t>(n));
+    return n;
+  });
+  engine.Play({});
+  ASSERT_EQ(Stream().Queued(), 16);
+  queue.RunPending();
+  Stream().Complete(3);
+  queue.RunPending();
+  {
+    CNorvaneDoc fresh;  // 11 025 Hz 8-bit mono: 640-byte blocks
+    EXPECT_EQ(fresh.BufferSize(), 640u);
+    Stream().Complete(2);
+    queue.RunPending();
+    CNorvaneDoc big;
+    test::FillDocument(big, 2, 16, 192000, test::Samples16(Ramp(4000)));
+    EXPECT_EQ(big.BufferSize(), 48000u);
+    FakePlaybackView otherView;
+    PlaybackEngine other(big, backend, playing, otherView);
+    other.Play({});  // nothing: a playback is running
+    EXPECT_FALSE(other.Active());
+    Stream().Complete(4);
+    queue.RunPending();
+  }
+  CNorvaneDoc after;
+  PlayToEnd();
+  EXPECT_EQ(view.status.back(), "End of play");
+  EXPECT_EQ(Stream().Heard(), test::WorkBytes(doc));
+  const std::vector<uint32_t>& lengths = Stream().HeardLengths();
+  ASSERT_EQ(lengths.size(), (lr.size() * 2 + 11007) / 11008);
+  for (size_t i = 0; i + 1 < lengths.size(); ++i) EXPECT_EQ(lengths[i], 11008u) << i;
+  EXPECT_EQ(engine.Buffers().BlockSize(), 11008u);
+  EXPECT_TRUE(sink.texts().empty());
+  EXPECT_FALSE(playing);
 }
 
 }  // namespace

@@ -64,21 +64,65 @@ TEST(RecordViewSettings, SecondsTextsBothWays) {
 }
 
 TEST(SweepRules, GeometryAndColumns) {
-  // 800 pixels over 15 s: 53 pixels a second, 3 a block, 240 blocks a sweep.
+  // 800 pixels over 15 s: 53 1/3 pixels a second, 3 1/3 a block, 240 blocks
+  // a sweep that fills the whole width.
   const SweepGeometry g = SweepGeometry::For(800, 15);
-  EXPECT_EQ(g.pixelsPerSecond, 53);
-  EXPECT_EQ(g.pixelsPerBlock, 3);
+  EXPECT_NEAR(g.pixelsPerSecond, 800.0 / 15, 1e-9);
+  EXPECT_NEAR(g.pixelsPerBlock, 800.0 / 240, 1e-9);
   EXPECT_EQ(g.blocksPerPlot, 240);
   EXPECT_EQ(g.BlockX(0), 5);
-  EXPECT_EQ(g.BlockX(10), 35);
+  EXPECT_EQ(g.BlockX(10), 5 + 33);
+  EXPECT_EQ(g.BlockX(239), 5 + 796);
   EXPECT_EQ(g.BlockX(240), 5);  // the sweep starts again at the left
   EXPECT_EQ(g.BlockX(241), 8);
+  EXPECT_EQ(g.SecondX(15), 5 + 800);
+  // Blocks of 2752 samples: column 1 holds samples 826 to 1651.
+  EXPECT_EQ(g.ColumnStart(1, 2752), 826);
+  EXPECT_EQ(g.ColumnStart(2, 2752), 1652);
+  EXPECT_EQ(g.ColumnStart(800, 2752), 240 * 2752);
   int first = 0, end = 0;
-  ColumnSamples(1, 3, 2752, first, end);
-  EXPECT_EQ(first, 917);
-  EXPECT_EQ(end, 1834);
-  ColumnSamples(2, 3, 2752, first, end);
-  EXPECT_EQ(end, 2752);
+  g.BlockColumns(0, first, end);  // columns 0 to 2 end in block 0
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(end, 3);
+  g.BlockColumns(1, first, end);  // column 3 ends in block 1
+  EXPECT_EQ(first, 3);
+  EXPECT_EQ(end, 6);
+  EXPECT_EQ(g.SamplesPerColumn(2752), 825);
+}
+
+TEST(SweepRules, EveryColumnOfEverySweepIsDrawnOnceByTheBlockHoldingItsEnd) {
+  // Plots of 2 s to 10 minutes at widths from narrow to wide: the blocks of
+  // one sweep draw each column of the whole width exactly once, in order,
+  // each by the block that holds the column's last sample; long plots give
+  // a block less than a pixel and no column is left out.
+  for (int64_t seconds : {1, 2, 5, 15, 30, 60, 120, 300, 600}) {
+    for (int width : {1, 37, 200, 555, 800, 960, 1000, 1597, 2400}) {
+      const SweepGeometry g = SweepGeometry::For(width, seconds);
+      for (int samples : {441, 2756}) {
+        int next = 0;
+        for (int64_t n = 0; n < g.blocksPerPlot; ++n) {
+          int first = 0, end = 0;
+          g.BlockColumns(n + 3 * g.blocksPerPlot, first, end);  // any sweep alike
+          ASSERT_EQ(first, next) << seconds << " s, " << width << " px, block " << n;
+          ASSERT_LE(first, end);
+          for (int c = first; c < end; ++c) {
+            const int64_t last = g.ColumnStart(c + 1, samples) - 1;  // the column's last sample
+            EXPECT_GE(last, n * samples);
+            EXPECT_LT(last, (n + 1) * samples);
+            EXPECT_LE(g.ColumnStart(c, samples), g.ColumnStart(c + 1, samples));
+          }
+          next = end;
+        }
+        EXPECT_EQ(next, width) << seconds << " s, " << width << " px";
+      }
+      EXPECT_EQ(g.BlockX(0), kSweepLeftPx);
+      EXPECT_EQ(g.SecondX(seconds), kSweepLeftPx + width);
+    }
+  }
+  // Ten minutes on 1000 pixels: 9600 blocks, about a tenth of a pixel each.
+  const SweepGeometry g = SweepGeometry::For(1000, 600);
+  EXPECT_NEAR(g.pixelsPerBlock, 1000.0 / 9600, 1e-12);
+  EXPECT_EQ(g.BlockX(9599), 5 + 999);
 }
 
 TEST(SweepRules, ThresholdLevelsAndFftSize) {

@@ -123,6 +123,68 @@ TEST_F(Recording, NothingStartsWhilePlayingAndAMissingDeviceIsSaid) {
   EXPECT_FALSE(recorder.Active());
 }
 
+TEST_F(Recording, AStartThatCannotOpenTheDeviceChangesNothing) {
+  // One second of sound, saved: after "Failed to open waveform input
+  // device." it is still all there, unmodified, and still plays.
+  const std::vector<uint8_t> old = Pattern(88200, 4);
+  test::FillDocument(doc, 1, 16, 44100, old);
+  doc.SetModifiedFlag(false);
+  const int64_t lastBlock = doc.LastBufferIndex();
+  ASSERT_GE(lastBlock, 0);
+  const auto accepts = backend.accepts;
+  for (const bool unavailable : {true, false}) {
+    backend.unavailable = unavailable;
+    backend.accepts = [](const WaveFormatEx&) { return false; };  // no format either
+    EXPECT_FALSE(recorder.Start());
+    EXPECT_EQ(sink.last(), "Failed to open waveform input device.");
+    EXPECT_EQ(doc.LastBufferIndex(), lastBlock);
+    EXPECT_EQ(doc.FrameCount(), 44100);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(test::WorkBytes(doc), old);
+    EXPECT_TRUE(view.status.empty());
+    EXPECT_FALSE(playing);
+  }
+  // The device is back: the recording appends to the whole second.
+  backend.unavailable = false;
+  backend.accepts = accepts;
+  ASSERT_TRUE(recorder.Start());
+  EXPECT_EQ(recorder.StartOffset(), 88200);
+  Deliver(Pattern(Block(), 9));
+  StopAndSettle();
+  EXPECT_EQ(doc.FrameCount(), static_cast<int32_t>(44100 + Block() / 2));
+}
+
+TEST_F(Recording, SecondsDeliveredAtOnceAreRecordedWholeInOrderAndOverrunsAreSaid) {
+  ASSERT_TRUE(recorder.Start());
+  // Two and a half seconds at once, then more: far more than the 16 blocks
+  // queued. Every block is written in its place, none lost or repeated.
+  const std::vector<uint8_t> sound = Pattern(Block() * 45, 2);
+  Deliver(std::vector<uint8_t>(sound.begin(), sound.begin() + Block() * 40 + 17));
+  for (int i = 0; i < 5; ++i) queue.RunPending();
+  Deliver(std::vector<uint8_t>(sound.begin() + Block() * 40 + 17, sound.end()));
+  for (int i = 0; i < 5; ++i) queue.RunPending();
+  EXPECT_EQ(doc.LastBufferIndex(), 44);
+  EXPECT_EQ(view.blocks.size(), 45u);
+  for (size_t i = 0; i < view.blocks.size(); ++i) EXPECT_EQ(view.blocks[i], static_cast<int64_t>(i));
+  EXPECT_EQ(recorder.Overruns(), 0);
+  EXPECT_TRUE(sink.texts().empty());
+
+  // The device loses 0.1 s twice: the status says so at once, the message
+  // when the recording ends.
+  Stream().Overrun(8820);
+  Stream().Overrun(8820);
+  queue.RunPending();
+  EXPECT_EQ(recorder.Overruns(), 2);
+  EXPECT_EQ(recorder.OverrunBytes(), 17640);
+  EXPECT_NE(view.status.back().find("Overruns: 2 (0.200 s lost)."), std::string::npos) << view.status.back();
+  EXPECT_TRUE(sink.texts().empty());
+  StopAndSettle();
+  EXPECT_EQ(test::WorkBytes(doc), sound);
+  EXPECT_EQ(sink.texts(), std::vector<std::string>{
+                              "Sound was lost while recording: the sound input overran 2 times, 0.200 s of sound "
+                              "in all. The recording has gaps there."});
+}
+
 TEST_F(Recording, StartQuestionsByInputKind) {
   bool answer = false;
   std::vector<std::string> asked;

@@ -33,8 +33,12 @@ TEST(CNorvaneDoc, NewDocumentHasNoFramesButFourBytesAndDefaults) {
   EXPECT_EQ(doc.Compression().fileType, 5);
   EXPECT_EQ(doc.Compression().reserved32, 0x80000000u);
   EXPECT_DOUBLE_EQ(doc.PlaySpeed(), 1.0);
-  EXPECT_EQ(TransferBuffers::Instance().BlockSize(), 640u);
-  EXPECT_EQ(TransferBuffers::Instance().Header(15).user, 15u);
+  // A set of transfer buffers of the document's BufferSize.
+  TransferBuffers buffers;
+  ASSERT_TRUE(buffers.Allocate(doc.BufferSize()));
+  EXPECT_EQ(buffers.BlockSize(), 640u);
+  EXPECT_EQ(buffers.Header(15).user, 15u);
+  EXPECT_EQ(buffers.Header(15).bufferLength, 640u);
   EXPECT_TRUE(sink.texts().empty());
 }
 

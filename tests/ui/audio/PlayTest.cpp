@@ -3,6 +3,8 @@
 // check mark, the arrow keys while playing, edits and file commands greyed
 // while playing, closing a playing view, and the "Sound devices" dialog.
 #include <QApplication>
+#include <QMimeData>
+#include <QUrl>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -134,6 +136,51 @@ class PlayTest : public QObject {
     QVERIFY(!Enabled(cmd::kSoundStop));
     QVERIFY(Enabled(cmd::kEditDelete));
     QVERIFY(sink_.texts.empty());
+  }
+
+  void aFileDroppedWhilePlayingIsRefusedAndThePlaybackGoesOn() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    // The dropped file: another block size (8-bit mono at 11 025 Hz).
+    const QString other = dir_.filePath("other.wav");
+    {
+      CNorvaneDoc small;
+      nv::test::FillDocument(small, 1, 8, 11025, std::vector<uint8_t>(11025, 200));
+      QVERIFY(small.Save(other.toStdString(), nv::FileType::NorvaneWave));
+    }
+    auto drop = [&](QEvent::Type type) {
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(other)});
+      if (type == QEvent::DragEnter) {
+        QDragEnterEvent e(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Frame(), &e);
+        return e.isAccepted() && e.dropAction() == Qt::CopyAction;
+      }
+      QDropEvent e(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(Frame(), &e);
+      return true;
+    };
+    CNorvaneDoc* doc = Doc();
+    const size_t documents = app_->Documents().size();
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QVERIFY(app_->playing);
+    Complete(3);
+    QVERIFY(!drop(QEvent::DragEnter));
+    drop(QEvent::Drop);
+    Settle();
+    QCOMPARE(app_->Documents().size(), documents);
+    QVERIFY(app_->playing);
+    // The playback goes on to its end with every block as stored.
+    for (int i = 0; i < 200 && app_->playing; ++i) Complete(1);
+    QVERIFY(!app_->playing);
+    QCOMPARE(Status(), QString("End of play"));
+    QVERIFY(Stream().Heard() == nv::test::WorkBytes(*doc));
+    QVERIFY(sink_.texts.empty());
+    // Once nothing plays, the same drop opens the file.
+    QVERIFY(drop(QEvent::DragEnter));
+    drop(QEvent::Drop);
+    Settle();
+    QCOMPARE(app_->Documents().size(), documents + 1);
   }
 
   void playbackCursorFollowsTheBlocks() {

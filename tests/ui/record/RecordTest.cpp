@@ -6,6 +6,8 @@
 // input kind in "Sound devices" and in "Set sampling parameters".
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -17,6 +19,7 @@
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
 #include "app/CRecFrame.h"
+#include "audio/PulseAudioBackend.h"
 #include "audio/Recorder.h"
 #include "audio/SimulatedAudioBackend.h"
 #include "base/CommandIds.h"
@@ -248,10 +251,16 @@ class RecordTest : public QObject {
     QVERIFY(Start(WriteSine("d.wav", 60000)));
     const auto accepts = audio_->accepts;
     audio_->accepts = [](const nv::WaveFormatEx&) { return false; };
+    const int64_t lastBlock = Frame()->ActiveDocument()->LastBufferIndex();
+    QVERIFY(!Frame()->ActiveDocument()->IsModified());
     Frame()->Route(cmd::kSoundRecord);
     Settle();
     QVERIFY(RecFrame());
     QCOMPARE(QString::fromStdString(sink_.texts.back()), QStringLiteral("Failed to open waveform input device."));
+    // The failed start left the document as it was: its sound still counts.
+    QCOMPARE(RecView()->Document()->LastBufferIndex(), lastBlock);
+    QCOMPARE(RecView()->Document()->FrameCount(), 60000);
+    QVERIFY(!RecView()->Document()->IsModified());
     QVERIFY(!app_->playing);
     QCOMPARE(RecView()->State(), RecViewState::Idle);
     // Record view settings: the seconds text and the threshold come back.
@@ -312,6 +321,90 @@ class RecordTest : public QObject {
     for (int i = 0; i < 20 && app_->playing; ++i) QTest::qWait(30);
     QVERIFY(!app_->playing);
     QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("Playback aborted!"));
+  }
+
+  // The desktop's recording path with the real sound server: runs only from
+  // tests/cli/record_desktop_device_test.sh, which starts a private server
+  // with a sine source and checks the file this writes.
+  void recordsFromTheSoundServer() {
+    const QString out = qEnvironmentVariable("NORVANE_TEST_RECORD_OUT");
+    if (out.isEmpty()) QSKIP("needs a sound server: see tests/cli/record_desktop_device_test.sh");
+    const double seconds = qEnvironmentVariable("NORVANE_TEST_RECORD_SECONDS", "8").toDouble();
+    nv::PulseAudioBackend pulse(QtAudioExecutor::Instance(), "norvane-test");
+    app_->SetAudioBackend(&pulse);
+    app_->SetInputDevice(qEnvironmentVariable("NORVANE_TEST_RECORD_SOURCE").toStdString());
+    QVERIFY(Start(WriteSine("e.wav", 1000)));
+    CNorvaneDoc* doc = app_->NewDocument();
+    QVERIFY(doc);
+    Settle();
+    QCOMPARE(Frame()->ActiveDocument(), doc);
+    doc->SetFormat(1, 16, 44100);
+    doc->RecomputeBufferSize();
+    Frame()->Route(cmd::kSoundRecord);
+    QElapsedTimer clock;
+    clock.start();
+    Settle();
+    QVERIFY2(RecFrame() && RecView()->State() == RecViewState::Recording,
+             sink_.texts.empty() ? "not recording" : sink_.texts.back().c_str());
+    QTest::qWait(static_cast<int>(seconds * 1000));
+    Frame()->Route(cmd::kSoundStop);
+    const double recorded = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    for (int i = 0; i < 100 && RecFrame(); ++i) QTest::qWait(20);
+    QVERIFY(!RecFrame());
+    QVERIFY(!app_->playing);
+    // No overrun was said.
+    QVERIFY2(sink_.texts.empty(), sink_.texts.empty() ? "" : sink_.texts.back().c_str());
+    QVERIFY(doc->Save(out.toStdString(), nv::FileType::StandardWave));
+    QFile time(out + ".seconds");
+    QVERIFY(time.open(QIODevice::WriteOnly));
+    time.write(QByteArray::number(recorded, 'f', 3));
+    time.close();
+    app_.reset();
+    Settle();
+  }
+
+  void longSweepsAdvanceByFractionsOfAPixelOverTheWholeWidth() {
+    // 1000 plot pixels. A block of a loud 4 kHz mono sine, 1/16 s.
+    const std::vector<uint8_t> bytes = Tone(2756 * 2, 16000);
+    nv::WaveFormatEx f;
+    f.SetFormat(1, 16, 44100);
+    auto colouredColumns = [](const QImage& pic, int x0, int x1) {
+      int columns = 0;
+      for (int x = x0; x < x1; ++x)
+        for (int y = 0; y < pic.height() - 14; ++y) {
+          const QRgb c = pic.pixel(x, y);
+          if (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c)) {
+            ++columns;
+            break;
+          }
+        }
+      return columns;
+    };
+    for (const int64_t seconds : {int64_t{60}, int64_t{120}, int64_t{600}}) {
+      SweepDisplay d;
+      d.resize(1069, 300);
+      nv::RecordViewSettings s;
+      s.secondsPerPlot = seconds;
+      d.Reset(f, 1000, s);
+      // Ten seconds of sound fill a sixth, a twelfth or a sixtieth of the width.
+      for (int n = 0; n < 160; ++n) {
+        d.AddBlock(n, bytes.data(), static_cast<uint32_t>(bytes.size()));
+        if (n % 16 == 15) d.grab();
+      }
+      const int expected = static_cast<int>(1000 * 10 / seconds);
+      const int drawn = colouredColumns(d.Picture(), 5, 5 + 1000);
+      QVERIFY2(std::abs(drawn - expected) <= 1,
+               qPrintable(QStringLiteral("%1 s per plot: %2 columns drawn, %3 expected").arg(seconds).arg(drawn).arg(expected)));
+      if (seconds != 60) continue;
+      // The whole minute fills the whole width, up to the gap after the
+      // last column.
+      for (int n = 160; n < 960; ++n) {
+        d.AddBlock(n, bytes.data(), static_cast<uint32_t>(bytes.size()));
+        if (n % 16 == 15) d.grab();
+      }
+      QVERIFY2(colouredColumns(d.Picture(), 5, 5 + 1000) >= 999,
+               qPrintable(QString::number(colouredColumns(d.Picture(), 5, 5 + 1000))));
+    }
   }
 
   void stereoHalvesAndTheMovingGap() {
