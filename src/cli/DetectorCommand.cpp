@@ -1,10 +1,17 @@
 // norvane-cli detector: what the virtual bat detector plays for a range of a
 // sound, written as a Standard Wave file at the sound's own rate, produced
-// block by block by the same code as the playback.
+// block by block by the same code as the playback; or, with --play, played
+// through the sound server by the desktop's detector playback (at any rate:
+// through the resampler where the server does not take the sound's).
+#include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "CliSupport.h"
 #include "audio/DetectorDocument.h"
+#include "audio/DetectorPlayback.h"
+#include "audio/PulseAudioBackend.h"
+#include "audio/TaskQueue.h"
 #include "audio/DetectorSettings.h"
 #include "document/CNorvaneDoc.h"
 #include "filter/FilterCommand.h"
@@ -14,7 +21,7 @@ namespace nv::cli {
 namespace {
 
 const char* kUsage =
-    "usage: norvane-cli detector IN OUT --freq HZ [--speed K] [--from FRAME --to FRAME] "
+    "usage: norvane-cli detector IN (OUT | --play [--device NAME]) --freq HZ [--speed K] [--from FRAME --to FRAME] "
     "[--type butterworth|chebyshev|elliptic|user --band BAND --order N [--fc HZ | --fl HZ --fu HZ] "
     "[--ripple TENTHS_DB] [--stopband DB] [--file FILTER.txt]]";
 
@@ -35,10 +42,57 @@ bool HasFilterOptions(const Args& a) {
   return false;
 }
 
+// Prints the playback's status texts, one a line.
+class PrintingDetectorView : public DetectorPlaybackView {
+ public:
+  void ShowDetectorPlaybackStatus(const std::string& text) override {
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+  }
+  void MoveDetectorLine(int64_t) override {}
+  void ShowDetectorLineStatus() override {}
+  void RefuseDetectorPlayback() override { refused = true; }
+  bool refused = false;
+};
+
+// Plays [from, to) through the detector until the device has closed.
+int PlayThroughDetector(CNorvaneDoc& doc, const FilterDescription& filter, int64_t from, int64_t to, int speed,
+                        int32_t hz, const std::string& device) {
+  TaskQueue queue;
+  PulseAudioBackend backend(queue, "norvane-cli");
+  bool playing = false;
+  PrintingDetectorView view;
+  DetectorPlayback player(doc, backend, [&] { return playing; }, [&](bool p) { playing = p; }, view);
+  player.SetOutputDevice(device);
+  if (!player.Start(from, to, "Playing", filter, speed, hz)) {
+    if (view.refused) return Fail("The range holds no sound to play.");
+    return 1;
+  }
+  // A device that hands nothing back for ten seconds is given up.
+  auto lastProgress = std::chrono::steady_clock::now();
+  int64_t lastPlayed = -1;
+  bool gaveUp = false;
+  while (player.Active()) {
+    queue.WaitAndRun(std::chrono::milliseconds(100));
+    if (player.BlocksPlayed() != lastPlayed) {
+      lastPlayed = player.BlocksPlayed();
+      lastProgress = std::chrono::steady_clock::now();
+    } else if (std::chrono::steady_clock::now() - lastProgress > std::chrono::seconds(10)) {
+      if (gaveUp) break;
+      gaveUp = true;
+      player.Stop();
+      lastProgress = std::chrono::steady_clock::now();
+    }
+  }
+  if (gaveUp) return Fail("The sound device stopped answering.");
+  return 0;
+}
+
 }  // namespace
 
 int RunDetector(const Args& a) {
-  if (a.positional.size() != 2 || !a.Has("freq")) return Fail(kUsage);
+  const bool play = a.Has("play");
+  if (a.positional.size() != (play ? 1u : 2u) || !a.Has("freq")) return Fail(kUsage);
   if (a.Has("type-code")) return Fail("--type names the detector's filter type (butterworth, chebyshev, elliptic or user).");
   auto freq = ParseInteger(a.Get("freq"), "--freq");
   if (!freq) return 1;
@@ -76,6 +130,7 @@ int RunDetector(const Args& a) {
                 std::to_string(nyquist) + " Hz.");
   if (!DesignFilter(filter, nyquist)) return 1;
   if (to < 0) to = doc.FrameCount();
+  if (play) return PlayThroughDetector(doc, filter, from, to, speed, static_cast<int32_t>(*freq), a.Get("device"));
   switch (WriteDetectorSound(doc, filter, from, to, speed, static_cast<int32_t>(*freq), a.positional[1])) {
     case DetectorWriteResult::Written: return 0;
     case DetectorWriteResult::EmptyRange: return Fail("The range holds no sound to play.");

@@ -31,8 +31,9 @@ const char* kUsage =
     "  spectrum FILE [--from FRAME --to FRAME] [--channel 1|2] [--fft N]\n"
     "       [--window rectangular|hanning|parzen|hamming|cosine] [--linear]\n"
     "                                 print the power spectrum of a range as text\n"
-    "  detector IN OUT --freq HZ [--speed K] [--from FRAME --to FRAME] [filter options as filter-design]\n"
-    "                                 what the virtual bat detector plays, as a Standard Wave file\n"
+    "  detector IN (OUT | --play [--device NAME]) --freq HZ [--speed K] [--from FRAME --to FRAME]\n"
+    "                                 [filter options as filter-design]\n"
+    "                                 what the virtual bat detector plays, as a Standard Wave file or heard\n"
     "  pulses FILE [--from FRAME --to FRAME] [--channel 1|2] [--osc-threshold DB] [--spec-threshold DB]\n"
     "       [--separation-ms MS] [--min-duration-ms MS] [--freq-separation HZ] [--min-hz HZ]\n"
     "       [--max-hz HZ] [--fft N] [--overlap SAMPLES] [--window NAME] [--format table|raven]\n"
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
   if (cmd == "filter") return RunFilter(ParseArgs(argc, argv, 2, {}));
   if (cmd == "marks") return RunMarks(ParseArgs(argc, argv, 2, {"distances"}));
   if (cmd == "spectrum") return RunSpectrum(ParseArgs(argc, argv, 2, {"linear"}));
-  if (cmd == "detector") return RunDetector(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "detector") return RunDetector(ParseArgs(argc, argv, 2, {"play"}));
   if (cmd == "edit")
     return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
   if (cmd == "play") return RunPlay(ParseArgs(argc, argv, 2, {}));

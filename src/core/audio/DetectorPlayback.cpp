@@ -1,10 +1,13 @@
 #include "audio/DetectorPlayback.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
 #include "audio/AudioKeyRules.h"
+#include "audio/OutputOpener.h"
+#include "base/ByteOrder.h"
 #include "base/MessageSink.h"
 
 namespace nv {
@@ -64,9 +67,18 @@ bool DetectorPlayback::Start(int64_t start, int64_t end, const std::string& labe
     if (started == DetectorStartResult::EmptyRange) view_.RefuseDetectorPlayback();
     return false;
   }
-  // The device in the document's own format: no play speed.
-  OpenStatus status = OpenStatus::Failed;
-  out_ = backend_.Open(StreamDirection::Output, device_, doc_.Format(), *this, status);
+  // The device in the document's own format (no play speed), or at a rate
+  // it takes through the resampler.
+  OpenedOutput opened = OpenOutput(backend_, device_, doc_.Format(), *this);
+  out_ = std::move(opened.stream);
+  resampling_ = opened.resampling;
+  flushed_ = false;
+  deviceFormat_ = opened.deviceFormat;
+  if (out_ && resampling_ &&
+      !resampler_.Init(doc_.Format().nChannels, doc_.Format().nSamplesPerSec, deviceFormat_.nSamplesPerSec)) {
+    out_->Close();
+    out_.reset();
+  }
   if (!out_) {
     ReleaseSound();
     ShowMessage("Failed to open waveform output device.");
@@ -98,12 +110,44 @@ bool DetectorPlayback::Start(int64_t start, int64_t end, const std::string& labe
   return true;
 }
 
+uint32_t DetectorPlayback::FillResampled(std::vector<uint8_t>& block) {
+  const WaveFormatEx& f = doc_.Format();
+  const int channels = f.nChannels;
+  const size_t frameBytes = std::max<size_t>(f.nBlockAlign, 1);
+  raw_.resize(stream_.BlockBytes());
+  size_t out = 0;
+  while (out == 0 && !flushed_) {
+    const uint32_t bytes = stream_.FillBlock(raw_.data());
+    const size_t frames = bytes / frameBytes;
+    inFrames_.resize(frames * static_cast<size_t>(channels));
+    for (size_t k = 0; k < inFrames_.size(); ++k)
+      inFrames_[k] = f.wBitsPerSample == 8 ? (static_cast<float>(raw_[k]) - 128.0f) * 256.0f
+                                           : static_cast<float>(static_cast<int16_t>(GetU16(&raw_[2 * k])));
+    const size_t room = resampler_.OutputRoom(frames);
+    outFrames_.resize((out + room) * static_cast<size_t>(channels));
+    out += resampler_.Process(inFrames_.data(), frames, outFrames_.data() + out * channels, room);
+    if (bytes == 0 || stream_.Exhausted()) {
+      const size_t tail = resampler_.OutputRoom(0);
+      outFrames_.resize((out + tail) * static_cast<size_t>(channels));
+      out += resampler_.Flush(outFrames_.data() + out * channels, tail);
+      flushed_ = true;
+    }
+  }
+  block.resize(out * static_cast<size_t>(channels) * 2);
+  for (size_t k = 0; k < out * static_cast<size_t>(channels); ++k) {
+    const float v = std::clamp(std::round(outFrames_[k]), -32768.0f, 32767.0f);
+    PutU16(&block[2 * k], static_cast<uint16_t>(static_cast<int16_t>(v)));
+  }
+  return static_cast<uint32_t>(block.size());
+}
+
 void DetectorPlayback::FillBlock(int i) {
   WaveHeader& h = headers_[static_cast<size_t>(i)];
   h.flags = 0;
-  const uint32_t bytes = stream_.FillBlock(blocks_[static_cast<size_t>(i)].data());
+  std::vector<uint8_t>& block = blocks_[static_cast<size_t>(i)];
+  const uint32_t bytes = resampling_ ? FillResampled(block) : stream_.FillBlock(block.data());
   if (bytes == 0) return;
-  h.data = blocks_[static_cast<size_t>(i)].data();
+  h.data = block.data();
   h.bufferLength = bytes;
   h.bytesRecorded = 0;
   h.user = static_cast<uintptr_t>(i);

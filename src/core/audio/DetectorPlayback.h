@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "audio/AudioBackend.h"
+#include "audio/Resampler.h"
 #include "audio/DetectorDocument.h"
 #include "audio/DetectorStream.h"
 #include "audio/PlaybackEngine.h"
@@ -87,6 +88,8 @@ class DetectorPlayback : public AudioStreamListener {
   int BlocksQueued() const { return queued_; }
   int64_t BlocksPlayed() const { return played_; }
   const DetectorStream& Stream() const { return stream_; }
+  bool Resampling() const { return resampling_; }
+  const WaveFormatEx& DeviceFormat() const { return deviceFormat_; }
 
   void OnStreamOpened() override;
   void OnBlockDone(WaveHeader* block) override;
@@ -94,6 +97,8 @@ class DetectorPlayback : public AudioStreamListener {
 
  private:
   void FillBlock(int i);
+  // The next device block through the resampler; its bytes (0 at the end).
+  uint32_t FillResampled(std::vector<uint8_t>& block);
   void EndPlayback();
   KeyOutcome ApplyRate(uint32_t factor16_16);
   KeyOutcome ApplyVolume(bool up);
@@ -119,6 +124,17 @@ class DetectorPlayback : public AudioStreamListener {
   uint32_t rateFactor_ = 0x10000;
   std::array<std::vector<uint8_t>, kBuffers> blocks_;
   std::array<WaveHeader, kBuffers> headers_{};
+  // A device that does not take the document's rate plays the stream's
+  // blocks through the resampler at a rate it takes, one stream block (two
+  // while the converter's delay still swallows a whole block) per device
+  // block.
+  bool resampling_ = false;
+  bool flushed_ = false;
+  WaveFormatEx deviceFormat_;
+  Resampler resampler_;
+  std::vector<uint8_t> raw_;
+  std::vector<float> inFrames_;
+  std::vector<float> outFrames_;
 };
 
 }  // namespace nv

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "audio/AudioKeyRules.h"
+#include "audio/OutputOpener.h"
 #include "audio/PlaySpeed.h"
 #include "base/MessageSink.h"
 #include "base/SampleSource.h"
@@ -16,12 +17,6 @@
 namespace nv {
 
 namespace {
-
-// Rates tried, lowest first, when the device refuses the one a speed asks for.
-constexpr uint32_t kFallbackRates[] = {8000,  11025, 16000,  22050,  32000,  44100,
-                                       48000, 88200, 96000, 176400, 192000, 384000};
-// The resampler in our own layer changes the rate at most this far.
-constexpr double kMaxOwnRatio = 256.0;
 
 std::string Format(const char* fmt, const std::string& s, double a, double b = 0) {
   char buf[512];
@@ -83,41 +78,17 @@ void PlaybackEngine::Play(const PlaybackRequest& r) {
 }
 
 bool PlaybackEngine::OpenDevice(const WaveFormatEx& wanted) {
-  OpenStatus status = OpenStatus::Failed;
-  resampling_ = false;
-  if (wanted.nSamplesPerSec > 0) {
-    stream_ = backend_.Open(StreamDirection::Output, device_, wanted, *this, status);
-    if (stream_) {
-      deviceFormat_ = wanted;
-      return true;
-    }
-  } else {
-    status = OpenStatus::FormatRefused;
-  }
-  if (status != OpenStatus::FormatRefused) return false;
-  // The device is there but not at this rate: play through the resampler at
-  // the nearest rate above that it takes (or the highest below).
-  WaveFormatEx f;
-  uint32_t chosen = 0;
-  for (uint32_t rate : kFallbackRates) {
-    f.SetFormat(wanted.nChannels, 16, rate);
-    if (!backend_.Supports(StreamDirection::Output, device_, f)) continue;
-    chosen = rate;
-    if (rate >= wanted.nSamplesPerSec) break;
-  }
-  if (!chosen || wanted.nSamplesPerSec == 0) return false;
-  f.SetFormat(wanted.nChannels, 16, chosen);
-  stream_ = backend_.Open(StreamDirection::Output, device_, f, *this, status);
-  if (!stream_) return false;
-  deviceFormat_ = f;
-  resampling_ = true;
-  return true;
+  OpenedOutput opened = OpenOutput(backend_, device_, wanted, *this);
+  stream_ = std::move(opened.stream);
+  resampling_ = opened.resampling;
+  if (stream_) deviceFormat_ = opened.deviceFormat;
+  return stream_ != nullptr;
 }
 
 bool PlaybackEngine::SetUpResampler(double ownFactor) {
   const double in = static_cast<double>(sourceRateHz_) * ownFactor;
   const double out = deviceFormat_.nSamplesPerSec;
-  if (!(in > 0) || out / in > kMaxOwnRatio || in / out > kMaxOwnRatio) return false;
+  if (!(in > 0) || out / in > kMaxResampleRatio || in / out > kMaxResampleRatio) return false;
   if (!resampler_.Init(doc_.Format().nChannels, in, out)) return false;
   return true;
 }

@@ -43,9 +43,12 @@ bool CheckSoundFormat(const SoundFormatChoice& c, const CNorvaneDoc& doc, const 
     return false;
   }
   // An unusual rate is questioned when it is chosen, not on every OK of a
-  // recording that already has it.
+  // recording that already has it, and only when the output cannot play it
+  // (through the resampler, if need be); without a way to ask the output,
+  // every rate outside 8 000 ... 44 100 Hz is questioned.
   const bool rateChosen = c.rateHz != static_cast<int64_t>(doc.Format().nSamplesPerSec);
-  if (rateChosen && (c.rateHz < 8000 || c.rateHz > 44100) &&
+  const bool playable = !query || query(c.channels, c.bits, c.rateHz);
+  if (rateChosen && (c.rateHz < 8000 || c.rateHz > 44100) && !(query && playable) &&
       !Messages().Ask("The selected sampling frequency may not be supported by your computer! Continue?",
                       MessageIcon::Question))
     return false;
@@ -63,7 +66,7 @@ bool CheckSoundFormat(const SoundFormatChoice& c, const CNorvaneDoc& doc, const 
                         MessageIcon::Question))
       return false;
   }
-  if (query && !query(c.channels, c.bits, c.rateHz)) {
+  if (!playable) {
     ShowMessage("Format not supported.", MessageIcon::Exclamation);
     return false;
   }

@@ -24,7 +24,8 @@ struct SoundFormatChoice {
   std::string time;            // at most 9
 };
 
-// Whether a device takes a format (the chosen output device's format query).
+// Whether the program can play a format on the chosen output device (the
+// device takes it, or a rate it takes through the resampler).
 using FormatQuery = std::function<bool(int channels, int bits, int64_t rateHz)>;
 
 // What applying a choice changed.
@@ -42,7 +43,8 @@ SoundFormatChoice SoundFormatChoiceOf(const CNorvaneDoc& doc);
 
 // OK's checks in order; false (after its message, or a No) keeps the dialog
 // open. A rate outside 8 000 ... 44 100 Hz is questioned only when it differs
-// from the document's. `query` may be empty (every format taken).
+// from the document's and `query` says it cannot be played (`query` may be
+// empty: every format taken, and such a rate always questioned).
 bool CheckSoundFormat(const SoundFormatChoice& c, const CNorvaneDoc& doc, const FormatQuery& query);
 
 // Takes an accepted choice: texts and factor into the recording information,

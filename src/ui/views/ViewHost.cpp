@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "audio/OutputOpener.h"
 #include "audio/PulseAudioBackend.h"
 #include "views/QtAudioExecutor.h"
 
@@ -59,9 +60,7 @@ nv::FormatQuery ViewHost::OutputFormatQuery() {
   const std::string device = OutputDevice();
   return [this, device](int channels, int bits, int64_t rateHz) {
     if (Audio().Devices(nv::StreamDirection::Output).empty()) return true;
-    nv::WaveFormatEx f;
-    f.SetFormat(channels, bits, rateHz);
-    return Audio().Supports(nv::StreamDirection::Output, device, f);
+    return nv::CanPlay(Audio(), device, channels, bits, rateHz);
   };
 }
 

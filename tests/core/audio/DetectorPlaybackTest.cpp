@@ -98,6 +98,43 @@ TEST_F(DetectorPlaybackTest, PlaysTheStreamsBlocksAtTheDocumentsOwnRate) {
   EXPECT_TRUE(sink.texts().empty());
 }
 
+TEST_F(DetectorPlaybackTest, RatesTheDeviceRefusesPlayThroughTheResampler) {
+  // A device that takes 8 ... 48 kHz, as a sound server does, and field
+  // recordings at 500 kHz and 1 MHz: a 45 kHz call heard through the
+  // detector tuned to 40 kHz is a 5 kHz tone, played at 48 kHz for as long
+  // as the sound lasts.
+  backend.accepts = [](const WaveFormatEx& w) { return w.nSamplesPerSec >= 8000 && w.nSamplesPerSec <= 48000; };
+  for (const int rate : {500000, 1000000}) {
+    SCOPED_TRACE(rate);
+    const double seconds = 0.5;
+    test::FillDocument(doc, 1, 16, rate,
+                       test::Samples16(Tone(static_cast<size_t>(rate * seconds), 2 * M_PI * 45000.0 / rate)));
+    const FilterDescription f = LowPass(rate / 2, 10000);
+    player->Play({}, f, 1, 40000);
+    ASSERT_TRUE(player->Active());
+    EXPECT_TRUE(player->Resampling());
+    EXPECT_EQ(player->DeviceFormat().nSamplesPerSec, 48000u);
+    EXPECT_EQ(Device().Format().nSamplesPerSec, 48000u);
+    PlayToEnd();
+    EXPECT_EQ(view.status.back(), "End of play");
+    EXPECT_FALSE(playing);
+    const std::vector<uint8_t>& heard = Device().Heard();
+    const size_t n = heard.size() / 2;
+    EXPECT_NEAR(static_cast<double>(n), 48000 * seconds, 48000 * seconds * 0.01);
+    // The tone's frequency from its rising zero crossings, away from the ends.
+    int crossings = 0;
+    int16_t last = 0;
+    for (size_t k = n / 10; k < n - n / 10; ++k) {
+      const int16_t v = static_cast<int16_t>(GetU16(&heard[2 * k]));
+      if (last < 0 && v >= 0) ++crossings;
+      last = v;
+    }
+    const double hz = crossings / (0.8 * static_cast<double>(n) / 48000);
+    EXPECT_NEAR(hz, 5000, 50);
+  }
+  EXPECT_TRUE(sink.texts().empty()) << sink.last();
+}
+
 TEST_F(DetectorPlaybackTest, RetuningIsHeardWithinFourBlocks) {
   test::FillDocument(doc, 1, 16, 44100, test::Samples16(Tone(44100 * 20, 0.5)));
   const FilterDescription f = LowPass(22050, 2000);
