@@ -6,9 +6,9 @@ namespace nv {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// The quality factors of the two pole pairs of a 4th-order Butterworth
-// filter: 1 / (2 cos(pi/8)) and 1 / (2 cos(3 pi/8)).
-constexpr double kQ[2] = {0.54119610014619698, 1.3065629648763766};
+// The quality factors of the three pole pairs of a 6th-order Butterworth
+// filter: 1 / (2 cos(k pi / 12)) for k = 1, 3, 5.
+constexpr double kQ[3] = {0.51763809020504152, 0.70710678118654752, 1.9318516525781366};
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 #pragma once
-// The band of the pulse detection: a 4th-order Butterworth high-pass at the
-// lower edge followed by a 4th-order Butterworth low-pass at the upper edge,
-// each as two second-order sections (bilinear transform with prewarping),
+// The band of the pulse detection: a 6th-order Butterworth high-pass at the
+// lower edge followed by a 6th-order Butterworth low-pass at the upper edge
+// (48 dB below the pass band at 0.4 times the lower edge), each as three
+// second-order sections (bilinear transform with prewarping),
 // so that sound outside the band starts no pulse. Edges are real
 // frequencies (file frequency x time-expansion factor); an edge <= 0 leaves
 // that side open, an upper edge at the Nyquist frequency too.
@@ -34,7 +35,7 @@ class DetectionBand {
     double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
     double z1 = 0, z2 = 0;
   };
-  std::array<Section, 4> sections_{};
+  std::array<Section, 6> sections_{};
   int count_ = 0;
 };
 
