@@ -25,7 +25,8 @@
       runs CLI pulses FILE --format raven with the options on every file and
       compares: a call is found when a pulse overlaps it (its span with its
       echo); a pulse is right when it overlaps a call. Prints recall and
-      precision by SNR, the start-time error of the first overlapping pulse
+      precision by SNR, the calls found by a pulse of their own (not merged
+      with another call) and the calls merged or split, the start-time error of the first overlapping pulse
       and the errors of its low and high frequency.
 
 Seeded: the same arguments give the same files. Needs numpy
@@ -264,6 +265,7 @@ def score(args):
     pulses_right = 0
     pulses_click = 0
     split = 0
+    merged = set()
     start_err, low_err, high_err = [], [], []
     for name in files:
         pulses = run_pulses(cli, os.path.join(folder, name), options)
@@ -284,6 +286,8 @@ def score(args):
             if len(over) > 1:
                 split += 1
             first = min(over, key=lambda p: p["start"])
+            if any(o is not c and first["start"] <= o["span_end"] and first["end"] >= o["start"] for o in mine):
+                merged.add(key)
             if c["snr"] >= 10:
                 start_err.append(abs(first["start"] - c["start"]) * 1000.0)
                 if first["high"] > 0:
@@ -298,6 +302,11 @@ def score(args):
     res["calls_snr_10_up"] = len(sel)
     res["recall_snr_10_up"] = sum(found[(c["file"], c["start"])] for c in sel) / max(1, len(sel))
     res["recall_all"] = sum(found.values()) / max(1, len(found))
+    # found by a pulse of its own: the first overlapping pulse overlaps no
+    # other call
+    res["recall_alone_snr_10_up"] = sum(found[(c["file"], c["start"])] and (c["file"], c["start"]) not in merged
+                                        for c in sel) / max(1, len(sel))
+    res["calls_merged"] = len(merged)
     res["pulses"] = pulses_total
     res["precision"] = pulses_right / max(1, pulses_total)
     res["pulses_on_clicks"] = pulses_click
