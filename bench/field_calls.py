@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Synthetic field recordings of bat calls with known answers, and their score.
 
-  field_calls.py make DIR [--files N] [--seconds S] [--seed K]
+  field_calls.py make DIR [--files N] [--seconds S] [--seed K] [--rate HZ]
       writes N WAVE files (16-bit mono) and DIR/truth.tsv. Each file holds,
       over a background of white, pink and band-limited (wind) noise, an
       insect's continuous band and clicks of handling noise, a sequence of
@@ -17,7 +17,8 @@
       the band from 15 kHz to the Nyquist frequency. Sampling rates 192, 250,
       384 and 500 kHz; every fourth file is a tenfold time-expanded copy
       (stored at a tenth of the rate with a GUANO "TE: 10" chunk), its truth
-      in real time and real frequency.
+      in real time and real frequency. --rate gives every file that rate
+      (none time-expanded).
       truth.tsv: file, kind (call or click), start (s), end (s), end with
       the echo (s), lowest and highest frequency (Hz), SNR (dB), shape.
 
@@ -126,8 +127,8 @@ def call_wave(rng, shape, rate, nyquist):
     return env * np.sin(phase), dur, float(f.min()), float(f.max())
 
 
-def make_file(rng, index, seconds, expanded):
-    rate = 384000 if expanded else RATES[index % len(RATES)]
+def make_file(rng, index, seconds, expanded, fixed_rate=None):
+    rate = fixed_rate or (384000 if expanded else RATES[index % len(RATES)])
     nyquist = rate / 2
     n = int(seconds * rate)
     # Background: white, pink and wind (band-limited below 2 kHz), an insect.
@@ -203,6 +204,7 @@ def make(args):
     files = 24
     seconds = 2.0
     seed = 1
+    fixed_rate = None
     i = 1
     while i < len(args):
         if args[i] == "--files":
@@ -211,13 +213,15 @@ def make(args):
             seconds = float(args[i + 1])
         elif args[i] == "--seed":
             seed = int(args[i + 1])
+        elif args[i] == "--rate":
+            fixed_rate = int(args[i + 1])
         i += 2
     os.makedirs(out, exist_ok=True)
     rng = np.random.default_rng(seed)
     lines = ["file\tkind\tstart_s\tend_s\tend_echo_s\tlow_hz\thigh_hz\tsnr_db\tshape"]
     for k in range(files):
-        expanded = k % 4 == 3
-        samples, rate, truth = make_file(rng, k, seconds, expanded)
+        expanded = k % 4 == 3 and fixed_rate is None
+        samples, rate, truth = make_file(rng, k, seconds, expanded, fixed_rate)
         name = f"field{k:03d}.wav"
         if expanded:
             write_wave(os.path.join(out, name), samples, rate // 10, "GUANO|Version: 1.0\nTE: 10\n")
