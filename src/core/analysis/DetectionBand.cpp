@@ -52,24 +52,63 @@ void DetectionBand::Design(int32_t lowHz, int32_t highHz, int64_t effectiveRateH
 }
 
 void DetectionBand::Reset() {
-  for (Section& s : sections_) s.z1 = s.z2 = 0;
+  for (Section& s : sections_) s.x1 = s.x2 = s.y1 = s.y2 = 0;
 }
 
-void DetectionBand::Process(double* x, int n) {
-  // Transposed direct form II, one section after the other.
-  for (int k = 0; k < count_; ++k) {
-    Section& s = sections_[static_cast<size_t>(k)];
-    double z1 = s.z1, z2 = s.z2;
-    const double b0 = s.b0, b1 = s.b1, b2 = s.b2, a1 = s.a1, a2 = s.a2;
-    for (int i = 0; i < n; ++i) {
-      const double in = x[i];
-      const double out = b0 * in + z1;
-      z1 = b1 * in - a1 * out + z2;
-      z2 = b2 * in - a2 * out;
-      x[i] = out;
+namespace {
+
+// The sections one after the other within each sample: the recursions of
+// the sections are independent chains, which the processor overlaps, where
+// a pass per section would wait for every step of one chain in turn. Each
+// section in direct form I, the feedback of the last output added last, so
+// that a sample waits on the one before it for one product and one sum.
+template <int N, typename Section>
+void Cascade(Section* sections, double* x, int n) {
+  double b0[N], b1[N], b2[N], a1[N], a2[N], x1[N], x2[N], y1[N], y2[N];
+  for (int k = 0; k < N; ++k) {
+    b0[k] = sections[k].b0;
+    b1[k] = sections[k].b1;
+    b2[k] = sections[k].b2;
+    a1[k] = sections[k].a1;
+    a2[k] = sections[k].a2;
+    x1[k] = sections[k].x1;
+    x2[k] = sections[k].x2;
+    y1[k] = sections[k].y1;
+    y2[k] = sections[k].y2;
+  }
+  for (int i = 0; i < n; ++i) {
+    double v = x[i];
+    for (int k = 0; k < N; ++k) {
+      const double rest = b0[k] * v + b1[k] * x1[k] + b2[k] * x2[k] - a2[k] * y2[k];
+      const double out = rest - a1[k] * y1[k];
+      x2[k] = x1[k];
+      x1[k] = v;
+      y2[k] = y1[k];
+      y1[k] = out;
+      v = out;
     }
-    s.z1 = z1;
-    s.z2 = z2;
+    x[i] = v;
+  }
+  for (int k = 0; k < N; ++k) {
+    sections[k].x1 = x1[k];
+    sections[k].x2 = x2[k];
+    sections[k].y1 = y1[k];
+    sections[k].y2 = y2[k];
+  }
+}
+
+}  // namespace
+
+void DetectionBand::Process(double* x, int n) {
+  Section* s = sections_.data();
+  switch (count_) {
+    case 1: Cascade<1>(s, x, n); break;
+    case 2: Cascade<2>(s, x, n); break;
+    case 3: Cascade<3>(s, x, n); break;
+    case 4: Cascade<4>(s, x, n); break;
+    case 5: Cascade<5>(s, x, n); break;
+    case 6: Cascade<6>(s, x, n); break;
+    default: break;
   }
 }
 

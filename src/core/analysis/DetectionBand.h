@@ -33,7 +33,7 @@ class DetectionBand {
  private:
   struct Section {
     double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
-    double z1 = 0, z2 = 0;
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;  // the last two inputs and outputs
   };
   std::array<Section, 6> sections_{};
   int count_ = 0;

@@ -25,12 +25,13 @@ constexpr int kBlockFrames = 4096;
 // the threshold is the mean square over the last 100 us of real time
 // (placed at the middle of that stretch); the noise floor is the 10th
 // percentile of the mean squares of 0.5 ms blocks over the last 512 blocks
-// (256 ms), never below -90 dB re full scale.
+// (256 ms), taken anew every 32 blocks (16 ms), never below -90 dB re full
+// scale.
 constexpr int64_t kEnvelopeUs = 100;
 constexpr int64_t kNoiseBlockUs = 500;
 constexpr int kNoiseWindowBlocks = 512;
 constexpr double kNoisePercentile = 0.1;
-constexpr int kNoiseRefreshBlocks = 8;
+constexpr int kNoiseRefreshBlocks = 32;
 constexpr double kLowestFloorDb = -90.0;
 // Cells of spectrogram powers kept per pulse (32 MiB of doubles).
 constexpr int64_t kCacheCells = int64_t{4} << 20;
@@ -387,6 +388,7 @@ class PulseStates {
       }
     }
   }
+  bool InPulse() const { return in_; }
   // After the scan: a pulse still open is measured with the samples so far.
   void Finish() {
     if (in_ && i_ != 0) m_.Measure(start_, i_ - s_);
@@ -451,6 +453,7 @@ bool DetectConditioned(const PulseRunInput& in, int channel, int64_t first, int6
 
   // The last `envelope` squares, their sum, and the current noise block.
   std::vector<double> squares(static_cast<size_t>(envelope), 0.0);
+  std::vector<uint8_t> above(kBlockFrames);
   size_t next = 0;
   double sum = 0, blockSum = 0;
   int64_t blockCount = 0, blockIndex = 0;
@@ -462,32 +465,52 @@ bool DetectConditioned(const PulseRunInput& in, int channel, int64_t first, int6
     src.ReadRaw(pos, n, channel, x.data());
     band.Process(x.data(), n);
     if (!relative) {
-      for (int k = 0; k < n; ++k) {
-        states.Step(std::fabs(x[static_cast<size_t>(k)]) > amplitude, pos + k);
-        if ((k & 1023) == 0 && stopped()) return true;
-      }
-      continue;
-    }
-    // A fresh sum now and then keeps rounding from piling up.
-    sum = 0;
-    for (double q : squares) sum += q;
-    for (int k = 0; k < n; ++k) {
-      const double q = x[static_cast<size_t>(k)] * x[static_cast<size_t>(k)];
-      sum += q - squares[next];
-      squares[next] = q;
-      if (++next == squares.size()) next = 0;
-      blockSum += q;
-      if (++blockCount == blockFrames) {
-        if (blockIndex >= primed) {
-          floor.Add(blockSum / static_cast<double>(blockFrames));
-          limit = thresholdSum();
+      for (int k = 0; k < n; ++k) above[static_cast<size_t>(k)] = std::fabs(x[static_cast<size_t>(k)]) > amplitude;
+    } else {
+      // A fresh sum now and then keeps rounding from piling up.
+      sum = 0;
+      for (double q : squares) sum += q;
+      // Up to each end of a noise block in a tight loop, then the block.
+      for (int k = 0; k < n;) {
+        const int end = static_cast<int>(std::min<int64_t>(n, k + (blockFrames - blockCount)));
+        double total = sum, block = blockSum;
+        size_t at = next;
+        const double level = limit;
+        const int from = k;
+        for (; k < end; ++k) {
+          const double q = x[static_cast<size_t>(k)] * x[static_cast<size_t>(k)];
+          total += q - squares[at];
+          squares[at] = q;
+          if (++at == squares.size()) at = 0;
+          block += q;
+          above[static_cast<size_t>(k)] = total > level;
         }
-        ++blockIndex;
-        blockSum = 0;
-        blockCount = 0;
+        sum = total;
+        blockSum = block;
+        next = at;
+        blockCount += end - from;
+        if (blockCount == blockFrames) {
+          if (blockIndex >= primed) {
+            floor.Add(blockSum / static_cast<double>(blockFrames));
+            limit = thresholdSum();
+          }
+          ++blockIndex;
+          blockSum = 0;
+          blockCount = 0;
+        }
       }
-      states.Step(sum > limit, std::max(first, pos + k - lag));
-      if ((k & 1023) == 0 && stopped()) return true;
+    }
+    // The pulse states. Outside a pulse a sample below the threshold
+    // changes nothing that a pulse's start does not set anew: the scan
+    // goes on to the next sample above.
+    const uint8_t* flags = above.data();
+    for (int k = 0; k < n; ++k) {
+      if (!states.InPulse()) {
+        const void* hit = std::memchr(flags + k, 1, static_cast<size_t>(n - k));
+        if (!hit) break;
+        k = static_cast<int>(static_cast<const uint8_t*>(hit) - flags);
+      }
+      states.Step(flags[k] != 0, std::max(first, pos + k - lag));
     }
   }
   if (stopped()) return true;
