@@ -451,10 +451,12 @@ bool DetectConditioned(const PulseRunInput& in, int channel, int64_t first, int6
   };
   double limit = thresholdSum();
 
-  // The last `envelope` squares, their sum, and the current noise block.
-  std::vector<double> squares(static_cast<size_t>(envelope), 0.0);
+  // The squares of a block of samples after the last `envelope` squares of
+  // the block before, their sum over the last `envelope`, and the current
+  // noise block.
+  const size_t history = static_cast<size_t>(envelope);
+  std::vector<double> squares(history + kBlockFrames, 0.0);
   std::vector<uint8_t> above(kBlockFrames);
-  size_t next = 0;
   double sum = 0, blockSum = 0;
   int64_t blockCount = 0, blockIndex = 0;
   const int64_t lag = relative ? envelope / 2 : 0;
@@ -468,26 +470,25 @@ bool DetectConditioned(const PulseRunInput& in, int channel, int64_t first, int6
       for (int k = 0; k < n; ++k) above[static_cast<size_t>(k)] = std::fabs(x[static_cast<size_t>(k)]) > amplitude;
     } else {
       // A fresh sum now and then keeps rounding from piling up.
+      std::copy(squares.end() - static_cast<std::ptrdiff_t>(history), squares.end(), squares.begin());
       sum = 0;
-      for (double q : squares) sum += q;
+      for (size_t j = 0; j < history; ++j) sum += squares[j];
+      double* q = squares.data() + history;  // q[k - envelope] is the square leaving
+      for (int k = 0; k < n; ++k) q[k] = x[static_cast<size_t>(k)] * x[static_cast<size_t>(k)];
       // Up to each end of a noise block in a tight loop, then the block.
       for (int k = 0; k < n;) {
         const int end = static_cast<int>(std::min<int64_t>(n, k + (blockFrames - blockCount)));
         double total = sum, block = blockSum;
-        size_t at = next;
         const double level = limit;
         const int from = k;
+        const double* leaving = q - history;
         for (; k < end; ++k) {
-          const double q = x[static_cast<size_t>(k)] * x[static_cast<size_t>(k)];
-          total += q - squares[at];
-          squares[at] = q;
-          if (++at == squares.size()) at = 0;
-          block += q;
+          total += q[k] - leaving[k];
+          block += q[k];
           above[static_cast<size_t>(k)] = total > level;
         }
         sum = total;
         blockSum = block;
-        next = at;
         blockCount += end - from;
         if (blockCount == blockFrames) {
           if (blockIndex >= primed) {
