@@ -133,11 +133,12 @@ PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSe
     auto* threshold = new QHBoxLayout;
     threshold->addWidget(absoluteThreshold_);
     threshold->addWidget(aboveNoise_);
-    threshold->addWidget(noiseMargin_);
+    threshold->addStretch();
     auto* t = new QWidget(this);
     t->setLayout(threshold);
     threshold->setContentsMargins(0, 0, 0, 0);
-    add("Detection threshold", t, "dB");
+    add("Detection threshold", t, nullptr);
+    add("Margin above the noise floor", noiseMargin_, "dB");
   }
   add("FFT size", fftSize_, nullptr);
   add("FFT overlap", fftOverlap_, nullptr);

@@ -245,6 +245,7 @@ class PulseWindowsTest : public QObject {
     auto* relative = dialog.findChild<QRadioButton*>(QStringLiteral("aboveNoiseFloor"));
     auto* field = dialog.findChild<QPushButton*>(QStringLiteral("fieldPreset"));
     QVERIFY(low && high && margin && absolute && relative && field);
+    Grab(dialog, "pulse-analysis-dialog.png");
     QCOMPARE(field->text(), QStringLiteral("Field recordings"));
     // The first-start defaults: whole band, absolute threshold.
     QCOMPARE(low->text(), QStringLiteral("0"));
