@@ -59,21 +59,21 @@ def write_wave(path, samples, rate, guano=None):
 
 def band_power(x, rate, lo, hi):
     """Mean power of x in the band [lo, hi) Hz."""
-    spec = np.fft.rfft(x)
+    spectrum = np.fft.rfft(x)
     f = np.fft.rfftfreq(len(x), 1.0 / rate)
     sel = (f >= lo) & (f < hi)
-    return 2.0 * np.sum(np.abs(spec[sel]) ** 2) / len(x) ** 2
+    return 2.0 * np.sum(np.abs(spectrum[sel]) ** 2) / len(x) ** 2
 
 
 def shaped_noise(rng, n, rate, slope, lo=0.0, hi=None):
     """Gaussian noise with power density f^slope in [lo, hi), unit variance."""
-    spec = rng.standard_normal(n // 2 + 1) + 1j * rng.standard_normal(n // 2 + 1)
+    spectrum = rng.standard_normal(n // 2 + 1) + 1j * rng.standard_normal(n // 2 + 1)
     f = np.fft.rfftfreq(n, 1.0 / rate)
     g = np.zeros_like(f)
     hi = hi if hi is not None else rate / 2
     sel = (f >= max(lo, 1.0)) & (f < hi)
     g[sel] = f[sel] ** (slope / 2.0)
-    x = np.fft.irfft(spec * g, n)
+    x = np.fft.irfft(spectrum * g, n)
     return x / (np.std(x) + 1e-30)
 
 
