@@ -32,7 +32,7 @@ namespace fs = std::filesystem;
 
 const char* kBatchUsage =
     "usage: norvane-cli batch pulses PATH... -o OUT.tsv [--jobs N] [--shard K/N] [--errors FILE]\n"
-    "                         [the options of pulses]\n"
+    "                         [the options of pulses, --field among them]\n"
     "       norvane-cli batch render PATH... -o DIR [--jobs N] [--shard K/N] [--errors FILE]\n"
     "                         [the options of render]\n";
 
@@ -209,6 +209,7 @@ class PulsesBatch : public BatchKind {
     in.samples = SampleSource(s.samples, s.frames, s.contents.format);
     in.rateHz = s.contents.format.nSamplesPerSec;
     in.timeExpansion = s.contents.info.TimeExpansion();
+    if (!options_.CheckFile(in.rateHz, in.timeExpansion, error)) return false;
     in.startFrame = options_.fromFrame;
     in.endFrame = options_.toFrame;
     std::vector<PulseResult> results;
@@ -288,7 +289,7 @@ void OnInterrupt(int sig) {
 int RunBatch(int argc, char** argv) {
   if (argc < 3) return Fail(kBatchUsage);
   const std::string mode = argv[2];
-  const Args a = ParseArgs(argc, argv, 3, {});
+  const Args a = ParseArgs(argc, argv, 3, {"field"});
   std::unique_ptr<BatchKind> kind;
 #ifndef NORVANE_RENDER_PROGRAM
   if (mode == "pulses") kind = std::make_unique<PulsesBatch>();

@@ -6,6 +6,9 @@
 #include <string>
 
 #include "StoredDefaults.h"
+#include "analysis/DetectionBand.h"
+#include "analysis/PulseAnalysis.h"
+#include "analysis/PulseFieldPreset.h"
 #include "analysis/PulseTransform.h"
 
 namespace nv::cli {
@@ -37,6 +40,41 @@ bool FrameOption(const Args& a, const std::string& name, int64_t& out) {
   return true;
 }
 
+// A whole number of Hz, 0 ... 10 MHz; nothing when the text is not one.
+std::optional<int32_t> Hertz(const std::string& text) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return std::nullopt;
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || !std::isfinite(v) || v < 0 || v > 10e6) return std::nullopt;
+  return static_cast<int32_t>(std::floor(v + 0.5));
+}
+
+// --detect-band LOW-HIGH (Hz; HIGH left out: up to the Nyquist frequency).
+bool BandOption(const Args& a, PulseSettings& s) {
+  if (!a.Has("detect-band")) return true;
+  const std::string text = a.Get("detect-band");
+  const size_t dash = text.find('-');
+  const auto low = dash == std::string::npos ? std::nullopt : Hertz(text.substr(0, dash));
+  const std::string highText = dash == std::string::npos ? std::string() : text.substr(dash + 1);
+  const auto high = highText.empty() ? std::optional<int32_t>(0) : Hertz(highText);
+  if (!low || !high) {
+    Fail("--detect-band must be LOW-HIGH in Hz, for example 15000-120000 (LOW- for a band up to the "
+         "Nyquist frequency).");
+    return false;
+  }
+  if (*high > 0 && *low >= *high) {
+    Fail("--detect-band: the lower edge must lie below the upper edge.");
+    return false;
+  }
+  if (*low == 0 && *high == 0) {
+    Fail("--detect-band: a band needs a lower edge above 0 Hz or an upper edge.");
+    return false;
+  }
+  s.detectLowHz = *low;
+  s.detectHighHz = *high;
+  return true;
+}
+
 bool IsFftSize(long long n) { return n >= 16 && n <= 16384 && (n & (n - 1)) == 0; }
 
 }  // namespace
@@ -45,12 +83,15 @@ const char* PulseOptions::Usage() {
   return "[--from FRAME --to FRAME] [--channel 1|2] [--osc-threshold DB]\n"
          "       [--spec-threshold DB] [--separation-ms MS] [--min-duration-ms MS] [--freq-separation HZ]\n"
          "       [--min-hz HZ] [--max-hz HZ] [--fft N] [--overlap SAMPLES]\n"
-         "       [--window rectangular|hanning|parzen|hamming|cosine]";
+         "       [--window rectangular|hanning|parzen|hamming|cosine]\n"
+         "       [--field] [--detect-band LOW-HIGH] [--above-noise DB]";
 }
 
 bool PulseOptions::Read(const Args& a) {
   PulseSettings& s = base_;
   s = StoredPulseSettings();
+  // The set for field recordings first: options given with it change it.
+  if (a.Has("field")) PulseFieldPreset::ApplyTo(s);
   if (a.Has("channel")) {
     const std::string c = a.Get("channel");
     if (c != "1" && c != "2") {
@@ -97,7 +138,32 @@ bool PulseOptions::Read(const Args& a) {
   // Levels re full scale are negative: the sign of a threshold is ignored.
   s.ampThreshold = -std::abs(oscDb);
   s.freqThreshold = -std::abs(specDb);
+  if (!BandOption(a, s)) return false;
+  if (a.Has("above-noise")) {
+    if (a.Has("osc-threshold")) {
+      Fail("--above-noise and --osc-threshold exclude each other: the threshold is either above the "
+           "noise floor or absolute.");
+      return false;
+    }
+    const auto v = ParseNumber(a.Get("above-noise"), "--above-noise");
+    if (!v) return false;
+    if (!(*v >= 0 && *v <= 100)) {
+      Fail("--above-noise must be a level from 0 to 100 dB above the noise floor.");
+      return false;
+    }
+    s.aboveNoise = 1;
+    s.noiseMargin = static_cast<int32_t>(std::floor(*v * 100 + 0.5));
+  } else if (a.Has("osc-threshold")) {
+    s.aboveNoise = 0;  // an absolute threshold given with --field
+  }
   return FrameOption(a, "from", fromFrame) && FrameOption(a, "to", toFrame);
+}
+
+bool PulseOptions::CheckFile(int64_t rateHz, int32_t timeExpansion, std::string& error) const {
+  error = PulseAnalysis::CheckDetection(base_, rateHz, timeExpansion);
+  if (error.empty()) return true;
+  error = "--detect-band: " + error;
+  return false;
 }
 
 bool PulseOptions::For(const std::vector<AnalysisSettings>& views, PulseSettings& s,

@@ -25,6 +25,10 @@ class PulseOptions {
   // order; the last one counts), or none. False with `error` when an
   // overlap given without a size is not below the size of the file's view.
   bool For(const std::vector<AnalysisSettings>& views, PulseSettings& out, std::string& error) const;
+  // Whether the detection band suits a file of `rateHz` and `timeExpansion`
+  // (thousandths): false with `error` when an edge lies past its Nyquist
+  // frequency.
+  bool CheckFile(int64_t rateHz, int32_t timeExpansion, std::string& error) const;
 
   int64_t fromFrame = 0;
   int64_t toFrame = -1;  // < 0: the end of the sound

@@ -30,6 +30,7 @@ int RunPulses(const Args& a) {
   if (doc.FrameCount() > 0 && in.samples.Empty()) return 1;
   in.rateHz = doc.Format().nSamplesPerSec;
   in.timeExpansion = doc.Info().TimeExpansion();
+  if (!options.CheckFile(in.rateHz, in.timeExpansion, error)) return Fail(error);
   in.startFrame = options.fromFrame;
   in.endFrame = options.toFrame;
   std::vector<PulseResult> results;

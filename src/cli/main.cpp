@@ -37,6 +37,7 @@ const char* kUsage =
     "  pulses FILE [--from FRAME --to FRAME] [--channel 1|2] [--osc-threshold DB] [--spec-threshold DB]\n"
     "       [--separation-ms MS] [--min-duration-ms MS] [--freq-separation HZ] [--min-hz HZ]\n"
     "       [--max-hz HZ] [--fft N] [--overlap SAMPLES] [--window NAME] [--format table|raven]\n"
+    "       [--field] [--detect-band LOW-HIGH] [--above-noise DB]\n"
     "                                 list and measure the pulses of a stretch\n"
     "  histogram FILE (--interval | --length) [--from FRAME --to FRAME] [--channel 1|2]\n"
     "       [--threshold AMPLITUDE] [--delay MS] [--start MS --end MS --bars N | --auto]\n"
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
   if (cmd == "record") return RunRecord(ParseArgs(argc, argv, 2, {}));
   if (cmd == "devices") return RunDevices(ParseArgs(argc, argv, 2, {}));
   if (cmd == "slow") return RunSlow(ParseArgs(argc, argv, 2, {}));
-  if (cmd == "pulses") return RunPulses(ParseArgs(argc, argv, 2, {}));
+  if (cmd == "pulses") return RunPulses(ParseArgs(argc, argv, 2, {"field"}));
   if (cmd == "histogram")
     return RunHistogram(ParseArgs(argc, argv, 2, {"interval", "length", "auto"}));
 #ifdef NORVANE_HAVE_RENDER

@@ -9,6 +9,8 @@
 #include <limits>
 #include <vector>
 
+#include "analysis/DetectionBand.h"
+#include "analysis/NoiseFloor.h"
 #include "base/WaveFormat.h"
 #include "dsp/BinPower.h"
 #include "dsp/RealFft.h"
@@ -19,6 +21,18 @@ namespace {
 
 constexpr double kMostNegative = -std::numeric_limits<double>::max();
 constexpr int kBlockFrames = 4096;
+// The detection in a band or above the noise floor: the level compared with
+// the threshold is the mean square over the last 100 us of real time
+// (placed at the middle of that stretch); the noise floor is the 10th
+// percentile of the mean squares of 0.5 ms blocks over the last 512 blocks
+// (256 ms), taken anew every 32 blocks (16 ms), never below -90 dB re full
+// scale.
+constexpr int64_t kEnvelopeUs = 100;
+constexpr int64_t kNoiseBlockUs = 500;
+constexpr int kNoiseWindowBlocks = 512;
+constexpr double kNoisePercentile = 0.1;
+constexpr int kNoiseRefreshBlocks = 32;
+constexpr double kLowestFloorDb = -90.0;
 // Cells of spectrogram powers kept per pulse (32 MiB of doubles).
 constexpr int64_t kCacheCells = int64_t{4} << 20;
 
@@ -56,6 +70,13 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 
 int32_t ClampToInt32(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// The oscillogram threshold as a raw magnitude (see AmplitudeThreshold).
+double AmplitudeOf(int32_t ampThreshold, int bits) {
+  const double t = std::fabs(static_cast<double>(ampThreshold));
+  const double f = bits == 8 ? 128.0 : 32768.0;
+  return std::floor(std::pow(10.0, -t / 1000.0) * f + 0.5);
 }
 
 std::string Label(const char* format, int number) {
@@ -337,12 +358,181 @@ class PulseMeasurer {
   int64_t maxTopColumn_ = 0, minBottomColumn_ = 0;
 };
 
+
+// The pulse state machine of the detection, fed one sample at a time with
+// whether it is above the threshold: in-pulse flag, pulse start P, counter
+// i and silence counter s; a pulse ends where s first exceeds the gap G.
+class PulseStates {
+ public:
+  PulseStates(PulseMeasurer& m, int64_t gap) : m_(m), gap_(gap) {}
+  void Step(bool above, int64_t position) {
+    if (above) {
+      s_ = 0;
+      if (!in_) {
+        in_ = true;
+        start_ = position;
+        i_ = 0;
+      } else {
+        ++i_;
+      }
+    } else {
+      ++s_;
+      if (!in_) {
+        i_ = 0;
+      } else if (s_ > gap_) {
+        m_.Measure(start_, i_ - s_);
+        i_ = 0;
+        in_ = false;
+      } else {
+        ++i_;
+      }
+    }
+  }
+  bool InPulse() const { return in_; }
+  // After the scan: a pulse still open is measured with the samples so far.
+  void Finish() {
+    if (in_ && i_ != 0) m_.Measure(start_, i_ - s_);
+  }
+
+ private:
+  PulseMeasurer& m_;
+  int64_t gap_;
+  bool in_ = false;
+  int64_t start_ = 0, i_ = 0, s_ = 0;
+};
+
+// The detection on the band-passed signal and/or against a threshold above
+// the noise floor. Returns whether the stop flag ended the scan.
+bool DetectConditioned(const PulseRunInput& in, int channel, int64_t first, int64_t last,
+                       PulseMeasurer& measurer, const std::atomic<bool>* stop) {
+  const PulseSettings& st = in.settings;
+  const SampleSource& src = in.samples;
+  const int64_t effRate = in.rateHz * in.timeExpansion / 1000;
+  const int64_t gap = MicrosecondsToFrames(st.ampSeparationUs, in.rateHz, in.timeExpansion);
+  DetectionBand band;
+  band.Design(st.detectLowHz, st.detectHighHz, effRate);
+  const bool relative = st.aboveNoise != 0;
+  const double amplitude = AmplitudeOf(st.ampThreshold, src.Bits());
+  const int64_t envelope = std::max<int64_t>(1, effRate * kEnvelopeUs / 1000000);
+  const int64_t blockFrames = std::max<int64_t>(1, effRate * kNoiseBlockUs / 1000000);
+  const double fullScale = src.RawFullScale();
+  const double lowest = fullScale * fullScale * std::pow(10.0, kLowestFloorDb / 10.0);
+  const double ratio = std::pow(10.0, std::fabs(static_cast<double>(st.noiseMargin)) / 1000.0);
+  auto stopped = [&] { return stop && stop->load(std::memory_order_relaxed); };
+
+  std::vector<double> x(kBlockFrames);
+  NoiseFloor floor(kNoiseWindowBlocks, kNoisePercentile, kNoiseRefreshBlocks);
+  // The floor starts from the first window of the range, so that the first
+  // calls are judged against the background that follows them.
+  int64_t primed = 0;
+  if (relative) {
+    DetectionBand pre = band;
+    double sum = 0;
+    int64_t count = 0;
+    for (int64_t pos = first; pos < last && primed < kNoiseWindowBlocks; pos += kBlockFrames) {
+      if (stopped()) return true;
+      const int n = static_cast<int>(std::min<int64_t>(kBlockFrames, last - pos));
+      src.ReadRaw(pos, n, channel, x.data());
+      pre.Process(x.data(), n);
+      for (int k = 0; k < n && primed < kNoiseWindowBlocks; ++k) {
+        sum += x[static_cast<size_t>(k)] * x[static_cast<size_t>(k)];
+        if (++count == blockFrames) {
+          floor.Add(sum / static_cast<double>(blockFrames));
+          ++primed;
+          sum = 0;
+          count = 0;
+        }
+      }
+    }
+    if (primed == 0 && count > 0) floor.Add(sum / static_cast<double>(count));
+  }
+  auto thresholdSum = [&] {
+    return std::max(floor.Floor(), lowest) * ratio * static_cast<double>(envelope);
+  };
+  double limit = thresholdSum();
+
+  // The squares of a block of samples after the last `envelope` squares of
+  // the block before, their sum over the last `envelope`, and the current
+  // noise block.
+  const size_t history = static_cast<size_t>(envelope);
+  std::vector<double> squares(history + kBlockFrames, 0.0);
+  std::vector<uint8_t> above(kBlockFrames);
+  double sum = 0, blockSum = 0;
+  int64_t blockCount = 0, blockIndex = 0;
+  const int64_t lag = relative ? envelope / 2 : 0;
+  PulseStates states(measurer, gap);
+  for (int64_t pos = first; pos < last; pos += kBlockFrames) {
+    if (stopped()) return true;
+    const int n = static_cast<int>(std::min<int64_t>(kBlockFrames, last - pos));
+    src.ReadRaw(pos, n, channel, x.data());
+    band.Process(x.data(), n);
+    if (!relative) {
+      for (int k = 0; k < n; ++k) above[static_cast<size_t>(k)] = std::fabs(x[static_cast<size_t>(k)]) > amplitude;
+    } else {
+      // A fresh sum now and then keeps rounding from piling up.
+      std::copy(squares.end() - static_cast<std::ptrdiff_t>(history), squares.end(), squares.begin());
+      sum = 0;
+      for (size_t j = 0; j < history; ++j) sum += squares[j];
+      double* q = squares.data() + history;  // q[k - envelope] is the square leaving
+      for (int k = 0; k < n; ++k) q[k] = x[static_cast<size_t>(k)] * x[static_cast<size_t>(k)];
+      // Up to each end of a noise block in a tight loop, then the block.
+      for (int k = 0; k < n;) {
+        const int end = static_cast<int>(std::min<int64_t>(n, k + (blockFrames - blockCount)));
+        double total = sum, block = blockSum;
+        const double level = limit;
+        const int from = k;
+        const double* leaving = q - history;
+        for (; k < end; ++k) {
+          total += q[k] - leaving[k];
+          block += q[k];
+          above[static_cast<size_t>(k)] = total > level;
+        }
+        sum = total;
+        blockSum = block;
+        blockCount += end - from;
+        if (blockCount == blockFrames) {
+          if (blockIndex >= primed) {
+            floor.Add(blockSum / static_cast<double>(blockFrames));
+            limit = thresholdSum();
+          }
+          ++blockIndex;
+          blockSum = 0;
+          blockCount = 0;
+        }
+      }
+    }
+    // The pulse states. Outside a pulse a sample below the threshold
+    // changes nothing that a pulse's start does not set anew: the scan
+    // goes on to the next sample above.
+    const uint8_t* flags = above.data();
+    for (int k = 0; k < n; ++k) {
+      if (!states.InPulse()) {
+        const void* hit = std::memchr(flags + k, 1, static_cast<size_t>(n - k));
+        if (!hit) break;
+        k = static_cast<int>(static_cast<const uint8_t*>(hit) - flags);
+      }
+      states.Step(flags[k] != 0, std::max(first, pos + k - lag));
+    }
+  }
+  if (stopped()) return true;
+  states.Finish();
+  return false;
+}
+
 }  // namespace
 
 int32_t PulseAnalysis::AmplitudeThreshold(int32_t ampThreshold, int bits) {
-  const double t = std::fabs(static_cast<double>(ampThreshold));
-  const double f = bits == 8 ? 128.0 : 32768.0;
-  return static_cast<int32_t>(std::floor(std::pow(10.0, -t / 1000.0) * f + 0.5));
+  return static_cast<int32_t>(AmplitudeOf(ampThreshold, bits));
+}
+
+bool PulseAnalysis::ConditionedDetection(const PulseSettings& s) {
+  return s.detectLowHz > 0 || s.detectHighHz > 0 || s.aboveNoise != 0;
+}
+
+std::string PulseAnalysis::CheckDetection(const PulseSettings& s, int64_t rateHz, int32_t timeExpansion) {
+  if (s.aboveNoise && (s.noiseMargin < 0 || s.noiseMargin > 10000))
+    return "The threshold above the noise floor must lie between 0 and 100 dB.";
+  return DetectionBand::Check(s.detectLowHz, s.detectHighHz, rateHz * timeExpansion / 1000);
 }
 
 double PulseAnalysis::ThresholdPower(double thetaDb) { return PowerAtLeast(thetaDb); }
@@ -364,6 +554,18 @@ int PulseAnalysis::Run(const PulseRunInput& in, const PulseCallbacks& cb,
   const int channel = src.Channels() == 2 && !in.settings.leftChannel ? 1 : 0;
 
   PulseMeasurer measurer(in, channel, cb, stop);
+  if (ConditionedDetection(in.settings)) {
+    const std::string error = CheckDetection(in.settings, in.rateHz, in.timeExpansion);
+    bool stopped = false;
+    if (!error.empty()) {
+      if (cb.status) cb.status(error);
+    } else {
+      stopped = DetectConditioned(in, channel, first, last, measurer, stop);
+    }
+    if (stop && stop->load(std::memory_order_relaxed)) stopped = true;
+    if (cb.status) cb.status(stopped ? "Calculation stopped." : "Calculation completed.");
+    return measurer.Count();
+  }
   const int64_t gap = MicrosecondsToFrames(in.settings.ampSeparationUs, in.rateHz, in.timeExpansion);
   const int32_t threshold = AmplitudeThreshold(in.settings.ampThreshold, src.Bits());
 

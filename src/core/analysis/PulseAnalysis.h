@@ -1,6 +1,8 @@
 #pragma once
 // The pulse characteristics analysis: finds the pulses of one channel in a
-// stretch of sound by an amplitude threshold and measures each from the
+// stretch of sound by an amplitude threshold (over the whole band, or on the
+// signal band-passed to a detection band and, optionally, against a level
+// above the noise floor estimated from the sound itself) and measures each from the
 // oscillogram (start, end, duration) and from a spectrogram around it (the
 // strongest cell, and the highest and lowest frequency of the connected
 // region around it).
@@ -48,6 +50,14 @@ class PulseAnalysis {
   // reaches thetaDb: a spectrogram cell belongs to a pulse when its power is
   // at least this, which is the same as its level being at least thetaDb.
   static double ThresholdPower(double thetaDb);
+
+  // Whether the detection runs in a band or above the noise floor rather
+  // than with the oscillogram threshold over the whole band.
+  static bool ConditionedDetection(const PulseSettings& s);
+  // Why the detection options of `s` cannot be used on a recording of
+  // `rateHz` and `timeExpansion` (thousandths); empty when they can. A run
+  // with such options reports the text as its status and finds nothing.
+  static std::string CheckDetection(const PulseSettings& s, int64_t rateHz, int32_t timeExpansion);
 
   // Whether a run measures the spectrogram of each pulse.
   static bool NeedsSpectrogram(const PulseSettings& s);

@@ -50,6 +50,10 @@ struct PulseSettings {
   uint8_t stopFreq = 0;            // "StopFreq"
   uint8_t durationFreq = 0;        // "DurationFreq"
   int32_t method = 1;              // "Method"
+  int32_t detectLowHz = 0;         // lower edge of the detection band, real Hz; <= 0 = open
+  int32_t detectHighHz = 0;        // upper edge, real Hz; <= 0 = up to the Nyquist frequency
+  uint8_t aboveNoise = 0;          // threshold: 0 the oscillogram threshold, 1 above the noise floor
+  int32_t noiseMargin = 800;       // 1/100 dB above the noise floor (with aboveNoise)
 
   bool operator==(const PulseSettings&) const = default;
 };

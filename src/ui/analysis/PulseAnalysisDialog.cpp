@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -16,7 +17,10 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/PulseAnalysis.h"
+#include "analysis/PulseFieldPreset.h"
 #include "analysis/PulseResultsDialog.h"
+#include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "dsp/WindowTable.h"
 #include "base/NumericEdit.h"
@@ -79,6 +83,23 @@ PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSe
   freqSeparation_ = Field(this, 0);
   lowerLimit_ = Field(this, 0);
   upperLimit_ = Field(this, 0);
+  // The detection: a band (real Hz; 0 leaves a side open) and the choice of
+  // the threshold, absolute or above the noise floor.
+  detectLow_ = Field(this, 0);
+  detectHigh_ = Field(this, 0);
+  noiseMargin_ = Field(this, 2);
+  detectLow_->setObjectName(QStringLiteral("detectBandLow"));
+  detectHigh_->setObjectName(QStringLiteral("detectBandHigh"));
+  noiseMargin_->setObjectName(QStringLiteral("noiseMargin"));
+  absoluteThreshold_ = new QRadioButton(QStringLiteral("Absolute (oscillogram threshold)"), this);
+  aboveNoise_ = new QRadioButton(QStringLiteral("Above the noise floor"), this);
+  absoluteThreshold_->setObjectName(QStringLiteral("absoluteThreshold"));
+  aboveNoise_->setObjectName(QStringLiteral("aboveNoiseFloor"));
+  fieldPreset_ = new QPushButton(QStringLiteral("Field recordings"), this);
+  fieldPreset_->setObjectName(QStringLiteral("fieldPreset"));
+  fieldPreset_->setToolTip(QStringLiteral(
+      "Detection from 15 kHz up, 8 dB above the noise floor, 2 ms separation, 0.5 ms minimum duration"));
+  connect(fieldPreset_, &QPushButton::clicked, this, &PulseAnalysisDialog::ApplyFieldPreset);
   oscThreshold_->installEventFilter(this);
   fftSize_ = new QLabel(this);
   fftOverlap_ = new QLabel(this);
@@ -101,6 +122,25 @@ PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSe
   add("Frequency separation", freqSeparation_, "Hz");
   add("Lower frequency limit", lowerLimit_, "Hz");
   add("Upper frequency limit", upperLimit_, "Hz");
+  {
+    auto* band = new QHBoxLayout;
+    band->addWidget(detectLow_);
+    band->addWidget(new QLabel(QStringLiteral("to"), this));
+    band->addWidget(detectHigh_);
+    auto* w = new QWidget(this);
+    w->setLayout(band);
+    band->setContentsMargins(0, 0, 0, 0);
+    add("Detection band", w, "Hz");
+    auto* threshold = new QHBoxLayout;
+    threshold->addWidget(absoluteThreshold_);
+    threshold->addWidget(aboveNoise_);
+    threshold->addStretch();
+    auto* t = new QWidget(this);
+    t->setLayout(threshold);
+    threshold->setContentsMargins(0, 0, 0, 0);
+    add("Detection threshold", t, nullptr);
+    add("Margin above the noise floor", noiseMargin_, "dB");
+  }
   add("FFT size", fftSize_, nullptr);
   add("FFT overlap", fftOverlap_, nullptr);
   add("FFT window", fftWindow_, nullptr);
@@ -146,6 +186,7 @@ PulseAnalysisDialog::PulseAnalysisDialog(nv::CNorvaneDoc* doc, const nv::PulseSe
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(pulseNumber_);
   buttons->addStretch();
+  buttons->addWidget(fieldPreset_);
   buttons->addWidget(calculate_);
   buttons->addWidget(close);
   auto* layout = new QVBoxLayout(this);
@@ -180,6 +221,11 @@ void PulseAnalysisDialog::ShowFields() {
   freqSeparation_->SetValue(s.freqSeparationHz);
   lowerLimit_->SetValue(s.minFrequencyHz);
   upperLimit_->SetValue(s.maxFrequencyHz);
+  detectLow_->SetValue(s.detectLowHz);
+  detectHigh_->SetValue(s.detectHighHz);
+  noiseMargin_->SetValue(s.noiseMargin);
+  absoluteThreshold_->setChecked(!s.aboveNoise);
+  aboveNoise_->setChecked(s.aboveNoise != 0);
   fftSize_->setText(QString::asprintf("%d samples", s.fftSize));
   fftOverlap_->setText(s.fftSize > 0 ? QString::asprintf("%1.0f%%", s.fftOverlap * 100.0 / s.fftSize)
                                      : QStringLiteral("--"));
@@ -227,7 +273,8 @@ bool PulseAnalysisDialog::ReadFields() {
       {oscThreshold_, &s.ampThreshold},      {specThreshold_, &s.freqThreshold},
       {separation_, &s.ampSeparationUs},     {minDuration_, &s.durTimeUs},
       {freqSeparation_, &s.freqSeparationHz}, {lowerLimit_, &s.minFrequencyHz},
-      {upperLimit_, &s.maxFrequencyHz}};
+      {upperLimit_, &s.maxFrequencyHz},      {detectLow_, &s.detectLowHz},
+      {detectHigh_, &s.detectHighHz},        {noiseMargin_, &s.noiseMargin}};
   for (const auto& [edit, field] : numbers) {
     const auto v = edit->Value();
     if (!v) return false;
@@ -247,8 +294,30 @@ bool PulseAnalysisDialog::ReadFields() {
   s.freqStrongMark = markMaxAmp_->isChecked();
   s.pulseNumber = pulseNumber_->isChecked();
   s.startFreq = s.stopFreq = s.durationFreq = 0;
+  s.aboveNoise = aboveNoise_->isChecked() ? 1 : 0;
+  if (doc_) {
+    const std::string error =
+        nv::PulseAnalysis::CheckDetection(s, doc_->Format().nSamplesPerSec, doc_->Info().TimeExpansion());
+    if (!error.empty()) {
+      nv::ShowMessage(error);
+      return false;
+    }
+  }
   settings_ = s;
   return true;
+}
+
+void PulseAnalysisDialog::ApplyFieldPreset() {
+  nv::PulseSettings s;
+  nv::PulseFieldPreset::ApplyTo(s);
+  detectLow_->SetValue(s.detectLowHz);
+  detectHigh_->SetValue(s.detectHighHz);
+  noiseMargin_->SetValue(s.noiseMargin);
+  separation_->SetValue(s.ampSeparationUs);
+  minDuration_->SetValue(s.durTimeUs);
+  lowerLimit_->SetValue(s.minFrequencyHz);
+  absoluteThreshold_->setChecked(false);
+  aboveNoise_->setChecked(true);
 }
 
 void PulseAnalysisDialog::Calculate() {

@@ -30,6 +30,7 @@ class PulseResultsDialog;
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 
 class PulseAnalysisDialog : public QDialog {
   Q_OBJECT
@@ -63,7 +64,13 @@ class PulseAnalysisDialog : public QDialog {
 
   // Reads every field into the settings; false (with the field's message)
   // when one does not validate. The three spectrogram time flags are cleared.
+  // A detection band past the recording's Nyquist frequency, or a level
+  // above the noise floor outside 0 ... 100 dB, is refused with a message.
   bool ReadFields();
+
+  // "Field recordings": puts the set of detection options for bat
+  // recordings from the field into the fields (nv::PulseFieldPreset).
+  void ApplyFieldPreset();
 
  public slots:
   // "Calculate": ignored while a worker runs or when a field is wrong.
@@ -115,6 +122,12 @@ class PulseAnalysisDialog : public QDialog {
   NumericEdit* freqSeparation_;
   NumericEdit* lowerLimit_;
   NumericEdit* upperLimit_;
+  NumericEdit* detectLow_;
+  NumericEdit* detectHigh_;
+  NumericEdit* noiseMargin_;
+  QRadioButton* absoluteThreshold_;
+  QRadioButton* aboveNoise_;
+  QPushButton* fieldPreset_;
   QLabel* fftSize_;
   QLabel* fftOverlap_;
   QLabel* fftWindow_;

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QtTest>
 #include <chrono>
@@ -19,6 +20,7 @@
 #include "../../support/TestSupport.h"
 #include "analysis/CRateWnd.h"
 #include "analysis/PulseAnalysisDialog.h"
+#include "analysis/PulseFieldPreset.h"
 #include "analysis/PulseResultsDialog.h"
 #include "analysis/RatePlot.h"
 #include "analysis/RateSettingsDialog.h"
@@ -254,6 +256,64 @@ class PulseWindowsTest : public QObject {
     results.ClearMarks();
     QCOMPARE(doc.Marks().size(), size_t(3));
     for (int32_t i = 0; i < 3; ++i) QCOMPARE(doc.Marks()[static_cast<size_t>(i)].position, 5000 + i);
+  }
+
+  // The detection band, the choice of threshold and the "Field recordings"
+  // button: shown from the settings, read back, checked against the
+  // recording's Nyquist frequency.
+  void FieldDetectionFields() {
+    nv::test::ScopedSink sink;
+    nv::CNorvaneDoc doc;
+    MakeBursts(doc, 100000, 1, 10000);  // 1 MHz: Nyquist frequency 500 kHz
+    nv::PulseSettings s = OscillogramSettings();
+    PulseAnalysisDialog dialog(&doc, s, 0, -1);
+    auto* low = dialog.findChild<NumericEdit*>(QStringLiteral("detectBandLow"));
+    auto* high = dialog.findChild<NumericEdit*>(QStringLiteral("detectBandHigh"));
+    auto* margin = dialog.findChild<NumericEdit*>(QStringLiteral("noiseMargin"));
+    auto* absolute = dialog.findChild<QRadioButton*>(QStringLiteral("absoluteThreshold"));
+    auto* relative = dialog.findChild<QRadioButton*>(QStringLiteral("aboveNoiseFloor"));
+    auto* field = dialog.findChild<QPushButton*>(QStringLiteral("fieldPreset"));
+    QVERIFY(low && high && margin && absolute && relative && field);
+    Grab(dialog, "pulse-analysis-dialog.png");
+    QCOMPARE(field->text(), QStringLiteral("Field recordings"));
+    // The first-start defaults: whole band, absolute threshold.
+    QCOMPARE(low->text(), QStringLiteral("0"));
+    QCOMPARE(high->text(), QStringLiteral("0"));
+    QVERIFY(absolute->isChecked());
+    QVERIFY(!relative->isChecked());
+    QVERIFY(dialog.ReadFields());
+    QVERIFY(dialog.Settings() == s);
+    // The button fills in the set for field recordings.
+    field->click();
+    QVERIFY(relative->isChecked());
+    QVERIFY(dialog.ReadFields());
+    nv::PulseSettings want = s;
+    nv::PulseFieldPreset::ApplyTo(want);
+    QCOMPARE(dialog.Settings().detectLowHz, 15000);
+    QCOMPARE(int(dialog.Settings().aboveNoise), 1);
+    QCOMPARE(dialog.Settings().noiseMargin, want.noiseMargin);
+    QCOMPARE(dialog.Settings().ampSeparationUs, want.ampSeparationUs);
+    QCOMPARE(dialog.Settings().durTimeUs, want.durTimeUs);
+    QCOMPARE(dialog.Settings().minFrequencyHz, want.minFrequencyHz);
+    QVERIFY(dialog.Settings() == want);
+    // Typed values and the absolute threshold again.
+    low->setText(QStringLiteral("20000"));
+    high->setText(QStringLiteral("120000"));
+    margin->setText(QStringLiteral("12.50"));
+    absolute->setChecked(true);
+    QVERIFY(dialog.ReadFields());
+    QCOMPARE(dialog.Settings().detectLowHz, 20000);
+    QCOMPARE(dialog.Settings().detectHighHz, 120000);
+    QCOMPARE(dialog.Settings().noiseMargin, 1250);
+    QCOMPARE(int(dialog.Settings().aboveNoise), 0);
+    // A band past the Nyquist frequency is refused with a message.
+    high->setText(QStringLiteral("600000"));
+    QVERIFY(!dialog.ReadFields());
+    QCOMPARE(sink.last(), std::string("The detection band's upper edge (600000 Hz) lies above the Nyquist "
+                                      "frequency of the recording (500000 Hz)."));
+    QCOMPARE(dialog.Settings().detectHighHz, 120000);
+    dialog.Calculate();
+    QVERIFY(dialog.ResultsDialogs().isEmpty());
   }
 
   void DestroyingTheDialogJoinsItsWorker() {
