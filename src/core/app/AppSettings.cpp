@@ -1,6 +1,7 @@
 #include "app/AppSettings.h"
 
 #include "settings/SettingsPersistence.h"
+#include "settings/ViewPreferences.h"
 
 namespace nv {
 
@@ -13,6 +14,7 @@ void LoadAll(SettingsStore& st, AppCore& app) {
   LoadDefaultData(st, app.defaultData);
   LoadAnalysisSettings(st, app.defaultAnalysis);
   LoadColorMaps(st, app.colorMaps);
+  LoadViewPreferences(st, app.viewPreferences);
 }
 
 void SaveAll(SettingsStore& st, const AppCore& app) {
@@ -21,6 +23,7 @@ void SaveAll(SettingsStore& st, const AppCore& app) {
   SavePulseSettings(st, app.defaultPulse);
   SaveDefaultData(st, app.defaultData);
   SaveAnalysisSettings(st, app.defaultAnalysis);
+  SaveViewPreferences(st, app.viewPreferences);
   st.Flush();
 }
 
