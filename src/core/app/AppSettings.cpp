@@ -1,7 +1,6 @@
 #include "app/AppSettings.h"
 
 #include "settings/SettingsPersistence.h"
-#include "settings/ViewPreferences.h"
 
 namespace nv {
 
@@ -14,7 +13,6 @@ void LoadAll(SettingsStore& st, AppCore& app) {
   LoadDefaultData(st, app.defaultData);
   LoadAnalysisSettings(st, app.defaultAnalysis);
   LoadColorMaps(st, app.colorMaps);
-  LoadViewPreferences(st, app.viewPreferences);
 }
 
 void SaveAll(SettingsStore& st, const AppCore& app) {
@@ -23,7 +21,6 @@ void SaveAll(SettingsStore& st, const AppCore& app) {
   SavePulseSettings(st, app.defaultPulse);
   SaveDefaultData(st, app.defaultData);
   SaveAnalysisSettings(st, app.defaultAnalysis);
-  SaveViewPreferences(st, app.viewPreferences);
   st.Flush();
 }
 

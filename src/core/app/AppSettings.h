@@ -6,11 +6,9 @@
 
 namespace nv {
 
-// Start-up: Power, Rate, Puls, CB, NI, DefData, DefData\Analys, colour maps,
-// then the views' preferences (Settings\View).
+// Start-up: Power, Rate, Puls, CB, NI, DefData, DefData\Analys, colour maps.
 void LoadAll(SettingsStore& store, AppCore& app);
-// Exit: Power, Rate, Puls, DefData, DefData\Analys, View (not the cards, not
-// the maps).
+// Exit: Power, Rate, Puls, DefData, DefData\Analys (not the cards, not the maps).
 void SaveAll(SettingsStore& store, const AppCore& app);
 
 // Points the application's saveColorMaps hook at `store` (not owned; it must

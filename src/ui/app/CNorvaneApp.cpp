@@ -73,8 +73,9 @@ bool CNorvaneApp::FitShortSounds() const { return nv::AppCore::Instance().viewPr
 bool CNorvaneApp::InitInstance(const QStringList& args) {
   // Settings: the recent files, then every default record.
   recent_.Load(*store_);
-  nv::AppCore::Instance().viewPreferences = nv::ViewPreferences();
   nv::LoadAll(*store_, nv::AppCore::Instance());
+  nv::AppCore::Instance().viewPreferences = nv::ViewPreferences();
+  nv::LoadViewPreferences(*store_, nv::AppCore::Instance().viewPreferences);
   // The cursor mode chosen last, or on a first start the marking cursor, so
   // that a drag in a plot selects at once.
   cursorMode = nv::AppCore::Instance().viewPreferences.cursorMode;
@@ -120,6 +121,7 @@ bool CNorvaneApp::InitInstance(const QStringList& args) {
 void CNorvaneApp::ExitInstance() {
   if (nv::IsKeptCursorMode(cursorMode)) nv::AppCore::Instance().viewPreferences.cursorMode = cursorMode;
   nv::SaveAll(*store_, nv::AppCore::Instance());
+  nv::SaveViewPreferences(*store_, nv::AppCore::Instance().viewPreferences);
   recent_.Save(*store_);
   store_->Flush();
 }

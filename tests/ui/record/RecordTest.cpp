@@ -246,6 +246,9 @@ class RecordTest : public QObject {
 
   void aMissingInputDeviceLeavesTheViewOpenAndIdle() {
     QVERIFY(Start(WriteSine("d.wav", 60000)));
+    // The sweep takes the view's span: 15 seconds, not the fitted sound's.
+    Frame()->ActiveView()->Settings().timePerPlotUs = 15000000;
+    Frame()->ActiveView()->Recompute();
     const auto accepts = audio_->accepts;
     audio_->accepts = [](const nv::WaveFormatEx&) { return false; };
     Frame()->Route(cmd::kSoundRecord);
