@@ -107,6 +107,8 @@ class FirstScreenTest : public QObject {
     }
     return ok;
   }
+  // The plot's picture; with NV_SHOT_DIR set each one is also saved there,
+  // to look at.
   QImage Picture() const {
     QImage img = View()->Plot()->Grab().copy();
     if (qEnvironmentVariableIsSet("NV_SHOT_DIR"))
