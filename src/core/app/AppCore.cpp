@@ -28,6 +28,7 @@ void AppCore::Reset() {
   defaultPulse = PulseSettings();
   cboardCard = CardParameters();
   niDaqCard = CardParameters();
+  viewPreferences = ViewPreferences();
   colorMaps = ColorMapList();
   commandFilter = FilterDescription();
   detectorFilter = FilterDescription();

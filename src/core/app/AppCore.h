@@ -15,6 +15,7 @@
 #include "settings/PowerSettings.h"
 #include "settings/PulseSettings.h"
 #include "settings/RateSettings.h"
+#include "settings/ViewPreferences.h"
 
 namespace nv {
 
@@ -38,6 +39,7 @@ class AppCore {
   PulseSettings defaultPulse;
   CardParameters cboardCard;  // "Settings\CB": ComputerBoards card
   CardParameters niDaqCard;   // "Settings\NI": National Instruments card
+  ViewPreferences viewPreferences;  // "Settings\View": fitting and the cursor mode
   ColorMapList& colorMaps = SharedColorMaps::Instance().list;
   // The filter command's description and the virtual detector's; they keep
   // the last values that designed successfully and are not persisted.

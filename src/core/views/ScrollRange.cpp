@@ -16,4 +16,12 @@ int64_t ScrollRange::Step(int64_t first, int direction, int64_t step) const {
   return Clamp(Clamp(first) + (direction < 0 ? -step : direction > 0 ? step : 0));
 }
 
+int64_t ScrollRange::WheelStep(int64_t first, int angleDelta) const {
+  if (angleDelta == 0) return Clamp(first);
+  int64_t move = -static_cast<int64_t>(static_cast<__int128>(page_) * angleDelta /
+                                       (kWheelNotch * kWheelNotchesPerPage));
+  if (move == 0) move = angleDelta < 0 ? 1 : -1;
+  return Clamp(Clamp(first) + move);
+}
+
 }  // namespace nv

@@ -28,6 +28,18 @@ class ScrollRange {
   // One scroll step of `step` samples (at least 1) in `direction` (-1 left,
   // +1 right) from `first`, clamped.
   int64_t Step(int64_t first, int direction, int64_t step) const;
+  // Page Up / Page Down: one whole page in `direction`, clamped.
+  int64_t PageStep(int64_t first, int direction) const { return Step(first, direction, page_); }
+  // Home and End: the sound's start, and the last full page.
+  int64_t Home() const { return 0; }
+  int64_t End() const { return MaxFirst(); }
+  // The mouse wheel: `angleDelta` in eighths of a degree as the wheel
+  // reports it (120 for one notch of an ordinary wheel, less for a fine
+  // one); one notch moves a tenth of a page, towards the end for a turn
+  // towards the user (negative delta). Any turn moves at least one sample.
+  static constexpr int kWheelNotch = 120;
+  static constexpr int kWheelNotchesPerPage = 10;
+  int64_t WheelStep(int64_t first, int angleDelta) const;
 
  private:
   int64_t length_;

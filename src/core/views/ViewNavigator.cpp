@@ -1,6 +1,7 @@
 #include "views/ViewNavigator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "views/SpanTable.h"
@@ -92,6 +93,38 @@ void ViewNavigator::ZoomEntire(int64_t durationUs) {
   s_->minFrequencyHz = defaults_.lowerHz;
   s_->maxAmplitude = 10000;
   s_->minAmplitude = -10000;
+}
+
+void ViewNavigator::FitToSound(int64_t durationUs, bool pushHistory) {
+  if (pushHistory) history_.Push(Current());
+  s_->timePerPlotUs = std::max<int64_t>(durationUs, 1);
+  s_->firstVisibleSample = 0;
+  s_->lastVisibleSample = -1;
+}
+
+bool ViewNavigator::FitsOnOpening(bool fitting, int64_t durationUs, int64_t spanUs) {
+  return fitting && durationUs > 0 && durationUs < spanUs;
+}
+
+bool ViewNavigator::WheelZoom(double notches, int64_t anchor, int64_t firstVisible, int64_t samplesPerPlot,
+                              int64_t longestUs, bool pushHistory) {
+  const int64_t span = std::max<int64_t>(s_->timePerPlotUs, 1);
+  const int64_t longest = std::max(longestUs, span);
+  const double wanted = static_cast<double>(span) * std::pow(kWheelZoomFactor, -notches);
+  const int64_t next = wanted >= static_cast<double>(longest)
+                           ? longest
+                           : std::clamp<int64_t>(std::llround(wanted), 1, longest);
+  if (next == span) return false;
+  if (pushHistory) history_.Push(Current());
+  // The anchor keeps its fraction of the plot's width.
+  const double page = static_cast<double>(std::max<int64_t>(samplesPerPlot, 1));
+  const double fraction = std::clamp((static_cast<double>(anchor) - firstVisible) / page, 0.0, 1.0);
+  const double nextPage = page * static_cast<double>(next) / static_cast<double>(span);
+  const double first = static_cast<double>(anchor) - fraction * nextPage;
+  s_->timePerPlotUs = next;
+  s_->firstVisibleSample = std::max<int64_t>(std::llround(first), 0);
+  s_->lastVisibleSample = -1;
+  return true;
 }
 
 void ViewNavigator::OpenAt(const ZoomSelection& sel, bool spectArea, bool osc) {

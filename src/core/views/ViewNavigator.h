@@ -49,6 +49,25 @@ class ViewNavigator {
   void DefaultZoom();
   // Shows the whole document of `durationUs` from sample 0.
   void ZoomEntire(int64_t durationUs);
+  // Fit to Window: the whole sound of `durationUs` from sample 0; the
+  // frequency and amplitude ranges stay. The command pushes the span and
+  // ranges before it on the history; a view fitted as it opens does not.
+  void FitToSound(int64_t durationUs, bool pushHistory);
+  // Whether a view opening on a sound of `durationUs` is fitted to it: when
+  // fitting is on and the sound is not empty and shorter than `spanUs`.
+  static bool FitsOnOpening(bool fitting, int64_t durationUs, int64_t spanUs);
+  // Ctrl+wheel: zooms the time axis by `notches` wheel notches (positive
+  // in, negative out, fractions from fine wheels), each a factor of
+  // kWheelZoomFactor, keeping sample `anchor` (the one under the mouse) at
+  // its place on the plot, which shows `samplesPerPlot` samples from
+  // `firstVisible`. Zooming out stops at the longer of `longestUs` (the
+  // sound's duration) and the current span; zooming in at 1 microsecond.
+  // With `pushHistory` (the first step of a wheel gesture) the span and
+  // ranges before go on the history, so that Zoom Out returns there. False
+  // when the span stays as it is (nothing is pushed then).
+  static constexpr double kWheelZoomFactor = 1.25;
+  bool WheelZoom(double notches, int64_t anchor, int64_t firstVisible, int64_t samplesPerPlot,
+                 int64_t longestUs, bool pushHistory);
   // Makes the view show `selection` as a new view opened at it does; the
   // flags say which diagrams the new view shows.
   void OpenAt(const ZoomSelection& selection, bool showsSpectrogramArea, bool showsOscillogram);

@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -71,6 +72,35 @@ void CMainFrame::ShowLockKeys(const LockKeyState& keys) {
     lockPanes_[i]->setText(on[i] ? QString::fromLatin1(texts[i]) : QString());
   }
 }
+
+namespace {
+
+// The toolbar pictures of the cursor tools, drawn as the cursors look in
+// the plots: the marking cursor's line, the measurement cross, the level
+// cursor's two levels.
+QIcon CursorToolIcon(int id) {
+  QPixmap pm(16, 16);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setPen(QPen(Qt::black, 2));
+  if (id == cmd::kCursorMarking) {
+    p.drawLine(8, 1, 8, 15);
+    p.setPen(QPen(Qt::darkBlue, 1));
+    p.drawLine(3, 8, 6, 8);
+    p.drawLine(10, 8, 13, 8);
+  } else if (id == cmd::kCursorMeasurement) {
+    p.drawLine(8, 1, 8, 15);
+    p.drawLine(1, 8, 15, 8);
+  } else {
+    p.drawLine(1, 4, 15, 4);
+    p.drawLine(1, 12, 15, 12);
+    p.setPen(QPen(Qt::darkGreen, 1));
+    p.drawLine(1, 8, 15, 8);
+  }
+  return QIcon(pm);
+}
+
+}  // namespace
 
 QAction* CMainFrame::Act(int id, const QString& text, const QKeySequence& key, const QString& tip,
                          bool checkable) {
@@ -153,6 +183,12 @@ void CMainFrame::BuildActions() {
   Act(kZoomEntire, "Zoom &Entire file", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down), "Show the whole sound");
   Act(kScrollStepLeft, "Scroll left", QKeySequence(Qt::CTRL | Qt::Key_Left), "Scroll one step left");
   Act(kScrollStepRight, "Scroll right", QKeySequence(Qt::CTRL | Qt::Key_Right), "Scroll one step right");
+  Act(kZoomFit, "Fit to &Window", QKeySequence(Qt::CTRL | Qt::Key_F), "Show the whole sound across the window");
+  Act(kViewFitShortSounds, "Open Short Sounds &Fitted", QKeySequence(), "Open a sound shorter than the view's span fitted to the window", true);
+  Act(kScrollPageLeft, "Page left", QKeySequence(Qt::Key_PageUp), "Scroll one screen left");
+  Act(kScrollPageRight, "Page right", QKeySequence(Qt::Key_PageDown), "Scroll one screen right");
+  Act(kScrollHome, "Start of sound", QKeySequence(Qt::Key_Home), "Scroll to the start of the sound");
+  Act(kScrollEnd, "End of sound", QKeySequence(Qt::Key_End), "Scroll to the end of the sound");
   Act(kCursorMarking, "Marking cursor", QKeySequence(Qt::CTRL | Qt::Key_A), "Set a time cursor; drag to select", true);
   Act(kCursorMarkingStereo, "Marking cursor - stereo", QKeySequence(), "Time cursor on both channels", true);
   Act(kCursorMeasurement, "Measurement cursor", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), "Measure time and value; drag a box", true);
@@ -232,7 +268,7 @@ void CMainFrame::BuildMenus() {
   add(e, {kEditUndo, 0, kEditCut, kEditCopy, kEditCopyAscii, kEditPaste, 0, kEditSelectAll, kEditDelete,
           kEditSilence, kEditReverse, kEditVolume, 0, kEditFilter});
   QMenu* v = menu("&View");
-  add(v, {kViewToolbar, kViewStatusBar});
+  add(v, {kViewToolbar, kViewStatusBar, 0, kZoomFit, kViewFitShortSounds});
   windowMenu_ = menu("&Window");
   connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::FillWindowMenu);
   add(windowMenu_, {kWindowCascade, kWindowTile, kWindowArrange, kWindowSplit});
@@ -251,7 +287,8 @@ void CMainFrame::BuildMenus() {
   add(t, {kActiveMarkProperties, kMoveActiveMark, kMarkDistances});
   markScrollMenu_ = new QMenu(QStringLiteral("Scroll to mark"), this);
   markScrollItem_ = t->addMenu(markScrollMenu_);
-  add(t, {kClearAllMarks, kExportMarks, kImportMarks, 0, kScrollStepLeft, kScrollStepRight});
+  add(t, {kClearAllMarks, kExportMarks, kImportMarks, 0, kScrollStepLeft, kScrollStepRight, kScrollPageLeft,
+          kScrollPageRight, kScrollHome, kScrollEnd});
   connect(t, &QMenu::aboutToShow, this, &CMainFrame::RebuildMarkMenus);
   QMenu* a = menu("&Analysis");
   add(a, {kNewCombined, kNewSpectrogram, kNewOscillogram, kNewZeroCrossing, 0, kPowerSpectrum,
@@ -274,6 +311,14 @@ void CMainFrame::BuildToolBar() {
     else
       toolBar_->addAction(actions_.at(id));
   }
+  // The cursor tools: the chosen one shows pressed, also when an analysis
+  // switched to the level cursor.
+  toolBar_->addSeparator();
+  for (int id : {kCursorMarking, kCursorMeasurement, kCursorLevel}) {
+    actions_.at(id)->setIcon(CursorToolIcon(id));
+    toolBar_->addAction(actions_.at(id));
+  }
+  toolBar_->addSeparator();
   auto* about = toolBar_->addAction(style()->standardIcon(QStyle::SP_MessageBoxQuestion), QString());
   about->setToolTip(QStringLiteral("About Norvane"));
   connect(about, &QAction::triggered, this, [this] { Route(cmd::kAppAbout); });

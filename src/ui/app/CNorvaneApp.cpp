@@ -31,6 +31,7 @@
 #include "settings/QtSettingsStore.h"
 #include "app/AppSettings.h"
 #include "settings/SettingsPersistence.h"
+#include "settings/ViewPreferences.h"
 #include "views/CNvAmplView.h"
 #include "views/CNvAnaView.h"
 #include "views/QtAudioExecutor.h"
@@ -67,10 +68,17 @@ CNorvaneApp::~CNorvaneApp() {
 
 CNorvaneApp* CNorvaneApp::Instance() { return gApp; }
 
+bool CNorvaneApp::FitShortSounds() const { return nv::AppCore::Instance().viewPreferences.fitShortSounds; }
+
 bool CNorvaneApp::InitInstance(const QStringList& args) {
   // Settings: the recent files, then every default record.
   recent_.Load(*store_);
   nv::LoadAll(*store_, nv::AppCore::Instance());
+  nv::AppCore::Instance().viewPreferences = nv::ViewPreferences();
+  nv::LoadViewPreferences(*store_, nv::AppCore::Instance().viewPreferences);
+  // The cursor mode chosen last, or on a first start the marking cursor, so
+  // that a drag in a plot selects at once.
+  cursorMode = nv::AppCore::Instance().viewPreferences.cursorMode;
   nv::InstallColorMapSaver(nv::AppCore::Instance(), store_);
 
   // The default template, known to the document manager, and the five
@@ -111,7 +119,9 @@ bool CNorvaneApp::InitInstance(const QStringList& args) {
 }
 
 void CNorvaneApp::ExitInstance() {
+  if (nv::IsKeptCursorMode(cursorMode)) nv::AppCore::Instance().viewPreferences.cursorMode = cursorMode;
   nv::SaveAll(*store_, nv::AppCore::Instance());
+  nv::SaveViewPreferences(*store_, nv::AppCore::Instance().viewPreferences);
   recent_.Save(*store_);
   store_->Flush();
 }
@@ -291,6 +301,11 @@ bool CNorvaneApp::OnCommand(int id) {
       if (mainFrame_) mainFrame_->close();
       return true;
     case cmd::kSoundSamplingParameters: OnSamplingParameters(); return true;
+    case cmd::kViewFitShortSounds: {
+      bool& fit = nv::AppCore::Instance().viewPreferences.fitShortSounds;
+      fit = !fit;
+      return true;
+    }
     case cmd::kFileMru1:
     case cmd::kFileMru2:
     case cmd::kFileMru3:
@@ -310,6 +325,9 @@ bool CNorvaneApp::OnCommand(int id) {
 
 bool CNorvaneApp::OnUpdateCommand(int id, CommandState& state) {
   switch (id) {
+    case cmd::kViewFitShortSounds:
+      state.checked = nv::AppCore::Instance().viewPreferences.fitShortSounds;
+      return true;
     case cmd::kFileNew:
     case cmd::kFileOpen:
       state.enabled = !playing;

@@ -84,6 +84,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   // ViewHost: what the views reach of the application.
   int CursorMode() const override { return cursorMode; }
   void SetCursorMode(int mode) override { cursorMode = mode; }
+  bool FitShortSounds() const override;
   void SetActiveViewKind(ActiveViewKind kind) override { activeViewKind = kind; }
   bool IsPlaying() const override { return playing; }
   void SetPlaying(bool p) override { playing = p; }
@@ -114,7 +115,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   nv::RateSettings& DefaultRate() override;
 
   // Application-wide state of the views.
-  int cursorMode = 0;     // CursorMode; 0 until the user chooses one
+  int cursorMode = 0;     // CursorMode; the stored one (marking at first) from start-up
   bool playing = false;   // one playback or recording at a time
   ActiveViewKind activeViewKind = ActiveViewKind::None;
 

@@ -25,6 +25,8 @@ enum Id : int {
   kCursorMarking, kCursorMarkingStereo, kCursorMeasurement, kCursorLargeMeasurement,
   kCursorLevel, kSaveCursorAsMark, kSaveCursor, kActiveMarkProperties, kMoveActiveMark,
   kMarkDistances, kClearAllMarks, kExportMarks, kImportMarks,
+  // Fitting the sound to the window, and moving by a page and to the ends.
+  kZoomFit = 540, kScrollPageLeft, kScrollPageRight, kScrollHome, kScrollEnd, kViewFitShortSounds,
   // Analysis
   kNewCombined = 600, kNewSpectrogram, kNewOscillogram, kNewZeroCrossing,
   kPowerSpectrum, kPulseInterval, kPulseLength, kPulseCharacteristics,

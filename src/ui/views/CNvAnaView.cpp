@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "audio/PlaybackEngine.h"
@@ -142,6 +143,13 @@ void CNvAnaView::OnInitialUpdate() {
   grid(settings_.freqGridY, -1);
   // Step 5.
   nav_.TakeDefaults();
+  // A sound shorter than the span opens fitted to the window (Default Zoom
+  // still restores the span of the settings); a view record of the file or
+  // another view of the sound gives its own stretch instead.
+  if (!fromFile && !start && !(other && other != this) &&
+      nv::ViewNavigator::FitsOnOpening(ViewHost::Get().FitShortSounds(), DocumentDurationUs(),
+                                       settings_.timePerPlotUs))
+    nav_.FitToSound(DocumentDurationUs(), false);
   // Step 6.
   plot_->SetDocument(doc_);
   plot_->SyncMarks();
@@ -200,6 +208,28 @@ void CNvAnaView::ScrollStep(int direction) {
   ScrollTo(VisibleRange().Step(plot_->Setup().firstVisible(), direction, scroll_->singleStep()));
 }
 
+void CNvAnaView::ScrollPage(int direction) {
+  const nv::ScrollRange range = VisibleRange();
+  ScrollTo(direction == -2 ? range.Home()
+           : direction == 2 ? range.End()
+                            : range.PageStep(plot_->Setup().firstVisible(), direction));
+}
+
+void CNvAnaView::Wheel(int angleDelta, const QPoint& plotPos, bool zoom) {
+  if (!doc_ || angleDelta == 0) return;
+  const nv::PlotSetup& s = plot_->Setup();
+  if (!zoom) {
+    ScrollTo(VisibleRange().WheelStep(s.firstVisible(), angleDelta));
+    return;
+  }
+  const bool newGesture = !wheelZoomClock_.isValid() || wheelZoomClock_.elapsed() > 600;
+  wheelZoomClock_.restart();
+  const double notches = angleDelta / double{nv::ScrollRange::kWheelNotch};
+  if (nav_.WheelZoom(notches, PointAt(plotPos).sample, s.firstVisible(), s.samplesPerPlot(),
+                     DocumentDurationUs(), newGesture))
+    Recompute();
+}
+
 int64_t CNvAnaView::DocumentDurationUs() const {
   return doc_ ? doc_->FramesToMicroseconds(doc_->FrameCount()) : 0;
 }
@@ -221,6 +251,7 @@ nv::ZoomSelection CNvAnaView::SelectionForZoom() const {
 
 void CNvAnaView::ZoomIn() {
   if (!doc_) return;
+  wheelZoomClock_.invalidate();
   if (HasSelection()) {
     const nv::ZoomSelection z = SelectionForZoom();
     nav_.ZoomIn(&z, 0, 0);
@@ -233,17 +264,27 @@ void CNvAnaView::ZoomIn() {
 
 void CNvAnaView::ZoomOut() {
   if (!doc_) return;
+  wheelZoomClock_.invalidate();
   nav_.ZoomOut(plot_->Setup().firstVisible(), plot_->Setup().lastVisible());
   Recompute();
 }
 
 void CNvAnaView::DefaultZoom() {
+  wheelZoomClock_.invalidate();
   nav_.DefaultZoom();
   Recompute();
 }
 
 void CNvAnaView::ZoomEntire() {
+  wheelZoomClock_.invalidate();
   nav_.ZoomEntire(DocumentDurationUs());
+  Recompute();
+}
+
+void CNvAnaView::FitToWindow() {
+  if (!doc_) return;
+  wheelZoomClock_.invalidate();
+  nav_.FitToSound(DocumentDurationUs(), true);
   Recompute();
 }
 
@@ -510,6 +551,12 @@ bool CNvAnaView::eventFilter(QObject* o, QEvent* e) {
       if (m->button() == Qt::LeftButton) OnMouseRelease(m->position().toPoint());
       return false;
     }
+    case QEvent::Wheel: {
+      auto* w = static_cast<QWheelEvent*>(e);
+      const QPoint d = w->angleDelta();
+      Wheel(d.y() != 0 ? d.y() : d.x(), w->position().toPoint(), w->modifiers() & Qt::ControlModifier);
+      return true;
+    }
     case QEvent::Leave:
       if (!dragging_ && AppCursorMode() != nv::kModeNone) SetStatus(QString());
       return false;
@@ -683,6 +730,11 @@ bool CNvAnaView::OnCommand(int id) {
     case kZoomEntire: ZoomEntire(); return true;
     case kScrollStepLeft: ScrollStep(-1); return true;
     case kScrollStepRight: ScrollStep(1); return true;
+    case kZoomFit: FitToWindow(); return true;
+    case kScrollPageLeft: ScrollPage(-1); return true;
+    case kScrollPageRight: ScrollPage(1); return true;
+    case kScrollHome: ScrollPage(-2); return true;
+    case kScrollEnd: ScrollPage(2); return true;
     case kCursorMarking: SetAppCursorMode(nv::kModeMarking); return true;
     case kCursorMarkingStereo: SetAppCursorMode(nv::kModeMarkingStereo); return true;
     case kCursorMeasurement: SetAppCursorMode(nv::kModeMeasurement); return true;
@@ -735,6 +787,11 @@ bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
     case kZoomEntire:
     case kScrollStepLeft:
     case kScrollStepRight:
+    case kZoomFit:
+    case kScrollPageLeft:
+    case kScrollPageRight:
+    case kScrollHome:
+    case kScrollEnd:
     case kSpectSettingsDefault:
     case kOscSettingsDefault:
     case kZcSettingsDefault:

@@ -7,6 +7,7 @@
 // every cursor or selection change. The four kinds differ only in the
 // diagrams they show (ApplyKind). Interface thread only; the document
 // outlives the view (Detach before it goes).
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -70,10 +71,18 @@ class CNvAnaView : public QWidget,
   void ZoomOut();
   void DefaultZoom();
   void ZoomEntire();
+  // "Fit to Window": the whole sound from its start, the ranges kept.
+  void FitToWindow();
   // Scrolls so that `firstSample` is the first visible sample, kept within
   // 0 ... the start of the last full page (ScrollRange).
   void ScrollTo(int64_t firstSample);
   void ScrollStep(int direction);
+  // Page Up / Page Down (direction -1, +1): a whole screen; Home / End
+  // (-2, +2): the start of the sound and its last full screen.
+  void ScrollPage(int direction);
+  // The mouse wheel over the plot: scrolls in time, or with Ctrl zooms in
+  // time around the mouse position (`angleDelta` as the wheel reports it).
+  void Wheel(int angleDelta, const QPoint& plotPos, bool zoom);
   // Where this view may scroll with its document's length and the plot's
   // samples per plot.
   nv::ScrollRange VisibleRange() const;
@@ -257,6 +266,9 @@ class CNvAnaView : public QWidget,
   bool initialised_ = false;
   bool scrolling_ = false;
   bool moveMarkMode_ = false;
+  // Since the last wheel zoom: a pause ends a wheel gesture, whose first
+  // step alone goes on the zoom history.
+  QElapsedTimer wheelZoomClock_;
   DialogSlot<SpectrogramSettingsDialog> spectDlg_;
   DialogSlot<OscillogramSettingsDialog> oscDlg_;
   DialogSlot<ZeroCrossingSettingsDialog> zcDlg_;

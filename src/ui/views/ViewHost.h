@@ -44,6 +44,8 @@ class ViewHost {
   // The cursor mode of every view (nv::CursorMode values; 0 none chosen).
   virtual int CursorMode() const = 0;
   virtual void SetCursorMode(int mode) = 0;
+  // Whether a sound shorter than a new view's span opens fitted to it.
+  virtual bool FitShortSounds() const { return true; }
   virtual void SetActiveViewKind(ActiveViewKind kind) = 0;
   // One playback or recording at a time in the whole application.
   virtual bool IsPlaying() const = 0;

@@ -137,5 +137,67 @@ TEST(ScrollRange, ZoomOutFromTheEndEndsAtTheEnd) {
   }
 }
 
+// Page Up / Page Down move by one whole page and stop at the ends; Home and
+// End reach the start and the last full page; a wheel notch moves a tenth
+// of a page (towards the end when turned towards the user), a fine wheel's
+// small turn at least one sample, and the wheel stops at both ends too.
+TEST(ScrollRange, PagesEndsAndWheel) {
+  std::mt19937_64 rng(2612);
+  std::uniform_int_distribution<int64_t> len(0, 50000000);
+  int cases = 0;
+  for (int i = 0; i < 300; ++i) {
+    const int64_t length = len(rng);
+    const int64_t spp = std::uniform_int_distribution<int64_t>(1, length + 1000)(rng);
+    const ScrollRange r(length, spp);
+    ASSERT_EQ(r.Home(), 0);
+    ASSERT_EQ(r.End(), r.MaxFirst());
+    std::uniform_int_distribution<int64_t> pos(0, r.MaxFirst());
+    for (int k = 0; k < 50; ++k) {
+      const int64_t first = pos(rng);
+      ++cases;
+      ASSERT_EQ(r.PageStep(first, +1), std::min(first + r.Page(), r.MaxFirst()));
+      ASSERT_EQ(r.PageStep(first, -1), std::max<int64_t>(first - r.Page(), 0));
+      // Down a page and up a page comes back unless an end was met.
+      if (first + r.Page() <= r.MaxFirst()) {
+        ASSERT_EQ(r.PageStep(r.PageStep(first, +1), -1), first);
+      }
+      for (int delta : {-120, 120, -360, 240, -15, 8, -1, 1}) {
+        const int64_t w = r.WheelStep(first, delta);
+        ASSERT_GE(w, 0);
+        ASSERT_LE(w, r.MaxFirst());
+        int64_t move = -r.Page() * delta / 1200;
+        if (move == 0) move = delta < 0 ? 1 : -1;
+        ASSERT_EQ(w, r.Clamp(first + move)) << length << " " << spp << " " << first << " " << delta;
+        // Towards the user is later in the sound.
+        if (delta < 0) {
+          ASSERT_GE(w, first);
+        } else {
+          ASSERT_LE(w, first);
+        }
+      }
+      ASSERT_EQ(r.WheelStep(first, 0), first);
+    }
+    // Ten notches make a page.
+    if (r.Page() % 10 == 0 && r.MaxFirst() >= r.Page()) {
+      int64_t f = 0;
+      for (int n = 0; n < 10; ++n) f = r.WheelStep(f, -120);
+      ASSERT_EQ(f, r.PageStep(0, +1));
+    }
+    // Page Down from the start reaches the end in length / page steps and
+    // never shows a stretch past it.
+    int64_t f = r.Home();
+    for (int n = 0; n < 1000000 && f < r.End(); ++n) {
+      const int64_t next = r.PageStep(f, +1);
+      ASSERT_GT(next, f);
+      f = next;
+    }
+    ASSERT_EQ(f, r.End());
+    if (length >= r.Page()) {
+      ASSERT_EQ(f + r.Page(), length);
+    }
+  }
+  EXPECT_GT(cases, 10000);
+}
+
 }  // namespace
 }  // namespace nv

@@ -134,5 +134,85 @@ TEST(CursorMode, FormatText) {
   EXPECT_EQ(FormatStatusText(2, 8, 22050, 10000), "Stereo, 8 bits, 22050 Hz, Time exp 10.00.");
 }
 
+// A sound shorter than the span opens fitted to the window, only when
+// fitting is on and the sound is not empty; Fit to Window shows the whole
+// sound from its start, keeps the ranges and can be undone by Zoom Out.
+TEST_F(Nav, FitsShortSoundsAndFitToWindow) {
+  EXPECT_TRUE(ViewNavigator::FitsOnOpening(true, 500000, 15000000));
+  EXPECT_FALSE(ViewNavigator::FitsOnOpening(false, 500000, 15000000));
+  EXPECT_FALSE(ViewNavigator::FitsOnOpening(true, 0, 15000000));
+  EXPECT_FALSE(ViewNavigator::FitsOnOpening(true, 15000000, 15000000));
+  EXPECT_FALSE(ViewNavigator::FitsOnOpening(true, 60000000, 15000000));
+  s.timePerPlotUs = 15000000;
+  s.firstVisibleSample = 4000;
+  s.maxFrequencyHz = 120000;
+  s.minFrequencyHz = 15000;
+  s.maxAmplitude = 5000;
+  s.minAmplitude = -2500;
+  nav.FitToSound(500000, false);
+  EXPECT_EQ(s.timePerPlotUs, 500000);
+  EXPECT_EQ(s.firstVisibleSample, 0);
+  EXPECT_EQ(s.lastVisibleSample, -1);
+  EXPECT_TRUE(nav.History().Empty());
+  EXPECT_EQ(s.maxFrequencyHz, 120000);
+  EXPECT_EQ(s.minAmplitude, -2500);
+  s.timePerPlotUs = 20000;
+  nav.FitToSound(500000, true);
+  EXPECT_EQ(s.timePerPlotUs, 500000);
+  nav.ZoomOut(0, 100);
+  EXPECT_EQ(s.timePerPlotUs, 20000);
+  EXPECT_EQ(s.maxFrequencyHz, 120000);
+}
+
+// Ctrl+wheel: smooth steps of 1.25 per notch around the sample under the
+// mouse, which stays at its place on the plot; in and out again comes back;
+// one history entry per gesture, so Zoom Out returns to where the gesture
+// began; never below 1 microsecond, never out past the sound's duration.
+TEST_F(Nav, WheelZoomKeepsTheSampleUnderTheMouse) {
+  const int64_t rate = 384000;
+  auto pageOf = [&](int64_t spanUs) { return spanUs * rate / 1000000; };
+  for (int64_t anchorAt : {0, 1, 37, 50, 99, 100}) {
+    nav.History().Clear();
+    s.timePerPlotUs = 100000;
+    s.firstVisibleSample = 200000;
+    const int64_t page = pageOf(s.timePerPlotUs);
+    const int64_t anchor = s.firstVisibleSample + page * anchorAt / 100;
+    ASSERT_TRUE(nav.WheelZoom(1, anchor, s.firstVisibleSample, page, 10000000, true));
+    EXPECT_EQ(s.timePerPlotUs, 80000);
+    const int64_t page2 = pageOf(s.timePerPlotUs);
+    // The anchor's fraction of the width is kept (to a sample).
+    EXPECT_NEAR(static_cast<double>(anchor - s.firstVisibleSample) / page2, anchorAt / 100.0, 2.0 / page2);
+    for (int i = 0; i < 5; ++i)
+      ASSERT_TRUE(nav.WheelZoom(0.5, anchor, s.firstVisibleSample, pageOf(s.timePerPlotUs), 10000000, false));
+    EXPECT_EQ(nav.History().Size(), 1);
+    // Out by the same turn comes back to the same stretch.
+    for (int i = 0; i < 7; ++i)
+      ASSERT_TRUE(nav.WheelZoom(-0.5, anchor, s.firstVisibleSample, pageOf(s.timePerPlotUs), 10000000, false));
+    EXPECT_NEAR(s.timePerPlotUs, 100000, 3);
+    EXPECT_NEAR(s.firstVisibleSample, 200000, 3);
+    // Zoom Out goes back to before the gesture.
+    s.timePerPlotUs = 3000;
+    nav.ZoomOut(0, 100);
+    EXPECT_EQ(s.timePerPlotUs, 100000);
+  }
+  // The limits.
+  s.timePerPlotUs = 2;
+  EXPECT_TRUE(nav.WheelZoom(10, 0, 0, 1, 500000, true));
+  EXPECT_EQ(s.timePerPlotUs, 1);
+  EXPECT_FALSE(nav.WheelZoom(3, 0, 0, 1, 500000, true));
+  EXPECT_EQ(s.timePerPlotUs, 1);
+  s.timePerPlotUs = 400000;
+  EXPECT_TRUE(nav.WheelZoom(-10, 100, 0, 200, 500000, false));
+  EXPECT_EQ(s.timePerPlotUs, 500000);
+  EXPECT_EQ(s.firstVisibleSample, 0);
+  const int before = nav.History().Size();
+  EXPECT_FALSE(nav.WheelZoom(-1, 100, 0, 200, 500000, true));
+  EXPECT_EQ(nav.History().Size(), before);
+  // A view already showing more than the sound is not zoomed further out.
+  s.timePerPlotUs = 15000000;
+  EXPECT_FALSE(nav.WheelZoom(-1, 0, 0, 200, 500000, true));
+  EXPECT_EQ(s.timePerPlotUs, 15000000);
+}
+
 }  // namespace
 }  // namespace nv

@@ -249,6 +249,9 @@ class RecordTest : public QObject {
 
   void aMissingInputDeviceLeavesTheViewOpenAndIdle() {
     QVERIFY(Start(WriteSine("d.wav", 60000)));
+    // The sweep takes the view's span: 15 seconds, not the fitted sound's.
+    Frame()->ActiveView()->Settings().timePerPlotUs = 15000000;
+    Frame()->ActiveView()->Recompute();
     const auto accepts = audio_->accepts;
     audio_->accepts = [](const nv::WaveFormatEx&) { return false; };
     const int64_t lastBlock = Frame()->ActiveDocument()->LastBufferIndex();

@@ -5,6 +5,7 @@
 int RunEditTest(int argc, char** argv);
 int RunSoundViewTest(int argc, char** argv);
 int RunNavigationTest(int argc, char** argv);
+int RunFirstScreenTest(int argc, char** argv);
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -13,5 +14,6 @@ int main(int argc, char** argv) {
   failed += RunEditTest(argc, argv);
   failed += RunSoundViewTest(argc, argv);
   failed += RunNavigationTest(argc, argv);
+  failed += RunFirstScreenTest(argc, argv);
   return failed;
 }
