@@ -2,6 +2,9 @@
 
 #include "audio/AudioStream.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace nv {
 
 uint16_t DoubledVolume(uint16_t v) {
@@ -29,6 +32,47 @@ bool DoubledRate(uint32_t f, uint32_t& out) {
   if (f > 0x40000000u) return false;
   out = f * 2;
   return true;
+}
+
+PlayKeyLimit VolumeLimit(uint16_t v) {
+  if (v == 0xFFFF) return PlayKeyLimit::kVolumeHighest;
+  if (v <= 1) return PlayKeyLimit::kVolumeLowest;
+  return PlayKeyLimit::kNone;
+}
+
+PlayKeyLimit RateLimit(uint32_t f) {
+  uint32_t next = 0;
+  if (!DoubledRate(f, next)) return PlayKeyLimit::kSpeedHighest;
+  if (!HalvedRate(f, next)) return PlayKeyLimit::kSpeedLowest;
+  return PlayKeyLimit::kNone;
+}
+
+std::string PlaySpeedText(double speed) {
+  char buf[48];
+  if (!(speed > 0)) return "0";
+  const double whole = std::round(speed), inverse = std::round(1 / speed);
+  if (speed >= 1 && std::abs(speed - whole) < 1e-9 * speed)
+    std::snprintf(buf, sizeof buf, "%.0f", whole);
+  else if (speed < 1 && std::abs(1 / speed - inverse) < 1e-9 / speed)
+    std::snprintf(buf, sizeof buf, "1/%.0f", inverse);
+  else
+    std::snprintf(buf, sizeof buf, "%.3g", speed);
+  return buf;
+}
+
+std::string PlayKeyStatusText(uint16_t volume, double speed, PlayKeyLimit limit) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "Volume %.3g %%, speed ", volume * 100.0 / 0xFFFF);
+  std::string s = buf + PlaySpeedText(speed);
+  switch (limit) {
+    case PlayKeyLimit::kVolumeHighest: s += " - volume at its highest"; break;
+    case PlayKeyLimit::kVolumeLowest: s += " - volume at its lowest"; break;
+    case PlayKeyLimit::kSpeedHighest: s += " - speed at its highest"; break;
+    case PlayKeyLimit::kSpeedLowest: s += " - speed at its lowest"; break;
+    case PlayKeyLimit::kRefused: s += " - the device refused the change"; break;
+    case PlayKeyLimit::kNone: break;
+  }
+  return s;
 }
 
 }  // namespace nv

@@ -2,6 +2,7 @@
 // The arrow-key rules for a running playback: Up/Down double/halve the output
 // volume word, Left/Right halve/double the 16.16 playback rate factor.
 #include <cstdint>
+#include <string>
 
 namespace nv {
 
@@ -21,5 +22,20 @@ bool StepVolume(AudioStream& stream, bool up);
 bool HalvedRate(uint32_t factor16_16, uint32_t& out);
 // Doubling only when the factor is at most 0x40000000; false otherwise.
 bool DoubledRate(uint32_t factor16_16, uint32_t& out);
+
+// What the status strip adds after a volume or speed key: the new volume
+// (the output volume word as a percentage of 0xFFFF) and the speed (the
+// play speed times the rate factor), and which limit the sound has reached.
+enum class PlayKeyLimit { kNone, kVolumeHighest, kVolumeLowest, kSpeedHighest, kSpeedLowest, kRefused };
+// The limit after a volume key: the highest at 0xFFFF, the lowest at 1 or 0
+// (where doubling or halving no longer changes the word).
+PlayKeyLimit VolumeLimit(uint16_t v);
+// The limit after a rate key: the highest when no further doubling is
+// allowed, the lowest when no further halving is.
+PlayKeyLimit RateLimit(uint32_t factor16_16);
+// "1/4", "1", "2", "1/65536", or the speed with three digits ("0.3").
+std::string PlaySpeedText(double speed);
+// "Volume 50 %, speed 1/4", then e.g. " - volume at its highest".
+std::string PlayKeyStatusText(uint16_t volume, double speed, PlayKeyLimit limit);
 
 }  // namespace nv

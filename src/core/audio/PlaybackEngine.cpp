@@ -302,6 +302,13 @@ void PlaybackEngine::Abort() {
   inFlight_.clear();
 }
 
+bool PlaybackEngine::LeftVolume(uint16_t& v) {
+  uint32_t word = 0;
+  if (state_ != PlaybackState::Open || !stream_ || !stream_->GetVolume(word)) return false;
+  v = static_cast<uint16_t>(word & 0xFFFF);
+  return true;
+}
+
 KeyOutcome PlaybackEngine::VolumeUp() {
   if (state_ != PlaybackState::Open || !stream_) return KeyOutcome::NotPlaying;
   uint32_t v = 0;

@@ -104,6 +104,10 @@ class PlaybackEngine : public AudioStreamListener {
   KeyOutcome RateDown();
   KeyOutcome RateUp();
 
+  // The output volume word of the left channel; false when nothing plays
+  // or the device cannot be asked.
+  bool LeftVolume(uint16_t& v);
+
   PlaybackState State() const { return state_; }
   bool Active() const { return state_ != PlaybackState::Idle; }
   // The frame being heard now (interpolated inside the current block), -1

@@ -14,6 +14,10 @@ enum CursorKind : int32_t {
   kCursorMarkingStereo = 6,
 };
 
+// The pen of the playback cursor: a solid line that stands out on every
+// background (a bright core in a black edge), drawn over the picture.
+constexpr int32_t kCursorPenPlayback = 2;
+
 struct CursorRecord {
   int32_t position = -1;     // sample frame; -1 = no cursor
   int32_t value = 0;         // amplitude (1/100 %) or frequency (Hz); <= 0 for a marking cursor
@@ -22,7 +26,7 @@ struct CursorRecord {
   int32_t kind = kCursorMarking;
   int32_t rangeStart = -1;   // level cursor: stretch of the level lines; -1 = selection start
   int32_t rangeEnd = -1;     // -1 = selection end
-  int32_t pen = 0;           // 0: the first dotted cursor pen, 1: the second
+  int32_t pen = 0;           // 0: the first dotted cursor pen, 1: the second, 2: playback
 
   bool operator==(const CursorRecord&) const = default;
 };

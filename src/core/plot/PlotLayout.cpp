@@ -38,14 +38,21 @@ PlotLayout MakePlotLayout(const PlotLayoutInput& in) {
     r.bottom = std::min(b, t);
   };
   if (l.combined) {
-    const int32_t middle = top + (bottom - top) / 2;
+    // Under the spectrogram a band as high as a single diagram's time axis
+    // takes the tick labels, 60 units under the spectrogram's tick marks.
+    // The oscillogram gives up the room: the time axis lies that much above
+    // the middle of the client, so the spectrogram keeps its height.
+    const int32_t band = 20 * f + 100;
+    const int32_t middle = top + (bottom - top) / 2 + band;
     l.timeAxisY = middle;
     span(l.osc, top - (20 * f + 80), middle + 100);
-    span(l.spect, middle - 400, bottom + 40);
+    span(l.spect, middle - 400, bottom + 40 + band);
     l.timeLineY = l.osc.bottom;
+    l.timeLabelY = l.spect.bottom - 60;
   } else {
     l.timeAxisY = bottom + 20 * f + 140;
     l.timeLineY = l.timeAxisY;
+    l.timeLabelY = l.timeAxisY - 60;
     if (in.oscillogram) span(l.osc, top - (20 * f + 80), l.timeAxisY + 20);
     if (in.spectrogram) span(l.spect, top - 400, l.timeAxisY + 20);
   }

@@ -59,6 +59,7 @@ struct PlotLayout {
   bool barLabels = true;     // false when the bar is too low for its labels
   int32_t timeAxisY = 0;     // y of the time axis (combined: the middle)
   int32_t timeLineY = 0;     // y of the drawn time-axis line
+  int32_t timeLabelY = 0;    // the tick labels hang from here (combined: under the spectrogram)
 };
 
 PlotLayout MakePlotLayout(const PlotLayoutInput& in);

@@ -1,6 +1,7 @@
 #include "plot/TimeFormat.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace nv {
 
@@ -108,6 +109,25 @@ CombinedTimeTexts MakeCombinedTimeTexts(int code, int64_t endNs, int64_t interva
     if (!t.interval.empty() && t.interval.back() == '.') t.interval.pop_back();
   }
   return t;
+}
+
+std::vector<TimeTick> TimeAxisTicks(int64_t startNs, int64_t durationNs) {
+  std::vector<TimeTick> ticks;
+  const int64_t step = TimeTickIntervalNs(durationNs);
+  const int code = TimeFormatCode(step);
+  const int64_t end = startNs + durationNs;
+  // The first multiple of the step at or after the start (also for a
+  // negative start).
+  int64_t t = startNs / step * step;
+  if (t < startNs) t += step;
+  for (; t <= end; t += step) {
+    TimeTick tick;
+    tick.ns = t;
+    tick.label = FormatTimeValue(code, t);
+    if (t + step > end) tick.label.append(" ").append(TimeUnitName(code));
+    ticks.push_back(std::move(tick));
+  }
+  return ticks;
 }
 
 }  // namespace nv

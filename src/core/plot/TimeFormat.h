@@ -9,6 +9,7 @@
 // 0 (any other value) seconds with 6 decimals. Pure functions.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace nv {
 
@@ -49,5 +50,16 @@ struct CombinedTimeTexts {
   std::string unit;
 };
 CombinedTimeTexts MakeCombinedTimeTexts(int code, int64_t endNs, int64_t intervalNs);
+
+// The labelled ticks of a time axis showing startNs ... startNs + durationNs
+// (real time): every multiple of TimeTickIntervalNs(durationNs) from the
+// first at or after the start up to the end, each labelled with the tick
+// interval's format code; the last label (whose next tick would lie beyond
+// the end) gets " " and the unit appended.
+struct TimeTick {
+  int64_t ns = 0;
+  std::string label;
+};
+std::vector<TimeTick> TimeAxisTicks(int64_t startNs, int64_t durationNs);
 
 }  // namespace nv

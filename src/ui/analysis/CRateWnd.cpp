@@ -116,7 +116,14 @@ void CRateWnd::OfferAutomaticThreshold() {
 }
 
 void CRateWnd::RenderPicture(QPainter& p, const QRectF& target) {
-  const QSize size = plot_->size().expandedTo(QSize(1, 1));
+  // The histogram is drawn in screen pixels with a font of the screen's
+  // pixel size: on another device (a 1200-dpi printer) one screen pixel
+  // becomes dpi / screen dpi device pixels, and the plot is laid out for the
+  // target's size in screen pixels, so its texts keep their point size.
+  const double screenDpi = std::max(1, plot_->logicalDpiX());
+  const double deviceDpi = p.device() ? std::max(1, p.device()->logicalDpiX()) : screenDpi;
+  const double k = deviceDpi / screenDpi;
+  const QSize size = (target.size() / k).toSize().expandedTo(QSize(1, 1));
   p.save();
   p.translate(target.topLeft());
   p.scale(target.width() / size.width(), target.height() / size.height());

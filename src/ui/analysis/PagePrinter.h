@@ -3,13 +3,17 @@
 // analysis windows: the document title centred 6 points below the top of the
 // printable area, the picture centred in it (made smaller, keeping its
 // shape, when it does not fit), and a footer 5 points above the bottom with
-// the program's name on the left and a caption on the right. Print goes
+// the program's name on the left and a caption on the right. The picture
+// fills the page's width (keeping its shape) as far as the height allows; a
+// picture wider than high is printed in landscape, one higher than wide in
+// portrait, until the user chooses an orientation in the page set-up. Print goes
 // through the print dialog (a PDF file is one of its printers), Preview
 // through the print preview dialog, PageSetup through the page set-up
 // dialog; all three share one printer, so the page set-up holds for the
 // next print. Tests replace the runners to answer the dialogs.
 //
 // Interface thread only.
+#include <QPageLayout>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -45,6 +49,8 @@ class PagePrinter {
   static void PageSetup(QWidget* parent);
   // The page as a PDF file (no dialog).
   static bool PrintToPdf(const QString& path, const Page& page);
+  // The orientation a picture of that shape prints in.
+  static QPageLayout::Orientation OrientationFor(const QSizeF& pictureTwips);
   // The printer the dialogs share.
   static QPrinter& SharedPrinter();
 
@@ -53,4 +59,9 @@ class PagePrinter {
   static std::function<bool(QPrintDialog&)> printRunner;
   static std::function<void(QPrintPreviewDialog&)> previewRunner;
   static std::function<void(QPageSetupDialog&)> setupRunner;
+
+ private:
+  // Turns the page for the picture, unless (with userChoiceHolds) the user
+  // has chosen an orientation in the page set-up.
+  static void OrientFor(QPrinter& printer, const Page& page, bool userChoiceHolds);
 };

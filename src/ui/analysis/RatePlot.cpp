@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 #include "analysis/RateHistogram.h"
 #include "document/CNorvaneDoc.h"
@@ -45,8 +46,14 @@ void RatePlot::ClearReference() {
   update();
 }
 
+QFont RatePlot::ScreenFont() const {
+  QFont f = PlotFont();
+  f.setPixelSize(std::max(1, static_cast<int>(std::lround(8.0 * logicalDpiY() / 72.0))));
+  return f;
+}
+
 RatePlot::Layout RatePlot::LayoutFor(const QSize& size) const {
-  const QFontMetrics fm(PlotFont());
+  const QFontMetrics fm(ScreenFont());
   Layout l;
   const int left = 5 + fm.horizontalAdvance(QStringLiteral("00000 ")) + 4;
   const int bottom = 2 * fm.height() + 10;
@@ -62,7 +69,7 @@ QString RatePlot::TimeText(int64_t us, int code) const {
 
 void RatePlot::Render(QPainter& p, const QSize& size) {
   EnsureComputed();
-  p.setFont(PlotFont());
+  p.setFont(ScreenFont());
   const QFontMetrics fm = p.fontMetrics();
   const Layout l = LayoutFor(size);
   const QRect& r = l.plot;

@@ -43,6 +43,9 @@ class RatePlot : public QWidget {
     int textY = 0;  // baseline of the line below the time labels
   };
   Layout LayoutFor(const QSize& size) const;
+  // The 8-point label font in pixels of this widget's screen, so that the
+  // picture is the same on every device and only scaled by the painter.
+  QFont ScreenFont() const;
   // Time (us) and count at a point of the plot; false outside it.
   bool ValueAt(const QPoint& pos, int64_t& us, int64_t& count) const;
   QString TimeText(int64_t us, int code) const;

@@ -88,6 +88,8 @@ void PlotRenderer::Prepare(const PlotSetup& setup, int logicalDpiY) {
   pens_[kPenCursor2] = CosmeticPen(QColor(0x80, 0x20, 0x20), w, Qt::DotLine);
   pens_[kPenThinDotted] = CosmeticPen(Qt::black, 1, Qt::DotLine);
   pens_[kPenGrid] = CosmeticPen(QColor(0xC4, 0xC4, 0xC4), 1, Qt::DotLine);
+  playEdge_ = CosmeticPen(Qt::black, 5, Qt::SolidLine);
+  playCore_ = CosmeticPen(QColor(0x00, 0xC8, 0xFF), 3, Qt::SolidLine);
   for (int i = 0; i < 64; ++i) levelRgb_[i] = ToQRgb(setup.spect.levelColors[i]);
   userRgb_.clear();
   for (uint32_t c : setup.spect.userPens.colors) userRgb_.push_back(ToQRgb(c));
@@ -354,22 +356,27 @@ void PlotRenderer::PaintTimeAxis(QPainter& p, int32_t shift) {
   p.setPen(pens_[kPenBlack]);
   const double y = l.timeLineY;
   p.drawLine(QLineF(l.plotLeft, y, l.plotRight, y));
-  std::vector<int64_t> ticks;
-  ForMultiples(start, end, step, [&](int64_t t) { ticks.push_back(t); });
-  for (int64_t t : ticks) {
-    const double x = s_.TimeToX(t);
+  const std::vector<TimeTick> ticks = TimeAxisTicks(start, s_.durationNs);
+  for (const TimeTick& t : ticks) {
+    const double x = s_.TimeToX(t.ns);
     p.drawLine(QLineF(x, y - 40, x, y + 40));
     if (l.combined) p.drawLine(QLineF(x, l.spect.bottom - 40, x, l.spect.bottom + 40));
   }
-  if (!l.combined) {
-    for (size_t i = 0; i < ticks.size(); ++i) {
-      std::string label = FormatTimeValue(s_.timeCode, ticks[i]);
-      if (ticks[i] + step > end) label.append(" ").append(TimeUnitName(s_.timeCode));
-      Text(p, s_.TimeToX(ticks[i]), l.timeAxisY - 60, shift, QString::fromStdString(label),
-           Align::kCenterTop, font_);
-    }
-    return;
+  // Every tick gets its time, centred under it (in the combined view under
+  // the spectrogram); a label that would touch the one before it, or run
+  // out of the client, is left out so that the others stay legible.
+  const QFontMetricsF labelMetrics(font_, p.device());
+  const double gap = 2.0 * s_.scale().unitsPerPixel;
+  double lastRight = -1e18;
+  for (const TimeTick& t : ticks) {
+    const QString label = QString::fromStdString(t.label);
+    const double x = s_.TimeToX(t.ns);
+    const double half = labelMetrics.horizontalAdvance(label) / k_ / 2;
+    if (x - half < lastRight + gap || x + half > l.clientWidth) continue;
+    Text(p, x, l.timeLabelY, shift, label, Align::kCenterTop, font_);
+    lastRight = x + half;
   }
+  if (!l.combined) return;
   const CombinedTimeTexts t = MakeCombinedTimeTexts(s_.readoutCode, end, step);
   const int32_t f = s_.fontSize;
   // The texts start 120 units right of the plot; one that would run past
@@ -619,6 +626,16 @@ void PlotRenderer::DrawCursor(QPainter& p, const CursorRecord& c, int32_t selSta
   if (c.kind != kCursorLevel && !visible) return;
   p.save();
   p.setRenderHint(QPainter::Antialiasing, false);
+  if (c.pen == kCursorPenPlayback) {
+    const bool both = s_.bothChannels && (c.channel == 3 || c.kind == kCursorMarkingStereo);
+    for (const QPen& pen : {playEdge_, playCore_}) {
+      p.setPen(pen);
+      CursorShape(p, c, both ? 0 : ShiftOf(c.channel), selStart, selEnd);
+      if (both) CursorShape(p, c, s_.layout.channelShift, selStart, selEnd);
+    }
+    p.restore();
+    return;
+  }
   if (c.kind == kCursorLevel) {
     p.setCompositionMode(QPainter::RasterOp_NotDestination);
     p.setPen(pens_[kPenBlack]);

@@ -62,7 +62,9 @@ class PlotRenderer {
              unsigned threads = 0);
 
   // Draws a cursor by exclusive-or (the level cursor by inversion), so that
-  // drawing it twice leaves the picture as it was. The selection start and
+  // drawing it twice leaves the picture as it was; the playback cursor (pen
+  // kCursorPenPlayback) is painted over the picture, solid and three pixels
+  // wide in a black edge, on every shown channel of a channel-3 cursor. The selection start and
   // end stand in for a level cursor's unset range ends. Only on raster
   // devices (QImage, widgets).
   void DrawCursor(QPainter& p, const CursorRecord& c, int32_t selStart = -1,
@@ -117,6 +119,7 @@ class PlotRenderer {
   PlotSetup s_;
   double k_ = 1.0 / 15;  // device pixels per logical unit
   std::array<QPen, kFixedPens> pens_;
+  QPen playEdge_, playCore_;  // the playback cursor: black edge, bright core
   std::array<QRgb, 64> levelRgb_{};
   std::vector<QRgb> userRgb_;
   QFont font_, smallFont_;

@@ -631,7 +631,7 @@ void CNvAnaView::keyPressEvent(QKeyEvent* e) {
   // The volume keys of every playback, also through the detector, whose
   // Up and Down retune it.
   if (e->modifiers() == Qt::ShiftModifier && (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down) &&
-      OnVolumeKey(e->key()))
+      (OnPlayKey(e->key()) || OnVolumeKey(e->key())))
     return;
   QWidget::keyPressEvent(e);
 }

@@ -274,6 +274,7 @@ class CNvAnaView : public QWidget,
   DialogSlot<ZeroCrossingSettingsDialog> zcDlg_;
   std::unique_ptr<nv::PlaybackEngine> player_;
   QTimer* playTimer_ = nullptr;  // moves the playback cursor between blocks
+  std::string playKeyNote_;  // volume and speed after the last arrow key while playing
   std::unique_ptr<CNvAnaViewPower> power_;
   std::unique_ptr<PulseViewAnalyses> pulses_;
 };

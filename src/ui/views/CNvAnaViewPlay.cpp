@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "audio/AudioKeyRules.h"
 #include "audio/PlaybackEngine.h"
 #include "base/CommandIds.h"
 #include "document/CNorvaneDoc.h"
@@ -52,6 +53,7 @@ bool CNvAnaView::OnPlayCommand(int id) {
       }
       player_->SetOutputDevice(ViewHost::Get().OutputDevice());
       const nv::PlaybackRequest r = PlaybackRequestHere();
+      playKeyNote_.clear();
       player_->Play(r);
       if (player_->Active()) {
         if (!playTimer_) {
@@ -118,6 +120,7 @@ bool CNvAnaView::OnUpdatePlayCommand(int id, CommandState& st) {
 bool CNvAnaView::OnPlayKey(int key) {
   if (!player_ || player_->State() != nv::PlaybackState::Open) return false;
   nv::KeyOutcome r = nv::KeyOutcome::NotPlaying;
+  const bool volumeKey = key == Qt::Key_Up || key == Qt::Key_Down;
   switch (key) {
     case Qt::Key_Up: r = player_->VolumeUp(); break;
     case Qt::Key_Down: r = player_->VolumeDown(); break;
@@ -127,6 +130,16 @@ bool CNvAnaView::OnPlayKey(int key) {
   }
   if (r == nv::KeyOutcome::NotPlaying) return false;
   if (r == nv::KeyOutcome::Refused) QApplication::beep();
+  // The status strip says the volume and speed now, and a limit reached;
+  // the note stays after the playback's running text until it ends.
+  uint16_t volume = 0xFFFF;
+  player_->LeftVolume(volume);
+  const uint32_t rate = player_->RateFactor();
+  nv::PlayKeyLimit limit = volumeKey ? nv::VolumeLimit(volume) : nv::RateLimit(rate);
+  if (r == nv::KeyOutcome::Refused) limit = nv::PlayKeyLimit::kRefused;
+  const double speed = (doc_ ? doc_->PlaySpeed() : 1.0) * rate / 65536.0;
+  playKeyNote_ = "   " + nv::PlayKeyStatusText(volume, speed, limit);
+  SetStatus(QString::fromStdString(player_->StatusText() + playKeyNote_));
   return true;
 }
 
@@ -148,7 +161,12 @@ void CNvAnaView::FollowPlayback() {
   if (f >= 0) SetPlaybackCursor(f);
 }
 
-void CNvAnaView::ShowPlaybackStatus(const std::string& text) { SetStatus(QString::fromStdString(text)); }
+void CNvAnaView::ShowPlaybackStatus(const std::string& text) {
+  // The running texts of a playback carry the note of the last volume or
+  // speed key; "End of play" does not.
+  const bool running = player_ && !player_->StatusText().empty() && text.rfind(player_->StatusText(), 0) == 0;
+  SetStatus(QString::fromStdString(running ? text + playKeyNote_ : text));
+}
 
 void CNvAnaView::SetPlaybackCursor(int64_t frame) {
   nv::CursorRecord c;
@@ -156,7 +174,7 @@ void CNvAnaView::SetPlaybackCursor(int64_t frame) {
     c.position = static_cast<int32_t>(std::min<int64_t>(frame, INT32_MAX));
     c.kind = nv::kCursorMarking;
     c.channel = 3;
-    c.pen = 1;
+    c.pen = nv::kCursorPenPlayback;
   }
   plot_->SetDragCursor(c);
 }

@@ -126,5 +126,32 @@ TEST(SlowedCopy, RelabelsRateAndFactorAndKeepsTheSamples) {
   EXPECT_TRUE(sink.texts().empty());
 }
 
+// The status note after a volume or speed key, and the limits it names.
+TEST(AudioKeyRules, StatusNoteAndLimits) {
+  EXPECT_EQ(PlayKeyStatusText(0x7FFF, 0.25, PlayKeyLimit::kNone), "Volume 50 %, speed 1/4");
+  EXPECT_EQ(PlayKeyStatusText(0xFFFF, 2, PlayKeyLimit::kVolumeHighest), "Volume 100 %, speed 2 - volume at its highest");
+  EXPECT_EQ(PlayKeyStatusText(1, 1, PlayKeyLimit::kVolumeLowest), "Volume 0.00153 %, speed 1 - volume at its lowest");
+  EXPECT_EQ(PlayKeyStatusText(0x1FFF, 0.1, PlayKeyLimit::kSpeedLowest), "Volume 12.5 %, speed 1/10 - speed at its lowest");
+  EXPECT_EQ(PlayKeyStatusText(0x3FFF, 8192, PlayKeyLimit::kSpeedHighest), "Volume 25 %, speed 8192 - speed at its highest");
+  EXPECT_EQ(PlayKeyStatusText(0xFFFF, 1, PlayKeyLimit::kRefused), "Volume 100 %, speed 1 - the device refused the change");
+  EXPECT_EQ(PlaySpeedText(1.0 / 32), "1/32");
+  EXPECT_EQ(PlaySpeedText(0.3), "0.3");
+  EXPECT_EQ(PlaySpeedText(1.5), "1.5");
+  EXPECT_EQ(PlaySpeedText(4), "4");
+  // Each limit is where the key rule stops changing the value.
+  for (uint32_t v = 0; v <= 0xFFFF; ++v) {
+    const uint16_t w = static_cast<uint16_t>(v);
+    EXPECT_EQ(VolumeLimit(w) == PlayKeyLimit::kVolumeHighest, DoubledVolume(w) == w && w != 0) << v;
+    EXPECT_EQ(VolumeLimit(w) == PlayKeyLimit::kVolumeLowest, HalvedVolume(w) == w) << v;
+  }
+  uint32_t out = 0;
+  for (uint32_t f : {0u, 1u, 2u, 0x10000u, 0x40000000u, 0x40000001u, 0x80000000u}) {
+    EXPECT_EQ(RateLimit(f) == PlayKeyLimit::kSpeedHighest, !DoubledRate(f, out)) << f;
+    if (DoubledRate(f, out)) {
+      EXPECT_EQ(RateLimit(f) == PlayKeyLimit::kSpeedLowest, !HalvedRate(f, out)) << f;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace nv

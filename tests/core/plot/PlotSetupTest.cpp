@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "plot/PlotColumns.h"
@@ -36,11 +37,17 @@ TEST(PlotSetup, CombinedLayout) {
   EXPECT_EQ(l.rightMargin, 120 + 12 * 13 * 9 + 4 * 15);
   EXPECT_EQ(l.plotWidth, 15000 - 975 - l.rightMargin);
   EXPECT_EQ(l.osc.top, -(20 * 9 + 80));
-  EXPECT_EQ(l.timeAxisY, -4500);
-  EXPECT_EQ(l.osc.bottom, -4400);
-  EXPECT_EQ(l.spect.bottom, -9000 + 40);
+  // Under the spectrogram a band for the tick labels, as high as that of a
+  // single diagram's time axis; the labels hang 60 units under the marks.
+  // The time axis moves up from the middle by the band (the oscillogram
+  // gives the room), so the spectrogram keeps its height.
+  const int32_t band = 20 * 9 + 100;
+  EXPECT_EQ(l.timeAxisY, -4500 + band);
+  EXPECT_EQ(l.osc.bottom, -4400 + band);
+  EXPECT_EQ(l.spect.bottom, -9000 + 40 + band);
+  EXPECT_EQ(l.timeLabelY, l.spect.bottom - 60);
   // Colour bar: the spectrogram top moves below it.
-  const int32_t t = -4500 - 400;
+  const int32_t t = -4500 + band - 400;
   EXPECT_EQ(l.bar.top, t + 380);
   EXPECT_EQ(l.bar.bottom, t + 400 - (60 * 9 - 40));
   EXPECT_EQ(l.spect.top, l.bar.bottom - 20);
@@ -243,6 +250,27 @@ TEST(PlotSetup, TimeAxisOfThePlotDuration) {
   p = MakePlotSetup(Mono16(v), s, kScreen, 1000, 400);
   EXPECT_EQ(p.durationNs, 5000);
   EXPECT_EQ(p.tickNs, 1000);
+}
+
+// A time-expanded file (factor 10) shows real time on its axis: a view of
+// 45 ms of real time from file second 1 starts at 100 ms and has its ticks
+// every 5 ms from there.
+TEST(PlotSetup, TimeAxisOfATimeExpandedFileIsRealTime) {
+  std::vector<int16_t> v(2 * 44100, 0);
+  SoundSource src = Mono16(v);
+  src.timeExpansion = 10000;
+  AnalysisSettings s;
+  s.timePerPlotUs = 45000;
+  s.firstVisibleSample = 44100;
+  const PlotSetup p = MakePlotSetup(src, s, kScreen, 1000, 600);
+  EXPECT_EQ(p.startTimeNs, 100000000);
+  EXPECT_EQ(p.durationNs, 45000000);
+  const std::vector<TimeTick> ticks = TimeAxisTicks(p.startTimeNs, p.durationNs);
+  std::vector<std::string> labels;
+  for (const TimeTick& t : ticks) labels.push_back(t.label);
+  EXPECT_EQ(labels, (std::vector<std::string>{"100", "105", "110", "115", "120", "125", "130", "135",
+                                               "140", "145 ms"}));
+  EXPECT_EQ(p.tickNs, 5000000);
 }
 
 }  // namespace

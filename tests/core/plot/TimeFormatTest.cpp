@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace nv {
 namespace {
 
@@ -107,6 +110,75 @@ TEST(TimeFormat, CombinedTexts) {
   EXPECT_EQ(c.end, "3000");
   EXPECT_EQ(c.interval, "500");
   EXPECT_EQ(c.unit, "ms");
+}
+
+std::vector<std::string> Labels(const std::vector<TimeTick>& ticks) {
+  std::vector<std::string> v;
+  for (const TimeTick& t : ticks) v.push_back(t.label);
+  return v;
+}
+
+// Known axes from 1 ms to 1 hour: the ticks at the nice steps of the span,
+// each labelled, the last one with its unit.
+TEST(TimeFormat, AxisTicksKnownSpans) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Labels(TimeAxisTicks(0, kMs)), (V{"0", "200", "400", "600", "800", "1000 \u00b5s"}));
+  EXPECT_EQ(Labels(TimeAxisTicks(0, 45 * kMs)),
+            (V{"0", "5", "10", "15", "20", "25", "30", "35", "40", "45 ms"}));
+  EXPECT_EQ(Labels(TimeAxisTicks(0, 1500 * kMs)),
+            (V{"0", "200", "400", "600", "800", "1000", "1200", "1400 ms"}));
+  EXPECT_EQ(Labels(TimeAxisTicks(0, 7 * kSec)), (V{"0", "1", "2", "3", "4", "5", "6", "7 sec"}));
+  // An hour: every two minutes, 31 ticks.
+  const std::vector<TimeTick> hour = TimeAxisTicks(0, 3600 * kSec);
+  ASSERT_EQ(hour.size(), 31u);
+  EXPECT_EQ(hour[1].label, "120");
+  EXPECT_EQ(hour.back().label, "3600 sec");
+  // A view that starts between ticks: the first tick is the next multiple.
+  const std::vector<TimeTick> later = TimeAxisTicks(1230 * kMs + 1, 45 * kMs);
+  ASSERT_FALSE(later.empty());
+  EXPECT_EQ(later.front().ns, 1235 * kMs);
+  EXPECT_EQ(later.front().label, "1235");
+  EXPECT_EQ(later.back().ns, 1275 * kMs);
+  EXPECT_EQ(later.back().label, "1275 ms");
+  // Microseconds with a decimal.
+  EXPECT_EQ(Labels(TimeAxisTicks(0, 1500)), (V{"0.0", "0.2", "0.4", "0.6", "0.8", "1.0", "1.2", "1.4 \u00b5s"}));
+}
+
+// For spans from 1 us to an hour and many start times: the ticks are
+// consecutive multiples of the tick interval inside the view, four to eleven
+// of them, and every label read back in its unit is the tick's time.
+TEST(TimeFormat, AxisTicksPropertiesOverSpans) {
+  for (int64_t span = 1000; span <= 3600 * kSec; span = span * 13 / 10 + 7) {
+    for (int64_t start : {int64_t{0}, span / 3, 7 * span + 11, 3599 * kSec + 123456789}) {
+      const std::vector<TimeTick> ticks = TimeAxisTicks(start, span);
+      const int64_t step = TimeTickIntervalNs(span);
+      ASSERT_GE(ticks.size(), 2u) << span << " " << start;
+      EXPECT_LE(ticks.size(), 31u) << span;
+      if (span < 10 * kSec) {
+        EXPECT_GE(ticks.size(), 4u) << span << " " << start;
+        EXPECT_LE(ticks.size(), 11u) << span << " " << start;
+      }
+      const int code = TimeFormatCode(step);
+      const std::string unit = " " + TimeUnitName(code);
+      const double unitNs = code <= 6 ? 1e9 : code <= 12 ? 1e6 : 1e3;
+      for (size_t i = 0; i < ticks.size(); ++i) {
+        const TimeTick& t = ticks[i];
+        EXPECT_EQ(t.ns % step, 0);
+        EXPECT_GE(t.ns, start);
+        EXPECT_LE(t.ns, start + span);
+        if (i > 0) {
+          EXPECT_EQ(t.ns - ticks[i - 1].ns, step);
+        }
+        const bool last = i + 1 == ticks.size();
+        EXPECT_EQ(t.label.size() > unit.size() && t.label.compare(t.label.size() - unit.size(), unit.size(), unit) == 0,
+                  last)
+            << t.label;
+        EXPECT_NEAR(std::stod(t.label) * unitNs, static_cast<double>(t.ns), 1e-6 * unitNs) << t.label;
+      }
+      EXPECT_GT(ticks.back().ns + step, start + span);
+      EXPECT_LT(ticks.front().ns - step, start);
+    }
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QImage>
 #include <QMenu>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -345,6 +346,64 @@ class PowerViewTest : public QObject {
     QVERIFY(text.waitForFinished(30000));
     const QString t = QString::fromUtf8(text.readAllStandardOutput());
     QVERIFY2(t.contains(QStringLiteral("Spectrogram, FFT size %1,").arg(screenFft)), qPrintable(t));
+  }
+
+  // A view wider than high prints in landscape, its picture filling the
+  // width of the page (a small window is enlarged, keeping its shape); the
+  // orientation the user chooses in the page set-up holds from then on.
+  void printsAWideViewInLandscapeFillingTheWidth() {
+    ViewFixture f;
+    f.view->resize(500, 300);
+    QTest::qWait(50);
+    const QString pdf = dir_.filePath("wide.pdf");
+    PagePrinter::printRunner = [&](QPrintDialog& d) {
+      d.printer()->setOutputFormat(QPrinter::PdfFormat);
+      d.printer()->setOutputFileName(pdf);
+      return true;
+    };
+    QVERIFY(f.view->OnCommand(cmd::kFilePrint));
+    PagePrinter::printRunner = nullptr;
+    PagePrinter::SharedPrinter().setOutputFileName(QString());
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+    QCOMPARE(PagePrinter::SharedPrinter().pageLayout().orientation(), QPageLayout::Landscape);
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) QSKIP("pdftoppm (poppler-utils) is not installed");
+    QProcess ppm;
+    ppm.start("pdftoppm", {"-png", "-r", "50", "-singlefile", pdf, dir_.filePath("wide")});
+    QVERIFY(ppm.waitForFinished(30000));
+    const QImage img(dir_.filePath("wide.png"));
+    QVERIFY(!img.isNull());
+    const QByteArray keep = qgetenv("NORVANE_GRAB_DIR");
+    if (!keep.isEmpty()) {
+      img.save(QDir(QString::fromLocal8Bit(keep)).filePath("wide-page.png"));
+      QFile::copy(pdf, QDir(QString::fromLocal8Bit(keep)).filePath("wide.pdf"));
+    }
+    QVERIFY2(img.width() > img.height(), qPrintable(QString("%1 x %2").arg(img.width()).arg(img.height())));
+    // The plot's extent: the dark columns between title and footer (the
+    // oscillogram's frame and axes) span most of the page's width.
+    int left = img.width(), right = -1;
+    for (int y = img.height() / 5; y < 4 * img.height() / 5; ++y)
+      for (int x = 0; x < img.width(); ++x)
+        if (qGray(img.pixel(x, y)) < 100) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+        }
+    QVERIFY2(right - left > 0.8 * img.width(),
+             qPrintable(QString("plot %1 ... %2 of %3").arg(left).arg(right).arg(img.width())));
+    // A page set-up in portrait holds for the next print.
+    PagePrinter::setupRunner = [](QPageSetupDialog& d) {
+      d.printer()->setPageOrientation(QPageLayout::Portrait);
+      d.accept();
+    };
+    PagePrinter::PageSetup(f.view.get());
+    PagePrinter::setupRunner = nullptr;
+    bool portrait = false;
+    PagePrinter::printRunner = [&](QPrintDialog& d) {
+      portrait = d.printer()->pageLayout().orientation() == QPageLayout::Portrait;
+      return false;
+    };
+    f.view->OnCommand(cmd::kFilePrint);
+    PagePrinter::printRunner = nullptr;
+    QVERIFY(portrait);
   }
 };
 

@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QPainter>
+#include <cmath>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
@@ -385,6 +387,59 @@ class PulseWindowsTest : public QObject {
     QCOMPARE(closed.count(), 1);
     QCOMPARE(closed.front().front().toInt(), 3);
     QVERIFY(sink.texts().empty());
+  }
+
+  // On a printer the histogram keeps the size of its texts: drawn onto a
+  // 600-dpi page its picture, brought back to the screen's size, carries
+  // about as much ink as the screen's own picture (not labels six times
+  // too large).
+  void HistogramPictureKeepsItsTextSizeOnAPrinter() {
+    nv::test::ScopedSink sink;
+    nv::CNorvaneDoc doc;
+    MakeBursts(doc, 100000, 6, 10000);
+    nv::RateSettings s;
+    s.intervalMode = 1;
+    s.autoCalc = 0;
+    s.histStartMs = 0;
+    s.histEndMs = 20;
+    s.bars = 20;
+    s.delayMs = 0;
+    s.threshold = 1000;
+    s.leftChannel = 1;
+    s.rightChannel = 0;
+    CRateWnd w(&doc, 3, s, 0, -1, nullptr);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* plot = w.findChild<RatePlot*>();
+    QVERIFY(plot);
+    const QSize size = plot->size();
+    auto picture = [&](int dpi) {
+      const double k = dpi / static_cast<double>(plot->logicalDpiX());
+      QImage img((QSizeF(size) * k).toSize(), QImage::Format_RGB32);
+      img.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
+      img.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
+      img.fill(Qt::white);
+      QPainter p(&img);
+      w.RenderPicture(p, QRectF(QPointF(0, 0), QSizeF(img.size())));
+      p.end();
+      return img.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    auto ink = [](const QImage& img) {
+      int n = 0;
+      for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) n += qGray(img.pixel(x, y)) < 160;
+      return n;
+    };
+    const QImage screen = picture(plot->logicalDpiX());
+    const QImage printed = picture(600);
+    const QByteArray keep = qgetenv("NORVANE_GRAB_DIR");
+    if (!keep.isEmpty()) {
+      screen.save(QDir(QString::fromLocal8Bit(keep)).filePath("rate-screen.png"));
+      printed.save(QDir(QString::fromLocal8Bit(keep)).filePath("rate-printed.png"));
+    }
+    const int a = ink(screen), b = ink(printed);
+    QVERIFY(a > 100);
+    QVERIFY2(b > a / 2 && b < 2 * a, qPrintable(QString("screen %1, printed %2").arg(a).arg(b)));
   }
 
   void HistogramSettingsDialog() {

@@ -250,6 +250,102 @@ class PlayTest : public QObject {
     Settle();
   }
 
+  // After every volume or speed key the status strip says the volume and
+  // speed now, after the running text, until the playback ends; and says so
+  // when a limit is reached.
+  void statusStripSaysVolumeAndSpeedAfterEachKey() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    View()->ClearSelection();
+    Frame()->Route(cmd::kSoundSpeedQuarter);
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    const QString running = Status();
+    QVERIFY(running.startsWith("Playing"));
+    auto after = [&](Qt::Key key, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+      QTest::keyClick(View(), key, mod);
+      const QString s = Status();
+      if (!s.startsWith(running)) return QString("(not after the running text) ") + s;
+      return s.mid(running.size());
+    };
+    QCOMPARE(after(Qt::Key_Down), QString("   Volume 50 %, speed 1/4"));
+    QCOMPARE(after(Qt::Key_Up), QString("   Volume 100 %, speed 1/4"));
+    QCOMPARE(after(Qt::Key_Down, Qt::ShiftModifier), QString("   Volume 50 %, speed 1/4"));
+    QCOMPARE(after(Qt::Key_Up, Qt::ShiftModifier), QString("   Volume 100 %, speed 1/4"));
+    // 0xFFFE doubles to 0xFFFF, the highest.
+    QCOMPARE(after(Qt::Key_Up), QString("   Volume 100 %, speed 1/4 - volume at its highest"));
+    QCOMPARE(after(Qt::Key_Up), QString("   Volume 100 %, speed 1/4 - volume at its highest"));
+    QCOMPARE(Stream().Volume(), 0xFFFFFFFFu);
+    QCOMPARE(after(Qt::Key_Right), QString("   Volume 100 %, speed 1/2"));
+    QCOMPARE(after(Qt::Key_Right), QString("   Volume 100 %, speed 1"));
+    QCOMPARE(after(Qt::Key_Left), QString("   Volume 100 %, speed 1/2"));
+    // The note stays with the running text as blocks come back.
+    Complete(1);
+    QVERIFY2(Status().contains(" current: "), qPrintable(Status()));
+    QVERIFY2(Status().endsWith("   Volume 100 %, speed 1/2"), qPrintable(Status()));
+    // Down to the lowest volume word, 1 (halving 0xFFFF fifteen times).
+    QString last;
+    for (int i = 0; i < 15; ++i) last = after(Qt::Key_Down);
+    QCOMPARE(Stream().Volume(), 0x00010001u);
+    QCOMPARE(last, QString("   Volume 0.00153 %, speed 1/2 - volume at its lowest"));
+    QCOMPARE(after(Qt::Key_Down), last);
+    // The fastest rate factor the rule allows is 0x80000000 (32768 times);
+    // the slowest is 1 (1/65536).
+    for (int i = 0; i < 16; ++i) last = after(Qt::Key_Right);
+    QCOMPARE(Stream().Rate(), 0x80000000u);
+    QCOMPARE(last, QString("   Volume 0.00153 %, speed 8192 - speed at its highest"));
+    for (int i = 0; i < 31; ++i) last = after(Qt::Key_Left);
+    QCOMPARE(Stream().Rate(), 1u);
+    QCOMPARE(last, QString("   Volume 0.00153 %, speed 1/262144 - speed at its lowest"));
+    QCOMPARE(after(Qt::Key_Left), last);
+    Frame()->Route(cmd::kSoundStop);
+    Settle();
+    QCOMPARE(Status(), QString("End of play"));
+  }
+
+  // The playback cursor is a solid line three pixels wide in a black edge
+  // over the whole height of both diagrams, in the picture the view shows.
+  void playbackCursorIsSolidAndVisible() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    View()->ClearSelection();
+    nv::CursorRecord c;
+    c.position = 10000;
+    View()->Plot()->SetCursor(c);
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    Complete(2);
+    const int32_t pos = View()->Plot()->DragCursor().position;
+    QCOMPARE(pos, 10000 + 2 * 2752);
+    View()->Plot()->SetCursor(nv::CursorRecord{});  // only the playback cursor is drawn
+    const QImage img = View()->Plot()->Grab();
+    const QByteArray keep = qgetenv("NORVANE_GRAB_DIR");
+    if (!keep.isEmpty()) img.save(QDir(QString::fromLocal8Bit(keep)).filePath("playback-cursor.png"));
+    const nv::PlotSetup& p = View()->Plot()->Setup();
+    const double per1000 = static_cast<double>(p.scale().unitsPer1000Pixels);
+    auto col = [&](double x) { return static_cast<int>(std::floor(x * 1000 / per1000)); };
+    auto row = [&](double y) { return static_cast<int>(std::lround(-y * 1000 / per1000)); };
+    const int x = col(p.SampleToX(pos));
+    const QRgb core = qRgb(0x00, 0xC8, 0xFF);
+    for (const nv::PlotRect* r : {&p.layout.osc, &p.layout.spect}) {
+      const int top = row(r->top) + 1, bottom = row(r->bottom) - 1;
+      QVERIFY(bottom - top > 50);
+      int coreRows = 0, edgeRows = 0;
+      for (int y = top; y <= bottom; ++y) {
+        int n = 0;
+        for (int dx = -3; dx <= 3; ++dx) n += (img.pixel(x + dx, y) & 0xFFFFFF) == (core & 0xFFFFFF);
+        if (n >= 3) ++coreRows;
+        bool leftEdge = false, rightEdge = false;
+        for (int dx = -4; dx <= 0; ++dx) leftEdge |= qGray(img.pixel(x + dx, y)) == 0;
+        for (int dx = 0; dx <= 4; ++dx) rightEdge |= qGray(img.pixel(x + dx, y)) == 0;
+        if (leftEdge && rightEdge) ++edgeRows;
+      }
+      const int rows = bottom - top + 1;
+      QVERIFY2(coreRows == rows, qPrintable(QString("%1 of %2 rows").arg(coreRows).arg(rows)));
+      QVERIFY2(edgeRows == rows, qPrintable(QString("%1 of %2 rows").arg(edgeRows).arg(rows)));
+    }
+    Frame()->Route(cmd::kSoundStop);
+    Settle();
+  }
+
   void fileCommandsAreGreyedWhilePlaying() {
     QVERIFY(Start(WriteSine("a.wav", 4)));
     View()->ClearSelection();
