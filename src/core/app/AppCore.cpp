@@ -30,7 +30,7 @@ void AppCore::Reset() {
   niDaqCard = CardParameters();
   colorMaps = ColorMapList();
   commandFilter = FilterDescription();
-  detectorFilter = FilterDescription();
+  detectorFilter = InitialDetectorFilter();
   saveColorMaps = nullptr;
   InstallColorMapOffer();
 }

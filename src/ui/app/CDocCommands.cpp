@@ -15,6 +15,8 @@
 #include "document/CNorvaneDoc.h"
 #include "document/SoundEditor.h"
 #include "fileformats/FileType.h"
+#include "views/CNvAnaView.h"
+#include "views/StatusStrip.h"
 
 namespace {
 
@@ -28,6 +30,21 @@ std::string ProposedName(const std::string& title) {
 }
 
 }  // namespace
+
+std::string CDocCommands::SaveAsMenuText(const std::string& pathName) {
+  return nv::SplitTypeLabel(pathName).path.empty() ? "Save &As..." : "Save Cop&y As...";
+}
+
+std::string CDocCommands::CopySavedText(const std::string& copyPath, const std::string& ownPath) {
+  const std::string copy = QFileInfo(QString::fromStdString(copyPath)).fileName().toStdString();
+  const std::string own = QFileInfo(QString::fromStdString(ownPath)).fileName().toStdString();
+  return "Copy written to " + copy + "; this window still holds " + own + " (Save writes " + own + ")";
+}
+
+void CDocCommands::ShowInViews(const QString& text) {
+  for (nv::SoundViewObserver* o : doc_->Views())
+    if (auto* v = dynamic_cast<CNvAnaView*>(o); v && v->Strip()) v->Strip()->SetStatusText(text);
+}
 
 QWidget* CDocCommands::DialogParent() const {
   CNorvaneApp* app = CNorvaneApp::Instance();
@@ -56,6 +73,8 @@ bool CDocCommands::OnUpdateCommand(int id, CommandState& state) {
     case cmd::kFileSave:
     case cmd::kFileSaveAs:
       state.enabled = !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing);
+      // A document with a file keeps it: "Save As" writes a copy.
+      if (id == cmd::kFileSaveAs) state.text = QString::fromStdString(SaveAsMenuText(doc_->PathName()));
       return true;
     case cmd::kEditUndo:
       state.enabled = nv::SoundEditor(*doc_).CanUndo() &&
@@ -121,6 +140,12 @@ bool CDocCommands::DoSave(const std::string& target, bool replace) {
     // cleared the modified flag.
     if (app) app->AddToRecentFileList(name);
     doc_->SetPathName(fullPath);
+    // Said where it is seen: the copy went elsewhere, the window (and a
+    // later "Save") still has the document's own file.
+    const std::string copyPath = nv::SplitTypeLabel(name).path;
+    if (QFileInfo(QString::fromStdString(copyPath)).absoluteFilePath() !=
+        QFileInfo(QString::fromStdString(own.path)).absoluteFilePath())
+      ShowInViews(QString::fromStdString(CopySavedText(copyPath, own.path)));
   } else {
     doc_->SetFileType(type);
     doc_->SetPathName(name);
