@@ -56,12 +56,15 @@ bool CDocCommands::OnCommand(int id) {
     case cmd::kFileSave: FileSave(); return true;
     case cmd::kFileSaveAs: DoSave(std::string(), true); return true;
     case cmd::kEditUndo:
+    case cmd::kEditRedo:
       // Refused while a playback or a pulse analysis reads the samples.
       if (!(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing) &&
           !PulseAnalysisDialog::RunningOn(doc_)) {
         WaitCursor wait;
         doc_->UnmapSamples();
-        nv::SoundEditor(*doc_).Undo();
+        nv::SoundEditor ed(*doc_);
+        if (id == cmd::kEditUndo) ed.Undo();
+        else ed.Redo();
       }
       return true;
     default: return false;
@@ -77,11 +80,17 @@ bool CDocCommands::OnUpdateCommand(int id, CommandState& state) {
       if (id == cmd::kFileSaveAs) state.text = QString::fromStdString(SaveAsMenuText(doc_->PathName()));
       return true;
     case cmd::kEditUndo:
-      state.enabled = nv::SoundEditor(*doc_).CanUndo() &&
+    case cmd::kEditRedo: {
+      const bool undo = id == cmd::kEditUndo;
+      nv::SoundEditor ed(*doc_);
+      state.enabled = (undo ? ed.CanUndo() : ed.CanRedo()) &&
                       !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing) &&
                       !PulseAnalysisDialog::RunningOn(doc_);
-      state.text = QString::fromStdString(nv::SoundEditor::UndoMenuText(doc_->Undo().kind));
+      const nv::UndoHistory& h = nv::HistoryOf(*doc_);
+      state.text = QString::fromStdString(undo ? nv::SoundEditor::UndoMenuText(h.UndoKind())
+                                               : nv::SoundEditor::RedoMenuText(h.RedoKind()));
       return true;
+    }
     default: return false;
   }
 }
