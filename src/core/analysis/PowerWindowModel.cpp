@@ -220,15 +220,36 @@ std::string PowerWindowModel::ReadoutAt(int x, int y) const {
   t += UnitText();
   if (!hasReference_) {
     t += ' ';
-    return t;
+  } else {
+    t += " Distance: ";
+    t += FrequencyText(static_cast<double>(std::llabs(hz - refHz_)));
+    t += " kHz, ";
+    t += LevelText(std::fabs(level - refLevel_));
+    t += ' ';
+    t += UnitText();
   }
-  t += " Distance: ";
-  t += FrequencyText(static_cast<double>(std::llabs(hz - refHz_)));
-  t += " kHz, ";
-  t += LevelText(std::fabs(level - refLevel_));
-  t += ' ';
-  t += UnitText();
+  // The curve's own level at the mouse's frequency, so that the spectrum
+  // can be read without aiming at the curve.
+  double spectrum = 0;
+  if (SpectrumLevelAt(hz, spectrum)) {
+    if (hasReference_) t += ' ';
+    t += "Spectrum: ";
+    t += LevelText(spectrum * setup_.LevelFactor());
+    t += ' ';
+    t += UnitText();
+  }
   return t;
+}
+
+bool PowerWindowModel::SpectrumLevelAt(int64_t hz, double& level) const {
+  const std::vector<double>& bins = setup_.binHz;
+  if (levels_.empty() || bins.size() != levels_.size() || hz < 0) return false;
+  const double f = static_cast<double>(hz);
+  size_t m = static_cast<size_t>(std::lower_bound(bins.begin(), bins.end(), f) - bins.begin());
+  if (m >= bins.size()) m = bins.size() - 1;
+  else if (m > 0 && f - bins[m - 1] < bins[m] - f) --m;
+  level = levels_[m];
+  return true;
 }
 
 std::string PowerWindowModel::ClickAt(int x, int y) {

@@ -87,8 +87,14 @@ class PowerWindowModel {
   // Mouse readout: the frequency (Hz) and scaled level under (x, y), false
   // (both -1) outside the plot.
   bool PositionAt(int x, int y, int64_t& hz, double& level) const;
-  // The readout text at (x, y) ("" outside the plot).
+  // The readout text at (x, y) ("" outside the plot): the mouse's frequency
+  // and level, the distance to the reference point when one is set, and,
+  // once the spectrum is computed, "Spectrum: " with the spectrum's level
+  // in the bin nearest the mouse's frequency.
   std::string ReadoutAt(int x, int y) const;
+  // The computed spectrum's level (dB or V², unscaled) in the bin nearest
+  // `hz`; false before a computation.
+  bool SpectrumLevelAt(int64_t hz, double& level) const;
   // A click: sets the reference point and returns the readout text (""
   // outside the plot, where nothing changes).
   std::string ClickAt(int x, int y);

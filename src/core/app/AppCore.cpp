@@ -31,7 +31,7 @@ void AppCore::Reset() {
   viewPreferences = ViewPreferences();
   colorMaps = ColorMapList();
   commandFilter = FilterDescription();
-  detectorFilter = FilterDescription();
+  detectorFilter = InitialDetectorFilter();
   saveColorMaps = nullptr;
   InstallColorMapOffer();
 }

@@ -6,6 +6,7 @@
 // process, reached through AppCore::Instance(); interface thread only.
 #include <functional>
 
+#include "audio/DetectorSettings.h"
 #include "document/DocumentContext.h"
 #include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
@@ -42,9 +43,10 @@ class AppCore {
   ViewPreferences viewPreferences;  // "Settings\View": fitting and the cursor mode
   ColorMapList& colorMaps = SharedColorMaps::Instance().list;
   // The filter command's description and the virtual detector's; they keep
-  // the last values that designed successfully and are not persisted.
+  // the last values that designed successfully and are not persisted. The
+  // detector's starts as a low-pass with a useful edge.
   FilterDescription commandFilter;
-  FilterDescription detectorFilter;
+  FilterDescription detectorFilter = InitialDetectorFilter();
   // Writes the colour maps to the settings store; empty until a store exists.
   std::function<void()>& saveColorMaps = SharedColorMaps::Instance().save;
 

@@ -6,9 +6,14 @@ void DetectorMode::SwitchOn(const DetectorSettings& settings, const DetectorPlac
   settings_ = settings;
   on_ = true;
   line_ = PlaceDetectorLine(placement);
+  // A frequency typed in the dialog tunes the line.
+  const int64_t nyquist = placement.effectiveRateHz / 2;
+  if (settings.frequencyHz >= 1 && (nyquist <= 0 || settings.frequencyHz <= nyquist)) line_.value = settings.frequencyHz;
 }
 
 void DetectorMode::SwitchOff() {
+  // The dialog offers the frequency the line was tuned to last.
+  if (on_ && line_.value > 0) settings_.frequencyHz = line_.value;
   on_ = false;
   line_ = CursorRecord{};
 }

@@ -17,8 +17,45 @@ struct DetectorSettings {
   static constexpr int kMaxSpeedFactor = 200;
   static constexpr int kDefaultSpeedFactor = 10;
 
+  // The low-pass edge (real Hz) of the detector's filter when the user has
+  // not designed one yet: the audible band of a heterodyne detector.
+  static constexpr int32_t kDefaultLowPassHz = 5000;
+
   int speedFactor = kDefaultSpeedFactor;
+  // Whether the user has accepted the dialog with this speed factor; until
+  // then the dialog offers the recording's own time-expansion factor.
+  bool speedFactorChosen = false;
+  // The tuning frequency typed in the dialog (real Hz); 0 lets the line's
+  // placement choose it.
+  int32_t frequencyHz = 0;
 };
+
+// The speed factor the dialog offers before the user has chosen one: the
+// recording's time-expansion factor (thousandths, rounded to a whole
+// number, 1 ... 200), so that a time-expanded recording is heard at its real
+// speed and a real-time recording (factor 1) at its own speed.
+int StartingSpeedFactor(int32_t timeExpansionThousandths);
+
+// The detector's filter description before the user has chosen one: the
+// filter command's initial description with the low-pass edge at
+// kDefaultLowPassHz (not designed yet).
+FilterDescription InitialDetectorFilter();
+
+// Designs an initial, not yet designed low-pass detector filter for a sound
+// with this real Nyquist frequency, so that the detector can be switched on
+// with "OK" at once. Descriptions the user designed or loaded are left as
+// they are. Returns whether `desc` now holds a filter (DetectorFilterChosen).
+bool DesignInitialDetectorFilter(FilterDescription& desc, int64_t nyquistHz);
+
+// Reads the tuning frequency field: a decimal number of kHz (blanks around
+// it allowed, "." or "," as decimal sign) from 0.001 kHz up to the real
+// Nyquist frequency. On failure returns false and sets `message`; `hz` is
+// then unchanged.
+bool ParseDetectorFrequency(const std::string& text, int64_t nyquistHz, int32_t& hz, std::string& message);
+
+// The field's text for a frequency: kHz with up to three decimals, trailing
+// zeros dropped ("40", "42.5").
+std::string DetectorFrequencyText(int32_t hz);
 
 // The message that refuses a speed factor outside 1 ... 200.
 std::string SpeedFactorRangeMessage();

@@ -1,5 +1,7 @@
 #include "document/CNorvaneDoc.h"
 
+#include "document/UndoHistory.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -30,6 +32,7 @@ CNorvaneDoc::CNorvaneDoc() {
 }
 
 CNorvaneDoc::~CNorvaneDoc() {
+  ForgetHistory(*this);
   if (DocumentContext::Instance().clipOwner == this) DocumentContext::Instance().clipOwner = nullptr;
   store_.Close();
 }
@@ -79,6 +82,7 @@ void CNorvaneDoc::DeleteContents() {
   otherChunks_.Clear();
   positionsAsRead_ = true;
   undo_ = UndoRecord{};
+  ForgetHistory(*this);
   modified_ = false;
 }
 

@@ -45,10 +45,89 @@ void SoundEditor::FinishEdit() {
   doc_.SetModifiedFlag(true);
   const int64_t frames = doc_.BytesToFrames(doc_.WorkFile().Size());
   if (frames != doc_.FrameCount()) doc_.SetLength(frames);
+  if (pending_ && !holdStep_) {
+    // The frames after the replaced ones are the same as before the edit,
+    // moved by the change of length.
+    pending_->newFrames = pending_->oldFrames + frames - pendingFramesBefore_;
+    pending_->framesAfter = frames;
+    if (pending_->newFrames < 0) HistoryOf(doc_).Clear();
+    else HistoryOf(doc_).Push(std::move(pending_));
+    pending_.reset();
+  }
   doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
 }
 
+bool SoundEditor::KeepFrames(int64_t s, int64_t e, TempFile& file) {
+  const int64_t align = doc_.Format().nBlockAlign;
+  const int64_t bytes = std::max<int64_t>(e - s, 0) * align;
+  if (!HistoryOf(doc_).Room(static_cast<uint64_t>(bytes))) return false;
+  if (!file.Create("NrU")) return false;
+  ReleaseMappings();
+  if (bytes == 0) return true;
+  file.Reset(doc_.WorkFile().FileOffset(s * align));
+  return CopyRange(doc_.WorkFile(), s * align, file, 0, bytes, doc_.CopyPieceBytes());
+}
+
+void SoundEditor::BeginStep(int kind, int64_t s, int64_t e) {
+  // Within a paste its own step stands; any other step left by an edit that
+  // failed half way is replaced.
+  if (pending_ && holdStep_) return;
+  pending_.reset();
+  const int64_t n = doc_.FrameCount();
+  s = std::clamp<int64_t>(s, 0, n);
+  e = std::clamp<int64_t>(e, s, n);
+  auto step = std::make_unique<UndoStep>();
+  step->kind = kind;
+  step->start = s;
+  step->oldFrames = e - s;
+  step->framesBefore = n;
+  step->blockAlign = doc_.Format().nBlockAlign;
+  if (!KeepFrames(s, e, step->before)) {
+    // Without room for this step the older ones no longer lead back.
+    HistoryOf(doc_).Clear();
+    return;
+  }
+  pendingFramesBefore_ = n;
+  pending_ = std::move(step);
+}
+
+bool SoundEditor::ReplaceFrames(int64_t s, int64_t oldFrames, const TempFile& src, int64_t frames) {
+  ReleaseMappings();
+  TempFile& work = doc_.WorkFile();
+  const int64_t align = doc_.Format().nBlockAlign;
+  const int64_t size = work.Size();
+  const int64_t tailFrom = (s + oldFrames) * align;
+  const int64_t tail = size - tailFrom;
+  const int64_t delta = (frames - oldFrames) * align;
+  if (tail < 0) return false;
+  if (delta > 0 && !work.Truncate(size + delta)) {
+    ShowWorkFileWriteError();
+    return false;
+  }
+  if (tail > 0 && delta != 0) {
+    uint8_t* p = MapWritable();
+    if (!p) return false;
+    std::memmove(p + (s + frames) * align, p + tailFrom, static_cast<size_t>(tail));
+    doc_.UnmapSamples();
+  }
+  if (delta < 0) work.Truncate(size + delta);
+  if (frames > 0 && !CopyRange(src, 0, work, s * align, frames * align, doc_.CopyPieceBytes())) {
+    ShowWorkFileWriteError();
+    return false;
+  }
+  doc_.FramesMoved();
+  ReleaseMappings();
+  doc_.SetModifiedFlag(true);
+  const int64_t n = doc_.BytesToFrames(work.Size());
+  if (n != doc_.FrameCount()) doc_.SetLength(n);
+  doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
+  return true;
+}
+
 bool SoundEditor::SaveUndoCopy(int kind, int64_t a, int64_t b, int c) {
+  // The history keeps whole frames; a delete of one channel moves that
+  // channel's samples up to the end of the sound.
+  BeginStep(kind, a, kind == kUndoDelete && OneChannel(c) ? doc_.FrameCount() : b);
   ReleaseMappings();
   TempFile& undo = doc_.UndoFile();
   undo.Truncate(0);
@@ -201,6 +280,7 @@ bool SoundEditor::Reverse(int64_t a, int64_t b, ChannelSelection sel) {
 bool SoundEditor::PasteCode(int64_t a, int64_t b, int c, bool fromUndo) {
   if (a < 0) a = 0;
   if (b < 0) b = 0;
+
   DocumentContext& ctx = DocumentContext::Instance();
   int srcChannels;
   if (!fromUndo) {
@@ -213,6 +293,20 @@ bool SoundEditor::PasteCode(int64_t a, int64_t b, int c, bool fromUndo) {
   } else {
     srcChannels = doc_.Undo().dataChannel;
   }
+  if (!fromUndo) {
+    // The frames a paste may change: the replaced range (either way round),
+    // or, when one channel's samples move, everything from the paste on.
+    const int64_t lo = b > 0 ? std::min(a, b) : a;
+    const int64_t hi = std::max(a, b);
+    const bool channelMoves = OneChannel(c) || (doc_.Format().nChannels == 2 && srcChannels != 3);
+    holdStep_ = false;
+    BeginStep(kUndoPaste, lo, channelMoves ? doc_.FrameCount() : hi);
+  }
+  holdStep_ = true;
+  struct Release {
+    bool& hold;
+    ~Release() { hold = false; }
+  } release{holdStep_};
   ReleaseMappings();
   const WaveFormatEx& f = doc_.Format();
   const int64_t align = f.nBlockAlign;
@@ -306,26 +400,53 @@ bool SoundEditor::PasteCode(int64_t a, int64_t b, int c, bool fromUndo) {
     }
   }
   doc_.FramesMoved();
+  holdStep_ = false;
   FinishEdit();
   return true;
 }
 
 bool SoundEditor::Undo() {
   ReleaseMappings();
-  UndoRecord u = doc_.Undo();
-  if (u.kind < 1 || u.kind > 7) return false;
-  int64_t a = u.kind == kUndoPaste ? u.pastedStart : u.start;
-  int64_t b = u.kind == kUndoPaste ? u.pastedEnd : u.end;
-  if (!PasteCode(a, b, u.dataChannel, true)) return false;
-  // An insertion of one channel's samples, or a paste past the end, added
-  // frames of silence; the sound gets back the length it had.
-  if (doc_.FrameCount() > u.framesBefore) {
-    ReleaseMappings();
-    doc_.WorkFile().Truncate(doc_.FramesToBytes(u.framesBefore));
-    doc_.SetLength(u.framesBefore);
+  UndoHistory& h = HistoryOf(doc_);
+  std::unique_ptr<UndoStep> step = h.PopUndo();
+  if (!step) return false;
+  // A sound changed outside the history (another format, a recording) no
+  // longer fits its steps.
+  if (doc_.FrameCount() != step->framesAfter || doc_.Format().nBlockAlign != step->blockAlign) {
+    h.Clear();
+    return false;
   }
-  doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
-  doc_.Undo().kind = kUndoNone;
+  // What the undo takes away is kept for Redo (the first time; a redone
+  // step still has it). Without room the step cannot be redone.
+  bool redoable = step->after.IsOpen() || KeepFrames(step->start, step->start + step->newFrames, step->after);
+  if (!ReplaceFrames(step->start, step->newFrames, step->before, step->oldFrames)) {
+    h.Clear();
+    return false;
+  }
+  if (redoable) h.PushRedo(std::move(step));
+  else h.ClearRedo();
+  doc_.Undo() = UndoRecord{};
+  doc_.Undo().kind = h.UndoKind();
+  return true;
+}
+
+bool SoundEditor::Redo() {
+  ReleaseMappings();
+  UndoHistory& h = HistoryOf(doc_);
+  std::unique_ptr<UndoStep> step = h.PopRedo();
+  if (!step) return false;
+  if (doc_.FrameCount() != step->framesBefore || doc_.Format().nBlockAlign != step->blockAlign ||
+      !step->after.IsOpen()) {
+    h.Clear();
+    return false;
+  }
+  if (!ReplaceFrames(step->start, step->oldFrames, step->after, step->newFrames)) {
+    h.Clear();
+    return false;
+  }
+  doc_.Undo() = UndoRecord{};
+  doc_.Undo().kind = step->kind;
+  h.PushUndoKeepingRedo(std::move(step));
   return true;
 }
 
@@ -429,6 +550,11 @@ std::string SoundEditor::CopyAsciiText(int64_t a, int64_t b, ChannelSelection se
   }
   doc_.UnmapSamples();
   return text;
+}
+
+std::string SoundEditor::RedoMenuText(int kind) {
+  std::string t = UndoMenuText(kind);
+  return t.size() >= 5 && t.compare(0, 5, "&Undo") == 0 ? "&Redo" + t.substr(5) : t;
 }
 
 std::string SoundEditor::UndoMenuText(int kind) {

@@ -1,7 +1,10 @@
 #pragma once
-// The edits of a document's samples with one level of undo: Delete, Silence,
-// Volume, Reverse, Paste (from the clip or from the undo copy) and Undo, plus
-// Copy into the clip file and the exchange of clips between documents.
+// The edits of a document's samples with undo and redo as deep as the work:
+// Delete, Silence, Volume, Reverse, Paste (from the clip or from the undo
+// copy), Undo and Redo, plus Copy into the clip file and the exchange of
+// clips between documents. Every recorded edit (the filter's too) keeps the
+// frames it replaces as a step of the document's UndoHistory; Undo puts
+// them back and keeps what it takes away for Redo.
 //
 // Ranges are frames [a, b), swapped when given the wrong way round; the
 // channel selection c is 1 left, 2 right, 3 both. A mono document, and a
@@ -11,10 +14,12 @@
 // and UpdateAllViews with hint 1. Interface thread only; no worker may be
 // reading the samples.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/SampleSource.h"
 #include "document/CNorvaneDoc.h"
+#include "document/UndoHistory.h"
 
 namespace nv {
 
@@ -32,7 +37,12 @@ class SoundEditor {
   // Inserts the clip at a; with a < b the range [a, b) is replaced. The clip
   // owner's clip is imported first when it is another document's.
   bool Paste(int64_t a, int64_t b, ChannelSelection c) { return PasteCode(a, b, ToCode(c), false); }
+  // Undoes the newest step of the history (one level after another, back
+  // to the opened file); Redo does the newest undone step again. False when
+  // there is none, or when the sound was changed outside the history (the
+  // history is then forgotten).
   bool Undo();
+  bool Redo();
 
   // Copies [a, b) of channel selection c into the clip file; this document
   // becomes the clip owner.
@@ -52,7 +62,9 @@ class SoundEditor {
 
   // What the interface asks to enable and label its commands.
   static std::string UndoMenuText(int kind);
-  bool CanUndo() const { return doc_.Undo().kind != kUndoNone; }
+  static std::string RedoMenuText(int kind);
+  bool CanUndo() const { return HistoryOf(doc_).CanUndo(); }
+  bool CanRedo() const { return HistoryOf(doc_).CanRedo(); }
   bool CanPaste() const;
 
  private:
@@ -72,7 +84,18 @@ class SoundEditor {
   void ReleaseMappings();
   void SilenceBytes(uint8_t* p, int64_t samples) const;
 
+  // The history step of the edit under way: Begin keeps frames [s, e) of
+  // the sound as it is; FinishEdit hands the step to the history.
+  void BeginStep(int kind, int64_t s, int64_t e);
+  // Puts `frames` frames from `src` in place of frames [s, s + oldFrames).
+  bool ReplaceFrames(int64_t s, int64_t oldFrames, const TempFile& src, int64_t frames);
+  // Keeps frames [s, e) of the sound in `file`; false when there is no room.
+  bool KeepFrames(int64_t s, int64_t e, TempFile& file);
+
   CNorvaneDoc& doc_;
+  std::unique_ptr<UndoStep> pending_;
+  int64_t pendingFramesBefore_ = 0;
+  bool holdStep_ = false;  // a paste's inner delete does not end the step
 };
 
 }  // namespace nv

@@ -14,6 +14,7 @@
 #include "analysis/PowerPlot.h"
 #include "analysis/PowerSettingsDialog.h"
 #include "analysis/PowerWindowHost.h"
+#include "base/Cascade.h"
 #include "base/MessageSink.h"
 #include "base/PictureClipboard.h"
 #include "base/TempFile.h"
@@ -47,9 +48,10 @@ CPowerWnd::CPowerWnd(QWidget* owner, PowerWindowHost* host, nv::CNorvaneDoc* doc
       model_(OpeningSettings(settings), start, end) {
   setAttribute(Qt::WA_DeleteOnClose, false);
   setWindowTitle(QStringLiteral("Power Spectra"));
-  resize(520, 220);
+  // Large enough for the labels of both axes, the readout and the interval.
+  resize(kOpeningWidthPx, kOpeningHeightPx);
   // Cascaded by slot, so that a new window does not hide the one before.
-  move(80 + 24 * slot, 80 + 24 * slot);
+  move(nv::CascadePosition(owner, size(), slot));
   plot_ = new PowerPlot(this);
   plot_->SetModel(&model_);
   plot_->samples = [this] { return doc_ ? doc_->Samples() : nv::SampleSource(); };

@@ -31,6 +31,9 @@ class CPowerWnd : public QWidget {
 
  public:
   static constexpr int kDefaultFftSize = 1024;
+  // The size a new window opens with (pixels).
+  static constexpr int kOpeningWidthPx = 640;
+  static constexpr int kOpeningHeightPx = 320;
 
   CPowerWnd(QWidget* owner, PowerWindowHost* host, nv::CNorvaneDoc* doc, int slot,
             const nv::PowerSettings& settings, int32_t start, int32_t end);

@@ -1,5 +1,6 @@
 #include "analysis/PowerPlot.h"
 
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPaintDevice>
 #include <QPainter>
@@ -78,7 +79,7 @@ void PowerPlot::Recompute() {
 }
 
 void PowerPlot::Draw(QPainter& p, const nv::PowerWindowModel& model, const QRectF& rect,
-                     const QString& readout, bool raster) {
+                     const QString& readout, bool raster, std::vector<std::pair<QString, QRectF>>* labelRects) {
   const nv::PowerSetup& s = model.Setup();
   const nv::PowerLayout& l = s.layout;
   if (l.widthTw <= 0 || rect.width() <= 0) return;
@@ -100,10 +101,21 @@ void PowerPlot::Draw(QPainter& p, const nv::PowerWindowModel& model, const QRect
     p.drawLine(m(left - 2 * kPt, lab.y), m(left + 3 * kPt, lab.y));
     TextRightMiddle(p, m, left - 3 * kPt, lab.y, QString::fromStdString(lab.text));
   }
-  // Frequency ticks and labels.
+  // Frequency ticks and labels. A label is centred on its tick but kept
+  // inside the picture, so that the last one ("150 kHz") is not cut at the
+  // right edge.
+  const QFontMetricsF metrics(p.font(), p.device());
+  if (labelRects) labelRects->clear();
   for (const nv::PowerTick& t : model.FrequencyTicks()) {
     p.drawLine(m(t.x, bottom), m(t.x, bottom - (t.major ? 5 : 3) * kPt));
-    if (t.major) TextTop(p, m, t.x, bottom - 5 * kPt, QString::fromStdString(t.text), Anchor::kCenter);
+    if (!t.major) continue;
+    const QString text = QString::fromStdString(t.text);
+    const QPointF at = m(t.x, bottom - 5 * kPt);
+    const double w = metrics.horizontalAdvance(text);
+    const double x = std::clamp(at.x() - w / 2, rect.left(), std::max(rect.left(), rect.right() - w));
+    const QRectF box(x, at.y(), w, metrics.height());
+    p.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    if (labelRects) labelRects->push_back({text, box});
   }
   // The curve.
   const std::vector<nv::PowerPoint> curve = model.Curve();
@@ -158,7 +170,7 @@ void PowerPlot::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), palette().color(QPalette::Base));
   if (!model_ || !model_->HasSpectrum()) return;
-  Draw(p, *model_, QRectF(rect()), readout_, true);
+  Draw(p, *model_, QRectF(rect()), readout_, true, &labels_);
 }
 
 void PowerPlot::resizeEvent(QResizeEvent*) { Recompute(); }

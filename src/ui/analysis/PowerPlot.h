@@ -9,9 +9,12 @@
 // point on a left click and passes right clicks to its window (the context
 // menu). It does not own the model. Interface thread only.
 #include <QImage>
+#include <QRectF>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "analysis/PowerWindowModel.h"
 #include "base/SampleSource.h"
@@ -45,8 +48,11 @@ class PowerPlot : public QWidget {
   // computed) into deviceRect of the painter's device, the readout text
   // `readout` at the bottom left. `raster`: the reference cross is drawn by
   // inversion (on vector devices with a plain pen).
+  // `labelRects`, when given, receives each frequency label with the
+  // rectangle it was drawn in.
   static void Draw(QPainter& p, const nv::PowerWindowModel& model, const QRectF& deviceRect,
-                   const QString& readout, bool raster);
+                   const QString& readout, bool raster,
+                   std::vector<std::pair<QString, QRectF>>* labelRects = nullptr);
   // Sets up a copy of `model` for a picture at targetPx of a device with
   // `twipsPerPixel` (1440 / its dots per inch, not rounded), with the FFT
   // size the window shows, computes it from `samples` and draws it: the
@@ -58,6 +64,8 @@ class PowerPlot : public QWidget {
   static nv::PowerWindowModel PictureModel(const nv::PowerWindowModel& model, const nv::PowerSoundFormat& f,
                                            const QRectF& targetPx, double twipsPerPixel);
 
+  // The frequency labels of the last paint with their rectangles (pixels).
+  const std::vector<std::pair<QString, QRectF>>& DrawnFrequencyLabels() const { return labels_; }
   // Test access: the plot coordinates (twips) of a widget position.
   QPoint ToTwips(const QPoint& px) const;
 
@@ -72,4 +80,5 @@ class PowerPlot : public QWidget {
   nv::PowerWindowModel* model_ = nullptr;
   QString readout_;
   bool overPlot_ = false;
+  std::vector<std::pair<QString, QRectF>> labels_;
 };

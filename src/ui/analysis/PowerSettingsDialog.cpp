@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -11,6 +13,7 @@
 
 #include "analysis/PowerSettingsCheck.h"
 #include "base/MessageSink.h"
+#include "base/TitleWidth.h"
 #include "dsp/WindowTable.h"
 
 std::function<bool(PowerSettingsDialog&)> PowerSettingsDialog::runner;
@@ -49,6 +52,8 @@ PowerSettingsDialog::PowerSettingsDialog(nv::PowerSettings& settings, int32_t ny
   window->setCurrentText(QString::fromStdString(nv::WindowName(e.window)));
   minLevel = new QLineEdit(this);
   maxLevel = new QLineEdit(this);
+  minLevelUnit = new QLabel(this);
+  maxLevelUnit = new QLabel(this);
   minFrequency = new QLineEdit(QString::number(e.minFrequencyHz), this);
   maxFrequency = new QLineEdit(QString::number(e.maxFrequencyHz), this);
   contUpdate = new QCheckBox(QStringLiteral("Continuous update"), this);
@@ -58,13 +63,22 @@ PowerSettingsDialog::PowerSettingsDialog(nv::PowerSettings& settings, int32_t ny
   ShowLevels(e.logScale);
   connect(logScale, &QCheckBox::toggled, this, [this](bool on) { ShowLevels(on); });
 
+  // Each number field with its unit beside it.
+  auto withUnit = [this](QLineEdit* field, QLabel* unit) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(field, 1);
+    unit->setMinimumWidth(unit->fontMetrics().horizontalAdvance(QStringLiteral("V\u00b2 ")));
+    row->addWidget(unit);
+    return row;
+  };
   auto* form = new QFormLayout;
+  form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   form->addRow(QStringLiteral("FFT size"), fftSize);
   form->addRow(QStringLiteral("FFT window"), window);
-  form->addRow(QStringLiteral("Min level"), minLevel);
-  form->addRow(QStringLiteral("Max level"), maxLevel);
-  form->addRow(QStringLiteral("Min freq"), minFrequency);
-  form->addRow(QStringLiteral("Max freq"), maxFrequency);
+  form->addRow(QStringLiteral("Min level"), withUnit(minLevel, minLevelUnit));
+  form->addRow(QStringLiteral("Max level"), withUnit(maxLevel, maxLevelUnit));
+  form->addRow(QStringLiteral("Min freq"), withUnit(minFrequency, new QLabel(QStringLiteral("Hz"), this)));
+  form->addRow(QStringLiteral("Max freq"), withUnit(maxFrequency, new QLabel(QStringLiteral("Hz"), this)));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &PowerSettingsDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -73,6 +87,7 @@ PowerSettingsDialog::PowerSettingsDialog(nv::PowerSettings& settings, int32_t ny
   box->addWidget(contUpdate);
   box->addWidget(logScale);
   box->addWidget(buttons);
+  nv::FitTitleWidth(this);
 }
 
 void PowerSettingsDialog::ShowLevels(bool log) {
@@ -83,6 +98,8 @@ void PowerSettingsDialog::ShowLevels(bool log) {
   const QString unit = log ? QStringLiteral("dB") : QStringLiteral("V\u00b2");
   minLevel->setToolTip(unit);
   maxLevel->setToolTip(unit);
+  minLevelUnit->setText(unit);
+  maxLevelUnit->setText(unit);
 }
 
 bool PowerSettingsDialog::Apply() {

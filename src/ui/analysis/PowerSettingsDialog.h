@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 class PowerSettingsDialog : public QDialog {
@@ -30,6 +31,9 @@ class PowerSettingsDialog : public QDialog {
   QLineEdit* maxLevel = nullptr;
   QLineEdit* minFrequency = nullptr;
   QLineEdit* maxFrequency = nullptr;
+  // The level unit beside the level fields: "dB" or "V²" with the scale.
+  QLabel* minLevelUnit = nullptr;
+  QLabel* maxLevelUnit = nullptr;
   QCheckBox* contUpdate = nullptr;
   QCheckBox* logScale = nullptr;
 

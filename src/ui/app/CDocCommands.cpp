@@ -15,6 +15,8 @@
 #include "document/CNorvaneDoc.h"
 #include "document/SoundEditor.h"
 #include "fileformats/FileType.h"
+#include "views/CNvAnaView.h"
+#include "views/StatusStrip.h"
 
 namespace {
 
@@ -29,6 +31,21 @@ std::string ProposedName(const std::string& title) {
 
 }  // namespace
 
+std::string CDocCommands::SaveAsMenuText(const std::string& pathName) {
+  return nv::SplitTypeLabel(pathName).path.empty() ? "Save &As..." : "Save Cop&y As...";
+}
+
+std::string CDocCommands::CopySavedText(const std::string& copyPath, const std::string& ownPath) {
+  const std::string copy = QFileInfo(QString::fromStdString(copyPath)).fileName().toStdString();
+  const std::string own = QFileInfo(QString::fromStdString(ownPath)).fileName().toStdString();
+  return "Copy written to " + copy + "; this window still holds " + own + " (Save writes " + own + ")";
+}
+
+void CDocCommands::ShowInViews(const QString& text) {
+  for (nv::SoundViewObserver* o : doc_->Views())
+    if (auto* v = dynamic_cast<CNvAnaView*>(o); v && v->Strip()) v->Strip()->SetStatusText(text);
+}
+
 QWidget* CDocCommands::DialogParent() const {
   CNorvaneApp* app = CNorvaneApp::Instance();
   return app ? app->MainFrame() : nullptr;
@@ -39,12 +56,15 @@ bool CDocCommands::OnCommand(int id) {
     case cmd::kFileSave: FileSave(); return true;
     case cmd::kFileSaveAs: DoSave(std::string(), true); return true;
     case cmd::kEditUndo:
+    case cmd::kEditRedo:
       // Refused while a playback or a pulse analysis reads the samples.
       if (!(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing) &&
           !PulseAnalysisDialog::RunningOn(doc_)) {
         WaitCursor wait;
         doc_->UnmapSamples();
-        nv::SoundEditor(*doc_).Undo();
+        nv::SoundEditor ed(*doc_);
+        if (id == cmd::kEditUndo) ed.Undo();
+        else ed.Redo();
       }
       return true;
     default: return false;
@@ -56,13 +76,21 @@ bool CDocCommands::OnUpdateCommand(int id, CommandState& state) {
     case cmd::kFileSave:
     case cmd::kFileSaveAs:
       state.enabled = !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing);
+      // A document with a file keeps it: "Save As" writes a copy.
+      if (id == cmd::kFileSaveAs) state.text = QString::fromStdString(SaveAsMenuText(doc_->PathName()));
       return true;
     case cmd::kEditUndo:
-      state.enabled = nv::SoundEditor(*doc_).CanUndo() &&
+    case cmd::kEditRedo: {
+      const bool undo = id == cmd::kEditUndo;
+      nv::SoundEditor ed(*doc_);
+      state.enabled = (undo ? ed.CanUndo() : ed.CanRedo()) &&
                       !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing) &&
                       !PulseAnalysisDialog::RunningOn(doc_);
-      state.text = QString::fromStdString(nv::SoundEditor::UndoMenuText(doc_->Undo().kind));
+      const nv::UndoHistory& h = nv::HistoryOf(*doc_);
+      state.text = QString::fromStdString(undo ? nv::SoundEditor::UndoMenuText(h.UndoKind())
+                                               : nv::SoundEditor::RedoMenuText(h.RedoKind()));
       return true;
+    }
     default: return false;
   }
 }
@@ -121,6 +149,12 @@ bool CDocCommands::DoSave(const std::string& target, bool replace) {
     // cleared the modified flag.
     if (app) app->AddToRecentFileList(name);
     doc_->SetPathName(fullPath);
+    // Said where it is seen: the copy went elsewhere, the window (and a
+    // later "Save") still has the document's own file.
+    const std::string copyPath = nv::SplitTypeLabel(name).path;
+    if (QFileInfo(QString::fromStdString(copyPath)).absoluteFilePath() !=
+        QFileInfo(QString::fromStdString(own.path)).absoluteFilePath())
+      ShowInViews(QString::fromStdString(CopySavedText(copyPath, own.path)));
   } else {
     doc_->SetFileType(type);
     doc_->SetPathName(name);

@@ -11,6 +11,7 @@
 namespace nv {
 class CNorvaneDoc;
 }
+class QString;
 class QWidget;
 
 class CDocCommands : public CommandTarget {
@@ -30,7 +31,15 @@ class CDocCommands : public CommandTarget {
   // Before the document closes: false when the user cancels or a save fails.
   bool SaveModified();
 
+  // The "Save &As..." item's text: "Save Cop&y As..." while the document has
+  // a file, since it then writes a copy and the window keeps its file.
+  static std::string SaveAsMenuText(const std::string& pathName);
+  // The status text after such a copy was written.
+  static std::string CopySavedText(const std::string& copyPath, const std::string& ownPath);
+
  private:
   QWidget* DialogParent() const;
+  // Shows `text` in the status strip of every view of the document.
+  void ShowInViews(const QString& text);
   nv::CNorvaneDoc* doc_;
 };

@@ -136,6 +136,7 @@ void CMainFrame::BuildActions() {
   Act(kAppExit, "E&xit", QKeySequence::Quit, "Quit the application");
 
   Act(kEditUndo, "&Undo", QKeySequence::Undo, "Undo the last edit");
+  Act(kEditRedo, "&Redo", QKeySequence::Redo, "Do the last undone edit again");
   Act(kEditCut, "Cu&t", QKeySequence::Cut, "Cut the selection")->setIcon(st->standardIcon(QStyle::SP_DialogDiscardButton));
   Act(kEditCopy, "&Copy", QKeySequence::Copy, "Copy the selection");
   Act(kEditCopyAscii, "Copy Ascii ", QKeySequence(), "Copy the selected samples as text");
@@ -265,7 +266,7 @@ void CMainFrame::BuildMenus() {
   recent(f);
   add(f, {0, kAppExit});
   QMenu* e = menu("&Edit");
-  add(e, {kEditUndo, 0, kEditCut, kEditCopy, kEditCopyAscii, kEditPaste, 0, kEditSelectAll, kEditDelete,
+  add(e, {kEditUndo, kEditRedo, 0, kEditCut, kEditCopy, kEditCopyAscii, kEditPaste, 0, kEditSelectAll, kEditDelete,
           kEditSilence, kEditReverse, kEditVolume, 0, kEditFilter});
   QMenu* v = menu("&View");
   add(v, {kViewToolbar, kViewStatusBar, 0, kZoomFit, kViewFitShortSounds});

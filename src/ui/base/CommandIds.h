@@ -11,7 +11,7 @@ enum Id : int {
   kAppExit,
   // Edit
   kEditUndo = 200, kEditCut, kEditCopy, kEditCopyAscii, kEditPaste, kEditSelectAll,
-  kEditDelete, kEditSilence, kEditReverse, kEditVolume, kEditFilter,
+  kEditDelete, kEditSilence, kEditReverse, kEditVolume, kEditFilter, kEditRedo,
   // View and Window
   kViewToolbar = 300, kViewStatusBar, kWindowCascade, kWindowTile, kWindowArrange, kWindowSplit,
   // Sound

@@ -81,9 +81,6 @@ void CNvAnaView::ToggleDetector() {
     ViewHost::Get().RequestCommandUpdate();
     return;
   }
-  const VirtualDetectorDialog::Answer a =
-      VirtualDetectorDialog::Ask(detector_.Settings(), ViewHost::Get().DetectorFilter(), window());
-  if (a.choice == VirtualDetectorDialog::Choice::Cancel || !doc_) return;
   const nv::PlotSetup& s = plot_->Setup();
   nv::DetectorPlacement place;
   place.effectiveRateHz = s.effectiveRateHz();
@@ -91,6 +88,29 @@ void CNvAnaView::ToggleDetector() {
     place.selectionStart = std::min(plot_->SelectionStart().position, plot_->SelectionEnd().position);
   place.cursor = plot_->Cursor();
   place.firstVisibleSample = s.firstVisible();
+  const int64_t nyquistHz = std::max<int64_t>(place.effectiveRateHz / 2, 1);
+  // What the dialog offers: the speed factor the user chose in this view, or
+  // the recording's own time-expansion factor, so that it is heard at its
+  // real speed; the frequency the line was tuned to last, or where it starts.
+  nv::DetectorSettings offered = detector_.Settings();
+  if (!offered.speedFactorChosen) offered.speedFactor = nv::StartingSpeedFactor(doc_->Info().TimeExpansion());
+  nv::CursorRecord preview = nv::PlaceDetectorLine(place);
+  if (offered.frequencyHz >= 1 && offered.frequencyHz <= nyquistHz) preview.value = offered.frequencyHz;
+  offered.frequencyHz = preview.value;
+  // The detector's first-start low-pass is designed for this sound, so that
+  // "OK" switches it on at once.
+  nv::DesignInitialDetectorFilter(ViewHost::Get().DetectorFilter(), nyquistHz);
+  // The line shows the frequency typed in the dialog while it is open.
+  plot_->SetDetectorLine(preview);
+  const VirtualDetectorDialog::Answer a = VirtualDetectorDialog::Ask(
+      offered, ViewHost::Get().DetectorFilter(), window(), nyquistHz, [this, &preview](int32_t hz) {
+        preview.value = hz;
+        plot_->SetDetectorLine(preview);
+      });
+  if (a.choice == VirtualDetectorDialog::Choice::Cancel || !doc_) {
+    if (plot_) plot_->SetDetectorLine(detector_.Line());
+    return;
+  }
   detector_.SwitchOn(a.settings, place);
   plot_->SetDetectorLine(detector_.Line());
   ShowDetectorStatus();

@@ -161,7 +161,6 @@ CPowerWnd* CNvAnaViewPower::OpenPowerSpectrum() {
   }
   auto* w = new CPowerWnd(view_, this, doc, slot, s, start, end);
   windows_[static_cast<size_t>(slot)] = w;
-  w->move(view_->mapToGlobal(QPoint(80, 80)));
   w->show();
   w->Recompute();
   return w;

@@ -2,6 +2,8 @@
 // readout and exports, without a window.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -318,6 +320,43 @@ TEST(PowerWindowModel, ReadoutAndReferencePoint) {
   EXPECT_EQ(w.ReadoutAt(l.plotLeft, l.PlotTop()), "0.00 kHz, 1.00 V\u00b2 ");
   EXPECT_EQ(w.ClickAt(l.plotLeft, l.PlotTop()), " 0.00 kHz 1.00 V\u00b2");
   EXPECT_EQ(w.ReadoutAt(l.plotLeft, l.plotBottom), "0.00 kHz, 0.00 V\u00b2 Distance: 0.00 kHz, 1.00 V\u00b2");
+}
+
+TEST(PowerWindowModel, ReadoutGivesTheSpectrumsLevelAtTheMousesFrequency) {
+  // A tone in bin 32 of 256: wherever the mouse stands vertically, the
+  // readout names the curve's level at the mouse's frequency.
+  const int n = 256;
+  std::vector<uint8_t> bytes(2 * n);
+  for (int i = 0; i < n; ++i) StoreRaw(&bytes[2 * i], 16, static_cast<int>(std::lround(16000 * std::cos(2 * M_PI * 32 * i / n))));
+  SampleSource src(bytes.data(), n, 1, 16);
+  PowerSettings s;
+  s.fftSize = n;
+  s.window = kWindowRectangular;
+  PowerWindowModel w(s, 0, n);
+  w.SetUp(Mono(), Layout());
+  const PowerLayout& l = w.Setup().layout;
+  // Before a computation there is no spectrum to read.
+  EXPECT_EQ(w.ReadoutAt(l.plotLeft, l.plotBottom), "0.00 kHz, -120.0 dB ");
+  w.Compute(src);
+  const double toneHz = w.Setup().binHz[32];
+  const int x = w.FrequencyX(toneHz);
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "Spectrum: %.1f dB", w.Levels()[32]);
+  for (const int y : {l.plotBottom, l.plotBottom + l.plotHeight / 2, l.PlotTop()}) {
+    const std::string text = w.ReadoutAt(x, y);
+    EXPECT_NE(text.find(expected), std::string::npos) << text;
+    EXPECT_EQ(text.rfind("Spectrum: "), text.find("Spectrum: "));
+  }
+  double level = 0;
+  ASSERT_TRUE(w.SpectrumLevelAt(static_cast<int64_t>(toneHz) + 20, level));
+  EXPECT_EQ(level, w.Levels()[32]);
+  ASSERT_TRUE(w.SpectrumLevelAt(static_cast<int64_t>(w.Setup().binHz[31]) + 10, level));
+  EXPECT_EQ(level, w.Levels()[31]);
+  // With a reference point the spectrum's level follows the distance.
+  w.ClickAt(l.plotLeft, l.plotBottom);
+  const std::string withRef = w.ReadoutAt(x, l.PlotTop());
+  EXPECT_LT(withRef.find("Distance: "), withRef.find(expected)) << withRef;
+  EXPECT_NE(withRef.find(" dB Spectrum: "), std::string::npos) << withRef;
 }
 
 TEST(PowerExport, TextBytes) {

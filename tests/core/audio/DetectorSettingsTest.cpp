@@ -78,3 +78,54 @@ TEST(DetectorSettings, OkNeedsADesignedFilter) {
 
 }  // namespace
 }  // namespace nv
+
+namespace nv {
+namespace {
+
+TEST(DetectorSettings, FirstStartValuesFollowTheRecording) {
+  // The speed factor starts at the recording's own time-expansion factor.
+  EXPECT_EQ(StartingSpeedFactor(1000), 1);
+  EXPECT_EQ(StartingSpeedFactor(10000), 10);
+  EXPECT_EQ(StartingSpeedFactor(12600), 13);
+  EXPECT_EQ(StartingSpeedFactor(100), 1);
+  EXPECT_EQ(StartingSpeedFactor(500000), 200);
+  // The initial detector filter is a low-pass with a useful edge; it is
+  // designed for the sound and then enables "OK".
+  FilterDescription d = InitialDetectorFilter();
+  EXPECT_EQ(d.bandType, BandType::LowPass);
+  EXPECT_EQ(d.lowPassHz, DetectorSettings::kDefaultLowPassHz);
+  EXPECT_FALSE(DetectorFilterChosen(d));
+  EXPECT_TRUE(DesignInitialDetectorFilter(d, 22050));
+  EXPECT_EQ(d.a[0], 1.0);
+  // A description the user chose is left alone.
+  FilterDescription user = InitialDetectorFilter();
+  user.bandType = BandType::HighPass;
+  user.highPassHz = 3000;
+  EXPECT_FALSE(DesignInitialDetectorFilter(user, 22050));
+  EXPECT_EQ(user.a[0], 0.0);
+  FilterDescription none;
+  EXPECT_FALSE(DesignInitialDetectorFilter(none, 22050));
+}
+
+TEST(DetectorSettings, TuningFrequencyField) {
+  int32_t hz = 0;
+  std::string message;
+  EXPECT_TRUE(ParseDetectorFrequency(" 42.5 ", 220500, hz, message));
+  EXPECT_EQ(hz, 42500);
+  EXPECT_TRUE(ParseDetectorFrequency("40,125", 220500, hz, message));
+  EXPECT_EQ(hz, 40125);
+  EXPECT_TRUE(ParseDetectorFrequency("220.5", 220500, hz, message));
+  EXPECT_EQ(hz, 220500);
+  for (const char* bad : {"", "0", "220.6", "4x", "1.2.3", "-5"}) {
+    hz = 7;
+    EXPECT_FALSE(ParseDetectorFrequency(bad, 220500, hz, message)) << bad;
+    EXPECT_EQ(hz, 7);
+    EXPECT_EQ(message, "Please enter a frequency from 0.001 to 220.5 kHz.");
+  }
+  EXPECT_EQ(DetectorFrequencyText(40000), "40");
+  EXPECT_EQ(DetectorFrequencyText(42500), "42.5");
+  EXPECT_EQ(DetectorFrequencyText(1), "0.001");
+}
+
+}  // namespace
+}  // namespace nv

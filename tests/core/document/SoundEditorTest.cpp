@@ -243,3 +243,133 @@ TEST_F(Editing, CopyAsciiLines) {
 
 }  // namespace
 }  // namespace nv
+
+namespace nv {
+namespace {
+
+// Random edits, undos and redos against a model of the history: the list of
+// the sounds after each kept edit and the place in it. Undo must give back
+// the sound before the edit byte for byte, Redo the sound after it, and a
+// new edit drops what was undone.
+TEST(UndoHistory, RandomEditsUndosAndRedosMatchTheModel) {
+  ScopedSink sink;
+  struct Shape {
+    int channels, bits;
+  };
+  for (const Shape shape : {Shape{1, 8}, Shape{1, 16}, Shape{2, 8}, Shape{2, 16}}) {
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+      AppCore::Instance().Reset();
+      CNorvaneDoc doc;
+      uint32_t r = seed * 7919u + static_cast<uint32_t>(shape.channels * 100 + shape.bits);
+      auto rnd = [&r](int64_t n) {
+        r = r * 1103515245u + 12345u;
+        return n <= 0 ? int64_t{0} : static_cast<int64_t>((r >> 8) % static_cast<uint32_t>(n));
+      };
+      const int64_t frames = 40 + rnd(120);
+      FillDocument(doc, shape.channels, shape.bits, 22050,
+                   Pattern(static_cast<size_t>(frames * shape.channels * shape.bits / 8), seed));
+      std::vector<std::vector<uint8_t>> states{WorkBytes(doc)};
+      size_t at = 0;
+      SoundEditor ed(doc);
+      std::string log;  // the operations so far, for a failure's message
+      const ChannelSelection chans[] = {ChannelSelection::Left, ChannelSelection::Right, ChannelSelection::Both};
+      for (int op = 0; op < 120; ++op) {
+        SCOPED_TRACE(testing::Message() << shape.channels << "x" << shape.bits << " seed " << seed << " op " << op
+                                        << ": " << log);
+        const int64_t n = doc.FrameCount();
+        const int what = static_cast<int>(rnd(10));
+        if (what < 3) {  // undo
+          const bool can = at > 0;
+          ASSERT_EQ(ed.CanUndo(), can);
+          ASSERT_EQ(ed.Undo(), can);
+          log += "U ";
+          if (can) --at;
+          ASSERT_EQ(WorkBytes(doc), states[at]);
+          continue;
+        }
+        if (what < 5) {  // redo
+          const bool can = at + 1 < states.size();
+          ASSERT_EQ(ed.CanRedo(), can);
+          ASSERT_EQ(ed.Redo(), can);
+          log += "R ";
+          if (can) ++at;
+          ASSERT_EQ(WorkBytes(doc), states[at]);
+          continue;
+        }
+        const int64_t a = rnd(n + 10) - 2, b = rnd(n + 10) - 2;
+        const ChannelSelection c = chans[rnd(3)];
+        const size_t depth = HistoryOf(doc).UndoDepth();
+        const int kind = static_cast<int>(rnd(6));
+        log += std::to_string(kind) + "(" + std::to_string(a) + "," + std::to_string(b) + "," +
+               std::to_string(ToCode(c)) + ";n=" + std::to_string(n) + ") ";
+        switch (kind) {
+          case 0: ed.Delete(a, b, c); break;
+          case 1: ed.Silence(a, b, c); break;
+          case 2: ed.Volume(a, b, c, static_cast<int>(10 + rnd(300))); break;
+          case 3: ed.Reverse(a, b, c); break;
+          default: {
+            const int64_t ca = rnd(n), cb = ca + 1 + rnd(20);
+            const ChannelSelection cc = chans[rnd(3)];
+            log += "clip " + std::to_string(ToCode(cc)) + " ";
+            ASSERT_TRUE(ed.Copy(ca, std::min(cb, n), cc));
+            if (ed.CanPaste()) ed.Paste(a, b, c);
+            break;
+          }
+        }
+        const std::vector<uint8_t> now = WorkBytes(doc);
+        if (HistoryOf(doc).UndoDepth() == depth) {
+          // Nothing kept: nothing changed.
+          ASSERT_EQ(now, states[at]);
+          continue;
+        }
+        ASSERT_EQ(HistoryOf(doc).UndoDepth(), depth + 1);
+        ASSERT_FALSE(ed.CanRedo());
+        states.resize(at + 1);
+        states.push_back(now);
+        ++at;
+      }
+      // All the way back to the opened sound, and forward again.
+      while (ed.CanUndo()) ASSERT_TRUE(ed.Undo());
+      ASSERT_EQ(WorkBytes(doc), states[0]);
+      size_t forward = 0;
+      while (ed.CanRedo()) {
+        ASSERT_TRUE(ed.Redo());
+        ++forward;
+        ASSERT_EQ(WorkBytes(doc), states[forward]);
+      }
+      ASSERT_EQ(forward, states.size() - 1);
+    }
+  }
+}
+
+TEST(UndoHistory, TheDiskBudgetDropsTheOldestSteps) {
+  ScopedSink sink;
+  AppCore::Instance().Reset();
+  CNorvaneDoc doc;
+  FillDocument(doc, 1, 16, 22050, Pattern(2000, 3));  // 1000 frames, 2000 bytes
+  HistoryOf(doc).SetBudgetBytes(450);  // room for two steps of 100 frames
+  SoundEditor ed(doc);
+  std::vector<std::vector<uint8_t>> states{WorkBytes(doc)};
+  for (int k = 0; k < 5; ++k) {
+    ASSERT_TRUE(ed.Volume(100 * k, 100 * k + 100, ChannelSelection::Both, 50));
+    states.push_back(WorkBytes(doc));
+  }
+  EXPECT_EQ(HistoryOf(doc).UndoDepth(), 2u);
+  EXPECT_LE(HistoryOf(doc).KeptBytes(), 450u);
+  ASSERT_TRUE(ed.Undo());
+  EXPECT_EQ(WorkBytes(doc), states[4]);
+  ASSERT_TRUE(ed.Undo());
+  EXPECT_EQ(WorkBytes(doc), states[3]);
+  EXPECT_FALSE(ed.CanUndo());
+  // An edit larger than the whole budget cannot be kept: the history is
+  // forgotten rather than left leading to a wrong sound.
+  ASSERT_TRUE(ed.Silence(0, 1000, ChannelSelection::Both));
+  EXPECT_FALSE(ed.CanUndo());
+  EXPECT_FALSE(ed.CanRedo());
+  EXPECT_EQ(UndoHistory::kDefaultBudgetBytes, uint64_t{4} << 30);
+  EXPECT_EQ(UndoHistory::FreeBytes("/nonexistent-dir/x"), UINT64_MAX);
+  EXPECT_LT(UndoHistory::FreeBytes(TemporaryDirectory()), UINT64_MAX);
+}
+
+}  // namespace
+}  // namespace nv

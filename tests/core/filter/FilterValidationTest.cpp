@@ -32,7 +32,9 @@ TEST(FilterValidation, DescriptionsStartWithInitialValues) {
     EXPECT_EQ(d->filterType, FilterType::Butterworth);
     EXPECT_EQ(d->bandType, BandType::LowPass);
     EXPECT_EQ(d->highPassHz, 0);
-    EXPECT_EQ(d->lowPassHz, 0);
+    // The detector's filter starts with the low-pass edge of a heterodyne
+    // detector's audible band, the command's with none.
+    EXPECT_EQ(d->lowPassHz, d == &AppCore::Instance().detectorFilter ? DetectorSettings::kDefaultLowPassHz : 0);
     EXPECT_EQ(d->order, 2);
     EXPECT_EQ(d->rippleTenthsDb, 2);
     EXPECT_EQ(d->stopBandGainDb, -50);

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <QtTest>
 #include <cmath>
 
@@ -123,6 +124,21 @@ class PowerViewTest : public QObject {
     // The window floats over the view and is owned by it.
     QVERIFY(w2->isWindow());
     QCOMPARE(w2->parentWidget(), f.view.get());
+  }
+
+  void newWindowsCascadeOnTheScreen() {
+    ViewFixture f;
+    std::vector<CPowerWnd*> w;
+    for (int i = 0; i < 16; ++i) w.push_back(f.Power().OpenPowerSpectrum());
+    QScreen* screen = f.view->screen();
+    QVERIFY(screen);
+    const QRect avail = screen->availableGeometry();
+    for (size_t i = 0; i < w.size(); ++i) {
+      QVERIFY2(avail.contains(w[i]->geometry()), qPrintable(QStringLiteral("window %1").arg(i)));
+      // No window lies exactly on the one opened before it.
+      if (i > 0) QVERIFY2(w[i]->pos() != w[i - 1]->pos(), qPrintable(QStringLiteral("window %1").arg(i)));
+    }
+    QCOMPARE(w[1]->pos() - w[0]->pos(), QPoint(24, 24));
   }
 
   void sixteenSlotsThenTheMessage() {

@@ -5,7 +5,9 @@
 // file whose page is checked as text and as pixels.
 #include <QApplication>
 #include <QClipboard>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
@@ -50,11 +52,11 @@ struct Host : PowerWindowHost {
 };
 
 // One second at 44.1 kHz: a full-scale sine at the centre of bin 100 of 1024.
-void FillSine(nv::CNorvaneDoc& doc) {
+void FillSine(nv::CNorvaneDoc& doc, uint32_t rateHz = 44100) {
   std::vector<int16_t> s(44100);
   for (size_t i = 0; i < s.size(); ++i)
     s[i] = static_cast<int16_t>(std::clamp(std::lround(32768.0 * std::sin(2 * M_PI * 100.0 * i / 1024)), -32768L, 32767L));
-  nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
+  nv::test::FillDocument(doc, 1, 16, rateHz, nv::test::Samples16(s));
 }
 
 QStringList MenuTexts(QMenu* m) {
@@ -103,7 +105,8 @@ class PowerWindowTest : public QObject {
     s.fftSize = 0;  // becomes 1024
     CPowerWnd w(nullptr, &host, &doc, 3, s, 2048, 2048);
     QCOMPARE(w.windowTitle(), QStringLiteral("Power Spectra"));
-    QCOMPARE(w.size(), QSize(520, 220));
+    // Opens large enough for its labels, readout and interval.
+    QCOMPARE(w.size(), QSize(CPowerWnd::kOpeningWidthPx, CPowerWnd::kOpeningHeightPx));
     QCOMPARE(host.calls, (std::vector<std::string>{"mark 2048 3072 0"}));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -122,6 +125,96 @@ class PowerWindowTest : public QObject {
       for (int x = 0; x < img.width(); ++x)
         if (img.pixelColor(x, y) == QColor(0, 0, 160)) ++blue;
     QVERIFY2(blue > 100, qPrintable(QString::number(blue)));
+  }
+
+  void labelsFitAndTheReadoutReadsTheSpectrum() {
+    // 300 kHz: the frequency axis ends with "150 kHz" at the plot's right end.
+    nv::CNorvaneDoc doc;
+    FillSine(doc, 300000);
+    Host host;
+    nv::PowerSettings s;
+    s.fftSize = 1024;
+    CPowerWnd w(nullptr, &host, &doc, 0, s, 0, 0);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.Recompute();
+    const QImage bare = w.Plot()->grab().toImage();
+    bare.save(dir_.filePath("power-window-labels.png"));
+    Keep(dir_.filePath("power-window-labels.png"));
+    const QRectF inside(w.Plot()->rect());
+    bool found = false;
+    for (const auto& [text, box] : w.Plot()->DrawnFrequencyLabels()) {
+      QVERIFY2(inside.contains(box), qPrintable(text));
+      if (text != QStringLiteral("150 kHz")) continue;
+      found = true;
+      // The whole label is drawn: ink in its right quarter as in its left.
+      auto ink = [&](double from, double to) {
+        int n = 0;
+        for (int y = int(box.top()); y < int(box.bottom()) && y < bare.height(); ++y)
+          for (int x = int(box.left() + from * box.width()); x < int(box.left() + to * box.width()); ++x)
+            if (x < bare.width() && qGray(bare.pixel(x, y)) < 128) ++n;
+        return n;
+      };
+      QVERIFY(ink(0, 0.25) > 0);
+      QVERIFY(ink(0.75, 1.0) > 0);
+    }
+    QVERIFY(found);
+    // The readout at the tone's frequency gives the spectrum's level there,
+    // whatever the mouse's level, and it is drawn below the plot.
+    const nv::PowerWindowModel& m = w.Model();
+    const int yPx = w.Plot()->height() / 3;
+    // The pixel column whose frequency lies nearest the tone's bin.
+    int xPx = -1;
+    double bestHz = 1e12;
+    for (int x = 0; x < w.Plot()->width(); ++x) {
+      const QPoint t = w.Plot()->ToTwips(QPoint(x, yPx));
+      int64_t hz = 0;
+      double level = 0;
+      if (m.PositionAt(t.x(), t.y(), hz, level) && std::fabs(double(hz) - m.Setup().binHz[100]) < bestHz) {
+        bestHz = std::fabs(double(hz) - m.Setup().binHz[100]);
+        xPx = x;
+      }
+    }
+    QVERIFY(xPx >= 0);
+    QMouseEvent move(QEvent::MouseMove, QPointF(xPx, yPx), w.Plot()->mapToGlobal(QPointF(xPx, yPx)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.Plot(), &move);
+    const QString expected = QStringLiteral("Spectrum: %1 dB").arg(m.Levels()[100], 0, 'f', 1);
+    QVERIFY2(w.Plot()->Readout().contains(expected), qPrintable(w.Plot()->Readout() + " / " + expected));
+    const QImage read = w.Plot()->grab().toImage();
+    read.save(dir_.filePath("power-window-readout.png"));
+    Keep(dir_.filePath("power-window-readout.png"));
+    int changed = 0;
+    for (int y = read.height() * 3 / 4; y < read.height(); ++y)
+      for (int x = 0; x < read.width() / 2; ++x) changed += read.pixel(x, y) != bare.pixel(x, y);
+    QVERIFY(changed > 50);
+  }
+
+  void settingsDialogShowsItsTitleAndUnits() {
+    nv::PowerSettings s;
+    PowerSettingsDialog d(s, 150000);
+    d.adjustSize();
+    // The title fits in the dialog's width.
+    QFont f = d.font();
+    QVERIFY(d.width() >= QFontMetrics(f).horizontalAdvance(d.windowTitle()) + 100);
+    // Each number field has its unit beside it, the level's after the scale.
+    auto unitBeside = [&](QLineEdit* e) {
+      for (QLabel* l : d.findChildren<QLabel*>())
+        if (l->isVisibleTo(&d) && std::abs(l->geometry().center().y() - e->geometry().center().y()) < 4 &&
+            l->geometry().left() >= e->geometry().right())
+          return l->text();
+      return QString();
+    };
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QCOMPARE(unitBeside(d.minFrequency), QStringLiteral("Hz"));
+    QCOMPARE(unitBeside(d.maxFrequency), QStringLiteral("Hz"));
+    QCOMPARE(unitBeside(d.minLevel), QStringLiteral("dB"));
+    d.logScale->setChecked(false);
+    QCOMPARE(unitBeside(d.maxLevel), QStringLiteral("V\u00b2"));
+    const QImage img = d.grab().toImage();
+    img.save(dir_.filePath("power-settings.png"));
+    Keep(dir_.filePath("power-settings.png"));
   }
 
   void contextMenuHasEveryItem() {
@@ -325,6 +418,7 @@ class PowerWindowTest : public QObject {
     FillSine(doc);
     doc.SetPathName("/data/bat-call.wav [Wave]");
     CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 8192);
+    w.resize(520, 220);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.Recompute();

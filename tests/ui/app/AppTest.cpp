@@ -224,6 +224,21 @@ class AppTest : public QObject {
     QCOMPARE(Frame()->windowTitle(), title);
     QVERIFY(doc->IsModified());
     QCOMPARE(app_->RecentFiles().Entries().front(), (Path("copy.wav") + " [Standard Wave]").toStdString());
+    // The menu and the status strip say that a copy was written and which
+    // file the window still holds.
+    Frame()->UpdateCommandUi();
+    QCOMPARE(Frame()->Action(cmd::kFileSaveAs)->text(), QStringLiteral("Save Cop&y As..."));
+    const QString own = QFileInfo(QString::fromStdString(nv::SplitTypeLabel(doc->PathName()).path)).fileName();
+    QCOMPARE(Frame()->ActiveView()->Strip()->StatusText(),
+             QStringLiteral("Copy written to copy.wav; this window still holds %1 (Save writes %1)").arg(own));
+    const QImage strip = Frame()->ActiveView()->Strip()->grab().toImage();
+    int ink = 0;
+    for (int y = 0; y < strip.height(); ++y)
+      for (int x = 0; x < strip.width() / 2; ++x) ink += qGray(strip.pixel(x, y)) < 100;
+    QVERIFY(ink > 100);
+    const QByteArray grabDir = qgetenv("NORVANE_GRAB_DIR");
+    if (!grabDir.isEmpty())
+      Frame()->grab().save(QDir(QString::fromLocal8Bit(grabDir)).filePath(QStringLiteral("save-copy-as.png")));
     // Save writes the document's own file and clears the flag.
     Frame()->Route(cmd::kFileSave);
     QVERIFY(!doc->IsModified());
@@ -238,6 +253,7 @@ class AppTest : public QObject {
     Frame()->Route(cmd::kFileSaveAs);
     QCOMPARE(QString::fromStdString(doc->PathName()), Path("new.wav") + " [Wave]");
     QCOMPARE(Frame()->windowTitle(), QString("Norvane - new.wav [Wave]"));
+    QVERIFY(!Frame()->ActiveView()->Strip()->StatusText().startsWith(QStringLiteral("Copy written")));
     QCOMPARE(app_->RecentFiles().Entries().front(), (Path("new.wav") + " [Wave]").toStdString());
   }
 

@@ -52,11 +52,13 @@ class DetectorUiTest : public QObject {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
   }
   // Starts the application on one second of a 44 100 Hz sine.
-  void StartOnSine() {
+  // `timeExpansion` in thousandths (1000: a real-time recording).
+  void StartOnSine(int32_t timeExpansion = 1000) {
     nv::CNorvaneDoc doc;
     std::vector<int16_t> s(44100);
     for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(8000 * std::sin(0.7 * static_cast<double>(i)));
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
+    doc.Info().SetTimeExpansion(timeExpansion);
     const QString p = dir_.filePath(QStringLiteral("sine.wav"));
     if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
     app_ = std::make_unique<CNorvaneApp>(store_.get());
@@ -224,6 +226,86 @@ class DetectorUiTest : public QObject {
     Frame()->Route(cmd::kSoundVirtualDetector);
     QVERIFY(!View()->Detector().IsOn());
     QVERIFY(sink_.texts.empty());
+  }
+
+  // The row of `img` that differs from `bare` in the most pixels: where a
+  // horizontal line was drawn (-1 when no row has one).
+  static int LineRow(const QImage& bare, const QImage& img) {
+    int best = -1, bestCount = 0;
+    for (int y = 0; y < img.height(); ++y) {
+      int n = 0;
+      for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) != bare.pixel(x, y);
+      if (n > bestCount) {
+        bestCount = n;
+        best = y;
+      }
+    }
+    // The line is dotted: a good part of the row, not all of it.
+    return bestCount > img.width() / 5 ? best : -1;
+  }
+
+  void firstStartValuesAndTheTuningField() {
+    // First start: the detector's filter is the initial low-pass, designed
+    // for the sound when the dialog opens, so that "OK" is ready.
+    nv::AppCore::Instance().detectorFilter = nv::InitialDetectorFilter();
+    for (const int32_t te : {1000, 10000}) {
+      StartOnSine(te);
+      const QImage bare = View()->Plot()->Grab().copy();
+      QString offeredSpeed;
+      bool okReady = false;
+      QImage at40, at80;
+      VirtualDetectorDialog::runner = [&](VirtualDetectorDialog& d) {
+        offeredSpeed = d.SpeedField()->text();
+        okReady = d.OkButton()->isEnabled();
+        d.FrequencyField()->clear();
+        QTest::keyClicks(d.FrequencyField(), te == 1000 ? QStringLiteral("4") : QStringLiteral("40"));
+        at40 = View()->Plot()->Grab().copy();
+        d.FrequencyField()->clear();
+        QTest::keyClicks(d.FrequencyField(), te == 1000 ? QStringLiteral("8") : QStringLiteral("80"));
+        at80 = View()->Plot()->Grab().copy();
+        const QByteArray dir = qgetenv("NORVANE_GRAB_DIR");
+        if (!dir.isEmpty() && te != 1000) {
+          d.adjustSize();
+          d.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("virtual-detector-tuning.png")));
+          at80.save(QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("detector-line-tuned.png")));
+        }
+        d.OkButton()->click();
+        return d.result() == QDialog::Accepted;
+      };
+      Frame()->Route(cmd::kSoundVirtualDetector);
+      // The speed factor starts at the recording's own time-expansion factor.
+      QCOMPARE(offeredSpeed, QString::number(te / 1000));
+      QVERIFY(okReady);
+      QCOMPARE(nv::AppCore::Instance().detectorFilter.lowPassHz, nv::DetectorSettings::kDefaultLowPassHz);
+      QVERIFY(View()->Detector().IsOn());
+      QCOMPARE(View()->Detector().Settings().speedFactor, te / 1000);
+      // The line follows the field while it is typed, and keeps its frequency.
+      const int y40 = LineRow(bare, at40), y80 = LineRow(bare, at80);
+      QVERIFY(y40 > 0);
+      QVERIFY(y80 > 0);
+      QVERIFY2(y80 < y40 - 10, qPrintable(QStringLiteral("rows %1 %2").arg(y40).arg(y80)));
+      QCOMPARE(View()->Plot()->DetectorLine().value, te == 1000 ? 8000 : 80000);
+      QCOMPARE(LineRow(bare, View()->Plot()->Grab().copy()), y80);
+      // Off and on again: the dialog offers the tuned frequency.
+      Frame()->Route(cmd::kSoundVirtualDetector);
+      QString offeredFrequency;
+      VirtualDetectorDialog::runner = [&](VirtualDetectorDialog& d) {
+        offeredFrequency = d.FrequencyField()->text();
+        d.reject();
+        return false;
+      };
+      Frame()->Route(cmd::kSoundVirtualDetector);
+      QCOMPARE(offeredFrequency, te == 1000 ? QStringLiteral("8") : QStringLiteral("80"));
+      QCOMPARE(View()->Plot()->DetectorLine().position, -1);
+      app_.reset();
+      Settle();
+    }
+    // Beyond the Nyquist frequency the field is refused.
+    VirtualDetectorDialog dlg(nv::DetectorSettings{}, LowPass(), nullptr, 22050);
+    dlg.FrequencyField()->setText(QStringLiteral("30"));
+    dlg.OkButton()->click();
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QCOMPARE(QString::fromStdString(sink_.texts.back()), QStringLiteral("Please enter a frequency from 0.001 to 22.05 kHz."));
   }
 
   void cursorGivesPlaceAndFrequency() {

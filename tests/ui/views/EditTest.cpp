@@ -219,6 +219,30 @@ class EditTest : public QObject {
     QVERIFY(!Enabled(cmd::kEditUndo));
   }
 
+  void undoingEveryEditRedrawsTheOpenedSound() {
+    QVERIFY(Start(WriteSine("a.wav", 4000)));
+    const std::vector<uint8_t> before = Bytes(Doc());
+    const QImage opened = View()->Plot()->Grab().copy();
+    Select(100, 900);
+    Frame()->Route(cmd::kEditSilence);
+    Select(1000, 2500);
+    Frame()->Route(cmd::kEditDelete);
+    Select(200, 300);
+    Frame()->Route(cmd::kEditReverse);
+    View()->ClearSelection();
+    View()->Plot()->SetCursor(nv::CursorRecord{});
+    const QImage edited = View()->Plot()->Grab().copy();
+    QVERIFY(edited != opened);
+    for (int k = 0; k < 3; ++k) Frame()->Route(cmd::kEditUndo);
+    QVERIFY(Bytes(Doc()) == before);
+    QVERIFY(View()->Plot()->Grab().copy() == opened);
+    for (int k = 0; k < 3; ++k) Frame()->Route(cmd::kEditRedo);
+    const QImage redone = View()->Plot()->Grab().copy();
+    QVERIFY(redone == edited);
+    const QByteArray dir = qgetenv("NORVANE_GRAB_DIR");
+    if (!dir.isEmpty()) redone.save(QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("undo-redo.png")));
+  }
+
   void everyViewOfTheDocumentIsRedrawn() {
     QVERIFY(Start(WriteSine("a.wav", 100)));
     CNorvaneDoc* doc = Doc();
@@ -247,14 +271,34 @@ class EditTest : public QObject {
     QCOMPARE(Sample16(Bytes(Doc()), 11), int16_t{0});
     Frame()->Route(cmd::kEditReverse);
     QCOMPARE(Text(cmd::kEditUndo), QString("&Undo Reverse"));
+    QVERIFY(!Enabled(cmd::kEditRedo));
+    const std::vector<uint8_t> reversed = Bytes(Doc());
+    // Undo goes back edit by edit to the opened sound; Redo forward again.
     Frame()->Route(cmd::kEditUndo);
-    Frame()->Route(cmd::kEditUndo);  // one level only: the second does nothing
-    Frame()->Route(cmd::kEditUndo);
-    QCOMPARE(Text(cmd::kEditUndo), QString("&Undo"));
-    // The silence stays; only the reverse was undone.
+    QCOMPARE(Text(cmd::kEditUndo), QString("&Undo Silence"));
+    QCOMPARE(Text(cmd::kEditRedo), QString("&Redo Reverse"));
     QCOMPARE(Sample16(Bytes(Doc()), 11), int16_t{0});
+    Frame()->Route(cmd::kEditUndo);
+    QVERIFY(Bytes(Doc()) == before);
+    QCOMPARE(Text(cmd::kEditUndo), QString("&Undo"));
+    QVERIFY(!Enabled(cmd::kEditUndo));
+    QCOMPARE(Text(cmd::kEditRedo), QString("&Redo Silence"));
+    Frame()->Route(cmd::kEditUndo);  // nothing left: nothing changes
+    QVERIFY(Bytes(Doc()) == before);
+    Frame()->Route(cmd::kEditRedo);
+    Frame()->Route(cmd::kEditRedo);
+    QVERIFY(Bytes(Doc()) == reversed);
+    QVERIFY(!Enabled(cmd::kEditRedo));
+    QCOMPARE(Text(cmd::kEditUndo), QString("&Undo Reverse"));
+    Frame()->Route(cmd::kEditUndo);
+    Frame()->Route(cmd::kEditUndo);
+    Frame()->Route(cmd::kEditRedo);
+    // The silence is back; the reverse waits to be redone.
+    QCOMPARE(Sample16(Bytes(Doc()), 11), int16_t{0});
+    QCOMPARE(Text(cmd::kEditUndo), QString("&Undo Silence"));
     Frame()->Route(cmd::kEditCut);
     QCOMPARE(Text(cmd::kEditUndo), QString("&Undo Delete"));
+    QVERIFY(!Enabled(cmd::kEditRedo));  // a new edit ends what could be redone
     QCOMPARE(Doc()->FrameCount(), 97);
     Select(0, 0);
     View()->Plot()->SetCursor(nv::CursorRecord{});
