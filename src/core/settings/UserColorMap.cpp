@@ -91,10 +91,21 @@ void UserColorMap::BringToCurrentForm() {
   }
   for (int i = 0; i < kSlots; ++i) {
     ColorRange& r = ranges[i];
-    if (r.from != r.to || r.step != 0)
-      MakeRangeConsistent(r);
-    else
+    if (r.from != r.to || r.step != 0) {
+      // One pass of the rule can leave a count that does not follow from the
+      // step it sets (more colours than level units, a reversed range, a
+      // rounded count), and the next load would change the range again: the
+      // rule is applied until the range stays as it is. Each further pass
+      // only moves the count towards |to - from| (or to 1 for a reversed
+      // range), so two or three passes settle it; the bound is a guard.
+      for (int pass = 0; pass < 64; ++pass) {
+        const ColorRange before = r;
+        MakeRangeConsistent(r);
+        if (r == before) break;
+      }
+    } else {
       r = TemplateSlot(i);
+    }
   }
   if (rangeCount < 0) rangeCount = 0;
   if (rangeCount > kSlots) rangeCount = kSlots;
