@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,10 @@ void CheckNumbers(const std::string& text) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The pulse options start from the stored defaults: none here.
-  static char dir[] = "/tmp/nvfuzzcliXXXXXX";
-  if (mkdtemp(dir)) setenv("XDG_CONFIG_HOME", dir, 1);
+  static std::string dir = "/tmp/nvfuzzcliXXXXXX";
+  if (!mkdtemp(dir.data())) std::abort();
+  std::atexit([] { std::filesystem::remove_all(dir); });
+  setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
   return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -22,9 +23,11 @@ void WriteFile(const std::string& path, const uint8_t* p, size_t n) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static char dir[] = "/tmp/nvfuzztableXXXXXX";
-  if (!mkdtemp(dir)) std::abort();
+  // In memory where possible: the table is synchronised after every write.
+  std::string dir = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/nvfuzztableXXXXXX";
+  if (!mkdtemp(dir.data())) std::abort();
   g_dir = dir;
+  std::atexit([] { std::filesystem::remove_all(g_dir); });
   return 0;
 }
 

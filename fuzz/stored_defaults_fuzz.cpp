@@ -6,17 +6,24 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
 
 #include "StoredDefaults.h"
 
+namespace {
+std::string g_dir;
+}
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  static char dir[] = "/tmp/nvfuzzcfgXXXXXX";
-  if (!mkdtemp(dir)) std::abort();
-  setenv("XDG_CONFIG_HOME", dir, 1);
-  mkdir((std::string(dir) + "/Quellmark").c_str(), 0700);
+  std::string dir = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/nvfuzzcfgXXXXXX";
+  if (!mkdtemp(dir.data())) std::abort();
+  g_dir = dir;
+  std::atexit([] { std::filesystem::remove_all(g_dir); });
+  setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+  mkdir((dir + "/Quellmark").c_str(), 0700);
   return 0;
 }
 
