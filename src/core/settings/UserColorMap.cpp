@@ -93,16 +93,22 @@ void UserColorMap::BringToCurrentForm() {
     ColorRange& r = ranges[i];
     if (r.from != r.to || r.step != 0) {
       // One pass of the rule can leave a count that does not follow from the
-      // step it sets (more colours than level units, a reversed range, a
-      // rounded count), and the next load would change the range again: the
-      // rule is applied until the range stays as it is. Each further pass
-      // only moves the count towards |to - from| (or to 1 for a reversed
-      // range), so two or three passes settle it; the bound is a guard.
-      for (int pass = 0; pass < 64; ++pass) {
+      // step it sets (a rounded step gives another count: from 0 to -70390
+      // with 256 colours becomes 257, 258, ... at each load; more colours
+      // than level units; a reversed range), so a map would change at every
+      // start. The rule is applied until the range stays as it is; the count
+      // only grows towards |to - from| (or becomes 1 for a reversed range).
+      // Ordinary ranges settle within a few dozen passes; a range that does
+      // not settle within kMaxPasses has levels far outside any real
+      // spectrogram and is reset to the template like an unused slot.
+      constexpr int kMaxPasses = 1000;
+      bool settled = false;
+      for (int pass = 0; pass < kMaxPasses && !settled; ++pass) {
         const ColorRange before = r;
         MakeRangeConsistent(r);
-        if (r == before) break;
+        settled = r == before;
       }
+      if (!settled) r = TemplateSlot(i);
     } else {
       r = TemplateSlot(i);
     }

@@ -193,12 +193,18 @@ TEST(UserColorMapForm, BringingToCurrentFormTwiceChangesNothing) {
   m.ranges[1] = Range(0, -5, 0, 10);
   m.ranges[2] = Range(-90000, 0, 1000, 90);
   m.ranges[3] = Range(0, -7, -2, 1);
+  // One pass gives step -274 for 256 colours, from which 257 colours follow.
+  m.ranges[4] = Range(0, -70390, 0, 256);
+  // Levels far outside any spectrogram, settling only after many passes.
+  m.ranges[5] = Range(1077936128, 64, 0, 65536);
   m.BringToCurrentForm();
   EXPECT_EQ(m.ranges[0].step, -1);
   EXPECT_EQ(m.ranges[0].count, 8388608);
   EXPECT_EQ(m.ranges[1].count, 5);
   EXPECT_EQ(m.ranges[2].count, 1);
   EXPECT_EQ(m.ranges[3].count, 7);
+  EXPECT_EQ(m.ranges[4].count * -m.ranges[4].step <= 70390, true);
+  EXPECT_EQ(m.ranges[4].count, static_cast<int32_t>(70390.0 / -m.ranges[4].step + 0.5));
   UserColorMap again = m;
   again.BringToCurrentForm();
   EXPECT_EQ(again, m);
