@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test; then, when
-# clang is there, runs the file-reader fuzzer for about a minute.
+# clang is there, runs the fuzz targets for about a minute in all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

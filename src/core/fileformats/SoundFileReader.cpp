@@ -132,16 +132,45 @@ void ReadSegments(WaveContents& out, const RiffReader& rr) {
   }
 }
 
+// A compressed file may expand to at most this many times the sound its data
+// chunk gives the segments, or to kFreeExpansionFrames whatever it holds.
+// The compressor keeps every loud stretch with its margins before and after,
+// so a real file keeps far more than one frame in 4096 (1 ms in every 4 s of
+// the recording); a list that claims more silence than that describes a
+// sound this file does not hold, and expanding it would cost time and disk
+// out of all proportion to the file (a file of a few bytes could otherwise
+// claim 2^31 frames). The free allowance (2^24 frames: about 6 minutes at
+// 44.1 kHz, 44 s at 384 kHz) keeps every short recording with a single
+// pulse readable.
+constexpr int64_t kMaxExpansionRatio = 4096;
+constexpr int64_t kFreeExpansionFrames = int64_t{1} << 24;
+
 // Segments must be non-negative, in order, not overlapping, and the expanded
-// sound must fit 32-bit frame positions.
-bool SegmentsAreSound(const std::vector<KeptSegment>& segs) {
+// sound must fit 32-bit frame positions. The expansion (below) stops at the
+// first segment of which the data chunk (`dataBytes` bytes of `align`-byte
+// frames) holds nothing, so the silence before such a segment does not
+// count; what is expanded must stay within kMaxExpansionRatio of the bytes
+// copied.
+bool SegmentsAreSound(const std::vector<KeptSegment>& segs, int64_t dataBytes, int64_t align) {
   int64_t e = 0;
   for (const KeptSegment& s : segs) {
     if (s.startFrame < 0 || s.lengthFrames < 0 || s.startFrame < e) return false;
     e = static_cast<int64_t>(s.startFrame) + s.lengthFrames;
     if (e > kMaxFrames) return false;
   }
-  return true;
+  int64_t expanded = 0, copied = 0;
+  for (const KeptSegment& s : segs) {
+    const int64_t len = static_cast<int64_t>(s.lengthFrames) * align;
+    const int64_t have = std::clamp<int64_t>(dataBytes - copied, 0, len);
+    if (have == 0) {
+      if (len > 0) break;
+      continue;
+    }
+    copied += have;
+    expanded = static_cast<int64_t>(s.startFrame) * align + have;
+    if (have < len) break;
+  }
+  return expanded <= std::max(kFreeExpansionFrames * align, copied * kMaxExpansionRatio);
 }
 
 // Reads the "guan" chunk of the WAVE form (anywhere in it, or after the form)
@@ -304,7 +333,7 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
   work.Reset(data.dataOffset);
   const std::vector<KeptSegment>& segs = out.segments;
   if (!segs.empty()) {
-    if (!SegmentsAreSound(segs)) {
+    if (!SegmentsAreSound(segs, data.available, align)) {
       ShowMessage("The list of kept stretches in this compressed file is damaged; the sound can "
                   "not be expanded.");
       return false;
@@ -314,13 +343,19 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
     const uint8_t silence = f.wBitsPerSample == 8 ? 128 : 0;
     int64_t e = 0, src = 0, out = 0;
     for (const KeptSegment& s : segs) {
+      const int64_t len = static_cast<int64_t>(s.lengthFrames) * align;
+      // A data chunk that ends early (a cut file) ends the sound where it ends:
+      // no silence is added before a segment it holds nothing of (a segment
+      // of no frames adds none either; the next one's gap covers its place).
+      const int64_t have = std::clamp<int64_t>(data.available - src, 0, len);
+      if (have == 0) {
+        if (len > 0) break;
+        continue;
+      }
       const int64_t gap = (s.startFrame - e) * align;
       // 16-bit silence is zero bytes: the gap is left as a hole of the file.
       if (gap > 0 && silence != 0 && !(writeOk = FillRange(work, out, gap, silence))) break;
       out += gap;
-      const int64_t len = static_cast<int64_t>(s.lengthFrames) * align;
-      // A data chunk that ends early (a cut file) ends the sound where it ends.
-      const int64_t have = std::clamp<int64_t>(data.available - src, 0, len);
       if (have > 0 &&
           !(writeOk = CopyRange(fd.get(), data.dataOffset + src, work, out, have, piece)))
         break;

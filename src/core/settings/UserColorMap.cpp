@@ -91,10 +91,27 @@ void UserColorMap::BringToCurrentForm() {
   }
   for (int i = 0; i < kSlots; ++i) {
     ColorRange& r = ranges[i];
-    if (r.from != r.to || r.step != 0)
-      MakeRangeConsistent(r);
-    else
+    if (r.from != r.to || r.step != 0) {
+      // One pass of the rule can leave a count that does not follow from the
+      // step it sets (a rounded step gives another count: from 0 to -70390
+      // with 256 colours becomes 257, 258, ... at each load; more colours
+      // than level units; a reversed range), so a map would change at every
+      // start. The rule is applied until the range stays as it is; the count
+      // only grows towards |to - from| (or becomes 1 for a reversed range).
+      // Ordinary ranges settle within a few dozen passes; a range that does
+      // not settle within kMaxPasses has levels far outside any real
+      // spectrogram and is reset to the template like an unused slot.
+      constexpr int kMaxPasses = 1000;
+      bool settled = false;
+      for (int pass = 0; pass < kMaxPasses && !settled; ++pass) {
+        const ColorRange before = r;
+        MakeRangeConsistent(r);
+        settled = r == before;
+      }
+      if (!settled) r = TemplateSlot(i);
+    } else {
       r = TemplateSlot(i);
+    }
   }
   if (rangeCount < 0) rangeCount = 0;
   if (rangeCount > kSlots) rangeCount = kSlots;

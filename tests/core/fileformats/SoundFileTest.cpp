@@ -555,6 +555,45 @@ TEST_F(SoundFile, DamagedKeptSegmentsAreRefused) {
   EXPECT_NE(sink.last().find("damaged"), std::string::npos);
 }
 
+TEST_F(SoundFile, KeptSegmentsAreExpandedOnlyInProportionToTheData) {
+  // 16-bit mono, so that the silence of an expansion is a hole of the work file.
+  auto file = [&](const std::vector<KeptSegment>& segs, int dataFrames) {
+    RiffBuilder rb;
+    auto ib = RecordingInfo().Bytes();
+    rb.Form("NRn0", std::vector<uint8_t>(ib.begin(), ib.end()));
+    auto cb = CompressionInfo().ToBytes();
+    std::vector<uint8_t> c(cb.begin(), cb.end());
+    for (const auto& s : segs) {
+      auto sb = s.ToBytes();
+      c.insert(c.end(), sb.begin(), sb.end());
+    }
+    rb.Form("NRnC", c);
+    rb.Wave(1, 8000, 16, std::vector<uint8_t>(2 * static_cast<size_t>(dataFrames), 7));
+    test::WriteFileBytes(dir.File("seg.wav"), rb.bytes);
+    sink.sink.texts.clear();
+    CNorvaneDoc doc;
+    bool ok = doc.Open(dir.File("seg.wav"));
+    return std::make_pair(ok, ok ? doc.FrameCount() : -1);
+  };
+  // No silence before a segment of which the data holds nothing: the data
+  // ends the sound, however far away the segment claims to start.
+  EXPECT_EQ(file({{0, 20}, {1000000000, 50}}, 20), std::make_pair(true, 20));
+  EXPECT_EQ(file({{0, 20}, {2147483000, 600}}, 20), std::make_pair(true, 20));
+  EXPECT_EQ(file({{0, 20}, {100, 0}}, 20), std::make_pair(true, 20));
+  // A segment of no frames in the middle changes nothing.
+  EXPECT_EQ(file({{0, 10}, {50, 0}, {100, 10}}, 20), std::make_pair(true, 110));
+  // A few frames may expand to 2^24 frames whatever they are...
+  EXPECT_EQ(file({{0, 1}, {(1 << 24) - 1, 1}}, 2), std::make_pair(true, 1 << 24));
+  EXPECT_FALSE(file({{0, 1}, {1 << 24, 1}}, 2).first);
+  EXPECT_NE(sink.last().find("damaged"), std::string::npos);
+  // ... more data to 4096 times its length, and no further.
+  EXPECT_EQ(file({{0, 4096}, {(1 << 25) - 4096, 4096}}, 8192), std::make_pair(true, 1 << 25));
+  EXPECT_FALSE(file({{0, 4096}, {(1 << 25) - 4095, 4096}}, 8192).first);
+  // A file of a few bytes that claims nearly 2^31 frames is refused at once.
+  EXPECT_FALSE(file({{0, 1}, {2147483000, 600}}, 2).first);
+  EXPECT_NE(sink.last().find("damaged"), std::string::npos);
+}
+
 TEST_F(SoundFile, RawFilesOfEveryReadableType) {
   // Odd length as 16-bit: half a frame stays in the work file.
   test::WriteFileBytes(dir.File("odd.dat"), {1, 0, 2, 0, 3});

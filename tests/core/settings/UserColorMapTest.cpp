@@ -183,6 +183,48 @@ TEST(UserColorMapForm, BringToCurrentFormResetsUnusedSlots) {
   EXPECT_EQ(m.ranges[4].step, -5000);
 }
 
+// A map brought to the current form stays as it is when it is saved and
+// loaded again, also for ranges that one pass of the rule leaves with a count
+// that does not follow from the step (more colours than level units, a
+// reversed range, a rounded count).
+TEST(UserColorMapForm, BringingToCurrentFormTwiceChangesNothing) {
+  UserColorMap m;
+  m.ranges[0] = Range(8388608, 0, 0, 16777216);
+  m.ranges[1] = Range(0, -5, 0, 10);
+  m.ranges[2] = Range(-90000, 0, 1000, 90);
+  m.ranges[3] = Range(0, -7, -2, 1);
+  // One pass gives step -274 for 256 colours, from which 257 colours follow.
+  m.ranges[4] = Range(0, -70390, 0, 256);
+  // Levels far outside any spectrogram, settling only after many passes.
+  m.ranges[5] = Range(1077936128, 64, 0, 65536);
+  m.BringToCurrentForm();
+  EXPECT_EQ(m.ranges[0].step, -1);
+  EXPECT_EQ(m.ranges[0].count, 8388608);
+  EXPECT_EQ(m.ranges[1].count, 5);
+  EXPECT_EQ(m.ranges[2].count, 1);
+  EXPECT_EQ(m.ranges[3].count, 7);
+  EXPECT_EQ(m.ranges[4].count * -m.ranges[4].step <= 70390, true);
+  EXPECT_EQ(m.ranges[4].count, static_cast<int32_t>(70390.0 / -m.ranges[4].step + 0.5));
+  UserColorMap again = m;
+  again.BringToCurrentForm();
+  EXPECT_EQ(again, m);
+  // The same over a grid of levels, steps and counts.
+  const int32_t levels[] = {INT32_MIN, -90000, -7, -1, 0, 1, 5, 40000, INT32_MAX};
+  const int32_t steps[] = {INT32_MIN, -3000, -2, -1, 0, 1, 7, INT32_MAX};
+  const int32_t counts[] = {INT32_MIN, -1, 0, 1, 3, 90, 16777216, INT32_MAX};
+  for (int32_t from : levels)
+    for (int32_t to : levels)
+      for (int32_t step : steps) {
+        UserColorMap g;
+        int slot = 0;
+        for (int32_t count : counts) g.ranges[slot++] = Range(from, to, step, count);
+        g.BringToCurrentForm();
+        UserColorMap g2 = g;
+        g2.BringToCurrentForm();
+        ASSERT_EQ(g2, g) << from << " " << to << " " << step;
+      }
+}
+
 TEST(UserColorMapForm, OnlyTheOlderReleaseIsScaled) {
   UserColorMap m;
   m.release = 3;
