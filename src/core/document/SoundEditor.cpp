@@ -375,7 +375,10 @@ bool SoundEditor::PasteCode(int64_t a, int64_t b, int c, bool fromUndo) {
     } else {
       const int bps = f.wBitsPerSample / 8;
       const int64_t count = m / bps;  // source samples
-      const int64_t ePrime = e > 0 ? std::max<int64_t>(e - p, 0) : 0;
+      // Only a delete of one channel leaves the replaced frames in place (the
+      // channel's end silenced); a delete of both channels shortened the
+      // sound, and its frames are gone.
+      const int64_t ePrime = e > 0 && OneChannel(c) ? std::max<int64_t>(e - p, 0) : 0;
       const int64_t T = 2 * m + size - ePrime;
       if (ePrime < 2 * m) {
         if (!FillRange(work, size, T - size, silence)) {

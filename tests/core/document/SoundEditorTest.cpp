@@ -52,6 +52,30 @@ TEST_F(Editing, DeleteWholeFramesAndUndo) {
   doc.RemoveView(&view);
 }
 
+// One channel's samples pasted over a selection of both channels that runs
+// to the end of the sound: the selection's frames are gone (the sound was
+// shortened), so the paste makes room for its samples instead of writing
+// past the end of the sound (found by AddressSanitizer).
+TEST_F(Editing, OneChannelClipOverBothChannelsToTheEnd) {
+  CNorvaneDoc doc;
+  auto bytes = Pattern(100 * 4, 3);
+  FillDocument(doc, 2, 16, 44100, bytes);
+  SoundEditor ed(doc);
+  ASSERT_TRUE(ed.Copy(0, 60, ChannelSelection::Right));
+  for (int64_t from : {0, 30}) {
+    FillDocument(doc, 2, 16, 44100, bytes);
+    ASSERT_TRUE(ed.Paste(from, 120, ChannelSelection::Both));
+    ASSERT_EQ(doc.FrameCount(), from + 60);
+    const auto after = WorkBytes(doc);
+    for (int64_t k = 0; k < 60; ++k) {
+      EXPECT_EQ(S16(after, static_cast<size_t>(2 * (from + k))), S16(bytes, static_cast<size_t>(2 * k + 1))) << k;
+      EXPECT_EQ(S16(after, static_cast<size_t>(2 * (from + k) + 1)), 0) << k;
+    }
+    ASSERT_TRUE(ed.Undo());
+    EXPECT_EQ(WorkBytes(doc), bytes);
+  }
+}
+
 TEST_F(Editing, OneChannelDeleteKeepsTheLengthAndUndoRestoresBytes) {
   CNorvaneDoc doc;
   auto bytes = Pattern(100 * 4, 2);

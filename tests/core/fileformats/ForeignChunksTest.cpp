@@ -239,7 +239,7 @@ TEST_F(ForeignChunksFile, AChunkCutOffByTheEndOfTheFileIsNamedAndTheSoundStillOp
   std::vector<ForeignChunk> chunks = {{"wamd", Bytes("maker's own")}, {"iXML", std::vector<uint8_t>(400, 'x')}};
   std::vector<uint8_t> file = FieldFile(chunks, 1);
   // Cut inside the iXML chunk (the guan chunk goes with it).
-  file.resize(file.size() - 8 - 26 - 100);
+  file.erase(file.end() - (8 + 26 + 100), file.end());
   test::WriteFileBytes(dir.File("cut.wav"), file);
   CNorvaneDoc doc;
   ASSERT_TRUE(doc.Open(dir.File("cut.wav")));
