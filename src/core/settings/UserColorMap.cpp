@@ -136,7 +136,7 @@ void SetCountFromStep(ColorRange& r) {
     r.count = Clamp32(c);
   } else if (c < 0) {
     r.count = Clamp32(-c);
-    r.step = -r.step;
+    r.step = Clamp32(-static_cast<int64_t>(r.step));  // the lowest int32 has no negative
   } else if (c == 0) {
     r.count = 1;
   } else {
