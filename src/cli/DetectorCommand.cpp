@@ -3,11 +3,11 @@
 // block by block by the same code as the playback; or, with --play, played
 // through the sound server by the desktop's detector playback (at any rate:
 // through the resampler where the server does not take the sound's).
-#include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "CliSupport.h"
+#include "DeviceWait.h"
 #include "audio/DetectorDocument.h"
 #include "audio/DetectorPlayback.h"
 #include "audio/PulseAudioBackend.h"
@@ -69,22 +69,10 @@ int PlayThroughDetector(CNorvaneDoc& doc, const FilterDescription& filter, int64
     return 1;
   }
   // A device that hands nothing back for ten seconds is given up.
-  auto lastProgress = std::chrono::steady_clock::now();
-  int64_t lastPlayed = -1;
-  bool gaveUp = false;
-  while (player.Active()) {
-    queue.WaitAndRun(std::chrono::milliseconds(100));
-    if (player.BlocksPlayed() != lastPlayed) {
-      lastPlayed = player.BlocksPlayed();
-      lastProgress = std::chrono::steady_clock::now();
-    } else if (std::chrono::steady_clock::now() - lastProgress > std::chrono::seconds(10)) {
-      if (gaveUp) break;
-      gaveUp = true;
-      player.Stop();
-      lastProgress = std::chrono::steady_clock::now();
-    }
-  }
-  if (gaveUp) return Fail("The sound device stopped answering.");
+  const bool answered = WaitForPlaybackEnd(
+      queue, {[&] { return player.Active(); }, [&] { return player.BlocksPlayed(); }, [&] { player.Stop(); }},
+      std::chrono::seconds(10));
+  if (!answered) return Fail("The sound device stopped answering.");
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "CliSupport.h"
+#include "DeviceWait.h"
 #include "audio/PlaySpeed.h"
 #include "audio/PlaybackEngine.h"
 #include "audio/PulseAudioBackend.h"
@@ -79,22 +80,9 @@ int RunPlay(const Args& a) {
                               (static_cast<double>(doc.Format().nAvgBytesPerSec) * speed);
   const auto patience = std::chrono::milliseconds(
       static_cast<long long>(1000 * (10.0 + 2 * TransferBuffers::kCount * blockSeconds)));
-  auto lastProgress = std::chrono::steady_clock::now();
-  int64_t lastPlayed = -1;
-  bool gaveUp = false;
-  while (engine.Active()) {
-    queue.WaitAndRun(std::chrono::milliseconds(100));
-    if (engine.BlocksPlayed() != lastPlayed) {
-      lastPlayed = engine.BlocksPlayed();
-      lastProgress = std::chrono::steady_clock::now();
-    } else if (std::chrono::steady_clock::now() - lastProgress > patience) {
-      if (gaveUp) break;
-      gaveUp = true;
-      engine.Stop();
-      lastProgress = std::chrono::steady_clock::now();
-    }
-  }
-  if (gaveUp) return Fail("The sound device stopped answering.");
+  const bool answered = WaitForPlaybackEnd(
+      queue, {[&] { return engine.Active(); }, [&] { return engine.BlocksPlayed(); }, [&] { engine.Stop(); }}, patience);
+  if (!answered) return Fail("The sound device stopped answering.");
   return 0;
 }
 
