@@ -1,5 +1,6 @@
 #include "fileformats/Guano.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -256,23 +257,24 @@ void Guano::Set(const std::string& key, const std::string& value) {
 void Guano::ApplyTo(RecordingInfo& info, uint32_t fileRateHz, std::vector<std::string>& problems) const {
   const std::string* te = Find("TE");
   const std::string* rate = Find("Samplerate");
-  const std::optional<double> rateHz = rate ? Number(*rate) : std::nullopt;
-  if (rate && (!rateHz || *rateHz <= 0)) problems.push_back("the sampling rate \"" + *rate + "\" is not a number");
+  const std::optional<double> readRate = rate ? Number(*rate) : std::nullopt;
+  // The real rate stated, 0 when none can be used.
+  const double rateHz = std::max(readRate.value_or(0.0), 0.0);
+  if (rate && rateHz <= 0) problems.push_back("the sampling rate \"" + *rate + "\" is not a number");
   if (te) {
     const std::optional<double> f = Number(*te);
     if (!f || *f < 0.1 || *f > 100) {
       problems.push_back("the time-expansion factor \"" + *te + "\" is not a number from 0.1 to 100");
     } else {
       info.SetTimeExpansion(static_cast<int32_t>(std::lround(*f * 1000)));
-      if (rateHz && *rateHz > 0 && fileRateHz > 0 &&
-          std::fabs(*rateHz - *f * fileRateHz) > 0.005 * *f * fileRateHz)
+      if (rateHz > 0 && fileRateHz > 0 && std::fabs(rateHz - *f * fileRateHz) > 0.005 * *f * fileRateHz)
         problems.push_back("the sampling rate " + *rate + " Hz does not agree with the time-expansion factor " +
                            *te + " and the file's rate of " + std::to_string(fileRateHz) +
                            " Hz; the factor " + *te + " is used");
     }
-  } else if (rateHz && *rateHz > 0 && fileRateHz > 0) {
+  } else if (rateHz > 0 && fileRateHz > 0) {
     // Without "TE" the real sampling rate tells the factor.
-    const double f = *rateHz / fileRateHz;
+    const double f = rateHz / fileRateHz;
     if (f >= 0.1 && f <= 100) info.SetTimeExpansion(static_cast<int32_t>(std::lround(f * 1000)));
   }
   if (const std::string* ts = Find("Timestamp")) {
