@@ -365,7 +365,9 @@ class PulseMeasurer {
 class PulseStates {
  public:
   PulseStates(PulseMeasurer& m, int64_t gap) : m_(m), gap_(gap) {}
-  void Step(bool above, int64_t position) {
+  // One frame, above the threshold or not; true when it ended a pulse (the
+  // pulse was measured).
+  bool Step(bool above, int64_t position) {
     if (above) {
       s_ = 0;
       if (!in_) {
@@ -375,18 +377,36 @@ class PulseStates {
       } else {
         ++i_;
       }
-    } else {
-      ++s_;
-      if (!in_) {
-        i_ = 0;
-      } else if (s_ > gap_) {
-        m_.Measure(start_, i_ - s_);
-        i_ = 0;
-        in_ = false;
-      } else {
-        ++i_;
-      }
+      return false;
     }
+    ++s_;
+    if (!in_) {
+      i_ = 0;
+    } else if (s_ > gap_) {
+      m_.Measure(start_, i_ - s_);
+      i_ = 0;
+      in_ = false;
+      return true;
+    } else {
+      ++i_;
+    }
+    return false;
+  }
+  // `n` frames none of which is above: the same steps as frame by frame,
+  // taken at once. A pulse ends at the frame where s first exceeds the gap.
+  bool Quiet(int64_t n) {
+    bool ended = false;
+    if (in_ && s_ + n > gap_) {
+      const int64_t need = gap_ + 1 - s_;  // frames until s = gap + 1
+      m_.Measure(start_, i_ + need - 1 - (gap_ + 1));
+      in_ = false;
+      ended = true;
+    } else if (in_) {
+      i_ += n;
+    }
+    if (!in_) i_ = 0;
+    s_ += n;
+    return ended;
   }
   bool InPulse() const { return in_; }
   // After the scan: a pulse still open is measured with the samples so far.
@@ -569,65 +589,27 @@ int PulseAnalysis::Run(const PulseRunInput& in, const PulseCallbacks& cb,
   const int64_t gap = MicrosecondsToFrames(in.settings.ampSeparationUs, in.rateHz, in.timeExpansion);
   const int32_t threshold = AmplitudeThreshold(in.settings.ampThreshold, src.Bits());
 
-  // The detection: in-pulse flag, pulse start, counter i and silence counter s.
-  bool inPulse = false;
-  int64_t pulseStart = 0, i = 0, s = 0;
+  // The detection: a block whose peak is not above the threshold is stepped
+  // over at once, the others frame by frame.
+  PulseStates states(measurer, gap);
+  auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
   bool stopped = false;
   int32_t block[kBlockFrames];
   for (int64_t pos = first; pos < last && !stopped; pos += kBlockFrames) {
-    if (stop && stop->load(std::memory_order_relaxed)) {
+    if (stopRequested()) {
       stopped = true;
       break;
     }
     const int n = static_cast<int>(std::min<int64_t>(kBlockFrames, last - pos));
     if (src.Slice(pos, n).PeakRaw() <= threshold) {
-      // No frame of the block is above: the same steps as frame by frame,
-      // taken at once. A pulse ends at the frame where s first exceeds G.
-      if (inPulse && s + n > gap) {
-        const int64_t need = gap + 1 - s;  // frames until s = G + 1
-        measurer.Measure(pulseStart, i + need - 1 - (gap + 1));
-        inPulse = false;
-        if (stop && stop->load(std::memory_order_relaxed)) {
-          stopped = true;
-          break;
-        }
-      } else if (inPulse) {
-        i += n;
-      }
-      if (!inPulse) i = 0;
-      s += n;
+      stopped = states.Quiet(n) && stopRequested();
       continue;
     }
     src.ReadRaw(pos, n, channel, block);
-    for (int k = 0; k < n; ++k) {
-      if (std::abs(block[k]) > threshold) {
-        s = 0;
-        if (!inPulse) {
-          inPulse = true;
-          pulseStart = pos + k;
-          i = 0;
-        } else {
-          ++i;
-        }
-      } else {
-        ++s;
-        if (!inPulse) {
-          i = 0;
-        } else if (s > gap) {
-          measurer.Measure(pulseStart, i - s);
-          i = 0;
-          inPulse = false;
-          if (stop && stop->load(std::memory_order_relaxed)) {
-            stopped = true;
-            break;
-          }
-        } else {
-          ++i;
-        }
-      }
-    }
+    for (int k = 0; k < n && !stopped; ++k)
+      stopped = states.Step(std::abs(block[k]) > threshold, pos + k) && stopRequested();
   }
-  if (!stopped && inPulse && i != 0) measurer.Measure(pulseStart, i - s);
+  if (!stopped) states.Finish();
   if (stop && stop->load(std::memory_order_relaxed)) stopped = true;
   if (cb.status) cb.status(stopped ? "Calculation stopped." : "Calculation completed.");
   return measurer.Count();
