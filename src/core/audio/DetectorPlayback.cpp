@@ -1,13 +1,11 @@
 #include "audio/DetectorPlayback.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <utility>
 
 #include "audio/AudioKeyRules.h"
 #include "audio/OutputOpener.h"
-#include "base/ByteOrder.h"
 #include "base/MessageSink.h"
 
 namespace nv {
@@ -119,10 +117,7 @@ uint32_t DetectorPlayback::FillResampled(std::vector<uint8_t>& block) {
   while (out == 0 && !flushed_) {
     const uint32_t bytes = stream_.FillBlock(raw_.data());
     const size_t frames = bytes / frameBytes;
-    inFrames_.resize(frames * static_cast<size_t>(channels));
-    for (size_t k = 0; k < inFrames_.size(); ++k)
-      inFrames_[k] = f.wBitsPerSample == 8 ? (static_cast<float>(raw_[k]) - 128.0f) * 256.0f
-                                           : static_cast<float>(static_cast<int16_t>(GetU16(&raw_[2 * k])));
+    Resampler::Interleave(SampleSource(raw_.data(), static_cast<int64_t>(frames), f), inFrames_);
     const size_t room = resampler_.OutputRoom(frames);
     outFrames_.resize((out + room) * static_cast<size_t>(channels));
     out += resampler_.Process(inFrames_.data(), frames, outFrames_.data() + out * channels, room);
@@ -133,11 +128,8 @@ uint32_t DetectorPlayback::FillResampled(std::vector<uint8_t>& block) {
       flushed_ = true;
     }
   }
-  block.resize(out * static_cast<size_t>(channels) * 2);
-  for (size_t k = 0; k < out * static_cast<size_t>(channels); ++k) {
-    const float v = std::clamp(std::round(outFrames_[k]), -32768.0f, 32767.0f);
-    PutU16(&block[2 * k], static_cast<uint16_t>(static_cast<int16_t>(v)));
-  }
+  block.resize(out * static_cast<size_t>(deviceFormat_.nBlockAlign));
+  Resampler::Store(outFrames_.data(), out * static_cast<size_t>(channels), deviceFormat_.wBitsPerSample, block.data());
   return static_cast<uint32_t>(block.size());
 }
 

@@ -206,14 +206,7 @@ bool PlaybackEngine::ConvertBlock(int i, const uint8_t* src, int64_t n, bool las
   const WaveFormatEx& df = doc_.Format();
   const int channels = df.nChannels;
   const int64_t frames = n / frameBytes_;
-  SampleSource source(src, frames, df);
-  inFrames_.resize(static_cast<size_t>(frames * channels));
-  std::vector<float> channel(static_cast<size_t>(frames));
-  for (int c = 0; c < channels; ++c) {
-    source.Read16(0, frames, c, channel.data());
-    for (int64_t f = 0; f < frames; ++f)
-      inFrames_[static_cast<size_t>(f * channels + c)] = channel[static_cast<size_t>(f)];
-  }
+  Resampler::Interleave(SampleSource(src, frames, df), inFrames_);
   const size_t room = resampler_.OutputRoom(static_cast<size_t>(frames));
   outFrames_.resize(room * static_cast<size_t>(channels));
   size_t made = resampler_.Process(inFrames_.data(), static_cast<size_t>(frames), outFrames_.data(), room);
@@ -223,13 +216,7 @@ bool PlaybackEngine::ConvertBlock(int i, const uint8_t* src, int64_t n, bool las
   const size_t outBytes = made * static_cast<size_t>(deviceFormat_.nBlockAlign);
   std::vector<uint8_t>& out = outBlocks_[static_cast<size_t>(i)];
   if (out.size() < outBytes) out.resize(outBytes);
-  const size_t samples = made * static_cast<size_t>(channels);
-  const size_t step = static_cast<size_t>(bits / 8);
-  for (size_t s = 0; s < samples; ++s) {
-    float v = outFrames_[s];
-    if (bits == 8) v /= 256.0f;
-    StoreRaw(out.data() + s * step, bits, static_cast<int32_t>(std::lrint(v)));
-  }
+  Resampler::Store(outFrames_.data(), made * static_cast<size_t>(channels), bits, out.data());
   WaveHeader& h = outHeaders_[static_cast<size_t>(i)];
   h.data = out.data();
   h.bufferLength = static_cast<uint32_t>(outBytes);

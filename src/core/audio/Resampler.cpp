@@ -63,4 +63,24 @@ size_t Resampler::Flush(float* out, size_t outRoom) {
   return written;
 }
 
+void Resampler::Interleave(const SampleSource& source, std::vector<float>& out) {
+  const int channels = source.Channels();
+  const int64_t frames = source.Frames();
+  out.resize(static_cast<size_t>(frames * channels));
+  std::vector<float> channel(static_cast<size_t>(frames));
+  for (int c = 0; c < channels; ++c) {
+    source.Read16(0, frames, c, channel.data());
+    for (int64_t f = 0; f < frames; ++f) out[static_cast<size_t>(f * channels + c)] = channel[static_cast<size_t>(f)];
+  }
+}
+
+void Resampler::Store(const float* values, size_t samples, int bits, uint8_t* out) {
+  const size_t step = static_cast<size_t>(bits / 8);
+  for (size_t s = 0; s < samples; ++s) {
+    float v = values[s];
+    if (bits == 8) v /= 256.0f;
+    StoreRaw(out + s * step, bits, static_cast<int32_t>(std::lrint(v)));
+  }
+}
+
 }  // namespace nv

@@ -5,6 +5,9 @@
 // no gain. One instance per stream of frames; not thread-safe.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
+
+#include "base/SampleSource.h"
 
 struct soxr;
 
@@ -31,6 +34,13 @@ class Resampler {
   size_t Process(const float* in, size_t inFrames, float* out, size_t outRoom);
   // Ends the stream: writes what the filter still holds.
   size_t Flush(float* out, size_t outRoom);
+
+  // Every frame of `source`, all its channels interleaved, on the 16-bit
+  // scale: what Process takes.
+  static void Interleave(const SampleSource& source, std::vector<float>& out);
+  // `samples` converted values written as samples of `bits` (8 or 16) bits,
+  // rounded and clamped to their range.
+  static void Store(const float* values, size_t samples, int bits, uint8_t* out);
 
  private:
   void Release();
