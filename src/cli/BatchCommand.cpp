@@ -42,6 +42,14 @@ struct ReadSound {
   TempFile work;
   int32_t frames = 0;
   const uint8_t* samples = nullptr;
+  // After the work on the sound: false with `error` when another program
+  // shortened the file meanwhile (the reads past its new end saw silence,
+  // so the result does not stand for the file).
+  bool StillWhole(std::string& error) const {
+    if (!work.SourceShortened()) return true;
+    error = kShortenedWhileRead;
+    return false;
+  }
 };
 
 // Reads a WAVE file on a worker thread. The reader's messages are collected
@@ -154,7 +162,7 @@ class RenderBatch : public BatchKind {
     // Written under a temporary name and renamed, so that a picture that is
     // there is whole (an interrupted run leaves no half picture behind).
     const std::string part = out + ".part";
-    if (!RenderPicture(args_, in, part, 1, error)) {
+    if (!RenderPicture(args_, in, part, 1, error) || !s.StillWhole(error)) {
       std::remove(part.c_str());
       return false;
     }
@@ -216,6 +224,7 @@ class PulsesBatch : public BatchKind {
     PulseCallbacks cb;
     cb.result = [&](PulseResult&& r) { results.push_back(std::move(r)); };
     PulseAnalysis::Run(in, cb);
+    if (!s.StillWhole(error)) return false;
     result = PulsesTableFile::Rows(f.path, results);
     pulses = static_cast<int64_t>(results.size());
     return true;

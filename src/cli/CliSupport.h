@@ -37,6 +37,9 @@ std::optional<long long> ParseInteger(const std::string& text, const std::string
 std::optional<double> ParseNumber(const std::string& text, const std::string& what);
 // Prints a usage error on standard error and returns 1.
 int Fail(const std::string& text);
+// Why a sound read in place gives no result: another program cut the file.
+inline constexpr const char* kShortenedWhileRead =
+    "The file was shortened by another program while it was read.";
 // The window code of a --window option (rectangular, hanning, parzen,
 // hamming, cosine); nothing for any other name.
 std::optional<int32_t> WindowOption(const std::string& name);

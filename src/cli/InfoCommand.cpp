@@ -17,6 +17,7 @@ int RunInfo(const Args& a) {
   int32_t peakRaw = 0;
   const auto scan = [&](const SampleSource& frames) { peakRaw = std::max(peakRaw, frames.PeakRaw()); };
   if (!doc.IsValid() || !doc.Open(a.positional[0], scan, SampleAccess::InPlace)) return 1;
+  if (doc.WorkFile().SourceShortened()) return Fail(kShortenedWhileRead);
   // Largest sample magnitude in hundredths of a percent of full scale.
   const long peak = peakRaw * 10000L / (doc.Format().wBitsPerSample == 8 ? 128 : 32768);
   const WaveFormatEx& f = doc.Format();

@@ -1,6 +1,7 @@
 #include "base/TempFile.h"
 
 #include "base/MessageSink.h"
+#include "base/ReadMappingGuard.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -63,6 +64,14 @@ void TempFile::Close() {
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
   adoptedBytes_ = -1;
+  shortened_ = false;
+}
+
+bool TempFile::SourceShortened() const {
+  if (!IsAdopted()) return false;
+  if (shortened_ || ReadMappingGuard::Shortened(guardSlot_)) return true;
+  struct stat st;
+  return fd_ >= 0 && fstat(fd_, &st) == 0 && st.st_size - head_ < adoptedBytes_;
 }
 
 bool TempFile::AdoptReadOnly(int fd, int64_t offset, int64_t bytes) {
@@ -157,6 +166,8 @@ uint8_t* TempFile::Map(bool readOnly) {
   if (p == MAP_FAILED) return nullptr;
   mapStart_ = static_cast<uint8_t*>(p);
   mapBytes_ = bytes;
+  // Another program's file may be shortened while it is mapped here.
+  if (IsAdopted()) guardSlot_ = ReadMappingGuard::Register(mapStart_, mapBytes_);
   base_ = mapStart_ + (head_ - from);
   mappedSize_ = size;
   mappedReadOnly_ = readOnly;
@@ -164,6 +175,11 @@ uint8_t* TempFile::Map(bool readOnly) {
 }
 
 void TempFile::Unmap() {
+  if (guardSlot_ >= 0) {
+    shortened_ = shortened_ || ReadMappingGuard::Shortened(guardSlot_);
+    ReadMappingGuard::Unregister(guardSlot_);
+    guardSlot_ = -1;
+  }
   if (mapStart_) munmap(mapStart_, mapBytes_);
   mapStart_ = nullptr;
   mapBytes_ = 0;

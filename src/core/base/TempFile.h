@@ -73,6 +73,10 @@ class TempFile {
   // sound; the other file must not be shortened while it is mapped.
   bool AdoptReadOnly(int fd, int64_t offset, int64_t bytes);
   bool IsAdopted() const { return adoptedBytes_ >= 0; }
+  // True when the adopted file no longer holds all the contents it had: it
+  // is shorter now, or a read through the mapping met its new end (such
+  // reads see silence instead of ending the process; see ReadMappingGuard).
+  bool SourceShortened() const;
 
   // Maps the whole contents (the file from the page boundary at or below
   // the head); returns the address of position 0 or null (errno set). An
@@ -96,6 +100,8 @@ class TempFile {
   bool mappedReadOnly_ = true;
   std::string prefix_ = "NrTmp";  // of Create, to become a temporary file again
   int64_t adoptedBytes_ = -1;     // length of adopted contents; -1 = our own file
+  int guardSlot_ = -1;            // the adopted mapping's ReadMappingGuard slot
+  bool shortened_ = false;        // a read met the end of the shortened adopted file
 };
 
 }  // namespace nv

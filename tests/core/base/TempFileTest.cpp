@@ -2,11 +2,13 @@
 // within a page; positions, mapping and size are those of the contents.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include <cstring>
 #include <vector>
@@ -83,6 +85,54 @@ TEST(TempFile, LengthChangesCountFromTheHeadAndNeverEmptyTheFile) {
   ASSERT_TRUE(f.Reset());
   EXPECT_EQ(FileLength(f), 4096);
   EXPECT_FALSE(f.Truncate(-1));
+}
+
+// Another program shortens a file while it is read in place: reads beyond
+// the new end see silence instead of ending the process (SIGBUS), and the
+// file says it was shortened; a bus error elsewhere still ends the process.
+TEST(TempFile, AdoptedFileShortenedWhileMappedIsReportedNotFatal) {
+  char path[] = "/tmp/NvTfShortXXXXXX";
+  const int w = mkstemp(path);
+  ASSERT_GE(w, 0);
+  const int64_t bytes = 64 * 4096;
+  const std::vector<uint8_t> data = Pattern(static_cast<size_t>(bytes));
+  ASSERT_EQ(write(w, data.data(), data.size()), bytes);
+  const int r = open(path, O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(r, 0);
+  TempFile f;
+  ASSERT_TRUE(f.AdoptReadOnly(r, 0, bytes));
+  close(r);
+  const volatile uint8_t* p = f.Map(true);
+  ASSERT_NE(p, nullptr);
+  EXPECT_FALSE(f.SourceShortened());
+  // Cut to 10 pages and a half by the other program.
+  ASSERT_EQ(ftruncate(w, 10 * 4096 + 2048), 0);
+  close(w);
+  EXPECT_TRUE(f.SourceShortened());  // seen by its size alone
+  uint64_t sum = 0;
+  for (int64_t i = 0; i < bytes; i += 512) sum += p[i];  // no SIGBUS ends the test
+  EXPECT_EQ(p[0], data[0]);
+  EXPECT_EQ(p[10 * 4096 + 100], data[10 * 4096 + 100]);
+  EXPECT_EQ(p[20 * 4096], 0);  // beyond the end: silence
+  EXPECT_GT(sum, 0u);
+  // The read itself is remembered past the mapping.
+  f.Unmap();
+  EXPECT_TRUE(f.SourceShortened());
+  f.Close();
+  EXPECT_FALSE(f.SourceShortened());
+  std::remove(path);
+  // A bus error outside every read-in-place mapping is not swallowed.
+  EXPECT_DEATH(
+      {
+        char other[] = "/tmp/NvTfBusXXXXXX";
+        const int o = mkstemp(other);
+        if (o < 0 || ftruncate(o, 4096) != 0) std::abort();
+        const volatile uint8_t* q = static_cast<const uint8_t*>(
+            mmap(nullptr, 8192, PROT_READ, MAP_SHARED, o, 0));
+        std::remove(other);
+        (void)q[4096];
+      },
+      "");
 }
 
 TEST(TempFile, AdoptedContentsAreReadInPlaceAndNeverWritten) {
