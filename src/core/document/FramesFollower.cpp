@@ -1,6 +1,9 @@
 #include "document/FramesFollower.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 
 namespace nv {
 
@@ -16,41 +19,44 @@ void FramesFollower::Run() {
   for (;;) {
     changed_.wait(lock, [this] { return published_ > handed_ || finishing_; });
     if (published_ <= handed_) return;  // finishing with nothing left
-    const SampleSource piece = mapped_.Slice(handed_, published_ - handed_);
-    const int64_t upTo = published_;
-    busy_ = true;
+    const int64_t first = handed_, end = published_;
     lock.unlock();
-    receiver_(piece);
+    Hand(first, end);
     lock.lock();
-    busy_ = false;
-    handed_ = upTo;
+    handed_ = end;
     changed_.notify_all();
   }
 }
 
-void FramesFollower::Drain(std::unique_lock<std::mutex>& lock) {
-  changed_.wait(lock, [this] { return handed_ >= published_ && !busy_; });
+void FramesFollower::Hand(int64_t first, int64_t end) {
+  const int64_t align = std::max(channels_ * bits_ / 8, 1);
+  const int64_t step = std::max<int64_t>(kPieceBytes / align, 1);
+  buffer_.resize(static_cast<size_t>(step * align));
+  while (first < end) {
+    const int64_t want = std::min(step, end - first) * align;
+    int64_t got = 0;
+    while (got < want) {
+      const ssize_t n = pread(work_.Fd(), buffer_.data() + got, static_cast<size_t>(want - got),
+                              static_cast<off_t>(work_.FileOffset(first * align + got)));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // a file shortened meanwhile ends here
+      got += n;
+    }
+    const int64_t frames = got / align;
+    if (frames > 0) receiver_(SampleSource(buffer_.data(), frames, channels_, bits_));
+    if (got < want) return;
+    first += frames;
+  }
 }
 
 bool FramesFollower::Arrived(int64_t bytes, const WaveFormatEx& format) {
   const int64_t align = std::max<int64_t>(format.nBlockAlign, 1);
-  const int64_t frames = bytes / align;
-  std::unique_lock<std::mutex> lock(mutex_);
-  if (frames <= published_) return true;
-  if (frames > mapped_.Frames()) {
-    // The file grew beyond the mapping: remade once the receiver is done
-    // with the old one (a writer that sizes the file first maps only once).
-    Drain(lock);
-    work_.Unmap();
-    const uint8_t* base = work_.Map(true);
-    if (!base) {
-      mapped_ = SampleSource();
-      published_ = handed_ = 0;
-      return false;
-    }
-    mapped_ = SampleSource(base, work_.MappedSize() / align, format.nChannels, format.wBitsPerSample);
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (handed_ == published_) {  // between pieces: the format may be set
+    channels_ = std::max<int>(format.nChannels, 1);
+    bits_ = format.wBitsPerSample;
   }
-  published_ = std::min(frames, mapped_.Frames());
+  published_ = std::max(published_, bytes / align);
   changed_.notify_all();
   return true;
 }
@@ -63,7 +69,6 @@ void FramesFollower::Finish() {
     changed_.notify_all();
   }
   thread_.join();
-  work_.Unmap();
 }
 
 }  // namespace nv

@@ -7,11 +7,18 @@
 // arrived frame has been handed over. The function only reads the frames it
 // gets (valid during the call); it runs while the writer goes on, so it must
 // not touch the document.
+//
+// The frames are read from the file in pieces of a few megabytes into a
+// buffer of the follower's own, not through a mapping: a pass then costs the
+// same however the kernel holds the file's pages (a file written in small
+// pieces takes several times the page faults of one written in one stream),
+// and a file another program shortens meanwhile just ends early.
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "base/SampleSource.h"
 #include "base/TempFile.h"
@@ -23,33 +30,34 @@ class FramesFollower {
  public:
   using Receiver = std::function<void(const SampleSource& frames)>;
 
-  // `work` must stay open until Finish; its mapping belongs to the follower
-  // meanwhile.
+  // `work` must stay open until Finish.
   FramesFollower(TempFile& work, Receiver receiver);
   ~FramesFollower();
   FramesFollower(const FramesFollower&) = delete;
   FramesFollower& operator=(const FramesFollower&) = delete;
 
   // The contents of the work file are complete up to `bytes`, in `format`.
-  // False when the file could not be mapped (errno set).
+  // Always true (kept for the writer's error path).
   bool Arrived(int64_t bytes, const WaveFormatEx& format);
-  // Waits until every arrived frame was handed over and releases the mapping.
+  // Waits until every arrived frame was handed over.
   void Finish();
 
  private:
+  static constexpr int64_t kPieceBytes = 8 << 20;
   void Run();
-  // Waits until the receiver has every published frame. Lock held.
-  void Drain(std::unique_lock<std::mutex>& lock);
+  // Reads and hands on frames [first, end) (lock not held).
+  void Hand(int64_t first, int64_t end);
 
   TempFile& work_;
   Receiver receiver_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  SampleSource mapped_;     // the mapping of the contents, as far as published
+  int channels_ = 1;        // of the published frames
+  int bits_ = 16;
   int64_t published_ = 0;   // frames the receiver may read
   int64_t handed_ = 0;      // frames the receiver has had
-  bool busy_ = false;       // the receiver is reading
   bool finishing_ = false;
+  std::vector<uint8_t> buffer_;  // one piece (the follower's thread only)
   std::thread thread_;
 };
 
