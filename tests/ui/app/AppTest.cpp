@@ -651,9 +651,7 @@ class AppTest : public QObject {
   }
 };
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+int RunAppTest(int argc, char** argv) {
   AppTest t;
   return QTest::qExec(&t, argc, argv);
 }
