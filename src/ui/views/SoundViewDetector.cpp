@@ -150,10 +150,7 @@ void SoundViewDetector::MoveLineByKey(int key) {
 
 bool SoundViewDetector::OnVolumeKey(int key) {
   if (!player_ || player_->State() != nv::PlaybackState::Open) return false;
-  const nv::KeyOutcome r = key == Qt::Key_Up ? player_->VolumeUp() : player_->VolumeDown();
-  if (r == nv::KeyOutcome::NotPlaying) return false;
-  if (r == nv::KeyOutcome::Refused) QApplication::beep();
-  return true;
+  return SoundViewPlayback::TakeKeyOutcome(key == Qt::Key_Up ? player_->VolumeUp() : player_->VolumeDown());
 }
 
 void SoundViewDetector::Stop() {

@@ -117,8 +117,7 @@ bool SoundViewPlayback::OnPlayKey(int key) {
     case Qt::Key_Right: r = player_->RateUp(); break;
     default: return false;
   }
-  if (r == nv::KeyOutcome::NotPlaying) return false;
-  if (r == nv::KeyOutcome::Refused) QApplication::beep();
+  if (!TakeKeyOutcome(r)) return false;
   // The status strip says the volume and speed now, and a limit reached;
   // the note stays after the playback's running text until it ends.
   uint16_t volume = 0xFFFF;
@@ -135,7 +134,10 @@ bool SoundViewPlayback::OnPlayKey(int key) {
 
 bool SoundViewPlayback::OnVolumeKey(int key) {
   if (!player_ || player_->State() != nv::PlaybackState::Open) return false;
-  const nv::KeyOutcome r = key == Qt::Key_Up ? player_->VolumeUp() : player_->VolumeDown();
+  return TakeKeyOutcome(key == Qt::Key_Up ? player_->VolumeUp() : player_->VolumeDown());
+}
+
+bool SoundViewPlayback::TakeKeyOutcome(nv::KeyOutcome r) {
   if (r == nv::KeyOutcome::NotPlaying) return false;
   if (r == nv::KeyOutcome::Refused) QApplication::beep();
   return true;

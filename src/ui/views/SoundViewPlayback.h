@@ -17,12 +17,10 @@
 #include <memory>
 #include <string>
 
+#include "audio/PlaybackEngine.h"
 #include "audio/PlaybackView.h"
 #include "base/CommandTarget.h"
 
-namespace nv {
-class PlaybackEngine;
-}
 class CNvAnaView;
 class QTimer;
 
@@ -51,6 +49,9 @@ class SoundViewPlayback : public CommandTarget, public nv::PlaybackView {
   // that also updates the commands.
   static bool HostIsPlaying();
   static void HostSetPlaying(bool playing);
+  // The answer to an arrow key of a playback: false when nothing played,
+  // a beep when the device refused it, true otherwise.
+  static bool TakeKeyOutcome(nv::KeyOutcome outcome);
 
   // PlaybackView: progress of this view's playback.
   void ShowPlaybackStatus(const std::string& text) override;
