@@ -407,7 +407,7 @@ void CNvAnaView::keyPressEvent(QKeyEvent* e) {
       return;
     }
     if (detector.IsOn())
-      detector.MoveLineByKey(e->key());
+      detector.MoveDetectorLineByKey(e->key());
     else
       input_->MoveByKey(e->key());
     return;

@@ -42,7 +42,7 @@ bool SoundViewControllers::OnUpdateCommand(int id, CommandState& state) {
 
 void SoundViewControllers::StopPlayback() {
   playback_->Stop();
-  detector_->Stop();
+  detector_->StopDetectorPlayback();
 }
 
 void SoundViewControllers::CloseAll() {

@@ -15,17 +15,17 @@
 
 SoundViewDetector::SoundViewDetector(CNvAnaView& view) : view_(view) {}
 
-SoundViewDetector::~SoundViewDetector() { Stop(); }
+SoundViewDetector::~SoundViewDetector() { StopDetectorPlayback(); }
 
-bool SoundViewDetector::Playing() const { return player_ && player_->Active(); }
+bool SoundViewDetector::Playing() const { return detectorPlayer_ && detectorPlayer_->Active(); }
 
 bool SoundViewDetector::OnCommand(int id) {
   switch (id) {
     case cmd::kSoundVirtualDetector:
-      Toggle();
+      ToggleDetector();
       return true;
     case cmd::kSoundPlay: {
-      if (!mode_.IsOn()) return false;
+      if (!detector_.IsOn()) return false;
       nv::CNorvaneDoc* doc = view_.Document();
       if (!doc) return true;
       const nv::FilterDescription& filter = ViewHost::Get().DetectorFilter();
@@ -33,20 +33,20 @@ bool SoundViewDetector::OnCommand(int id) {
         nv::ShowMessage("Select a filter for the virtual detector first (Filter).");
         return true;
       }
-      if (!player_) {
-        player_ = std::make_unique<nv::DetectorPlayback>(*doc, ViewHost::Get().Audio(), &SoundViewPlayback::HostIsPlaying,
+      if (!detectorPlayer_) {
+        detectorPlayer_ = std::make_unique<nv::DetectorPlayback>(*doc, ViewHost::Get().Audio(), &SoundViewPlayback::HostIsPlaying,
                                                          &SoundViewPlayback::HostSetPlaying, *this);
       }
-      player_->SetOutputDevice(ViewHost::Get().OutputDevice());
+      detectorPlayer_->SetOutputDevice(ViewHost::Get().OutputDevice());
       const nv::PlaybackRequest r = view_.PlaybackRequestHere();
-      lineBeforePlay_ = mode_.Line().position;
-      player_->Play(r, filter, mode_.Settings().speedFactor, mode_.Line().value);
+      lineBeforePlay_ = detector_.Line().position;
+      detectorPlayer_->Play(r, filter, detector_.Settings().speedFactor, detector_.Line().value);
       ViewHost::Get().RequestCommandUpdate();
       return true;
     }
     case cmd::kSoundStop:
       if (!Playing()) return false;
-      player_->Stop();
+      detectorPlayer_->Stop();
       return true;
     default:
       return false;
@@ -57,8 +57,8 @@ bool SoundViewDetector::OnUpdateCommand(int id, CommandState& st) {
   switch (id) {
     case cmd::kSoundVirtualDetector: {
       const nv::CNorvaneDoc* doc = view_.Document();
-      st.checked = mode_.IsOn();
-      st.enabled = doc && !ViewHost::Get().IsPlaying() && (mode_.IsOn() || doc->FrameCount() > 0);
+      st.checked = detector_.IsOn();
+      st.enabled = doc && !ViewHost::Get().IsPlaying() && (detector_.IsOn() || doc->FrameCount() > 0);
       return true;
     }
     case cmd::kSoundStop:
@@ -70,14 +70,14 @@ bool SoundViewDetector::OnUpdateCommand(int id, CommandState& st) {
   }
 }
 
-void SoundViewDetector::Toggle() {
+void SoundViewDetector::ToggleDetector() {
   nv::CNorvaneDoc* doc = view_.Document();
   if (!doc || ViewHost::Get().IsPlaying()) return;
   nv::SoundPlot* plot = view_.Plot();
-  if (mode_.IsOn()) {
-    Stop();
-    mode_.SwitchOff();
-    plot->SetDetectorLine(mode_.Line());
+  if (detector_.IsOn()) {
+    StopDetectorPlayback();
+    detector_.SwitchOff();
+    plot->SetDetectorLine(detector_.Line());
     view_.Strip()->SetStatusText(QString());
     ViewHost::Get().RequestCommandUpdate();
     return;
@@ -93,7 +93,7 @@ void SoundViewDetector::Toggle() {
   // What the dialog offers: the speed factor the user chose in this view, or
   // the recording's own time-expansion factor, so that it is heard at its
   // real speed; the frequency the line was tuned to last, or where it starts.
-  nv::DetectorSettings offered = mode_.Settings();
+  nv::DetectorSettings offered = detector_.Settings();
   if (!offered.speedFactorChosen) offered.speedFactor = nv::StartingSpeedFactor(doc->Info().TimeExpansion());
   nv::CursorRecord preview = nv::PlaceDetectorLine(place);
   if (offered.frequencyHz >= 1 && offered.frequencyHz <= nyquistHz) preview.value = offered.frequencyHz;
@@ -109,31 +109,31 @@ void SoundViewDetector::Toggle() {
         plot->SetDetectorLine(preview);
       });
   if (a.choice == VirtualDetectorDialog::Choice::Cancel || !view_.Document()) {
-    if (plot) plot->SetDetectorLine(mode_.Line());
+    if (plot) plot->SetDetectorLine(detector_.Line());
     return;
   }
-  mode_.SwitchOn(a.settings, place);
-  plot->SetDetectorLine(mode_.Line());
-  ShowStatus();
+  detector_.SwitchOn(a.settings, place);
+  plot->SetDetectorLine(detector_.Line());
+  ShowDetectorStatus();
   ViewHost::Get().RequestCommandUpdate();
   // "Select Filter": the filter command, which now edits the detector's filter.
   if (a.choice == VirtualDetectorDialog::Choice::SelectFilter) view_.OnCommand(cmd::kEditFilter);
 }
 
-void SoundViewDetector::MoveLineByKey(int key) {
+void SoundViewDetector::MoveDetectorLineByKey(int key) {
   nv::CNorvaneDoc* doc = view_.Document();
-  if (!mode_.IsOn() || !doc) return;
+  if (!detector_.IsOn() || !doc) return;
   const nv::PlotSetup& s = view_.Plot()->Setup();
-  nv::CursorRecord line = mode_.Line();
-  const bool playing = player_ && player_->State() == nv::PlaybackState::Open;
+  nv::CursorRecord line = detector_.Line();
+  const bool playing = detectorPlayer_ && detectorPlayer_->State() == nv::PlaybackState::Open;
   bool moved = false;
   if (key == Qt::Key_Up || key == Qt::Key_Down) {
     moved = nv::StepDetectorFrequency(s, line, key == Qt::Key_Up ? 1 : -1);
     // A playback hears the new frequency from the next block it fills.
-    if (moved && playing) player_->SetFrequencyHz(line.value);
+    if (moved && playing) detectorPlayer_->SetFrequencyHz(line.value);
   } else if (playing) {
     // While it plays, Left and Right halve and double the device's rate.
-    const nv::KeyOutcome r = key == Qt::Key_Left ? player_->RateDown() : player_->RateUp();
+    const nv::KeyOutcome r = key == Qt::Key_Left ? detectorPlayer_->RateDown() : detectorPlayer_->RateUp();
     if (r == nv::KeyOutcome::Refused) QApplication::beep();
     return;
   } else if (!ViewHost::Get().IsPlaying()) {
@@ -143,21 +143,21 @@ void SoundViewDetector::MoveLineByKey(int key) {
     QApplication::beep();
     return;
   }
-  mode_.SetLine(line);
+  detector_.SetLine(line);
   view_.Plot()->SetDetectorLine(line);
-  ShowStatus();
+  ShowDetectorStatus();
 }
 
 bool SoundViewDetector::OnVolumeKey(int key) {
-  if (!player_ || player_->State() != nv::PlaybackState::Open) return false;
-  return SoundViewPlayback::TakeKeyOutcome(key == Qt::Key_Up ? player_->VolumeUp() : player_->VolumeDown());
+  if (!detectorPlayer_ || detectorPlayer_->State() != nv::PlaybackState::Open) return false;
+  return SoundViewPlayback::TakeKeyOutcome(key == Qt::Key_Up ? detectorPlayer_->VolumeUp() : detectorPlayer_->VolumeDown());
 }
 
-void SoundViewDetector::Stop() {
-  if (!player_) return;
-  const bool wasActive = player_->Active();
-  player_->Abort();
-  player_.reset();
+void SoundViewDetector::StopDetectorPlayback() {
+  if (!detectorPlayer_) return;
+  const bool wasActive = detectorPlayer_->Active();
+  detectorPlayer_->Abort();
+  detectorPlayer_.reset();
   if (wasActive) {
     MoveDetectorLine(-1);
     ViewHost::Get().RequestCommandUpdate();
@@ -169,20 +169,20 @@ void SoundViewDetector::ShowDetectorPlaybackStatus(const std::string& text) {
 }
 
 void SoundViewDetector::MoveDetectorLine(int64_t frame) {
-  if (!mode_.IsOn()) return;
+  if (!detector_.IsOn()) return;
   // After the playback the line goes back to where it stood, so that it
   // stays in sight for tuning.
   const int64_t p = frame >= 0 ? frame : lineBeforePlay_;
-  mode_.SetLinePosition(static_cast<int32_t>(std::min<int64_t>(p, INT32_MAX)));
-  view_.Plot()->SetDetectorLine(mode_.Line());
+  detector_.SetLinePosition(static_cast<int32_t>(std::min<int64_t>(p, INT32_MAX)));
+  view_.Plot()->SetDetectorLine(detector_.Line());
 }
 
-void SoundViewDetector::ShowDetectorLineStatus() { ShowStatus(); }
+void SoundViewDetector::ShowDetectorLineStatus() { ShowDetectorStatus(); }
 
 void SoundViewDetector::RefuseDetectorPlayback() { QApplication::beep(); }
 
 void SoundViewDetector::DetectorPlaybackClosed() { ViewHost::Get().RequestCommandUpdate(); }
 
-void SoundViewDetector::ShowStatus() {
-  view_.Strip()->SetStatusText(QString::fromStdString(mode_.StatusText(view_.Plot()->Setup())));
+void SoundViewDetector::ShowDetectorStatus() {
+  view_.Strip()->SetStatusText(QString::fromStdString(detector_.StatusText(view_.Plot()->Setup())));
 }

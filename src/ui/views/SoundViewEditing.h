@@ -4,13 +4,13 @@
 // reverse, volume and the time-domain filter; with the virtual detector on,
 // "&Filter" designs the detector's filter instead and filters nothing.
 //
-// Contract: owned by its view (CNvAnaView); it owns nothing. It turns the
-// view's selection (or the cursor position with end -1) and the selection's
-// channel into a range of frames and a `ChannelSelection` and hands them to
-// `SoundEditor` or `FilterDocumentRange`, which end every edit with the
-// document's UpdateAllViews. Each edit releases the work-file mapping and
-// runs under the wait cursor; no edit runs while a playback, recording or
-// pulse analysis uses the samples. Interface thread only.
+// Contract: owned by its view's controllers (SoundViewControllers); it owns
+// nothing. It turns the view's selection (or the cursor position with end -1)
+// and the selection's channel into a range of frames and a `ChannelSelection`
+// and hands them to `SoundEditor` or `FilterDocumentRange`, which end every
+// edit with the document's UpdateAllViews. Each edit releases the work-file
+// mapping and runs under the wait cursor; no edit runs while a playback,
+// recording or pulse analysis uses the samples. Interface thread only.
 #include <cstdint>
 
 #include "base/CommandTarget.h"

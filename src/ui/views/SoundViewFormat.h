@@ -4,10 +4,10 @@
 // device, and the application of the result to the document, the defaults
 // and the view) and "Sound &devices" (the host's device choice).
 //
-// Contract: owned by its view (CNvAnaView); it owns nothing, and its
-// dialogs are modal. A new sampling rate (Hz) clears the view's measurement
-// cursors and zoom history before the document changes. Interface thread
-// only.
+// Contract: owned by its view's controllers (SoundViewControllers); it owns
+// nothing, and its dialogs are modal. A new sampling rate (Hz) clears the
+// view's measurement cursors and zoom history before the document changes.
+// Interface thread only.
 #include "base/CommandTarget.h"
 
 class CNvAnaView;

@@ -3,11 +3,11 @@
 // move, distances, clear, export and import commands, and the move mode in
 // which the arrow keys move the active mark.
 //
-// Contract: owned by its view (CNvAnaView); it owns only the move mode. The
-// marks themselves are the document's (`MarkList`); it reads the view's
-// cursor and plot set-up for the steps (one pixel of the plot in frames and
-// in Hz or 1/100 % of full scale) and the visible stretch. Interface thread
-// only.
+// Contract: owned by its view's controllers (SoundViewControllers); it owns
+// only the move mode. The marks themselves are the document's (`MarkList`);
+// it reads the view's cursor and plot set-up for the steps (one pixel of the
+// plot in frames and in Hz or 1/100 % of full scale) and the visible stretch.
+// Interface thread only.
 #include <cstdint>
 
 #include "base/CommandTarget.h"

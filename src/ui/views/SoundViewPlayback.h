@@ -4,15 +4,15 @@
 // mark, the arrow keys while playing (volume and rate, with their note in
 // the status strip), and the moving playback cursor.
 //
-// Contract: owned by its view (CNvAnaView), which it outlives by nothing:
-// the view stops it (Stop) before its document goes. It owns the view's
-// `PlaybackEngine` (made at the first "&Play sound" on ViewHost::Audio()
-// with the host's output device) and the 40 ms timer that moves the
-// playback cursor between blocks; it reads the view's document, selection
-// and cursor, and writes only the plot's playback cursor and the status
-// strip. Interface thread only; the engine's device notifications reach it
-// through the event loop. Positions are frames of the document; the speed
-// items are factors of the document's play speed.
+// Contract: owned by its view's controllers (SoundViewControllers); the view
+// stops it (Stop) before its document goes. It owns the view's
+// `PlaybackEngine` (made at the first "&Play sound" on ViewHost::Audio() with
+// the host's output device) and the 40 ms timer that moves the playback
+// cursor between blocks; it reads the view's document, selection and cursor,
+// and writes only the plot's playback cursor and the status strip. Interface
+// thread only; the engine's device notifications reach it through the event
+// loop. Positions are frames of the document; the speed items are factors of
+// the document's play speed.
 #include <QPointer>
 #include <memory>
 #include <string>

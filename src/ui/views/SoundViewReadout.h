@@ -21,11 +21,11 @@ class SoundViewReadout {
   QString Time(int64_t ns) const;
   QString Amplitude(int32_t a) const;
   QString Frequency(int32_t hz) const;
-  // A measuring cursor's time and value ("time amplitude" or "time frequency").
+  // A measuring cursor's time, a space and its amplitude or frequency.
   QString Measurement(const nv::CursorRecord& c) const;
   // The status text.
   void Show(const QString& text);
-  // The selection's "start - end Distance: d", a marking cursor's time, or
+  // The selection's start, end and distance, a marking cursor's time, or
   // nothing without a cursor.
   void ShowSelection();
   // The document's format in the strip's format field.

@@ -5,10 +5,10 @@
 // recording ends, the recording view (CNvRecView) tells the sound view,
 // which takes up the new length.
 //
-// Contract: owned by its view (CNvAnaView); it owns nothing. It reads the
-// view's document and settings (the time per plot in microseconds) and
-// hands them to ViewHost::OpenRecordingView with the view as the starter.
-// Interface thread only.
+// Contract: owned by its view's controllers (SoundViewControllers); it owns
+// nothing. It reads the view's document and settings (the time per plot in
+// microseconds) and hands them to ViewHost::OpenRecordingView with the view
+// as the starter. Interface thread only.
 #include "base/CommandTarget.h"
 
 class CNvAnaView;

@@ -1,16 +1,16 @@
 #pragma once
-// The settings dialogs of a sound view: "Spec&trogram Settings", "Oscillo&gram
-// Settings" and "Zero Crossing Analysis Settings" of the current diagram (one
-// modeless dialog of each kind, on the view's own AnalysisSettings) and the
-// "- Default" dialogs of the host.
+// The settings dialogs of a sound view: "Spec&trogram Settings - current
+// diagram", "Oscillo&gram Settings - current diagram" and "Zero Crossing
+// Analysis Settings - current diagram" (one modeless dialog of each kind, on
+// the view's own AnalysisSettings) and the "- Default" dialogs of the host.
 //
-// Contract: owned by its view (CNvAnaView), which closes the dialogs
-// (CloseAll) before its document goes. Each dialog deletes itself on close
-// and its slot forgets it. OK or Apply writes the dialog's fields into the
-// view's settings as they are at that moment, keeping the visible stretch
-// (first and last visible sample), then recomputes the view and updates its
-// attached windows. Rates are the document's (Hz, time expansion in 1/1000).
-// Interface thread only.
+// Contract: owned by its view's controllers (SoundViewControllers); the view
+// closes the dialogs (CloseAll) before its document goes. Each dialog is
+// parented to the view, deletes itself on close and its slot forgets it. OK
+// or Apply writes the dialog's fields into the view's settings as they are at
+// that moment, keeping the visible stretch (first and last visible sample),
+// then recomputes the view and updates its attached windows. Rates are the
+// document's (Hz, time expansion in 1/1000). Interface thread only.
 #include "base/CommandTarget.h"
 #include "settings/DialogSlot.h"
 #include "settings/OscillogramSettingsDialog.h"

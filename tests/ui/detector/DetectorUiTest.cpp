@@ -421,7 +421,7 @@ class DetectorUiTest : public QObject {
     QCOMPARE(audio_->opened, 1);
     QCOMPARE(audio_->asked.back().nSamplesPerSec, 44100u);
     QCOMPARE(audio_->last->Queued(), 4);
-    QVERIFY(View()->Controllers().Detector().Player() && View()->Controllers().Detector().Player()->Active());
+    QVERIFY(View()->Controllers().Detector().DetectorPlayer() && View()->Controllers().Detector().DetectorPlayer()->Active());
     QCOMPARE(View()->Strip()->StatusText(), QStringLiteral("Playing 0.00 - 1.00 "));
     QVERIFY(Enabled(cmd::kSoundStop));
     QVERIFY(!Enabled(cmd::kSoundVirtualDetector));
@@ -430,10 +430,10 @@ class DetectorUiTest : public QObject {
     Key(Qt::Key_Up);
     const int32_t tuned = View()->Plot()->DetectorLine().value;
     QVERIFY(tuned > before.value);
-    QCOMPARE(View()->Controllers().Detector().Player()->Stream().FrequencyHz(), tuned);
+    QCOMPARE(View()->Controllers().Detector().DetectorPlayer()->Stream().FrequencyHz(), tuned);
     audio_->last->Complete(1);
     Settle();
-    QCOMPARE(View()->Controllers().Detector().Player()->Stream().OscillatorHz(), tuned);
+    QCOMPARE(View()->Controllers().Detector().DetectorPlayer()->Stream().OscillatorHz(), tuned);
     // The line follows the blocks heard: four blocks of sound each.
     QCOMPARE(View()->Plot()->DetectorLine().position, 4 * 2752);
     QVERIFY(View()->Strip()->StatusText().startsWith(QStringLiteral("Detector: ")));
