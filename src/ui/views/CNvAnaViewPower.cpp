@@ -13,91 +13,25 @@
 #include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "plot/SoundPlot.h"
-#include "views/AttachedWindow.h"
+#include "views/IntervalMark.h"
 #include "views/CNvAnaView.h"
 #include "views/AnalysisChannel.h"
 #include "views/StatusStrip.h"
 #include "views/ViewHost.h"
 
-// Passes the view's cursor and selection changes to every open window.
-class PowerAttachment : public AttachedWindow {
- public:
-  explicit PowerAttachment(CNvAnaViewPower* owner) : owner_(owner) {}
-  void SelectionChanged(int32_t start, int32_t end, int channels, bool fullUpdate) override {
-    for (int i = 0; i < CNvAnaViewPower::kSlots; ++i)
-      if (CPowerWnd* w = owner_->Window(i)) w->ViewChanged(start, end, channels, fullUpdate);
-  }
-
- private:
-  CNvAnaViewPower* owner_;
-};
-
-// The analysed interval of a window that follows the cursor, drawn over the
-// plot as a translucent band (in the channel strip it analyses when both
-// channels are shown). It lets every mouse event through to the plot.
-class IntervalMark : public QWidget {
- public:
-  explicit IntervalMark(nv::SoundPlot* plot) : QWidget(plot), plot_(plot) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_NoSystemBackground);
-    hide();
-  }
-  void Set(int32_t start, int32_t end, int channel) {
-    start_ = start;
-    end_ = end;
-    channel_ = channel;
-    setGeometry(plot_->rect());
-    show();
-    raise();
-    update();
-  }
-  void Clear() {
-    start_ = end_ = -1;
-    hide();
-  }
-  int32_t Start() const { return start_; }
-  int32_t End() const { return end_; }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    if (start_ < 0 || geometry() != plot_->rect()) {
-      if (start_ >= 0) setGeometry(plot_->rect());
-      return;
-    }
-    const nv::PlotSetup& s = plot_->Setup();
-    const double k = 1000.0 / std::max(1, s.scale().unitsPer1000Pixels);
-    const double x0 = s.SampleToX(start_) * k, x1 = s.SampleToX(end_) * k;
-    const double left = s.layout.plotLeft * k, right = s.layout.plotRight * k;
-    const double a = std::max(left, x0), b = std::min(right, std::max(x1, x0 + 2));
-    if (b <= a) return;
-    double top = 0, height = this->height();
-    if (s.layout.channelShift > 0 && (channel_ == 1 || channel_ == 2)) {
-      height = s.layout.channelHeight * k;
-      if (channel_ == 2) top = s.layout.channelShift * k;
-    }
-    QPainter p(this);
-    p.fillRect(QRectF(a, top, b - a, height), QColor(255, 170, 0, 60));
-    p.setPen(QColor(200, 120, 0));
-    p.drawLine(QPointF(a, top), QPointF(a, top + height));
-    p.drawLine(QPointF(b, top), QPointF(b, top + height));
-  }
-
- private:
-  nv::SoundPlot* plot_;
-  int32_t start_ = -1;
-  int32_t end_ = -1;
-  int channel_ = 0;
-};
-
-CNvAnaViewPower::CNvAnaViewPower(CNvAnaView* view)
-    : view_(view), attachment_(std::make_unique<PowerAttachment>(this)) {
+CNvAnaViewPower::CNvAnaViewPower(CNvAnaView* view) : view_(view) {
   mark_ = new IntervalMark(view->Plot());
-  view->Attach(attachment_.get());
+  view->Windows().Attach(this);
 }
 
 CNvAnaViewPower::~CNvAnaViewPower() {
   CloseAll();
-  view_->DetachWindow(attachment_.get());
+  view_->Windows().Detach(this);
+}
+
+void CNvAnaViewPower::SelectionChanged(int32_t start, int32_t end, int channels, bool fullUpdate) {
+  for (int i = 0; i < kSlots; ++i)
+    if (CPowerWnd* w = Window(i)) w->ViewChanged(start, end, channels, fullUpdate);
 }
 
 CPowerWnd* CNvAnaViewPower::Window(int slot) const {

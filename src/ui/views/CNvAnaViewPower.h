@@ -4,8 +4,15 @@
 // every cursor and selection change on, closing), the analysed interval
 // marked in the plot while a window follows the cursor, the "Power
 // Spectr&um Settings - Default" command, and the prints and previews of the
-// view itself and of its power windows with the print slots. Owned by its
-// view (CNvAnaView); interface thread only.
+// view itself and of its power windows with the print slots.
+//
+// Contract: owned by its view's controllers (SoundViewControllers); the
+// view closes its windows (CloseAll) before its document goes. The
+// windows are floating tool windows parented to the view, so they go with
+// it; the table holds them weakly and forgets a window that closed. The
+// marked interval is a band of frames [start, end) of the document over the
+// plot, in the channel strip it analyses (1 left, 2 right). Interface
+// thread only.
 #include <QPointer>
 #include <array>
 #include <memory>
@@ -14,24 +21,26 @@
 #include "analysis/PagePrinter.h"
 #include "analysis/PowerWindowHost.h"
 #include "analysis/PrintSlots.h"
+#include "base/CommandTarget.h"
+#include "views/AttachedWindow.h"
 
 class CNvAnaView;
 class CPowerWnd;
-class CommandState;
 class IntervalMark;
-class PowerAttachment;
 
-class CNvAnaViewPower : public PowerWindowHost {
+class CNvAnaViewPower : public PowerWindowHost, public CommandTarget, public AttachedWindow {
  public:
   static constexpr int kSlots = 16;
 
   explicit CNvAnaViewPower(CNvAnaView* view);
   ~CNvAnaViewPower() override;
 
-  // kPowerSpectrum, kPowerSettingsDefault, kFilePrint, kFilePrintPreview,
-  // kFilePrintSetup; false for every other command.
-  bool OnCommand(int id);
-  bool OnUpdateCommand(int id, CommandState& state);
+  // CommandTarget: kPowerSpectrum, kPowerSettingsDefault, kFilePrint,
+  // kFilePrintPreview, kFilePrintSetup; false for every other command.
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CommandState& state) override;
+  // AttachedWindow: every cursor and selection change goes on to the windows.
+  void SelectionChanged(int32_t start, int32_t end, int channels, bool fullUpdate) override;
 
   // "&Power Spectrum": a window in the first free slot, or the message and
   // null when all 16 are open.
@@ -83,7 +92,6 @@ class CNvAnaViewPower : public PowerWindowHost {
 
   CNvAnaView* view_;
   std::array<QPointer<CPowerWnd>, kSlots> windows_{};
-  std::unique_ptr<PowerAttachment> attachment_;
   IntervalMark* mark_ = nullptr;
   std::vector<BandMark> band_;  // the last marked last
   PrintSlots slots_;

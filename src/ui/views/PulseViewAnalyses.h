@@ -5,8 +5,16 @@
 // cursor belongs to. It opens them from the view's commands, attaches them
 // to the view's cursor, selection and level-cursor notices, shows their
 // thresholds as the view's level cursor, and closes them (stopping and
-// joining a running worker first) when the view goes. Owned by the view;
-// interface thread only.
+// joining a running worker first) when the view goes.
+//
+// Contract: owned by its view's controllers (SoundViewControllers), made
+// after and gone before the view's power windows (CNvAnaViewPower), whose
+// band marks a histogram's interval and whose print slots it shares. The
+// dialog and the windows are parented to the view; it holds them weakly
+// and deletes them when it closes them. A running analysis worker reads
+// the document's samples on its own thread and is stopped and joined here
+// before the document can go; all else runs on the interface thread.
+// Ranges are frames of the document, levels 1/100 % of full scale.
 //
 // Threshold mode: the level cursor shows the threshold of one analysis (the
 // dialog or one histogram window), and only that analysis follows a drag of
@@ -30,15 +38,17 @@
 
 class AttachedWindow;
 class CNvAnaView;
+class CNvAnaViewPower;
 
-class PulseViewAnalyses : public QObject {
+class PulseViewAnalyses : public QObject, public CommandTarget {
   Q_OBJECT
  public:
-  explicit PulseViewAnalyses(CNvAnaView* view);
+  PulseViewAnalyses(CNvAnaView* view, CNvAnaViewPower& power);
   ~PulseViewAnalyses() override;
 
-  bool OnCommand(int id);
-  bool OnUpdateCommand(int id, CommandState& state);
+  // CommandTarget: the pulse analyses and the histogram default settings.
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CommandState& state) override;
   // The document's samples changed: the histograms are set up again.
   void DocumentChanged();
 
@@ -85,6 +95,7 @@ class PulseViewAnalyses : public QObject {
   void Detach(AttachedWindow* a);
 
   CNvAnaView* view_;
+  CNvAnaViewPower& power_;
   nv::PulseSettings working_;
   QPointer<PulseAnalysisDialog> dialog_;
   std::array<QPointer<CRateWnd>, CRateWnd::kMaxWindows> rate_{};

@@ -30,6 +30,7 @@
 #include "document/CNorvaneDoc.h"
 #include "plot/SoundPlot.h"
 #include "views/CNvAnaView.h"
+#include "views/SoundViewControllers.h"
 #include "views/CNvAnaViewPower.h"
 #include "views/ViewHost.h"
 
@@ -57,7 +58,7 @@ struct ViewFixture {
     view->show();
     view->OnInitialUpdate();
   }
-  CNvAnaViewPower& Power() { return *view->Power(); }
+  CNvAnaViewPower& Power() { return view->Controllers().Power(); }
 };
 
 }  // namespace

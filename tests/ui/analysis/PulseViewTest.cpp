@@ -17,6 +17,7 @@
 #include "base/CommandIds.h"
 #include "plot/SoundPlot.h"
 #include "views/CNvAnaView.h"
+#include "views/SoundViewControllers.h"
 #include "views/CNvAnaViewPower.h"
 #include "views/CursorMode.h"
 #include "views/PulseViewAnalyses.h"
@@ -85,7 +86,7 @@ QString DesktopTable(const QString& path, nv::CNorvaneDoc& doc, CNvAnaView*& vie
   view->OnInitialUpdate();
   view->SelectFrames(0, doc.FrameCount());
   view->OnCommand(cmd::kPulseCharacteristics);
-  PulseAnalysisDialog* dialog = view->Pulses()->Dialog();
+  PulseAnalysisDialog* dialog = view->Controllers().Pulses().Dialog();
   if (!dialog) return QStringLiteral("no dialog");
   dialog->Calculate();
   if (dialog->ResultsDialogs().isEmpty()) return QStringLiteral("no results dialog");
@@ -121,19 +122,19 @@ class PulseViewTest : public QObject {
     view->resize(800, 500);
     view->OnInitialUpdate();
     for (int i = 0; i < 16; ++i) QVERIFY(view->OnCommand(i % 2 ? cmd::kPulseInterval : cmd::kPulseLength));
-    QCOMPARE(view->Pulses()->OpenRateWindows(), 16);
+    QCOMPARE(view->Controllers().Pulses().OpenRateWindows(), 16);
     QVERIFY(sink.texts().empty());
     view->OnCommand(cmd::kPulseInterval);
-    QCOMPARE(view->Pulses()->OpenRateWindows(), 16);
+    QCOMPARE(view->Controllers().Pulses().OpenRateWindows(), 16);
     QCOMPARE(sink.last(), std::string("Maximum number of Pulse Interval/Pulse Length Analysis already open."));
     // A closed window frees its slot.
-    QPointer<CRateWnd> third = view->Pulses()->RateWindow(2);
+    QPointer<CRateWnd> third = view->Controllers().Pulses().RateWindow(2);
     third->close();
     QTRY_VERIFY(third.isNull());
-    QCOMPARE(view->Pulses()->OpenRateWindows(), 15);
+    QCOMPARE(view->Controllers().Pulses().OpenRateWindows(), 15);
     view->OnCommand(cmd::kPulseLength);
-    QCOMPARE(view->Pulses()->OpenRateWindows(), 16);
-    QVERIFY(view->Pulses()->RateWindow(2) != nullptr);
+    QCOMPARE(view->Controllers().Pulses().OpenRateWindows(), 16);
+    QVERIFY(view->Controllers().Pulses().RateWindow(2) != nullptr);
     // Print and preview go through the shared page printer.
     int previews = 0, prints = 0;
     PagePrinter::previewRunner = [&](QPrintPreviewDialog&) { ++previews; };
@@ -141,14 +142,14 @@ class PulseViewTest : public QObject {
       ++prints;
       return false;
     };
-    emit view->Pulses()->RateWindow(2)->previewRequested(2);
-    emit view->Pulses()->RateWindow(2)->printRequested(2);
+    emit view->Controllers().Pulses().RateWindow(2)->previewRequested(2);
+    emit view->Controllers().Pulses().RateWindow(2)->printRequested(2);
     QCOMPARE(previews, 1);
     QCOMPARE(prints, 1);
     PagePrinter::previewRunner = nullptr;
     PagePrinter::printRunner = nullptr;
     // Without a selection the window analyses from the cursor to the end.
-    QCOMPARE(view->Pulses()->RateWindow(2)->Histogram().RangeEnd(), int64_t(100000));
+    QCOMPARE(view->Controllers().Pulses().RateWindow(2)->Histogram().RangeEnd(), int64_t(100000));
     delete view;
   }
 
@@ -159,18 +160,18 @@ class PulseViewTest : public QObject {
     auto* view = new CNvAnaView(&doc);
     view->resize(800, 500);
     view->OnInitialUpdate();
-    CNvAnaViewPower* power = view->Power();
+    CNvAnaViewPower* power = &view->Controllers().Power();
     // Without a selection: from the cursor to the end, marked in the view.
     view->OnCommand(cmd::kPulseInterval);
-    QPointer<CRateWnd> first = view->Pulses()->RateWindow(0);
-    QCOMPARE(view->Pulses()->MarkedSlot(), 0);
+    QPointer<CRateWnd> first = view->Controllers().Pulses().RateWindow(0);
+    QCOMPARE(view->Controllers().Pulses().MarkedSlot(), 0);
     QCOMPARE(int64_t(power->MarkStart()), first->Histogram().RangeStart());
     QCOMPARE(power->MarkEnd(), 100000);
     // A window on a selection marks the selection.
     view->SelectFrames(20000, 40000);
     view->OnCommand(cmd::kPulseLength);
-    QPointer<CRateWnd> second = view->Pulses()->RateWindow(1);
-    QCOMPARE(view->Pulses()->MarkedSlot(), 1);
+    QPointer<CRateWnd> second = view->Controllers().Pulses().RateWindow(1);
+    QCOMPARE(view->Controllers().Pulses().MarkedSlot(), 1);
     QCOMPARE(power->MarkStart(), 20000);
     QCOMPARE(power->MarkEnd(), 40000);
 
@@ -182,7 +183,7 @@ class PulseViewTest : public QObject {
       QCOMPARE(power->Slots().Slot(PrintSlots::Kind::kRate), 1);
       second->close();
       QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-      stayedOpen = !second.isNull() && view->Pulses()->RateWindow(1) == second;
+      stayedOpen = !second.isNull() && view->Controllers().Pulses().RateWindow(1) == second;
       emit first->previewRequested(0);
       refused = power->Slots().Slot(PrintSlots::Kind::kRate) == 1;
     };
@@ -195,11 +196,11 @@ class PulseViewTest : public QObject {
     // Closed after the preview: the band goes to the window left open.
     second->close();
     QTRY_VERIFY(second.isNull());
-    QCOMPARE(view->Pulses()->MarkedSlot(), 0);
+    QCOMPARE(view->Controllers().Pulses().MarkedSlot(), 0);
     QCOMPARE(power->MarkEnd(), 100000);
     first->close();
     QTRY_VERIFY(first.isNull());
-    QCOMPARE(view->Pulses()->MarkedSlot(), -1);
+    QCOMPARE(view->Controllers().Pulses().MarkedSlot(), -1);
     QCOMPARE(power->MarkStart(), -1);
     delete view;
   }
@@ -212,7 +213,7 @@ class PulseViewTest : public QObject {
     auto* view = new CNvAnaView(&doc);
     view->OnInitialUpdate();
     view->OnCommand(cmd::kPulseInterval);
-    QCOMPARE(view->Pulses()->ThresholdSlot(), 0);
+    QCOMPARE(view->Controllers().Pulses().ThresholdSlot(), 0);
     QCOMPARE(view->Plot()->Cursor().kind, int(nv::kCursorLevel));
     QCOMPARE(view->Plot()->Cursor().value, 5000);  // half of full scale
     QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeLevel));
@@ -220,18 +221,18 @@ class PulseViewTest : public QObject {
 
     // The pulse dialog: the automatic FFT warning, then its threshold.
     view->OnCommand(cmd::kPulseCharacteristics);
-    QVERIFY(view->Pulses()->Dialog() != nullptr);
+    QVERIFY(view->Controllers().Pulses().Dialog() != nullptr);
     QVERIFY(sink.last().find("Warning: Pulse characteristics analysis will use automatically calculated") == 0);
-    QCOMPARE(view->Pulses()->ThresholdSlot(), -1);
+    QCOMPARE(view->Controllers().Pulses().ThresholdSlot(), -1);
     QCOMPARE(view->Plot()->Cursor().value, 100);  // -20 dB: 1 % of full scale
     // Automatic size and overlap resolved for the analysis, not as drawn.
-    QCOMPARE(view->Pulses()->Dialog()->Settings().fftSize, nv::PulseTransform::kAutomaticFftSize);
-    QCOMPARE(view->Pulses()->Dialog()->Settings().fftOverlap, nv::PulseTransform::kAutomaticFftSize * 3 / 4);
+    QCOMPARE(view->Controllers().Pulses().Dialog()->Settings().fftSize, nv::PulseTransform::kAutomaticFftSize);
+    QCOMPARE(view->Controllers().Pulses().Dialog()->Settings().fftOverlap, nv::PulseTransform::kAutomaticFftSize * 3 / 4);
     // A second command replaces the dialog.
-    QPointer<PulseAnalysisDialog> first = view->Pulses()->Dialog();
+    QPointer<PulseAnalysisDialog> first = view->Controllers().Pulses().Dialog();
     view->OnCommand(cmd::kPulseCharacteristics);
     QTRY_VERIFY(first.isNull());
-    QVERIFY(view->Pulses()->Dialog() != nullptr);
+    QVERIFY(view->Controllers().Pulses().Dialog() != nullptr);
     delete view;
   }
 
@@ -248,7 +249,7 @@ class PulseViewTest : public QObject {
     view->OnInitialUpdate();
     view->SelectFrames(0, 300000);
     view->OnCommand(cmd::kPulseCharacteristics);
-    PulseAnalysisDialog* dialog = view->Pulses()->Dialog();
+    PulseAnalysisDialog* dialog = view->Controllers().Pulses().Dialog();
     QVERIFY(dialog);
     // A quick run: marks in the document, a full table.
     dialog->Calculate();
@@ -268,7 +269,7 @@ class PulseViewTest : public QObject {
     view->Settings().fftOverlap = 99;
     view->Recompute();
     view->OnCommand(cmd::kPulseCharacteristics);
-    dialog = view->Pulses()->Dialog();
+    dialog = view->Controllers().Pulses().Dialog();
     dialog->Calculate();
     QVERIFY(dialog->WorkerRunning());
     CommandState st;
@@ -310,8 +311,8 @@ class PulseViewTest : public QObject {
       const QString desktop = DesktopTable(demo, doc, view);
       QVERIFY(view);
       // 256 samples as stored, frames overlapping by three quarters.
-      QCOMPARE(view->Pulses()->Dialog()->Settings().fftSize, 256);
-      QCOMPARE(view->Pulses()->Dialog()->Settings().fftOverlap, 192);
+      QCOMPARE(view->Controllers().Pulses().Dialog()->Settings().fftSize, 256);
+      QCOMPARE(view->Controllers().Pulses().Dialog()->Settings().fftOverlap, 192);
       QCOMPARE(desktop, command);
       // The first call sweeps from 80 kHz down to 40 kHz.
       QVERIFY2(desktop.contains(QStringLiteral("\n    1 \t 50.34 \t 52.67 \t 2.33 \t 77520 \t 39621 \t")),
@@ -336,8 +337,8 @@ class PulseViewTest : public QObject {
       CNvAnaView* view = nullptr;
       const QString desktop = DesktopTable(real, doc, view);
       QVERIFY(view);
-      QCOMPARE(view->Pulses()->Dialog()->Settings().fftSize, 256);
-      QCOMPARE(view->Pulses()->Dialog()->Settings().fftOverlap, 192);
+      QCOMPARE(view->Controllers().Pulses().Dialog()->Settings().fftSize, 256);
+      QCOMPARE(view->Controllers().Pulses().Dialog()->Settings().fftOverlap, 192);
       QCOMPARE(desktop, command384);
       QCOMPARE(doc.Marks().size(), size_t(7));
       for (int k = 0; k < 7; ++k) {

@@ -17,6 +17,8 @@
 #include "base/CommandIds.h"
 #include "plot/SoundPlot.h"
 #include "views/CNvAnaView.h"
+#include "views/SoundViewControllers.h"
+#include "views/SoundViewZoom.h"
 #include "views/CNvAnaViewPower.h"
 #include "views/CursorMode.h"
 #include "views/PulseViewAnalyses.h"
@@ -55,11 +57,11 @@ struct Fixture {
       view->Settings().rightChannel = 1;
     }
     // The whole sound in view.
-    view->ZoomEntire();
+    view->Controllers().Zoom().ZoomEntire();
     QApplication::processEvents();
   }
   nv::SoundPlot* Plot() const { return view->Plot(); }
-  PulseViewAnalyses* Pulses() const { return view->Pulses(); }
+  PulseViewAnalyses* Pulses() const { return &view->Controllers().Pulses(); }
 
   // The widget point of a sample, at a height inside the (upper)
   // oscillogram, `fraction` of its height from its top.
@@ -151,7 +153,7 @@ class ViewFeedTest : public QObject {
     ViewHost::Get().SetCursorMode(nv::kModeMarking);
     f.view->OnCommand(cmd::kPulseCharacteristics);
     ViewHost::Get().SetCursorMode(nv::kModeMarking);
-    CPowerWnd* power = f.view->Power()->OpenPowerSpectrum();
+    CPowerWnd* power = f.view->Controllers().Power().OpenPowerSpectrum();
     CRateWnd* interval = f.Pulses()->RateWindow(0);
     CRateWnd* length = f.Pulses()->RateWindow(1);
     PulseAnalysisDialog* dialog = f.Pulses()->Dialog();
@@ -225,7 +227,7 @@ class ViewFeedTest : public QObject {
     f.view->OnCommand(cmd::kPulseLength);
     f.view->OnCommand(cmd::kPulseCharacteristics);
     ViewHost::Get().SetCursorMode(nv::kModeMarking);
-    CPowerWnd* power = f.view->Power()->OpenPowerSpectrum();
+    CPowerWnd* power = f.view->Controllers().Power().OpenPowerSpectrum();
     CRateWnd* interval = f.Pulses()->RateWindow(0);
     CRateWnd* length = f.Pulses()->RateWindow(1);
     PulseAnalysisDialog* dialog = f.Pulses()->Dialog();
@@ -395,7 +397,7 @@ class ViewFeedTest : public QObject {
   void theBandGoesWithItsWindow() {
     nv::test::ScopedSink sink;
     Fixture f(2);
-    CNvAnaViewPower* power = f.view->Power();
+    CNvAnaViewPower* power = &f.view->Controllers().Power();
     // A histogram window, then a power window on the cursor.
     f.Click(20000);
     const int32_t at = f.Plot()->Cursor().position;

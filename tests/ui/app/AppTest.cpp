@@ -30,6 +30,9 @@
 #include "plot/SoundPlot.h"
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
+#include "views/SoundViewControllers.h"
+#include "views/SoundViewSettingsDialogs.h"
+#include "views/SoundViewZoom.h"
 #include "base/NumericEdit.h"
 #include "document/SoundFormatDialog.h"
 #include "views/SpanTable.h"
@@ -447,11 +450,11 @@ class AppTest : public QObject {
     QVERIFY(Start({WriteDemo()}));
     CNvAnaView* v = View();
     v->Settings().timePerPlotUs = 1;
-    v->ZoomIn();
+    v->Controllers().Zoom().ZoomIn();
     QCOMPARE(v->Settings().timePerPlotUs, int64_t{1});
     v->Navigator().History().Clear();
     v->Settings().timePerPlotUs = 1200000000;
-    v->ZoomOut();
+    v->Controllers().Zoom().ZoomOut();
     QCOMPARE(v->Settings().timePerPlotUs, int64_t{1200000000});
   }
 
@@ -581,9 +584,9 @@ class AppTest : public QObject {
     QVERIFY(!texts.contains("Oscillo&gram Settings - current diagram"));
     // The settings item opens the dialog on the view's own settings; Apply recomputes.
     v->OnCommand(cmd::kSpectSettingsCurrent);
-    QVERIFY(v->SpectrogramDialog());
-    v->SpectrogramDialog()->Apply();
-    v->SpectrogramDialog()->close();
+    QVERIFY(v->Controllers().SettingsDialogs().Spectrogram());
+    v->Controllers().SettingsDialogs().Spectrogram()->Apply();
+    v->Controllers().SettingsDialogs().Spectrogram()->close();
   }
 
   void rescaleAfterTimeExpansionChange() {

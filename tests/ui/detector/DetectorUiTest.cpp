@@ -31,6 +31,8 @@
 #include "audio/SimulatedAudioBackend.h"
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
+#include "views/SoundViewControllers.h"
+#include "views/SoundViewDetector.h"
 #include "views/QtAudioExecutor.h"
 #include "views/StatusStrip.h"
 
@@ -197,8 +199,8 @@ class DetectorUiTest : public QObject {
     Frame()->Route(cmd::kSoundVirtualDetector);
     QCOMPARE(shown, 1);
     QVERIFY(Checked(cmd::kSoundVirtualDetector));
-    QVERIFY(View()->Detector().IsOn());
-    QCOMPARE(View()->Detector().Settings().speedFactor, 20);
+    QVERIFY(View()->Controllers().Detector().Mode().IsOn());
+    QCOMPARE(View()->Controllers().Detector().Mode().Settings().speedFactor, 20);
     // No selection, no cursor: the first visible sample, a quarter of the rate.
     const nv::CursorRecord line = View()->Plot()->DetectorLine();
     QCOMPARE(line.position, View()->Plot()->Setup().firstVisible());
@@ -224,7 +226,7 @@ class DetectorUiTest : public QObject {
       return false;
     };
     Frame()->Route(cmd::kSoundVirtualDetector);
-    QVERIFY(!View()->Detector().IsOn());
+    QVERIFY(!View()->Controllers().Detector().Mode().IsOn());
     QVERIFY(sink_.texts.empty());
   }
 
@@ -277,8 +279,8 @@ class DetectorUiTest : public QObject {
       QCOMPARE(offeredSpeed, QString::number(te / 1000));
       QVERIFY(okReady);
       QCOMPARE(nv::AppCore::Instance().detectorFilter.lowPassHz, nv::DetectorSettings::kDefaultLowPassHz);
-      QVERIFY(View()->Detector().IsOn());
-      QCOMPARE(View()->Detector().Settings().speedFactor, te / 1000);
+      QVERIFY(View()->Controllers().Detector().Mode().IsOn());
+      QCOMPARE(View()->Controllers().Detector().Mode().Settings().speedFactor, te / 1000);
       // The line follows the field while it is typed, and keeps its frequency.
       const int y40 = LineRow(bare, at40), y80 = LineRow(bare, at80);
       QVERIFY(y40 > 0);
@@ -349,7 +351,7 @@ class DetectorUiTest : public QObject {
     };
     Frame()->Route(cmd::kSoundVirtualDetector);
     QCOMPARE(filterDialogs, 1);
-    QVERIFY(View()->Detector().IsOn());
+    QVERIFY(View()->Controllers().Detector().Mode().IsOn());
     const nv::FilterDescription& det = nv::AppCore::Instance().detectorFilter;
     QCOMPARE(det.lowPassHz, 3000);
     QCOMPARE(det.order, 4);
@@ -419,7 +421,7 @@ class DetectorUiTest : public QObject {
     QCOMPARE(audio_->opened, 1);
     QCOMPARE(audio_->asked.back().nSamplesPerSec, 44100u);
     QCOMPARE(audio_->last->Queued(), 4);
-    QVERIFY(View()->DetectorPlayer() && View()->DetectorPlayer()->Active());
+    QVERIFY(View()->Controllers().Detector().DetectorPlayer() && View()->Controllers().Detector().DetectorPlayer()->Active());
     QCOMPARE(View()->Strip()->StatusText(), QStringLiteral("Playing 0.00 - 1.00 "));
     QVERIFY(Enabled(cmd::kSoundStop));
     QVERIFY(!Enabled(cmd::kSoundVirtualDetector));
@@ -428,10 +430,10 @@ class DetectorUiTest : public QObject {
     Key(Qt::Key_Up);
     const int32_t tuned = View()->Plot()->DetectorLine().value;
     QVERIFY(tuned > before.value);
-    QCOMPARE(View()->DetectorPlayer()->Stream().FrequencyHz(), tuned);
+    QCOMPARE(View()->Controllers().Detector().DetectorPlayer()->Stream().FrequencyHz(), tuned);
     audio_->last->Complete(1);
     Settle();
-    QCOMPARE(View()->DetectorPlayer()->Stream().OscillatorHz(), tuned);
+    QCOMPARE(View()->Controllers().Detector().DetectorPlayer()->Stream().OscillatorHz(), tuned);
     // The line follows the blocks heard: four blocks of sound each.
     QCOMPARE(View()->Plot()->DetectorLine().position, 4 * 2752);
     QVERIFY(View()->Strip()->StatusText().startsWith(QStringLiteral("Detector: ")));
@@ -497,7 +499,7 @@ class DetectorUiTest : public QObject {
       return false;
     };
     Frame()->Route(cmd::kSoundVirtualDetector);
-    QVERIFY(View()->Detector().IsOn());
+    QVERIFY(View()->Controllers().Detector().Mode().IsOn());
     Frame()->Route(cmd::kSoundPlay);
     Settle();
     QCOMPARE(audio_->opened, 0);

@@ -39,6 +39,8 @@
 #include "plot/SoundPlot.h"
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
+#include "views/SoundViewControllers.h"
+#include "views/SoundViewMarks.h"
 
 using nv::CNorvaneDoc;
 
@@ -300,12 +302,12 @@ class MarksTest : public QObject {
     Frame()->Route(cmd::kActiveMarkProperties);
 
     // Remove: gone, nothing active, move mode off.
-    View()->SetMoveMarkMode(true);
+    View()->Controllers().Marks().SetMoveMarkMode(true);
     QVERIFY(Checked(cmd::kMoveActiveMark));
     MarkPropertiesDialog::runner = [](MarkPropertiesDialog& d) { d.RemoveButton()->click(); };
     Frame()->Route(cmd::kActiveMarkProperties);
     QVERIFY(doc->Marks().empty());
-    QVERIFY(!View()->MoveMarkMode());
+    QVERIFY(!View()->Controllers().Marks().MoveMarkMode());
     QVERIFY(!Enabled(cmd::kMoveActiveMark));
     QVERIFY(!Enabled(cmd::kActiveMarkProperties));
   }
@@ -335,7 +337,7 @@ class MarksTest : public QObject {
     QCOMPARE(View()->Plot()->Marks()[0].position, doc->Marks().Find(osc)->position);
     // A marking-cursor mark does not move up.
     const int32_t t = doc->Marks().Add(mid, 0, false, 1, "", true, nv::kCursorMarking);
-    QVERIFY(View()->MoveMarkMode());  // still on: a mark is active
+    QVERIFY(View()->Controllers().Marks().MoveMarkMode());  // still on: a mark is active
     QTest::keyClick(View(), Qt::Key_Up);
     QCOMPARE(doc->Marks().Find(t)->value, 0);
     // Toggled off, the keys move the cursor again.
@@ -348,7 +350,7 @@ class MarksTest : public QObject {
     Frame()->Route(cmd::kMoveActiveMark);
     QVERIFY(Checked(cmd::kMoveActiveMark));
     doc->Marks().SetActive(-1);
-    QVERIFY(!View()->MoveMarkMode());
+    QVERIFY(!View()->Controllers().Marks().MoveMarkMode());
     QVERIFY(!Checked(cmd::kMoveActiveMark));
   }
 

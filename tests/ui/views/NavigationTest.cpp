@@ -25,6 +25,8 @@
 #include "plot/SoundPlot.h"
 #include "settings/MemorySettingsStore.h"
 #include "views/CNvAnaView.h"
+#include "views/SoundViewControllers.h"
+#include "views/SoundViewSettingsDialogs.h"
 #include "views/CNvRecView.h"
 #include "views/QtAudioExecutor.h"
 #include "views/ScrollRange.h"
@@ -187,9 +189,9 @@ class NavigationTest : public QObject {
     v->OnCommand(cmd::kSpectSettingsCurrent);
     v->OnCommand(cmd::kOscSettingsCurrent);
     v->OnCommand(cmd::kZcSettingsCurrent);
-    SpectrogramSettingsDialog* spect = v->SpectrogramDialog();
-    OscillogramSettingsDialog* osc = v->OscillogramDialog();
-    ZeroCrossingSettingsDialog* zc = v->ZeroCrossingDialog();
+    SpectrogramSettingsDialog* spect = v->Controllers().SettingsDialogs().Spectrogram();
+    OscillogramSettingsDialog* osc = v->Controllers().SettingsDialogs().Oscillogram();
+    ZeroCrossingSettingsDialog* zc = v->Controllers().SettingsDialogs().ZeroCrossing();
     QVERIFY(spect && osc && zc);
 
     // Meanwhile: a zoom to an amplitude range and a change of FFT size and

@@ -1,7 +1,5 @@
-// The marks' part of the sound view: saving the cursor as a mark, the
-// properties, move, distances, clear, export and import commands, moving
-// the active mark with the arrow keys, and scrolling to a mark.
-#include <QApplication>
+#include "views/SoundViewMarks.h"
+
 #include <QFile>
 #include <algorithm>
 
@@ -15,25 +13,15 @@
 #include "plot/SoundPlot.h"
 #include "views/CNvAnaView.h"
 
-void CNvAnaView::ScrollToMark(int32_t number) {
-  if (!doc_) return;
-  const nv::MarkRecord* m = doc_->Marks().Find(number);
-  if (!m) return;
-  const int64_t visible = doc_->MicrosecondsToFrames(settings_.timePerPlotUs);
-  settings_.firstVisibleSample = nv::MarkScrollStart(m->position, visible, doc_->FrameCount());
-  settings_.lastVisibleSample = -1;
-  Recompute();
+bool SoundViewMarks::CursorIsVisible() const {
+  const nv::CursorRecord& c = view_.Plot()->Cursor();
+  const nv::PlotSetup& s = view_.Plot()->Setup();
+  return view_.Document() && c.position >= 0 && c.position >= s.firstVisible() && c.position <= s.lastVisible();
 }
 
-bool CNvAnaView::CursorIsVisible() const {
-  const nv::CursorRecord& c = plot_->Cursor();
-  const nv::PlotSetup& s = plot_->Setup();
-  return doc_ && c.position >= 0 && c.position >= s.firstVisible() && c.position <= s.lastVisible();
-}
-
-void CNvAnaView::SaveCursorAsMark() {
+void SoundViewMarks::SaveCursorAsMark() {
   if (!CursorIsVisible()) return;
-  const nv::CursorRecord c = plot_->Cursor();
+  const nv::CursorRecord c = view_.Plot()->Cursor();
   nv::MarkPoint p;
   p.position = c.position;
   p.value = c.value;
@@ -42,37 +30,40 @@ void CNvAnaView::SaveCursorAsMark() {
   p.kind = c.kind;
   p.rangeStart = c.rangeStart;
   p.rangeEnd = c.rangeEnd;
-  if (doc_->Marks().AddFromCursor(p) < 0) return;
+  if (view_.Document()->Marks().AddFromCursor(p) < 0) return;
   // The mark now stands where the cursor was; the marking cursor goes to
   // sample 0 of its channel.
   nv::CursorRecord z;
   z.position = 0;
   z.channel = c.channel;
   z.kind = c.kind == nv::kCursorMarkingStereo ? nv::kCursorMarkingStereo : nv::kCursorMarking;
-  plot_->SetCursor(z);
-  NotifyAttached();
+  view_.Plot()->SetCursor(z);
+  view_.NotifyAttached();
 }
 
-bool CNvAnaView::MoveMarkMode() const {
-  return moveMarkMode_ && doc_ && doc_->Marks().Active();
+bool SoundViewMarks::MoveMarkMode() const {
+  const nv::CNorvaneDoc* doc = view_.Document();
+  return moveMarkMode_ && doc && doc->Marks().Active();
 }
 
-void CNvAnaView::SetMoveMarkMode(bool on) {
-  moveMarkMode_ = on && doc_ && doc_->Marks().Active();
+void SoundViewMarks::SetMoveMarkMode(bool on) {
+  const nv::CNorvaneDoc* doc = view_.Document();
+  moveMarkMode_ = on && doc && doc->Marks().Active();
 }
 
-bool CNvAnaView::MoveActiveMarkByKey(int key) {
-  if (!doc_) return false;
-  const nv::MarkRecord* m = doc_->Marks().Active();
+bool SoundViewMarks::MoveActiveMarkByKey(int key) {
+  nv::CNorvaneDoc* doc = view_.Document();
+  if (!doc) return false;
+  const nv::MarkRecord* m = doc->Marks().Active();
   if (!m) return false;
-  const nv::PlotSetup& s = plot_->Setup();
+  const nv::PlotSetup& s = view_.Plot()->Setup();
   const int64_t unitsPerPixel = std::max(s.scale().unitsPerPixel, 1);
   const int64_t w = std::max(s.layout.plotWidth, 1);
   nv::MarkMoveLimits lim;
   lim.framesPerStep = int64_t{s.samplesPerPlot()} * unitsPerPixel / w;
   lim.firstVisible = s.firstVisible();
   lim.lastVisible = s.lastVisible();
-  lim.frameCount = doc_->FrameCount();
+  lim.frameCount = doc->FrameCount();
   if (m->inSpectrogram == 1) {
     const int64_t h = std::max(s.layout.spect.height(), 1);
     lim.valuePerStep = (int64_t{s.spect.maxFrequencyHz} - s.spect.minFrequencyHz) * unitsPerPixel / h;
@@ -92,47 +83,50 @@ bool CNvAnaView::MoveActiveMarkByKey(int key) {
     case Qt::Key_Down: step = nv::MarkStep::Down; break;
     default: return false;
   }
-  return doc_->Marks().Move(m->number, step, lim);
+  return doc->Marks().Move(m->number, step, lim);
 }
 
-bool CNvAnaView::OnMarkCommand(int id) {
+bool SoundViewMarks::OnCommand(int id) {
   using namespace cmd;
+  nv::CNorvaneDoc* doc = view_.Document();
+  QWidget* window = view_.window();
   switch (id) {
     case kSaveCursorAsMark:
     case kSaveCursor: SaveCursorAsMark(); return true;
     case kActiveMarkProperties:
-      if (doc_ && doc_->Marks().Active()) {
-        if (MarkPropertiesDialog::Edit(*doc_, doc_->Marks().ActiveNumber(), window()) ==
+      if (doc && doc->Marks().Active()) {
+        if (MarkPropertiesDialog::Edit(*doc, doc->Marks().ActiveNumber(), window) ==
             MarkPropertiesDialog::Outcome::Remove)
           moveMarkMode_ = false;
       }
       return true;
     case kMoveActiveMark: SetMoveMarkMode(!MoveMarkMode()); return true;
     case kMarkDistances:
-      if (doc_ && !doc_->Marks().empty()) MarkDistancesDialog::Show(*doc_, window());
+      if (doc && !doc->Marks().empty()) MarkDistancesDialog::Show(*doc, window);
       return true;
     case kClearAllMarks:
-      if (doc_) doc_->Marks().Clear();
+      if (doc) doc->Marks().Clear();
       moveMarkMode_ = false;
       return true;
     case kExportMarks:
-      if (doc_ && !doc_->Marks().empty())
-        if (auto choice = MarkFileDialog::Ask(true, window()))
-          nv::ExportMarksFile(*doc_, choice->format, QFile::encodeName(choice->path).toStdString());
+      if (doc && !doc->Marks().empty())
+        if (auto choice = MarkFileDialog::Ask(true, window))
+          nv::ExportMarksFile(*doc, choice->format, QFile::encodeName(choice->path).toStdString());
       return true;
     case kImportMarks:
-      if (doc_)
-        if (auto choice = MarkFileDialog::Ask(false, window()))
-          nv::ImportMarksFile(*doc_, choice->format, QFile::encodeName(choice->path).toStdString());
+      if (doc)
+        if (auto choice = MarkFileDialog::Ask(false, window))
+          nv::ImportMarksFile(*doc, choice->format, QFile::encodeName(choice->path).toStdString());
       return true;
     default: return false;
   }
 }
 
-bool CNvAnaView::OnUpdateMarkCommand(int id, CommandState& st) {
+bool SoundViewMarks::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
-  const bool hasMarks = doc_ && !doc_->Marks().empty();
-  const bool hasActive = doc_ && doc_->Marks().Active();
+  const nv::CNorvaneDoc* doc = view_.Document();
+  const bool hasMarks = doc && !doc->Marks().empty();
+  const bool hasActive = doc && doc->Marks().Active();
   switch (id) {
     case kSaveCursorAsMark:
     case kSaveCursor: st.enabled = CursorIsVisible(); return true;
@@ -144,7 +138,7 @@ bool CNvAnaView::OnUpdateMarkCommand(int id, CommandState& st) {
     case kMarkDistances:
     case kClearAllMarks:
     case kExportMarks: st.enabled = hasMarks; return true;
-    case kImportMarks: st.enabled = doc_ != nullptr; return true;
+    case kImportMarks: st.enabled = doc != nullptr; return true;
     default: return false;
   }
 }

@@ -1,12 +1,10 @@
-// The Edit menu of the sound view: cut, copy (the view's picture and the
-// program's own clip), copy of the samples as text, paste, delete, silence,
-// reverse, volume and the time-domain filter. Each edit releases the
-// work-file mapping, runs under the wait cursor and ends with the document's
-// UpdateAllViews (hint 1), which redraws every view of the document.
+#include "views/SoundViewEditing.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 
 #include "analysis/PulseAnalysisDialog.h"
+#include "audio/DetectorMode.h"
 #include "base/CommandIds.h"
 #include "base/MessageSink.h"
 #include "base/PictureClipboard.h"
@@ -30,38 +28,43 @@ nv::ChannelSelection ChannelsOf(int32_t channel) { return nv::ChannelSelectionFr
 
 }  // namespace
 
-CNvAnaView::EditRange CNvAnaView::EditSelection() const {
+SoundViewEditing::EditRange SoundViewEditing::EditSelection() const {
   // A view that shows the right channel of a stereo sound alone draws it in
   // the only strip, where clicks are taken as the upper (left) one.
-  const bool rightAlone = doc_ && doc_->Format().nChannels == 2 && plot_->Setup().singleChannel == 1;
+  const nv::CNorvaneDoc* doc = view_.Document();
+  const nv::SoundPlot* plot = view_.Plot();
+  const bool rightAlone = doc && doc->Format().nChannels == 2 && plot->Setup().singleChannel == 1;
   auto channels = [rightAlone](int32_t c) { return rightAlone && c == 1 ? nv::ChannelSelection::Right : ChannelsOf(c); };
   EditRange r;
-  if (HasSelection()) {
-    r.first = plot_->SelectionStart().position;
-    r.end = plot_->SelectionEnd().position;
-    r.channels = channels(plot_->SelectionStart().channel);
+  if (view_.HasSelection()) {
+    r.first = plot->SelectionStart().position;
+    r.end = plot->SelectionEnd().position;
+    r.channels = channels(plot->SelectionStart().channel);
   } else {
-    r.first = plot_->Cursor().position;
+    r.first = plot->Cursor().position;
     r.end = -1;
-    r.channels = plot_->Cursor().position >= 0 ? channels(plot_->Cursor().channel) : nv::ChannelSelection::Both;
+    r.channels = plot->Cursor().position >= 0 ? channels(plot->Cursor().channel) : nv::ChannelSelection::Both;
   }
   return r;
 }
 
-nv::ChannelSelection CNvAnaView::FilterChannels() const {
-  const nv::CursorRecord& c = plot_->Cursor();
+nv::ChannelSelection SoundViewEditing::FilterChannels() const {
+  const nv::CNorvaneDoc* doc = view_.Document();
+  const nv::SoundPlot* plot = view_.Plot();
+  const nv::CursorRecord& c = plot->Cursor();
   if (c.position < 0) return EditSelection().channels;
-  const bool rightAlone = doc_ && doc_->Format().nChannels == 2 && plot_->Setup().singleChannel == 1;
+  const bool rightAlone = doc && doc->Format().nChannels == 2 && plot->Setup().singleChannel == 1;
   return rightAlone && c.channel == 1 ? nv::ChannelSelection::Right : ChannelsOf(c.channel);
 }
 
-void CNvAnaView::CopyPicture() {
-  const QSize size = plot_->size().expandedTo(QSize(1, 1));
-  PictureClipboard::Copy(size, Qt::white, [&](QPaintDevice& device) { plot_->RenderTo(device, size, true); },
+void SoundViewEditing::CopyPicture() {
+  nv::SoundPlot* plot = view_.Plot();
+  const QSize size = plot->size().expandedTo(QSize(1, 1));
+  PictureClipboard::Copy(size, Qt::white, [&](QPaintDevice& device) { plot->RenderTo(device, size, true); },
                          QStringLiteral("Norvane"), QStringLiteral("Sound view drawn by Norvane"));
 }
 
-bool CNvAnaView::OnEditCommand(int id) {
+bool SoundViewEditing::OnCommand(int id) {
   using namespace cmd;
   switch (id) {
     case kEditCut:
@@ -75,38 +78,41 @@ bool CNvAnaView::OnEditCommand(int id) {
     case kEditFilter: break;
     default: return false;
   }
-  if (!doc_) return true;
+  nv::CNorvaneDoc* doc = view_.Document();
+  if (!doc) return true;
+  QWidget* window = view_.window();
   // With the detector on, "&Filter" edits and designs the detector's filter
   // and filters nothing.
   if (id == kEditFilter && detector_.IsOn()) {
     nv::FilterDescription& detectorFilter = ViewHost::Get().DetectorFilter();
     nv::FilterDescription desc = detectorFilter;
-    if (TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc_), window())) detectorFilter = desc;
+    if (TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc), window)) detectorFilter = desc;
     return true;
   }
   // The samples do not change while a playback or recording uses them, nor
   // while a pulse analysis reads them.
-  if ((Playing() || PulseAnalysisDialog::RunningOn(doc_)) && id != kEditCopy && id != kEditCopyAscii)
+  if ((Playing() || PulseAnalysisDialog::RunningOn(doc)) && id != kEditCopy && id != kEditCopyAscii)
     return true;
   const EditRange r = EditSelection();
-  nv::SoundEditor editor(*doc_);
+  const bool hasSelection = view_.HasSelection();
+  nv::SoundEditor editor(*doc);
   switch (id) {
     case kEditCopy: {
       WaitCursor wait;
       CopyPicture();
-      doc_->UnmapSamples();
-      if (HasSelection()) editor.Copy(r.first, r.end, r.channels);
+      doc->UnmapSamples();
+      if (hasSelection) editor.Copy(r.first, r.end, r.channels);
       return true;
     }
     case kEditCut: {
-      if (!HasSelection()) return true;
+      if (!hasSelection) return true;
       WaitCursor wait;
-      doc_->UnmapSamples();
+      doc->UnmapSamples();
       if (editor.Copy(r.first, r.end, r.channels)) editor.Delete(r.first, r.end, r.channels);
       return true;
     }
     case kEditCopyAscii: {
-      doc_->UnmapSamples();
+      doc->UnmapSamples();
       std::string text;
       {
         WaitCursor wait;
@@ -119,77 +125,77 @@ bool CNvAnaView::OnEditCommand(int id) {
     }
     case kEditPaste: {
       WaitCursor wait;
-      doc_->UnmapSamples();
+      doc->UnmapSamples();
       editor.Paste(r.first, r.end, r.channels);
       return true;
     }
     default: break;
   }
   // The rest need a selection.
-  if (!HasSelection()) return true;
+  if (!hasSelection) return true;
   switch (id) {
     case kEditDelete: {
       WaitCursor wait;
-      doc_->UnmapSamples();
+      doc->UnmapSamples();
       editor.Delete(r.first, r.end, r.channels);
       return true;
     }
     case kEditSilence: {
       WaitCursor wait;
-      doc_->UnmapSamples();
+      doc->UnmapSamples();
       editor.Silence(r.first, r.end, r.channels);
       return true;
     }
     case kEditReverse: {
       WaitCursor wait;
-      doc_->UnmapSamples();
+      doc->UnmapSamples();
       editor.Reverse(r.first, r.end, r.channels);
       return true;
     }
     case kEditVolume: {
-      const std::optional<int> percent = ChangeVolumeDialog::Ask(window());
-      if (!percent || !doc_) return true;
+      const std::optional<int> percent = ChangeVolumeDialog::Ask(window);
+      if (!percent || !view_.Document()) return true;
       WaitCursor wait;
-      doc_->UnmapSamples();
+      doc->UnmapSamples();
       editor.Volume(r.first, r.end, r.channels, *percent);
       return true;
     }
     case kEditFilter: {
       nv::FilterDescription& commandFilter = ViewHost::Get().CommandFilter();
       nv::FilterDescription desc = commandFilter;
-      if (!TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc_), window()) || !doc_) return true;
+      if (!TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc), window) || !view_.Document()) return true;
       // The dialog designed it: these are the last values that designed.
       commandFilter = desc;
       WaitCursor wait;
-      doc_->UnmapSamples();
-      nv::FilterDocumentRange(*doc_, commandFilter, r.first, r.end, FilterChannels());
+      doc->UnmapSamples();
+      nv::FilterDocumentRange(*doc, commandFilter, r.first, r.end, FilterChannels());
       return true;
     }
     default: return true;
   }
 }
 
-bool CNvAnaView::OnUpdateEditCommand(int id, CommandState& st) {
+bool SoundViewEditing::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
+  nv::CNorvaneDoc* doc = view_.Document();
   switch (id) {
     case kEditCopy:
     case kEditCopyAscii:
-      st.enabled = doc_ != nullptr;
+      st.enabled = doc != nullptr;
       return true;
     case kEditCut:
     case kEditDelete:
     case kEditSilence:
     case kEditReverse:
     case kEditVolume:
-      st.enabled = doc_ && HasSelection() && !Playing() && !PulseAnalysisDialog::RunningOn(doc_);
+      st.enabled = doc && view_.HasSelection() && !Playing() && !PulseAnalysisDialog::RunningOn(doc);
       return true;
     case kEditFilter:
-      st.enabled = doc_ && detector_.FilterCommandEnabled(HasSelection() && !Playing() &&
-                                                          !PulseAnalysisDialog::RunningOn(doc_));
+      st.enabled = doc && detector_.FilterCommandEnabled(view_.HasSelection() && !Playing() &&
+                                                         !PulseAnalysisDialog::RunningOn(doc));
       return true;
     case kEditPaste:
-      st.enabled = doc_ && nv::SoundEditor(*doc_).CanPaste() && !Playing() &&
-                   !PulseAnalysisDialog::RunningOn(doc_);
+      st.enabled = doc && nv::SoundEditor(*doc).CanPaste() && !Playing() && !PulseAnalysisDialog::RunningOn(doc);
       return true;
     default: return false;
   }

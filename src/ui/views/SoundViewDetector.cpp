@@ -1,54 +1,51 @@
-// The virtual detector's part of the sound view: the "&Virtual Bat detector"
-// command with its dialog, the detector line in the spectrogram, its status
-// text, the arrow keys that move it and retune a playback, the volume keys
-// (Shift+Up, Shift+Down) of a playback, and "&Play sound" and "&Stop Play
-// sound" through the detector while it is on. While the detector is on,
-// "&Filter" edits the detector's filter (CNvAnaViewEdit.cpp).
+#include "views/SoundViewDetector.h"
+
 #include <QApplication>
 #include <algorithm>
 
-#include "audio/DetectorPlayback.h"
 #include "base/CommandIds.h"
 #include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "plot/SoundPlot.h"
 #include "views/CNvAnaView.h"
+#include "views/SoundViewPlayback.h"
 #include "views/StatusStrip.h"
 #include "views/ViewHost.h"
 #include "views/VirtualDetectorDialog.h"
 
-namespace {
+SoundViewDetector::SoundViewDetector(CNvAnaView& view) : view_(view) {}
 
-bool DetectorPlaying(const nv::DetectorPlayback* p) { return p && p->Active(); }
+SoundViewDetector::~SoundViewDetector() { StopDetectorPlayback(); }
 
-}  // namespace
+bool SoundViewDetector::Playing() const { return detectorPlayer_ && detectorPlayer_->Active(); }
 
-bool CNvAnaView::OnDetectorCommand(int id) {
+bool SoundViewDetector::OnCommand(int id) {
   switch (id) {
     case cmd::kSoundVirtualDetector:
       ToggleDetector();
       return true;
     case cmd::kSoundPlay: {
       if (!detector_.IsOn()) return false;
-      if (!doc_) return true;
+      nv::CNorvaneDoc* doc = view_.Document();
+      if (!doc) return true;
       const nv::FilterDescription& filter = ViewHost::Get().DetectorFilter();
       if (!nv::DetectorFilterChosen(filter)) {
         nv::ShowMessage("Select a filter for the virtual detector first (Filter).");
         return true;
       }
       if (!detectorPlayer_) {
-        detectorPlayer_ = std::make_unique<nv::DetectorPlayback>(
-            *doc_, ViewHost::Get().Audio(), &CNvAnaView::HostIsPlaying, &CNvAnaView::HostSetPlaying, *this);
+        detectorPlayer_ = std::make_unique<nv::DetectorPlayback>(*doc, ViewHost::Get().Audio(), &SoundViewPlayback::HostIsPlaying,
+                                                         &SoundViewPlayback::HostSetPlaying, *this);
       }
       detectorPlayer_->SetOutputDevice(ViewHost::Get().OutputDevice());
-      const nv::PlaybackRequest r = PlaybackRequestHere();
+      const nv::PlaybackRequest r = view_.PlaybackRequestHere();
       lineBeforePlay_ = detector_.Line().position;
       detectorPlayer_->Play(r, filter, detector_.Settings().speedFactor, detector_.Line().value);
       ViewHost::Get().RequestCommandUpdate();
       return true;
     }
     case cmd::kSoundStop:
-      if (!DetectorPlaying(detectorPlayer_.get())) return false;
+      if (!Playing()) return false;
       detectorPlayer_->Stop();
       return true;
     default:
@@ -56,14 +53,16 @@ bool CNvAnaView::OnDetectorCommand(int id) {
   }
 }
 
-bool CNvAnaView::OnUpdateDetectorCommand(int id, CommandState& st) {
+bool SoundViewDetector::OnUpdateCommand(int id, CommandState& st) {
   switch (id) {
-    case cmd::kSoundVirtualDetector:
+    case cmd::kSoundVirtualDetector: {
+      const nv::CNorvaneDoc* doc = view_.Document();
       st.checked = detector_.IsOn();
-      st.enabled = doc_ && !ViewHost::Get().IsPlaying() && (detector_.IsOn() || doc_->FrameCount() > 0);
+      st.enabled = doc && !ViewHost::Get().IsPlaying() && (detector_.IsOn() || doc->FrameCount() > 0);
       return true;
+    }
     case cmd::kSoundStop:
-      if (!DetectorPlaying(detectorPlayer_.get())) return false;
+      if (!Playing()) return false;
       st.enabled = true;
       return true;
     default:
@@ -71,29 +70,31 @@ bool CNvAnaView::OnUpdateDetectorCommand(int id, CommandState& st) {
   }
 }
 
-void CNvAnaView::ToggleDetector() {
-  if (!doc_ || ViewHost::Get().IsPlaying()) return;
+void SoundViewDetector::ToggleDetector() {
+  nv::CNorvaneDoc* doc = view_.Document();
+  if (!doc || ViewHost::Get().IsPlaying()) return;
+  nv::SoundPlot* plot = view_.Plot();
   if (detector_.IsOn()) {
     StopDetectorPlayback();
     detector_.SwitchOff();
-    plot_->SetDetectorLine(detector_.Line());
-    SetStatus(QString());
+    plot->SetDetectorLine(detector_.Line());
+    view_.Strip()->SetStatusText(QString());
     ViewHost::Get().RequestCommandUpdate();
     return;
   }
-  const nv::PlotSetup& s = plot_->Setup();
+  const nv::PlotSetup& s = plot->Setup();
   nv::DetectorPlacement place;
   place.effectiveRateHz = s.effectiveRateHz();
-  if (HasSelection())
-    place.selectionStart = std::min(plot_->SelectionStart().position, plot_->SelectionEnd().position);
-  place.cursor = plot_->Cursor();
+  if (view_.HasSelection())
+    place.selectionStart = std::min(plot->SelectionStart().position, plot->SelectionEnd().position);
+  place.cursor = plot->Cursor();
   place.firstVisibleSample = s.firstVisible();
   const int64_t nyquistHz = std::max<int64_t>(place.effectiveRateHz / 2, 1);
   // What the dialog offers: the speed factor the user chose in this view, or
   // the recording's own time-expansion factor, so that it is heard at its
   // real speed; the frequency the line was tuned to last, or where it starts.
   nv::DetectorSettings offered = detector_.Settings();
-  if (!offered.speedFactorChosen) offered.speedFactor = nv::StartingSpeedFactor(doc_->Info().TimeExpansion());
+  if (!offered.speedFactorChosen) offered.speedFactor = nv::StartingSpeedFactor(doc->Info().TimeExpansion());
   nv::CursorRecord preview = nv::PlaceDetectorLine(place);
   if (offered.frequencyHz >= 1 && offered.frequencyHz <= nyquistHz) preview.value = offered.frequencyHz;
   offered.frequencyHz = preview.value;
@@ -101,31 +102,33 @@ void CNvAnaView::ToggleDetector() {
   // "OK" switches it on at once.
   nv::DesignInitialDetectorFilter(ViewHost::Get().DetectorFilter(), nyquistHz);
   // The line shows the frequency typed in the dialog while it is open.
-  plot_->SetDetectorLine(preview);
+  plot->SetDetectorLine(preview);
   const VirtualDetectorDialog::Answer a = VirtualDetectorDialog::Ask(
-      offered, ViewHost::Get().DetectorFilter(), window(), nyquistHz, [this, &preview](int32_t hz) {
+      offered, ViewHost::Get().DetectorFilter(), view_.window(), nyquistHz, [plot, &preview](int32_t hz) {
         preview.value = hz;
-        plot_->SetDetectorLine(preview);
+        plot->SetDetectorLine(preview);
       });
-  if (a.choice == VirtualDetectorDialog::Choice::Cancel || !doc_) {
-    if (plot_) plot_->SetDetectorLine(detector_.Line());
+  if (a.choice == VirtualDetectorDialog::Choice::Cancel || !view_.Document()) {
+    if (plot) plot->SetDetectorLine(detector_.Line());
     return;
   }
   detector_.SwitchOn(a.settings, place);
-  plot_->SetDetectorLine(detector_.Line());
+  plot->SetDetectorLine(detector_.Line());
   ShowDetectorStatus();
   ViewHost::Get().RequestCommandUpdate();
   // "Select Filter": the filter command, which now edits the detector's filter.
-  if (a.choice == VirtualDetectorDialog::Choice::SelectFilter) OnEditCommand(cmd::kEditFilter);
+  if (a.choice == VirtualDetectorDialog::Choice::SelectFilter) view_.OnCommand(cmd::kEditFilter);
 }
 
-void CNvAnaView::MoveDetectorLineByKey(int key) {
-  if (!detector_.IsOn() || !doc_) return;
+void SoundViewDetector::MoveDetectorLineByKey(int key) {
+  nv::CNorvaneDoc* doc = view_.Document();
+  if (!detector_.IsOn() || !doc) return;
+  const nv::PlotSetup& s = view_.Plot()->Setup();
   nv::CursorRecord line = detector_.Line();
   const bool playing = detectorPlayer_ && detectorPlayer_->State() == nv::PlaybackState::Open;
   bool moved = false;
   if (key == Qt::Key_Up || key == Qt::Key_Down) {
-    moved = nv::StepDetectorFrequency(plot_->Setup(), line, key == Qt::Key_Up ? 1 : -1);
+    moved = nv::StepDetectorFrequency(s, line, key == Qt::Key_Up ? 1 : -1);
     // A playback hears the new frequency from the next block it fills.
     if (moved && playing) detectorPlayer_->SetFrequencyHz(line.value);
   } else if (playing) {
@@ -134,30 +137,23 @@ void CNvAnaView::MoveDetectorLineByKey(int key) {
     if (r == nv::KeyOutcome::Refused) QApplication::beep();
     return;
   } else if (!ViewHost::Get().IsPlaying()) {
-    moved = nv::StepDetectorPosition(plot_->Setup(), doc_->FrameCount(), line, key == Qt::Key_Right ? 1 : -1);
+    moved = nv::StepDetectorPosition(s, doc->FrameCount(), line, key == Qt::Key_Right ? 1 : -1);
   }
   if (!moved) {
     QApplication::beep();
     return;
   }
   detector_.SetLine(line);
-  plot_->SetDetectorLine(line);
+  view_.Plot()->SetDetectorLine(line);
   ShowDetectorStatus();
 }
 
-bool CNvAnaView::OnVolumeKey(int key) {
-  const bool up = key == Qt::Key_Up;
-  nv::KeyOutcome r = nv::KeyOutcome::NotPlaying;
-  if (detectorPlayer_ && detectorPlayer_->State() == nv::PlaybackState::Open)
-    r = up ? detectorPlayer_->VolumeUp() : detectorPlayer_->VolumeDown();
-  else if (player_ && player_->State() == nv::PlaybackState::Open)
-    r = up ? player_->VolumeUp() : player_->VolumeDown();
-  if (r == nv::KeyOutcome::NotPlaying) return false;
-  if (r == nv::KeyOutcome::Refused) QApplication::beep();
-  return true;
+bool SoundViewDetector::OnVolumeKey(int key) {
+  if (!detectorPlayer_ || detectorPlayer_->State() != nv::PlaybackState::Open) return false;
+  return SoundViewPlayback::TakeKeyOutcome(key == Qt::Key_Up ? detectorPlayer_->VolumeUp() : detectorPlayer_->VolumeDown());
 }
 
-void CNvAnaView::StopDetectorPlayback() {
+void SoundViewDetector::StopDetectorPlayback() {
   if (!detectorPlayer_) return;
   const bool wasActive = detectorPlayer_->Active();
   detectorPlayer_->Abort();
@@ -168,21 +164,25 @@ void CNvAnaView::StopDetectorPlayback() {
   }
 }
 
-void CNvAnaView::ShowDetectorPlaybackStatus(const std::string& text) { SetStatus(QString::fromStdString(text)); }
+void SoundViewDetector::ShowDetectorPlaybackStatus(const std::string& text) {
+  view_.Strip()->SetStatusText(QString::fromStdString(text));
+}
 
-void CNvAnaView::MoveDetectorLine(int64_t frame) {
+void SoundViewDetector::MoveDetectorLine(int64_t frame) {
   if (!detector_.IsOn()) return;
   // After the playback the line goes back to where it stood, so that it
   // stays in sight for tuning.
   const int64_t p = frame >= 0 ? frame : lineBeforePlay_;
   detector_.SetLinePosition(static_cast<int32_t>(std::min<int64_t>(p, INT32_MAX)));
-  plot_->SetDetectorLine(detector_.Line());
+  view_.Plot()->SetDetectorLine(detector_.Line());
 }
 
-void CNvAnaView::ShowDetectorLineStatus() { ShowDetectorStatus(); }
+void SoundViewDetector::ShowDetectorLineStatus() { ShowDetectorStatus(); }
 
-void CNvAnaView::RefuseDetectorPlayback() { QApplication::beep(); }
+void SoundViewDetector::RefuseDetectorPlayback() { QApplication::beep(); }
 
-void CNvAnaView::DetectorPlaybackClosed() { ViewHost::Get().RequestCommandUpdate(); }
+void SoundViewDetector::DetectorPlaybackClosed() { ViewHost::Get().RequestCommandUpdate(); }
 
-void CNvAnaView::ShowDetectorStatus() { SetStatus(QString::fromStdString(detector_.StatusText(plot_->Setup()))); }
+void SoundViewDetector::ShowDetectorStatus() {
+  view_.Strip()->SetStatusText(QString::fromStdString(detector_.StatusText(view_.Plot()->Setup())));
+}

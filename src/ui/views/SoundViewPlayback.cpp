@@ -1,8 +1,8 @@
-// The Sound menu's part of the sound view: "&Play sound", "&Stop Play
-// sound", the "Play speed" items with their check mark, the arrow keys while
-// playing, the moving playback cursor and "Sound &devices".
+#include "views/SoundViewPlayback.h"
+
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
 
 #include "audio/AudioKeyRules.h"
 #include "audio/PlaybackEngine.h"
@@ -10,7 +10,7 @@
 #include "document/CNorvaneDoc.h"
 #include "plot/SoundPlot.h"
 #include "views/CNvAnaView.h"
-#include "views/SoundDevicesDialog.h"
+#include "views/StatusStrip.h"
 #include "views/ViewHost.h"
 
 namespace {
@@ -38,30 +38,35 @@ constexpr int kFollowMs = 40;
 
 }  // namespace
 
-bool CNvAnaView::OnPlayCommand(int id) {
+SoundViewPlayback::SoundViewPlayback(CNvAnaView& view) : view_(view) {}
+
+SoundViewPlayback::~SoundViewPlayback() { Stop(); }
+
+bool SoundViewPlayback::OnCommand(int id) {
   using namespace cmd;
+  nv::CNorvaneDoc* doc = view_.Document();
   if (const SpeedItem* s = SpeedOf(id)) {
-    if (doc_) doc_->SetPlaySpeed(s->factor);
+    if (doc) doc->SetPlaySpeed(s->factor);
     return true;
   }
   switch (id) {
     case kSoundPlay: {
-      if (!doc_) return true;
+      if (!doc) return true;
       if (!player_) {
-        player_ = std::make_unique<nv::PlaybackEngine>(
-            *doc_, ViewHost::Get().Audio(), &CNvAnaView::HostIsPlaying, &CNvAnaView::HostSetPlaying, *this);
+        player_ = std::make_unique<nv::PlaybackEngine>(*doc, ViewHost::Get().Audio(), &SoundViewPlayback::HostIsPlaying,
+                                                       &SoundViewPlayback::HostSetPlaying, *this);
       }
       player_->SetOutputDevice(ViewHost::Get().OutputDevice());
-      const nv::PlaybackRequest r = PlaybackRequestHere();
-      playKeyNote_.clear();
+      const nv::PlaybackRequest r = view_.PlaybackRequestHere();
+      keyNote_.clear();
       player_->Play(r);
       if (player_->Active()) {
-        if (!playTimer_) {
-          playTimer_ = new QTimer(this);
-          playTimer_->setInterval(kFollowMs);
-          connect(playTimer_, &QTimer::timeout, this, [this] { FollowPlayback(); });
+        if (!timer_) {
+          timer_ = new QTimer(&view_);
+          timer_->setInterval(kFollowMs);
+          QObject::connect(timer_, &QTimer::timeout, &view_, [this] { Follow(); });
         }
-        playTimer_->start();
+        timer_->start();
       }
       ViewHost::Get().RequestCommandUpdate();
       return true;
@@ -69,55 +74,39 @@ bool CNvAnaView::OnPlayCommand(int id) {
     case kSoundStop:
       if (player_) player_->Stop();
       return true;
-    case kSoundDevices:
-      SoundDevicesDialog::ChooseForHost(this);
-      return true;
     default:
       return false;
   }
 }
 
-nv::PlaybackRequest CNvAnaView::PlaybackRequestHere() const {
-  nv::PlaybackRequest r;
-  if (plot_->SelectionStart().position >= 0) {
-    r.selectionStart = plot_->SelectionStart().position;
-    r.selectionEnd = plot_->SelectionEnd().position;
-  }
-  r.cursor = plot_->Cursor().position;
-  r.firstVisible = static_cast<int32_t>(plot_->Setup().firstVisible());
-  return r;
-}
+bool SoundViewPlayback::HostIsPlaying() { return ViewHost::Get().IsPlaying(); }
 
-bool CNvAnaView::HostIsPlaying() { return ViewHost::Get().IsPlaying(); }
-
-void CNvAnaView::HostSetPlaying(bool playing) {
+void SoundViewPlayback::HostSetPlaying(bool playing) {
   ViewHost::Get().SetPlaying(playing);
   ViewHost::Get().RequestCommandUpdate();
 }
 
-bool CNvAnaView::OnUpdatePlayCommand(int id, CommandState& st) {
+bool SoundViewPlayback::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
+  const nv::CNorvaneDoc* doc = view_.Document();
   if (const SpeedItem* s = SpeedOf(id)) {
-    st.enabled = doc_ != nullptr;
-    st.checked = doc_ && doc_->PlaySpeed() == s->factor;
+    st.enabled = doc != nullptr;
+    st.checked = doc && doc->PlaySpeed() == s->factor;
     return true;
   }
   switch (id) {
     case kSoundPlay:
-      st.enabled = doc_ && doc_->FrameCount() > 0 && !ViewHost::Get().IsPlaying();
+      st.enabled = doc && doc->FrameCount() > 0 && !ViewHost::Get().IsPlaying();
       return true;
     case kSoundStop:
       st.enabled = player_ && player_->Active();
-      return true;
-    case kSoundDevices:
-      st.enabled = true;
       return true;
     default:
       return false;
   }
 }
 
-bool CNvAnaView::OnPlayKey(int key) {
+bool SoundViewPlayback::OnPlayKey(int key) {
   if (!player_ || player_->State() != nv::PlaybackState::Open) return false;
   nv::KeyOutcome r = nv::KeyOutcome::NotPlaying;
   const bool volumeKey = key == Qt::Key_Up || key == Qt::Key_Down;
@@ -128,8 +117,7 @@ bool CNvAnaView::OnPlayKey(int key) {
     case Qt::Key_Right: r = player_->RateUp(); break;
     default: return false;
   }
-  if (r == nv::KeyOutcome::NotPlaying) return false;
-  if (r == nv::KeyOutcome::Refused) QApplication::beep();
+  if (!TakeKeyOutcome(r)) return false;
   // The status strip says the volume and speed now, and a limit reached;
   // the note stays after the playback's running text until it ends.
   uint16_t volume = 0xFFFF;
@@ -137,38 +125,50 @@ bool CNvAnaView::OnPlayKey(int key) {
   const uint32_t rate = player_->RateFactor();
   nv::PlayKeyLimit limit = volumeKey ? nv::VolumeLimit(volume) : nv::RateLimit(rate);
   if (r == nv::KeyOutcome::Refused) limit = nv::PlayKeyLimit::kRefused;
-  const double speed = (doc_ ? doc_->PlaySpeed() : 1.0) * rate / 65536.0;
-  playKeyNote_ = "   " + nv::PlayKeyStatusText(volume, speed, limit);
-  SetStatus(QString::fromStdString(player_->StatusText() + playKeyNote_));
+  const nv::CNorvaneDoc* doc = view_.Document();
+  const double speed = (doc ? doc->PlaySpeed() : 1.0) * rate / 65536.0;
+  keyNote_ = "   " + nv::PlayKeyStatusText(volume, speed, limit);
+  view_.Strip()->SetStatusText(QString::fromStdString(player_->StatusText() + keyNote_));
   return true;
 }
 
-void CNvAnaView::StopPlayback() {
-  if (playTimer_) playTimer_->stop();
+bool SoundViewPlayback::OnVolumeKey(int key) {
+  if (!player_ || player_->State() != nv::PlaybackState::Open) return false;
+  return TakeKeyOutcome(key == Qt::Key_Up ? player_->VolumeUp() : player_->VolumeDown());
+}
+
+bool SoundViewPlayback::TakeKeyOutcome(nv::KeyOutcome r) {
+  if (r == nv::KeyOutcome::NotPlaying) return false;
+  if (r == nv::KeyOutcome::Refused) QApplication::beep();
+  return true;
+}
+
+void SoundViewPlayback::Stop() {
+  if (timer_) timer_->stop();
   if (!player_) return;
   const bool wasActive = player_->Active();
   player_->Abort();
   player_.reset();
   if (wasActive) {
-    plot_->SetDragCursor(nv::CursorRecord{});
+    view_.Plot()->SetDragCursor(nv::CursorRecord{});
     ViewHost::Get().RequestCommandUpdate();
   }
 }
 
-void CNvAnaView::FollowPlayback() {
+void SoundViewPlayback::Follow() {
   if (!player_ || player_->State() != nv::PlaybackState::Open) return;
   const int64_t f = player_->HeardFrame();
   if (f >= 0) SetPlaybackCursor(f);
 }
 
-void CNvAnaView::ShowPlaybackStatus(const std::string& text) {
+void SoundViewPlayback::ShowPlaybackStatus(const std::string& text) {
   // The running texts of a playback carry the note of the last volume or
   // speed key; "End of play" does not.
   const bool running = player_ && !player_->StatusText().empty() && text.rfind(player_->StatusText(), 0) == 0;
-  SetStatus(QString::fromStdString(running ? text + playKeyNote_ : text));
+  view_.Strip()->SetStatusText(QString::fromStdString(running ? text + keyNote_ : text));
 }
 
-void CNvAnaView::SetPlaybackCursor(int64_t frame) {
+void SoundViewPlayback::SetPlaybackCursor(int64_t frame) {
   nv::CursorRecord c;
   if (frame >= 0) {
     c.position = static_cast<int32_t>(std::min<int64_t>(frame, INT32_MAX));
@@ -176,13 +176,13 @@ void CNvAnaView::SetPlaybackCursor(int64_t frame) {
     c.channel = 3;
     c.pen = nv::kCursorPenPlayback;
   }
-  plot_->SetDragCursor(c);
+  view_.Plot()->SetDragCursor(c);
 }
 
-void CNvAnaView::Beep() { QApplication::beep(); }
+void SoundViewPlayback::Beep() { QApplication::beep(); }
 
-void CNvAnaView::PlaybackClosed() {
-  if (playTimer_) playTimer_->stop();
-  plot_->SetDragCursor(nv::CursorRecord{});
+void SoundViewPlayback::PlaybackClosed() {
+  if (timer_) timer_->stop();
+  view_.Plot()->SetDragCursor(nv::CursorRecord{});
   ViewHost::Get().RequestCommandUpdate();
 }

@@ -1,7 +1,5 @@
-// The pulse analyses of a sound view: "Pulse &Characteristics Analysis",
-// "Pulse &Interval Analysis", "Pulse &Length Analysis" and the histogram
-// default settings; the windows' attachment to the view's cursor, selection
-// and level cursor.
+#include "views/PulseViewAnalyses.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <algorithm>
@@ -20,7 +18,6 @@
 #include "views/CNvAnaView.h"
 #include "views/CNvAnaViewPower.h"
 #include "views/CursorMode.h"
-#include "views/PulseViewAnalyses.h"
 #include "views/ViewHost.h"
 
 namespace {
@@ -61,17 +58,7 @@ class RateAttachment : public AttachedWindow {
 
 }  // namespace
 
-// ---- CNvAnaView's part ----
-
-bool CNvAnaView::OnPulseCommand(int id) { return pulses_ && pulses_->OnCommand(id); }
-
-bool CNvAnaView::OnUpdatePulseCommand(int id, CommandState& state) {
-  return pulses_ && pulses_->OnUpdateCommand(id, state);
-}
-
-// ---- PulseViewAnalyses ----
-
-PulseViewAnalyses::PulseViewAnalyses(CNvAnaView* view) : view_(view) {}
+PulseViewAnalyses::PulseViewAnalyses(CNvAnaView* view, CNvAnaViewPower& power) : view_(view), power_(power) {}
 
 PulseViewAnalyses::~PulseViewAnalyses() { CloseAll(); }
 
@@ -177,7 +164,8 @@ void PulseViewAnalyses::ReleaseThreshold(int slot) {
   ViewHost::Get().RequestCommandUpdate();
 }
 
-int PulseViewAnalyses::MarkedSlot() const { return view_->Power() ? view_->Power()->MarkedRateSlot() : -1; }
+int PulseViewAnalyses::MarkedSlot() const { return power_.MarkedRateSlot(); }
+
 
 void PulseViewAnalyses::ShowLevel(int32_t level, int channel, int32_t start, int32_t end) {
   nv::CNorvaneDoc* doc = view_->Document();
@@ -196,7 +184,7 @@ void PulseViewAnalyses::ShowLevel(int32_t level, int channel, int32_t start, int
 
 void PulseViewAnalyses::Detach(AttachedWindow* a) {
   if (!a) return;
-  view_->DetachWindow(a);
+  view_->Windows().Detach(a);
   attachments_.erase(std::remove_if(attachments_.begin(), attachments_.end(),
                                     [a](const auto& p) { return p.get() == a; }),
                      attachments_.end());
@@ -251,7 +239,7 @@ void PulseViewAnalyses::OpenPulseCharacteristics() {
   connect(d, &PulseAnalysisDialog::workerStateChanged, this, [] { ViewHost::Get().RequestCommandUpdate(); });
   auto attachment = std::make_unique<DialogAttachment>(d, this);
   dialogAttachment_ = attachment.get();
-  view_->Attach(attachment.get());
+  view_->Windows().Attach(attachment.get());
   attachments_.push_back(std::move(attachment));
   d->show();
   HoldThreshold(-1);
@@ -289,7 +277,7 @@ void PulseViewAnalyses::OpenRateWindow(bool intervalMode) {
           });
   auto attachment = std::make_unique<RateAttachment>(w, this);
   rateAttachments_[static_cast<size_t>(slot)] = attachment.get();
-  view_->Attach(attachment.get());
+  view_->Windows().Attach(attachment.get());
   attachments_.push_back(std::move(attachment));
   w->show();
   w->ShowInterval();
@@ -300,11 +288,11 @@ void PulseViewAnalyses::OpenRateWindow(bool intervalMode) {
 }
 
 void PulseViewAnalyses::MarkInterval(int slot, int32_t start, int32_t end, int channel) {
-  if (view_->Power()) view_->Power()->MarkRateInterval(slot, start, end, channel);
+  power_.MarkRateInterval(slot, start, end, channel);
 }
 
 void PulseViewAnalyses::RateCloseRequested(int slot) {
-  if (view_->Power() && !view_->Power()->Slots().MayClose(PrintSlots::Kind::kRate)) return;  // being printed
+  if (!power_.Slots().MayClose(PrintSlots::Kind::kRate)) return;  // being printed
   RateClosed(slot);
 }
 
@@ -316,7 +304,7 @@ void PulseViewAnalyses::RateClosed(int slot) {
   ReleaseThreshold(slot);
   // The band goes with its window; the interval another open window marked
   // takes its place.
-  if (view_->Power()) view_->Power()->ClearRateInterval(slot);
+  power_.ClearRateInterval(slot);
   if (w) {
     w->disconnect(this);
     w->hide();
@@ -341,7 +329,7 @@ void PulseViewAnalyses::PrintRate(int slot, bool preview) {
   };
   // The window keeps its print slot until the print or preview ends, so
   // that it cannot close meanwhile; a preview waits for any other.
-  PrintSlots& printSlots = view_->Power()->Slots();
+  PrintSlots& printSlots = power_.Slots();
   if (!printSlots.Begin(PrintSlots::Kind::kRate, slot, preview)) {
     QApplication::beep();
     return;

@@ -1,0 +1,29 @@
+#include "views/SoundViewRecording.h"
+
+#include "audio/RecordViewSettings.h"
+#include "audio/Recorder.h"
+#include "base/CommandIds.h"
+#include "base/MessageSink.h"
+#include "document/CNorvaneDoc.h"
+#include "views/CNvAnaView.h"
+#include "views/ViewHost.h"
+
+bool SoundViewRecording::OnCommand(int id) {
+  if (id != cmd::kSoundRecord) return false;
+  ViewHost& host = ViewHost::Get();
+  nv::CNorvaneDoc* doc = view_.Document();
+  if (!doc || host.IsPlaying()) return true;
+  const auto kind = static_cast<nv::InputKind>(host.InputKind());
+  auto ask = [](const std::string& question) { return nv::Messages().Ask(question, nv::MessageIcon::Question); };
+  if (!nv::PrepareRecording(*doc, kind, ask)) return true;
+  const nv::AnalysisSettings& settings = view_.Settings();
+  const nv::RecordViewSettings s = nv::RecordViewSettingsFrom(settings, settings.timePerPlotUs);
+  host.OpenRecordingView(doc, &view_, s);
+  return true;
+}
+
+bool SoundViewRecording::OnUpdateCommand(int id, CommandState& st) {
+  if (id != cmd::kSoundRecord) return false;
+  st.enabled = view_.Document() != nullptr && !ViewHost::Get().IsPlaying();
+  return true;
+}
