@@ -4,6 +4,9 @@
 #include "audio/Recorder.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include "TestSupport.h"
 #include "audio/SimulatedAudioBackend.h"
@@ -271,6 +274,33 @@ TEST_F(Recording, StopsBeforeTheWorkFilesDiskIsFull) {
   EXPECT_EQ(doc.FrameCount(), static_cast<int32_t>(Block()));  // the first two blocks
   EXPECT_FALSE(playing);
   EXPECT_EQ(view.closed, 1);
+}
+
+// The work file's disk fills up for real (a write fails, as beyond a file
+// size limit) while the free-space probe still promises room: the
+// recording stops with its message and keeps every block written before.
+TEST_F(Recording, AWriteTheDiskRefusesEndsTheRecordingKeepingEveryBlockBefore) {
+  ASSERT_TRUE(recorder.Start());
+  const std::vector<uint8_t> first = Pattern(Block() * 3, 8);
+  Deliver(first);
+  struct rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct sigaction ignore{}, oldAction{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &oldAction);
+  struct rlimit full = old;
+  full.rlim_cur = static_cast<rlim_t>(doc.WorkFile().FileOffset(0) + Block() * 3);
+  setrlimit(RLIMIT_FSIZE, &full);
+  Deliver(Pattern(Block() * 2, 9));
+  for (int i = 0; i < 10; ++i) queue.RunPending();
+  setrlimit(RLIMIT_FSIZE, &old);
+  sigaction(SIGXFSZ, &oldAction, nullptr);
+  EXPECT_EQ(recorder.EndReason(), RecordEnd::WriteFailed);
+  EXPECT_FALSE(recorder.Active());
+  EXPECT_FALSE(playing);
+  EXPECT_EQ(view.closed, 1);
+  EXPECT_EQ(sink.texts().size(), 1u);
+  EXPECT_EQ(test::WorkBytes(doc), first);
 }
 
 TEST_F(Recording, StopsBeforeTheLargestSampleCount) {
