@@ -100,7 +100,17 @@ echo "old-kept $([ "$(md5sum <"$fulldir/old.wav")" = "$old" ] && echo yes || ech
 # A batch table that can not grow: the batch stops and says why.
 "$cli" batch pulses "$dir/survey" -o "$fulldir/t.tsv" 2>"$dir/full-batch-err"
 echo "batch-status $?"
+# Pictures that can not be written: each file in the errors file, no half picture.
+if "$cli" --help | grep -q "^  batch render "; then
+  "$cli" batch render "$dir/survey" -o "$fulldir/pics" --errors "$dir/pics-errors.tsv" 2>/dev/null
+  echo "render-status $? $(find "$fulldir/pics" -type f | wc -l)"
+fi
 rm -f "$fulldir/filler"
+if "$cli" --help | grep -q "^  batch render "; then
+  "$cli" batch render "$dir/survey" -o "$fulldir/pics" 2>/dev/null
+  echo "render-resumed $? $(find "$fulldir/pics" -name '*.png' | wc -l)"
+  rm -rf "$fulldir/pics"
+fi
 # With room again the batch resumes to the table of an uninterrupted run.
 "$cli" batch pulses "$dir/survey" -o "$fulldir/t.tsv" 2>/dev/null
 echo "resumed-status $?"
@@ -118,6 +128,11 @@ SH
     check "a batch on a full disk stops" grep -qx "batch-status 1" "$dir/full-out"
     check "it says why" grep -qi "space" "$dir/full-batch-err"
     check "the resumed batch ends well" grep -qx "resumed-status 0" "$dir/full-out"
+    if grep -q "render-status" "$dir/full-out"; then
+      check "pictures on a full disk fail, none half written" grep -qx "render-status 2 0" "$dir/full-out"
+      check "each picture's file is in the errors file" test "$(grep -c "Can not write picture" "$dir/pics-errors.tsv")" -eq 3
+      check "with room again the pictures are made" grep -qx "render-resumed 0 3" "$dir/full-out"
+    fi
     check "the resumed table is the uninterrupted one" cmp -s "$dir/resumed.tsv" "$dir/whole.tsv"
     check "no temporary file is left" \
       test -z "$(grep -v -e '^old.wav$' -e '^t.tsv$' -e '^t.tsv.done$' "$dir/full-ls")"
