@@ -108,7 +108,35 @@ int64_t TempFile::Size() const {
   return IsAdopted() ? std::min(size, adoptedBytes_) : size;
 }
 
+bool TempFile::OwnBeforeChange() {
+  if (!IsAdopted()) return true;
+  if (!beforeFirstChange_) {
+    errno = EROFS;
+    return false;
+  }
+  return beforeFirstChange_(*this) && !IsAdopted();
+}
+
+bool TempFile::MakeOwn(const Copier& copy) {
+  if (!IsAdopted()) return true;
+  const int64_t bytes = Size();
+  TempFile own;
+  if (!own.Create(prefix_)) return false;
+  const int64_t within = head_ % kPageBytes;
+  own.head_ = within > 0 ? within : kPageBytes;
+  if (ftruncate(own.fd_, own.head_ + bytes) != 0) return false;
+  if (!copy(fd_, head_, own.fd_, own.head_, bytes)) return false;
+  Unmap();
+  // The adopted descriptor goes with `own`.
+  std::swap(fd_, own.fd_);
+  std::swap(head_, own.head_);
+  std::swap(name_, own.name_);
+  adoptedBytes_ = -1;
+  return true;
+}
+
 bool TempFile::Truncate(int64_t bytes) {
+  if (IsAdopted() && bytes > adoptedBytes_ && !OwnBeforeChange()) return false;
   Unmap();
   if (IsAdopted()) {
     if (bytes == 0) return Create(prefix_);
@@ -123,10 +151,7 @@ bool TempFile::Truncate(int64_t bytes) {
 }
 
 bool TempFile::WriteAt(int64_t position, const void* data, size_t n) {
-  if (IsAdopted()) {
-    errno = EROFS;
-    return false;
-  }
+  if (!OwnBeforeChange()) return false;
   int64_t offset = FileOffset(position);
   const char* p = static_cast<const char*>(data);
   while (n > 0) {
@@ -142,10 +167,7 @@ bool TempFile::WriteAt(int64_t position, const void* data, size_t n) {
 
 uint8_t* TempFile::Map(bool readOnly) {
   if (base_ && (readOnly || !mappedReadOnly_)) return base_;
-  if (!readOnly && IsAdopted()) {
-    errno = EROFS;
-    return nullptr;
-  }
+  if (!readOnly && !OwnBeforeChange()) return nullptr;
   Unmap();
   if (fd_ < 0) {
     errno = EBADF;

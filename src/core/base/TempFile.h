@@ -19,6 +19,7 @@
 // temporary file is wasted time and disk traffic.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace nv {
@@ -78,6 +79,20 @@ class TempFile {
   // reads see silence instead of ending the process; see ReadMappingGuard).
   bool SourceShortened() const;
 
+  // Copies `bytes` bytes from file offset `srcOffset` of `src` to file
+  // offset `dstOffset` of `dst`; false (errno set, ECANCELED when the user
+  // cancelled) when the copy did not complete.
+  using Copier = std::function<bool(int src, int64_t srcOffset, int dst, int64_t dstOffset, int64_t bytes)>;
+  // Makes adopted contents a temporary file of their own, copied through
+  // `copy`, with the same offset within a page; the adopted file is let go.
+  // Nothing changes when the copy fails (false, errno set). True at once
+  // for a file that is already our own.
+  bool MakeOwn(const Copier& copy);
+  // Copy on write: with a hook set, the first change of adopted contents
+  // (WriteAt, Truncate to a greater length, a writable Map) calls it first;
+  // the hook makes the contents our own (MakeOwn), else the change fails.
+  void SetBeforeFirstChange(std::function<bool(TempFile&)> hook) { beforeFirstChange_ = std::move(hook); }
+
   // Maps the whole contents (the file from the page boundary at or below
   // the head); returns the address of position 0 or null (errno set). An
   // existing mapping is returned as it is unless a writable one is asked
@@ -102,6 +117,9 @@ class TempFile {
   int64_t adoptedBytes_ = -1;     // length of adopted contents; -1 = our own file
   int guardSlot_ = -1;            // the adopted mapping's ReadMappingGuard slot
   bool shortened_ = false;        // a read met the end of the shortened adopted file
+  std::function<bool(TempFile&)> beforeFirstChange_;
+  // Adopted contents about to change: made our own through the hook, if any.
+  bool OwnBeforeChange();
 };
 
 }  // namespace nv

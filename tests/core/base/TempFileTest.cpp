@@ -135,6 +135,74 @@ TEST(TempFile, AdoptedFileShortenedWhileMappedIsReportedNotFatal) {
       "");
 }
 
+// Copy on write: adopted contents become a file of their own at their first
+// change (a write, growing, a writable mapping), never touching the adopted
+// file; a copy that is cancelled changes nothing.
+TEST(TempFile, AdoptedContentsAreCopiedAtTheirFirstChange) {
+  char path[] = "/tmp/NvTfCowXXXXXX";
+  const int w = mkstemp(path);
+  ASSERT_GE(w, 0);
+  const std::vector<uint8_t> head(44, 0x11), data = Pattern(30000);
+  ASSERT_EQ(write(w, head.data(), head.size()), 44);
+  ASSERT_EQ(write(w, data.data(), data.size()), 30000);
+  close(w);
+  bool cancel = true;
+  int copies = 0;
+  const TempFile::Copier copier = [&](int src, int64_t from, int dst, int64_t to, int64_t bytes) {
+    ++copies;
+    if (cancel) {
+      errno = ECANCELED;
+      return false;
+    }
+    std::vector<uint8_t> b(static_cast<size_t>(bytes));
+    return pread(src, b.data(), b.size(), from) == bytes && pwrite(dst, b.data(), b.size(), to) == bytes;
+  };
+  for (int change = 0; change < 3; ++change) {
+    const int r = open(path, O_RDONLY | O_CLOEXEC);
+    TempFile f;
+    ASSERT_TRUE(f.AdoptReadOnly(r, 44, 30000));
+    close(r);
+    f.SetBeforeFirstChange([&](TempFile& t) { return t.MakeOwn(copier); });
+    ASSERT_NE(f.Map(true), nullptr);  // reading makes no copy
+    const uint8_t x = 0xEE;
+    const auto Change = [&] {
+      switch (change) {
+        case 0: return f.WriteAt(100, &x, 1);
+        case 1: return f.Truncate(40000);
+        default: {
+          uint8_t* p = f.Map(false);
+          if (p) p[100] = x;
+          return p != nullptr;
+        }
+      }
+    };
+    cancel = true;
+    EXPECT_FALSE(Change());
+    EXPECT_EQ(errno, ECANCELED);
+    EXPECT_TRUE(f.IsAdopted());
+    EXPECT_EQ(f.Size(), 30000);
+    cancel = false;
+    ASSERT_TRUE(Change());
+    EXPECT_FALSE(f.IsAdopted());
+    EXPECT_EQ(f.Head(), 44);  // the same offset within a page
+    std::vector<uint8_t> expected = data;
+    if (change != 1) expected[100] = x;
+    if (change == 1) expected.resize(40000, 0);
+    const uint8_t* p = f.Map(true);
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(f.Size(), static_cast<int64_t>(expected.size()));
+    EXPECT_EQ(std::memcmp(p, expected.data(), expected.size()), 0);
+  }
+  EXPECT_EQ(copies, 6);
+  // The adopted file is as it was.
+  std::vector<uint8_t> back(30044);
+  const int r = open(path, O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(read(r, back.data(), back.size()), 30044);
+  close(r);
+  EXPECT_EQ(std::vector<uint8_t>(back.begin() + 44, back.end()), data);
+  std::remove(path);
+}
+
 TEST(TempFile, AdoptedContentsAreReadInPlaceAndNeverWritten) {
   // A source file: 5000 bytes of header, then 10000 bytes of contents.
   char path[] = "/tmp/NvTfAdoptXXXXXX";
