@@ -24,6 +24,8 @@ import pathlib
 import re
 import sys
 
+from check_layers import read_order
+
 TREES = {"core": 0, "ui": 1, "cli": 2}
 # How the document names the libraries that are not the project's own.
 OUTSIDE_NAMES = {
@@ -33,17 +35,6 @@ OUTSIDE_NAMES = {
     "ZLIB::ZLIB": "zlib",
     "X11::X11": "X11",
 }
-
-
-def read_order(root):
-    doc = root / "docs" / "architecture.md"
-    for line in doc.read_text(encoding="utf-8").splitlines():
-        text = line.strip().strip("`")
-        if text.startswith("Layer order:"):
-            names = [n.strip() for n in text[len("Layer order:"):].split("<")]
-            if all(names):
-                return {name: level for level, name in enumerate(names)}
-    raise SystemExit(f"{doc}: no 'Layer order:' line")
 
 
 def read_links(path):

@@ -18,6 +18,7 @@
 
 #include "AppFixture.h"
 #include "../../support/TestSupport.h"
+#include "app/AppCore.h"
 #include "app/AboutDialog.h"
 #include "app/CChildFrame.h"
 #include "app/CDocCommands.h"

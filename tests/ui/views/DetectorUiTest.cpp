@@ -18,6 +18,7 @@
 
 #include "AppFixture.h"
 #include "../../support/TestSupport.h"
+#include "app/AppCore.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
 #include "app/CSndFileDialog.h"

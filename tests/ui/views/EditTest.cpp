@@ -20,6 +20,7 @@
 
 #include "AppFixture.h"
 #include "../../support/TestSupport.h"
+#include "app/AppCore.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
