@@ -48,7 +48,7 @@ foreach(target ${nv_all_targets})
   string(APPEND nv_links_text "${target}\t${dir}\t${names}\n")
 
   if(type STREQUAL "STATIC_LIBRARY")
-    add_executable(links_${target} ${PROJECT_SOURCE_DIR}/cmake/links_main.cpp)
+    add_executable(links_${target} ${CMAKE_CURRENT_LIST_DIR}/links_main.cpp)
     target_link_libraries(links_${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${target}>")
     set_target_properties(links_${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/links)
   endif()
