@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio/PlaybackEngine.h"
-#include "audio/PulseAudioBackend.h"
+#include "audio/pulse/PulseAudioBackend.h"
 #include "audio/SimulatedAudioBackend.h"
 #include "audio/TaskQueue.h"
 #include "base/MessageSink.h"

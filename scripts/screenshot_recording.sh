@@ -6,12 +6,10 @@
 set -euo pipefail
 app=$1; out=$2
 here=$(cd "$(dirname "$0")" && pwd)
-dir=$(mktemp -d); chmod 700 "$dir"; mkdir -m 700 "$dir/runtime" "$dir/home"
-export XDG_RUNTIME_DIR=$dir/runtime HOME=$dir/home
-unset PULSE_SERVER DBUS_SESSION_BUS_ADDRESS || true
-pulseaudio -D --exit-idle-time=-1 --disallow-exit -n --load="module-null-sink sink_name=nul" --load="module-native-protocol-unix" --log-target=file:"$dir/server.log"
-for _ in $(seq 50); do [ -S "$XDG_RUNTIME_DIR/pulse/native" ] && break; sleep 0.1; done
-server_pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid")
+. "$here/../tests/cli/private_pulse.sh"
+pulse_require pactl
+dir=$(mktemp -d); chmod 700 "$dir"
+pulse_start
 pactl load-module module-sine-source source_name=sine frequency=4000 rate=44100 >/dev/null
 pactl set-default-source sine
 /usr/bin/python3 - "$dir/start.wav" <<'PY'
@@ -34,6 +32,6 @@ sleep 7
 xwd -root -silent > "$dir/shot.xwd"; /usr/bin/python3 "$here/xwd_to_png.py" "$dir/shot.xwd" "$out"
 kill "$app_pid" 2>/dev/null || true
 sleep 1; kill -9 "$app_pid" 2>/dev/null || true
-kill "$server_pid" 2>/dev/null || true
+pulse_stop
 cat "$dir/app.log" | tail -5
 rm -rf "$dir"

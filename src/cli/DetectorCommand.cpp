@@ -10,7 +10,7 @@
 #include "DeviceWait.h"
 #include "audio/DetectorDocument.h"
 #include "audio/DetectorPlayback.h"
-#include "audio/PulseAudioBackend.h"
+#include "audio/pulse/PulseAudioBackend.h"
 #include "audio/TaskQueue.h"
 #include "audio/DetectorSettings.h"
 #include "document/CNorvaneDoc.h"

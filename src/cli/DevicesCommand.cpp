@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "CliSupport.h"
-#include "audio/PulseAudioBackend.h"
+#include "audio/pulse/PulseAudioBackend.h"
 #include "audio/TaskQueue.h"
 
 namespace nv::cli {

@@ -9,7 +9,7 @@
 #include "DeviceWait.h"
 #include "audio/PlaySpeed.h"
 #include "audio/PlaybackEngine.h"
-#include "audio/PulseAudioBackend.h"
+#include "audio/pulse/PulseAudioBackend.h"
 #include "audio/TaskQueue.h"
 #include "document/CNorvaneDoc.h"
 

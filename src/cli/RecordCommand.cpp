@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "CliSupport.h"
-#include "audio/PulseAudioBackend.h"
+#include "audio/pulse/PulseAudioBackend.h"
 #include "audio/Recorder.h"
 #include "audio/TaskQueue.h"
 #include "document/CNorvaneDoc.h"

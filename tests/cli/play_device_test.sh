@@ -10,14 +10,11 @@ set -euo pipefail
 cli=$1
 py=/usr/bin/python3
 
-if ! command -v pulseaudio >/dev/null 2>&1 || ! command -v parec >/dev/null 2>&1; then
-  echo "SKIP: pulseaudio (with parec) is not installed"
-  exit 77
-fi
+. "$(dirname "$0")/private_pulse.sh"
+pulse_require parec
 
 dir=$(mktemp -d)
 chmod 700 "$dir"
-. "$(dirname "$0")/private_pulse.sh"
 parec_pid=
 silence_pid=
 cleanup() {

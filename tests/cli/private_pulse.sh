@@ -1,12 +1,28 @@
-# Sourced by the device tests: a private sound server in a private runtime
-# folder under $dir (which the caller made), with a null sink "nul".
-# pulse_start sets server_pid; pulse_stop stops it by its pid and waits.
-mkdir -m 700 "$dir/runtime" "$dir/home"
-export XDG_RUNTIME_DIR=$dir/runtime HOME=$dir/home
-unset PULSE_SERVER PULSE_SINK PULSE_SOURCE DBUS_SESSION_BUS_ADDRESS || true
+# The one private sound server of the scripts, sourced by the device tests
+# (tests/cli) and scripts/screenshot_recording.sh:
+#   pulse_require TOOL...  exits 77 (skipped) unless pulseaudio and every TOOL
+#                          are installed
+#   pulse_start            starts a sound server with a null sink "nul" whose
+#                          runtime folder and home lie under $dir (made by the
+#                          caller, mode 700), so that it meets no other
+#                          server; sets server_pid
+#   pulse_stop             stops that server by its pid and waits for it
 server_pid=
 
+pulse_require() {
+  local tool
+  for tool in pulseaudio "$@"; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+      echo "SKIP: pulseaudio${1:+ (with $*)} is not installed"
+      exit 77
+    fi
+  done
+}
+
 pulse_start() {
+  mkdir -m 700 "$dir/runtime" "$dir/home"
+  export XDG_RUNTIME_DIR=$dir/runtime HOME=$dir/home
+  unset PULSE_SERVER PULSE_SINK PULSE_SOURCE DBUS_SESSION_BUS_ADDRESS || true
   pulseaudio -D --exit-idle-time=-1 --disallow-exit -n --load="module-null-sink sink_name=nul" \
     --load="module-native-protocol-unix" --log-target=file:"$dir/server.log"
   for _ in $(seq 50); do

@@ -12,14 +12,11 @@ set -euo pipefail
 test_binary=$1
 py=/usr/bin/python3
 
-if ! command -v pulseaudio >/dev/null 2>&1 || ! command -v pactl >/dev/null 2>&1; then
-  echo "SKIP: pulseaudio (with pactl) is not installed"
-  exit 77
-fi
+. "$(dirname "$0")/private_pulse.sh"
+pulse_require pactl
 
 dir=$(mktemp -d)
 chmod 700 "$dir"
-. "$(dirname "$0")/private_pulse.sh"
 cleanup() {
   pulse_stop
   rm -rf "$dir"

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "app/AppCore.h"
 #include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "base/ByteOrder.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The system's sound devices as the audio layer sees them: lists them,
 // answers format queries and opens streams. Implementations: the sound
-// server's client (src/ui/audio) and SimulatedAudioBackend for tests. A
+// server's client (src/core/audio/pulse) and SimulatedAudioBackend for tests. A
 // backend delivers every notification of its streams through the
 // AudioExecutor it was made with. Interface thread only. A device is named by
 // its id; the empty id means the system's default device.

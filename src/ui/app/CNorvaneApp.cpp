@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/AboutDialog.h"
-#include "audio/PulseAudioBackend.h"
+#include "audio/pulse/PulseAudioBackend.h"
 #include "app/AppCore.h"
 #include "app/CChildFrame.h"
 #include "app/CDocCommands.h"

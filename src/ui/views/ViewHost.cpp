@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "audio/OutputOpener.h"
-#include "audio/PulseAudioBackend.h"
+#include "audio/pulse/PulseAudioBackend.h"
 #include "views/QtAudioExecutor.h"
 
 namespace {

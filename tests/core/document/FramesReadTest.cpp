@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "app/AppCore.h"
 
 namespace nv {
 namespace {

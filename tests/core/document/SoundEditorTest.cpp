@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "app/AppCore.h"
 
 namespace nv {
 namespace {

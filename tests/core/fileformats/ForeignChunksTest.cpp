@@ -9,6 +9,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "app/AppCore.h"
 #include "document/SoundEditor.h"
 #include "fileformats/ForeignChunks.h"
 #include "fileformats/RiffReader.h"

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "app/AppCore.h"
 #include "dsp/BinPower.h"
 #include "dsp/RealFft.h"
 #include "fileformats/Guano.h"

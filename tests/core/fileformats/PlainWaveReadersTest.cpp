@@ -8,6 +8,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "app/AppCore.h"
 #include "base/SampleSource.h"
 #include "document/DemoRecording.h"
 #include "fileformats/Compressor.h"

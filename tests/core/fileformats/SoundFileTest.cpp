@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "TestSupport.h"
+#include "app/AppCore.h"
 #include "fileformats/Compressor.h"
 #include "fileformats/FileIo.h"
 #include "fileformats/FileType.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "app/AppCore.h"
 #include "document/SoundEditor.h"
 
 namespace nv {

@@ -22,6 +22,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "QtTestSupport.h"
 #include "../../support/TestSupport.h"
 #include "analysis/CPowerWnd.h"
 #include "analysis/PagePrinter.h"
@@ -67,12 +68,11 @@ class PowerViewTest : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
+  nv::test::TestMessageSink sink_;
 
  private slots:
-  void initTestCase() { oldSink_ = nv::SetMessageSink(&sink_); }
-  void cleanupTestCase() { nv::SetMessageSink(oldSink_); }
+  void initTestCase() { sink_.Install(); }
+  void cleanupTestCase() { sink_.Remove(); }
   void init() {
     sink_.texts.clear();
     ViewHost::Get().DefaultPower() = nv::PowerSettings{};

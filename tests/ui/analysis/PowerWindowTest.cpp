@@ -23,6 +23,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "QtTestSupport.h"
 #include "../../support/TestSupport.h"
 #include "analysis/CPowerWnd.h"
 #include "analysis/PagePrinter.h"
@@ -86,15 +87,14 @@ class PowerWindowTest : public QObject {
   Q_OBJECT
 
   QTemporaryDir dir_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
+  nv::test::TestMessageSink sink_;
 
  private slots:
   void initTestCase() {
     qputenv("TMPDIR", QFile::encodeName(dir_.path()));
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
   }
-  void cleanupTestCase() { nv::SetMessageSink(oldSink_); }
+  void cleanupTestCase() { sink_.Remove(); }
   void init() { sink_.texts.clear(); }
 
   void opensOnTheCursorAndMarksTheInterval() {

@@ -19,6 +19,7 @@
 #include <QtTest>
 #include <chrono>
 
+#include "QtTestSupport.h"
 #include "../../support/TestSupport.h"
 #include "analysis/CRateWnd.h"
 #include "analysis/PulseAnalysisDialog.h"
@@ -29,13 +30,6 @@
 #include "base/NumericEdit.h"
 
 namespace {
-
-// With NORVANE_GRAB_DIR set, windows are also saved there as PNG files.
-void Grab(QWidget& w, const char* name) {
-  const QByteArray dir = qgetenv("NORVANE_GRAB_DIR");
-  if (dir.isEmpty()) return;
-  w.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(name)));
-}
 
 // A 1 MHz mono document (one frame is one microsecond) with `count` bursts
 // of 500 frames every `every` frames, starting at frame 1000.
@@ -82,8 +76,8 @@ class PulseWindowsTest : public QObject {
     QTRY_VERIFY(!dialog->WorkerRunning());
     QCOMPARE(running.count(), 2);
     QCOMPARE(results->PulseRows(), 5);
-    Grab(*results, "pulse-results.png");
-    Grab(*dialog, "pulse-analysis.png");
+    nv::test::Grab(*results, "pulse-results.png", nv::test::GrabSize::AsShown);
+    nv::test::Grab(*dialog, "pulse-analysis.png", nv::test::GrabSize::AsShown);
     // The long titles head the columns once; the rows are the pulses.
     QCOMPARE(results->List()->rowCount(), 5);
     QCOMPARE(results->List()->columnCount(), 3);  // Puls#, Start, Stop
@@ -133,7 +127,7 @@ class PulseWindowsTest : public QObject {
     QCOMPARE(results->PulseRows(), 3);
     results->show();
     QVERIFY(QTest::qWaitForWindowExposed(results));
-    Grab(*results, "pulse-results-all-columns.png");
+    nv::test::Grab(*results, "pulse-results-all-columns.png", nv::test::GrabSize::AsShown);
     QTableWidget* list = results->List();
     QHeaderView* header = list->horizontalHeader();
     const nv::PulseTable::Row titles = nv::PulseTable(s).TitleRow();
@@ -276,7 +270,7 @@ class PulseWindowsTest : public QObject {
     auto* relative = dialog.findChild<QRadioButton*>(QStringLiteral("aboveNoiseFloor"));
     auto* field = dialog.findChild<QPushButton*>(QStringLiteral("fieldPreset"));
     QVERIFY(low && high && margin && absolute && relative && field);
-    Grab(dialog, "pulse-analysis-dialog.png");
+    nv::test::Grab(dialog, "pulse-analysis-dialog.png", nv::test::GrabSize::AsShown);
     QCOMPARE(field->text(), QStringLiteral("Field recordings"));
     // The first-start defaults: whole band, absolute threshold.
     QCOMPARE(low->text(), QStringLiteral("0"));
@@ -361,7 +355,7 @@ class PulseWindowsTest : public QObject {
     QVERIFY(mime->data(QStringLiteral("image/svg+xml")).contains("<svg"));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    Grab(w, "rate-window.png");
+    nv::test::Grab(w, "rate-window.png", nv::test::GrabSize::AsShown);
 
     // The level cursor: a threshold above the bursts leaves nothing.
     QSignalSpy level(&w, &CRateWnd::levelCursorRequested);

@@ -16,7 +16,9 @@
 #include <csignal>
 #include <cmath>
 
+#include "AppFixture.h"
 #include "../../support/TestSupport.h"
+#include "app/AppCore.h"
 #include "app/AboutDialog.h"
 #include "app/CChildFrame.h"
 #include "app/CDocCommands.h"
@@ -40,15 +42,11 @@
 
 using nv::CNorvaneDoc;
 
-class AppTest : public QObject {
+class AppTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
  private:
   QTemporaryDir dir_;
-  std::unique_ptr<nv::MemorySettingsStore> store_;
-  std::unique_ptr<CNorvaneApp> app_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
   std::vector<QString> openDialogs_;  // the "Open as:" items of every open dialog
   std::optional<SndFileChoice> openAnswer_;
   std::optional<SndFileChoice> saveAnswer_;
@@ -109,20 +107,9 @@ class AppTest : public QObject {
     return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
   }
 
-  CMainFrame* Frame() const { return app_->MainFrame(); }
-  CNvAnaView* View() const { return Frame()->ActiveView(); }
-
-  void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
 
   bool Start(const QStringList& args) {
-    const bool ok = app_->InitInstance(args);
-    if (ok) {
-      Frame()->resize(1200, 800);
-      Settle();
-    }
-    return ok;
+    return StartApp(args, {1200, 800});
   }
 
   // The pixel of a logical point of the active view's plot.
@@ -148,14 +135,13 @@ class AppTest : public QObject {
 
  private slots:
   void init() {
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     sink_.texts.clear();
     sink_.answer = true;
     openDialogs_.clear();
     openAnswer_.reset();
     saveAnswer_.reset();
-    store_ = std::make_unique<nv::MemorySettingsStore>();
-    app_ = std::make_unique<CNorvaneApp>(store_.get());
+    MakeApp();
     CSndFileDialog::runner = [this](CSndFileDialog& d) -> std::optional<SndFileChoice> {
       QStringList items;
       for (int i = 0; i < d.TypeCombo()->count(); ++i) items << d.TypeCombo()->itemText(i);
@@ -170,11 +156,10 @@ class AppTest : public QObject {
   }
 
   void cleanup() {
-    app_.reset();
-    store_.reset();
+    DropApp();
     CSndFileDialog::runner = nullptr;
     CompressionDialog::runner = nullptr;
-    nv::SetMessageSink(oldSink_);
+    sink_.Remove();
   }
 
   void startWithoutFileShowsOpenDialogAndCancelGivesEmptyDocument() {

@@ -26,10 +26,9 @@
 #include <cmath>
 #include <random>
 
-#include "../../support/TestSupport.h"
+#include "AppFixture.h"
+#include "TestSupport.h"
 #include "app/CChildFrame.h"
-#include "app/CMainFrame.h"
-#include "app/CNorvaneApp.h"
 #include "app/CSndFileDialog.h"
 #include "app/CompressionDialog.h"
 #include "audio/SimulatedAudioBackend.h"
@@ -37,22 +36,16 @@
 #include "document/CNorvaneDoc.h"
 #include "document/DemoRecording.h"
 #include "plot/SoundPlot.h"
-#include "settings/MemorySettingsStore.h"
-#include "views/CNvAnaView.h"
 #include "views/QtAudioExecutor.h"
 
 using nv::CNorvaneDoc;
 
-class RandomUserTest : public QObject {
+class RandomUserTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
  private:
   QTemporaryDir dir_;
-  std::unique_ptr<nv::MemorySettingsStore> store_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
-  std::unique_ptr<CNorvaneApp> app_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
   std::mt19937 rng_;
   QStringList files_;
   std::optional<SndFileChoice> openAnswer_, saveAnswer_;
@@ -60,11 +53,6 @@ class RandomUserTest : public QObject {
 
   int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
   double Fraction() { return std::uniform_real_distribution<double>(0.0, 1.0)(rng_); }
-  CMainFrame* Frame() const { return app_->MainFrame(); }
-  CNvAnaView* View() const { return Frame() ? Frame()->ActiveView() : nullptr; }
-  void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
 
   QString Write(const QString& name, int channels, int bits, int rateHz, double seconds, nv::FileType type) {
     CNorvaneDoc doc;
@@ -216,12 +204,10 @@ class RandomUserTest : public QObject {
 
  private slots:
   void init() {
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     sink_.texts.clear();
-    store_ = std::make_unique<nv::MemorySettingsStore>();
     audio_ = std::make_unique<nv::SimulatedAudioBackend>(QtAudioExecutor::Instance());
-    app_ = std::make_unique<CNorvaneApp>(store_.get());
-    app_->SetAudioBackend(audio_.get());
+    MakeApp(audio_.get());
     CSndFileDialog::runner = [this](CSndFileDialog& d) -> std::optional<SndFileChoice> {
       return d.DialogMode() == CSndFileDialog::Mode::Open ? openAnswer_ : saveAnswer_;
     };
@@ -229,13 +215,12 @@ class RandomUserTest : public QObject {
   }
 
   void cleanup() {
-    app_.reset();
+    DropApp();
     Settle();
     audio_.reset();
-    store_.reset();
     CSndFileDialog::runner = nullptr;
     CompressionDialog::runner = nullptr;
-    nv::SetMessageSink(oldSink_);
+    sink_.Remove();
   }
 
   void thousandsOfRandomActionsLeaveTheProgramWhole() {
@@ -260,8 +245,7 @@ class RandomUserTest : public QObject {
               Write("fast.wav", 1, 16, 384000, 3.0, nv::FileType::NorvaneWave),
               dir_.filePath("missing.wav"),
               dir_.filePath("saved0.wav")};
-    QVERIFY(app_->InitInstance({demoPath}));
-    Frame()->resize(1100, 760);
+    QVERIFY(StartApp({demoPath}, QSize(1100, 760)));
     // Dialogs are answered from a timer: a modal dialog runs its own loop.
     QTimer answer;
     connect(&answer, &QTimer::timeout, this, [this] { AnswerDialogs(); });

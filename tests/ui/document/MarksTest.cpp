@@ -24,6 +24,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "AppFixture.h"
 #include "../../support/TestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
@@ -44,26 +45,11 @@
 
 using nv::CNorvaneDoc;
 
-namespace {
-
-void Grab(QWidget& w, const char* name) {
-  const QByteArray dir = qgetenv("NORVANE_GRAB_DIR");
-  if (dir.isEmpty()) return;
-  w.adjustSize();
-  w.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(name)));
-}
-
-}  // namespace
-
-class MarksTest : public QObject {
+class MarksTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
  private:
   QTemporaryDir dir_;
-  std::unique_ptr<nv::MemorySettingsStore> store_;
-  std::unique_ptr<CNorvaneApp> app_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
   std::optional<SndFileChoice> openAnswer_;
 
   QString Path(const QString& name) const { return dir_.filePath(name); }
@@ -79,20 +65,9 @@ class MarksTest : public QObject {
     return p;
   }
 
-  CMainFrame* Frame() const { return app_->MainFrame(); }
-  CNvAnaView* View() const { return Frame()->ActiveView(); }
-  CNorvaneDoc* Doc() const { return Frame()->ActiveDocument(); }
 
-  void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
   bool Start(const QString& file) {
-    const bool ok = app_->InitInstance({file});
-    if (ok) {
-      Frame()->resize(1000, 700);
-      Settle();
-    }
-    return ok;
+    return StartApp({file}, {1000, 700});
   }
   bool Enabled(int id) {
     Frame()->UpdateCommandUi();
@@ -121,22 +96,20 @@ class MarksTest : public QObject {
 
  private slots:
   void init() {
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     sink_.texts.clear();
     sink_.answer = false;
-    store_ = std::make_unique<nv::MemorySettingsStore>();
-    app_ = std::make_unique<CNorvaneApp>(store_.get());
+    MakeApp();
     CSndFileDialog::runner = [this](CSndFileDialog&) { return openAnswer_; };
   }
 
   void cleanup() {
-    app_.reset();
-    store_.reset();
+    DropApp();
     CSndFileDialog::runner = nullptr;
     MarkPropertiesDialog::runner = nullptr;
     MarkDistancesDialog::runner = nullptr;
     MarkFileDialog::runner = nullptr;
-    nv::SetMessageSink(oldSink_);
+    sink_.Remove();
   }
 
   void saveCursorAsMark() {
@@ -260,7 +233,7 @@ class MarksTest : public QObject {
       QVERIFY(d.DisplayLabelBox()->isChecked());
       QVERIFY(d.DisplayMarkBox()->isChecked());
       QCOMPARE(d.RemoveButton()->text(), QString("Remove"));
-      Grab(d, "mark-properties.png");
+      nv::test::Grab(d, "mark-properties.png");
       d.reject();
     };
     Frame()->Route(cmd::kActiveMarkProperties);
@@ -390,7 +363,7 @@ class MarksTest : public QObject {
                 t->horizontalHeader()->fontMetrics().horizontalAdvance(t->horizontalHeaderItem(c)->text()));
       }
       QCOMPARE(d.CopyButton()->text(), QString("Copy "));
-      Grab(d, "mark-distances.png");
+      nv::test::Grab(d, "mark-distances.png");
       d.CopyButton()->click();
     };
     Frame()->Route(cmd::kMarkDistances);

@@ -4,6 +4,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include "QtTestSupport.h"
 #include "base/MessageSink.h"
 #include "base/NumericEdit.h"
 #include "document/CNorvaneDoc.h"
@@ -15,19 +16,18 @@ class SoundFormatDialogTest : public QObject {
   Q_OBJECT
 
  private:
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* old_ = nullptr;
+  nv::test::TestMessageSink sink_;
 
  private slots:
   void init() {
-    old_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     sink_.texts.clear();
     sink_.answer = true;
     nv::DocumentContext::Instance().Reset();
   }
   void cleanup() {
     SoundFormatDialog::runner = nullptr;
-    nv::SetMessageSink(old_);
+    sink_.Remove();
   }
 
   void startsFromTheDocumentAndGreysBitsAndChannelsOfASound() {

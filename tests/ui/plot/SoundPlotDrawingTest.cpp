@@ -14,7 +14,7 @@
 #include "plot/ColorSchemes.h"
 #include "plot/SoundPlot.h"
 #include "plot/SpectrogramColumns.h"
-#include "base/MessageSink.h"
+#include "TestSupport.h"
 #include "document/CNorvaneDoc.h"
 
 namespace nv {
@@ -368,8 +368,7 @@ namespace {
 // The widget's own picture of a document (the path a sound view takes) shows
 // the spectrogram as a picture rendered for a device does.
 TEST(SoundPlotDrawing, ScreenPictureOfADocumentShowsTheSpectrogram) {
-  RecordingMessageSink sink;
-  MessageSink* old = SetMessageSink(&sink);
+  test::ScopedSink sink;
   {
     CNorvaneDoc doc;
     const auto v = Sine(8000, 44100);
@@ -394,7 +393,6 @@ TEST(SoundPlotDrawing, ScreenPictureOfADocumentShowsTheSpectrogram) {
     EXPECT_GT(dark, (Col(r.right) - Col(r.left)) / 2);
     doc.UnmapSamples();
   }
-  SetMessageSink(old);
 }
 
 }  // namespace

@@ -5,17 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "base/MessageSink.h"
+#include "TestSupport.h"
 
-// Installs a recording message sink for the lifetime of the object.
-struct CapturedMessages {
-  nv::RecordingMessageSink sink;
-  nv::MessageSink* previous;
-  CapturedMessages() : previous(nv::SetMessageSink(&sink)) {}
-  ~CapturedMessages() { nv::SetMessageSink(previous); }
-  const std::vector<std::string>& texts() const { return sink.texts; }
-  std::string last() const { return sink.texts.empty() ? std::string() : sink.texts.back(); }
-};
+// A recording message sink installed for the lifetime of the object.
+using CapturedMessages = nv::test::ScopedSink;
 
 class QtSettingsStoreTest : public QObject {
   Q_OBJECT

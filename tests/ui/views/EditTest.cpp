@@ -18,7 +18,9 @@
 #include <QtTest>
 #include <cmath>
 
+#include "AppFixture.h"
 #include "../../support/TestSupport.h"
+#include "app/AppCore.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
@@ -37,26 +39,11 @@
 
 using nv::CNorvaneDoc;
 
-namespace {
-
-void Grab(QWidget& w, const char* name) {
-  const QByteArray dir = qgetenv("NORVANE_GRAB_DIR");
-  if (dir.isEmpty()) return;
-  w.adjustSize();
-  w.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(name)));
-}
-
-}  // namespace
-
-class EditTest : public QObject {
+class EditTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
  private:
   QTemporaryDir dir_;
-  std::unique_ptr<nv::MemorySettingsStore> store_;
-  std::unique_ptr<CNorvaneApp> app_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
   std::optional<SndFileChoice> openAnswer_;
 
   QString Path(const QString& name) const { return dir_.filePath(name); }
@@ -79,20 +66,9 @@ class EditTest : public QObject {
     return WriteBytes(name, channels, 16, rate, nv::test::Samples16(Sine(frames, channels)));
   }
 
-  CMainFrame* Frame() const { return app_->MainFrame(); }
-  CNvAnaView* View() const { return Frame()->ActiveView(); }
-  CNorvaneDoc* Doc() const { return Frame()->ActiveDocument(); }
 
-  void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
   bool Start(const QString& file) {
-    const bool ok = app_->InitInstance({file});
-    if (ok) {
-      Frame()->resize(1000, 700);
-      Settle();
-    }
-    return ok;
+    return StartApp({file}, {1000, 700});
   }
   CNorvaneDoc* Open(const QString& file) {
     openAnswer_ = SndFileChoice{file, nv::FileType::StandardWave};
@@ -140,25 +116,23 @@ class EditTest : public QObject {
 
  private slots:
   void init() {
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     sink_.texts.clear();
     sink_.answer = true;
     openAnswer_.reset();
-    store_ = std::make_unique<nv::MemorySettingsStore>();
-    app_ = std::make_unique<CNorvaneApp>(store_.get());
+    MakeApp();
     CSndFileDialog::runner = [this](CSndFileDialog&) { return openAnswer_; };
   }
 
   void cleanup() {
-    app_.reset();
-    store_.reset();
+    DropApp();
     CSndFileDialog::runner = nullptr;
     ChangeVolumeDialog::runner = nullptr;
     TimeDomainFilterDialog::runner = nullptr;
     TimeDomainFilterDialog::fileChooser = nullptr;
     TimeDomainFilterDialog::responseRunner = nullptr;
     nv::AppCore::Instance().commandFilter = nv::FilterDescription{};
-    nv::SetMessageSink(oldSink_);
+    sink_.Remove();
   }
 
   void editCommandsNeedASelection() {
@@ -448,7 +422,7 @@ class EditTest : public QObject {
     Select(0, 4);
     QString expected;
     ChangeVolumeDialog::runner = [&](ChangeVolumeDialog& d) {
-      Grab(d, "change-volume.png");
+      nv::test::Grab(d, "change-volume.png");
       [&] {
         QCOMPARE(d.windowTitle(), QString("Change volume"));
         QCOMPARE(d.PercentField()->text(), QString("100"));
@@ -494,7 +468,7 @@ class EditTest : public QObject {
     desc.rippleTenthsDb = 5;
     desc.stopBandGainDb = -40;
     TimeDomainFilterDialog d(desc, 22050);
-    Grab(d, "time-domain-filter.png");
+    nv::test::Grab(d, "time-domain-filter.png");
     QCOMPARE(d.windowTitle(), QString("Time Domain Filter"));
     QCOMPARE(d.FilterTypeCombo()->currentText(), QString("Elliptic"));
     QStringList types;
@@ -651,7 +625,7 @@ class EditTest : public QObject {
     int shown = 0;
     TimeDomainFilterDialog::responseRunner = [&](FrequencyResponseDialog& r) {
       ++shown;
-      Grab(r, "frequency-response.png");
+      nv::test::Grab(r, "frequency-response.png");
       [&] {
         QCOMPARE(r.windowTitle(), QString("Frequency Response"));
         QCOMPARE(r.NyquistHz(), int64_t{22050});

@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "AppFixture.h"
 #include "../../support/TestSupport.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
@@ -40,16 +41,12 @@ constexpr double kCallStart[kCalls] = {0.05, 0.14, 0.23, 0.32, 0.41};
 
 }  // namespace
 
-class FirstScreenTest : public QObject {
+class FirstScreenTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
  private:
   QTemporaryDir dir_;
-  std::unique_ptr<nv::MemorySettingsStore> store_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
-  std::unique_ptr<CNorvaneApp> app_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
 
   QString Write(const QString& name, int rate, const std::vector<int16_t>& s, nv::FileType type) {
     CNorvaneDoc doc;
@@ -88,23 +85,13 @@ class FirstScreenTest : public QObject {
             static_cast<int16_t>(20000 * std::sin(i * 2 * M_PI * 2000 / 44100));
     return Write(name, 44100, s, nv::FileType::StandardWave);
   }
-  CMainFrame* Frame() const { return app_->MainFrame(); }
-  CNvAnaView* View() const { return Frame()->ActiveView(); }
   QToolBar* ToolBar() const { return Frame()->findChild<QToolBar*>("toolBar"); }
   QToolButton* ToolButton(int id) const {
     return qobject_cast<QToolButton*>(ToolBar()->widgetForAction(Frame()->Action(id)));
   }
-  void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
   bool Start(const QString& file) {
-    const bool ok = app_->InitInstance({file});
-    if (ok) {
-      Frame()->resize(1000, 700);
-      Frame()->show();
-      Settle();
-      Frame()->UpdateCommandUi();
-    }
+    const bool ok = StartApp({file}, {1000, 700}, true);
+    if (ok) Frame()->UpdateCommandUi();
     return ok;
   }
   // The plot's picture; with NV_SHOT_DIR set each one is also saved there,
@@ -183,13 +170,11 @@ class FirstScreenTest : public QObject {
 
  private slots:
   void init() {
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     sink_.texts.clear();
     sink_.answer = true;
-    store_ = std::make_unique<nv::MemorySettingsStore>();
     audio_ = std::make_unique<nv::SimulatedAudioBackend>(QtAudioExecutor::Instance());
-    app_ = std::make_unique<CNorvaneApp>(store_.get());
-    app_->SetAudioBackend(audio_.get());
+    MakeApp(audio_.get());
   }
 
   void cleanup() {
@@ -197,7 +182,7 @@ class FirstScreenTest : public QObject {
     Settle();
     audio_.reset();
     store_.reset();
-    nv::SetMessageSink(oldSink_);
+    sink_.Remove();
   }
 
   // The half-second recording fills the plot: its five calls appear in

@@ -12,6 +12,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "AppFixture.h"
 #include "../../support/TestSupport.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
@@ -33,16 +34,12 @@
 
 using nv::CNorvaneDoc;
 
-class NavigationTest : public QObject {
+class NavigationTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
  private:
   QTemporaryDir dir_;
-  std::unique_ptr<nv::MemorySettingsStore> store_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
-  std::unique_ptr<CNorvaneApp> app_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
 
   QString WriteSound(const QString& name, int frames) {
     std::vector<int16_t> s(static_cast<size_t>(frames));
@@ -53,18 +50,8 @@ class NavigationTest : public QObject {
     if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
     return p;
   }
-  CMainFrame* Frame() const { return app_->MainFrame(); }
-  void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
   bool Start(const QString& file) {
-    const bool ok = app_->InitInstance({file});
-    if (ok) {
-      Frame()->resize(1000, 700);
-      Frame()->show();
-      Settle();
-    }
-    return ok;
+    return StartApp({file}, {1000, 700}, true);
   }
 
   // The plot and the scroll bar show the same stretch, inside the sound.
@@ -84,13 +71,11 @@ class NavigationTest : public QObject {
 
  private slots:
   void init() {
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     sink_.texts.clear();
     sink_.answer = true;
-    store_ = std::make_unique<nv::MemorySettingsStore>();
     audio_ = std::make_unique<nv::SimulatedAudioBackend>(QtAudioExecutor::Instance());
-    app_ = std::make_unique<CNorvaneApp>(store_.get());
-    app_->SetAudioBackend(audio_.get());
+    MakeApp(audio_.get());
   }
 
   void cleanup() {
@@ -98,7 +83,7 @@ class NavigationTest : public QObject {
     Settle();
     audio_.reset();
     store_.reset();
-    nv::SetMessageSink(oldSink_);
+    sink_.Remove();
   }
 
   // Ctrl+Right steps stop at the last full page, where the thumb is at its

@@ -12,6 +12,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "AppFixture.h"
 #include "../../support/TestSupport.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
@@ -30,15 +31,11 @@
 
 using nv::CNorvaneDoc;
 
-class SoundViewTest : public QObject {
+class SoundViewTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
  private:
   QTemporaryDir dir_;
-  std::unique_ptr<nv::MemorySettingsStore> store_;
-  std::unique_ptr<CNorvaneApp> app_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
   std::optional<SndFileChoice> saveAnswer_;
   QStringList saveProposals_;  // the file each save dialog proposed
 
@@ -64,21 +61,9 @@ class SoundViewTest : public QObject {
     return p;
   }
 
-  CMainFrame* Frame() const { return app_->MainFrame(); }
-  CNvAnaView* View() const { return Frame()->ActiveView(); }
-
-  void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
-
   bool Start(const QStringList& args) {
-    const bool ok = app_->InitInstance(args);
-    if (ok) {
-      Frame()->resize(1000, 720);
-      Frame()->show();
-      Settle();
-      View()->Recompute();
-    }
+    const bool ok = StartApp(args, {1000, 720}, true);
+    if (ok) View()->Recompute();
     return ok;
   }
 
@@ -118,13 +103,12 @@ class SoundViewTest : public QObject {
 
  private slots:
   void init() {
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     sink_.texts.clear();
     sink_.answer = true;
     saveAnswer_.reset();
     saveProposals_.clear();
-    store_ = std::make_unique<nv::MemorySettingsStore>();
-    app_ = std::make_unique<CNorvaneApp>(store_.get());
+    MakeApp();
     CSndFileDialog::runner = [this](CSndFileDialog& d) -> std::optional<SndFileChoice> {
       if (d.DialogMode() == CSndFileDialog::Mode::Open) return std::nullopt;
       saveProposals_ << (d.selectedFiles().isEmpty() ? QString() : d.selectedFiles().front());
@@ -134,11 +118,10 @@ class SoundViewTest : public QObject {
   }
 
   void cleanup() {
-    app_.reset();
-    store_.reset();
+    DropApp();
     CSndFileDialog::runner = nullptr;
     CompressionDialog::runner = nullptr;
-    nv::SetMessageSink(oldSink_);
+    sink_.Remove();
   }
 
   // After a drag the stretch between its ends is inverted in both diagrams;

@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "AppFixture.h"
 #include "../../support/TestSupport.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
@@ -27,16 +28,12 @@
 
 using nv::CNorvaneDoc;
 
-class PlayTest : public QObject {
+class PlayTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
  private:
   QTemporaryDir dir_;
-  std::unique_ptr<nv::MemorySettingsStore> store_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
-  std::unique_ptr<CNorvaneApp> app_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
 
   // `seconds` of a 16-bit mono 44 100 Hz sine in the program's own wave form.
   QString WriteSine(const QString& name, double seconds) {
@@ -49,20 +46,9 @@ class PlayTest : public QObject {
     if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
     return p;
   }
-  CMainFrame* Frame() const { return app_->MainFrame(); }
-  CNvAnaView* View() const { return Frame()->ActiveView(); }
-  CNorvaneDoc* Doc() const { return Frame()->ActiveDocument(); }
   nv::SimulatedAudioStream& Stream() const { return *audio_->last; }
-  void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
   bool Start(const QString& file) {
-    const bool ok = app_->InitInstance({file});
-    if (ok) {
-      Frame()->resize(1000, 700);
-      Settle();
-    }
-    return ok;
+    return StartApp({file}, {1000, 700});
   }
   bool Enabled(int id) {
     Frame()->UpdateCommandUi();
@@ -89,12 +75,10 @@ class PlayTest : public QObject {
 
  private slots:
   void init() {
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     sink_.texts.clear();
-    store_ = std::make_unique<nv::MemorySettingsStore>();
     audio_ = std::make_unique<nv::SimulatedAudioBackend>(QtAudioExecutor::Instance());
-    app_ = std::make_unique<CNorvaneApp>(store_.get());
-    app_->SetAudioBackend(audio_.get());
+    MakeApp(audio_.get());
     SoundDevicesDialog::runner = nullptr;
   }
 
@@ -104,7 +88,7 @@ class PlayTest : public QObject {
     audio_.reset();
     store_.reset();
     SoundDevicesDialog::runner = nullptr;
-    nv::SetMessageSink(oldSink_);
+    sink_.Remove();
   }
 
   void playAndStopWithTheirKeysAndStates() {

@@ -16,7 +16,9 @@
 #include <QtTest>
 #include <cmath>
 
+#include "AppFixture.h"
 #include "../../support/TestSupport.h"
+#include "app/AppCore.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
 #include "app/CSndFileDialog.h"
@@ -36,23 +38,13 @@
 #include "views/QtAudioExecutor.h"
 #include "views/StatusStrip.h"
 
-class DetectorUiTest : public QObject {
+class DetectorUiTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
  private:
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
   QTemporaryDir dir_;
-  std::unique_ptr<nv::MemorySettingsStore> store_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
-  std::unique_ptr<CNorvaneApp> app_;
 
-  CMainFrame* Frame() const { return app_->MainFrame(); }
-  CNvAnaView* View() const { return Frame()->ActiveView(); }
-  nv::CNorvaneDoc* Doc() const { return Frame()->ActiveDocument(); }
-  void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
   // Starts the application on one second of a 44 100 Hz sine.
   // `timeExpansion` in thousandths (1000: a real-time recording).
   void StartOnSine(int32_t timeExpansion = 1000) {
@@ -99,7 +91,7 @@ class DetectorUiTest : public QObject {
  private slots:
   void init() {
     sink_.texts.clear();
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     store_ = std::make_unique<nv::MemorySettingsStore>();
     audio_ = std::make_unique<nv::SimulatedAudioBackend>(QtAudioExecutor::Instance());
   }
@@ -108,7 +100,7 @@ class DetectorUiTest : public QObject {
     Settle();
     audio_.reset();
     store_.reset();
-    nv::SetMessageSink(oldSink_);
+    sink_.Remove();
     VirtualDetectorDialog::runner = nullptr;
     TimeDomainFilterDialog::runner = nullptr;
     CSndFileDialog::runner = nullptr;

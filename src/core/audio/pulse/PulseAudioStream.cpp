@@ -1,9 +1,9 @@
-#include "audio/PulseAudioStream.h"
+#include "audio/pulse/PulseAudioStream.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "audio/PulseWait.h"
+#include "audio/pulse/PulseWait.h"
 
 namespace nv {
 

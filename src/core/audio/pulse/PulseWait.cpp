@@ -1,4 +1,4 @@
-#include "audio/PulseWait.h"
+#include "audio/pulse/PulseWait.h"
 
 namespace nv {
 

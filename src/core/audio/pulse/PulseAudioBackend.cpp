@@ -1,8 +1,8 @@
-#include "audio/PulseAudioBackend.h"
+#include "audio/pulse/PulseAudioBackend.h"
 
 #include "audio/DeviceFormatLabel.h"
-#include "audio/PulseAudioStream.h"
-#include "audio/PulseWait.h"
+#include "audio/pulse/PulseAudioStream.h"
+#include "audio/pulse/PulseWait.h"
 
 namespace nv {
 

@@ -14,12 +14,13 @@
 #include <QtTest>
 #include <cmath>
 
+#include "AppFixture.h"
 #include "../../support/TestSupport.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
 #include "app/CRecFrame.h"
-#include "audio/PulseAudioBackend.h"
+#include "audio/pulse/PulseAudioBackend.h"
 #include "audio/Recorder.h"
 #include "audio/SimulatedAudioBackend.h"
 #include "base/CommandIds.h"
@@ -39,16 +40,12 @@
 
 using nv::CNorvaneDoc;
 
-class RecordTest : public QObject {
+class RecordTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
  private:
   QTemporaryDir dir_;
-  std::unique_ptr<nv::MemorySettingsStore> store_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
-  std::unique_ptr<CNorvaneApp> app_;
-  nv::RecordingMessageSink sink_;
-  nv::MessageSink* oldSink_ = nullptr;
 
   QString WriteSine(const QString& name, int frames) {
     std::vector<int16_t> s(static_cast<size_t>(frames));
@@ -66,17 +63,8 @@ class RecordTest : public QObject {
       s[i] = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * 4000.0 * static_cast<double>(i) / 44100));
     return nv::test::Samples16(s);
   }
-  CMainFrame* Frame() const { return app_->MainFrame(); }
-  void Settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-  }
   bool Start(const QString& file) {
-    const bool ok = app_->InitInstance({file});
-    if (ok) {
-      Frame()->resize(1000, 700);
-      Settle();
-    }
-    return ok;
+    return StartApp({file}, {1000, 700});
   }
   CRecFrame* RecFrame() const {
     auto frames = app_->RecordingFrames(nullptr);
@@ -91,13 +79,11 @@ class RecordTest : public QObject {
 
  private slots:
   void init() {
-    oldSink_ = nv::SetMessageSink(&sink_);
+    sink_.Install();
     sink_.texts.clear();
     sink_.answer = true;
-    store_ = std::make_unique<nv::MemorySettingsStore>();
     audio_ = std::make_unique<nv::SimulatedAudioBackend>(QtAudioExecutor::Instance());
-    app_ = std::make_unique<CNorvaneApp>(store_.get());
-    app_->SetAudioBackend(audio_.get());
+    MakeApp(audio_.get());
     RecordViewSettingsDialog::runner = nullptr;
     SoundDevicesDialog::runner = nullptr;
   }
@@ -110,7 +96,7 @@ class RecordTest : public QObject {
     RecordViewSettingsDialog::runner = nullptr;
     SoundDevicesDialog::runner = nullptr;
     CNorvaneApp::cardChooser = nullptr;
-    nv::SetMessageSink(oldSink_);
+    sink_.Remove();
   }
 
   void recordsAppendsShowsTheSweepAndStops() {
