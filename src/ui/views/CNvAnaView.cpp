@@ -38,7 +38,7 @@ DocumentRates RatesOf(const nv::CNorvaneDoc* doc) {
   DocumentRates r;
   if (doc) {
     r.sampleRateHz = doc->Format().nSamplesPerSec;
-    r.timeExpansion = doc->Info().TimeExpansion() > 0 ? doc->Info().TimeExpansion() : 1000;
+    r.timeExpansion = doc->Time().Repaired().ExpansionThousandths();
   }
   return r;
 }
@@ -90,9 +90,7 @@ void CNvAnaView::OnInitialUpdate() {
   if (!doc_ || initialised_) return;
   initialised_ = true;
   // Step 1: the known values.
-  int64_t expansion = doc_->Info().TimeExpansion();
-  if (expansion <= 0) expansion = 1000;
-  nav_.SetKnown(doc_->Format().nSamplesPerSec, expansion);
+  nav_.SetKnown(doc_->Format().nSamplesPerSec, doc_->Time().Repaired().ExpansionThousandths());
 
   // Step 2: where the settings come from.
   const bool fromFile = !doc_->PendingViewRecords().empty();
@@ -336,9 +334,7 @@ void CNvAnaView::OnUpdate(nv::UpdateHint hint) {
 
 void CNvAnaView::RescaleToDocument() {
   if (!doc_) return;
-  int64_t expansion = doc_->Info().TimeExpansion();
-  if (expansion <= 0) expansion = 1000;
-  if (nav_.Rescale(doc_->Format().nSamplesPerSec, expansion)) {
+  if (nav_.Rescale(doc_->Format().nSamplesPerSec, doc_->Time().Repaired().ExpansionThousandths())) {
     Recompute();
     NotifyAttached(true);
   }
