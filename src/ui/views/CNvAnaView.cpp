@@ -38,7 +38,7 @@ DocumentRates RatesOf(const nv::CNorvaneDoc* doc) {
   DocumentRates r;
   if (doc) {
     r.sampleRateHz = doc->Format().nSamplesPerSec;
-    r.timeExpansion = doc->Time().Repaired().ExpansionThousandths();
+    r.timeExpansion = doc->Info().TimeExpansion() > 0 ? doc->Info().TimeExpansion() : 1000;
   }
   return r;
 }
