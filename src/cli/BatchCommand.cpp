@@ -21,6 +21,7 @@
 #include "analysis/PulseAnalysis.h"
 #endif
 #include "base/TempFile.h"
+#include "base/TimeBase.h"
 #include "base/WorkerPool.h"
 #include "fileformats/SoundFileReader.h"
 #include "fileformats/SurveyFiles.h"
@@ -83,7 +84,7 @@ bool ReadSurveySound(const std::string& path, ReadSound& s, std::string& error,
     error = "CAN NOT MAP VIEW OF FILE: " + SystemErrorText(errno);
     return false;
   }
-  if (s.contents.info.TimeExpansion() <= 0) s.contents.info.SetTimeExpansion(1000);
+  s.contents.info.SetTimeExpansion(TimeBase::RepairedExpansion(s.contents.info.TimeExpansion()));
   return true;
 }
 

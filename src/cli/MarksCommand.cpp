@@ -48,7 +48,6 @@ int RunMarks(const Args& a) {
 
   CNorvaneDoc doc;
   if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
-  if (doc.Info().TimeExpansion() <= 0) doc.Info().SetTimeExpansion(1000);
   if (a.Has("distances")) {
     const std::string text = doc.Marks().DistanceText(doc.Format().nSamplesPerSec, doc.Info().TimeExpansion());
     std::fwrite(text.data(), 1, text.size(), stdout);

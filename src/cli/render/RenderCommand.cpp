@@ -11,6 +11,7 @@
 
 #include "CliSupport.h"
 #include "app/AppCore.h"
+#include "base/TimeBase.h"
 #include "document/CNorvaneDoc.h"
 #include "dsp/WindowTable.h"
 #include "plot/PngWriter.h"
@@ -140,7 +141,7 @@ bool RenderPicture(const Args& a, const RenderInput& in, const std::string& out,
   sound.channels = in.format.nChannels == 2 ? 2 : 1;
   sound.bitsPerSample = in.format.wBitsPerSample == 8 ? 8 : 16;
   sound.rateHz = in.format.nSamplesPerSec;
-  sound.timeExpansion = in.timeExpansion > 0 ? in.timeExpansion : 1000;
+  sound.timeExpansion = TimeBase::RepairedExpansion(in.timeExpansion);
   sound.frameCount = in.frames;
   sound.samples = in.samples;
   const std::vector<MarkRecord>& marks = in.marks;

@@ -9,11 +9,6 @@
 
 namespace nv {
 
-int64_t EffectiveRateHz(const PowerSoundFormat& f) {
-  const int64_t factor = f.expansion > 0 ? f.expansion : 1000;
-  return factor * f.rateHz / 1000;
-}
-
 int AutoPowerFftSize(int w) {
   if (w < 64) return 64;
   if (w < 96) return 128;
@@ -95,7 +90,7 @@ PowerSetup MakePowerSetup(PowerSettings& s, const PowerSoundFormat& f, const Pow
   p.log2n = 0;
   while ((1 << p.log2n) < n) ++p.log2n;
   // 6. Bin frequencies in real frequency.
-  p.effectiveRateHz = EffectiveRateHz(f);
+  p.effectiveRateHz = f.Time().RealRateHz();
   const int half = n / 2;
   p.binHz.resize(static_cast<size_t>(half));
   for (int m = 0; m < half; ++m) p.binHz[m] = BinFrequency(n, p.effectiveRateHz, m);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/PowerLayout.h"
+#include "base/TimeBase.h"
 #include "dsp/WindowTable.h"
 #include "settings/PowerSettings.h"
 
@@ -24,10 +25,9 @@ struct PowerSoundFormat {
   int bits = 16;
   int64_t rateHz = 0;
   int32_t expansion = 1000;  // time-expansion factor in thousandths; <= 0 means 1000
-};
 
-// Rate x factor / 1000 in integer arithmetic (the factor <= 0 taken as 1000).
-int64_t EffectiveRateHz(const PowerSoundFormat& f);
+  TimeBase Time() const { return TimeBase(rateHz, expansion).Repaired(); }
+};
 
 // The automatic FFT size for a plot `widthPx` pixels wide.
 int AutoPowerFftSize(int widthPx);

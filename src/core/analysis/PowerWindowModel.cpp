@@ -85,8 +85,8 @@ void PowerWindowModel::Compute(const SampleSource& samples) {
 }
 
 std::string PowerWindowModel::IntervalText() const {
-  const int64_t s = FramesToMicroseconds(start_, format_.rateHz, format_.expansion > 0 ? format_.expansion : 1000);
-  const int64_t e = FramesToMicroseconds(end_, format_.rateHz, format_.expansion > 0 ? format_.expansion : 1000);
+  const int64_t s = format_.Time().FramesToMicroseconds(start_);
+  const int64_t e = format_.Time().FramesToMicroseconds(end_);
   return IntervalText(s, e);
 }
 

@@ -109,7 +109,7 @@ class PulseMeasurer {
     gapColumns_ = std::max<int64_t>(1, Samples(s_.ampSeparationUs) / hop_);
     BuildWindowTable(s_.fftWindow, n_, window_);
     frame_.assign(static_cast<size_t>(n_), 0.0);
-    const int64_t effRate = in.rateHz * in.timeExpansion / 1000;
+    const int64_t effRate = in.Time().RealRateHz();
     const int half = n_ / 2;
     freq_.resize(static_cast<size_t>(half));
     for (int j = 0; j < half; ++j) freq_[static_cast<size_t>(j)] = BinFrequency(n_, effRate, j);
@@ -165,10 +165,10 @@ class PulseMeasurer {
 
  private:
   int64_t Time(int64_t frames) const {
-    return FramesToMicroseconds(frames, in_.rateHz, in_.timeExpansion);
+    return in_.Time().FramesToMicroseconds(frames);
   }
   int64_t Samples(int64_t us) const {
-    return MicrosecondsToFrames(us, in_.rateHz, in_.timeExpansion);
+    return in_.Time().MicrosecondsToFrames(us);
   }
   // The powers of bins lo ... hi of column k, computed on first use and kept
   // in a cache of whole columns (slot k mod size): a long pulse at a small
@@ -427,8 +427,8 @@ bool DetectConditioned(const PulseRunInput& in, int channel, int64_t first, int6
                        PulseMeasurer& measurer, const std::atomic<bool>* stop) {
   const PulseSettings& st = in.settings;
   const SampleSource& src = in.samples;
-  const int64_t effRate = in.rateHz * in.timeExpansion / 1000;
-  const int64_t gap = MicrosecondsToFrames(st.ampSeparationUs, in.rateHz, in.timeExpansion);
+  const int64_t effRate = in.Time().RealRateHz();
+  const int64_t gap = in.Time().MicrosecondsToFrames(st.ampSeparationUs);
   DetectionBand band;
   band.Design(st.detectLowHz, st.detectHighHz, effRate);
   const bool relative = st.aboveNoise != 0;
@@ -552,7 +552,7 @@ bool PulseAnalysis::ConditionedDetection(const PulseSettings& s) {
 std::string PulseAnalysis::CheckDetection(const PulseSettings& s, int64_t rateHz, int32_t timeExpansion) {
   if (s.aboveNoise && (s.noiseMargin < 0 || s.noiseMargin > 10000))
     return "The threshold above the noise floor must lie between 0 and 100 dB.";
-  return DetectionBand::Check(s.detectLowHz, s.detectHighHz, rateHz * timeExpansion / 1000);
+  return DetectionBand::Check(s.detectLowHz, s.detectHighHz, TimeBase(rateHz, timeExpansion).RealRateHz());
 }
 
 double PulseAnalysis::ThresholdPower(double thetaDb) { return PowerAtLeast(thetaDb); }
@@ -586,7 +586,7 @@ int PulseAnalysis::Run(const PulseRunInput& in, const PulseCallbacks& cb,
     if (cb.status) cb.status(stopped ? "Calculation stopped." : "Calculation completed.");
     return measurer.Count();
   }
-  const int64_t gap = MicrosecondsToFrames(in.settings.ampSeparationUs, in.rateHz, in.timeExpansion);
+  const int64_t gap = in.Time().MicrosecondsToFrames(in.settings.ampSeparationUs);
   const int32_t threshold = AmplitudeThreshold(in.settings.ampThreshold, src.Bits());
 
   // The detection: a block whose peak is not above the threshold is stepped

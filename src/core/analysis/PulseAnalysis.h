@@ -20,6 +20,7 @@
 
 #include "analysis/PulseResult.h"
 #include "base/SampleSource.h"
+#include "base/TimeBase.h"
 #include "settings/PulseSettings.h"
 
 namespace nv {
@@ -29,6 +30,7 @@ struct PulseRunInput {
   SampleSource samples;          // the whole sound (frames indexed from 0)
   int64_t rateHz = 44100;        // sampling rate of the file
   int32_t timeExpansion = 1000;  // thousandths; 1000 = none
+  TimeBase Time() const { return TimeBase(rateHz, timeExpansion); }
   int64_t startFrame = 0;        // < 0 = 0
   int64_t endFrame = -1;         // < 0 = the end of the sound
   PulseSettings settings;        // copied: the caller may change its own copy meanwhile

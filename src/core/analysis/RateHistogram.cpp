@@ -21,10 +21,10 @@ RateHistogram::RateHistogram(const RateSettings& settings)
     : settings_(settings), threshold_(settings.threshold) {}
 
 int64_t RateHistogram::Time(int64_t frames) const {
-  return FramesToMicroseconds(frames, rateHz_, timeExpansion_);
+  return time_.FramesToMicroseconds(frames);
 }
 int64_t RateHistogram::Samples(int64_t us) const {
-  return MicrosecondsToFrames(us, rateHz_, timeExpansion_);
+  return time_.MicrosecondsToFrames(us);
 }
 
 void RateHistogram::SetThreshold(int32_t threshold) {
@@ -34,8 +34,7 @@ void RateHistogram::SetThreshold(int32_t threshold) {
 
 void RateHistogram::SetUp(const SampleSource& samples, int64_t rateHz, int32_t timeExpansion,
                           int64_t start, int64_t end) {
-  rateHz_ = rateHz;
-  timeExpansion_ = timeExpansion;
+  time_ = TimeBase(rateHz, timeExpansion);
   const int64_t frames = samples.Empty() ? 0 : samples.Frames();
   start_ = std::clamp<int64_t>(start, 0, frames);
   end_ = end < 0 ? frames : std::min(end, frames);

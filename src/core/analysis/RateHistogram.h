@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/SampleSource.h"
+#include "base/TimeBase.h"
 #include "settings/RateSettings.h"
 
 namespace nv {
@@ -79,8 +80,7 @@ class RateHistogram {
   int64_t Samples(int64_t us) const;
 
   RateSettings settings_;
-  int64_t rateHz_ = 44100;
-  int32_t timeExpansion_ = 1000;
+  TimeBase time_{44100, TimeBase::kNoExpansion};
   int64_t start_ = 0, end_ = 0;
   int channel_ = 0;
   int64_t delay_ = 0;

@@ -7,6 +7,7 @@
 
 #include "audio/DetectorSettings.h"
 #include "base/MessageSink.h"
+#include "base/TimeBase.h"
 
 namespace nv {
 namespace {
@@ -107,8 +108,7 @@ int32_t DetectorOutputValue(double y, int bits) {
 }
 
 int32_t OscillatorFrequencyHz(int32_t realHz, int32_t timeExpansion) {
-  const int64_t te = timeExpansion > 0 ? timeExpansion : 1000;
-  return static_cast<int32_t>(int64_t{realHz} * 1000 / te);
+  return static_cast<int32_t>(int64_t{realHz} * 1000 / TimeBase::RepairedExpansion(timeExpansion));
 }
 
 DetectorStartResult DetectorStream::Start(const DetectorRequest& r, const FilterDescription& filter) {
@@ -147,7 +147,7 @@ DetectorStartResult DetectorStream::Start(const DetectorRequest& r, const Filter
   bits_ = r.format.wBitsPerSample;
   frameBytes_ = frameBytes;
   rateHz_ = r.format.nSamplesPerSec;
-  timeExpansion_ = r.timeExpansion > 0 ? r.timeExpansion : 1000;
+  timeExpansion_ = TimeBase::RepairedExpansion(r.timeExpansion);
   k_ = r.speedFactor;
   blockBytes_ = r.blockBytes;
   inputFramesPerBlock_ = int64_t{k_} * (blockBytes_ / static_cast<uint32_t>(frameBytes_));

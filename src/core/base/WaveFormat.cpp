@@ -64,27 +64,4 @@ size_t CopyPieceBytes(uint32_t bufferSize) {
   return std::max<size_t>(b, (size_t{64} << 10) / b * b);
 }
 
-namespace {
-int64_t Clamp64(__int128 v) {
-  if (v > INT64_MAX) return INT64_MAX;
-  if (v < INT64_MIN) return INT64_MIN;
-  return static_cast<int64_t>(v);
-}
-}  // namespace
-
-int64_t FramesToMicroseconds(int64_t n, int64_t rateHz, int64_t te) {
-  if (rateHz == 0 || te == 0) return 0;
-  __int128 v = static_cast<__int128>(n) * 1000000000;
-  v /= rateHz;
-  v /= te;
-  return Clamp64(v);
-}
-
-int64_t MicrosecondsToFrames(int64_t t, int64_t rateHz, int64_t te) {
-  __int128 v = static_cast<__int128>(te) * rateHz * t;
-  v /= 1000000;
-  v /= 1000;
-  return Clamp64(v);
-}
-
 }  // namespace nv

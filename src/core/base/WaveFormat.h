@@ -38,10 +38,4 @@ uint32_t ComputeBufferSize(const WaveFormatEx& f);
 // stays in the processor's cache between the read and the write.
 size_t CopyPieceBytes(uint32_t bufferSize);
 
-// Real time of n frames at rateHz with a time-expansion factor in thousandths:
-// n * 1e9 / rate / expansion, truncating (0 for a zero rate or factor).
-int64_t FramesToMicroseconds(int64_t n, int64_t rateHz, int64_t expansionThousandths);
-// Frames of t microseconds of real time: expansion * rate * t / 1e6 / 1000.
-int64_t MicrosecondsToFrames(int64_t t, int64_t rateHz, int64_t expansionThousandths);
-
 }  // namespace nv

@@ -58,16 +58,16 @@ void CNorvaneDoc::SetLength(int64_t frames) {
 }
 
 int64_t CNorvaneDoc::FramesToMicroseconds(int64_t n) const {
-  return nv::FramesToMicroseconds(n, format_.nSamplesPerSec, info_.TimeExpansion());
+  return Time().FramesToMicroseconds(n);
 }
 
 int64_t CNorvaneDoc::MicrosecondsToFrames(int64_t t) const {
-  return nv::MicrosecondsToFrames(t, format_.nSamplesPerSec, info_.TimeExpansion());
+  return Time().MicrosecondsToFrames(t);
 }
 
 std::optional<AnalysisSettings> CNorvaneDoc::RegisterSoundView(SoundViewObserver* v) {
   std::optional<AnalysisSettings> start = views_.RegisterSoundView(v);
-  if (info_.TimeExpansion() <= 0) info_.SetTimeExpansion(1000);
+  info_.SetTimeExpansion(TimeBase::RepairedExpansion(info_.TimeExpansion()));
   return start;
 }
 
@@ -92,6 +92,7 @@ void CNorvaneDoc::ApplyContents(WaveContents&& in) {
     RecomputeBufferSize();
   }
   info_ = in.info;
+  info_.SetTimeExpansion(TimeBase::RepairedExpansion(info_.TimeExpansion()));
   compression_ = in.compression;
   for (const MarkRecord& m : in.marks) marks_.AppendFromFile(m);
   segments_ = std::move(in.segments);

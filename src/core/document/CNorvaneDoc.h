@@ -17,6 +17,7 @@
 #include "base/RecordingInfo.h"
 #include "base/SampleSource.h"
 #include "base/TempFile.h"
+#include "base/TimeBase.h"
 #include "base/WaveFormat.h"
 #include "document/MarkList.h"
 #include "document/SampleStore.h"
@@ -80,6 +81,9 @@ class CNorvaneDoc {
   int64_t BytesToFrames(int64_t bytes) const {
     return format_.nBlockAlign ? bytes / format_.nBlockAlign : 0;
   }
+  // The stored rate and time-expansion factor (as stored: a view opening
+  // or a file read repairs a factor of none).
+  TimeBase Time() const { return TimeBase(format_.nSamplesPerSec, info_.TimeExpansion()); }
   // Real time of n frames: n * 1e9 / rate / expansion (thousandths), truncating.
   int64_t FramesToMicroseconds(int64_t n) const;
   // Frames of t microseconds of real time: expansion * rate * t / 1e6 / 1000.

@@ -11,6 +11,7 @@
 
 #include "base/MessageSink.h"
 #include "base/TempFile.h"
+#include "base/TimeBase.h"
 #include "document/CNorvaneDoc.h"
 #include "fileformats/FileIo.h"
 
@@ -23,19 +24,17 @@ constexpr size_t kMaxListedErrors = 10;
 // A mark file larger than this is not a mark file.
 constexpr int64_t kMaxImportBytes = int64_t{64} << 20;
 
+TimeBase TimeOf(const MarkTimeBase& b) { return TimeBase(b.rateHz, b.expansionThousandths).Repaired(); }
+
 // Frames per second of real time.
-double RealRate(const MarkTimeBase& b) {
-  const int64_t te = b.expansionThousandths > 0 ? b.expansionThousandths : 1000;
-  return static_cast<double>(b.rateHz) * static_cast<double>(te) / 1000.0;
-}
+double RealRate(const MarkTimeBase& b) { return TimeOf(b).RealRateHzExact(); }
 
 // Enough decimals that a time written and read back lands on its frame.
 int TimeDecimals(const MarkTimeBase& b) { return RealRate(b) > 1e6 ? 9 : 6; }
 
 std::string Seconds(int32_t position, const MarkTimeBase& b) {
   char buf[64];
-  const double rate = RealRate(b);
-  std::snprintf(buf, sizeof buf, "%.*f", TimeDecimals(b), rate > 0 ? position / rate : 0.0);
+  std::snprintf(buf, sizeof buf, "%.*f", TimeDecimals(b), TimeOf(b).FramesToSeconds(position));
   return buf;
 }
 
@@ -115,7 +114,7 @@ std::optional<int32_t> FrameOf(double seconds, const MarkTimeBase& b, std::strin
   if (f > static_cast<double>(b.frameCount) || f > INT32_MAX) {
     char buf[128];
     std::snprintf(buf, sizeof buf, "time %.6f s lies beyond the end of the sound (%.6f s)", seconds,
-                  RealRate(b) > 0 ? b.frameCount / RealRate(b) : 0.0);
+                  TimeOf(b).FramesToSeconds(b.frameCount));
     error = buf;
     return std::nullopt;
   }
@@ -338,7 +337,7 @@ ParsedMarks ParseMarks(const std::string& text, MarkExchangeFormat f, const Mark
 MarkTimeBase TimeBaseOf(const CNorvaneDoc& doc) {
   MarkTimeBase b;
   b.rateHz = doc.Format().nSamplesPerSec;
-  b.expansionThousandths = doc.Info().TimeExpansion() > 0 ? doc.Info().TimeExpansion() : 1000;
+  b.expansionThousandths = doc.Time().Repaired().ExpansionThousandths();
   b.frameCount = doc.FrameCount();
   b.channels = doc.Format().nChannels;
   return b;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/MessageSink.h"
+#include "base/TimeBase.h"
 #include "base/WaveFormat.h"
 
 namespace nv {
@@ -180,8 +181,8 @@ bool MarkList::SetActive(int32_t number) {
 
 void MarkList::FollowRelabel(int64_t oldRateHz, int64_t oldTe, int64_t newRateHz, int64_t newTe) {
   if (oldRateHz <= 0 || newRateHz <= 0) return;
-  if (oldTe <= 0) oldTe = 1000;
-  if (newTe <= 0) newTe = 1000;
+  oldTe = TimeBase::RepairedExpansion(oldTe);
+  newTe = TimeBase::RepairedExpansion(newTe);
   const long double oldScale = static_cast<long double>(oldRateHz) * oldTe;
   const long double newScale = static_cast<long double>(newRateHz) * newTe;
   if (oldScale == newScale) return;
@@ -258,7 +259,7 @@ std::string MarkFrequencyDistanceText(int64_t d) {
 }
 
 std::vector<std::vector<std::string>> MarkList::DistanceTable(int64_t rateHz, int64_t te) const {
-  if (te <= 0) te = 1000;
+  const TimeBase time = TimeBase(rateHz, te).Repaired();
   std::vector<std::vector<std::string>> rows;
   const size_t n = marks_.size();
   rows.reserve(n + 1);
@@ -272,7 +273,7 @@ std::vector<std::vector<std::string>> MarkList::DistanceTable(int64_t rateHz, in
     for (size_t c = 0; c < n; ++c) {
       const MarkRecord& b = marks_[c];
       if (c < r) {
-        const int64_t us = FramesToMicroseconds(int64_t{a.position} - b.position, rateHz, te);
+        const int64_t us = time.FramesToMicroseconds(int64_t{a.position} - b.position);
         row.push_back(std::to_string(us / 1000) + " ms");
       } else if (c > r && a.inSpectrogram == 1 && b.inSpectrogram == 1) {
         row.push_back(MarkFrequencyDistanceText(int64_t{a.value} - b.value));

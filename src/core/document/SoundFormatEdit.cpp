@@ -20,7 +20,7 @@ SoundFormatChoice SoundFormatChoiceOf(const CNorvaneDoc& doc) {
   c.bits = f.wBitsPerSample;
   c.channels = f.nChannels;
   c.rateHz = f.nSamplesPerSec;
-  c.timeExpansion = doc.Info().TimeExpansion() / 1000.0;
+  c.timeExpansion = doc.Time().ExpansionFactor();
   c.contents = doc.Info().Contents();
   c.recordedBy = doc.Info().RecordedBy();
   c.date = doc.Info().Date();

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "base/RecordingInfo.h"
+#include "base/TimeBase.h"
 
 namespace nv {
 namespace {
@@ -305,8 +306,8 @@ void Guano::ApplyTo(RecordingInfo& info, uint32_t fileRateHz, std::vector<std::s
 
 void Guano::UpdateForSave(const RecordingInfo& info, uint32_t fileRateHz, int64_t frames,
                           const std::string& fileName) {
-  const int32_t te = info.TimeExpansion() > 0 ? info.TimeExpansion() : 1000;
-  const double factor = te / 1000.0;
+  const TimeBase timeBase = TimeBase(fileRateHz, info.TimeExpansion()).Repaired();
+  const double factor = timeBase.ExpansionFactor();
   // Keeps the text of a field that already holds `value` (within `tolerance`).
   auto update = [this](const char* key, double value, double tolerance, const std::string& text) {
     const std::string* old = Find(key);
@@ -317,9 +318,9 @@ void Guano::UpdateForSave(const RecordingInfo& info, uint32_t fileRateHz, int64_
     Set(key, text);
   };
   update("TE", factor, 0.0005, Decimal(factor, 3));
-  const double realRate = static_cast<double>(fileRateHz) * factor;
+  const double realRate = timeBase.RealRateHzExact();
   update("Samplerate", realRate, 0.5, Decimal(std::round(realRate), 0));
-  const double seconds = fileRateHz > 0 ? static_cast<double>(frames) / realRate : 0.0;
+  const double seconds = timeBase.FramesToSeconds(frames);
   update("Length", seconds, 0.5e-6, Decimal(seconds, 6));
   if (!Find("Original Filename") && !fileName.empty()) Set("Original Filename", fileName);
   // A timestamp whose date and time the recording still states is written

@@ -10,6 +10,7 @@
 #include "base/SampleSource.h"
 #include "base/TempFile.h"
 #include "base/ByteOrder.h"
+#include "base/TimeBase.h"
 #include "fileformats/Compressor.h"
 #include "fileformats/FileIo.h"
 #include "fileformats/Guano.h"
@@ -78,13 +79,13 @@ bool WriteRiffFile(const std::string& path, FileType type, const WaveContents& c
   std::vector<KeptSegment> segments;
   CompressionInfo ci = contents.compression;
   if (type == FileType::NorvaneWaveComp) {
-    const int64_t te = contents.info.TimeExpansion();
+    const TimeBase time(fmt.nSamplesPerSec, contents.info.TimeExpansion());
     const uint8_t* base = work.Map(true);
     const SampleSource sound(base, base ? work.MappedSize() / fmt.nBlockAlign : 0, fmt);
     if (!packed.Create("NcTmp") ||
         !CompressRange(sound, first, end, ci.levelDb,
-                       MicrosecondsToFrames(int64_t{ci.beforeMs} * 1000, fmt.nSamplesPerSec, te),
-                       MicrosecondsToFrames(int64_t{ci.afterMs} * 1000, fmt.nSamplesPerSec, te),
+                       time.MicrosecondsToFrames(int64_t{ci.beforeMs} * 1000),
+                       time.MicrosecondsToFrames(int64_t{ci.afterMs} * 1000),
                        packed, segments)) {
       ShowMessage("Disk write error! Disk full or write protected?");
       return false;

@@ -10,8 +10,7 @@ namespace nv {
 
 int64_t DocumentNyquistHz(const CNorvaneDoc& doc) {
   // A factor of 0 or less means none, as the views take it.
-  const int32_t te = doc.Info().TimeExpansion();
-  return NyquistHz(doc.Format().nSamplesPerSec, te > 0 ? te : 1000);
+  return doc.Time().Repaired().NyquistHz();
 }
 
 bool FilterDocumentRange(CNorvaneDoc& doc, FilterDescription& desc, int64_t a, int64_t b,

@@ -1,9 +1,11 @@
 #include "filter/FilterDescription.h"
 
+#include "base/TimeBase.h"
+
 namespace nv {
 
 std::int64_t NyquistHz(std::int64_t rateHz, std::int64_t timeExpansionThousandths) {
-  return (timeExpansionThousandths * rateHz / 2) / 1000;
+  return TimeBase(rateHz, timeExpansionThousandths).NyquistHz();
 }
 
 }  // namespace nv

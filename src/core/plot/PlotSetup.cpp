@@ -197,6 +197,8 @@ PlotSetup MakePlotSetup(const SoundSource& sound, AnalysisSettings& settings, Pi
   }
 
   // Frequency axis and the zero-crossing set-up.
+  settings.minFrequencyHz = p.spect.settledMinFrequencyHz;
+  settings.maxFrequencyHz = p.spect.settledMaxFrequencyHz;
   p.freq = MakeFrequencyAxis(p.spect.minFrequencyHz, p.spect.maxFrequencyHz);
   p.zc = MakeZeroCrossingSetup(settings, p.bitsPerSample);
 

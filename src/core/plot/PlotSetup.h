@@ -104,8 +104,8 @@ int32_t Sample8ToAmplitude(int32_t u);
 // at `scale`. Reads the sound's format and length (not its samples) and the
 // settings; writes the corrections back into the settings (frequency and
 // amplitude ranges, visible samples, zero-crossing size and threshold).
-// A time-expansion factor outside 1 ... 100000 is used as 1000 and
-// reported in spect.timeExpansionCorrected for the document to store.
+// A time-expansion factor of 0 or below is used as 1000 (reported in
+// spect.timeExpansionCorrected); the document's own factor is left as it is.
 PlotSetup MakePlotSetup(const SoundSource& sound, AnalysisSettings& settings, PixelScale scale,
                         int32_t widthPixels, int32_t heightPixels);
 

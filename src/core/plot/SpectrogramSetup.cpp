@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/TimeBase.h"
 #include "dsp/BinPower.h"
 
 namespace nv {
@@ -89,13 +90,12 @@ SpectrogramSetup MakeSpectrogramSetup(const SoundSource& sound, AnalysisSettings
   s.scale = geometry.scale;
   const int64_t per1000 = std::max<int64_t>(geometry.scale.unitsPer1000Pixels, 1);
 
-  // Time expansion and effective rate.
-  s.timeExpansion = sound.timeExpansion;
-  if (s.timeExpansion < 1 || s.timeExpansion > 100000) {
-    s.timeExpansion = 1000;
-    s.timeExpansionCorrected = true;
-  }
-  s.effectiveRateHz = s.timeExpansion * std::max<int64_t>(sound.rateHz, 0) / 1000;
+  // Time expansion and effective rate: a factor of 0 or below is taken as
+  // none.
+  s.timeExpansion = TimeBase::RepairedExpansion(sound.timeExpansion);
+  s.timeExpansionCorrected = s.timeExpansion != sound.timeExpansion;
+  const TimeBase time(std::max<int64_t>(sound.rateHz, 0), s.timeExpansion);
+  s.effectiveRateHz = time.RealRateHz();
 
   // Channels.
   s.channels = sound.channels == 2 ? 2 : 1;
@@ -114,11 +114,11 @@ SpectrogramSetup MakeSpectrogramSetup(const SoundSource& sound, AnalysisSettings
   s.spectrogramShown = settings.spectrogramShown != 0 && !s.zeroCrossingShown;
   s.colorBarShown = s.spectrogramShown && settings.colorBar != 0;
 
-  // Frequency range, written back when not set.
-  if (settings.minFrequencyHz < 0) settings.minFrequencyHz = 0;
-  if (settings.maxFrequencyHz < 0) settings.maxFrequencyHz = s.effectiveRateHz / 2;
-  s.minFrequencyHz = ClampTo32(settings.minFrequencyHz);
-  s.maxFrequencyHz = ClampTo32(settings.maxFrequencyHz);
+  // Frequency range: a range not set (negative) is 0 ... the Nyquist frequency.
+  s.settledMinFrequencyHz = settings.minFrequencyHz < 0 ? 0 : settings.minFrequencyHz;
+  s.settledMaxFrequencyHz = settings.maxFrequencyHz < 0 ? time.NyquistHz() : settings.maxFrequencyHz;
+  s.minFrequencyHz = ClampTo32(s.settledMinFrequencyHz);
+  s.maxFrequencyHz = ClampTo32(s.settledMaxFrequencyHz);
 
   // Time: duration, samples per plot, visible stretch, samples per column.
   int64_t perPlotUs = std::max<int64_t>(settings.timePerPlotUs, 0);

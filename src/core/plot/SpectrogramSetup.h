@@ -42,8 +42,8 @@ struct PlotGeometry {
 struct SpectrogramSetup {
   // Time and visible stretch.
   int64_t effectiveRateHz = 0;   // rate x time expansion / 1000
-  int32_t timeExpansion = 1000;  // as used (corrected when out of range)
-  bool timeExpansionCorrected = false;  // the document must store 1000
+  int32_t timeExpansion = 1000;  // as used (1000 when the sound has none)
+  bool timeExpansionCorrected = false;  // the sound's factor was 0 or below
   int64_t plotDurationNs = 0;
   int32_t samplesPerPlot = 0;
   int32_t firstVisibleSample = 0;
@@ -63,9 +63,13 @@ struct SpectrogramSetup {
   bool colorBarShown = false;
   bool zeroCrossingShown = false;
 
-  // Frequency range (written back to the settings when it was not set).
+  // Frequency range of the drawing, and the same range as settled for the
+  // settings (a range not set becomes 0 ... the Nyquist frequency); whether
+  // the settings keep it is the caller's choice.
   int32_t minFrequencyHz = 0;
   int32_t maxFrequencyHz = 0;
+  int64_t settledMinFrequencyHz = 0;
+  int64_t settledMaxFrequencyHz = 0;
 
   // Transform.
   int32_t fftSize = 64;

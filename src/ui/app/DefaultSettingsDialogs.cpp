@@ -19,7 +19,7 @@ DocumentRates DefaultRates() {
   const nv::DefaultData& d = nv::AppCore::Instance().defaultData;
   DocumentRates r;
   r.sampleRateHz = d.rateHz;
-  r.timeExpansion = d.info.TimeExpansion() > 0 ? d.info.TimeExpansion() : 1000;
+  r.timeExpansion = nv::TimeBase::RepairedExpansion(d.info.TimeExpansion());
   return r;
 }
 }  // namespace

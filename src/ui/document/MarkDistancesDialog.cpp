@@ -16,8 +16,7 @@ std::function<void(MarkDistancesDialog&)> MarkDistancesDialog::runner;
 
 MarkDistancesDialog::MarkDistancesDialog(const nv::CNorvaneDoc& doc, QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Mark distances"));
-  int64_t expansion = doc.Info().TimeExpansion();
-  if (expansion <= 0) expansion = 1000;
+  const int64_t expansion = doc.Time().Repaired().ExpansionThousandths();
   const int64_t rate = doc.Format().nSamplesPerSec;
   const auto rows = doc.Marks().DistanceTable(rate, expansion);
   text_ = doc.Marks().DistanceText(rate, expansion);

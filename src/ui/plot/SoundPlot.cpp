@@ -59,7 +59,6 @@ void SoundPlot::Recompute() {
   const bool any = sound_.has_value() || doc_ != nullptr;
   setup_ = MakePlotSetup(s, *settings_, ScreenScale(), width(), height());
   setup_.hasDocument = any;
-  if (setup_.spect.timeExpansionCorrected && doc_) doc_->Info().SetTimeExpansion(1000);
   if (setup_.spect.cursorChannel != 0) {
     cursor_.channel = drag_.channel = detector_.channel = setup_.spect.cursorChannel;
   }

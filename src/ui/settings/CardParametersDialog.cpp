@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <cstdlib>
+#include "base/TimeBase.h"
 
 std::function<bool(CardParametersDialog&)> CardParametersDialog::runner;
 
@@ -86,7 +87,7 @@ CardParametersDialog::CardParametersDialog(nv::CardKind card, const nv::CardPara
   Show(recording_, QString::fromStdString(nv::RecordingTextOfRate(card, start.sampFreqHz)));
   if (nv::RecordingTextOfRate(card, start.sampFreqHz).empty()) recording_->setCurrentIndex(-1);
   Show(storage_, QString("%1 sec").arg(start.storeTime));
-  const double te = start.timeExp / 1000.0;
+  const double te = nv::TimeBase(start.sampFreqHz, start.timeExp).ExpansionFactor();
   Show(expansion_, te == std::floor(te) ? QString::number(static_cast<int>(te)) : QString::number(te, 'f', 3));
   Show(playback_, QString("%1 Hz").arg(start.replayFreqHz));
   Show(cutOff_, QString("%1 kHz").arg(start.cutFreqHz / 1000));

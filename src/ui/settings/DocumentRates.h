@@ -5,13 +5,16 @@
 // and the checks that need it are skipped.
 #include <cstdint>
 
+#include "base/TimeBase.h"
+
 struct DocumentRates {
   int64_t sampleRateHz = 0;
   int64_t timeExpansion = 1000;  // thousandths, 1000 = none
 
   bool Known() const { return sampleRateHz > 0 && timeExpansion > 0; }
+  nv::TimeBase Time() const { return nv::TimeBase(sampleRateHz, timeExpansion); }
   // Sampling rate × time-expansion factor, Hz of real time.
-  double EffectiveRateHz() const { return static_cast<double>(timeExpansion) * sampleRateHz / 1000.0; }
+  double EffectiveRateHz() const { return Time().RealRateHzExact(); }
   // The Nyquist frequency of the effective rate, whole Hz.
-  int64_t NyquistHz() const { return timeExpansion * sampleRateHz / 2 / 1000; }
+  int64_t NyquistHz() const { return Time().NyquistHz(); }
 };

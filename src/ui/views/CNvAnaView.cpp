@@ -80,9 +80,7 @@ void CNvAnaView::OnInitialUpdate() {
   if (!doc_ || initialised_) return;
   initialised_ = true;
   // Step 1: the known values.
-  int64_t expansion = doc_->Info().TimeExpansion();
-  if (expansion <= 0) expansion = 1000;
-  nav_.SetKnown(doc_->Format().nSamplesPerSec, expansion);
+  nav_.SetKnown(doc_->Format().nSamplesPerSec, doc_->Time().Repaired().ExpansionThousandths());
 
   // Step 2: where the settings come from.
   const bool fromFile = !doc_->PendingViewRecords().empty();
@@ -265,9 +263,7 @@ void CNvAnaView::OnUpdate(nv::UpdateHint hint) {
 
 void CNvAnaView::RescaleToDocument() {
   if (!doc_) return;
-  int64_t expansion = doc_->Info().TimeExpansion();
-  if (expansion <= 0) expansion = 1000;
-  if (nav_.Rescale(doc_->Format().nSamplesPerSec, expansion)) {
+  if (nav_.Rescale(doc_->Format().nSamplesPerSec, doc_->Time().Repaired().ExpansionThousandths())) {
     Recompute();
     NotifyAttached(true);
   }

@@ -110,9 +110,7 @@ bool CNvAnaViewPower::OnCommand(int id) {
       nv::CNorvaneDoc* doc = view_->Document();
       int32_t nyquist = 0;
       if (doc) {
-        int64_t factor = doc->Info().TimeExpansion();
-        if (factor <= 0) factor = 1000;
-        nyquist = static_cast<int32_t>(std::min<int64_t>(factor * doc->Format().nSamplesPerSec / 1000 / 2, INT32_MAX));
+        nyquist = static_cast<int32_t>(std::min<int64_t>(doc->Time().Repaired().NyquistHz(), INT32_MAX));
       }
       PowerSettingsDialog::Edit(ViewHost::Get().DefaultPower(), nyquist, view_);
       return true;

@@ -7,6 +7,7 @@
 
 #include "audio/SweepRules.h"
 #include "base/SampleSource.h"
+#include "base/TimeBase.h"
 #include "dsp/BinPower.h"
 #include "dsp/RealFft.h"
 #include "plot/ColorSchemes.h"
@@ -33,7 +34,7 @@ SweepDisplay::SweepDisplay(QWidget* parent) : QWidget(parent) {
 
 void SweepDisplay::Reset(const nv::WaveFormatEx& format, int32_t expansion, const nv::RecordViewSettings& s) {
   format_ = format;
-  expansion_ = expansion > 0 ? expansion : 1000;
+  expansion_ = nv::TimeBase::RepairedExpansion(expansion);
   settings_ = s;
   for (Slot& slot : ring_) {
     slot.bytes.clear();
@@ -138,7 +139,7 @@ void SweepDisplay::DrawFrame() {
     const int x = s.body.right() + 4;
     if (s.spectrogram) {
       // Frequency labels at S, 2S and 3S of the top real frequency.
-      const double topReal = format_.nSamplesPerSec / 2.0 * expansion_ / 1000.0;
+      const double topReal = nv::TimeBase(format_.nSamplesPerSec, expansion_).NyquistHzExact();
       for (const nv::AxisLabel& l : nv::SweepFrequencyLabels(topReal)) {
         const int y = s.body.bottom() - static_cast<int>(std::floor((s.body.height() - 2) * l.realHz / topReal + 0.5));
         p.drawLine(s.body.right() + 1, y, s.body.right() + 3, y);

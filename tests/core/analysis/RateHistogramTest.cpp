@@ -8,6 +8,7 @@
 #include "PulseTestSignals.h"
 #include "analysis/PulseAnalysis.h"
 #include "analysis/RateHistogram.h"
+#include "base/TimeBase.h"
 #include "document/CNorvaneDoc.h"
 #include "document/DemoRecording.h"
 
@@ -65,7 +66,7 @@ TEST(RateHistogram, FirstStartSettingsFindTheDemosCalls) {
     // Calls of 2 to 6 ms (7 ms where two overlap), 5 to 120 ms apart (real
     // time).
     for (const int64_t v : values) {
-      const int64_t us = FramesToMicroseconds(v, in.rateHz, in.timeExpansion);
+      const int64_t us = TimeBase(in.rateHz, in.timeExpansion).FramesToMicroseconds(v);
       if (interval)
         EXPECT_TRUE(us >= 5000 && us <= 120000) << us;
       else

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "base/TimeBase.h"
 #include "document/CNorvaneDoc.h"
 #include "document/DocumentContext.h"
 #include "document/MarkExchange.h"
@@ -248,7 +249,7 @@ TEST_F(SoundFormatEdit, ARelabelKeepsEveryMarkOnTheFramesAndFrequencyItMarked) {
             EXPECT_EQ(a.inSpectrogram, b.inSpectrogram);
             EXPECT_EQ(a.label, b.label);
             // Its real time follows the axis.
-            EXPECT_EQ(doc.FramesToMicroseconds(a.position), FramesToMicroseconds(b.position, newRate, newTe));
+            EXPECT_EQ(doc.FramesToMicroseconds(a.position), TimeBase(newRate, newTe).FramesToMicroseconds(b.position));
             if (i < rows.size()) {
               // On the same row of the spectrogram: the new axis's frequency
               // of that row, to the whole Hz a mark holds.
@@ -261,8 +262,8 @@ TEST_F(SoundFormatEdit, ARelabelKeepsEveryMarkOnTheFramesAndFrequencyItMarked) {
           }
           // The distances and the exports show the marks where they now are.
           const auto table = doc.Marks().DistanceTable(newRate, newTe);
-          EXPECT_EQ(table[2][1], std::to_string(FramesToMicroseconds(int64_t{after[1].position} - after[0].position,
-                                                                     newRate, newTe) / 1000) + " ms");
+          EXPECT_EQ(table[2][1], std::to_string(TimeBase(newRate, newTe).FramesToMicroseconds(
+                                                   int64_t{after[1].position} - after[0].position) / 1000) + " ms");
           EXPECT_EQ(table[1][2], MarkFrequencyDistanceText(int64_t{after[0].value} - after[1].value));
           const ParsedMarks back = ParseMarks(FormatMarks(doc.Marks(), MarkExchangeFormat::Labels, TimeBaseOf(doc)),
                                               MarkExchangeFormat::Labels, TimeBaseOf(doc));

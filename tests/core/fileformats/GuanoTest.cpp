@@ -252,6 +252,27 @@ TEST(GuanoTimestamp, RecordersFormsAreReadAndKeptUntilEdited) {
   }
 }
 
+// The stated real rate is the stored rate times the factor, rounded once:
+// 11 025 Hz slowed 4.1 times is 45 202.5 Hz, written as 45 203 (the factor
+// taken as 4.1 first would give 45 202.499... and 45 202).
+TEST(GuanoSave, TheRealRateIsRoundedFromTheExactProduct) {
+  struct Case {
+    uint32_t rateHz;
+    int32_t expansion;
+    const char* te;
+    const char* samplerate;
+  } cases[] = {{11025, 4100, "4.1", "45203"}, {11025, 700, "0.7", "7718"}, {11025, 2300, "2.3", "25358"},
+               {44100, 10000, "10", "441000"}, {384000, 1000, "1", "384000"}};
+  for (const Case& c : cases) {
+    RecordingInfo info;
+    info.SetTimeExpansion(c.expansion);
+    Guano g;
+    g.UpdateForSave(info, c.rateHz, c.rateHz, "a.wav");
+    EXPECT_EQ(*g.Find("TE"), c.te) << c.rateHz << " " << c.expansion;
+    EXPECT_EQ(*g.Find("Samplerate"), c.samplerate) << c.rateHz << " " << c.expansion;
+  }
+}
+
 TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFrequencies) {
   // The chunk after the data, before the format, and between them.
   const std::vector<std::vector<std::string>> orders = {

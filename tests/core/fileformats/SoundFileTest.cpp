@@ -438,6 +438,21 @@ std::vector<uint8_t> NorvaneFile(int32_t release, int32_t version, int32_t timeE
   return rb.bytes;
 }
 
+// A file that states no time-expansion factor (0 or below) is read as one
+// without time expansion; every other factor is kept as stored, also beyond
+// the 100 the format dialog offers (slowed copies state such factors).
+TEST_F(SoundFile, AFactorOfNoneIsRepairedWhereTheFileIsRead) {
+  for (int32_t stored : {0, -1, -250000, 1, 10000, 320000}) {
+    test::WriteFileBytes(dir.File("te.wav"), NorvaneFile(3, 1, stored, {}, 1968));
+    CNorvaneDoc doc;
+    ASSERT_TRUE(doc.Open(dir.File("te.wav")));
+    const int32_t expected = stored > 0 ? stored : 1000;
+    EXPECT_EQ(doc.Info().TimeExpansion(), expected) << stored;
+    EXPECT_EQ(doc.Time(), TimeBase(44100, expected)) << stored;
+    EXPECT_EQ(doc.FramesToMicroseconds(44100), int64_t{1000000} * 1000 / expected) << stored;
+  }
+}
+
 TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   // Release 1: plain time-expansion factor, 80-byte view records in ms.
   ViewRecord old;

@@ -71,7 +71,8 @@ TEST(SpectrogramSetup, DerivedQuantitiesOfAScreenPlot) {
   EXPECT_EQ(s.lastVisibleSample, 441100);
   EXPECT_EQ(st.lastVisibleSample, 441100);  // written back
   EXPECT_EQ(s.samplesPerColumn, 229);       // 441000 / 1920
-  EXPECT_EQ(st.maxFrequencyHz, 220500);     // written back
+  EXPECT_EQ(s.settledMaxFrequencyHz, 220500);  // for the caller to store
+  EXPECT_EQ(st.maxFrequencyHz, -1);            // the settings given are left as they are
   EXPECT_EQ(s.maxFrequencyHz, 220500);
   EXPECT_EQ(s.fftSize, 512);  // from the column; 512 rows are not more than 512
   EXPECT_EQ(s.log2Fft, 9);
@@ -118,6 +119,24 @@ TEST(SpectrogramSetup, VisibleBinsOfAFrequencyWindow) {
   EXPECT_EQ(s.bandHeight, 7680 / (s.lastVisibleBin - s.firstVisibleBin + 1));
 }
 
+// A factor beyond 100 (a slowed copy of a time-expanded recording states
+// one) is drawn as it is: the plot's time and frequency agree with every
+// other reading of the document.
+TEST(SpectrogramSetup, LargeTimeExpansionFactorsAreUsedAsStated) {
+  std::vector<uint8_t> data(2 * 12000, 0);
+  for (int32_t te : {100001, 320000, 2147483647}) {
+    SoundSource snd{data.data(), 12000, 1, 16, 12000, te};
+    AnalysisSettings st;
+    st.timePerPlotUs = 1000;
+    st.maxFrequencyHz = -1;
+    const SpectrogramSetup s = MakeSpectrogramSetup(snd, st, ScreenGeometry());
+    EXPECT_FALSE(s.timeExpansionCorrected) << te;
+    EXPECT_EQ(s.timeExpansion, te);
+    EXPECT_EQ(s.effectiveRateHz, int64_t{12000} * te / 1000);
+    EXPECT_EQ(s.settledMaxFrequencyHz, int64_t{12000} * te / 2000);
+  }
+}
+
 TEST(SpectrogramSetup, StoredValuesOutOfRangeAreCorrected) {
   std::vector<uint8_t> data(2 * 1000, 0);
   SoundSource snd{data.data(), 1000, 1, 16, 44100, 0};  // invalid time expansion
@@ -129,7 +148,8 @@ TEST(SpectrogramSetup, StoredValuesOutOfRangeAreCorrected) {
   EXPECT_TRUE(s.timeExpansionCorrected);
   EXPECT_EQ(s.timeExpansion, 1000);
   EXPECT_EQ(s.effectiveRateHz, 44100);
-  EXPECT_EQ(st.minFrequencyHz, 0);
+  EXPECT_EQ(s.settledMinFrequencyHz, 0);
+  EXPECT_EQ(st.minFrequencyHz, -5);
   EXPECT_EQ(s.plotDurationNs, 5000);
   EXPECT_TRUE(IsValidFftSize(s.fftSize));
   EXPECT_LE(s.fftSize, 1024);

@@ -124,6 +124,21 @@ class SoundViewTest : public QObject, protected nv::test::AppFixture {
     sink_.Remove();
   }
 
+  // A slowed copy of a time-expanded recording states a factor beyond 100;
+  // the view draws with it and leaves it in the document, so a save keeps it.
+  void aLargeTimeExpansionFactorIsDrawnAndKept() {
+    CNorvaneDoc doc;
+    nv::test::FillDocument(doc, 1, 16, 12000, nv::test::Samples16(std::vector<int16_t>(12000, 100)));
+    doc.Info().SetTimeExpansion(320000);
+    const QString p = Path("slowed.wav");
+    QVERIFY(doc.Save(p.toStdString(), nv::FileType::NorvaneWave));
+    QVERIFY(Start({p}));
+    QCOMPARE(View()->Document()->Info().TimeExpansion(), 320000);
+    QCOMPARE(View()->Plot()->Setup().effectiveRateHz(), int64_t{12000} * 320);
+    QCOMPARE(View()->Settings().maxFrequencyHz, int64_t{12000} * 320 / 2);
+    QVERIFY(!View()->Document()->IsModified());
+  }
+
   // After a drag the stretch between its ends is inverted in both diagrams;
   // a measuring drag inverts the box between its two points.
   void dragShowsTheSelectedStretch() {
