@@ -41,13 +41,23 @@ bool TempFile::Create(const std::string& prefix) {
   Close();
   prefix_ = prefix;
   std::string dir = TemporaryDirectory();
-  std::string pattern = dir + "/" + prefix + "XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  int fd = mkostemp(buf.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  name_ = buf.data();
-  unlink(name_.c_str());
+  // A file without a name where the file system allows it: nothing is left
+  // behind even when the process is killed at once. Elsewhere a named file,
+  // unlinked right after it is made.
+  int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  struct stat st;
+  if (fd >= 0 && fstat(fd, &st) == 0) {
+    name_ = dir + "/" + prefix + "#" + std::to_string(st.st_ino);
+  } else {
+    if (fd >= 0) close(fd);
+    std::string pattern = dir + "/" + prefix + "XXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    fd = mkostemp(buf.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    name_ = buf.data();
+    unlink(name_.c_str());
+  }
   fd_ = fd;
   head_ = kPageBytes;
   if (ftruncate(fd_, head_) != 0) {

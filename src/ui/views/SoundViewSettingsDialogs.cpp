@@ -12,7 +12,7 @@ DocumentRates RatesOf(const nv::CNorvaneDoc* doc) {
   DocumentRates r;
   if (doc) {
     r.sampleRateHz = doc->Format().nSamplesPerSec;
-    r.timeExpansion = doc->Info().TimeExpansion() > 0 ? doc->Info().TimeExpansion() : 1000;
+    r.timeExpansion = static_cast<decltype(r.timeExpansion)>(doc->Time().Repaired().ExpansionThousandths());
   }
   return r;
 }
