@@ -22,6 +22,8 @@
 #include "app/CDocCommands.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
+#include "app/DocumentManager.h"
+#include "app/RecentFileList.h"
 #include "app/CSndFileDialog.h"
 #include "base/CommandIds.h"
 #include "app/CompressionDialog.h"
@@ -69,7 +71,7 @@ class AppTest : public QObject {
     }
     nv::test::FillDocument(doc, channels, 16, 44100, nv::test::Samples16(s));
     const QString p = Path(name);
-    if (!doc.Save(p.toStdString(), nv::FileTypeFromCode(code))) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileTypeFromCode(code)})) qFatal("cannot write test file");
     return p;
   }
 
@@ -77,7 +79,7 @@ class AppTest : public QObject {
     CNorvaneDoc doc;
     if (!nv::BuildDemoRecording(doc)) qFatal("no demo");
     const QString p = Path("demo.wav");
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write demo");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write demo");
     return p;
   }
 
@@ -228,7 +230,7 @@ class AppTest : public QObject {
     // file the window still holds.
     Frame()->UpdateCommandUi();
     QCOMPARE(Frame()->Action(cmd::kFileSaveAs)->text(), QStringLiteral("Save Cop&y As..."));
-    const QString own = QFileInfo(QString::fromStdString(nv::SplitTypeLabel(doc->PathName()).path)).fileName();
+    const QString own = QFileInfo(QString::fromStdString(doc->File().path)).fileName();
     QCOMPARE(Frame()->ActiveView()->Strip()->StatusText(),
              QStringLiteral("Copy written to copy.wav; this window still holds %1 (Save writes %1)").arg(own));
     const QImage strip = Frame()->ActiveView()->Strip()->grab().toImage();
@@ -251,7 +253,7 @@ class AppTest : public QObject {
     CNorvaneDoc* doc = app_->Documents()[0];
     saveAnswer_ = SndFileChoice{Path("new.wav"), nv::FileType::NorvaneWave};
     Frame()->Route(cmd::kFileSaveAs);
-    QCOMPARE(QString::fromStdString(doc->PathName()), Path("new.wav") + " [Wave]");
+    QCOMPARE(QString::fromStdString(doc->File().Labelled()), Path("new.wav") + " [Wave]");
     QCOMPARE(Frame()->windowTitle(), QString("Norvane - new.wav [Wave]"));
     QVERIFY(!Frame()->ActiveView()->Strip()->StatusText().startsWith(QStringLiteral("Copy written")));
     QCOMPARE(app_->RecentFiles().Entries().front(), (Path("new.wav") + " [Wave]").toStdString());
@@ -265,7 +267,7 @@ class AppTest : public QObject {
     QVERIFY(Start({own}));
     CNorvaneDoc* doc = app_->Documents()[0];
     doc->SetModifiedFlag(true);
-    const std::string pathName = doc->PathName();
+    const std::string pathName = doc->File().Labelled();
     const QStringList entries = Entries();
     for (const QString& target : {other, own}) {
       for (nv::FileType type : {nv::FileType::NorvaneWave, nv::FileType::StandardWave, nv::FileType::RawData}) {
@@ -279,7 +281,7 @@ class AppTest : public QObject {
         QVERIFY2(QFileInfo::exists(target), qPrintable(target));
         QVERIFY2(Contents(target) == before, qPrintable(target));
         QCOMPARE(Entries(), entries);
-        QCOMPARE(doc->PathName(), pathName);
+        QCOMPARE(doc->File().Labelled(), pathName);
         QVERIFY(doc->IsModified());
       }
     }
@@ -288,7 +290,7 @@ class AppTest : public QObject {
     Frame()->Route(cmd::kFileNew);
     Settle();
     CNorvaneDoc* fresh = Frame()->ActiveDocument();
-    QVERIFY(fresh && fresh != doc && fresh->PathName().empty());
+    QVERIFY(fresh && fresh != doc && fresh->File().Labelled().empty());
     nv::test::FillDocument(*fresh, 1, 16, 44100, std::vector<uint8_t>(20000, 1));
     const QByteArray before = Contents(other);
     sink_.texts.clear();
@@ -297,12 +299,12 @@ class AppTest : public QObject {
     QVERIFY(!sink_.texts.empty());
     QVERIFY(Contents(other) == before);
     QCOMPARE(Entries(), entries);
-    QVERIFY(fresh->PathName().empty());
+    QVERIFY(fresh->File().Labelled().empty());
     // Without the failure the same saves go through.
     saveAnswer_ = SndFileChoice{other, nv::FileType::NorvaneWave};
     Frame()->Route(cmd::kFileSave);
     QVERIFY(Contents(other) != before);
-    QCOMPARE(QString::fromStdString(fresh->PathName()), other + " [Wave]");
+    QCOMPARE(QString::fromStdString(fresh->File().Labelled()), other + " [Wave]");
   }
 
   void compressedSaveAsksForParameters() {
@@ -323,14 +325,14 @@ class AppTest : public QObject {
   void rangeSaveKeepsTheDocument() {
     QVERIFY(Start({WriteDemo()}));
     CNorvaneDoc* doc = app_->Documents()[0];
-    const std::string path = doc->PathName();
+    const std::string path = doc->File().Labelled();
     View()->SelectFrames(1000, 5000);
     saveAnswer_ = SndFileChoice{Path("part.wav"), nv::FileType::StandardWave};
     Frame()->Route(cmd::kFileSaveInterval);
     CNorvaneDoc part;
-    QVERIFY(part.Open((Path("part.wav") + " [Standard Wave]").toStdString()));
+    QVERIFY(part.Open(nv::SoundFilePath::FromLabelled((Path("part.wav") + " [Standard Wave]").toStdString())));
     QCOMPARE(part.FrameCount(), 4000);
-    QCOMPARE(doc->PathName(), path);
+    QCOMPARE(doc->File().Labelled(), path);
   }
 
   void recentFilesPersist() {
@@ -509,7 +511,7 @@ class AppTest : public QObject {
     QCOMPARE(second->Settings().firstVisibleSample, int64_t{2000});
     QCOMPARE(second->Settings().timePerPlotUs, ns / 1000);
     QCOMPARE(second->Settings().oscillogramShown, uint8_t{0});
-    QCOMPARE(app_->FramesOf(first->Document()).size(), size_t{2});
+    QCOMPARE(app_->Docs().FramesOf(first->Document()).size(), size_t{2});
   }
 
   void stereoMarkingFallsBackOnMono() {

@@ -18,6 +18,8 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
+#include "app/DocumentManager.h"
+#include "app/SamplingParametersCommand.h"
 #include "app/CRecFrame.h"
 #include "audio/PulseAudioBackend.h"
 #include "audio/Recorder.h"
@@ -56,7 +58,7 @@ class RecordTest : public QObject {
     CNorvaneDoc doc;
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
     const QString p = dir_.filePath(name);
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
     return p;
   }
   // A 4 kHz sine of 16-bit mono 44 100 Hz samples.
@@ -109,7 +111,7 @@ class RecordTest : public QObject {
     store_.reset();
     RecordViewSettingsDialog::runner = nullptr;
     SoundDevicesDialog::runner = nullptr;
-    CNorvaneApp::cardChooser = nullptr;
+    SamplingParametersCommand::cardChooser = nullptr;
     nv::SetMessageSink(oldSink_);
   }
 
@@ -197,7 +199,7 @@ class RecordTest : public QObject {
     QCOMPARE(audio_->opened, 0);
     // "Set sampling parameters" goes by the card chosen as the input kind.
     bool asked = false;
-    CNorvaneApp::cardChooser = [&](QWidget*) {
+    SamplingParametersCommand::cardChooser = [&](QWidget*) {
       asked = true;
       return std::optional<nv::CardKind>();
     };
@@ -236,7 +238,7 @@ class RecordTest : public QObject {
     watch.frames = &framesAtQuestion;
     nv::SetMessageSink(&watch);
     // The sound view's frame closes (its close box, or the application ending).
-    app_->FramesOf(doc).front()->close();
+    app_->Docs().FramesOf(doc).front()->close();
     for (int i = 0; i < 5; ++i) Settle();
     nv::SetMessageSink(&sink_);
     QVERIFY(stream->Closed());
@@ -337,7 +339,7 @@ class RecordTest : public QObject {
     app_->SetAudioBackend(&pulse);
     app_->SetInputDevice(qEnvironmentVariable("NORVANE_TEST_RECORD_SOURCE").toStdString());
     QVERIFY(Start(WriteSine("e.wav", 1000)));
-    CNorvaneDoc* doc = app_->NewDocument();
+    CNorvaneDoc* doc = app_->Docs().NewDocument();
     QVERIFY(doc);
     Settle();
     QCOMPARE(Frame()->ActiveDocument(), doc);
@@ -357,7 +359,7 @@ class RecordTest : public QObject {
     QVERIFY(!app_->playing);
     // No overrun was said.
     QVERIFY2(sink_.texts.empty(), sink_.texts.empty() ? "" : sink_.texts.back().c_str());
-    QVERIFY(doc->Save(out.toStdString(), nv::FileType::StandardWave));
+    QVERIFY(doc->Save({out.toStdString(), nv::FileType::StandardWave}));
     QFile time(out + ".seconds");
     QVERIFY(time.open(QIODevice::WriteOnly));
     time.write(QByteArray::number(recorded, 'f', 3));

@@ -48,7 +48,7 @@ class NavigationTest : public QObject {
     CNorvaneDoc doc;
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
     const QString p = dir_.filePath(name);
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
     return p;
   }
   CMainFrame* Frame() const { return app_->MainFrame(); }
