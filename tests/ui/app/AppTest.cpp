@@ -259,6 +259,25 @@ class AppTest : public QObject {
     QCOMPARE(app_->RecentFiles().Entries().front(), (Path("new.wav") + " [Wave]").toStdString());
   }
 
+  void saveOfARawDataDocumentWritesRawDataAgain() {
+    // A document saved as raw data keeps that type: a later "&Save" writes
+    // the frames' bytes again, not a WAVE file under the raw file's name.
+    openAnswer_.reset();
+    QVERIFY(Start({}));
+    Settle();
+    CNorvaneDoc* doc = app_->Documents()[0];
+    saveAnswer_ = SndFileChoice{Path("new.raw"), nv::FileType::RawData};
+    Frame()->Route(cmd::kFileSaveAs);
+    QCOMPARE(QString::fromStdString(doc->File().Labelled()), Path("new.raw") + " [Raw data]");
+    doc->SetModifiedFlag();
+    Frame()->Route(cmd::kFileSave);
+    QVERIFY(!doc->IsModified());
+    QFile f(Path("new.raw"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.size(), qint64(doc->FramesToBytes(doc->FrameCount())));
+    QVERIFY(!f.readAll().startsWith("RIFF"));
+  }
+
   void failedSaveKeepsTheFileItWasToReplace() {
     // The user's other file, and the document's own file: a save over
     // either that fails on the way leaves it as it was and no temporary file.
