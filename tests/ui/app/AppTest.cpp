@@ -144,6 +144,17 @@ class AppTest : public QObject {
     QApplication::sendEvent(plot, &move);
     QTest::mouseRelease(plot, Qt::LeftButton, {}, b);
   }
+  // Starts without a file and saves the new document with "Save &As..." as
+  // `name` of `type`; null when the application did not start.
+  CNorvaneDoc* SaveNewDocumentAs(const QString& name, nv::FileType type) {
+    openAnswer_.reset();
+    if (!Start({})) return nullptr;
+    Settle();
+    CNorvaneDoc* doc = app_->Documents()[0];
+    saveAnswer_ = SndFileChoice{Path(name), type};
+    Frame()->Route(cmd::kFileSaveAs);
+    return doc;
+  }
 
  private slots:
   void init() {
@@ -247,12 +258,8 @@ class AppTest : public QObject {
   }
 
   void saveAsOfNeverSavedDocumentNamesIt() {
-    openAnswer_.reset();
-    QVERIFY(Start({}));
-    Settle();
-    CNorvaneDoc* doc = app_->Documents()[0];
-    saveAnswer_ = SndFileChoice{Path("new.wav"), nv::FileType::NorvaneWave};
-    Frame()->Route(cmd::kFileSaveAs);
+    CNorvaneDoc* doc = SaveNewDocumentAs("new.wav", nv::FileType::NorvaneWave);
+    QVERIFY(doc);
     QCOMPARE(QString::fromStdString(doc->File().Labelled()), Path("new.wav") + " [Wave]");
     QCOMPARE(Frame()->windowTitle(), QString("Norvane - new.wav [Wave]"));
     QVERIFY(!Frame()->ActiveView()->Strip()->StatusText().startsWith(QStringLiteral("Copy written")));
@@ -262,12 +269,8 @@ class AppTest : public QObject {
   void saveOfARawDataDocumentWritesRawDataAgain() {
     // A document saved as raw data keeps that type: a later "&Save" writes
     // the frames' bytes again, not a WAVE file under the raw file's name.
-    openAnswer_.reset();
-    QVERIFY(Start({}));
-    Settle();
-    CNorvaneDoc* doc = app_->Documents()[0];
-    saveAnswer_ = SndFileChoice{Path("new.raw"), nv::FileType::RawData};
-    Frame()->Route(cmd::kFileSaveAs);
+    CNorvaneDoc* doc = SaveNewDocumentAs("new.raw", nv::FileType::RawData);
+    QVERIFY(doc);
     QCOMPARE(QString::fromStdString(doc->File().Labelled()), Path("new.raw") + " [Raw data]");
     doc->SetModifiedFlag();
     Frame()->Route(cmd::kFileSave);
