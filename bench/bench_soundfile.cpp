@@ -158,9 +158,9 @@ void BM_OpenSaveAgainstCp512MiB(benchmark::State& state) {
   // The documents that are saved are opened once, as a user's would be;
   // each iteration opens the file again into a document of its own.
   nv::CNorvaneDoc saved1;
-  if (!saved1.Open(src) || !saved1.Save(src5, nv::FileType::NorvaneWave)) state.SkipWithError("open failed");
+  if (!saved1.Open({src}) || !saved1.Save({src5, nv::FileType::NorvaneWave})) state.SkipWithError("open failed");
   nv::CNorvaneDoc saved5;
-  if (!saved5.Open(src5)) state.SkipWithError("open failed");
+  if (!saved5.Open({src5})) state.SkipWithError("open failed");
   enum Step { kCp, kInfo, kOpen, kSave1, kSave5, kKernel, kSteps };
   const char* names[kSteps] = {"cp", "info", "open", "save", "save5", "kcopy"};
   std::vector<double> all[kSteps], ratio[kSteps];
@@ -185,11 +185,11 @@ void BM_OpenSaveAgainstCp512MiB(benchmark::State& state) {
         case kInfo: ok = RunQuiet({cli, "info", src}); break;
         case kOpen: {
           auto doc = std::make_unique<nv::CNorvaneDoc>();
-          ok = doc->Open(src);
+          ok = doc->Open({src});
           break;
         }
-        case kSave1: ok = saved1.Save(saveDst, nv::FileType::NorvaneWave); break;
-        case kSave5: ok = saved5.Save(saveDst, nv::FileType::NorvaneWave); break;
+        case kSave1: ok = saved1.Save({saveDst, nv::FileType::NorvaneWave}); break;
+        case kSave5: ok = saved5.Save({saveDst, nv::FileType::NorvaneWave}); break;
         default: ok = KernelCopy(src, cpDst); break;
       }
       t[step] = Seconds(t0);
@@ -244,7 +244,7 @@ void BM_RssWhileReading2GiB(benchmark::State& state) {
   long peak = 0;
   for (auto _ : state) {
     nv::CNorvaneDoc doc;
-    if (!doc.Open(src)) state.SkipWithError("open failed");
+    if (!doc.Open({src})) state.SkipWithError("open failed");
     peak = std::max(peak, RssAnonKiB());
     benchmark::DoNotOptimize(doc.Samples().PeakRaw());
     peak = std::max(peak, RssAnonKiB());

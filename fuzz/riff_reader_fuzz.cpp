@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     nv::CNorvaneDoc doc;
     std::string path = "/proc/self/fd/" + std::to_string(fd) + label;
-    if (doc.Open(path)) {
+    if (doc.Open({path})) {
       // Touch every byte the document claims to hold.
       const uint8_t* p = doc.MapSamples(true);
       unsigned sum = 0;

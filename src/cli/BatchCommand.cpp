@@ -62,8 +62,8 @@ bool ReadSurveySound(const std::string& path, ReadSound& s, std::string& error,
   // Batch work only reads: the sound is read in place, not copied, so a
   // survey needs no room for copies and no time to make them (the reader
   // makes a work file only for a sound it must expand).
-  FileType found = FileType::StandardWave;
-  const bool ok = ReadWaveFile(path, s.contents, s.work, found, {}, SampleAccess::InPlace);
+  SoundFilePath file{path, FileType::StandardWave};
+  const bool ok = ReadSoundFile(file, s.contents, s.work, {}, SampleAccess::InPlace);
   SetThreadMessageSink(old);
   std::string text;
   for (const std::string& t : sink.texts) text += (text.empty() ? "" : " ") + t;

@@ -79,6 +79,11 @@ std::optional<int32_t> WindowOption(const std::string& name) {
   return code;
 }
 
+bool OpenSoundArgument(CNorvaneDoc& doc, const std::string& argument, const CNorvaneDoc::FramesRead& framesRead,
+                       SampleAccess access) {
+  return doc.IsValid() && doc.Open(SoundFilePath::FromLabelled(argument), framesRead, access);
+}
+
 int Fail(const std::string& text) {
   std::fprintf(stderr, "%s\n", text.c_str());
   return 1;

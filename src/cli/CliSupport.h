@@ -9,6 +9,7 @@
 #include "base/MarkRecord.h"
 #include "base/MessageSink.h"
 #include "base/WaveFormat.h"
+#include "document/CNorvaneDoc.h"
 #include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
 
@@ -35,6 +36,11 @@ Args ParseArgs(int argc, char** argv, int first, const std::vector<std::string>&
 // Parses a whole decimal integer; a message names `what` on failure.
 std::optional<long long> ParseInteger(const std::string& text, const std::string& what);
 std::optional<double> ParseNumber(const std::string& text, const std::string& what);
+// Opens into `doc` the sound file an argument names: a path that may end
+// with a type label ("bat.dat [16 bit samples MONO]"). False after a
+// message, also when the document has no work file.
+bool OpenSoundArgument(CNorvaneDoc& doc, const std::string& argument, const CNorvaneDoc::FramesRead& framesRead = {},
+                       SampleAccess access = SampleAccess::Copy);
 // Prints a usage error on standard error and returns 1.
 int Fail(const std::string& text);
 // Why a sound read in place gives no result: another program cut the file.

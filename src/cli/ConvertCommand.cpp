@@ -24,7 +24,7 @@ int RunConvert(const Args& a) {
     to = *v;
   }
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   CompressionInfo& ci = doc.Compression();
   struct Field {
     const char* name;
@@ -42,7 +42,7 @@ int RunConvert(const Args& a) {
     *f.value = static_cast<int32_t>(*v);
   }
   if (*code == 7) ci.fileType = 7;
-  return doc.Save(a.positional[1], FileTypeFromCode(*code), from, to) ? 0 : 1;
+  return doc.Save({a.positional[1], FileTypeFromCode(*code)}, from, to) ? 0 : 1;
 }
 
 }  // namespace nv::cli

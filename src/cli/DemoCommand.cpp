@@ -15,7 +15,7 @@ int RunDemo(const Args& a) {
     AnalysisSettings CurrentSettings() const override { return DemoViewSettings(); }
   } view;
   doc.RegisterSoundView(&view);
-  const bool ok = doc.Save(a.positional[0], FileType::NorvaneWave);
+  const bool ok = doc.Save({a.positional[0], FileType::NorvaneWave});
   doc.RemoveView(&view);
   return ok ? 0 : 1;
 }

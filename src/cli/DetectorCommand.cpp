@@ -107,7 +107,7 @@ int RunDetector(const Args& a) {
   }
 
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   if (doc.FrameCount() <= 0) {
     ShowMessage("No sound to play.");
     return 1;

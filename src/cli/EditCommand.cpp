@@ -43,8 +43,8 @@ int RunEdit(const Args& a) {
     percent = *p;
   }
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
-  long long type = ToCode(doc.FileType());
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
+  long long type = ToCode(doc.File().type);
   if (a.Has("type")) {
     auto t = ParseInteger(a.Get("type"), "type");
     if (!t) return 1;
@@ -64,7 +64,7 @@ int RunEdit(const Args& a) {
     if (WorkBytes(doc) != before) return Fail("Undo did not restore the samples.");
     return 0;
   }
-  return doc.Save(a.positional[1], FileTypeFromCode(type)) ? 0 : 1;
+  return doc.Save({a.positional[1], FileTypeFromCode(type)}) ? 0 : 1;
 }
 
 }  // namespace nv::cli

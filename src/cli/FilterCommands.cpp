@@ -82,7 +82,7 @@ int RunFilterDesign(const Args& a) {
     nyquist = *v;
   } else {
     CNorvaneDoc doc;
-    if (!doc.IsValid() || !doc.Open(a.Get("sound"))) return 1;
+    if (!OpenSoundArgument(doc, a.Get("sound"))) return 1;
     nyquist = DocumentNyquistHz(doc);
   }
   if (!DesignFilter(desc, nyquist)) return 1;
@@ -116,12 +116,12 @@ int RunFilter(const Args& a) {
   }
   if (channel < 1 || channel > 3) return Fail("--channel must be 1 (left), 2 (right) or 3 (both).");
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   if (to < 0) to = doc.FrameCount();
-  if (out < 0) out = ToCode(doc.FileType());
+  if (out < 0) out = ToCode(doc.File().type);
   if (out < 1 || out > 7 || out == 4) return Fail("Type " + std::to_string(out) + " can not be written.");
   if (!FilterDocumentRange(doc, desc, from, to, ChannelSelectionFromCode(channel))) return 1;
-  return doc.Save(a.positional[1], FileTypeFromCode(out)) ? 0 : 1;
+  return doc.Save({a.positional[1], FileTypeFromCode(out)}) ? 0 : 1;
 }
 
 }  // namespace nv::cli

@@ -70,7 +70,7 @@ int RunHistogram(const Args& a) {
   }
 
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   const SampleSource samples = doc.Samples();
   if (doc.FrameCount() > 0 && samples.Empty()) return 1;
   RateHistogram h(s);

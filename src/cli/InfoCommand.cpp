@@ -16,12 +16,12 @@ int RunInfo(const Args& a) {
   // compressed one, is scanned piece by piece behind the copy).
   int32_t peakRaw = 0;
   const auto scan = [&](const SampleSource& frames) { peakRaw = std::max(peakRaw, frames.PeakRaw()); };
-  if (!doc.IsValid() || !doc.Open(a.positional[0], scan, SampleAccess::InPlace)) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0], scan, SampleAccess::InPlace)) return 1;
   if (doc.WorkFile().SourceShortened()) return Fail(kShortenedWhileRead);
   // Largest sample magnitude in hundredths of a percent of full scale.
   const long peak = peakRaw * 10000L / (doc.Format().wBitsPerSample == 8 ? 128 : 32768);
   const WaveFormatEx& f = doc.Format();
-  std::printf("type: %s\n", TypeLabel(doc.FileType()).c_str());
+  std::printf("type: %s\n", TypeLabel(doc.File().type).c_str());
   std::printf("channels: %u\n", f.nChannels);
   std::printf("bits: %u\n", f.wBitsPerSample);
   std::printf("rate: %u\n", f.nSamplesPerSec);

@@ -47,7 +47,7 @@ int RunMarks(const Args& a) {
   if (a.Has("import") && a.Get("o").empty()) return Fail(kMarksUsage);
 
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   if (a.Has("distances")) {
     const std::string text = doc.Marks().DistanceText(doc.Format().nSamplesPerSec, doc.Info().TimeExpansion());
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -59,8 +59,8 @@ int RunMarks(const Args& a) {
     if (!ImportMarksFile(doc, *format, a.positional[1], &added)) return 1;
     // Marks travel only in the program's own wave types.
     const FileType type =
-        doc.FileType() == FileType::NorvaneWaveComp ? FileType::NorvaneWaveComp : FileType::NorvaneWave;
-    if (!doc.Save(a.Get("o"), type)) return 1;
+        doc.File().type == FileType::NorvaneWaveComp ? FileType::NorvaneWaveComp : FileType::NorvaneWave;
+    if (!doc.Save({a.Get("o"), type})) return 1;
     std::printf("imported: %zu\n", added);
     return 0;
   }

@@ -53,7 +53,7 @@ int RunPlay(const Args& a) {
   if (from < -1 || from > kMaxFrames || to > kMaxFrames) return Fail("Frame numbers must be from 0 to 2147483647.");
 
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   doc.SetPlaySpeed(speed);
 
   TaskQueue queue;

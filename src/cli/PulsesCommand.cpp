@@ -21,7 +21,7 @@ int RunPulses(const Args& a) {
   const std::string format = a.Get("format", "table");
   if (format != "table" && format != "raven") return Fail("--format must be table or raven.");
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
 
   PulseRunInput in;
   std::string error;

@@ -135,7 +135,7 @@ int RunRecord(const Args& a) {
   }
   std::signal(SIGINT, old);
   if (gaveUp) ShowMessage("The sound device stopped answering.");
-  if (!doc.Save(a.positional[0], FileType::NorvaneWave)) return 1;
+  if (!doc.Save({a.positional[0], FileType::NorvaneWave})) return 1;
   std::fprintf(stderr, "%lld frames (%lld blocks of %u bytes) written to %s\n",
                static_cast<long long>(doc.FrameCount()), static_cast<long long>(view.blocks), doc.BufferSize(),
                a.positional[0].c_str());

@@ -16,9 +16,9 @@ int RunSlow(const Args& a) {
   if (!speed)
     return Fail("Unknown play speed '" + a.Get("speed") + "'; use 1/32, 1/20, 1/16, 1/10, 1/8, 1/4, 1/2, 1, 2 or 4.");
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   if (!RelabelForSpeed(doc, *speed)) return 1;
-  return doc.Save(a.positional[1], FileType::NorvaneWave) ? 0 : 1;
+  return doc.Save({a.positional[1], FileType::NorvaneWave}) ? 0 : 1;
 }
 
 }  // namespace nv::cli

@@ -33,7 +33,7 @@ int RunSpectrum(const Args& a) {
     s.window = *w;
   }
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   const int channels = doc.Format().nChannels;
   if (a.Has("channel")) {
     auto c = ParseInteger(a.Get("channel"), "channel");

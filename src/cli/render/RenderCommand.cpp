@@ -177,7 +177,7 @@ int RunRender(const Args& a) {
       "       [--scheme 0-7] [--threshold 0-32] [--contrast -10-10] [--min-hz HZ --max-hz HZ]";
   if (a.positional.size() != 1 || a.Get("o").empty()) return Fail(usage);
   CNorvaneDoc doc;
-  if (!doc.IsValid() || !doc.Open(a.positional[0])) return 1;
+  if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   RenderInput in;
   in.format = doc.Format();
   in.timeExpansion = doc.Info().TimeExpansion();

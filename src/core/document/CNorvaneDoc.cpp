@@ -38,11 +38,8 @@ CNorvaneDoc::~CNorvaneDoc() {
 }
 
 std::string CNorvaneDoc::Title() const {
-  if (pathName_.empty()) return kNewDocumentName + std::to_string(sequence_);
-  LabeledPath lp = SplitTypeLabel(pathName_);
-  size_t slash = lp.path.find_last_of('/');
-  std::string name = slash == std::string::npos ? lp.path : lp.path.substr(slash + 1);
-  return lp.label.empty() ? name : name + " " + lp.label;
+  if (file_.Empty()) return kNewDocumentName + std::to_string(sequence_);
+  return file_.FileName() + " " + TypeLabel(file_.type);
 }
 
 void CNorvaneDoc::RecomputeBufferSize() { store_.SetFormat(format_); }
@@ -120,16 +117,13 @@ WaveContents CNorvaneDoc::Contents() const {
   c.otherChunks = otherChunks_;
   c.positionsAsRead = positionsAsRead_;
   // The name of the file the sound was read from, when it was read from one.
-  const std::string source = SplitTypeLabel(pathName_).path;
-  if (!source.empty() && !c.guano.Find("Original Filename"))
-    c.guano.Set("Original Filename", source.substr(source.find_last_of('/') + 1));
+  if (!file_.Empty() && !c.guano.Find("Original Filename")) c.guano.Set("Original Filename", file_.FileName());
   return c;
 }
 
-bool CNorvaneDoc::Open(const std::string& pathWithLabel, const FramesRead& framesRead, SampleAccess access) {
-  LabeledPath lp = SplitTypeLabel(pathWithLabel);
+bool CNorvaneDoc::Open(const SoundFilePath& file, const FramesRead& framesRead, SampleAccess access) {
   DeleteContents();
-  nv::FileType found = lp.type;
+  SoundFilePath found = file;
   WaveContents in;
   // A raw file carries neither; a WAVE file without private forms keeps the
   // compression settings.
@@ -146,23 +140,18 @@ bool CNorvaneDoc::Open(const std::string& pathWithLabel, const FramesRead& frame
         ShowMessage("CAN NOT MAP VIEW OF FILE: " + SystemErrorText(errno));
     };
   }
-  bool ok;
-  if (IsWaveType(lp.type))
-    ok = ReadWaveFile(lp.path, in, store_.WorkFile(), found, progress, access);
-  else
-    ok = ReadRawFile(lp.path, lp.type, in, store_.WorkFile(), progress, access);
+  const bool ok = ReadSoundFile(found, in, store_.WorkFile(), progress, access);
   if (follower) follower->Finish();
   ApplyContents(std::move(in));
   if (!ok) return false;
   SetLength(BytesToFrames(store_.WorkFile().Size()));
   if (store_.LastBufferIndex() < 0) store_.SetLastBufferIndex(0);
-  fileType_ = found;
-  pathName_ = ReplaceTypeLabel(pathWithLabel, TypeLabel(found));
+  file_ = found;
   modified_ = false;
   return true;
 }
 
-bool CNorvaneDoc::Save(const std::string& path, nv::FileType type, int64_t first, int64_t end) {
+bool CNorvaneDoc::Save(const SoundFilePath& target, int64_t first, int64_t end) {
   if (first < 0 && end < 0) {
     first = 0;
     end = FrameCount();
@@ -174,13 +163,13 @@ bool CNorvaneDoc::Save(const std::string& path, nv::FileType type, int64_t first
   first = std::clamp<int64_t>(first, 0, FrameCount());
   end = std::clamp<int64_t>(end, 0, FrameCount());
   const bool whole = first == 0 && end == FrameCount();
-  if (!CheckDiskSpace(path, FramesToBytes(end - first))) return false;
+  if (!CheckDiskSpace(target.path, FramesToBytes(end - first))) return false;
   bool ok;
-  if (IsWaveType(type))
-    ok = WriteRiffFile(path, type, Contents(), store_.WorkFile(), first, end, whole, &compression_);
+  if (IsWaveType(target.type))
+    ok = WriteRiffFile(target.path, target.type, Contents(), store_.WorkFile(), first, end, whole, &compression_);
   else
-    ok = WriteRawFile(path, format_, store_.WorkFile(), first, end);
-  if (ok && SplitTypeLabel(pathName_).path == path) modified_ = false;
+    ok = WriteRawFile(target.path, format_, store_.WorkFile(), first, end);
+  if (ok && file_.path == target.path) modified_ = false;
   return ok;
 }
 

@@ -44,9 +44,9 @@ class CNorvaneDoc {
   bool IsValid() const { return valid_; }
   int SequenceNumber() const { return sequence_; }
 
-  // Path name with its type label ("/data/bat.wav [Wave]"), empty for a new document.
-  const std::string& PathName() const { return pathName_; }
-  void SetPathName(const std::string& p) { pathName_ = p; }
+  // The document's file and its type; an empty path for a new document.
+  const SoundFilePath& File() const { return file_; }
+  void SetFile(const SoundFilePath& f) { file_ = f; }
   // The name of a document without a file: the document type's name, to
   // which the title adds the sequence number ("Norvane1").
   static constexpr const char* kNewDocumentName = "Norvane";
@@ -61,8 +61,6 @@ class CNorvaneDoc {
   RecordingInfo& Info() { return info_; }
   const RecordingInfo& Info() const { return info_; }
   CompressionInfo& Compression() { return compression_; }
-  nv::FileType FileType() const { return fileType_; }
-  void SetFileType(nv::FileType type) { fileType_ = type; }
 
   // BufferSize of the current format, brought up to date by
   // RecomputeBufferSize. The transfer buffers are not the document's: each
@@ -164,17 +162,18 @@ class CNorvaneDoc {
   // Receives frames of the sound being read, in order, each frame once
   // (valid during the call only).
   using FramesRead = std::function<void(const SampleSource& frames)>;
-  // Reads a file; the path may end with a type label. On success the path
-  // name carries the found type's label. `framesRead`, when given, gets the
+  // Reads `file` as its type; on success the document's file is the path
+  // with the type found (a WAVE file may turn out another WAVE type). `framesRead`, when given, gets the
   // frames as they arrive in the work file, on a thread of its own while the
   // copy goes on (see FramesFollower); Open returns after its last call.
   // With SampleAccess::InPlace (for callers that only read the sound) the
   // samples are read from the file itself where they can be, not copied;
   // the document then refuses every change of its samples.
-  bool Open(const std::string& pathWithLabel, const FramesRead& framesRead = {},
+  bool Open(const SoundFilePath& file, const FramesRead& framesRead = {},
             SampleAccess access = SampleAccess::Copy);
-  // Writes frames [first, end) (both -1: the whole sound) as `type`.
-  bool Save(const std::string& path, nv::FileType type, int64_t first = -1, int64_t end = -1);
+  // Writes frames [first, end) (both -1: the whole sound) to `target` as its
+  // type; a save to the document's own file clears the modified flag.
+  bool Save(const SoundFilePath& target, int64_t first = -1, int64_t end = -1);
 
 
  private:
@@ -184,12 +183,11 @@ class CNorvaneDoc {
 
   bool valid_ = true;
   int sequence_ = 0;
-  std::string pathName_;
+  SoundFilePath file_;
   bool modified_ = false;
   WaveFormatEx format_;
   RecordingInfo info_;
   CompressionInfo compression_;
-  nv::FileType fileType_ = nv::FileType::NorvaneWave;
   SampleStore store_;
   ViewRegistry views_;
   std::vector<KeptSegment> segments_;

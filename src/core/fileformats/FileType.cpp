@@ -60,6 +60,18 @@ std::string ReplaceTypeLabel(const std::string& text, const std::string& label) 
   return head + " " + label;
 }
 
+std::string SoundFilePath::Labelled() const { return path.empty() ? std::string() : path + " " + TypeLabel(type); }
+
+SoundFilePath SoundFilePath::FromLabelled(const std::string& text) {
+  const LabeledPath lp = SplitTypeLabel(text);
+  return {lp.path, lp.type};
+}
+
+std::string SoundFilePath::FileName() const {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 const std::vector<FileTypeChoice>& OpenAsChoices() {
   static const std::vector<FileTypeChoice> c = {{"Wave", FileType::StandardWave},
                                                 {"Samples 16 bits MONO", FileType::Samples16Mono},

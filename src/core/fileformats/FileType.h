@@ -45,6 +45,24 @@ LabeledPath SplitTypeLabel(const std::string& text);
 // replaced by a blank and `label`.
 std::string ReplaceTypeLabel(const std::string& text, const std::string& label);
 
+// A sound file as the program carries it: the bare path and the type it is
+// read or written as. The labelled text "path [Label]" is only its outer
+// form (window titles, the stored recent files, the command line), made by
+// Labelled() and read by FromLabelled().
+struct SoundFilePath {
+  std::string path;                       // empty for a document without a file
+  FileType type = FileType::NorvaneWave;
+
+  bool Empty() const { return path.empty(); }
+  // "path [Label]" with the type's own label; empty without a path.
+  std::string Labelled() const;
+  // The path of `text` and the type of its label (NorvaneWave without one).
+  static SoundFilePath FromLabelled(const std::string& text);
+  // The file name after the last '/'.
+  std::string FileName() const;
+  bool operator==(const SoundFilePath&) const = default;
+};
+
 struct FileTypeChoice {
   std::string text;
   FileType type;

@@ -389,6 +389,12 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
   return true;
 }
 
+bool ReadSoundFile(SoundFilePath& file, WaveContents& out, TempFile& work, const CopyProgress& progress,
+                   SampleAccess access) {
+  if (IsWaveType(file.type)) return ReadWaveFile(file.path, out, work, file.type, progress, access);
+  return ReadRawFile(file.path, file.type, out, work, progress, access);
+}
+
 bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work,
                  const CopyProgress& progress, SampleAccess access) {
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));

@@ -31,6 +31,10 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
 // Reads a headerless file of type 2, 3 or 4.
 bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, TempFile& work,
                  const CopyProgress& progress = {}, SampleAccess access = SampleAccess::Copy);
+// Reads `file` as its type says: a WAVE type with ReadWaveFile (its type
+// then becomes the type found), a headerless type with ReadRawFile.
+bool ReadSoundFile(SoundFilePath& file, WaveContents& out, TempFile& work, const CopyProgress& progress = {},
+                   SampleAccess access = SampleAccess::Copy);
 // Checks a format read from a "fmt " chunk (raw bytes, n of them); on success
 // `out` holds it as PCM with its derived fields recomputed, otherwise
 // `problem` says what is unsupported.

@@ -5,6 +5,7 @@
 
 #include "app/CDocCommands.h"
 #include "app/CNorvaneApp.h"
+#include "app/DocumentManager.h"
 #include "views/CNvAnaView.h"
 
 CChildFrame::CChildFrame(CNorvaneApp* app, nv::CNorvaneDoc* doc, CNvAnaView* view)
@@ -23,7 +24,7 @@ CChildFrame::CChildFrame(CNorvaneApp* app, nv::CNorvaneDoc* doc, CNvAnaView* vie
 CChildFrame::~CChildFrame() {
   if (!closed_ && app_) {
     closed_ = true;
-    app_->FrameClosed(this);
+    app_->Docs().FrameClosed(this);
   }
 }
 
@@ -37,15 +38,15 @@ void CChildFrame::closeEvent(QCloseEvent* e) {
   // below covers everything recorded.
   if (app_) {
     bool last = true;
-    for (CChildFrame* f : app_->FramesOf(doc_))
+    for (CChildFrame* f : app_->Docs().FramesOf(doc_))
       if (f != this) last = false;
     if (last) app_->CloseRecordingViews(doc_);
   }
   if (!force_ && app_) {
     bool last = true;
-    for (CChildFrame* f : app_->FramesOf(doc_))
+    for (CChildFrame* f : app_->Docs().FramesOf(doc_))
       if (f != this) last = false;
-    CDocCommands* c = app_->CommandsOf(doc_);
+    CDocCommands* c = app_->Docs().CommandsOf(doc_);
     if (last && c && !c->SaveModified()) {
       e->ignore();
       return;
@@ -56,7 +57,7 @@ void CChildFrame::closeEvent(QCloseEvent* e) {
   QMdiSubWindow::closeEvent(e);
   if (e->isAccepted() && !closed_ && app_) {
     closed_ = true;
-    app_->FrameClosed(this);
+    app_->Docs().FrameClosed(this);
   }
 }
 

@@ -4,9 +4,7 @@
 #include <QFileInfo>
 
 #include "app/CDocTemplate.h"
-#include "app/CMainFrame.h"
 #include "analysis/PulseAnalysisDialog.h"
-#include "app/CNorvaneApp.h"
 #include "app/CSndFileDialog.h"
 #include "base/CommandIds.h"
 #include "app/CompressionDialog.h"
@@ -31,8 +29,8 @@ std::string ProposedName(const std::string& title) {
 
 }  // namespace
 
-std::string CDocCommands::SaveAsMenuText(const std::string& pathName) {
-  return nv::SplitTypeLabel(pathName).path.empty() ? "Save &As..." : "Save Cop&y As...";
+std::string CDocCommands::SaveAsMenuText(const nv::SoundFilePath& file) {
+  return file.Empty() ? "Save &As..." : "Save Cop&y As...";
 }
 
 std::string CDocCommands::CopySavedText(const std::string& copyPath, const std::string& ownPath) {
@@ -46,19 +44,18 @@ void CDocCommands::ShowInViews(const QString& text) {
     if (auto* v = dynamic_cast<CNvAnaView*>(o); v && v->Strip()) v->Strip()->SetStatusText(text);
 }
 
-QWidget* CDocCommands::DialogParent() const {
-  CNorvaneApp* app = CNorvaneApp::Instance();
-  return app ? app->MainFrame() : nullptr;
-}
+QWidget* CDocCommands::DialogParent() const { return context_.dialogParent ? context_.dialogParent() : nullptr; }
+
+bool CDocCommands::Playing() const { return context_.playing && context_.playing(); }
 
 bool CDocCommands::OnCommand(int id) {
   switch (id) {
     case cmd::kFileSave: FileSave(); return true;
-    case cmd::kFileSaveAs: DoSave(std::string(), true); return true;
+    case cmd::kFileSaveAs: DoSave(std::nullopt); return true;
     case cmd::kEditUndo:
     case cmd::kEditRedo:
       // Refused while a playback or a pulse analysis reads the samples.
-      if (!(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing) &&
+      if (!Playing() &&
           !PulseAnalysisDialog::RunningOn(doc_)) {
         WaitCursor wait;
         doc_->UnmapSamples();
@@ -75,16 +72,16 @@ bool CDocCommands::OnUpdateCommand(int id, CommandState& state) {
   switch (id) {
     case cmd::kFileSave:
     case cmd::kFileSaveAs:
-      state.enabled = !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing);
+      state.enabled = !Playing();
       // A document with a file keeps it: "Save As" writes a copy.
-      if (id == cmd::kFileSaveAs) state.text = QString::fromStdString(SaveAsMenuText(doc_->PathName()));
+      if (id == cmd::kFileSaveAs) state.text = QString::fromStdString(SaveAsMenuText(doc_->File()));
       return true;
     case cmd::kEditUndo:
     case cmd::kEditRedo: {
       const bool undo = id == cmd::kEditUndo;
       nv::SoundEditor ed(*doc_);
       state.enabled = (undo ? ed.CanUndo() : ed.CanRedo()) &&
-                      !(CNorvaneApp::Instance() && CNorvaneApp::Instance()->playing) &&
+                      !Playing() &&
                       !PulseAnalysisDialog::RunningOn(doc_);
       const nv::UndoHistory& h = nv::HistoryOf(*doc_);
       state.text = QString::fromStdString(undo ? nv::SoundEditor::UndoMenuText(h.UndoKind())
@@ -96,94 +93,69 @@ bool CDocCommands::OnUpdateCommand(int id, CommandState& state) {
 }
 
 bool CDocCommands::FileSave() {
-  const nv::LabeledPath lp = nv::SplitTypeLabel(doc_->PathName());
-  if (lp.path.empty()) return DoSave(std::string(), true);
-  QFileInfo fi(QString::fromStdString(lp.path));
+  const nv::SoundFilePath& own = doc_->File();
+  if (own.Empty()) return DoSave(std::nullopt);
+  QFileInfo fi(QString::fromStdString(own.path));
   // A file that cannot be written, or whose attributes cannot be read (it
   // was deleted or moved since it was opened), is saved under a new name.
-  if (!fi.exists() || !fi.isWritable()) return DoSave(std::string(), true);
-  return DoSave(doc_->PathName(), true);
+  if (!fi.exists() || !fi.isWritable()) return DoSave(std::nullopt);
+  return DoSave(own);
 }
 
-bool CDocCommands::DoSave(const std::string& target, bool replace) {
-  nv::FileType type = nv::FileType::NorvaneWave;
-  std::string name;
-  if (!target.empty()) {
-    const nv::LabeledPath t = nv::SplitTypeLabel(target);
-    type = t.label.empty() ? doc_->FileType() : t.type;
-    name = t.path;
-  }
-  const std::string fullPath = doc_->PathName();
-  const bool hadPath = !fullPath.empty();
-  nv::LabeledPath own = nv::SplitTypeLabel(fullPath);
-  if (hadPath) type = own.label.empty() ? doc_->FileType() : own.type;
-
-  if (target.empty()) {
-    name = own.path;
-    if (name.empty() && replace) name = ProposedName(doc_->Title());
+bool CDocCommands::DoSave(std::optional<nv::SoundFilePath> target) {
+  const nv::SoundFilePath own = doc_->File();
+  if (!target) {
+    const std::string name = own.Empty() ? ProposedName(doc_->Title()) : own.path;
     const QString suffix = CDocTemplate::DocString(CDocTemplate::kFilterExt).mid(1);
     auto choice = CSndFileDialog::Ask(CSndFileDialog::Mode::Save, DialogParent(),
-                                      QString::fromStdString(name), suffix, type);
+                                      QString::fromStdString(name), suffix, own.type);
     if (!choice) return false;
-    name = choice->path.toStdString();
-    type = choice->type;
-    if (type == nv::FileType::NorvaneWaveComp && !CompressionDialog::Ask(doc_->Compression(), DialogParent()))
+    target = choice->File();
+    if (target->type == nv::FileType::NorvaneWaveComp && !CompressionDialog::Ask(doc_->Compression(), DialogParent()))
       return false;
   }
 
   bool ok;
   {
     WaitCursor wait;
-    ok = doc_->Save(name, type);
+    ok = doc_->Save(*target);
   }
   // A failed save leaves nothing to delete: the writers write beside the
   // target and rename only a complete file over it, removing their own
-  // temporary file otherwise. What stands at `name` now is the file that was
-  // there before (the user's old file, or this document's own file), and
-  // it stays.
+  // temporary file otherwise. What stands at the target now is the file
+  // that was there before (the user's old file, or this document's own
+  // file), and it stays.
   if (!ok) return false;
-  name = nv::SplitTypeLabel(name).path + " " + nv::TypeLabel(type);
-  CNorvaneApp* app = CNorvaneApp::Instance();
-  if (hadPath) {
+  if (context_.addRecent) context_.addRecent(*target);
+  if (!own.Empty()) {
     // The document stays with its own file; a save to that same file has
-    // cleared the modified flag.
-    if (app) app->AddToRecentFileList(name);
-    doc_->SetPathName(fullPath);
-    // Said where it is seen: the copy went elsewhere, the window (and a
-    // later "Save") still has the document's own file.
-    const std::string copyPath = nv::SplitTypeLabel(name).path;
-    if (QFileInfo(QString::fromStdString(copyPath)).absoluteFilePath() !=
+    // cleared the modified flag. Said where it is seen: the copy went
+    // elsewhere, the window (and a later "Save") still has the document's
+    // own file.
+    if (QFileInfo(QString::fromStdString(target->path)).absoluteFilePath() !=
         QFileInfo(QString::fromStdString(own.path)).absoluteFilePath())
-      ShowInViews(QString::fromStdString(CopySavedText(copyPath, own.path)));
+      ShowInViews(QString::fromStdString(CopySavedText(target->path, own.path)));
   } else {
-    doc_->SetFileType(type);
-    doc_->SetPathName(name);
-    if (app) app->AddToRecentFileList(name);
+    doc_->SetFile(*target);
   }
-  if (app) app->DocumentTitleChanged(doc_);
+  if (context_.titleChanged) context_.titleChanged(doc_);
   return true;
 }
 
 bool CDocCommands::SaveRange(int64_t first, int64_t end) {
-  const std::string bare = nv::SplitTypeLabel(doc_->PathName()).path;
   auto choice = CSndFileDialog::Ask(CSndFileDialog::Mode::Save, DialogParent(),
-                                    QString::fromStdString(bare), QStringLiteral("wav"),
+                                    QString::fromStdString(doc_->File().path), QStringLiteral("wav"),
                                     nv::FileType::NorvaneWave);
   if (!choice) return false;
-  const std::string path = choice->path.toStdString();
-  const std::string keepPath = doc_->PathName();
-  const nv::FileType keepType = doc_->FileType();
+  // A range is a new file: the document keeps its own file and modified flag.
   const bool keepModified = doc_->IsModified();
   bool ok;
   {
     WaitCursor wait;
-    ok = doc_->Save(path, choice->type, first, end);
+    ok = doc_->Save(choice->File(), first, end);
   }
-  doc_->SetPathName(keepPath);
-  doc_->SetFileType(keepType);
   doc_->SetModifiedFlag(keepModified);
-  if (ok && CNorvaneApp::Instance())
-    CNorvaneApp::Instance()->AddToRecentFileList(path + " " + nv::TypeLabel(choice->type));
+  if (ok && context_.addRecent) context_.addRecent(choice->File());
   return ok;
 }
 

@@ -6,6 +6,7 @@
 // manager (File New, Open, recent files, dropped files); the others are
 // opened by the new-window commands.
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace nv {

@@ -3,21 +3,20 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
-#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
-#include <QToolBar>
 
 #include "analysis/PagePrinter.h"
 #include "app/CChildFrame.h"
 #include "app/LockKeyState.h"
+#include "app/MainFrameBars.h"
 #include "app/CDocCommands.h"
 #include "app/CNorvaneApp.h"
+#include "app/DocumentManager.h"
+#include "app/RecentFileList.h"
 #include "app/CRecFrame.h"
 #include "base/CommandIds.h"
 #include "base/MessageSink.h"
@@ -36,19 +35,7 @@ CMainFrame::CMainFrame(CNorvaneApp* app) : app_(app) {
   connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
   BuildActions();
   BuildMenus();
-  BuildToolBar();
-
-  messagePane_ = new QLabel(QStringLiteral("Ready"), this);
-  statusBar()->addWidget(messagePane_, 1);
-  int lock = 0;
-  for (const char* pane : {"CAP", "NUM", "SCRL"}) {
-    auto* l = new QLabel(QString::fromLatin1(pane), this);
-    l->setEnabled(false);
-    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    l->setMinimumWidth(l->sizeHint().width());
-    statusBar()->addPermanentWidget(l);
-    lockPanes_[lock++] = l;
-  }
+  bars_ = std::make_unique<MainFrameBars>(*this);
   setAcceptDrops(true);
   SwitchMenus();
   resize(1024, 720);
@@ -57,50 +44,12 @@ CMainFrame::CMainFrame(CNorvaneApp* app) : app_(app) {
   auto* timer = new QTimer(this);
   connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUi);
   connect(timer, &QTimer::timeout, this, [this] {
-    if (const auto keys = LockKeyState::Read()) ShowLockKeys(*keys);
+    if (const auto keys = LockKeyState::Read()) bars_->ShowLockKeys(*keys);
   });
   timer->start(250);
 }
 
 CMainFrame::~CMainFrame() = default;
-
-void CMainFrame::ShowLockKeys(const LockKeyState& keys) {
-  const bool on[3] = {keys.caps, keys.num, keys.scroll};
-  const char* texts[3] = {"CAP", "NUM", "SCRL"};
-  for (int i = 0; i < 3; ++i) {
-    lockPanes_[i]->setEnabled(true);
-    lockPanes_[i]->setText(on[i] ? QString::fromLatin1(texts[i]) : QString());
-  }
-}
-
-namespace {
-
-// The toolbar pictures of the cursor tools, drawn as the cursors look in
-// the plots: the marking cursor's line, the measurement cross, the level
-// cursor's two levels.
-QIcon CursorToolIcon(int id) {
-  QPixmap pm(16, 16);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setPen(QPen(Qt::black, 2));
-  if (id == cmd::kCursorMarking) {
-    p.drawLine(8, 1, 8, 15);
-    p.setPen(QPen(Qt::darkBlue, 1));
-    p.drawLine(3, 8, 6, 8);
-    p.drawLine(10, 8, 13, 8);
-  } else if (id == cmd::kCursorMeasurement) {
-    p.drawLine(8, 1, 8, 15);
-    p.drawLine(1, 8, 15, 8);
-  } else {
-    p.drawLine(1, 4, 15, 4);
-    p.drawLine(1, 12, 15, 12);
-    p.setPen(QPen(Qt::darkGreen, 1));
-    p.drawLine(1, 8, 15, 8);
-  }
-  return QIcon(pm);
-}
-
-}  // namespace
 
 QAction* CMainFrame::Act(int id, const QString& text, const QKeySequence& key, const QString& tip,
                          bool checkable) {
@@ -300,31 +249,6 @@ void CMainFrame::BuildMenus() {
   documentMenus_ = {f, e, v, windowMenu_, s, t, a, h};
 }
 
-void CMainFrame::BuildToolBar() {
-  using namespace cmd;
-  toolBar_ = addToolBar(QStringLiteral("Standard"));
-  toolBar_->setObjectName("toolBar");
-  toolBar_->setMovable(true);
-  toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
-  for (int id : std::initializer_list<int>{kFileNew, kFileOpen, kFileSave, 0, kZoomIn, kZoomOut, 0, kSoundPlay, kSoundStop}) {
-    if (id == 0)
-      toolBar_->addSeparator();
-    else
-      toolBar_->addAction(actions_.at(id));
-  }
-  // The cursor tools: the chosen one shows pressed, also when an analysis
-  // switched to the level cursor.
-  toolBar_->addSeparator();
-  for (int id : {kCursorMarking, kCursorMeasurement, kCursorLevel}) {
-    actions_.at(id)->setIcon(CursorToolIcon(id));
-    toolBar_->addAction(actions_.at(id));
-  }
-  toolBar_->addSeparator();
-  auto* about = toolBar_->addAction(style()->standardIcon(QStyle::SP_MessageBoxQuestion), QString());
-  about->setToolTip(QStringLiteral("About Norvane"));
-  connect(about, &QAction::triggered, this, [this] { Route(cmd::kAppAbout); });
-}
-
 QAction* CMainFrame::Action(int id) const {
   auto it = actions_.find(id);
   return it == actions_.end() ? nullptr : it->second;
@@ -448,9 +372,10 @@ std::vector<CommandTarget*> CMainFrame::RouteTargets() const {
   } else if (CNvAnaView* v = ActiveView()) {
     t.push_back(v);
     if (v->Document())
-      if (CDocCommands* d = app_->CommandsOf(v->Document())) t.push_back(d);
+      if (CDocCommands* d = app_->Docs().CommandsOf(v->Document())) t.push_back(d);
   }
   t.push_back(const_cast<CMainFrame*>(this));
+  t.push_back(bars_.get());
   t.push_back(app_);
   return t;
 }
@@ -557,7 +482,7 @@ void CMainFrame::NewWindow(ViewKind kind) {
     nv::ShowMessage("Command failed.", nv::MessageIcon::None);
     return;
   }
-  app_->CreateFrame(doc, kind);
+  app_->Docs().CreateFrame(doc, kind);
 }
 
 bool CMainFrame::OnCommand(int id) {
@@ -576,15 +501,13 @@ bool CMainFrame::OnCommand(int id) {
         doc = r->Document();
       if (doc) {
         app_->CloseRecordingViews(doc);
-        CDocCommands* c = app_->CommandsOf(doc);
+        CDocCommands* c = app_->Docs().CommandsOf(doc);
         if (c && !c->SaveModified()) return true;
         for (CChildFrame* g : FramesOf(doc)) g->ForceClose();
       }
       return true;
     }
     case kFilePrintSetup: PagePrinter::PageSetup(this); return true;
-    case kViewToolbar: toolBar_->setVisible(!toolBar_->isVisible()); return true;
-    case kViewStatusBar: statusBar()->setVisible(!statusBar()->isVisible()); return true;
     case kWindowCascade: mdi_->cascadeSubWindows(); return true;
     case kWindowTile: mdi_->tileSubWindows(); return true;
     case kWindowSplit:
@@ -617,12 +540,6 @@ bool CMainFrame::OnUpdateCommand(int id, CommandState& state) {
       return true;
     case kFilePrintSetup:
       state.enabled = !app_->playing;
-      return true;
-    case kViewToolbar:
-      state.checked = toolBar_->isVisible() || (!isVisible() && !toolBar_->isHidden());
-      return true;
-    case kViewStatusBar:
-      state.checked = statusBar()->isVisible() || (!isVisible() && !statusBar()->isHidden());
       return true;
     case kWindowCascade:
     case kWindowTile:

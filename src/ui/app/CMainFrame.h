@@ -1,9 +1,9 @@
 #pragma once
 // The main frame: a QMainWindow with the MDI area of the child frames, the
-// toolbar, the status bar with its four panes, the two menu bars (without
+// toolbar and the status bar (MainFrameBars), the two menu bars (without
 // and with a document) and the command route. Every menu, toolbar and
 // context-menu command arrives at Route(), which offers it to the active
-// view, its document, this frame and the application in that order;
+// view, its document, this frame, its bars and the application in that order;
 // UpdateCommandUi() asks the same route for every item's state (a command
 // nobody knows is greyed). The frame handles the new-window commands, the
 // Window and View menus and the two mark submenus of the Tools menu, built
@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "app/CDocTemplate.h"
@@ -24,12 +25,10 @@ class CChildFrame;
 class CNorvaneApp;
 class CNvAnaView;
 class QDialog;
-class QLabel;
-struct LockKeyState;
+class MainFrameBars;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QToolBar;
 
 class CMainFrame : public QMainWindow, public CommandTarget {
   Q_OBJECT
@@ -66,13 +65,8 @@ class CMainFrame : public QMainWindow, public CommandTarget {
   void UpdateRecentFileMenu();
   // "Norvane - <document title>" or "Norvane".
   void UpdateTitle();
-  QLabel* MessagePane() const { return messagePane_; }
-  // The CAP, NUM and SCRL panes (0, 1, 2). They follow the lock keys where
-  // the platform tells their state (LockKeyState): the text shows while the
-  // key is on and the pane stays empty while it is off; elsewhere they keep
-  // their greyed texts.
-  QLabel* LockPane(int i) const { return lockPanes_[i]; }
-  void ShowLockKeys(const LockKeyState& keys);
+  // The toolbar and the status bar with its panes.
+  MainFrameBars& Bars() const { return *bars_; }
 
   // Runs a modal dialog (About); tests replace it.
   std::function<void(QDialog&)> modalRunner;
@@ -91,7 +85,6 @@ class CMainFrame : public QMainWindow, public CommandTarget {
                const QString& tip = QString(), bool checkable = false);
   void BuildActions();
   void BuildMenus();
-  void BuildToolBar();
   void SwitchMenus();
   void OnSubWindowActivated(QMdiSubWindow* w);
   void NewWindow(ViewKind kind);
@@ -100,9 +93,7 @@ class CMainFrame : public QMainWindow, public CommandTarget {
 
   CNorvaneApp* app_;
   QMdiArea* mdi_ = nullptr;
-  QToolBar* toolBar_ = nullptr;
-  QLabel* messagePane_ = nullptr;
-  QLabel* lockPanes_[3] = {};
+  std::unique_ptr<MainFrameBars> bars_;
   std::map<int, QAction*> actions_;
   std::vector<QMenu*> plainMenus_;     // the menu bar without documents
   std::vector<QMenu*> documentMenus_;  // and with one

@@ -1,35 +1,37 @@
 #pragma once
-// The application object: start-up and exit, the settings store, the
-// document templates and the open documents with their frames, the recent
-// file list, the application-wide cursor mode, the playing flag and the
-// active view kind, and the last link of the command route ("&New",
-// "&Open...", "&About Norvane...", "&Help Topics").
+// The application object: start-up and exit, the settings store, the main
+// frame, the application-wide cursor mode, the playing flag and the active
+// view kind, the sound devices, and the last link of the command route
+// ("E&xit" and the fitting of short sounds, then its parts: the file
+// commands, the Help commands and "Set sampling parameters"). The open
+// documents and their frames are its DocumentManager's, recording its
+// AppRecording's.
 //
-// One per process (Instance()); it lives inside a QApplication and owns the
-// main frame and every document. Interface thread only.
+// One per process; it lives inside a QApplication and owns the main frame
+// and every document. Interface thread only.
 #include <QObject>
 #include <QStringList>
+#include <array>
 #include <memory>
-#include <optional>
-#include <functional>
 #include <vector>
 
-#include "app/CDocTemplate.h"
 #include "base/CommandTarget.h"
-#include "app/RecentFileList.h"
-#include "settings/CardParameterRules.h"
 #include "views/ViewHost.h"
 
 namespace nv {
 class CNorvaneDoc;
 class SettingsStore;
+struct SoundFilePath;
 }  // namespace nv
-class CChildFrame;
-class CRecFrame;
-class CDocCommands;
+class AppRecording;
 class CMainFrame;
-class CNvAnaView;
+class CRecFrame;
 class DefaultSettingsDialogs;
+class DocumentManager;
+class FileCommands;
+class HelpCommands;
+class RecentFileList;
+class SamplingParametersCommand;
 
 class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   Q_OBJECT
@@ -37,7 +39,6 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   // `store`: where the settings live (not owned); null uses the user's store.
   explicit CNorvaneApp(nv::SettingsStore* store = nullptr);
   ~CNorvaneApp() override;
-  static CNorvaneApp* Instance();
 
   // Start-up with the command-line arguments (without the program name and
   // the options Qt took): false when it must end the program.
@@ -46,37 +47,14 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void ExitInstance();
 
   CMainFrame* MainFrame() const { return mainFrame_.get(); }
-  nv::SettingsStore& Store() { return *store_; }
-  const CDocTemplate& Template(ViewKind kind) const;
-
-  // File New: a new empty document in the default view.
-  nv::CNorvaneDoc* NewDocument();
-  // Opens a path (with or without a type label) in the default view; an
-  // already open file is activated instead. Null after a message.
-  nv::CNorvaneDoc* OpenDocumentFile(const QString& labelledPath);
-  // A new frame with a view of `kind` on `doc`, shown after its initial update.
-  CChildFrame* CreateFrame(nv::CNorvaneDoc* doc, ViewKind kind);
+  DocumentManager& Docs() { return *docs_; }
   std::vector<nv::CNorvaneDoc*> Documents() const;
-  CDocCommands* CommandsOf(nv::CNorvaneDoc* doc) const;
-  std::vector<CChildFrame*> FramesOf(nv::CNorvaneDoc* doc) const;
-  // A frame is closing: the document goes with its last frame.
-  void FrameClosed(CChildFrame* frame);
-  // The frames' titles follow the document's.
-  void DocumentTitleChanged(nv::CNorvaneDoc* doc);
-
-  RecentFileList& RecentFiles() { return recent_; }
-  void AddToRecentFileList(const std::string& labelledPath);
-  DefaultSettingsDialogs& DefaultDialogs();
-
-  // "&Open...": the open dialog with "Open as:".
-  void OnFileOpen();
-  void OnAppAbout();
-  void OnHelpTopics();
-
-  // "Set sampling parameters": the card is asked for (tests replace
-  // `cardChooser`), its dialog edits the card's record, which OK stores.
-  void OnSamplingParameters();
-  static std::function<std::optional<nv::CardKind>(QWidget*)> cardChooser;
+  // Opens a path as typed on the command line or dropped, with or without a
+  // type label (DocumentManager::OpenDocumentFile).
+  nv::CNorvaneDoc* OpenDocumentFile(const QString& labelledPath);
+  RecentFileList& RecentFiles();
+  // The recording views' frames of `doc` (all with null).
+  std::vector<CRecFrame*> RecordingFrames(nv::CNorvaneDoc* doc) const;
 
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CommandState& state) override;
@@ -101,11 +79,8 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void SetInputDevice(const std::string& id) override { inputDevice_ = id; }
   int InputKind() const override { return inputKind_; }
   void SetInputKind(int kind) override { inputKind_ = kind; }
-  // Recording (CNorvaneAppRecord.cpp).
   void OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) override;
   void CloseRecordingViews(nv::CNorvaneDoc* doc) override;
-  // The recording views' frames of `doc` (all with null).
-  std::vector<CRecFrame*> RecordingFrames(nv::CNorvaneDoc* doc) const;
   // Replaces the sound devices (tests: a simulated device; not owned, must
   // outlive every playback).
   void SetAudioBackend(nv::AudioBackend* backend) { audioOverride_ = backend; }
@@ -119,19 +94,16 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   bool playing = false;   // one playback or recording at a time
   ActiveViewKind activeViewKind = ActiveViewKind::None;
 
-
  private:
-  std::optional<nv::CardKind> ChooseCard(QWidget* parent);
-  struct DocEntry;
-  DocEntry* EntryOf(nv::CNorvaneDoc* doc) const;
-  nv::CNorvaneDoc* AddDocument();
-
   std::unique_ptr<nv::SettingsStore> ownStore_;
   nv::SettingsStore* store_;
-  std::vector<CDocTemplate> templates_;
   std::unique_ptr<CMainFrame> mainFrame_;
-  std::vector<std::unique_ptr<DocEntry>> docs_;
-  RecentFileList recent_;
+  std::unique_ptr<DocumentManager> docs_;
+  std::unique_ptr<FileCommands> files_;
+  std::unique_ptr<HelpCommands> help_;
+  std::unique_ptr<SamplingParametersCommand> sampling_;
+  std::unique_ptr<AppRecording> recording_;
+  std::array<CommandTarget*, 3> parts_{};  // the route's links behind this one
   DefaultSettingsDialogs* defaultDialogs_ = nullptr;
   std::unique_ptr<nv::AudioBackend> audio_;
   nv::AudioBackend* audioOverride_ = nullptr;

@@ -19,6 +19,7 @@ class QLabel;
 struct SndFileChoice {
   QString path;
   nv::FileType type = nv::FileType::StandardWave;
+  nv::SoundFilePath File() const { return {path.toStdString(), type}; }
 };
 
 class CSndFileDialog : public QFileDialog {

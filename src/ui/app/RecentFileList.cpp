@@ -19,7 +19,8 @@ void RecentFileList::Save(nv::SettingsStore& store) const {
   }
 }
 
-void RecentFileList::Add(const std::string& p) {
+void RecentFileList::Add(const nv::SoundFilePath& file) {
+  const std::string p = file.Labelled();
   if (p.empty()) return;
   entries_.erase(std::remove(entries_.begin(), entries_.end(), p), entries_.end());
   entries_.insert(entries_.begin(), p);
@@ -29,4 +30,8 @@ void RecentFileList::Add(const std::string& p) {
 void RecentFileList::Remove(int index) {
   if (index >= 0 && static_cast<size_t>(index) < entries_.size())
     entries_.erase(entries_.begin() + index);
+}
+
+nv::SoundFilePath RecentFileList::File(int index) const {
+  return nv::SoundFilePath::FromLabelled(entries_.at(static_cast<size_t>(index)));
 }

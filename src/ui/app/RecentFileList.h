@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "fileformats/FileType.h"
+
 namespace nv {
 class SettingsStore;
 }
@@ -16,10 +18,13 @@ class RecentFileList {
 
   void Load(nv::SettingsStore& store);
   void Save(nv::SettingsStore& store) const;
-  // Puts `labelledPath` first; an equal entry further down is removed.
-  void Add(const std::string& labelledPath);
+  // Puts the labelled text of `file` first; an equal entry further down is removed.
+  void Add(const nv::SoundFilePath& file);
   void Remove(int index);
+  // The entries as stored and shown ("path [Label]").
   const std::vector<std::string>& Entries() const { return entries_; }
+  // The file of entry `index` (which must exist).
+  nv::SoundFilePath File(int index) const;
 
  private:
   std::vector<std::string> entries_;

@@ -19,13 +19,13 @@ int32_t UnitsPer1000PixelsOf(int logicalDpi) {
 
 }  // namespace
 
-SoundPlot::SoundPlot(QWidget* parent) : QWidget(parent) {
+SoundPlot::SoundPlot(QWidget* parent)
+    : QWidget(parent), repaints_([this] {
+        if (!dirty_.isEmpty()) update(dirty_.boundingRect());
+      }) {
   setAttribute(Qt::WA_OpaquePaintEvent);
-  timer_.setSingleShot(true);
-  connect(&timer_, &QTimer::timeout, this, &SoundPlot::OnTimer);
   // A new plot waits for its first set-up before it draws.
-  pending_ = true;
-  timer_.start(500);
+  repaints_.Hold(500);
 }
 
 SoundPlot::~SoundPlot() = default;
@@ -59,9 +59,7 @@ void SoundPlot::Recompute() {
   const bool any = sound_.has_value() || doc_ != nullptr;
   setup_ = MakePlotSetup(s, *settings_, ScreenScale(), width(), height());
   setup_.hasDocument = any;
-  if (setup_.spect.cursorChannel != 0) {
-    cursor_.channel = drag_.channel = detector_.channel = setup_.spect.cursorChannel;
-  }
+  if (setup_.spect.cursorChannel != 0) cursors_.SetChannel(setup_.spect.cursorChannel);
   renderer_.Prepare(setup_, logicalDpiY());
   InvalidatePlot();
 }
@@ -85,31 +83,18 @@ void SoundPlot::paintEvent(QPaintEvent* e) {
     screen_.fill(Qt::white);
     dirty_ = QRegion(rect());
   }
-  if (!dirty_.isEmpty()) {
-    if (!pending_) {
-      // Drawn at once; requests until the timer fires are gathered.
-      for (const QRect& r : dirty_) RenderScreenRegion(r);
-      dirty_ = QRegion();
-      pending_ = true;
-    } else {
-      timer_.start(setup_.spectShown ? 500 : 62);
-    }
+  if (!dirty_.isEmpty() && repaints_.MayDrawNow(setup_.spectShown)) {
+    for (const QRect& r : dirty_) RenderScreenRegion(r);
+    dirty_ = QRegion();
   }
   QPainter p(this);
-  p.drawImage(e->rect(), Composed(e->rect()), e->rect());
+  p.drawImage(e->rect(), cursors_.Over(screen_, e->rect(), renderer_), e->rect());
 }
 
 void SoundPlot::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
-  pending_ = true;
   dirty_ = QRegion(rect());
-  timer_.start(500);
-}
-
-void SoundPlot::OnTimer() {
-  timer_.stop();
-  pending_ = false;
-  if (!dirty_.isEmpty()) update(dirty_.boundingRect());
+  repaints_.Hold(500);
 }
 
 void SoundPlot::RenderScreenRegion(const QRect& r) {
@@ -118,49 +103,20 @@ void SoundPlot::RenderScreenRegion(const QRect& r) {
   renderer_.Paint(p, s, r, true, marks_, Qt::white, threads_);
 }
 
-QImage SoundPlot::Composed(const QRect& clip) const {
-  // The cursors and the selection are drawn by exclusive-or onto a copy of
-  // the plot, never into the plot itself: so no partial repaint, scroll or
-  // zoom can leave a trace of an old state or cancel a drawing twice.
-  const bool none = !HasSelection() && cursor_.position < 0 && drag_.position < 0 &&
-                    detector_.position < 0;
-  if (none || screen_.isNull()) return screen_;
-  QImage shown = screen_.copy();
-  QPainter p(&shown);
-  p.setClipRect(clip);
-  XorCursors(p);
-  return shown;
+void SoundPlot::SetCursor(const CursorRecord& c) {
+  if (cursors_.SetCursor(c)) update();
 }
 
-void SoundPlot::XorCursors(QPainter& p) const {
-  const PlotRenderer& r = renderer_;
-  if (HasSelection()) r.DrawSelection(p, selStart_, selEnd_);
-  r.DrawCursor(p, cursor_, selStart_.position, selEnd_.position);
-  r.DrawCursor(p, drag_, selStart_.position, selEnd_.position);
-  r.DrawCursor(p, detector_, selStart_.position, selEnd_.position);
+void SoundPlot::SetDragCursor(const CursorRecord& c) {
+  if (cursors_.SetDragCursor(c)) update();
 }
 
-void SoundPlot::ReplaceCursor(CursorRecord& slot, const CursorRecord& c) {
-  if (slot == c) return;
-  slot = c;
-  update();
-}
-
-void SoundPlot::SetCursor(const CursorRecord& c) { ReplaceCursor(cursor_, c); }
-void SoundPlot::SetDragCursor(const CursorRecord& c) { ReplaceCursor(drag_, c); }
-void SoundPlot::SetDetectorLine(const CursorRecord& c) { ReplaceCursor(detector_, c); }
-
-bool SoundPlot::HasSelection() const {
-  return selEnd_.position > 0 && selEnd_.position != selStart_.position;
+void SoundPlot::SetDetectorLine(const CursorRecord& c) {
+  if (cursors_.SetDetectorLine(c)) update();
 }
 
 void SoundPlot::SetSelection(const CursorRecord& start, const CursorRecord& end) {
-  CursorRecord a = start, b = end;
-  if (a.position > b.position && b.position >= 0) std::swap(a, b);
-  if (a == selStart_ && b == selEnd_) return;
-  selStart_ = a;
-  selEnd_ = b;
-  update();
+  if (cursors_.SetSelection(start, end)) update();
 }
 
 void SoundPlot::SyncMarks() {
@@ -220,7 +176,7 @@ QImage SoundPlot::Grab() {
   }
   for (const QRect& r : dirty_) RenderScreenRegion(r);
   dirty_ = QRegion();
-  return Composed(rect());
+  return cursors_.Over(screen_, rect(), renderer_);
 }
 
 }  // namespace nv

@@ -22,11 +22,11 @@
 //   Setup()                  conversions, formats, geometry (PlotSetup.h)
 //   HitTest(globalPoint)     3 oscillogram, 1 spectrogram, 2 zero-crossing, 0
 //   RenderTo(device, ...)    the same drawing for a printer, an image or SVG
-// Repaints of the plot are coalesced with a one-shot timer (500 ms with a
-// spectrogram, 62 ms without). Interface thread only.
+// The cursor records and the selection are a PlotCursors; repaints of the
+// plot are coalesced by a PlotRepaintTimer (500 ms with a spectrogram, 62 ms
+// without). Interface thread only.
 #include <QImage>
 #include <QRegion>
-#include <QTimer>
 #include <QWidget>
 
 #include <optional>
@@ -34,7 +34,9 @@
 
 #include "base/MarkRecord.h"
 #include "plot/CursorRecord.h"
+#include "plot/PlotCursors.h"
 #include "plot/PlotRenderer.h"
+#include "plot/PlotRepaintTimer.h"
 #include "plot/PlotSetup.h"
 #include "settings/AnalysisSettings.h"
 
@@ -62,17 +64,17 @@ class SoundPlot : public QWidget {
   void SetFirstSample(int64_t s);
   const PlotSetup& Setup() const { return setup_; }
 
-  const CursorRecord& Cursor() const { return cursor_; }
+  const CursorRecord& Cursor() const { return cursors_.Cursor(); }
   void SetCursor(const CursorRecord& c);
-  const CursorRecord& DragCursor() const { return drag_; }
+  const CursorRecord& DragCursor() const { return cursors_.DragCursor(); }
   void SetDragCursor(const CursorRecord& c);
-  const CursorRecord& DetectorLine() const { return detector_; }
+  const CursorRecord& DetectorLine() const { return cursors_.DetectorLine(); }
   void SetDetectorLine(const CursorRecord& c);
-  const CursorRecord& SelectionStart() const { return selStart_; }
-  const CursorRecord& SelectionEnd() const { return selEnd_; }
+  const CursorRecord& SelectionStart() const { return cursors_.SelectionStart(); }
+  const CursorRecord& SelectionEnd() const { return cursors_.SelectionEnd(); }
   // Ordered so that start is not after end.
   void SetSelection(const CursorRecord& start, const CursorRecord& end);
-  bool HasSelection() const;
+  bool HasSelection() const { return cursors_.HasSelection(); }
 
   // Takes the display copies of the document's marks and repaints.
   void SyncMarks();
@@ -105,10 +107,8 @@ class SoundPlot : public QWidget {
   // The picture this widget shows, drawn into an image (cursors included).
   QImage Grab();
 
-  // Coalescing state, for tests.
-  bool RepaintPending() const { return pending_; }
-  int TimerIntervalMs() const { return timer_.interval(); }
-  bool TimerActive() const { return timer_.isActive(); }
+  // The coalescing of repaints (its state, for tests).
+  const PlotRepaintTimer& Repaints() const { return repaints_; }
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -118,11 +118,6 @@ class SoundPlot : public QWidget {
   SoundSource CurrentSound(bool map);
   void InvalidatePlot();
   void RenderScreenRegion(const QRect& r);
-  void XorCursors(QPainter& p) const;
-  // The plot with the cursors and the selection drawn over it inside `clip`.
-  QImage Composed(const QRect& clip) const;
-  void ReplaceCursor(CursorRecord& slot, const CursorRecord& c);
-  void OnTimer();
 
   AnalysisSettings own_;
   AnalysisSettings* settings_ = &own_;
@@ -132,12 +127,11 @@ class SoundPlot : public QWidget {
   PlotSetup setup_;
   PlotRenderer renderer_;
   std::vector<MarkRecord> marks_;
-  CursorRecord cursor_, drag_, detector_, selStart_, selEnd_;
+  PlotCursors cursors_;
 
   QImage screen_;      // the plot without cursors and selection
   QRegion dirty_;      // parts of screen_ that must be drawn again
-  bool pending_ = false;
-  QTimer timer_;
+  PlotRepaintTimer repaints_;
 };
 
 }  // namespace nv

@@ -107,9 +107,9 @@ TEST(SlowedCopy, RelabelsRateAndFactorAndKeepsTheSamples) {
   test::FillDocument(doc, 1, 16, 250000, test::Samples16(s));
   const int64_t realUs = doc.FramesToMicroseconds(doc.FrameCount());
   ASSERT_TRUE(RelabelForSpeed(doc, 0.1));
-  ASSERT_TRUE(doc.Save(dir.File("slow.wav"), FileType::NorvaneWave));
+  ASSERT_TRUE(doc.Save({dir.File("slow.wav"), FileType::NorvaneWave}));
   CNorvaneDoc back;
-  ASSERT_TRUE(back.Open(dir.File("slow.wav")));
+  ASSERT_TRUE(back.Open({dir.File("slow.wav")}));
   EXPECT_EQ(back.Format().nSamplesPerSec, 25000u);
   EXPECT_EQ(back.Info().TimeExpansion(), 10000);
   EXPECT_EQ(back.FramesToMicroseconds(back.FrameCount()), realUs);

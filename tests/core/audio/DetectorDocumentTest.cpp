@@ -44,9 +44,9 @@ TEST(DetectorDocument, OwnMappingOutlivesTheDocumentsMapping) {
   // A document read from a WAVE file keeps the data's offset within a page
   // (44 bytes in): the mapping finds the frames there all the same.
   test::TempDir dir;
-  ASSERT_TRUE(doc.Save(dir.File("tone.wav"), FileType::StandardWave));
+  ASSERT_TRUE(doc.Save({dir.File("tone.wav"), FileType::StandardWave}));
   CNorvaneDoc opened;
-  ASSERT_TRUE(opened.Open(dir.File("tone.wav")));
+  ASSERT_TRUE(opened.Open({dir.File("tone.wav")}));
   ASSERT_NE(opened.WorkFile().FileOffset(0) % TempFile::kPageBytes, 0);
   ASSERT_TRUE(map.Map(opened));
   ASSERT_EQ(map.Samples().Frames(), 30000);
@@ -80,8 +80,8 @@ TEST(DetectorDocument, WrittenFileHoldsTheBlocksThePlaybackPlays) {
   while (uint32_t got = s.FillBlock(block.data())) expected.insert(expected.end(), block.begin(), block.begin() + got);
 
   CNorvaneDoc out;
-  ASSERT_TRUE(out.Open(dir.File("out.wav")));
-  EXPECT_EQ(out.FileType(), FileType::StandardWave);
+  ASSERT_TRUE(out.Open({dir.File("out.wav")}));
+  EXPECT_EQ(out.File().type, FileType::StandardWave);
   EXPECT_EQ(out.Format().nSamplesPerSec, 44100u);
   EXPECT_EQ(out.Format().wBitsPerSample, 16);
   EXPECT_EQ(test::WorkBytes(out), expected);

@@ -25,7 +25,7 @@ TEST(CNorvaneDoc, NewDocumentHasNoFramesButFourBytesAndDefaults) {
   EXPECT_EQ(doc.Format().nChannels, 1);
   EXPECT_EQ(doc.Format().wBitsPerSample, 8);
   EXPECT_EQ(doc.Format().nSamplesPerSec, 11025u);
-  EXPECT_EQ(doc.FileType(), FileType::NorvaneWave);
+  EXPECT_EQ(doc.File().type, FileType::NorvaneWave);
   EXPECT_EQ(doc.BufferSize(), 640u);
   EXPECT_EQ(doc.Info().Release(), 3);
   EXPECT_EQ(doc.Info().TimeExpansion(), 1000);
@@ -207,7 +207,7 @@ TEST(CNorvaneDoc, TitleCarriesTheTypeLabel) {
   CNorvaneDoc doc;
   // A document without a file is named after the document type and its number.
   EXPECT_EQ(doc.Title(), "Norvane" + std::to_string(doc.SequenceNumber()));
-  doc.SetPathName("/data/bats/pass 1.wav [Wave Comp]");
+  doc.SetFile(nv::SoundFilePath::FromLabelled("/data/bats/pass 1.wav [Wave Comp]"));
   EXPECT_EQ(doc.Title(), "pass 1.wav [Wave Comp]");
 }
 

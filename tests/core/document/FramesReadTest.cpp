@@ -51,10 +51,10 @@ TEST(FramesRead, EveryFrameOnceInOrderForEveryKindOfFile) {
     CNorvaneDoc src;
     test::FillDocument(src, c.channels, c.bits, 44100, Noise(c.bytes));
     const std::string path = dir.File("f" + std::to_string(ToCode(c.saveAs)) + ".wav");
-    ASSERT_TRUE(src.Save(path, c.saveAs));
+    ASSERT_TRUE(src.Save({path, c.saveAs}));
     CNorvaneDoc doc;
     Collector got;
-    ASSERT_TRUE(doc.Open(path + c.label, std::ref(got))) << ToCode(c.saveAs);
+    ASSERT_TRUE(doc.Open(SoundFilePath::FromLabelled(path + c.label), std::ref(got))) << ToCode(c.saveAs);
     const std::vector<uint8_t> work = test::WorkBytes(doc);
     const size_t whole = static_cast<size_t>(doc.FramesToBytes(doc.FrameCount()));
     EXPECT_EQ(got.bytes, std::vector<uint8_t>(work.begin(), work.begin() + whole)) << ToCode(c.saveAs);
@@ -67,11 +67,11 @@ TEST(FramesRead, EveryFrameOnceInOrderForEveryKindOfFile) {
   for (int i = 15000; i < 15100; ++i) s[static_cast<size_t>(i)] = -20000;
   test::FillDocument(loud, 1, 16, 1000, test::Samples16(s));
   loud.Compression().levelDb = 20;
-  ASSERT_TRUE(loud.Save(dir.File("c.wav"), FileType::NorvaneWaveComp));
+  ASSERT_TRUE(loud.Save({dir.File("c.wav"), FileType::NorvaneWaveComp}));
   CNorvaneDoc back;
   Collector got;
-  ASSERT_TRUE(back.Open(dir.File("c.wav"), std::ref(got)));
-  EXPECT_EQ(back.FileType(), FileType::NorvaneWaveComp);
+  ASSERT_TRUE(back.Open({dir.File("c.wav")}, std::ref(got)));
+  EXPECT_EQ(back.File().type, FileType::NorvaneWaveComp);
   EXPECT_EQ(got.bytes, test::WorkBytes(back));
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
 }
@@ -80,7 +80,7 @@ TEST(FramesRead, AFailedOpenStillEndsThePass) {
   test::ScopedSink sink;
   CNorvaneDoc doc;
   Collector got;
-  EXPECT_FALSE(doc.Open("/nonexistent/none.wav", std::ref(got)));
+  EXPECT_FALSE(doc.Open({"/nonexistent/none.wav"}, std::ref(got)));
   EXPECT_EQ(got.calls, 0);
   EXPECT_EQ(sink.texts().size(), 1u);
 }
@@ -105,19 +105,19 @@ TEST(FramesRead, InPlaceReadingGivesTheSameSoundWithoutACopy) {
     CNorvaneDoc src;
     test::FillDocument(src, c.channels, c.bits, 44100, Noise(c.bytes));
     const std::string path = dir.File("p" + std::to_string(ToCode(c.saveAs)) + (c.inPlace ? "" : "s") + ".wav");
-    ASSERT_TRUE(src.Save(path, c.saveAs)) << ToCode(c.saveAs);
+    ASSERT_TRUE(src.Save({path, c.saveAs})) << ToCode(c.saveAs);
     CNorvaneDoc copied, inPlace;
     Collector a, b;
-    ASSERT_TRUE(copied.Open(path + c.label, std::ref(a)));
-    ASSERT_TRUE(inPlace.Open(path + c.label, std::ref(b), SampleAccess::InPlace));
+    ASSERT_TRUE(copied.Open(SoundFilePath::FromLabelled(path + c.label), std::ref(a)));
+    ASSERT_TRUE(inPlace.Open(SoundFilePath::FromLabelled(path + c.label), std::ref(b), SampleAccess::InPlace));
     EXPECT_EQ(inPlace.WorkFile().IsAdopted(), c.inPlace) << ToCode(c.saveAs);
     EXPECT_EQ(inPlace.FrameCount(), copied.FrameCount());
-    EXPECT_EQ(inPlace.FileType(), copied.FileType());
+    EXPECT_EQ(inPlace.File().type, copied.File().type);
     EXPECT_EQ(b.bytes, a.bytes) << ToCode(c.saveAs);
     EXPECT_EQ(test::WorkBytes(inPlace), test::WorkBytes(copied)) << ToCode(c.saveAs);
     // Saved again, it gives the same file as a copied document.
-    ASSERT_TRUE(inPlace.Save(dir.File("again.wav"), FileType::NorvaneWave));
-    ASSERT_TRUE(copied.Save(dir.File("again-copied.wav"), FileType::NorvaneWave));
+    ASSERT_TRUE(inPlace.Save({dir.File("again.wav"), FileType::NorvaneWave}));
+    ASSERT_TRUE(copied.Save({dir.File("again-copied.wav"), FileType::NorvaneWave}));
     EXPECT_EQ(test::ReadFileBytes(dir.File("again.wav")), test::ReadFileBytes(dir.File("again-copied.wav")));
   }
   // A compressed file is expanded into a copy.
@@ -126,14 +126,14 @@ TEST(FramesRead, InPlaceReadingGivesTheSameSoundWithoutACopy) {
   for (int i = 3000; i < 3400; ++i) s[static_cast<size_t>(i)] = static_cast<int16_t>(i * 3);
   test::FillDocument(loud, 1, 16, 1000, test::Samples16(s));
   loud.Compression().levelDb = 20;
-  ASSERT_TRUE(loud.Save(dir.File("c.wav"), FileType::NorvaneWaveComp));
+  ASSERT_TRUE(loud.Save({dir.File("c.wav"), FileType::NorvaneWaveComp}));
   CNorvaneDoc back, backCopied;
-  ASSERT_TRUE(back.Open(dir.File("c.wav"), {}, SampleAccess::InPlace));
-  ASSERT_TRUE(backCopied.Open(dir.File("c.wav")));
+  ASSERT_TRUE(back.Open({dir.File("c.wav")}, {}, SampleAccess::InPlace));
+  ASSERT_TRUE(backCopied.Open({dir.File("c.wav")}));
   EXPECT_FALSE(back.WorkFile().IsAdopted());
   EXPECT_EQ(test::WorkBytes(back), test::WorkBytes(backCopied));
   // Opening another file into a document read in place gives it a copy again.
-  ASSERT_TRUE(back.Open(dir.File("p1.wav")));
+  ASSERT_TRUE(back.Open({dir.File("p1.wav")}));
   EXPECT_FALSE(back.WorkFile().IsAdopted());
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
 }

@@ -464,10 +464,10 @@ TEST(MarkList, SaveAndReloadKeepsEveryField) {
   doc.Marks().SetProperties(a, props);
   doc.Marks().Remove(doc.Marks().AddFromCursor(p));  // number 2 is used up
   const std::string path = dir.File("marks.wav");
-  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
+  ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
 
   CNorvaneDoc back;
-  ASSERT_TRUE(back.Open(path));
+  ASSERT_TRUE(back.Open({path}));
   ASSERT_EQ(back.Marks().size(), 2u);
   for (size_t i = 0; i < 2; ++i) {
     MarkRecord expect = doc.Marks()[i];

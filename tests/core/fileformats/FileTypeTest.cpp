@@ -48,6 +48,25 @@ TEST(FileType, SplittingAndRewritingPathNames) {
   EXPECT_EQ(SplitTypeLabel(ReplaceTypeLabel("/d/x.wav", "[Wave]")).path, "/d/x.wav");
 }
 
+TEST(FileType, SoundFilePathsAndTheirLabelledForm) {
+  for (const std::string path : {"/data/a.wav", "/rec [2026]/pond.wav", "ab", "/d/x.wav [Wave]"}) {
+    for (int code = 1; code <= 7; ++code) {
+      const SoundFilePath file{path, FileTypeFromCode(code)};
+      EXPECT_EQ(file.Labelled(), path + " " + TypeLabel(file.type));
+      EXPECT_EQ(file.Labelled(), ReplaceTypeLabel(path + " [Wave]", TypeLabel(file.type)));
+      const SoundFilePath back = SoundFilePath::FromLabelled(file.Labelled());
+      EXPECT_EQ(back.path, path);
+      // Every readable type comes back; raw data reads as a WAVE file.
+      EXPECT_EQ(back.type, file.type == FileType::RawData ? FileType::NorvaneWave : file.type);
+    }
+  }
+  EXPECT_EQ(SoundFilePath{}.Labelled(), "");
+  EXPECT_TRUE(SoundFilePath::FromLabelled("").Empty());
+  EXPECT_EQ(SoundFilePath::FromLabelled("/data/a.wav"), (SoundFilePath{"/data/a.wav", FileType::NorvaneWave}));
+  EXPECT_EQ((SoundFilePath{"/data/bats/pass 1.wav", FileType::NorvaneWaveComp}).FileName(), "pass 1.wav");
+  EXPECT_EQ((SoundFilePath{"plain.wav", FileType::StandardWave}).FileName(), "plain.wav");
+}
+
 TEST(FileType, DialogChoices) {
   ASSERT_EQ(OpenAsChoices().size(), 4u);
   EXPECT_EQ(OpenAsChoices()[0].text, "Wave");

@@ -123,16 +123,16 @@ TEST_F(ForeignChunksFile, EveryTypeOfSaveKeepsTheRecordersChunksInTheirOrder) {
   const std::string src = dir.File("field.wav");
   test::WriteFileBytes(src, FieldFile(want, 3));
   CNorvaneDoc doc;
-  ASSERT_TRUE(doc.Open(src));
+  ASSERT_TRUE(doc.Open({src}));
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
   for (FileType type : {FileType::StandardWave, FileType::NorvaneWave}) {
     const std::string out = dir.File("out.wav");
-    ASSERT_TRUE(doc.Save(out, type));
+    ASSERT_TRUE(doc.Save({out, type}));
     EXPECT_EQ(ChunksOf(out), want) << static_cast<int>(type);
     // Opened and saved again, nothing changes.
     CNorvaneDoc again;
-    ASSERT_TRUE(again.Open(out));
-    ASSERT_TRUE(again.Save(dir.File("again.wav"), FileType::StandardWave));
+    ASSERT_TRUE(again.Open({out}));
+    ASSERT_TRUE(again.Save({dir.File("again.wav"), FileType::StandardWave}));
     EXPECT_EQ(ChunksOf(dir.File("again.wav")), want);
   }
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
@@ -140,7 +140,7 @@ TEST_F(ForeignChunksFile, EveryTypeOfSaveKeepsTheRecordersChunksInTheirOrder) {
   // loops are left out, said once; everything else is kept, "fact" counts
   // the frames written.
   doc.Compression().levelDb = -99;
-  ASSERT_TRUE(doc.Save(dir.File("comp.wav"), FileType::NorvaneWaveComp));
+  ASSERT_TRUE(doc.Save({dir.File("comp.wav"), FileType::NorvaneWaveComp}));
   ASSERT_EQ(sink.texts().size(), 1u);
   EXPECT_NE(sink.last().find("left out"), std::string::npos);
   std::vector<ForeignChunk> kept;
@@ -154,7 +154,7 @@ TEST_F(ForeignChunksFile, EveryTypeOfSaveKeepsTheRecordersChunksInTheirOrder) {
     }
   }
   CNorvaneDoc packed;
-  ASSERT_TRUE(packed.Open(dir.File("comp.wav")));
+  ASSERT_TRUE(packed.Open({dir.File("comp.wav")}));
   EXPECT_EQ(packed.FrameCount(), 1000);
 }
 
@@ -162,7 +162,7 @@ TEST_F(ForeignChunksFile, RangeSavesShiftAndTrimPositionsAndEditsLeaveThemOut) {
   const std::string src = dir.File("field.wav");
   test::WriteFileBytes(src, FieldFile(FieldChunks(), 0));
   CNorvaneDoc doc;
-  ASSERT_TRUE(doc.Open(src));
+  ASSERT_TRUE(doc.Open({src}));
   struct Case {
     int64_t first, end;
     std::vector<std::pair<uint32_t, uint32_t>> cues;   // id, frame
@@ -179,7 +179,7 @@ TEST_F(ForeignChunksFile, RangeSavesShiftAndTrimPositionsAndEditsLeaveThemOut) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.first) + "-" + std::to_string(c.end));
     const std::string out = dir.File("range.wav");
-    ASSERT_TRUE(doc.Save(out, FileType::NorvaneWave, c.first, c.end));
+    ASSERT_TRUE(doc.Save({out, FileType::NorvaneWave}, c.first, c.end));
     const auto got = ChunksOf(out);
     // Chunks that do not count positions come back as they were.
     for (const ForeignChunk& f : FieldChunks()) {
@@ -225,7 +225,7 @@ TEST_F(ForeignChunksFile, RangeSavesShiftAndTrimPositionsAndEditsLeaveThemOut) {
   // After a cut the positions name other sound: left out, said once.
   SoundEditor ed(doc);
   ASSERT_TRUE(ed.Delete(10, 20, ChannelSelection::Both));
-  ASSERT_TRUE(doc.Save(dir.File("cut.wav"), FileType::StandardWave));
+  ASSERT_TRUE(doc.Save({dir.File("cut.wav"), FileType::StandardWave}));
   ASSERT_EQ(sink.texts().size(), 1u);
   EXPECT_NE(sink.last().find("left out"), std::string::npos);
   const auto cut = ChunksOf(dir.File("cut.wav"));
@@ -243,11 +243,11 @@ TEST_F(ForeignChunksFile, AChunkCutOffByTheEndOfTheFileIsNamedAndTheSoundStillOp
   file.erase(file.end() - (8 + 26 + 100), file.end());
   test::WriteFileBytes(dir.File("cut.wav"), file);
   CNorvaneDoc doc;
-  ASSERT_TRUE(doc.Open(dir.File("cut.wav")));
+  ASSERT_TRUE(doc.Open({dir.File("cut.wav")}));
   EXPECT_EQ(doc.FrameCount(), 1000);
   ASSERT_FALSE(sink.texts().empty());
   EXPECT_NE(sink.texts()[0].find("\"iXML\""), std::string::npos) << sink.texts()[0];
-  ASSERT_TRUE(doc.Save(dir.File("out.wav"), FileType::StandardWave));
+  ASSERT_TRUE(doc.Save({dir.File("out.wav"), FileType::StandardWave}));
   EXPECT_EQ(ChunksOf(dir.File("out.wav")), std::vector<ForeignChunk>({chunks[0]}));
 }
 

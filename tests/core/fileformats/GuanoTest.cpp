@@ -283,8 +283,8 @@ TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFreque
     const std::string text = kFieldRecorder.size() % 2 ? kFieldRecorder : kFieldRecorder + " ";
     test::WriteFileBytes(path, WaveWith(text, order));
     CNorvaneDoc doc;
-    ASSERT_TRUE(doc.Open(path)) << sink.last();
-    EXPECT_EQ(doc.FileType(), FileType::StandardWave);
+    ASSERT_TRUE(doc.Open({path})) << sink.last();
+    EXPECT_EQ(doc.File().type, FileType::StandardWave);
     EXPECT_EQ(doc.Info().TimeExpansion(), 10000);
     EXPECT_EQ(doc.FramesToMicroseconds(doc.FrameCount()), 5000);  // 5 ms of real time
     EXPECT_EQ(doc.Info().Date(), "29.03.12");
@@ -312,7 +312,7 @@ TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFreque
   const std::string path = dir.File("appended.wav");
   test::WriteFileBytes(path, appended);
   CNorvaneDoc doc;
-  ASSERT_TRUE(doc.Open(path));
+  ASSERT_TRUE(doc.Open({path}));
   EXPECT_EQ(doc.Info().TimeExpansion(), 10000);
   EXPECT_EQ(doc.GuanoMetadata().Fields().size(), 18u);
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
@@ -326,9 +326,9 @@ TEST_F(GuanoFile, TheProgramsOwnRecordWinsAndOtherFieldsFillOnlyWhatTheyName) {
   doc.Info().SetRecordedBy("me");
   doc.SetGuanoMetadata(ParseText(kFieldRecorder));
   const std::string path = dir.File("own.wav");
-  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
+  ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
   CNorvaneDoc back;
-  ASSERT_TRUE(back.Open(path));
+  ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.Info().TimeExpansion(), 5000);
   EXPECT_EQ(back.Info().RecordedBy(), "me");
   // The GUANO chunk was brought up to date with the record on saving.
@@ -337,14 +337,14 @@ TEST_F(GuanoFile, TheProgramsOwnRecordWinsAndOtherFieldsFillOnlyWhatTheyName) {
 
   // Only TE and Samplerate, which disagree: the factor wins, with a message.
   test::WriteFileBytes(path, WaveWith("TE: 10\nSamplerate: 44100\n", {"data", "guan"}));
-  ASSERT_TRUE(back.Open(path));
+  ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.Info().TimeExpansion(), 10000);
   EXPECT_EQ(back.Info().Contents(), "");
   ASSERT_EQ(sink.texts().size(), 1u);
   EXPECT_NE(sink.last().find("does not agree"), std::string::npos) << sink.last();
   // Without TE the real sampling rate gives the factor.
   test::WriteFileBytes(path, WaveWith("Samplerate: 882000\nSpecies Auto ID: PIPI\n", {"data", "guan"}));
-  ASSERT_TRUE(back.Open(path));
+  ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.Info().TimeExpansion(), 20000);
   EXPECT_EQ(back.Info().Contents(), "PIPI");
   EXPECT_EQ(sink.texts().size(), 1u);
@@ -354,7 +354,7 @@ TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
   const std::string src = dir.File("night 03.wav");
   test::WriteFileBytes(src, WaveWith(kFieldRecorder, {"data", "guan"}));
   CNorvaneDoc doc;
-  ASSERT_TRUE(doc.Open(src));
+  ASSERT_TRUE(doc.Open({src}));
   const Guano read = doc.GuanoMetadata();
   struct Case {
     int code;
@@ -363,7 +363,7 @@ TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
   } cases[] = {{1, -1, -1, "0.005"}, {5, -1, -1, "0.005"}, {5, 441, 1323, "0.002"}, {1, 0, 2204, "0.004998"}};
   for (const Case& c : cases) {
     const std::string path = dir.File("out.wav");
-    ASSERT_TRUE(doc.Save(path, FileTypeFromCode(c.code), c.first, c.end));
+    ASSERT_TRUE(doc.Save({path, FileTypeFromCode(c.code)}, c.first, c.end));
     const std::string chunk = GuanChunk(path);
     EXPECT_EQ(chunk.rfind("GUANO|Version: 1.0\n", 0), 0u) << chunk;
     EXPECT_EQ(chunk.size() % 2, 0u);
@@ -379,7 +379,7 @@ TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
   // A changed factor changes TE, Samplerate and Length, nothing else.
   doc.Info().SetTimeExpansion(20000);
   const std::string path = dir.File("te20.wav");
-  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWaveComp));
+  ASSERT_TRUE(doc.Save({path, FileType::NorvaneWaveComp}));
   Guano back = ParseText(GuanChunk(path));
   EXPECT_EQ(*back.Find("TE"), "20");
   EXPECT_EQ(*back.Find("Samplerate"), "882000");
@@ -390,18 +390,18 @@ TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
   // A new recording gets a chunk of its own, named after the file.
   CNorvaneDoc fresh;
   test::FillDocument(fresh, 1, 16, 384000, std::vector<uint8_t>(384000 * 2 / 4));
-  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), FileType::StandardWave));
+  ASSERT_TRUE(fresh.Save({dir.File("new.wav"), FileType::StandardWave}));
   EXPECT_EQ(GuanChunk(dir.File("new.wav")),
             "GUANO|Version: 1.0\nTE: 1\nSamplerate: 384000\nLength: 0.25\nOriginal Filename: new.wav\n");
   // Its date and time become the timestamp when they read as one.
   fresh.Info().SetDate("07.06.25");
   fresh.Info().SetTime("23:05");
-  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), FileType::NorvaneWave));
+  ASSERT_TRUE(fresh.Save({dir.File("new.wav"), FileType::NorvaneWave}));
   const Guano stamped = ParseText(GuanChunk(dir.File("new.wav")));
   ASSERT_TRUE(stamped.Find("Timestamp"));
   EXPECT_EQ(*stamped.Find("Timestamp"), "2025-06-07T23:05:00");
   fresh.Info().SetDate("June 7th");
-  ASSERT_TRUE(fresh.Save(dir.File("new.wav"), FileType::NorvaneWave));
+  ASSERT_TRUE(fresh.Save({dir.File("new.wav"), FileType::NorvaneWave}));
   EXPECT_FALSE(ParseText(GuanChunk(dir.File("new.wav"))).Find("Timestamp"));
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
 }
@@ -435,7 +435,7 @@ TEST_F(GuanoFile, DamagedChunksNeverStopAFileFromOpening) {
     test::WriteFileBytes(path, c.file);
     const size_t before = sink.texts().size();
     CNorvaneDoc doc;
-    ASSERT_TRUE(doc.Open(path)) << c.name;
+    ASSERT_TRUE(doc.Open({path})) << c.name;
     EXPECT_EQ(test::WorkBytes(doc), Tone()) << c.name;
     ASSERT_EQ(sink.texts().size(), before + 1) << c.name;
     EXPECT_NE(sink.last().find(c.says), std::string::npos) << c.name << ": " << sink.last();

@@ -103,7 +103,7 @@ TEST_F(PlainWaveReaders, TheWaveFormComesFirst) {
   test::FillDocument(doc, 1, 16, 44100, test::Samples16(s));
   for (int code : {1, 5, 7}) {
     const std::string path = dir.File("first" + std::to_string(code) + ".wav");
-    ASSERT_TRUE(doc.Save(path, FileTypeFromCode(code)));
+    ASSERT_TRUE(doc.Save({path, FileTypeFromCode(code)}));
     auto b = test::ReadFileBytes(path);
     ASSERT_GE(b.size(), 12u);
     EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF") << code;
@@ -120,11 +120,11 @@ TEST_F(PlainWaveReaders, DemoRecordingAndSavesOfTypesFiveAndSevenReadEverywhere)
     test::FakeView view;
     view.settings = DemoViewSettings();
     built.RegisterSoundView(&view);
-    ASSERT_TRUE(built.Save(demoPath, FileType::NorvaneWave));
+    ASSERT_TRUE(built.Save({demoPath, FileType::NorvaneWave}));
     built.RemoveView(&view);
   }
   CNorvaneDoc demo;
-  ASSERT_TRUE(demo.Open(demoPath));
+  ASSERT_TRUE(demo.Open({demoPath}));
   EXPECT_EQ(demo.ViewRecordsRead(), 1);
   EXPECT_EQ(demo.Marks().size(), 3u);
   ExpectReadEverywhere(demoPath, test::WorkBytes(demo), 1, 44100, 16);
@@ -144,10 +144,10 @@ TEST_F(PlainWaveReaders, DemoRecordingAndSavesOfTypesFiveAndSevenReadEverywhere)
   test::FillDocument(doc, 2, 16, 96000, bytes);
   doc.Info().SetTimeExpansion(10000);
   const std::string p5 = dir.File("five.wav");
-  ASSERT_TRUE(doc.Save(p5, FileType::NorvaneWave));
+  ASSERT_TRUE(doc.Save({p5, FileType::NorvaneWave}));
   ExpectReadEverywhere(p5, bytes, 2, 96000, 16);
   const std::string r5 = dir.File("range.wav");
-  ASSERT_TRUE(doc.Save(r5, FileType::NorvaneWave, 1001, 30000));
+  ASSERT_TRUE(doc.Save({r5, FileType::NorvaneWave}, 1001, 30000));
   ExpectReadEverywhere(r5, std::vector<uint8_t>(bytes.begin() + 1001 * 4, bytes.begin() + 30000 * 4), 2,
                        96000, 16);
 
@@ -155,9 +155,9 @@ TEST_F(PlainWaveReaders, DemoRecordingAndSavesOfTypesFiveAndSevenReadEverywhere)
   doc.Compression().beforeMs = 1;
   doc.Compression().afterMs = 1;
   const std::string p7 = dir.File("seven.wav");
-  ASSERT_TRUE(doc.Save(p7, FileType::NorvaneWaveComp));
+  ASSERT_TRUE(doc.Save({p7, FileType::NorvaneWaveComp}));
   CNorvaneDoc back;
-  ASSERT_TRUE(back.Open(p7));
+  ASSERT_TRUE(back.Open({p7}));
   ASSERT_FALSE(back.KeptSegments().empty());
   std::vector<uint8_t> kept;
   for (const KeptSegment& k : back.KeptSegments())
@@ -171,7 +171,7 @@ TEST_F(PlainWaveReaders, DemoRecordingAndSavesOfTypesFiveAndSevenReadEverywhere)
   for (size_t i = 0; i < b8.size(); ++i) b8[i] = static_cast<uint8_t>(i * 7);
   test::FillDocument(eight, 1, 8, 22050, b8);
   const std::string p8 = dir.File("eight.wav");
-  ASSERT_TRUE(eight.Save(p8, FileType::NorvaneWave));
+  ASSERT_TRUE(eight.Save({p8, FileType::NorvaneWave}));
   ExpectReadEverywhere(p8, b8, 1, 22050, 8);
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
 }
@@ -213,10 +213,10 @@ TEST_F(PlainWaveReaders, SavesRoundTripEveryViewMarkAndKeptStretch) {
 
   for (int code : {5, 7}) {
     const std::string path = dir.File("rt" + std::to_string(code) + ".wav");
-    ASSERT_TRUE(doc.Save(path, FileTypeFromCode(code)));
+    ASSERT_TRUE(doc.Save({path, FileTypeFromCode(code)}));
     CNorvaneDoc back;
-    ASSERT_TRUE(back.Open(path));
-    EXPECT_EQ(back.FileType(), FileTypeFromCode(code));
+    ASSERT_TRUE(back.Open({path}));
+    EXPECT_EQ(back.File().type, FileTypeFromCode(code));
     EXPECT_EQ(back.Info().Bytes(), doc.Info().Bytes());
     ASSERT_EQ(back.ViewRecordsRead(), 3);
     // Views come back in the order they were registered.

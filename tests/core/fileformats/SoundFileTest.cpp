@@ -53,16 +53,16 @@ TEST_F(SoundFile, RoundTripThroughEveryWrittenType) {
     std::string name = "rt";
     name += std::to_string(c.code);
     std::string path = dir.File(name + ".wav");
-    ASSERT_TRUE(doc.Save(path, FileTypeFromCode(c.code))) << c.code;
+    ASSERT_TRUE(doc.Save({path, FileTypeFromCode(c.code)})) << c.code;
     CNorvaneDoc back;
-    ASSERT_TRUE(back.Open(path + c.openLabel)) << c.code;
-    EXPECT_EQ(back.FileType(), FileTypeFromCode(c.found));
+    ASSERT_TRUE(back.Open(SoundFilePath::FromLabelled(path + c.openLabel))) << c.code;
+    EXPECT_EQ(back.File().type, FileTypeFromCode(c.found));
     EXPECT_EQ(test::WorkBytes(back), bytes) << c.code;
     if (c.code == 5) {
       EXPECT_EQ(back.Info().Bytes(), doc.Info().Bytes());
       EXPECT_EQ(back.Format().nChannels, 2);
       EXPECT_EQ(back.Format().nSamplesPerSec, 48000u);
-      EXPECT_EQ(back.PathName(), path + " [Wave]");
+      EXPECT_EQ(back.File().Labelled(), path + " [Wave]");
     }
     if (c.code == 1) {
       // No private forms: the factor travels in the GUANO chunk.
@@ -74,9 +74,9 @@ TEST_F(SoundFile, RoundTripThroughEveryWrittenType) {
   CNorvaneDoc eight;
   std::vector<uint8_t> b8 = {0, 128, 255, 1, 2, 3, 127};
   test::FillDocument(eight, 1, 8, 22050, b8);
-  ASSERT_TRUE(eight.Save(dir.File("e.dat"), FileType::Samples8Mono));
+  ASSERT_TRUE(eight.Save({dir.File("e.dat"), FileType::Samples8Mono}));
   CNorvaneDoc back8;
-  ASSERT_TRUE(back8.Open(dir.File("e.dat") + " [8 bit samples MONO]"));
+  ASSERT_TRUE(back8.Open(SoundFilePath::FromLabelled(dir.File("e.dat") + " [8 bit samples MONO]")));
   EXPECT_EQ(back8.Format().wBitsPerSample, 8);
   EXPECT_EQ(test::WorkBytes(back8), b8);
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
@@ -100,12 +100,12 @@ TEST_F(SoundFile, NorvaneWaveCarriesViewsAndMarksInOrder) {
     doc.Marks().AppendFromFile(m);
   }
   const std::string path = dir.File("views.wav");
-  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
+  ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
   doc.RemoveView(&first);
   doc.RemoveView(&second);
 
   CNorvaneDoc back;
-  ASSERT_TRUE(back.Open(path));
+  ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.ViewRecordsRead(), 2);
   // The view registered first at save time is restored first.
   test::FakeView v;
@@ -135,10 +135,10 @@ TEST_F(SoundFile, RangeSaveKeepsMarksInsideAndRebasesViews) {
     doc.Marks().AppendFromFile(m);
   }
   const std::string path = dir.File("range.wav");
-  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave, 6000, 2000));  // swapped: frames 2000 to 6000
+  ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}, 6000, 2000));  // swapped: frames 2000 to 6000
   doc.RemoveView(&view);
   CNorvaneDoc back;
-  ASSERT_TRUE(back.Open(path));
+  ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.FrameCount(), 4000);
   std::vector<uint8_t> expect(bytes.begin() + 4000, bytes.begin() + 12000);
   EXPECT_EQ(test::WorkBytes(back), expect);
@@ -152,14 +152,14 @@ TEST_F(SoundFile, RangeSaveKeepsMarksInsideAndRebasesViews) {
   // A start past the view's first sample: 0 and "not set".
   view.settings.firstVisibleSample = 100;
   doc.RegisterSoundView(&view);
-  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave, 2000, 6000));
+  ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}, 2000, 6000));
   doc.RemoveView(&view);
   CNorvaneDoc again;
-  ASSERT_TRUE(again.Open(path));
+  ASSERT_TRUE(again.Open({path}));
   EXPECT_EQ(again.PendingViewRecords()[0].firstVisibleSample, 0);
   EXPECT_EQ(again.PendingViewRecords()[0].lastVisibleSample, -1);
   // Into raw data: just the bytes.
-  ASSERT_TRUE(doc.Save(dir.File("range.raw"), FileType::RawData, 10, 20));
+  ASSERT_TRUE(doc.Save({dir.File("range.raw"), FileType::RawData}, 10, 20));
   EXPECT_EQ(test::ReadFileBytes(dir.File("range.raw")),
             std::vector<uint8_t>(bytes.begin() + 20, bytes.begin() + 40));
 }
@@ -168,12 +168,12 @@ TEST_F(SoundFile, SavingTheDocumentsOwnFileClearsTheModifiedFlag) {
   CNorvaneDoc doc;
   test::FillDocument(doc, 1, 8, 11025, std::vector<uint8_t>(100, 128));
   const std::string path = dir.File("own.wav");
-  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
-  ASSERT_TRUE(doc.Open(path));
+  ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
+  ASSERT_TRUE(doc.Open({path}));
   doc.SetModifiedFlag(true);
-  ASSERT_TRUE(doc.Save(dir.File("other.wav"), FileType::NorvaneWave));
+  ASSERT_TRUE(doc.Save({dir.File("other.wav"), FileType::NorvaneWave}));
   EXPECT_TRUE(doc.IsModified());
-  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWave));
+  ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
   EXPECT_FALSE(doc.IsModified());
 }
 
@@ -215,13 +215,13 @@ TEST_F(SoundFile, CompressedSaveExpandsToTheEndOfTheLastSegment) {
   doc.Compression().beforeMs = 5;
   doc.Compression().afterMs = 3;
   const std::string path = dir.File("comp.wav");
-  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWaveComp));
+  ASSERT_TRUE(doc.Save({path, FileType::NorvaneWaveComp}));
   EXPECT_EQ(doc.Compression().segmentCount, 3);
   EXPECT_LT(test::ReadFileBytes(path).size(), bytes.size());
   CNorvaneDoc back;
-  ASSERT_TRUE(back.Open(path));
-  EXPECT_EQ(back.FileType(), FileType::NorvaneWaveComp);
-  EXPECT_EQ(back.PathName(), path + " [Wave Comp]");
+  ASSERT_TRUE(back.Open({path}));
+  EXPECT_EQ(back.File().type, FileType::NorvaneWaveComp);
+  EXPECT_EQ(back.File().Labelled(), path + " [Wave Comp]");
   ASSERT_EQ(back.KeptSegments().size(), 3u);
   EXPECT_EQ(back.FrameCount(), 1000);
   auto got = test::WorkBytes(back);
@@ -256,9 +256,9 @@ TEST_F(SoundFile, CloseBurstsGiveStretchesThatDoNotOverlap) {
   doc.Compression().levelDb = 20;
   doc.Compression().beforeMs = 5;
   doc.Compression().afterMs = 2;
-  ASSERT_TRUE(doc.Save(dir.File("close.wav"), FileType::NorvaneWaveComp));
+  ASSERT_TRUE(doc.Save({dir.File("close.wav"), FileType::NorvaneWaveComp}));
   CNorvaneDoc back;
-  ASSERT_TRUE(back.Open(dir.File("close.wav"))) << sink.last();
+  ASSERT_TRUE(back.Open({dir.File("close.wav")})) << sink.last();
   auto got = test::WorkBytes(back);
   ASSERT_EQ(got.size(), static_cast<size_t>(2 * (segs[1].startFrame + segs[1].lengthFrames)));
   EXPECT_TRUE(std::equal(got.begin() + 90, got.end(), bytes.begin() + 90));
@@ -271,9 +271,9 @@ TEST_F(SoundFile, EightBitCompressionFillsGapsWith128) {
   test::FillDocument(doc, 1, 8, 1000, b);
   doc.Compression().levelDb = 10;
   const std::string path = dir.File("c8.wav");
-  ASSERT_TRUE(doc.Save(path, FileType::NorvaneWaveComp));
+  ASSERT_TRUE(doc.Save({path, FileType::NorvaneWaveComp}));
   CNorvaneDoc back;
-  ASSERT_TRUE(back.Open(path));
+  ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.FrameCount(), 210);  // 200..209 loud, closes at the first quiet frame
   auto got = test::WorkBytes(back);
   EXPECT_EQ(got[0], 128);
@@ -285,12 +285,12 @@ TEST_F(SoundFile, PlainPcmWaveWithSixteenByteFormat) {
   rb.Wave(1, 22050, 16, test::Samples16({1, -1, 300}));
   test::WriteFileBytes(dir.File("plain.wav"), rb.bytes);
   CNorvaneDoc doc;
-  ASSERT_TRUE(doc.Open(dir.File("plain.wav")));
-  EXPECT_EQ(doc.FileType(), FileType::StandardWave);
-  EXPECT_EQ(doc.PathName(), dir.File("plain.wav") + " [Standard Wave]");
+  ASSERT_TRUE(doc.Open({dir.File("plain.wav")}));
+  EXPECT_EQ(doc.File().type, FileType::StandardWave);
+  EXPECT_EQ(doc.File().Labelled(), dir.File("plain.wav") + " [Standard Wave]");
   EXPECT_EQ(doc.FrameCount(), 3);
   EXPECT_EQ(doc.Info().Bytes(), RecordingInfo().Bytes());
-  ASSERT_TRUE(doc.Save(dir.File("again.wav"), FileType::StandardWave));
+  ASSERT_TRUE(doc.Save({dir.File("again.wav"), FileType::StandardWave}));
   auto out = test::ReadFileBytes(dir.File("again.wav"));
   EXPECT_EQ(GetU32(&out[16]), 18u);  // "fmt " of size 18
   EXPECT_EQ(GetU16(&out[36]), 0);    // cbSize 0
@@ -305,7 +305,7 @@ TEST_F(SoundFile, FormatsOutsidePcmAreRefusedWithAClearMessage) {
     rb.Form("WAVE", fmt);
     test::WriteFileBytes(dir.File("f.wav"), rb.bytes);
     CNorvaneDoc doc;
-    return doc.Open(dir.File("f.wav"));
+    return doc.Open({dir.File("f.wav")});
   };
   EXPECT_FALSE(make(RiffBuilder::Fmt(1, 1, 44100, 24)));
   EXPECT_NE(sink.last().find("24 bits per sample"), std::string::npos) << sink.last();
@@ -369,7 +369,7 @@ TEST_F(SoundFile, MalformedFilesFailWithTheirMessages) {
   for (const Case& c : cases) {
     test::WriteFileBytes(dir.File(c.name), c.bytes);
     CNorvaneDoc doc;
-    bool ok = doc.Open(dir.File(c.name));
+    bool ok = doc.Open({dir.File(c.name)});
     EXPECT_EQ(sink.last(), c.message) << c.name;
     if (c.name == "shortinfo") {
       EXPECT_TRUE(ok);  // the sound is still read
@@ -379,7 +379,7 @@ TEST_F(SoundFile, MalformedFilesFailWithTheirMessages) {
     }
   }
   CNorvaneDoc doc;
-  EXPECT_FALSE(doc.Open(dir.File("missing.wav")));
+  EXPECT_FALSE(doc.Open({dir.File("missing.wav")}));
   EXPECT_EQ(sink.last(), "Can not open file: No such file or directory");
 }
 
@@ -397,7 +397,7 @@ TEST_F(SoundFile, ChunksRunningPastTheEndAreReadAsFarAsTheFileGoes) {
   rb.bytes.push_back(9);  // half a frame
   test::WriteFileBytes(dir.File("long.wav"), rb.bytes);
   CNorvaneDoc doc;
-  ASSERT_TRUE(doc.Open(dir.File("long.wav")));
+  ASSERT_TRUE(doc.Open({dir.File("long.wav")}));
   EXPECT_EQ(doc.FrameCount(), 4);
   EXPECT_EQ(doc.WorkFile().Size(), 9);
   // A chunk of size zero and odd-sized chunks with their pad bytes.
@@ -413,7 +413,7 @@ TEST_F(SoundFile, ChunksRunningPastTheEndAreReadAsFarAsTheFileGoes) {
   odd.Form("WAVE", c);
   test::WriteFileBytes(dir.File("odd.wav"), odd.bytes);
   CNorvaneDoc doc2;
-  ASSERT_TRUE(doc2.Open(dir.File("odd.wav")));
+  ASSERT_TRUE(doc2.Open({dir.File("odd.wav")}));
   EXPECT_EQ(test::WorkBytes(doc2), (std::vector<uint8_t>{10, 20, 30}));
 }
 
@@ -463,8 +463,8 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   old.SetAt(84, 77);   // beyond 80 bytes: not read
   test::WriteFileBytes(dir.File("r1.wav"), NorvaneFile(1, 0, 10, {old}, 80));
   CNorvaneDoc d1;
-  ASSERT_TRUE(d1.Open(dir.File("r1.wav")));
-  EXPECT_EQ(d1.FileType(), FileType::NorvaneWave);
+  ASSERT_TRUE(d1.Open({dir.File("r1.wav")}));
+  EXPECT_EQ(d1.File().type, FileType::NorvaneWave);
   EXPECT_EQ(d1.Info().TimeExpansion(), 10000);
   EXPECT_EQ(d1.Info().Release(), 3);
   EXPECT_EQ(d1.Info().Version(), 1);
@@ -478,7 +478,7 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   // Release 2 version 4: factor kept, 80-byte records.
   test::WriteFileBytes(dir.File("r24.wav"), NorvaneFile(2, 4, 2000, {old}, 80));
   CNorvaneDoc d24;
-  ASSERT_TRUE(d24.Open(dir.File("r24.wav")));
+  ASSERT_TRUE(d24.Open({dir.File("r24.wav")}));
   EXPECT_EQ(d24.Info().TimeExpansion(), 2000);
   EXPECT_EQ(d24.PendingViewRecords().size(), 1u);
 
@@ -487,7 +487,7 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   full.SetAt(72, 14);
   test::WriteFileBytes(dir.File("r52.wav"), NorvaneFile(5, 2, 3000, {full}, 1968));
   CNorvaneDoc d52;
-  ASSERT_TRUE(d52.Open(dir.File("r52.wav")));
+  ASSERT_TRUE(d52.Open({dir.File("r52.wav")}));
   EXPECT_EQ(d52.Info().TimeExpansion(), 3000);
   ASSERT_EQ(d52.PendingViewRecords().size(), 1u);
   EXPECT_EQ(d52.PendingViewRecords()[0].fontSize, 14);
@@ -495,7 +495,7 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   // Release 0 below version 9: defaults.
   test::WriteFileBytes(dir.File("r0.wav"), NorvaneFile(0, 3, 5000, {full}, 1968));
   CNorvaneDoc d0;
-  ASSERT_TRUE(d0.Open(dir.File("r0.wav")));
+  ASSERT_TRUE(d0.Open({dir.File("r0.wav")}));
   EXPECT_EQ(d0.Info().TimeExpansion(), 1000);
   EXPECT_EQ(d0.Info().Contents(), "");
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
@@ -503,7 +503,7 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   // A later version: message, the sound is read, no private forms.
   test::WriteFileBytes(dir.File("r4.wav"), NorvaneFile(4, 0, 1000, {full}, 1968));
   CNorvaneDoc d4;
-  ASSERT_TRUE(d4.Open(dir.File("r4.wav")));
+  ASSERT_TRUE(d4.Open({dir.File("r4.wav")}));
   EXPECT_EQ(sink.last(),
             "Can not read all Norvane format information, file written with Norvane version later "
             "than this.");
@@ -516,7 +516,7 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   bad.SetAt(4, 7);
   test::WriteFileBytes(dir.File("bad.wav"), NorvaneFile(3, 1, 1000, {full, bad, full}, 1968));
   CNorvaneDoc db;
-  ASSERT_TRUE(db.Open(dir.File("bad.wav")));
+  ASSERT_TRUE(db.Open({dir.File("bad.wav")}));
   EXPECT_EQ(db.PendingViewRecords().size(), 1u);
   EXPECT_EQ(db.Marks().size(), 0u);
 }
@@ -532,12 +532,12 @@ TEST_F(SoundFile, ColorMapsInViewRecordsAreOfferedOnce) {
   ViewRecord v = ViewRecord::FromSettings(s);
   test::WriteFileBytes(dir.File("map.wav"), NorvaneFile(3, 1, 1000, {v, v}, 1968));
   CNorvaneDoc a;
-  ASSERT_TRUE(a.Open(dir.File("map.wav")));
+  ASSERT_TRUE(a.Open({dir.File("map.wav")}));
   ASSERT_EQ(AppCore::Instance().colorMaps.maps.size(), 1u);
   EXPECT_EQ(AppCore::Instance().colorMaps.maps[0].Name(), "Night");
   EXPECT_EQ(saves, 1);
   CNorvaneDoc b;
-  ASSERT_TRUE(b.Open(dir.File("map.wav")));
+  ASSERT_TRUE(b.Open({dir.File("map.wav")}));
   EXPECT_EQ(AppCore::Instance().colorMaps.maps.size(), 1u);
   EXPECT_EQ(saves, 1);  // nothing new
 }
@@ -557,7 +557,7 @@ TEST_F(SoundFile, DamagedKeptSegmentsAreRefused) {
     rb.Wave(1, 8000, 8, std::vector<uint8_t>(20, 200));
     test::WriteFileBytes(dir.File("seg.wav"), rb.bytes);
     CNorvaneDoc doc;
-    bool ok = doc.Open(dir.File("seg.wav"));
+    bool ok = doc.Open({dir.File("seg.wav")});
     return std::make_pair(ok, ok ? doc.FrameCount() : -1);
   };
   EXPECT_EQ(file({{5, 10}, {20, 10}}), std::make_pair(true, 30));
@@ -588,7 +588,7 @@ TEST_F(SoundFile, KeptSegmentsAreExpandedOnlyInProportionToTheData) {
     test::WriteFileBytes(dir.File("seg.wav"), rb.bytes);
     sink.sink.texts.clear();
     CNorvaneDoc doc;
-    bool ok = doc.Open(dir.File("seg.wav"));
+    bool ok = doc.Open({dir.File("seg.wav")});
     return std::make_pair(ok, ok ? doc.FrameCount() : -1);
   };
   // No silence before a segment of which the data holds nothing: the data
@@ -614,8 +614,8 @@ TEST_F(SoundFile, RawFilesOfEveryReadableType) {
   // Odd length as 16-bit: half a frame stays in the work file.
   test::WriteFileBytes(dir.File("odd.dat"), {1, 0, 2, 0, 3});
   CNorvaneDoc a;
-  ASSERT_TRUE(a.Open(dir.File("odd.dat") + " [16 bit samples MONO]"));
-  EXPECT_EQ(a.FileType(), FileType::Samples16Mono);
+  ASSERT_TRUE(a.Open(SoundFilePath::FromLabelled(dir.File("odd.dat") + " [16 bit samples MONO]")));
+  EXPECT_EQ(a.File().type, FileType::Samples16Mono);
   EXPECT_EQ(a.FrameCount(), 2);
   EXPECT_EQ(a.WorkFile().Size(), 5);
   EXPECT_EQ(a.Format().nSamplesPerSec, 22050u);
@@ -628,14 +628,14 @@ TEST_F(SoundFile, RawFilesOfEveryReadableType) {
   }
   test::WriteFileBytes(dir.File("sp.dat"), sp);
   CNorvaneDoc b;
-  ASSERT_TRUE(b.Open(dir.File("sp.dat") + " [Special 60 bytes head MONO]"));
+  ASSERT_TRUE(b.Open(SoundFilePath::FromLabelled(dir.File("sp.dat") + " [Special 60 bytes head MONO]")));
   EXPECT_EQ(b.Format().nSamplesPerSec, 44100u);
   EXPECT_EQ(test::WorkBytes(b), test::Samples16({0, -32768, 32767, 1}));
-  EXPECT_EQ(b.PathName(), dir.File("sp.dat") + " [Special 60 bytes head MONO]");
+  EXPECT_EQ(b.File().Labelled(), dir.File("sp.dat") + " [Special 60 bytes head MONO]");
   // An empty raw file opens with no frames.
   test::WriteFileBytes(dir.File("empty.dat"), {});
   CNorvaneDoc c;
-  ASSERT_TRUE(c.Open(dir.File("empty.dat") + " [8 bit samples MONO]"));
+  ASSERT_TRUE(c.Open(SoundFilePath::FromLabelled(dir.File("empty.dat") + " [8 bit samples MONO]")));
   EXPECT_EQ(c.FrameCount(), 0);
   EXPECT_EQ(c.LastBufferIndex(), 0);
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
@@ -654,9 +654,9 @@ TEST_F(SoundFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   struct rlimit lim = old;
   lim.rlim_cur = 50000;
   setrlimit(RLIMIT_FSIZE, &lim);
-  const bool riff = doc.Save(path, FileType::NorvaneWave);
+  const bool riff = doc.Save({path, FileType::NorvaneWave});
   const std::string riffMsg = sink.last();
-  const bool raw = doc.Save(path, FileType::RawData);
+  const bool raw = doc.Save({path, FileType::RawData});
   setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_FALSE(riff);
   EXPECT_EQ(riffMsg, "Disk write error! Disk full or write protected?");
@@ -667,9 +667,9 @@ TEST_F(SoundFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   for (auto& e : std::filesystem::directory_iterator(dir.path)) (void)e, ++files;
   EXPECT_EQ(files, 1);
   // A target in a folder that does not exist.
-  EXPECT_FALSE(doc.Save(dir.File("no/such/dir.wav"), FileType::NorvaneWave));
+  EXPECT_FALSE(doc.Save({dir.File("no/such/dir.wav"), FileType::NorvaneWave}));
   EXPECT_EQ(sink.last(), "Failed to open/create file.");
-  EXPECT_FALSE(doc.Save(dir.File("no/such/dir.raw"), FileType::RawData));
+  EXPECT_FALSE(doc.Save({dir.File("no/such/dir.raw"), FileType::RawData}));
   EXPECT_EQ(sink.last(), "Can not open file: No such file or directory");
 }
 

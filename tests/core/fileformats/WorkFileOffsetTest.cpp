@@ -48,20 +48,20 @@ TEST(WorkFileOffset, OpenKeepsTheDataOffsetWithinAPageAndSavesTheSameBytes) {
     ASSERT_EQ(file[static_cast<size_t>(at) - 8], 'd');
     test::WriteFileBytes(path, file);
     CNorvaneDoc doc;
-    ASSERT_TRUE(doc.Open(path)) << at;
+    ASSERT_TRUE(doc.Open({path})) << at;
     EXPECT_EQ(doc.WorkFile().FileOffset(0) % 4096, at % 4096) << at;
     EXPECT_EQ(test::WorkBytes(doc), sound) << at;
     EXPECT_EQ(doc.Samples().Raw(30010, 0), static_cast<int16_t>(30010 * 131 - 30000));
     // A type-5 file read back and saved again is the same file.
     const std::string five = dir.File("f" + std::to_string(at) + ".wav");
-    ASSERT_TRUE(doc.Save(five, FileType::NorvaneWave));
+    ASSERT_TRUE(doc.Save({five, FileType::NorvaneWave}));
     CNorvaneDoc again;
-    ASSERT_TRUE(again.Open(five));
+    ASSERT_TRUE(again.Open({five}));
     const std::string twice = dir.File("g" + std::to_string(at) + ".wav");
-    ASSERT_TRUE(again.Save(twice, FileType::NorvaneWave));
+    ASSERT_TRUE(again.Save({twice, FileType::NorvaneWave}));
     EXPECT_EQ(test::ReadFileBytes(twice), test::ReadFileBytes(five));
     // A range save starts inside a page.
-    ASSERT_TRUE(again.Save(twice, FileType::StandardWave, 1001, 20001));
+    ASSERT_TRUE(again.Save({twice, FileType::StandardWave}, 1001, 20001));
     const std::vector<uint8_t> part = test::ReadFileBytes(twice);
     ASSERT_GE(part.size(), 46u + 19000 * 2);  // the GUANO chunk follows the data
     EXPECT_EQ(GetU32(&part[42]), 19000u * 2);
@@ -78,7 +78,7 @@ TEST(WorkFileOffset, EditsOfAnOpenedFileAndTheirUndoSeeTheSameSound) {
   const std::string path = dir.File("e.wav");
   test::WriteFileBytes(path, WaveWithDataAt(44, sound));
   CNorvaneDoc doc;
-  ASSERT_TRUE(doc.Open(path));
+  ASSERT_TRUE(doc.Open({path}));
   SoundEditor ed(doc);
   // Copy a stretch starting at an odd frame, delete it, paste it back.
   ASSERT_TRUE(ed.Copy(2049, 7001, ChannelSelection::Both));
@@ -97,7 +97,7 @@ TEST(WorkFileOffset, EditsOfAnOpenedFileAndTheirUndoSeeTheSameSound) {
   EXPECT_EQ(test::WorkBytes(doc), sound);
   // The clip goes to another document that was opened from a file too.
   CNorvaneDoc other;
-  ASSERT_TRUE(other.Open(path));
+  ASSERT_TRUE(other.Open({path}));
   SoundEditor ed2(other);
   ASSERT_TRUE(ed2.Paste(20000, -1, ChannelSelection::Both));
   std::vector<uint8_t> appended = sound;

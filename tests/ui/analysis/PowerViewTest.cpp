@@ -53,7 +53,7 @@ struct ViewFixture {
   std::unique_ptr<CNvAnaView> view;
   ViewFixture() {
     FillStereo(doc);
-    doc.SetPathName("/data/pipistrelle.wav [Wave]");
+    doc.SetFile(nv::SoundFilePath::FromLabelled("/data/pipistrelle.wav [Wave]"));
     view = std::make_unique<CNvAnaView>(&doc);
     view->resize(900, 500);
     view->show();

@@ -416,7 +416,7 @@ class PowerWindowTest : public QObject {
   void printsThePageToPdf() {
     nv::CNorvaneDoc doc;
     FillSine(doc);
-    doc.SetPathName("/data/bat-call.wav [Wave]");
+    doc.SetFile(nv::SoundFilePath::FromLabelled("/data/bat-call.wav [Wave]"));
     CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 8192);
     w.resize(520, 220);
     w.show();

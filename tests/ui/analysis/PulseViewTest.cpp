@@ -80,7 +80,7 @@ void MakeRealRateCalls(nv::CNorvaneDoc& doc) {
 // with the view's stored or default spectrogram settings, as "Copy " gives
 // it with plain line ends.
 QString DesktopTable(const QString& path, nv::CNorvaneDoc& doc, CNvAnaView*& view) {
-  if (!doc.Open(path.toStdString())) return QStringLiteral("cannot open ") + path;
+  if (!doc.Open({path.toStdString()})) return QStringLiteral("cannot open ") + path;
   view = new CNvAnaView(&doc);
   view->resize(900, 500);
   view->OnInitialUpdate();
@@ -327,7 +327,7 @@ class PulseViewTest : public QObject {
     {
       nv::CNorvaneDoc source;
       MakeRealRateCalls(source);
-      QVERIFY(source.Save(real.toStdString(), nv::FileType::StandardWave));
+      QVERIFY(source.Save({real.toStdString(), nv::FileType::StandardWave}));
     }
     const QString command384 = RunCli({QStringLiteral("pulses"), real}, config.path());
     QCOMPARE(command384.count(QLatin1Char('\n')), 8);  // titles and seven calls

@@ -24,6 +24,8 @@
 #include "app/CDocCommands.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
+#include "app/DocumentManager.h"
+#include "app/RecentFileList.h"
 #include "app/CSndFileDialog.h"
 #include "base/CommandIds.h"
 #include "app/CompressionDialog.h"
@@ -70,7 +72,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     }
     nv::test::FillDocument(doc, channels, 16, 44100, nv::test::Samples16(s));
     const QString p = Path(name);
-    if (!doc.Save(p.toStdString(), nv::FileTypeFromCode(code))) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileTypeFromCode(code)})) qFatal("cannot write test file");
     return p;
   }
 
@@ -78,7 +80,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     CNorvaneDoc doc;
     if (!nv::BuildDemoRecording(doc)) qFatal("no demo");
     const QString p = Path("demo.wav");
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write demo");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write demo");
     return p;
   }
 
@@ -131,6 +133,17 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     QMouseEvent move(QEvent::MouseMove, b, plot->mapToGlobal(b), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(plot, &move);
     QTest::mouseRelease(plot, Qt::LeftButton, {}, b);
+  }
+  // Starts without a file and saves the new document with "Save &As..." as
+  // `name` of `type`; null when the application did not start.
+  CNorvaneDoc* SaveNewDocumentAs(const QString& name, nv::FileType type) {
+    openAnswer_.reset();
+    if (!Start({})) return nullptr;
+    Settle();
+    CNorvaneDoc* doc = app_->Documents()[0];
+    saveAnswer_ = SndFileChoice{Path(name), type};
+    Frame()->Route(cmd::kFileSaveAs);
+    return doc;
   }
 
  private slots:
@@ -216,7 +229,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     // file the window still holds.
     Frame()->UpdateCommandUi();
     QCOMPARE(Frame()->Action(cmd::kFileSaveAs)->text(), QStringLiteral("Save Cop&y As..."));
-    const QString own = QFileInfo(QString::fromStdString(nv::SplitTypeLabel(doc->PathName()).path)).fileName();
+    const QString own = QFileInfo(QString::fromStdString(doc->File().path)).fileName();
     QCOMPARE(Frame()->ActiveView()->Strip()->StatusText(),
              QStringLiteral("Copy written to copy.wav; this window still holds %1 (Save writes %1)").arg(own));
     const QImage strip = Frame()->ActiveView()->Strip()->grab().toImage();
@@ -233,16 +246,27 @@ class AppTest : public QObject, protected nv::test::AppFixture {
   }
 
   void saveAsOfNeverSavedDocumentNamesIt() {
-    openAnswer_.reset();
-    QVERIFY(Start({}));
-    Settle();
-    CNorvaneDoc* doc = app_->Documents()[0];
-    saveAnswer_ = SndFileChoice{Path("new.wav"), nv::FileType::NorvaneWave};
-    Frame()->Route(cmd::kFileSaveAs);
-    QCOMPARE(QString::fromStdString(doc->PathName()), Path("new.wav") + " [Wave]");
+    CNorvaneDoc* doc = SaveNewDocumentAs("new.wav", nv::FileType::NorvaneWave);
+    QVERIFY(doc);
+    QCOMPARE(QString::fromStdString(doc->File().Labelled()), Path("new.wav") + " [Wave]");
     QCOMPARE(Frame()->windowTitle(), QString("Norvane - new.wav [Wave]"));
     QVERIFY(!Frame()->ActiveView()->Strip()->StatusText().startsWith(QStringLiteral("Copy written")));
     QCOMPARE(app_->RecentFiles().Entries().front(), (Path("new.wav") + " [Wave]").toStdString());
+  }
+
+  void saveOfARawDataDocumentWritesRawDataAgain() {
+    // A document saved as raw data keeps that type: a later "&Save" writes
+    // the frames' bytes again, not a WAVE file under the raw file's name.
+    CNorvaneDoc* doc = SaveNewDocumentAs("new.raw", nv::FileType::RawData);
+    QVERIFY(doc);
+    QCOMPARE(QString::fromStdString(doc->File().Labelled()), Path("new.raw") + " [Raw data]");
+    doc->SetModifiedFlag();
+    Frame()->Route(cmd::kFileSave);
+    QVERIFY(!doc->IsModified());
+    QFile f(Path("new.raw"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.size(), qint64(doc->FramesToBytes(doc->FrameCount())));
+    QVERIFY(!f.readAll().startsWith("RIFF"));
   }
 
   void failedSaveKeepsTheFileItWasToReplace() {
@@ -253,7 +277,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     QVERIFY(Start({own}));
     CNorvaneDoc* doc = app_->Documents()[0];
     doc->SetModifiedFlag(true);
-    const std::string pathName = doc->PathName();
+    const std::string pathName = doc->File().Labelled();
     const QStringList entries = Entries();
     for (const QString& target : {other, own}) {
       for (nv::FileType type : {nv::FileType::NorvaneWave, nv::FileType::StandardWave, nv::FileType::RawData}) {
@@ -267,7 +291,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
         QVERIFY2(QFileInfo::exists(target), qPrintable(target));
         QVERIFY2(Contents(target) == before, qPrintable(target));
         QCOMPARE(Entries(), entries);
-        QCOMPARE(doc->PathName(), pathName);
+        QCOMPARE(doc->File().Labelled(), pathName);
         QVERIFY(doc->IsModified());
       }
     }
@@ -276,7 +300,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     Frame()->Route(cmd::kFileNew);
     Settle();
     CNorvaneDoc* fresh = Frame()->ActiveDocument();
-    QVERIFY(fresh && fresh != doc && fresh->PathName().empty());
+    QVERIFY(fresh && fresh != doc && fresh->File().Labelled().empty());
     nv::test::FillDocument(*fresh, 1, 16, 44100, std::vector<uint8_t>(20000, 1));
     const QByteArray before = Contents(other);
     sink_.texts.clear();
@@ -285,12 +309,12 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     QVERIFY(!sink_.texts.empty());
     QVERIFY(Contents(other) == before);
     QCOMPARE(Entries(), entries);
-    QVERIFY(fresh->PathName().empty());
+    QVERIFY(fresh->File().Labelled().empty());
     // Without the failure the same saves go through.
     saveAnswer_ = SndFileChoice{other, nv::FileType::NorvaneWave};
     Frame()->Route(cmd::kFileSave);
     QVERIFY(Contents(other) != before);
-    QCOMPARE(QString::fromStdString(fresh->PathName()), other + " [Wave]");
+    QCOMPARE(QString::fromStdString(fresh->File().Labelled()), other + " [Wave]");
   }
 
   void compressedSaveAsksForParameters() {
@@ -311,14 +335,14 @@ class AppTest : public QObject, protected nv::test::AppFixture {
   void rangeSaveKeepsTheDocument() {
     QVERIFY(Start({WriteDemo()}));
     CNorvaneDoc* doc = app_->Documents()[0];
-    const std::string path = doc->PathName();
+    const std::string path = doc->File().Labelled();
     View()->SelectFrames(1000, 5000);
     saveAnswer_ = SndFileChoice{Path("part.wav"), nv::FileType::StandardWave};
     Frame()->Route(cmd::kFileSaveInterval);
     CNorvaneDoc part;
-    QVERIFY(part.Open((Path("part.wav") + " [Standard Wave]").toStdString()));
+    QVERIFY(part.Open(nv::SoundFilePath::FromLabelled((Path("part.wav") + " [Standard Wave]").toStdString())));
     QCOMPARE(part.FrameCount(), 4000);
-    QCOMPARE(doc->PathName(), path);
+    QCOMPARE(doc->File().Labelled(), path);
   }
 
   void recentFilesPersist() {
@@ -497,7 +521,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     QCOMPARE(second->Settings().firstVisibleSample, int64_t{2000});
     QCOMPARE(second->Settings().timePerPlotUs, ns / 1000);
     QCOMPARE(second->Settings().oscillogramShown, uint8_t{0});
-    QCOMPARE(app_->FramesOf(first->Document()).size(), size_t{2});
+    QCOMPARE(app_->Docs().FramesOf(first->Document()).size(), size_t{2});
   }
 
   void stereoMarkingFallsBackOnMono() {

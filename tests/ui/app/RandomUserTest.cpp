@@ -72,7 +72,7 @@ class RandomUserTest : public QObject, protected nv::test::AppFixture {
       nv::test::FillDocument(doc, channels, 8, rateHz, b);
     }
     const QString p = dir_.filePath(name);
-    if (!doc.Save(p.toStdString(), type)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), type})) qFatal("cannot write test file");
     return p;
   }
 
@@ -237,7 +237,7 @@ class RandomUserTest : public QObject, protected nv::test::AppFixture {
     CNorvaneDoc demo;
     QVERIFY(nv::BuildDemoRecording(demo));
     const QString demoPath = dir_.filePath("demo.wav");
-    QVERIFY(demo.Save(demoPath.toStdString(), nv::FileType::NorvaneWave));
+    QVERIFY(demo.Save({demoPath.toStdString(), nv::FileType::NorvaneWave}));
     files_ = {demoPath,
               Write("stereo.wav", 2, 16, 96000, 1.5, nv::FileType::NorvaneWave),
               Write("byte.wav", 1, 8, 22050, 2.0, nv::FileType::StandardWave),

@@ -61,7 +61,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
     for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(8000 * std::sin(static_cast<double>(i) * 0.7));
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
     const QString p = Path(name);
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
     return p;
   }
 

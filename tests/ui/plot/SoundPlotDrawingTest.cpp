@@ -316,28 +316,28 @@ TEST(SoundPlotDrawing, RepaintsAreCoalesced) {
   plot.SetSettings(&s);
   plot.resize(400, 300);
   // A new (or resized) plot waits 500 ms before it draws.
-  EXPECT_TRUE(plot.RepaintPending());
-  EXPECT_TRUE(plot.TimerActive());
-  EXPECT_EQ(plot.TimerIntervalMs(), 500);
+  EXPECT_TRUE(plot.Repaints().Pending());
+  EXPECT_TRUE(plot.Repaints().Active());
+  EXPECT_EQ(plot.Repaints().IntervalMs(), 500);
   plot.Recompute();
   plot.show();
   Wait(1200);
   // The timer has fired and the plot was drawn at once, which sets the flag.
-  EXPECT_FALSE(plot.TimerActive());
-  EXPECT_TRUE(plot.RepaintPending());
+  EXPECT_FALSE(plot.Repaints().Active());
+  EXPECT_TRUE(plot.Repaints().Pending());
   // A request while the flag is set waits for the timer.
   plot.SetFirstSample(100);
   plot.repaint();
-  EXPECT_TRUE(plot.TimerActive());
-  EXPECT_EQ(plot.TimerIntervalMs(), 500);  // with a spectrogram
+  EXPECT_TRUE(plot.Repaints().Active());
+  EXPECT_EQ(plot.Repaints().IntervalMs(), 500);  // with a spectrogram
   Wait(700);
-  EXPECT_FALSE(plot.TimerActive());
+  EXPECT_FALSE(plot.Repaints().Active());
   // Without a spectrogram the wait is 62 ms.
   s.spectrogramShown = 0;
   plot.Recompute();
   plot.repaint();
-  EXPECT_TRUE(plot.TimerActive());
-  EXPECT_EQ(plot.TimerIntervalMs(), 62);
+  EXPECT_TRUE(plot.Repaints().Active());
+  EXPECT_EQ(plot.Repaints().IntervalMs(), 62);
 }
 
 TEST(SoundPlotDrawing, CursorOnTheScreenImageIsErasedWhenMoved) {

@@ -54,7 +54,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
     doc.Info().SetTimeExpansion(timeExpansion);
     const QString p = dir_.filePath(QStringLiteral("sine.wav"));
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
     app_ = std::make_unique<CNorvaneApp>(store_.get());
     app_->SetAudioBackend(audio_.get());
     if (!app_->InitInstance({p})) qFatal("cannot start");

@@ -53,7 +53,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     CNorvaneDoc doc;
     nv::test::FillDocument(doc, channels, bits, rate, bytes);
     const QString p = Path(name);
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
     return p;
   }
   // 16-bit samples of a sine, `frames` frames.

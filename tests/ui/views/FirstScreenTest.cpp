@@ -52,7 +52,7 @@ class FirstScreenTest : public QObject, protected nv::test::AppFixture {
     CNorvaneDoc doc;
     nv::test::FillDocument(doc, 1, 16, rate, nv::test::Samples16(s));
     const QString p = dir_.filePath(name);
-    if (!doc.Save(p.toStdString(), type)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), type})) qFatal("cannot write test file");
     return p;
   }
   // Half a second at 384 kHz, as a bat recorder writes it: five 4 ms FM
@@ -221,7 +221,7 @@ class FirstScreenTest : public QObject, protected nv::test::AppFixture {
     v->Settings().timePerPlotUs = 2000000;
     v->Recompute();
     const QString kept = dir_.filePath("kept.wav");
-    QVERIFY(v->Document()->Save(kept.toStdString(), nv::FileType::NorvaneWave));
+    QVERIFY(v->Document()->Save({kept.toStdString(), nv::FileType::NorvaneWave}));
     QVERIFY(app_->OpenDocumentFile(kept));
     Settle();
     QVERIFY(View() != v);

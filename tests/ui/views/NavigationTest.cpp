@@ -47,7 +47,7 @@ class NavigationTest : public QObject, protected nv::test::AppFixture {
     CNorvaneDoc doc;
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
     const QString p = dir_.filePath(name);
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
     return p;
   }
   bool Start(const QString& file) {

@@ -43,7 +43,7 @@ class PlayTest : public QObject, protected nv::test::AppFixture {
     CNorvaneDoc doc;
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
     const QString p = dir_.filePath(name);
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
     return p;
   }
   nv::SimulatedAudioStream& Stream() const { return *audio_->last; }
@@ -129,7 +129,7 @@ class PlayTest : public QObject, protected nv::test::AppFixture {
     {
       CNorvaneDoc small;
       nv::test::FillDocument(small, 1, 8, 11025, std::vector<uint8_t>(11025, 200));
-      QVERIFY(small.Save(other.toStdString(), nv::FileType::NorvaneWave));
+      QVERIFY(small.Save({other.toStdString(), nv::FileType::NorvaneWave}));
     }
     auto drop = [&](QEvent::Type type) {
       QMimeData data;

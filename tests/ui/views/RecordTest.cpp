@@ -19,6 +19,8 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
+#include "app/DocumentManager.h"
+#include "app/SamplingParametersCommand.h"
 #include "app/CRecFrame.h"
 #include "audio/pulse/PulseAudioBackend.h"
 #include "audio/Recorder.h"
@@ -53,7 +55,7 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     CNorvaneDoc doc;
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
     const QString p = dir_.filePath(name);
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
     return p;
   }
   // A 4 kHz sine of 16-bit mono 44 100 Hz samples.
@@ -95,7 +97,7 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     store_.reset();
     RecordViewSettingsDialog::runner = nullptr;
     SoundDevicesDialog::runner = nullptr;
-    CNorvaneApp::cardChooser = nullptr;
+    SamplingParametersCommand::cardChooser = nullptr;
     sink_.Remove();
   }
 
@@ -183,7 +185,7 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     QCOMPARE(audio_->opened, 0);
     // "Set sampling parameters" goes by the card chosen as the input kind.
     bool asked = false;
-    CNorvaneApp::cardChooser = [&](QWidget*) {
+    SamplingParametersCommand::cardChooser = [&](QWidget*) {
       asked = true;
       return std::optional<nv::CardKind>();
     };
@@ -222,7 +224,7 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     watch.frames = &framesAtQuestion;
     nv::SetMessageSink(&watch);
     // The sound view's frame closes (its close box, or the application ending).
-    app_->FramesOf(doc).front()->close();
+    app_->Docs().FramesOf(doc).front()->close();
     for (int i = 0; i < 5; ++i) Settle();
     nv::SetMessageSink(&sink_);
     QVERIFY(stream->Closed());
@@ -323,7 +325,7 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     app_->SetAudioBackend(&pulse);
     app_->SetInputDevice(qEnvironmentVariable("NORVANE_TEST_RECORD_SOURCE").toStdString());
     QVERIFY(Start(WriteSine("e.wav", 1000)));
-    CNorvaneDoc* doc = app_->NewDocument();
+    CNorvaneDoc* doc = app_->Docs().NewDocument();
     QVERIFY(doc);
     Settle();
     QCOMPARE(Frame()->ActiveDocument(), doc);
@@ -343,7 +345,7 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     QVERIFY(!app_->playing);
     // No overrun was said.
     QVERIFY2(sink_.texts.empty(), sink_.texts.empty() ? "" : sink_.texts.back().c_str());
-    QVERIFY(doc->Save(out.toStdString(), nv::FileType::StandardWave));
+    QVERIFY(doc->Save({out.toStdString(), nv::FileType::StandardWave}));
     QFile time(out + ".seconds");
     QVERIFY(time.open(QIODevice::WriteOnly));
     time.write(QByteArray::number(recorded, 'f', 3));

@@ -16,6 +16,7 @@
 #include "../../support/TestSupport.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
+#include "app/MainFrameBars.h"
 #include "app/CNorvaneApp.h"
 #include "app/CSndFileDialog.h"
 #include "app/CompressionDialog.h"
@@ -49,7 +50,7 @@ class SoundViewTest : public QObject, protected nv::test::AppFixture {
       s[i] = static_cast<int16_t>(8000 * std::sin(static_cast<double>(i) * 0.7));
     nv::test::FillDocument(doc, channels, 16, 44100, nv::test::Samples16(s));
     const QString p = Path(name);
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write test file");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
     return p;
   }
 
@@ -57,7 +58,7 @@ class SoundViewTest : public QObject, protected nv::test::AppFixture {
     CNorvaneDoc doc;
     if (!nv::BuildDemoRecording(doc)) qFatal("no demo");
     const QString p = Path("demo.wav");
-    if (!doc.Save(p.toStdString(), nv::FileType::NorvaneWave)) qFatal("cannot write demo");
+    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write demo");
     return p;
   }
 
@@ -292,21 +293,21 @@ class SoundViewTest : public QObject, protected nv::test::AppFixture {
     QVERIFY(Start({WriteDemo()}));
     QVERIFY(!LockKeyState::Read().has_value());
     QTest::qWait(600);
-    for (int i = 0; i < 3; ++i) QVERIFY(!Frame()->LockPane(i)->isEnabled());
-    QCOMPARE(Frame()->LockPane(0)->text(), QString("CAP"));
+    for (int i = 0; i < 3; ++i) QVERIFY(!Frame()->Bars().LockPane(i)->isEnabled());
+    QCOMPARE(Frame()->Bars().LockPane(0)->text(), QString("CAP"));
     LockKeyState keys;
     keys.caps = true;
     keys.scroll = true;
-    Frame()->ShowLockKeys(keys);
-    QCOMPARE(Frame()->LockPane(0)->text(), QString("CAP"));
-    QCOMPARE(Frame()->LockPane(1)->text(), QString());
-    QCOMPARE(Frame()->LockPane(2)->text(), QString("SCRL"));
-    QVERIFY(Frame()->LockPane(0)->isEnabled());
+    Frame()->Bars().ShowLockKeys(keys);
+    QCOMPARE(Frame()->Bars().LockPane(0)->text(), QString("CAP"));
+    QCOMPARE(Frame()->Bars().LockPane(1)->text(), QString());
+    QCOMPARE(Frame()->Bars().LockPane(2)->text(), QString("SCRL"));
+    QVERIFY(Frame()->Bars().LockPane(0)->isEnabled());
     keys = LockKeyState{};
     keys.num = true;
-    Frame()->ShowLockKeys(keys);
-    QCOMPARE(Frame()->LockPane(0)->text(), QString());
-    QCOMPARE(Frame()->LockPane(1)->text(), QString("NUM"));
+    Frame()->Bars().ShowLockKeys(keys);
+    QCOMPARE(Frame()->Bars().LockPane(0)->text(), QString());
+    QCOMPARE(Frame()->Bars().LockPane(1)->text(), QString("NUM"));
   }
 
   // "S&plit" divides the frame into two panes of the same kind on the same

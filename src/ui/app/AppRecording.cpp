@@ -1,19 +1,18 @@
-// The application's part of recording: the input kind, opening a recording
-// view in its own frame, and closing the recording views of a document
-// before the document's frames close.
+#include "app/AppRecording.h"
+
 #include <QMdiArea>
 #include <QPointer>
 #include <QTimer>
 
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
-#include "app/CNorvaneApp.h"
 #include "app/CRecFrame.h"
 #include "views/CNvAnaView.h"
 #include "views/CNvRecView.h"
 
-void CNorvaneApp::OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) {
-  if (!mainFrame_ || !doc) return;
+void AppRecording::Open(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) {
+  CMainFrame* mainFrame = mainFrame_();
+  if (!mainFrame || !doc) return;
   auto* view = new CNvRecView(doc, starter, settings);
   auto* frame = new CRecFrame(doc, view);
   // When the recording has ended and its frame closes, the frame area would
@@ -22,7 +21,7 @@ void CNorvaneApp::OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, c
   // Its frame is activated after the recording's frame has closed.
   std::function<void()> closeFrame = view->closeFrame;
   QPointer<CNvAnaView> back(starter);
-  QPointer<CMainFrame> main(mainFrame_.get());
+  QPointer<CMainFrame> main(mainFrame);
   view->closeFrame = [closeFrame, back, main] {
     if (closeFrame) closeFrame();
     if (!main) return;
@@ -36,26 +35,27 @@ void CNorvaneApp::OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, c
       }
     });
   };
-  mainFrame_->MdiArea()->addSubWindow(frame);
-  frame->resize(mainFrame_->MdiArea()->size());
+  mainFrame->MdiArea()->addSubWindow(frame);
+  frame->resize(mainFrame->MdiArea()->size());
   frame->show();
-  mainFrame_->MdiArea()->setActiveSubWindow(frame);
-  activeViewKind = ActiveViewKind::RecordingView;
+  mainFrame->MdiArea()->setActiveSubWindow(frame);
+  activeKind_ = ActiveViewKind::RecordingView;
   view->OnInitialUpdate();
-  mainFrame_->UpdateCommandUi();
+  mainFrame->UpdateCommandUi();
 }
 
-std::vector<CRecFrame*> CNorvaneApp::RecordingFrames(nv::CNorvaneDoc* doc) const {
+std::vector<CRecFrame*> AppRecording::Frames(nv::CNorvaneDoc* doc) const {
   std::vector<CRecFrame*> v;
-  if (!mainFrame_) return v;
-  for (QMdiSubWindow* w : mainFrame_->MdiArea()->subWindowList())
+  CMainFrame* mainFrame = mainFrame_();
+  if (!mainFrame) return v;
+  for (QMdiSubWindow* w : mainFrame->MdiArea()->subWindowList())
     if (auto* f = qobject_cast<CRecFrame*>(w))
       if (!doc || f->Document() == doc) v.push_back(f);
   return v;
 }
 
-void CNorvaneApp::CloseRecordingViews(nv::CNorvaneDoc* doc) {
-  for (CRecFrame* frame : RecordingFrames(doc)) {
+void AppRecording::CloseViews(nv::CNorvaneDoc* doc) {
+  for (CRecFrame* frame : Frames(doc)) {
     // Waiting for the device runs the event loop, in which the frame may
     // close by itself once the recording has ended.
     QPointer<CRecFrame> f(frame);
