@@ -445,7 +445,7 @@ TEST_F(SoundFile, AFactorOfNoneIsRepairedWhereTheFileIsRead) {
   for (int32_t stored : {0, -1, -250000, 1, 10000, 320000}) {
     test::WriteFileBytes(dir.File("te.wav"), NorvaneFile(3, 1, stored, {}, 1968));
     CNorvaneDoc doc;
-    ASSERT_TRUE(doc.Open(dir.File("te.wav")));
+    ASSERT_TRUE(doc.Open({dir.File("te.wav")}));
     const int32_t expected = stored > 0 ? stored : 1000;
     EXPECT_EQ(doc.Info().TimeExpansion(), expected) << stored;
     EXPECT_EQ(doc.Time(), TimeBase(44100, expected)) << stored;

@@ -132,7 +132,7 @@ class SoundViewTest : public QObject, protected nv::test::AppFixture {
     nv::test::FillDocument(doc, 1, 16, 12000, nv::test::Samples16(std::vector<int16_t>(12000, 100)));
     doc.Info().SetTimeExpansion(320000);
     const QString p = Path("slowed.wav");
-    QVERIFY(doc.Save(p.toStdString(), nv::FileType::NorvaneWave));
+    QVERIFY(doc.Save({p.toStdString(), nv::FileType::NorvaneWave}));
     QVERIFY(Start({p}));
     QCOMPARE(View()->Document()->Info().TimeExpansion(), 320000);
     QCOMPARE(View()->Plot()->Setup().effectiveRateHz(), int64_t{12000} * 320);
