@@ -28,12 +28,9 @@
 //
 // Interface thread only; the device's notifications arrive there through the
 // backend's AudioExecutor.
-#include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "audio/AudioBackend.h"
 #include "audio/StreamSession.h"
