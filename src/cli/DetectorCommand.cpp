@@ -69,7 +69,7 @@ int PlayThroughDetector(CNorvaneDoc& doc, const FilterDescription& filter, int64
     return 1;
   }
   // A device that hands nothing back for ten seconds is given up.
-  const bool answered = WaitForPlaybackEnd(
+  const bool answered = WaitForDeviceEnd(
       queue, {[&] { return player.Active(); }, [&] { return player.BlocksPlayed(); }, [&] { player.Stop(); }},
       std::chrono::seconds(10));
   if (!answered) return Fail("The sound device stopped answering.");

@@ -2,19 +2,23 @@
 
 namespace nv::cli {
 
-bool WaitForPlaybackEnd(TaskQueue& queue, const PlaybackProgress& playback, std::chrono::milliseconds patience) {
+bool WaitForDeviceEnd(TaskQueue& queue, const DeviceProgress& device, std::chrono::milliseconds patience) {
   auto lastProgress = std::chrono::steady_clock::now();
-  int64_t lastPlayed = -1;
-  bool stopped = false;
-  while (playback.active()) {
+  int64_t lastDone = -1;
+  bool stopped = false, interrupted = false;
+  while (device.active()) {
     queue.WaitAndRun(std::chrono::milliseconds(100));
-    if (playback.blocksPlayed() != lastPlayed) {
-      lastPlayed = playback.blocksPlayed();
+    if (!interrupted && device.interrupted && device.interrupted()) {
+      interrupted = true;
+      device.stop();
+    }
+    if (device.blocksDone() != lastDone) {
+      lastDone = device.blocksDone();
       lastProgress = std::chrono::steady_clock::now();
     } else if (std::chrono::steady_clock::now() - lastProgress > patience) {
       if (stopped) return false;
       stopped = true;
-      playback.stop();
+      device.stop();
       lastProgress = std::chrono::steady_clock::now();
     }
   }

@@ -1,8 +1,10 @@
 #pragma once
-// Waiting for a playback of the command-line tool to end: runs the device's
-// notifications on the tool's task queue until the playback is no longer
-// active. A device that hands no block back for `patience` is told to stop
-// once; one that still does not answer for as long again is given up.
+// Waiting for a device of the command-line tool (a playback or a recording)
+// to finish: runs the device's notifications on the tool's task queue until
+// the device is no longer active. A device that hands no block back for
+// `patience` is told to stop once; one that still does not answer for as
+// long again is given up. An interruption (Ctrl-C) asks for a stop once and
+// keeps waiting for the device to close.
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -11,13 +13,15 @@
 
 namespace nv::cli {
 
-struct PlaybackProgress {
+struct DeviceProgress {
   std::function<bool()> active;
-  std::function<int64_t()> blocksPlayed;
+  std::function<int64_t()> blocksDone;
   std::function<void()> stop;
+  // Optional: true once the user asked to end early.
+  std::function<bool()> interrupted = nullptr;
 };
 
-// False when the device was given up.
-bool WaitForPlaybackEnd(TaskQueue& queue, const PlaybackProgress& playback, std::chrono::milliseconds patience);
+// False when the device stopped answering (it was told to stop, or given up).
+bool WaitForDeviceEnd(TaskQueue& queue, const DeviceProgress& device, std::chrono::milliseconds patience);
 
 }  // namespace nv::cli

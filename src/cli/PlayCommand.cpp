@@ -80,7 +80,7 @@ int RunPlay(const Args& a) {
                               (static_cast<double>(doc.Format().nAvgBytesPerSec) * speed);
   const auto patience = std::chrono::milliseconds(
       static_cast<long long>(1000 * (10.0 + 2 * TransferBuffers::kCount * blockSeconds)));
-  const bool answered = WaitForPlaybackEnd(
+  const bool answered = WaitForDeviceEnd(
       queue, {[&] { return engine.Active(); }, [&] { return engine.BlocksPlayed(); }, [&] { engine.Stop(); }}, patience);
   if (!answered) return Fail("The sound device stopped answering.");
   return 0;

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "CliSupport.h"
+#include "DeviceWait.h"
 #include "audio/pulse/PulseAudioBackend.h"
 #include "audio/Recorder.h"
 #include "audio/TaskQueue.h"
@@ -111,28 +112,12 @@ int RunRecord(const Args& a) {
   auto old = std::signal(SIGINT, OnInterrupt);
   // Runs the device's notifications until it closes; a device that hands
   // nothing back for 10 s is given up.
-  auto lastProgress = std::chrono::steady_clock::now();
-  int64_t lastReceived = recorder.BlocksReceived();
-  bool gaveUp = false, interrupted = false;
-  while (recorder.Active()) {
-    queue.WaitAndRun(std::chrono::milliseconds(100));
-    if (g_interrupted && !interrupted) {
-      interrupted = true;
-      recorder.Stop();
-    }
-    if (recorder.BlocksReceived() != lastReceived) {
-      lastReceived = recorder.BlocksReceived();
-      lastProgress = std::chrono::steady_clock::now();
-    } else if (std::chrono::steady_clock::now() - lastProgress > std::chrono::seconds(10)) {
-      if (gaveUp) {
-        recorder.Abort();
-        break;
-      }
-      gaveUp = true;
-      recorder.Stop();
-      lastProgress = std::chrono::steady_clock::now();
-    }
-  }
+  const bool answered = WaitForDeviceEnd(queue,
+                                         {[&] { return recorder.Active(); }, [&] { return recorder.BlocksReceived(); },
+                                          [&] { recorder.Stop(); }, [] { return g_interrupted.load(); }},
+                                         std::chrono::seconds(10));
+  const bool gaveUp = !answered;
+  if (recorder.Active()) recorder.Abort();
   std::signal(SIGINT, old);
   if (gaveUp) ShowMessage("The sound device stopped answering.");
   if (!doc.Save({a.positional[0], FileType::NorvaneWave})) return 1;

@@ -1,33 +1,29 @@
 #pragma once
-// Playback through the virtual detector for one sound view: the range and
-// labels of an ordinary playback, the output device opened in the document's
-// own format (no play speed: the speed factor does the speeding up), four
-// blocks queued, each filled by a DetectorStream just before it is queued
-// and refilled as the device hands it back. A new detector frequency is
-// heard from the next block filled, so within the four blocks queued. The
-// detector line follows the blocks heard, and the view shows its text;
-// "End of play" at the end.
+// Playback through the virtual detector for one sound view: the one
+// PlaybackEngine with a DetectorSource. The range and labels of an ordinary
+// playback; the device opened in the document's own format (no play speed:
+// the speed factor does the speeding up); four blocks queued, each made by
+// the detector just before it is queued and remade as the device hands it
+// back, so a new detector frequency is heard within the four blocks queued.
+// The detector line follows the blocks heard, and the view shows its text;
+// "End of play" at the end. The rate and volume keys act as for an ordinary
+// playback.
 //
-// One playback in the whole application: the caller owns the playing flag,
-// shared by every playback and recording, read and set through the two
-// functions given. Interface thread only; device
-// notifications arrive there through the backend's executor. Destroying it
-// (the view or the document closes) stops a running playback at once,
-// releases its mapping and clears the playing flag.
-#include <array>
+// The engine's reports reach the view as a DetectorPlaybackView: the
+// playback cursor is the detector line, the running text the line's own.
+// Ownership, the playing flag and threads as for PlaybackEngine (interface
+// thread; the caller owns the flag). Destroying it (the view or the document
+// closes) stops a running playback at once, releases the detector's mapping
+// and clears the playing flag.
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "audio/AudioBackend.h"
-#include "audio/Resampler.h"
-#include "audio/DetectorDocument.h"
-#include "audio/DetectorStream.h"
+#include "audio/DetectorSource.h"
 #include "audio/PlaybackEngine.h"
+#include "audio/PlaybackView.h"
 #include "document/CNorvaneDoc.h"
-#include "document/TransferBuffers.h"
 
 namespace nv {
 
@@ -48,17 +44,17 @@ class DetectorPlaybackView {
   virtual void DetectorPlaybackClosed() {}
 };
 
-class DetectorPlayback : public AudioStreamListener {
+class DetectorPlayback : private PlaybackView {
  public:
   static constexpr int kBuffers = 4;
 
   DetectorPlayback(CNorvaneDoc& doc, AudioBackend& backend, std::function<bool()> isPlaying,
                    std::function<void(bool)> setPlaying, DetectorPlaybackView& view);
-  ~DetectorPlayback() override;
+  ~DetectorPlayback() override = default;
   DetectorPlayback(const DetectorPlayback&) = delete;
   DetectorPlayback& operator=(const DetectorPlayback&) = delete;
 
-  void SetOutputDevice(const std::string& id) { device_ = id; }
+  void SetOutputDevice(const std::string& id) { engine_.SetOutputDevice(id); }
 
   // "&Play sound" with the detector on: nothing while anything plays; "No
   // sound to play." for an empty document; otherwise the selection, the
@@ -68,73 +64,42 @@ class DetectorPlayback : public AudioStreamListener {
   void Play(const PlaybackRequest& request, const FilterDescription& filter, int k, int32_t frequencyHz);
   bool Start(int64_t startFrame, int64_t endFrame, const std::string& label, const FilterDescription& filter,
              int k, int32_t frequencyHz);
-  // The detector frequency of the blocks filled from now on.
-  void SetFrequencyHz(int32_t hz) { stream_.SetFrequencyHz(hz); }
-  void Stop();
-  void Abort();
-  // Left / Right while playing: the device's playback rate halved or
-  // doubled, as for an ordinary playback.
-  KeyOutcome RateDown();
-  KeyOutcome RateUp();
+  // The detector frequency of the blocks made from now on.
+  void SetFrequencyHz(int32_t hz) { source_.SetFrequencyHz(hz); }
+  void Stop() { engine_.Stop(); }
+  void Abort() { engine_.Abort(); }
+  // Left / Right while playing: the playback rate halved or doubled, as for
+  // an ordinary playback.
+  KeyOutcome RateDown() { return engine_.RateDown(); }
+  KeyOutcome RateUp() { return engine_.RateUp(); }
   // The volume keys while playing: the device's output volume doubled or
   // halved, as for an ordinary playback (Up and Down themselves retune the
   // detector).
-  KeyOutcome VolumeUp();
-  KeyOutcome VolumeDown();
+  KeyOutcome VolumeUp() { return engine_.VolumeUp(); }
+  KeyOutcome VolumeDown() { return engine_.VolumeDown(); }
 
-  bool Active() const { return state_ != PlaybackState::Idle; }
-  PlaybackState State() const { return state_; }
-  const std::string& StatusText() const { return statusText_; }
-  int BlocksQueued() const { return queued_; }
-  int64_t BlocksPlayed() const { return played_; }
-  const DetectorStream& Stream() const { return stream_; }
-  bool Resampling() const { return resampling_; }
-  const WaveFormatEx& DeviceFormat() const { return deviceFormat_; }
-
-  void OnStreamOpened() override;
-  void OnBlockDone(WaveHeader* block) override;
-  void OnStreamClosed() override;
+  bool Active() const { return engine_.Active(); }
+  PlaybackState State() const { return engine_.State(); }
+  const std::string& StatusText() const { return engine_.StatusText(); }
+  int BlocksQueued() const { return engine_.BlocksQueued(); }
+  int64_t BlocksPlayed() const { return engine_.BlocksPlayed(); }
+  const DetectorStream& Stream() const { return source_.Stream(); }
+  bool Resampling() const { return engine_.Resampling(); }
+  const WaveFormatEx& DeviceFormat() const { return engine_.DeviceFormat(); }
+  const PlaybackEngine& Engine() const { return engine_; }
 
  private:
-  void FillBlock(int i);
-  // The next device block through the resampler; its bytes (0 at the end).
-  uint32_t FillResampled(std::vector<uint8_t>& block);
-  void EndPlayback();
-  KeyOutcome ApplyRate(uint32_t factor16_16);
-  KeyOutcome ApplyVolume(bool up);
-  void ReleaseSound();
-  double SecondsOf(int64_t frame) const;
+  // PlaybackView: the engine's reports as the detector view's.
+  void ShowPlaybackStatus(const std::string& text) override { view_.ShowDetectorPlaybackStatus(text); }
+  void SetPlaybackCursor(int64_t frame) override { view_.MoveDetectorLine(frame); }
+  void ShowPlaybackProgress(int64_t frame, const std::string& text) override;
+  void Beep() override { view_.RefuseDetectorPlayback(); }
+  void PlaybackClosed() override { view_.DetectorPlaybackClosed(); }
 
-  CNorvaneDoc& doc_;
-  AudioBackend& backend_;
-  std::function<bool()> isPlaying_;
-  std::function<void(bool)> setPlaying_;
   DetectorPlaybackView& view_;
-  std::string device_;
-  std::unique_ptr<AudioStream> out_;
-  DetectorSoundMapping mapping_;
-  DetectorStream stream_;
-
-  PlaybackState state_ = PlaybackState::Idle;
-  bool stopRequested_ = false;
-  std::string statusText_;
-  int64_t endFrame_ = 0;
-  int64_t played_ = 0;
-  int queued_ = 0;
-  uint32_t rateFactor_ = 0x10000;
-  std::array<std::vector<uint8_t>, kBuffers> blocks_;
-  std::array<WaveHeader, kBuffers> headers_{};
-  // A device that does not take the document's rate plays the stream's
-  // blocks through the resampler at a rate it takes, one stream block (two
-  // while the converter's delay still swallows a whole block) per device
-  // block.
-  bool resampling_ = false;
-  bool flushed_ = false;
-  WaveFormatEx deviceFormat_;
-  Resampler resampler_;
-  std::vector<uint8_t> raw_;
-  std::vector<float> inFrames_;
-  std::vector<float> outFrames_;
+  // The source outlives the engine, which ends it when it goes.
+  DetectorSource source_;
+  PlaybackEngine engine_;
 };
 
 }  // namespace nv

@@ -1,12 +1,8 @@
 #include "audio/PlaybackEngine.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "audio/AudioKeyRules.h"
 #include "audio/OutputOpener.h"
@@ -34,28 +30,28 @@ PlaybackEngine::PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, std::fun
                                std::function<void(bool)> setPlaying, PlaybackView& view)
     : doc_(doc),
       backend_(backend),
-      isPlaying_(std::move(isPlaying)),
-      setPlaying_(std::move(setPlaying)),
-      view_(view) {}
+      view_(view),
+      workFile_(doc),
+      source_(workFile_),
+      session_(std::move(isPlaying), std::move(setPlaying)) {}
+
+PlaybackEngine::PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, std::function<bool()> isPlaying,
+                               std::function<void(bool)> setPlaying, PlaybackView& view, PlaybackSource& source)
+    : doc_(doc),
+      backend_(backend),
+      view_(view),
+      workFile_(doc),
+      source_(source),
+      session_(std::move(isPlaying), std::move(setPlaying)) {}
 
 PlaybackEngine::~PlaybackEngine() { Abort(); }
 
-int64_t PlaybackEngine::ReadWork(int64_t offset, uint8_t* out, int64_t bytes) {
-  if (reader_) return reader_(offset, out, bytes);
-  const TempFile& work = doc_.WorkFile();
-  const int fd = work.Fd();
-  int64_t got = 0;
-  while (got < bytes) {
-    // Positions of the sound become file offsets past the work file's head.
-    const ssize_t n = ::pread(fd, out + got, static_cast<size_t>(bytes - got), work.FileOffset(offset + got));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return got ? got : -1;
-    }
-    if (n == 0) break;
-    got += n;
+PlaybackState PlaybackEngine::State() const {
+  switch (session_.State()) {
+    case StreamState::Closed: return PlaybackState::Idle;
+    case StreamState::Closing: return PlaybackState::Closing;
+    default: return PlaybackState::Open;
   }
-  return got;
 }
 
 double PlaybackEngine::SecondsOf(int64_t frame) const {
@@ -63,7 +59,7 @@ double PlaybackEngine::SecondsOf(int64_t frame) const {
 }
 
 void PlaybackEngine::Play(const PlaybackRequest& r) {
-  if (isPlaying_() || Active()) return;
+  if (session_.Busy()) return;
   if (doc_.FrameCount() <= 0 || doc_.LastBufferIndex() < 0) {
     ShowMessage("No sound to play.");
     return;
@@ -79,10 +75,10 @@ void PlaybackEngine::Play(const PlaybackRequest& r) {
 
 bool PlaybackEngine::OpenDevice(const WaveFormatEx& wanted) {
   OpenedOutput opened = OpenOutput(backend_, device_, wanted, *this);
-  stream_ = std::move(opened.stream);
   resampling_ = opened.resampling;
-  if (stream_) deviceFormat_ = opened.deviceFormat;
-  return stream_ != nullptr;
+  if (opened.stream) deviceFormat_ = opened.deviceFormat;
+  session_.Opened(std::move(opened.stream));
+  return session_.Active();
 }
 
 bool PlaybackEngine::SetUpResampler(double ownFactor) {
@@ -93,8 +89,22 @@ bool PlaybackEngine::SetUpResampler(double ownFactor) {
   return true;
 }
 
+bool PlaybackEngine::OpenForStart() {
+  WaveFormatEx fmt = doc_.Format();
+  sourceRateHz_ = PlaybackRateHz(fmt.nSamplesPerSec, source_.Speed());
+  fmt.SetFormat(fmt.nChannels, fmt.wBitsPerSample, sourceRateHz_);
+  if (sourceRateHz_ == 0) fmt.nSamplesPerSec = 0;
+  ownRate_ = false;
+  ownFactor_ = 1.0;
+  rateFactor_ = deviceFactor_ = 0x10000;
+  if (OpenDevice(fmt) && (!resampling_ || SetUpResampler(1.0))) return true;
+  session_.Abort();
+  ShowMessage("Failed to open waveform output device.");
+  return false;
+}
+
 bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label) {
-  if (Active() || stream_) return false;
+  if (session_.Active()) return false;
   if (start >= doc_.FrameCount() || start >= end) {
     view_.Beep();
     return false;
@@ -108,34 +118,23 @@ bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label)
     ShowMessage("Out of memory.");
     return false;
   }
-  WaveFormatEx fmt = doc_.Format();
-  sourceRateHz_ = PlaybackRateHz(fmt.nSamplesPerSec, doc_.PlaySpeed());
-  fmt.SetFormat(fmt.nChannels, fmt.wBitsPerSample, sourceRateHz_);
-  if (sourceRateHz_ == 0) fmt.nSamplesPerSec = 0;
-  ownRate_ = false;
-  ownFactor_ = 1.0;
-  rateFactor_ = deviceFactor_ = 0x10000;
-  if (!OpenDevice(fmt)) {
-    stream_.reset();
-    ShowMessage("Failed to open waveform output device.");
-    return false;
-  }
-  if (resampling_ && !SetUpResampler(1.0)) {
-    stream_.reset();
-    ShowMessage("Failed to open waveform output device.");
-    return false;
-  }
-  stream_->Pause();
-  stopRequested_ = false;
-  state_ = PlaybackState::Open;
-  read_ = played_ = 0;
-  queued_ = 0;
-  inFlight_.clear();
-  deviceBytesWritten_ = 0;
-
   start = std::max<int64_t>(start, 0);
   end = std::min<int64_t>(end, doc_.FrameCount());
   if (end < start) std::swap(start, end);
+  switch (source_.Begin(start, end, blockBytes_)) {
+    case SourceStart::Started: break;
+    case SourceStart::EmptyRange: view_.Beep(); return false;
+    case SourceStart::Refused: return false;
+  }
+  if (!OpenForStart()) {
+    source_.End();
+    return false;
+  }
+  session_.Stream()->Pause();
+  read_ = 0;
+  inFlight_.clear();
+  deviceBytesWritten_ = 0;
+
   statusText_ = Format("%s %1.2f - %1.2f ", label, SecondsOf(start), SecondsOf(end));
   view_.ShowPlaybackStatus(statusText_);
   view_.SetPlaybackCursor(start);
@@ -145,24 +144,21 @@ bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label)
   startBytes_ = std::clamp<int64_t>(start * frameBytes_, 0, fileBytes);
   endBytes_ = std::clamp<int64_t>(end * frameBytes_, 0, fileBytes);
   endFrame_ = endBytes_ / frameBytes_;
+  soundBytesPerBlock_ = source_.SoundBytesPerBlock();
 
   // Through the resampler a slow speed makes each block long (2 s at 1/32):
   // enough blocks for two seconds ahead, at least four, are queued, so that
   // the start converts little and a rate change in our own layer is heard
   // soon.
   int inUse = blocksInUse_;
-  if (resampling_ && doc_.Format().nAvgBytesPerSec > 0 && doc_.PlaySpeed() > 0) {
+  if (resampling_ && doc_.Format().nAvgBytesPerSec > 0 && source_.Speed() > 0) {
     const double blockSeconds =
-        static_cast<double>(blockBytes_) / (doc_.Format().nAvgBytesPerSec * doc_.PlaySpeed());
+        static_cast<double>(blockBytes_) / (doc_.Format().nAvgBytesPerSec * source_.Speed());
     inUse = std::clamp(static_cast<int>(std::ceil(2.0 / blockSeconds)), std::min(4, blocksInUse_), blocksInUse_);
   }
   for (int i = 0; i < inUse; ++i) FillBlock(i);
-  setPlaying_(true);
-  if (queued_ > 0) {
-    stream_->Restart();
-  } else {
-    state_ = PlaybackState::Closing;
-    stream_->Close();
+  if (!session_.Launch()) {
+    session_.Close();
     view_.SetPlaybackCursor(-1);
   }
   return true;
@@ -172,20 +168,20 @@ void PlaybackEngine::FillBlock(int i) {
   const int64_t k = ++read_;
   WaveHeader& src = buffers_.Header(i);
   src.flags = 0;
-  const int64_t offset = startBytes_ + (k - 1) * static_cast<int64_t>(blockBytes_);
+  const int64_t offset = startBytes_ + (k - 1) * soundBytesPerBlock_;
   // A block that would start at or after the end holds nothing of the range.
   if (offset >= endBytes_) return;
-  const int64_t n = ReadWork(offset, src.data, blockBytes_);
+  const int64_t n = source_.Fill(offset, src.data);
   if (n <= 0) {
     endBytes_ = offset - 1;
     return;
   }
-  if (n < static_cast<int64_t>(blockBytes_))
-    std::memset(src.data + n, 0, static_cast<size_t>(blockBytes_ - n));
+  // The sound behind the block: all of it, less at the end of the sound.
+  const int64_t soundBytes = n * (soundBytesPerBlock_ / blockBytes_);
   WaveHeader* block = &src;
   if (resampling_) {
-    const bool last = n < static_cast<int64_t>(blockBytes_) || offset + n >= endBytes_;
-    if (!ConvertBlock(i, src.data, n, last)) return;
+    const bool last = n < static_cast<int64_t>(blockBytes_) || offset + soundBytesPerBlock_ >= endBytes_;
+    ConvertBlock(i, src.data, n, last);
     block = &outHeaders_[static_cast<size_t>(i)];
   } else {
     src.bufferLength = static_cast<uint32_t>(n);
@@ -193,16 +189,15 @@ void PlaybackEngine::FillBlock(int i) {
   block->user = static_cast<uintptr_t>(i);
   block->flags = 0;
   block->loops = 0;
-  if (!stream_->Write(block)) {
+  if (!session_.Queue(block)) {
     ShowMessage("Failed to write block to device");
     return;
   }
-  ++queued_;
   deviceBytesWritten_ += block->bufferLength;
-  inFlight_.push_back({deviceBytesWritten_, block->bufferLength, offset, offset + n});
+  inFlight_.push_back({deviceBytesWritten_, block->bufferLength, offset, offset + soundBytes});
 }
 
-bool PlaybackEngine::ConvertBlock(int i, const uint8_t* src, int64_t n, bool last) {
+void PlaybackEngine::ConvertBlock(int i, const uint8_t* src, int64_t n, bool last) {
   const WaveFormatEx& df = doc_.Format();
   const int channels = df.nChannels;
   const int64_t frames = n / frameBytes_;
@@ -221,108 +216,72 @@ bool PlaybackEngine::ConvertBlock(int i, const uint8_t* src, int64_t n, bool las
   h.data = out.data();
   h.bufferLength = static_cast<uint32_t>(outBytes);
   h.bytesRecorded = 0;
-  return true;
-}
-
-void PlaybackEngine::OnStreamOpened() {
-  if (stream_ && state_ == PlaybackState::Idle) state_ = PlaybackState::Open;
 }
 
 void PlaybackEngine::OnBlockDone(WaveHeader* block) {
-  ++played_;
-  --queued_;
   if (!inFlight_.empty()) inFlight_.pop_front();
   // Blocks handed back after the end only come home.
-  if (state_ == PlaybackState::Closing || !stream_) return;
-  if (stream_->Lost()) stopRequested_ = true;
-  const int64_t reached = startBytes_ + played_ * static_cast<int64_t>(blockBytes_);
+  if (!session_.BlockBack()) return;
+  const int64_t reached = startBytes_ + session_.BlocksBack() * soundBytesPerBlock_;
   const int64_t position = std::min<int64_t>(reached / frameBytes_, endFrame_);
-  view_.ShowPlaybackStatus(Format("%s current: %1.2f", statusText_, SecondsOf(position)));
-  view_.SetPlaybackCursor(position);
+  view_.ShowPlaybackProgress(position, Format("%s current: %1.2f", statusText_, SecondsOf(position)));
   const int i = block ? static_cast<int>(block->user) : 0;
-  if (!stopRequested_ && i >= 0 && i < TransferBuffers::kCount) FillBlock(i);
+  if (!session_.StopRequested() && i >= 0 && i < TransferBuffers::kCount) FillBlock(i);
   // The end of the range, a stop, or nothing left in the device (every
   // further block failed to write): the playback is over.
-  if (reached >= endBytes_ || stopRequested_ || queued_ <= 0) EndPlayback();
+  if (reached >= endBytes_ || session_.StopRequested() || session_.Queued() <= 0) EndPlayback();
 }
 
 void PlaybackEngine::EndPlayback() {
   view_.ShowPlaybackStatus("End of play");
-  stream_->Reset();
-  if (state_ != PlaybackState::Closing) {
-    state_ = PlaybackState::Closing;
-    stream_->Close();
-    view_.SetPlaybackCursor(-1);
-  }
+  session_.Close();
+  view_.SetPlaybackCursor(-1);
 }
 
 void PlaybackEngine::OnStreamClosed() {
-  setPlaying_(false);
-  state_ = PlaybackState::Idle;
-  stream_.reset();
+  session_.Closed();
   inFlight_.clear();
-  queued_ = 0;
+  source_.End();
   view_.PlaybackClosed();
 }
 
 void PlaybackEngine::Stop() {
-  if (state_ == PlaybackState::Idle || !stream_) return;
-  stopRequested_ = true;
-  if (queued_ <= 0) {
-    // Nothing will come back to end it.
-    if (state_ != PlaybackState::Closing) EndPlayback();
-    return;
-  }
-  stream_->Reset();
+  if (!session_.Active()) return;
+  // With nothing in the device, nothing will come back to end it.
+  if (!session_.RequestStop() && !session_.Closing()) EndPlayback();
 }
 
 void PlaybackEngine::Abort() {
-  if (!stream_ && state_ == PlaybackState::Idle) return;
-  if (stream_) {
-    stream_->Reset();
-    stream_->Close();
-    stream_.reset();
-  }
-  state_ = PlaybackState::Idle;
-  setPlaying_(false);
-  queued_ = 0;
+  session_.Abort();
   inFlight_.clear();
+  source_.End();
 }
 
 bool PlaybackEngine::LeftVolume(uint16_t& v) {
   uint32_t word = 0;
-  if (state_ != PlaybackState::Open || !stream_ || !stream_->GetVolume(word)) return false;
+  if (State() != PlaybackState::Open || !session_.Stream()->GetVolume(word)) return false;
   v = static_cast<uint16_t>(word & 0xFFFF);
   return true;
 }
 
-KeyOutcome PlaybackEngine::VolumeUp() {
-  if (state_ != PlaybackState::Open || !stream_) return KeyOutcome::NotPlaying;
-  uint32_t v = 0;
-  if (!stream_->GetVolume(v)) return KeyOutcome::Refused;
-  return stream_->SetVolume(BothChannels(DoubledVolume(static_cast<uint16_t>(v & 0xFFFF))))
-             ? KeyOutcome::Changed
-             : KeyOutcome::Refused;
+KeyOutcome PlaybackEngine::StepVolumeKey(bool up) {
+  if (State() != PlaybackState::Open) return KeyOutcome::NotPlaying;
+  return StepVolume(*session_.Stream(), up) ? KeyOutcome::Changed : KeyOutcome::Refused;
 }
 
-KeyOutcome PlaybackEngine::VolumeDown() {
-  if (state_ != PlaybackState::Open || !stream_) return KeyOutcome::NotPlaying;
-  uint32_t v = 0;
-  if (!stream_->GetVolume(v)) return KeyOutcome::Refused;
-  return stream_->SetVolume(BothChannels(HalvedVolume(static_cast<uint16_t>(v & 0xFFFF))))
-             ? KeyOutcome::Changed
-             : KeyOutcome::Refused;
-}
+KeyOutcome PlaybackEngine::VolumeUp() { return StepVolumeKey(true); }
+
+KeyOutcome PlaybackEngine::VolumeDown() { return StepVolumeKey(false); }
 
 KeyOutcome PlaybackEngine::RateDown() {
-  if (state_ != PlaybackState::Open || !stream_) return KeyOutcome::NotPlaying;
+  if (State() != PlaybackState::Open) return KeyOutcome::NotPlaying;
   uint32_t next = 0;
   if (!HalvedRate(rateFactor_, next)) return KeyOutcome::Unchanged;
   return ApplyRate(next);
 }
 
 KeyOutcome PlaybackEngine::RateUp() {
-  if (state_ != PlaybackState::Open || !stream_) return KeyOutcome::NotPlaying;
+  if (State() != PlaybackState::Open) return KeyOutcome::NotPlaying;
   uint32_t next = 0;
   if (!DoubledRate(rateFactor_, next)) return KeyOutcome::Unchanged;
   return ApplyRate(next);
@@ -331,7 +290,7 @@ KeyOutcome PlaybackEngine::RateUp() {
 KeyOutcome PlaybackEngine::ApplyRate(uint32_t next) {
   // The device changes its rate when it can; otherwise (or once our own
   // layer has taken over) the resampler does, from the next block on.
-  if (!ownRate_ && stream_->SetPlaybackRate(next)) {
+  if (!ownRate_ && session_.Stream()->SetPlaybackRate(next)) {
     deviceFactor_ = rateFactor_ = next;
     return KeyOutcome::Changed;
   }
@@ -348,10 +307,10 @@ KeyOutcome PlaybackEngine::ApplyRate(uint32_t next) {
 }
 
 int64_t PlaybackEngine::HeardFrame() {
-  if (state_ != PlaybackState::Open || !stream_) return -1;
+  if (State() != PlaybackState::Open) return -1;
   if (inFlight_.empty()) return std::min<int64_t>(endBytes_ / frameBytes_, endFrame_);
   const QueuedBlock& b = inFlight_.front();
-  const int64_t heard = stream_->PlayedBytes();
+  const int64_t heard = session_.Stream()->PlayedBytes();
   const int64_t begin = b.deviceEnd - b.deviceBytes;
   double t = b.deviceBytes ? static_cast<double>(heard - begin) / b.deviceBytes : 0.0;
   t = std::clamp(t, 0.0, 1.0);

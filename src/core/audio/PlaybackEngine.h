@@ -1,16 +1,20 @@
 #pragma once
-// The playback of one sound view: chooses what to play, opens the output
-// device at the document's rate times its play speed, streams the work file
-// through its own 16 transfer buffers one BufferSize block at a time, refills
-// each block as the device hands it back, and reports progress to its
-// PlaybackView ("Playing selection 0.10 - 0.90 ", "... current: 0.35",
-// "End of play", the moving playback cursor).
+// The one playback engine of the program: a plain sound, a slowed sound and
+// the virtual detector all play through it and differ only in their
+// PlaybackSource. The engine chooses what to play, opens the output device
+// (OutputOpener) at the document's rate times the source's speed, keeps up
+// to 16 blocks queued, asks the source for the next block whenever the
+// device hands one back, and reports progress to its PlaybackView ("Playing
+// selection 0.10 - 0.90 ", "... current: 0.35", "End of play", the moving
+// playback cursor). The device's life (open, start, running, stopping,
+// device lost, closed) is a StreamSession.
 //
-// Blocks: block k (from 1) holds the BufferSize bytes of the work file from
-// range start + (k - 1) x BufferSize; the block that holds the range's end
-// is played whole. The cursor follows the blocks as the device hands them
-// back, which is when they have been heard; HeardFrame interpolates inside
-// the block being heard.
+// Blocks: block k (from 1) stands for the source's SoundBytesPerBlock()
+// bytes of sound from range start + (k - 1) x SoundBytesPerBlock() (for the
+// work file: BufferSize bytes, the block that holds the range's end played
+// whole) and is at most BufferSize bytes. The cursor follows the blocks as
+// the device hands them back, which is when they have been heard;
+// HeardFrame interpolates inside the block being heard.
 //
 // Devices that refuse the rate a speed asks for (too low, too high, or not a
 // rate the sound server takes) are opened at a rate they take, and the
@@ -18,24 +22,34 @@
 // device block, so the accounting above is unchanged. The same happens for
 // the Left/Right rate keys when the device has no rate control of its own.
 //
-// One playback in the whole application: the caller owns the playing flag,
-// shared by every engine (and by recording); it is set while a device is
-// held and cleared when the device has closed.
+// Ownership: the engine holds references to the document, the backend, the
+// view and the source, all of which must outlive it; it owns its device
+// stream (through its StreamSession), its 16 transfer buffers and the
+// converted blocks, kept while the device may still hold them. The playing
+// flag (one device user in the whole application, shared with every other
+// playback and with recording) is the caller's: set while a device is held
+// and cleared when it has closed.
 //
-// Interface thread only; the device's notifications arrive there through its
-// AudioExecutor. Destroying the engine (the view or document closes) stops a
-// running playback at once and clears the playing flag.
+// Threads: interface thread only; the device's notifications arrive there
+// through its AudioExecutor. Destroying the engine (the view or document
+// closes) stops a running playback at once and clears the playing flag.
+//
+// Units: ranges and positions in frames of the document, offsets in bytes of
+// the sound (the work file's contents), rates in Hz, the rate keys' factor
+// in 16.16 fixed point, volume words 0 to 0xFFFF per channel.
 #include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/AudioBackend.h"
+#include "audio/PlaybackSource.h"
 #include "audio/PlaybackView.h"
 #include "audio/Resampler.h"
+#include "audio/StreamSession.h"
+#include "audio/WorkFileSource.h"
 #include "document/CNorvaneDoc.h"
 #include "document/TransferBuffers.h"
 
@@ -61,15 +75,17 @@ struct PlaybackRequest {
 
 class PlaybackEngine : public AudioStreamListener {
  public:
-  // Reads up to `bytes` bytes of the work file at `offset` into `out`;
-  // returns the bytes read (0 at the end, -1 on error).
-  using BlockReader = std::function<int64_t(int64_t offset, uint8_t* out, int64_t bytes)>;
+  using BlockReader = WorkFileSource::BlockReader;
 
-  // The playing flag as a variable of the caller...
+  // Plays the document's work file at its play speed. The playing flag as a
+  // variable of the caller...
   PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, bool& playingFlag, PlaybackView& view);
   // ...or behind the caller's accessors.
   PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, std::function<bool()> isPlaying,
                  std::function<void(bool)> setPlaying, PlaybackView& view);
+  // Plays what `source` makes of the document's sound.
+  PlaybackEngine(CNorvaneDoc& doc, AudioBackend& backend, std::function<bool()> isPlaying,
+                 std::function<void(bool)> setPlaying, PlaybackView& view, PlaybackSource& source);
   ~PlaybackEngine() override;
   PlaybackEngine(const PlaybackEngine&) = delete;
   PlaybackEngine& operator=(const PlaybackEngine&) = delete;
@@ -80,8 +96,9 @@ class PlaybackEngine : public AudioStreamListener {
   // 16 for ordinary playback, fewer where each block is worked on just ahead
   // of the device).
   void SetBlocksInUse(int n) { blocksInUse_ = n < 1 ? 1 : n > TransferBuffers::kCount ? TransferBuffers::kCount : n; }
-  // Replaces the work-file reader (tests: short reads, failures).
-  void SetBlockReader(BlockReader reader) { reader_ = std::move(reader); }
+  // Replaces the work-file reader of the plain source (tests: short reads,
+  // failures).
+  void SetBlockReader(BlockReader reader) { workFile_.SetBlockReader(std::move(reader)); }
 
   // "&Play sound": nothing while anything plays; "No sound to play." for an
   // empty document; otherwise the selection ("Playing selection"), the
@@ -108,8 +125,8 @@ class PlaybackEngine : public AudioStreamListener {
   // or the device cannot be asked.
   bool LeftVolume(uint16_t& v);
 
-  PlaybackState State() const { return state_; }
-  bool Active() const { return state_ != PlaybackState::Idle; }
+  PlaybackState State() const;
+  bool Active() const { return session_.Active(); }
   // The frame being heard now (interpolated inside the current block), -1
   // when nothing plays.
   int64_t HeardFrame();
@@ -121,16 +138,15 @@ class PlaybackEngine : public AudioStreamListener {
   bool Resampling() const { return resampling_; }
   // The 16.16 rate factor the rate keys set (0x10000 at the start).
   uint32_t RateFactor() const { return rateFactor_; }
-  int BlocksQueued() const { return queued_; }
+  int BlocksQueued() const { return session_.Queued(); }
   // The playback's own 16 transfer buffers (BufferSize bytes each at the
-  // last start).
+  // last start): the source fills its blocks into them.
   const TransferBuffers& Buffers() const { return buffers_; }
-  int64_t BlocksPlayed() const { return played_; }
+  int64_t BlocksPlayed() const { return session_.BlocksBack(); }
   int64_t RangeStartBytes() const { return startBytes_; }
   int64_t RangeEndBytes() const { return endBytes_; }
 
   // AudioStreamListener.
-  void OnStreamOpened() override;
   void OnBlockDone(WaveHeader* block) override;
   void OnStreamClosed() override;
 
@@ -138,40 +154,37 @@ class PlaybackEngine : public AudioStreamListener {
   struct QueuedBlock {
     int64_t deviceEnd;    // stream bytes up to this block's end
     uint32_t deviceBytes;
-    int64_t sourceStart;  // work-file bytes it came from
+    int64_t sourceStart;  // sound bytes it came from
     int64_t sourceEnd;
   };
 
   bool OpenDevice(const WaveFormatEx& wanted);
+  // The device and the resampler for a start; false after the message.
+  bool OpenForStart();
   bool SetUpResampler(double ownFactor);
   KeyOutcome ApplyRate(uint32_t factor16_16);
+  KeyOutcome StepVolumeKey(bool up);
   void FillBlock(int i);
-  // Converts `n` bytes of source block i into its device block; false when
-  // the block ends up without room.
-  bool ConvertBlock(int i, const uint8_t* src, int64_t n, bool last);
+  // Converts `n` bytes of source block i into its device block.
+  void ConvertBlock(int i, const uint8_t* src, int64_t n, bool last);
   void EndPlayback();
-  int64_t ReadWork(int64_t offset, uint8_t* out, int64_t bytes);
   double SecondsOf(int64_t frame) const;
 
   CNorvaneDoc& doc_;
   AudioBackend& backend_;
-  std::function<bool()> isPlaying_;
-  std::function<void(bool)> setPlaying_;
   PlaybackView& view_;
+  WorkFileSource workFile_;
+  PlaybackSource& source_;
   std::string device_;
-  BlockReader reader_;
-  std::unique_ptr<AudioStream> stream_;
+  StreamSession session_;
 
-  PlaybackState state_ = PlaybackState::Idle;
-  bool stopRequested_ = false;
   std::string statusText_;
-  int64_t startBytes_ = 0, endBytes_ = 0;  // the range in work-file bytes
+  int64_t startBytes_ = 0, endBytes_ = 0;  // the range in bytes of the sound
   int64_t endFrame_ = 0;
+  int64_t soundBytesPerBlock_ = 0;
   int frameBytes_ = 1;
   uint32_t blockBytes_ = 0;
-  int64_t read_ = 0;    // blocks read
-  int64_t played_ = 0;  // blocks handed back
-  int queued_ = 0;
+  int64_t read_ = 0;  // blocks asked of the source
   int blocksInUse_ = TransferBuffers::kCount;
 
   WaveFormatEx deviceFormat_;

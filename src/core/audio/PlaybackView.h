@@ -1,7 +1,7 @@
 #pragma once
 // What a playback tells the view that started it: status texts, the
-// playback cursor, the beep of a refused request, and the end. Interface
-// thread only.
+// playback cursor, the progress as blocks are heard, the beep of a refused
+// request, and the end. Interface thread only.
 #include <cstdint>
 #include <string>
 
@@ -14,6 +14,13 @@ class PlaybackView {
   virtual void ShowPlaybackStatus(const std::string& text) = 0;
   // Puts the playback cursor at `frame`; -1 removes it.
   virtual void SetPlaybackCursor(int64_t frame) = 0;
+  // A block has been heard: the sound has reached `frame`, and `text` is the
+  // running text with the time reached ("Playing 0.00 - 1.00  current:
+  // 0.35"). Shows the text and moves the cursor there.
+  virtual void ShowPlaybackProgress(int64_t frame, const std::string& text) {
+    ShowPlaybackStatus(text);
+    SetPlaybackCursor(frame);
+  }
   virtual void Beep() = 0;
   // The device closed: the playback is over and the playing flag is clear.
   virtual void PlaybackClosed() {}

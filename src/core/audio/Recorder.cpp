@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <new>
 
 #include "base/MessageSink.h"
 
@@ -52,10 +51,9 @@ Recorder::Recorder(CNorvaneDoc& doc, AudioBackend& backend, std::function<bool()
                    std::function<void(bool)> setPlaying, RecorderView& view)
     : doc_(doc),
       backend_(backend),
-      isPlaying_(std::move(isPlaying)),
-      setPlaying_(std::move(setPlaying)),
       view_(view),
-      freeSpace_(FreeBytesOnDiskOf) {}
+      freeSpace_(FreeBytesOnDiskOf),
+      session_(std::move(isPlaying), std::move(setPlaying)) {}
 
 Recorder::~Recorder() { Abort(); }
 
@@ -64,30 +62,20 @@ int64_t Recorder::BytesRecorded() const {
 }
 
 bool Recorder::Start() {
-  if (isPlaying_() || stream_) return false;
+  if (session_.Busy()) return false;
   // Nothing of the document changes until the device is open: a start that
   // fails leaves the sound, its block count and its modified flag as they
   // were.
   doc_.RecomputeBufferSize();
   const uint32_t blockBytes = doc_.BufferSize();
-  try {
-    for (int i = 0; i < TransferBuffers::kCount; ++i) {
-      std::vector<uint8_t>& b = blocks_[static_cast<size_t>(i)];
-      b.assign(blockBytes, 0);
-      WaveHeader& h = headers_[static_cast<size_t>(i)];
-      h = WaveHeader{};
-      h.data = b.data();
-      h.bufferLength = blockBytes;
-      h.user = static_cast<uintptr_t>(i);
-    }
-  } catch (const std::bad_alloc&) {
+  if (!buffers_.Allocate(blockBytes)) {
     ShowMessage("Out of memory.");
     return false;
   }
 
   OpenStatus status = OpenStatus::Failed;
-  stream_ = backend_.Open(StreamDirection::Input, device_, doc_.Format(), *this, status);
-  if (!stream_) {
+  session_.Opened(backend_.Open(StreamDirection::Input, device_, doc_.Format(), *this, status));
+  if (!session_.Active()) {
     ShowMessage("Failed to open waveform input device.");
     return false;
   }
@@ -102,31 +90,24 @@ bool Recorder::Start() {
   work.Truncate(startOffset_);
 
   view_.ShowRecordStatus("");
-  received_ = -1;
   doc_.SetLastBufferIndex(-1);
-  queued_ = 0;
-  stop_ = false;
-  closing_ = false;
   end_ = RecordEnd::None;
   overruns_ = overrunBytes_ = 0;
 
-  stream_->Pause();
+  session_.Stream()->Pause();
   for (int i = 0; i < TransferBuffers::kCount; ++i) Queue(i);
-  stream_->Restart();
-  setPlaying_(true);
-  if (queued_ == 0) StopFor(stream_->Lost() ? RecordEnd::DeviceLost : RecordEnd::None);
+  if (!session_.Launch()) StopFor(session_.DeviceLost() ? RecordEnd::DeviceLost : RecordEnd::None);
   return true;
 }
 
 bool Recorder::Queue(int i) {
-  WaveHeader& h = headers_[static_cast<size_t>(i)];
+  WaveHeader& h = buffers_.Header(i);
   h.flags = 0;
   h.bytesRecorded = 0;
-  if (!stream_->Write(&h)) {
-    if (!stream_->Lost()) ShowMessage("Failed to write block to device");
+  if (!session_.Queue(&h)) {
+    if (!session_.DeviceLost()) ShowMessage("Failed to write block to device");
     return false;
   }
-  ++queued_;
   return true;
 }
 
@@ -156,20 +137,15 @@ void Recorder::StopFor(RecordEnd why) {
     end_ = why;
     ShowMessage(MessageFor(why));
   }
-  if (!stream_) return;
-  stop_ = true;
-  if (queued_ > 0)
-    stream_->Reset();
-  else
-    Finish();
+  if (!session_.Active()) return;
+  // With nothing in the device, nothing will come back to finish it.
+  if (!session_.RequestStop()) Finish();
 }
 
 void Recorder::OnBlockDone(WaveHeader* block) {
-  ++received_;
-  --queued_;
-  if (!stream_ || closing_) return;
-  const int64_t number = received_;
-  if (stream_->Lost()) StopFor(RecordEnd::DeviceLost);
+  if (!session_.BlockBack()) return;
+  const int64_t number = BlocksReceived();
+  if (session_.DeviceLost()) StopFor(RecordEnd::DeviceLost);
 
   // Only whole blocks that follow the last one written are kept; a full
   // block that was already on its way when the user stopped is kept too, but
@@ -188,23 +164,21 @@ void Recorder::OnBlockDone(WaveHeader* block) {
       }
     }
   }
-  if (!stream_) return;  // a stop above finished the recording
+  if (!session_.Active()) return;  // gone while the views were told
   view_.ShowRecordStatus(StatusText());
 
-  if (!stop_ && block) {
+  if (!session_.StopRequested() && block) {
     const int i = static_cast<int>(block->user);
-    if (i >= 0 && i < TransferBuffers::kCount && !Queue(i) && stream_->Lost()) StopFor(RecordEnd::DeviceLost);
-    if (queued_ <= 0 && !stop_) StopFor(RecordEnd::DeviceLost);
+    if (i >= 0 && i < TransferBuffers::kCount && !Queue(i) && session_.DeviceLost()) StopFor(RecordEnd::DeviceLost);
+    if (session_.Queued() <= 0 && !session_.StopRequested()) StopFor(RecordEnd::DeviceLost);
   }
-  if (stop_ && queued_ <= 0 && !closing_) Finish();
+  if (session_.StopRequested() && session_.Queued() <= 0) Finish();
 }
 
 void Recorder::Finish() {
-  if (!stream_ || closing_) return;
-  closing_ = true;
+  if (!session_.Active() || session_.Closing()) return;
+  session_.Close();
   CutAndSetLength();
-  stream_->Reset();
-  stream_->Close();
 }
 
 void Recorder::CutAndSetLength() {
@@ -215,17 +189,18 @@ void Recorder::CutAndSetLength() {
 }
 
 void Recorder::OnStreamClosed() {
-  stream_.reset();
-  closing_ = false;
-  queued_ = 0;
-  setPlaying_(false);
-  doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
-  ReportOverruns();
+  session_.Closed();
+  Ended();
   view_.RecordingClosed();
 }
 
+void Recorder::Ended() {
+  doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
+  ReportOverruns();
+}
+
 void Recorder::OnOverrun(int64_t bytes) {
-  if (!stream_ || bytes <= 0) return;
+  if (!session_.Active() || bytes <= 0) return;
   ++overruns_;
   overrunBytes_ += bytes;
   view_.ShowRecordStatus(StatusText());
@@ -254,22 +229,15 @@ void Recorder::ReportOverruns() {
 }
 
 void Recorder::Stop() {
-  if (!stream_) return;
+  if (!session_.Active()) return;
   StopFor(RecordEnd::None);
 }
 
 void Recorder::Abort() {
-  if (!stream_) return;
-  stop_ = true;
-  if (!closing_) CutAndSetLength();
-  stream_->Reset();
-  stream_->Close();
-  stream_.reset();
-  closing_ = false;
-  queued_ = 0;
-  setPlaying_(false);
-  doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
-  ReportOverruns();
+  if (!session_.Active()) return;
+  if (!session_.Closing()) CutAndSetLength();
+  session_.Abort();
+  Ended();
 }
 
 bool PrepareRecording(CNorvaneDoc& doc, InputKind kind,

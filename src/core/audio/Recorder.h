@@ -21,20 +21,19 @@
 // disk), when the work file cannot be written, and when the device fails or
 // vanishes.
 //
-// One device user in the whole application: the caller owns the playing
-// flag, shared with playback; it is set while the device is held and
-// cleared when it has closed.
+// The device's life (open, start, running, stopping, device lost, closed) is
+// a StreamSession, the same as a playback's. One device user in the whole
+// application: the caller owns the playing flag, shared with playback; it is
+// set while the device is held and cleared when it has closed.
 //
 // Interface thread only; the device's notifications arrive there through the
 // backend's AudioExecutor.
-#include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "audio/AudioBackend.h"
+#include "audio/StreamSession.h"
 #include "document/CNorvaneDoc.h"
 #include "document/TransferBuffers.h"
 
@@ -105,12 +104,12 @@ class Recorder : public AudioStreamListener {
   // length, the playing flag is cleared; the view is not told.
   void Abort();
 
-  bool Active() const { return stream_ != nullptr; }
-  bool StopRequested() const { return stop_; }
+  bool Active() const { return session_.Active(); }
+  bool StopRequested() const { return session_.StopRequested(); }
   RecordEnd EndReason() const { return end_; }
   // Blocks handed back so far minus one (-1 before the first).
-  int64_t BlocksReceived() const { return received_; }
-  int BlocksQueued() const { return queued_; }
+  int64_t BlocksReceived() const { return session_.BlocksBack() - 1; }
+  int BlocksQueued() const { return session_.Queued(); }
   int64_t StartOffset() const { return startOffset_; }
   // Bytes written in this recording.
   int64_t BytesRecorded() const;
@@ -128,7 +127,10 @@ class Recorder : public AudioStreamListener {
   std::string StatusText() const;
   void ReportOverruns();
   bool Queue(int i);
+  // Closes the device and gives the document its new length.
   void Finish();
+  // After the device has gone: the views redrawn, lost sound reported.
+  void Ended();
   // Stops because of `why` with its message (once).
   void StopFor(RecordEnd why);
   bool RoomFor(int64_t endBytes);
@@ -136,23 +138,17 @@ class Recorder : public AudioStreamListener {
 
   CNorvaneDoc& doc_;
   AudioBackend& backend_;
-  std::function<bool()> isPlaying_;
-  std::function<void(bool)> setPlaying_;
   RecorderView& view_;
   std::string device_;
   FreeSpaceProbe freeSpace_;
   int64_t sizeLimit_ = kMaxSoundBytes;
   int64_t blockLimit_ = 0;
-  std::unique_ptr<AudioStream> stream_;
+  StreamSession session_;
 
-  std::array<std::vector<uint8_t>, TransferBuffers::kCount> blocks_;
-  std::array<WaveHeader, TransferBuffers::kCount> headers_{};
+  // The 16 blocks the device fills, BufferSize bytes each.
+  TransferBuffers buffers_;
   uint32_t blockBytes_ = 0;
   int64_t startOffset_ = 0;
-  int64_t received_ = -1;
-  int queued_ = 0;
-  bool stop_ = false;
-  bool closing_ = false;
   RecordEnd end_ = RecordEnd::None;
   int64_t overruns_ = 0;
   int64_t overrunBytes_ = 0;

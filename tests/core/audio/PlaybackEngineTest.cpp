@@ -1,6 +1,7 @@
 // Playback through the simulated device: range choice and labels, device
 // rates and the resampling fallback, blocks and their lengths, status texts,
-// stop, failures, and the arrow keys.
+// stop, failures, and the arrow keys; the engine's sources: the detector
+// played through the engine itself, and the source contract.
 #include "audio/PlaybackEngine.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +11,10 @@
 #include <cstring>
 
 #include "TestSupport.h"
+#include "audio/DetectorSource.h"
 #include "audio/SimulatedAudioBackend.h"
 #include "audio/TaskQueue.h"
+#include "filter/FilterDesign.h"
 
 namespace nv {
 namespace {
@@ -33,6 +36,28 @@ std::vector<int16_t> Ramp(size_t n) {
   return s;
 }
 
+// A source that makes block n of constant bytes n and writes down how the
+// engine used it.
+struct CountingSource : PlaybackSource {
+  int64_t perBlock = 0;
+  uint32_t blockBytes = 0;
+  std::vector<int64_t> offsets;
+  int begun = 0, ended = 0;
+  SourceStart Begin(int64_t, int64_t, uint32_t bytes) override {
+    ++begun;
+    blockBytes = bytes;
+    return SourceStart::Started;
+  }
+  double Speed() const override { return 0.5; }
+  int64_t SoundBytesPerBlock() const override { return perBlock; }
+  int64_t Fill(int64_t offset, uint8_t* out) override {
+    offsets.push_back(offset);
+    std::fill(out, out + blockBytes, static_cast<uint8_t>(offsets.size()));
+    return blockBytes;
+  }
+  void End() override { ++ended; }
+};
+
 class Playback : public ::testing::Test {
  protected:
   test::ScopedSink sink;
@@ -48,8 +73,9 @@ class Playback : public ::testing::Test {
   }
   SimulatedAudioStream& Stream() { return *backend.last; }
   // Lets the device play everything, returning blocks until the end.
-  void PlayToEnd() {
-    for (int guard = 0; guard < 100000 && engine.Active(); ++guard) {
+  void PlayToEnd() { PlayToEnd(engine); }
+  void PlayToEnd(const PlaybackEngine& e) {
+    for (int guard = 0; guard < 100000 && e.Active(); ++guard) {
       queue.RunPending();
       if (backend.last && !Stream().Closed()) Stream().Complete(1);
       queue.RunPending();
@@ -470,6 +496,97 @@ TEST_F(Playback, DocumentsMadeOrReadWhilePlayingLeaveItsBlocksAlone) {
   for (size_t i = 0; i + 1 < lengths.size(); ++i) EXPECT_EQ(lengths[i], 11008u) << i;
   EXPECT_EQ(engine.Buffers().BlockSize(), 11008u);
   EXPECT_TRUE(sink.texts().empty());
+  EXPECT_FALSE(playing);
+}
+
+TEST_F(Playback, TheDetectorPlaysThroughThePlaybackEngine) {
+  // 44 100 Hz, time expansion 10, speed factor 10: each block of 5504 bytes
+  // (2752 frames) comes from 27 520 frames of sound.
+  std::vector<int16_t> tone(441000);
+  for (size_t i = 0; i < tone.size(); ++i) tone[i] = static_cast<int16_t>(8000 * std::sin(0.7 * static_cast<double>(i)));
+  Fill(1, 16, 44100, test::Samples16(tone));
+  doc.Info().SetTimeExpansion(10000);
+  FilterDescription f;
+  f.order = 4;
+  f.lowPassHz = 5000;
+  ASSERT_TRUE(DesignFilter(f, 220500));
+  DetectorSource detector(doc);
+  detector.Configure(f, 10, 40000);
+  PlaybackEngine through(doc, backend, [this] { return playing; }, [this](bool p) { playing = p; }, view, detector);
+  through.SetBlocksInUse(4);
+  through.Play({});
+  ASSERT_TRUE(through.Active());
+  ASSERT_EQ(backend.asked.size(), 1u);
+  EXPECT_EQ(backend.asked[0].nSamplesPerSec, 44100u);  // no play speed
+  EXPECT_EQ(Stream().Queued(), 4);
+  EXPECT_EQ(detector.Stream().OscillatorHz(), 4000);
+  // The first block sits in the engine's own transfer buffer.
+  EXPECT_EQ(through.Buffers().Header(0).bufferLength, 5504u);
+  PlayToEnd(through);
+
+  // The device heard the detector's blocks, one after the other.
+  DetectorSoundMapping map;
+  ASSERT_TRUE(map.Map(doc));
+  DetectorStream s;
+  ASSERT_EQ(s.Start(MakeDetectorRequest(doc, map.Samples(), 0, 441000, 10, 40000), f), DetectorStartResult::Started);
+  std::vector<uint8_t> expected, block(s.BlockBytes());
+  std::vector<uint32_t> lengths;
+  while (uint32_t got = s.FillBlock(block.data())) {
+    expected.insert(expected.end(), block.begin(), block.begin() + got);
+    lengths.push_back(got);
+  }
+  EXPECT_EQ(Stream().Heard(), expected);
+  EXPECT_EQ(Stream().HeardLengths(), lengths);
+
+  // The engine's own texts and cursor: ten blocks of sound behind each block.
+  EXPECT_EQ(view.status.front(), "Playing 0.00 - 1.00 ");
+  ASSERT_GE(view.cursor.size(), 4u);
+  EXPECT_EQ(view.cursor[0], 0);
+  EXPECT_EQ(view.cursor[1], 27520);
+  EXPECT_EQ(view.cursor[2], 2 * 27520);
+  EXPECT_EQ(view.status[1], "Playing 0.00 - 1.00  current: 0.06");
+  EXPECT_EQ(view.status.back(), "End of play");
+  EXPECT_EQ(view.cursor.back(), -1);
+  EXPECT_EQ(view.closed, 1);
+  EXPECT_FALSE(playing);
+  EXPECT_TRUE(sink.texts().empty()) << sink.last();
+}
+
+TEST_F(Playback, TheEngineKeepsTheSourceContract) {
+  // 8-bit mono at 11 025 Hz: BufferSize 640. The source stands for three
+  // blocks' worth of sound per block and plays at half the rate.
+  Fill(1, 8, 11025, std::vector<uint8_t>(11025, 128));
+  CountingSource source;
+  source.perBlock = 3 * 640;
+  PlaybackEngine through(doc, backend, [this] { return playing; }, [this](bool p) { playing = p; }, view, source);
+  PlaybackRequest r;
+  r.cursor = 100;
+  through.Play(r);
+  ASSERT_TRUE(through.Active());
+  EXPECT_EQ(source.begun, 1);
+  EXPECT_EQ(backend.asked[0].nSamplesPerSec, 5512u);  // the integer part of 11 025 x 0.5
+  PlayToEnd(through);
+  // (11 025 - 100) bytes of sound at 1 920 a block: six blocks, each asked
+  // once, in order, from its own sound offset; none past the end.
+  ASSERT_EQ(source.offsets.size(), 6u);
+  for (size_t n = 0; n < source.offsets.size(); ++n) EXPECT_EQ(source.offsets[n], 100 + static_cast<int64_t>(n) * 1920);
+  EXPECT_EQ(Stream().HeardLengths(), std::vector<uint32_t>(6, 640u));
+  EXPECT_EQ(Stream().Heard()[5 * 640], 6);
+  EXPECT_EQ(view.cursor[1], 100 + 1920);
+  EXPECT_EQ(view.cursor[view.cursor.size() - 2], 11025);  // clamped to the range's end
+  // Ended once, after the device closed.
+  EXPECT_EQ(source.ended, 1);
+  EXPECT_EQ(view.closed, 1);
+
+  // A playback that is aborted, or whose device never opens, ends its source too.
+  through.Play(r);
+  through.Abort();
+  EXPECT_EQ(source.ended, 2);
+  backend.unavailable = true;
+  through.Play(r);
+  EXPECT_EQ(source.begun, 3);
+  EXPECT_EQ(source.ended, 3);
+  EXPECT_EQ(sink.last(), "Failed to open waveform output device.");
   EXPECT_FALSE(playing);
 }
 
