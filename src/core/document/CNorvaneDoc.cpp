@@ -1,7 +1,5 @@
 #include "document/CNorvaneDoc.h"
 
-#include "document/UndoHistory.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -32,7 +30,6 @@ CNorvaneDoc::CNorvaneDoc() {
 }
 
 CNorvaneDoc::~CNorvaneDoc() {
-  ForgetHistory(*this);
   if (DocumentContext::Instance().clipOwner == this) DocumentContext::Instance().clipOwner = nullptr;
   store_.Close();
 }
@@ -81,8 +78,7 @@ void CNorvaneDoc::DeleteContents() {
   guano_.Clear();
   otherChunks_.Clear();
   positionsAsRead_ = true;
-  undo_ = UndoRecord{};
-  ForgetHistory(*this);
+  editor_.Forget();
   modified_ = false;
 }
 

@@ -1,7 +1,7 @@
 // The Edit menu of the sound view: cut, copy (the view's picture and the
 // program's own clip), copy of the samples as text, paste, delete, silence,
-// reverse, volume and the time-domain filter. Each edit releases the
-// work-file mapping, runs under the wait cursor and ends with the document's
+// reverse, volume and the time-domain filter. Each edit (the document's
+// SoundEditor releases the work-file mapping) runs under the wait cursor and ends with the document's
 // UpdateAllViews (hint 1), which redraws every view of the document.
 #include <QClipboard>
 #include <QGuiApplication>
@@ -89,24 +89,21 @@ bool CNvAnaView::OnEditCommand(int id) {
   if ((Playing() || PulseAnalysisDialog::RunningOn(doc_)) && id != kEditCopy && id != kEditCopyAscii)
     return true;
   const EditRange r = EditSelection();
-  nv::SoundEditor editor(*doc_);
+  nv::SoundEditor& editor = doc_->Editor();
   switch (id) {
     case kEditCopy: {
       WaitCursor wait;
       CopyPicture();
-      doc_->UnmapSamples();
       if (HasSelection()) editor.Copy(r.first, r.end, r.channels);
       return true;
     }
     case kEditCut: {
       if (!HasSelection()) return true;
       WaitCursor wait;
-      doc_->UnmapSamples();
       if (editor.Copy(r.first, r.end, r.channels)) editor.Delete(r.first, r.end, r.channels);
       return true;
     }
     case kEditCopyAscii: {
-      doc_->UnmapSamples();
       std::string text;
       {
         WaitCursor wait;
@@ -119,7 +116,6 @@ bool CNvAnaView::OnEditCommand(int id) {
     }
     case kEditPaste: {
       WaitCursor wait;
-      doc_->UnmapSamples();
       editor.Paste(r.first, r.end, r.channels);
       return true;
     }
@@ -130,19 +126,16 @@ bool CNvAnaView::OnEditCommand(int id) {
   switch (id) {
     case kEditDelete: {
       WaitCursor wait;
-      doc_->UnmapSamples();
       editor.Delete(r.first, r.end, r.channels);
       return true;
     }
     case kEditSilence: {
       WaitCursor wait;
-      doc_->UnmapSamples();
       editor.Silence(r.first, r.end, r.channels);
       return true;
     }
     case kEditReverse: {
       WaitCursor wait;
-      doc_->UnmapSamples();
       editor.Reverse(r.first, r.end, r.channels);
       return true;
     }
@@ -150,7 +143,6 @@ bool CNvAnaView::OnEditCommand(int id) {
       const std::optional<int> percent = ChangeVolumeDialog::Ask(window());
       if (!percent || !doc_) return true;
       WaitCursor wait;
-      doc_->UnmapSamples();
       editor.Volume(r.first, r.end, r.channels, *percent);
       return true;
     }
@@ -161,7 +153,6 @@ bool CNvAnaView::OnEditCommand(int id) {
       // The dialog designed it: these are the last values that designed.
       commandFilter = desc;
       WaitCursor wait;
-      doc_->UnmapSamples();
       nv::FilterDocumentRange(*doc_, commandFilter, r.first, r.end, FilterChannels());
       return true;
     }
@@ -188,7 +179,7 @@ bool CNvAnaView::OnUpdateEditCommand(int id, CommandState& st) {
                                                           !PulseAnalysisDialog::RunningOn(doc_));
       return true;
     case kEditPaste:
-      st.enabled = doc_ && nv::SoundEditor(*doc_).CanPaste() && !Playing() &&
+      st.enabled = doc_ && doc_->Editor().CanPaste() && !Playing() &&
                    !PulseAnalysisDialog::RunningOn(doc_);
       return true;
     default: return false;
