@@ -395,5 +395,71 @@ TEST(UndoHistory, TheDiskBudgetDropsTheOldestSteps) {
   EXPECT_LT(UndoHistory::FreeBytes(TemporaryDirectory()), UINT64_MAX);
 }
 
+TEST(SampleMapping, ReleasedOnEveryWayOutOfAnEdit) {
+  ScopedSink sink;
+  AppCore::Instance().Reset();
+  CNorvaneDoc doc;
+  FillDocument(doc, 2, 16, 22050, Pattern(400, 5));
+  // The views' lasting mapping is released by the edit itself.
+  ASSERT_FALSE(doc.Samples().Empty());
+  ASSERT_TRUE(doc.WorkFile().IsMapped());
+  const std::vector<uint8_t> before = WorkBytes(doc);
+  // A change that fails half way leaves no mapping open and nothing edited.
+  EXPECT_FALSE(doc.Editor().ChangeInPlace(UndoKind::Filter, 10, 20, ChannelSelection::Left, [](uint8_t* p) {
+    p[40] ^= 0xff;
+    return false;
+  }));
+  EXPECT_FALSE(doc.WorkFile().IsMapped());
+  EXPECT_FALSE(doc.Editor().UndoFile().IsMapped());
+  EXPECT_FALSE(doc.IsModified());
+  // Every edit and the copy end with the store's files unmapped.
+  SoundEditor& ed = doc.Editor();
+  for (ChannelSelection c : {ChannelSelection::Left, ChannelSelection::Right, ChannelSelection::Both}) {
+    ASSERT_FALSE(doc.Samples().Empty());
+    ASSERT_TRUE(ed.Copy(5, 15, c));
+    ASSERT_TRUE(ed.Reverse(20, 40, c));
+    ASSERT_TRUE(ed.Volume(20, 40, c, 70));
+    ASSERT_TRUE(ed.Silence(40, 45, c));
+    ASSERT_TRUE(ed.Paste(50, -1, c));
+    ASSERT_TRUE(ed.Delete(0, 3, c));
+    EXPECT_FALSE(ed.CopyAsciiText(0, 4, c).empty());
+    ASSERT_TRUE(ed.Undo());
+    EXPECT_FALSE(doc.WorkFile().IsMapped());
+    EXPECT_FALSE(ed.ClipFile().IsMapped());
+    EXPECT_FALSE(ed.UndoFile().IsMapped());
+  }
+  // A moved mapping is released once, by its new owner.
+  {
+    SampleMapping first = doc.MapSamples(MapAccess::Read);
+    ASSERT_TRUE(first);
+    const SampleMapping second(std::move(first));
+    EXPECT_FALSE(first);
+    EXPECT_TRUE(doc.WorkFile().IsMapped());
+  }
+  EXPECT_FALSE(doc.WorkFile().IsMapped());
+  EXPECT_TRUE(sink.texts().empty());
+}
+
+TEST(UndoHistory, EachDocumentKeepsItsOwnAndItGoesWithTheDocument) {
+  ScopedSink sink;
+  AppCore::Instance().Reset();
+  CNorvaneDoc a;
+  FillDocument(a, 1, 8, 8000, Pattern(100, 7));
+  {
+    CNorvaneDoc b;
+    FillDocument(b, 1, 8, 8000, Pattern(100, 8));
+    ASSERT_TRUE(b.Editor().Silence(0, 10, ChannelSelection::Both));
+    ASSERT_TRUE(b.Editor().Silence(10, 20, ChannelSelection::Both));
+    EXPECT_EQ(b.Editor().History().UndoDepth(), 2u);
+    EXPECT_FALSE(a.Editor().CanUndo());
+  }
+  ASSERT_TRUE(a.Editor().Reverse(0, 50, ChannelSelection::Both));
+  EXPECT_EQ(a.Editor().History().UndoDepth(), 1u);
+  EXPECT_EQ(a.Editor().NextUndo(), UndoKind::Reverse);
+  a.DeleteContents();
+  EXPECT_FALSE(a.Editor().CanUndo());
+  EXPECT_EQ(a.Editor().LastEdit().kind, UndoKind::None);
+}
+
 }  // namespace
 }  // namespace nv
