@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const int64_t bytes = doc.FramesToBytes(doc.FrameCount());
       for (int64_t i = 0; p && i < bytes; ++i) sum += p[i];
       (void)sum;
-      while (!doc.PendingViewRecords().empty()) doc.PendingViewRecords().pop_back();
+      doc.SetPendingViewRecords({});
     }
   }
   close(fd);

@@ -97,7 +97,7 @@ void CNorvaneDoc::ApplyContents(WaveContents&& in) {
   views_.SetViewRecordsRead(static_cast<int>(in.views.size()));
   const DocumentContext& ctx = DocumentContext::Instance();
   if (!in.views.empty() && ctx.viewRecordsRead) ctx.viewRecordsRead(in.views);
-  views_.PendingViewRecords() = std::move(in.views);
+  views_.SetPending(std::move(in.views));
 }
 
 WaveContents CNorvaneDoc::Contents() const {

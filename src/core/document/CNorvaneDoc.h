@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/MarkRecord.h"
@@ -122,10 +123,11 @@ class CNorvaneDoc {
   void SetActiveSoundView(SoundViewObserver* v) { views_.SetActiveSoundView(v); }
   void UpdateAllViews(SoundViewObserver* sender, UpdateHint hint) { views_.UpdateAllViews(sender, hint); }
 
-  std::vector<AnalysisSettings>& PendingViewRecords() { return views_.PendingViewRecords(); }
+  // The view records read from the file that no view has taken yet.
+  const std::vector<AnalysisSettings>& PendingViewRecords() const { return views_.PendingViewRecords(); }
+  void SetPendingViewRecords(std::vector<AnalysisSettings> records) { views_.SetPending(std::move(records)); }
   int ViewRecordsRead() const { return views_.ViewRecordsRead(); }
-  void SetViewRecordsRead(int n) { views_.SetViewRecordsRead(n); }
-  std::vector<KeptSegment>& KeptSegments() { return segments_; }
+  const std::vector<KeptSegment>& KeptSegments() const { return segments_; }
   // The GUANO fields of the file, in file order (empty when it had none);
   // saved again, brought up to date, with types 1, 5 and 7.
   const Guano& GuanoMetadata() const { return guano_; }

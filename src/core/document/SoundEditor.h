@@ -12,8 +12,9 @@
 // Ranges are frames [a, b), swapped when given the wrong way round. A mono
 // document, and a stereo one with ChannelSelection::Both, is edited in whole
 // frames; a stereo document with Left or Right in the samples of that channel
-// only. Every operation first releases the views' mapping of the samples and
-// ends with its own mappings released (they are SampleMappings), the modified
+// only. Every edit and Copy first releases the views' mapping of the samples;
+// every operation ends with its own mappings released (they are
+// SampleMappings); every edit ends with the modified
 // flag set, SetLength when the length changed and UpdateAllViews with
 // UpdateHint::SamplesChanged. Interface thread only; no worker may be reading
 // the samples.

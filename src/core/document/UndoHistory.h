@@ -1,6 +1,6 @@
 #pragma once
-// The undo and redo history of a document (kept by its SoundEditor), as deep as the work back to the
-// opened file, bounded by a disk budget. Each step says which frames an edit
+// The undo and redo history of a document (kept by its SoundEditor), as
+// deep as the work back to the opened file, bounded by a disk budget. Each step says which frames an edit
 // replaced: frames [start, start + oldFrames) of the sound before the edit
 // became frames [start, start + newFrames) after it, everything before and
 // after them unchanged. The step keeps the replaced frames (whole frames,

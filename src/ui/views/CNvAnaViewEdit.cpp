@@ -1,8 +1,9 @@
 // The Edit menu of the sound view: cut, copy (the view's picture and the
 // program's own clip), copy of the samples as text, paste, delete, silence,
-// reverse, volume and the time-domain filter. Each edit (the document's
-// SoundEditor releases the work-file mapping) runs under the wait cursor and ends with the document's
-// UpdateAllViews (hint 1), which redraws every view of the document.
+// reverse, volume and the time-domain filter. Each edit runs under the wait
+// cursor through the document's SoundEditor (which releases the work-file
+// mapping first) and ends with the document's UpdateAllViews (hint 1), which
+// redraws every view of the document.
 #include <QClipboard>
 #include <QGuiApplication>
 

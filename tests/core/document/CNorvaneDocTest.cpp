@@ -178,7 +178,7 @@ TEST(CNorvaneDoc, ViewRegistrationTakesPendingRecordsFromTheEnd) {
   AnalysisSettings a, b;
   a.fftSize = 256;
   b.fftSize = 512;
-  doc.PendingViewRecords() = {a, b};
+  doc.SetPendingViewRecords({a, b});
   FakeView v1, v2, v3;
   v3.settings.fftSize = 64;
   auto s1 = doc.RegisterSoundView(&v1);
