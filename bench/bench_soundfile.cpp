@@ -248,7 +248,7 @@ void BM_RssWhileReading2GiB(benchmark::State& state) {
     peak = std::max(peak, RssAnonKiB());
     benchmark::DoNotOptimize(doc.Samples().PeakRaw());
     peak = std::max(peak, RssAnonKiB());
-    const uint8_t* p = doc.MapSamples(true);
+    const uint8_t* p = doc.Samples().Data();
     uint64_t sum = 0;
     const int64_t n = doc.FramesToBytes(doc.FrameCount());
     for (int64_t i = 0; i < n; i += 64) {

@@ -64,12 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string path = "/proc/self/fd/" + std::to_string(fd) + label;
     if (doc.Open({path})) {
       // Touch every byte the document claims to hold.
-      const uint8_t* p = doc.MapSamples(true);
+      const uint8_t* p = doc.Samples().Data();
       unsigned sum = 0;
       const int64_t bytes = doc.FramesToBytes(doc.FrameCount());
       for (int64_t i = 0; p && i < bytes; ++i) sum += p[i];
       (void)sum;
-      while (!doc.PendingViewRecords().empty()) doc.PendingViewRecords().pop_back();
+      doc.SetPendingViewRecords({});
     }
   }
   close(fd);

@@ -9,10 +9,9 @@ namespace nv::cli {
 namespace {
 
 std::vector<uint8_t> WorkBytes(CNorvaneDoc& doc) {
-  const uint8_t* p = doc.MapSamples(true);
+  const SampleMapping mapping = doc.MapSamples(MapAccess::Read);
   std::vector<uint8_t> b;
-  if (p) b.assign(p, p + doc.WorkFile().Size());
-  doc.UnmapSamples();
+  if (mapping) b.assign(mapping.Data(), mapping.Data() + doc.WorkFile().Size());
   return b;
 }
 
@@ -52,7 +51,7 @@ int RunEdit(const Args& a) {
     type = *t;
   }
   const std::vector<uint8_t> before = a.Has("undo-check") ? WorkBytes(doc) : std::vector<uint8_t>();
-  SoundEditor ed(doc);
+  SoundEditor& ed = doc.Editor();
   const ChannelSelection c = ChannelSelectionFromCode(channel);
   bool ok = a.Has("delete")    ? ed.Delete(*from, *to, c)
             : a.Has("silence") ? ed.Silence(*from, *to, c)

@@ -123,10 +123,8 @@ inline void FillDocument(CNorvaneDoc& doc, int channels, int bits, int rate,
 }
 
 inline std::vector<uint8_t> WorkBytes(CNorvaneDoc& doc) {
-  const uint8_t* p = doc.MapSamples(true);
-  std::vector<uint8_t> b(p, p + doc.WorkFile().Size());
-  doc.UnmapSamples();
-  return b;
+  const SampleMapping m = doc.MapSamples(MapAccess::Read);
+  return std::vector<uint8_t>(m.Data(), m.Data() + doc.WorkFile().Size());
 }
 
 // A sound view stand-in with a selection and settings.

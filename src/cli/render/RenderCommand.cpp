@@ -185,7 +185,7 @@ int RunRender(const Args& a) {
   in.views = doc.PendingViewRecords();
   in.marks = doc.Marks().Items();
   if (in.frames > 0) {
-    in.samples = doc.MapSamples(true);
+    in.samples = doc.Samples().Data();
     if (!in.samples) return 1;
   }
   std::string error;

@@ -253,16 +253,7 @@ uint32_t DetectorStream::FillBlock(uint8_t* out) {
     const double* y = y_.data() + n;
     for (; pick < p + count; pick += k_) {
       const int32_t v = DetectorOutputValue(y[pick - p], bits_);
-      if (bits_ == 8) {
-        const uint8_t u = static_cast<uint8_t>(v + 128);
-        for (int ch = 0; ch < channels_; ++ch) *q++ = u;
-      } else {
-        const uint16_t u = static_cast<uint16_t>(static_cast<int16_t>(v));
-        for (int ch = 0; ch < channels_; ++ch) {
-          *q++ = static_cast<uint8_t>(u & 0xff);
-          *q++ = static_cast<uint8_t>(u >> 8);
-        }
-      }
+      for (int ch = 0; ch < channels_; ++ch, q += bits_ / 8) StoreRaw(q, bits_, v);
     }
   }
   return static_cast<uint32_t>(q - out);

@@ -1,7 +1,5 @@
 #include "document/CNorvaneDoc.h"
 
-#include "document/UndoHistory.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -32,7 +30,6 @@ CNorvaneDoc::CNorvaneDoc() {
 }
 
 CNorvaneDoc::~CNorvaneDoc() {
-  ForgetHistory(*this);
   if (DocumentContext::Instance().clipOwner == this) DocumentContext::Instance().clipOwner = nullptr;
   store_.Close();
 }
@@ -78,8 +75,7 @@ void CNorvaneDoc::DeleteContents() {
   guano_.Clear();
   otherChunks_.Clear();
   positionsAsRead_ = true;
-  undo_ = UndoRecord{};
-  ForgetHistory(*this);
+  editor_.Forget();
   modified_ = false;
 }
 
@@ -99,7 +95,7 @@ void CNorvaneDoc::ApplyContents(WaveContents&& in) {
   views_.SetViewRecordsRead(static_cast<int>(in.views.size()));
   const DocumentContext& ctx = DocumentContext::Instance();
   if (!in.views.empty() && ctx.viewRecordsRead) ctx.viewRecordsRead(in.views);
-  views_.PendingViewRecords() = std::move(in.views);
+  views_.SetPending(std::move(in.views));
 }
 
 WaveContents CNorvaneDoc::Contents() const {

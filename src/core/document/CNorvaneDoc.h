@@ -1,16 +1,18 @@
 #pragma once
 // One open sound, the one object a view talks to: its format, recording
 // information and compression settings, its samples (a SampleStore: work,
-// clip and undo files with their mappings), its views (a ViewRegistry), its
-// marks, the undo record of its last edit and the time conversions. Samples
-// are reached only through MapSamples/Samples; positions are 32-bit frame
-// indices. Interface thread only; a worker may read through an existing
+// clip and undo files with their mappings) with the editor that changes them
+// (a SoundEditor, which keeps the undo history and the clip), its views (a
+// ViewRegistry), its marks and the time conversions. Samples are read only
+// through MapSamples (a scoped SampleMapping) or Samples; positions are
+// 32-bit frame indices. Interface thread only; a worker may read through an existing
 // read-only mapping while nothing edits.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/MarkRecord.h"
@@ -20,9 +22,10 @@
 #include "base/TimeBase.h"
 #include "base/WaveFormat.h"
 #include "document/MarkList.h"
+#include "document/SampleMapping.h"
 #include "document/SampleStore.h"
+#include "document/SoundEditor.h"
 #include "document/SoundViewObserver.h"
-#include "document/UndoRecord.h"
 #include "document/ViewRegistry.h"
 #include "fileformats/CompressionInfo.h"
 #include "fileformats/FileType.h"
@@ -66,7 +69,6 @@ class CNorvaneDoc {
   // RecomputeBufferSize. The transfer buffers are not the document's: each
   // playback and recording allocates its own set of this size when it starts.
   uint32_t BufferSize() const { return store_.BufferSize(); }
-  size_t CopyPieceBytes() const { return store_.CopyPieceBytes(); }
   void RecomputeBufferSize();
   int64_t LastBufferIndex() const { return store_.LastBufferIndex(); }
   void SetLastBufferIndex(int64_t i) { store_.SetLastBufferIndex(i); }
@@ -87,29 +89,22 @@ class CNorvaneDoc {
   // Frames of t microseconds of real time: expansion * rate * t / 1e6 / 1000.
   int64_t MicrosecondsToFrames(int64_t t) const;
 
-  // Base of the whole mapped work file, or null after a message.
-  uint8_t* MapSamples(bool readOnly) { return store_.MapSamples(readOnly); }
-  void UnmapSamples() { store_.UnmapSamples(); }
-  // The document's frames through the read-only mapping of the work file
-  // (valid until the mapping is released); empty when there are none or the
-  // file could not be mapped (a message was shown).
+  // The work file mapped for the caller's scope (released when the returned
+  // object goes); its Data() is null after a message.
+  SampleMapping MapSamples(MapAccess access) { return SampleMapping(store_, StoreFile::Work, access); }
+  // The document's frames through the lasting read-only mapping of the work
+  // file that the views read from (valid until an edit, or UnmapSamples,
+  // releases it); empty when there are none or the file could not be mapped
+  // (a message was shown).
   SampleSource Samples() { return store_.Samples(); }
-  uint8_t* MapClip(bool readOnly) { return store_.MapClip(readOnly); }
-  void UnmapClip() { store_.UnmapClip(); }
-  uint8_t* MapUndo(bool readOnly) { return store_.MapUndo(readOnly); }
-  void UnmapUndo() { store_.UnmapUndo(); }
-  // Releases whichever of the three files `fd` names.
-  void UnmapFile(int fd) { store_.UnmapFile(fd); }
+  void UnmapSamples() { store_.Unmap(StoreFile::Work); }
+  // The file that holds the sound (recordings write into it).
   TempFile& WorkFile() { return store_.WorkFile(); }
-  TempFile& ClipFile() { return store_.ClipFile(); }
-  TempFile& UndoFile() { return store_.UndoFile(); }
+  const TempFile& WorkFile() const { return store_.File(StoreFile::Work); }
 
-  // Channel selection held in the clip file, 0 when it is empty.
-  int ClipChannels() const { return clipChannels_; }
-  void SetClipChannels(int c) { clipChannels_ = c; }
-  // What the last edit needs to be undone.
-  UndoRecord& Undo() { return undo_; }
-  const UndoRecord& Undo() const { return undo_; }
+  // The edits of the samples, their undo history and the clip.
+  SoundEditor& Editor() { return editor_; }
+  const SoundEditor& Editor() const { return editor_; }
   // The play speed chosen for this document (1 = as recorded).
   double PlaySpeed() const { return playSpeed_; }
   void SetPlaySpeed(double s) { playSpeed_ = s; }
@@ -130,10 +125,11 @@ class CNorvaneDoc {
   void SetActiveSoundView(SoundViewObserver* v) { views_.SetActiveSoundView(v); }
   void UpdateAllViews(SoundViewObserver* sender, UpdateHint hint) { views_.UpdateAllViews(sender, hint); }
 
-  std::vector<AnalysisSettings>& PendingViewRecords() { return views_.PendingViewRecords(); }
+  // The view records read from the file that no view has taken yet.
+  const std::vector<AnalysisSettings>& PendingViewRecords() const { return views_.PendingViewRecords(); }
+  void SetPendingViewRecords(std::vector<AnalysisSettings> records) { views_.SetPending(std::move(records)); }
   int ViewRecordsRead() const { return views_.ViewRecordsRead(); }
-  void SetViewRecordsRead(int n) { views_.SetViewRecordsRead(n); }
-  std::vector<KeptSegment>& KeptSegments() { return segments_; }
+  const std::vector<KeptSegment>& KeptSegments() const { return segments_; }
   // The GUANO fields of the file, in file order (empty when it had none);
   // saved again, brought up to date, with types 1, 5 and 7.
   const Guano& GuanoMetadata() const { return guano_; }
@@ -189,10 +185,9 @@ class CNorvaneDoc {
   RecordingInfo info_;
   CompressionInfo compression_;
   SampleStore store_;
+  SoundEditor editor_{*this, store_};
   ViewRegistry views_;
   std::vector<KeptSegment> segments_;
-  int clipChannels_ = 0;
-  UndoRecord undo_;
   double playSpeed_ = 1.0;
   Guano guano_;
   ForeignChunks otherChunks_;

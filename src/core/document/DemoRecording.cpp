@@ -1,10 +1,13 @@
 #include "document/DemoRecording.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
 #include "base/MessageSink.h"
+#include "base/SampleSource.h"
 #include "document/CNorvaneDoc.h"
 
 namespace nv {
@@ -99,12 +102,9 @@ bool BuildDemoRecording(CNorvaneDoc& doc) {
 
   std::vector<uint8_t> bytes(static_cast<size_t>(frames) * 2);
   for (int64_t i = 0; i < frames; ++i) {
-    long s = std::lround(x[static_cast<size_t>(i)] * 32767.0);
-    if (s > 32767) s = 32767;
-    if (s < -32768) s = -32768;
-    uint16_t u = static_cast<uint16_t>(static_cast<int16_t>(s));
-    bytes[static_cast<size_t>(2 * i)] = static_cast<uint8_t>(u);
-    bytes[static_cast<size_t>(2 * i + 1)] = static_cast<uint8_t>(u >> 8);
+    const long s = std::lround(x[static_cast<size_t>(i)] * 32767.0);
+    StoreRaw(&bytes[static_cast<size_t>(2 * i)], 16,
+             static_cast<int32_t>(std::clamp<long>(s, INT32_MIN, INT32_MAX)));
   }
   TempFile& work = doc.WorkFile();
   if (!work.Truncate(0) || !work.WriteAt(0, bytes.data(), bytes.size())) {

@@ -36,33 +36,37 @@ int32_t SampleStore::SetFrameCount(int64_t frames) {
   return frameCount_;
 }
 
-uint8_t* SampleStore::MapSamples(bool readOnly) {
-  uint8_t* p = work_.Map(readOnly);
-  if (!p) ShowMessage("CAN NOT MAP VIEW OF FILE: " + SystemErrorText(errno));
+TempFile& SampleStore::File(StoreFile file) {
+  switch (file) {
+    case StoreFile::Clip: return clip_;
+    case StoreFile::Undo: return undo_;
+    case StoreFile::Work: break;
+  }
+  return work_;
+}
+
+const TempFile& SampleStore::File(StoreFile file) const {
+  return const_cast<SampleStore*>(this)->File(file);
+}
+
+uint8_t* SampleStore::Map(StoreFile file, MapAccess access) {
+  uint8_t* p = File(file).Map(access == MapAccess::Read);
+  if (!p)
+    ShowMessage((file == StoreFile::Clip ? "CANNOT CREATE VIEW OF FILE: " : "CAN NOT MAP VIEW OF FILE: ") +
+                SystemErrorText(errno));
   return p;
+}
+
+void SampleStore::UnmapAll() {
+  work_.Unmap();
+  clip_.Unmap();
+  undo_.Unmap();
 }
 
 SampleSource SampleStore::Samples() {
   if (frameCount_ <= 0) return SampleSource(nullptr, 0, format_);
-  const uint8_t* p = MapSamples(true);
+  const uint8_t* p = Map(StoreFile::Work, MapAccess::Read);
   return SampleSource(p, p ? frameCount_ : 0, format_);
-}
-
-uint8_t* SampleStore::MapClip(bool readOnly) {
-  uint8_t* p = clip_.Map(readOnly);
-  if (!p) ShowMessage("CANNOT CREATE VIEW OF FILE: " + SystemErrorText(errno));
-  return p;
-}
-
-uint8_t* SampleStore::MapUndo(bool readOnly) {
-  uint8_t* p = undo_.Map(readOnly);
-  if (!p) ShowMessage("CAN NOT MAP VIEW OF FILE: " + SystemErrorText(errno));
-  return p;
-}
-
-void SampleStore::UnmapFile(int fd) {
-  for (TempFile* f : {&work_, &clip_, &undo_})
-    if (f->Fd() == fd) f->Unmap();
 }
 
 }  // namespace nv

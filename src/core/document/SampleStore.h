@@ -14,6 +14,11 @@
 
 namespace nv {
 
+// The three files of a store.
+enum class StoreFile { Work, Clip, Undo };
+// How a file is mapped.
+enum class MapAccess { Read, Write };
+
 // The largest frame count a document holds (positions are 32-bit).
 constexpr int64_t kMaxFrames = 2147483647;
 
@@ -36,21 +41,20 @@ class SampleStore {
   // LastBufferIndex; returns the count stored.
   int32_t SetFrameCount(int64_t frames);
 
-  // Base of the whole mapped work file, or null after a message.
-  uint8_t* MapSamples(bool readOnly);
-  void UnmapSamples() { work_.Unmap(); }
-  // The frames through the read-only mapping; empty when there are none or
-  // the file could not be mapped (after a message).
+  // The frames through the lasting read-only mapping of the work file, which
+  // the views read from until an edit releases it; empty when there are none
+  // or the file could not be mapped (after a message).
   SampleSource Samples();
-  uint8_t* MapClip(bool readOnly);
-  void UnmapClip() { clip_.Unmap(); }
-  uint8_t* MapUndo(bool readOnly);
-  void UnmapUndo() { undo_.Unmap(); }
-  // Releases whichever of the three files `fd` names.
-  void UnmapFile(int fd);
+
+  // Base of the whole mapped `file`, or null after a message. A caller maps
+  // through a SampleMapping, which releases the mapping when it goes.
+  uint8_t* Map(StoreFile file, MapAccess access);
+  void Unmap(StoreFile file) { File(file).Unmap(); }
+  // Releases the mappings of all three files.
+  void UnmapAll();
+  TempFile& File(StoreFile file);
+  const TempFile& File(StoreFile file) const;
   TempFile& WorkFile() { return work_; }
-  TempFile& ClipFile() { return clip_; }
-  TempFile& UndoFile() { return undo_; }
 
  private:
   WaveFormatEx format_;

@@ -1,31 +1,44 @@
 #pragma once
 // The edits of a document's samples with undo and redo as deep as the work:
-// Delete, Silence, Volume, Reverse, Paste (from the clip or from the undo
-// copy), Undo and Redo, plus Copy into the clip file and the exchange of
-// clips between documents. Every recorded edit (the filter's too) keeps the
-// frames it replaces as a step of the document's UndoHistory; Undo puts
-// them back and keeps what it takes away for Redo.
+// Delete, Silence, Volume, Reverse, Paste, Undo and Redo, plus Copy into the
+// clip file and the exchange of clips between documents. Each document owns
+// one editor (CNorvaneDoc::Editor()), which works on the document's
+// SampleStore: the work file, the clip file of its last Copy and the undo
+// file; it keeps the history (UndoHistory), the record of the last edit and
+// the channels of the clip. Every recorded edit (the filter's too) keeps the
+// frames it replaces as a step of the history; Undo puts them back and keeps
+// what it takes away for Redo.
 //
-// Ranges are frames [a, b), swapped when given the wrong way round; the
-// channel selection c is 1 left, 2 right, 3 both. A mono document, and a
-// stereo one with c = 3, is edited in whole frames; a stereo document with
-// c = 1 or 2 in the samples of that channel only. Every edit ends with the
-// mappings released, the modified flag set, SetLength when the length changed
-// and UpdateAllViews with hint 1. Interface thread only; no worker may be
-// reading the samples.
+// Ranges are frames [a, b), swapped when given the wrong way round. A mono
+// document, and a stereo one with ChannelSelection::Both, is edited in whole
+// frames; a stereo document with Left or Right in the samples of that channel
+// only. Every edit and Copy first releases the views' mapping of the samples;
+// every operation ends with its own mappings released (they are
+// SampleMappings); every edit ends with the modified
+// flag set, SetLength when the length changed and UpdateAllViews with
+// UpdateHint::SamplesChanged. Interface thread only; no worker may be reading
+// the samples.
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "base/SampleSource.h"
-#include "document/CNorvaneDoc.h"
+#include "base/ChannelSelection.h"
+#include "base/TempFile.h"
+#include "document/SampleStore.h"
 #include "document/UndoHistory.h"
+#include "document/UndoRecord.h"
 
 namespace nv {
 
+class CNorvaneDoc;
+
 class SoundEditor {
  public:
-  explicit SoundEditor(CNorvaneDoc& doc) : doc_(doc) {}
+  SoundEditor(CNorvaneDoc& doc, SampleStore& store) : doc_(doc), store_(store) {}
+  SoundEditor(const SoundEditor&) = delete;
+  SoundEditor& operator=(const SoundEditor&) = delete;
 
   // The edits act on frames [a, b) of the channels `c` selects (a channel of
   // a mono sound means the sound).
@@ -36,7 +49,14 @@ class SoundEditor {
   bool Reverse(int64_t a, int64_t b, ChannelSelection c);
   // Inserts the clip at a; with a < b the range [a, b) is replaced. The clip
   // owner's clip is imported first when it is another document's.
-  bool Paste(int64_t a, int64_t b, ChannelSelection c) { return PasteCode(a, b, ToCode(c), false); }
+  bool Paste(int64_t a, int64_t b, ChannelSelection c);
+  // Changes frames [a, b) (clamped to the sound; nothing when empty) in
+  // place as one recorded edit of `kind`: the undo copy is kept, `change`
+  // gets the writable base of the whole work file, and when it returns true
+  // the edit ends as every edit does. False when the copy could not be kept,
+  // the file could not be mapped or `change` failed.
+  using InPlaceChange = std::function<bool(uint8_t* samples)>;
+  bool ChangeInPlace(UndoKind kind, int64_t a, int64_t b, ChannelSelection c, const InPlaceChange& change);
   // Undoes the newest step of the history (one level after another, back
   // to the opened file); Redo does the newest undone step again. False when
   // there is none, or when the sound was changed outside the history (the
@@ -54,45 +74,61 @@ class SoundEditor {
   // 8-bit samples minus 128.
   std::string CopyAsciiText(int64_t a, int64_t b, ChannelSelection c);
 
-  // Saves the undo copy of [a, b) and sets the undo record to `kind` (used by
-  // every edit that records undo, and by the filter command).
-  bool SaveUndoCopy(int kind, int64_t a, int64_t b, int c);
-  // Ends an edit: mappings released, modified, SetLength, views updated.
-  void FinishEdit();
-
   // What the interface asks to enable and label its commands.
-  static std::string UndoMenuText(int kind);
-  static std::string RedoMenuText(int kind);
-  bool CanUndo() const { return HistoryOf(doc_).CanUndo(); }
-  bool CanRedo() const { return HistoryOf(doc_).CanRedo(); }
+  static std::string UndoMenuText(UndoKind kind);
+  static std::string RedoMenuText(UndoKind kind);
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
+  UndoKind NextUndo() const { return history_.NextUndo(); }
+  UndoKind NextRedo() const { return history_.NextRedo(); }
   bool CanPaste() const;
 
+  // The channels the clip file holds (a mono document's clip: Left), none
+  // when it is empty.
+  std::optional<ChannelSelection> ClipChannels() const { return clipChannels_; }
+  // What the last edit did (its kind, range and channels).
+  const UndoRecord& LastEdit() const { return last_; }
+  UndoHistory& History() { return history_; }
+  const UndoHistory& History() const { return history_; }
+  const TempFile& ClipFile() const { return store_.File(StoreFile::Clip); }
+  const TempFile& UndoFile() const { return store_.File(StoreFile::Undo); }
+  // The document's contents went: the history and the last edit are forgotten.
+  void Forget();
+
  private:
-  // The edits on a channel selection code as the undo record keeps it (0
-  // for the data of a one-channel edit of a mono clip, 1 left, 2 right, 3 both).
-  bool PasteCode(int64_t a, int64_t b, int c, bool fromUndo);
-  bool DeleteCode(int64_t a, int64_t b, int c, bool recordUndo);
   struct Range {
     int64_t a = 0, b = 0;
     bool empty() const { return b <= a; }
   };
   Range Normalize(int64_t a, int64_t b) const;
-  bool OneChannel(int c) const { return doc_.Format().nChannels == 2 && c != 3; }
-  int ChannelOffset(int c) const { return c == 2 ? doc_.Format().wBitsPerSample / 8 : 0; }
-  int SampleBytes() const { return doc_.Format().wBitsPerSample / 8; }
-  uint8_t* MapWritable();
-  void ReleaseMappings();
+  // Whether `c` selects one channel of a stereo sound.
+  bool OneChannel(ChannelSelection c) const;
+  // Byte offset within a frame of the channel `c` selects.
+  int ChannelOffset(ChannelSelection c) const;
+  int SampleBytes() const;
+  int64_t BlockAlign() const;
   void SilenceBytes(uint8_t* p, int64_t samples) const;
+
+  // Saves the undo copy of [a, b) and sets the record of the last edit to
+  // `kind` (every edit that records undo).
+  bool SaveUndoCopy(UndoKind kind, int64_t a, int64_t b, ChannelSelection c);
+  // Ends an edit: mappings released, modified, SetLength, views updated.
+  void FinishEdit();
+  bool DeleteFrames(int64_t a, int64_t b, ChannelSelection c, bool recordUndo);
 
   // The history step of the edit under way: Begin keeps frames [s, e) of
   // the sound as it is; FinishEdit hands the step to the history.
-  void BeginStep(int kind, int64_t s, int64_t e);
+  void BeginStep(UndoKind kind, int64_t s, int64_t e);
   // Puts `frames` frames from `src` in place of frames [s, s + oldFrames).
   bool ReplaceFrames(int64_t s, int64_t oldFrames, const TempFile& src, int64_t frames);
   // Keeps frames [s, e) of the sound in `file`; false when there is no room.
   bool KeepFrames(int64_t s, int64_t e, TempFile& file);
 
   CNorvaneDoc& doc_;
+  SampleStore& store_;
+  UndoHistory history_;
+  UndoRecord last_;
+  std::optional<ChannelSelection> clipChannels_;
   std::unique_ptr<UndoStep> pending_;
   int64_t pendingFramesBefore_ = 0;
   bool holdStep_ = false;  // a paste's inner delete does not end the step

@@ -3,7 +3,6 @@
 #include <sys/statvfs.h>
 
 #include <cstdint>
-#include <unordered_map>
 
 namespace nv {
 
@@ -61,22 +60,5 @@ void UndoHistory::Clear() {
   undo_.clear();
   redo_.clear();
 }
-
-namespace {
-
-std::unordered_map<const CNorvaneDoc*, std::unique_ptr<UndoHistory>>& Histories() {
-  static std::unordered_map<const CNorvaneDoc*, std::unique_ptr<UndoHistory>> h;
-  return h;
-}
-
-}  // namespace
-
-UndoHistory& HistoryOf(const CNorvaneDoc& doc) {
-  std::unique_ptr<UndoHistory>& h = Histories()[&doc];
-  if (!h) h = std::make_unique<UndoHistory>();
-  return *h;
-}
-
-void ForgetHistory(const CNorvaneDoc& doc) { Histories().erase(&doc); }
 
 }  // namespace nv

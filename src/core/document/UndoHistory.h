@@ -1,6 +1,6 @@
 #pragma once
-// The undo and redo history of a document, as deep as the work back to the
-// opened file, bounded by a disk budget. Each step says which frames an edit
+// The undo and redo history of a document (kept by its SoundEditor), as
+// deep as the work back to the opened file, bounded by a disk budget. Each step says which frames an edit
 // replaced: frames [start, start + oldFrames) of the sound before the edit
 // became frames [start, start + newFrames) after it, everything before and
 // after them unchanged. The step keeps the replaced frames (whole frames,
@@ -15,13 +15,12 @@
 #include <vector>
 
 #include "base/TempFile.h"
+#include "document/UndoRecord.h"
 
 namespace nv {
 
-class CNorvaneDoc;
-
 struct UndoStep {
-  int kind = 0;            // UndoKind of the edit (its menu text)
+  UndoKind kind = UndoKind::None;  // the edit (its menu text)
   int64_t start = 0;       // first frame that changed
   int64_t oldFrames = 0;   // frames before the edit, from start
   int64_t newFrames = 0;   // frames after the edit, from start
@@ -41,8 +40,9 @@ class UndoHistory {
 
   bool CanUndo() const { return !undo_.empty(); }
   bool CanRedo() const { return !redo_.empty(); }
-  int UndoKind() const { return undo_.empty() ? 0 : undo_.back()->kind; }
-  int RedoKind() const { return redo_.empty() ? 0 : redo_.back()->kind; }
+  // The edits the next Undo and Redo would take back or do again.
+  UndoKind NextUndo() const { return undo_.empty() ? UndoKind::None : undo_.back()->kind; }
+  UndoKind NextRedo() const { return redo_.empty() ? UndoKind::None : redo_.back()->kind; }
   size_t UndoDepth() const { return undo_.size(); }
   size_t RedoDepth() const { return redo_.size(); }
   uint64_t BudgetBytes() const { return budget_; }
@@ -75,10 +75,5 @@ class UndoHistory {
   std::vector<std::unique_ptr<UndoStep>> redo_;
   uint64_t budget_ = kDefaultBudgetBytes;
 };
-
-// The history of a document (made on first use), and its end when the
-// document's contents go or the document closes.
-UndoHistory& HistoryOf(const CNorvaneDoc& doc);
-void ForgetHistory(const CNorvaneDoc& doc);
 
 }  // namespace nv

@@ -5,6 +5,7 @@
 // file that wait for a view to take them. It never owns a view: views add
 // and remove themselves. Interface thread only.
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "document/SoundViewObserver.h"
@@ -30,7 +31,8 @@ class ViewRegistry {
   // Tells every attached view but `sender` (which may be null).
   void UpdateAllViews(SoundViewObserver* sender, UpdateHint hint);
 
-  std::vector<AnalysisSettings>& PendingViewRecords() { return pending_; }
+  const std::vector<AnalysisSettings>& PendingViewRecords() const { return pending_; }
+  void SetPending(std::vector<AnalysisSettings> records) { pending_ = std::move(records); }
   int ViewRecordsRead() const { return recordsRead_; }
   void SetViewRecordsRead(int n) { recordsRead_ = n; }
   // Forgets the pending records and their count.

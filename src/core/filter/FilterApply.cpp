@@ -25,15 +25,13 @@ inline int ToSample(double y, double lo, double hi) {
   return static_cast<int>(y);  // conversion truncates toward zero
 }
 
-struct Sample8 {
-  static void Write(std::uint8_t* p, double y) { *p = static_cast<std::uint8_t>(ToSample(y, -128.0, 127.0) + 128); }
-};
-
-struct Sample16 {
+// Writes an output value in the stored form of `Bits`-bit samples.
+template <int Bits>
+struct StoredSample {
   static void Write(std::uint8_t* p, double y) {
-    const auto v = static_cast<std::uint16_t>(static_cast<std::int16_t>(ToSample(y, -32768.0, 32767.0)));
-    p[0] = static_cast<std::uint8_t>(v & 0xff);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
+    constexpr double lo = Bits == 8 ? -128.0 : -32768.0;
+    constexpr double hi = Bits == 8 ? 127.0 : 32767.0;
+    StoreRaw(p, Bits, ToSample(y, lo, hi));
   }
 };
 
@@ -115,9 +113,9 @@ bool ApplyFilter(const FilterDescription& desc, std::uint8_t* samples, std::int6
     if (channels == 2 && !(channelCode & (ch + 1))) continue;
     std::uint8_t* first = start + ch * sampleBytes;
     if (bitsPerSample == 8) {
-      FilterChannel<Sample8>(desc, source, ch, firstFrame, first, frames, stride);
+      FilterChannel<StoredSample<8>>(desc, source, ch, firstFrame, first, frames, stride);
     } else {
-      FilterChannel<Sample16>(desc, source, ch, firstFrame, first, frames, stride);
+      FilterChannel<StoredSample<16>>(desc, source, ch, firstFrame, first, frames, stride);
     }
   }
   return true;

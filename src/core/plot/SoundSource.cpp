@@ -13,7 +13,7 @@ SoundSource SoundSource::Of(CNorvaneDoc& doc, bool map) {
   s.frameCount = doc.FrameCount();
   s.timeExpansion = doc.Info().TimeExpansion();
   if (map && s.frameCount > 0) {
-    s.samples = doc.MapSamples(true);
+    s.samples = doc.Samples().Data();
     if (!s.samples) s.frameCount = 0;
   }
   return s;

@@ -58,8 +58,7 @@ bool CDocCommands::OnCommand(int id) {
       if (!Playing() &&
           !PulseAnalysisDialog::RunningOn(doc_)) {
         WaitCursor wait;
-        doc_->UnmapSamples();
-        nv::SoundEditor ed(*doc_);
+        nv::SoundEditor& ed = doc_->Editor();
         if (id == cmd::kEditUndo) ed.Undo();
         else ed.Redo();
       }
@@ -79,13 +78,12 @@ bool CDocCommands::OnUpdateCommand(int id, CommandState& state) {
     case cmd::kEditUndo:
     case cmd::kEditRedo: {
       const bool undo = id == cmd::kEditUndo;
-      nv::SoundEditor ed(*doc_);
+      const nv::SoundEditor& ed = doc_->Editor();
       state.enabled = (undo ? ed.CanUndo() : ed.CanRedo()) &&
                       !Playing() &&
                       !PulseAnalysisDialog::RunningOn(doc_);
-      const nv::UndoHistory& h = nv::HistoryOf(*doc_);
-      state.text = QString::fromStdString(undo ? nv::SoundEditor::UndoMenuText(h.UndoKind())
-                                               : nv::SoundEditor::RedoMenuText(h.RedoKind()));
+      state.text = QString::fromStdString(undo ? nv::SoundEditor::UndoMenuText(ed.NextUndo())
+                                               : nv::SoundEditor::RedoMenuText(ed.NextRedo()));
       return true;
     }
     default: return false;

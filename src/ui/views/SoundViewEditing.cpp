@@ -95,24 +95,21 @@ bool SoundViewEditing::OnCommand(int id) {
     return true;
   const EditRange r = EditSelection();
   const bool hasSelection = view_.HasSelection();
-  nv::SoundEditor editor(*doc);
+  nv::SoundEditor& editor = doc->Editor();
   switch (id) {
     case kEditCopy: {
       WaitCursor wait;
       CopyPicture();
-      doc->UnmapSamples();
       if (hasSelection) editor.Copy(r.first, r.end, r.channels);
       return true;
     }
     case kEditCut: {
       if (!hasSelection) return true;
       WaitCursor wait;
-      doc->UnmapSamples();
       if (editor.Copy(r.first, r.end, r.channels)) editor.Delete(r.first, r.end, r.channels);
       return true;
     }
     case kEditCopyAscii: {
-      doc->UnmapSamples();
       std::string text;
       {
         WaitCursor wait;
@@ -125,7 +122,6 @@ bool SoundViewEditing::OnCommand(int id) {
     }
     case kEditPaste: {
       WaitCursor wait;
-      doc->UnmapSamples();
       editor.Paste(r.first, r.end, r.channels);
       return true;
     }
@@ -136,19 +132,16 @@ bool SoundViewEditing::OnCommand(int id) {
   switch (id) {
     case kEditDelete: {
       WaitCursor wait;
-      doc->UnmapSamples();
       editor.Delete(r.first, r.end, r.channels);
       return true;
     }
     case kEditSilence: {
       WaitCursor wait;
-      doc->UnmapSamples();
       editor.Silence(r.first, r.end, r.channels);
       return true;
     }
     case kEditReverse: {
       WaitCursor wait;
-      doc->UnmapSamples();
       editor.Reverse(r.first, r.end, r.channels);
       return true;
     }
@@ -156,7 +149,6 @@ bool SoundViewEditing::OnCommand(int id) {
       const std::optional<int> percent = ChangeVolumeDialog::Ask(window);
       if (!percent || !view_.Document()) return true;
       WaitCursor wait;
-      doc->UnmapSamples();
       editor.Volume(r.first, r.end, r.channels, *percent);
       return true;
     }
@@ -167,7 +159,6 @@ bool SoundViewEditing::OnCommand(int id) {
       // The dialog designed it: these are the last values that designed.
       commandFilter = desc;
       WaitCursor wait;
-      doc->UnmapSamples();
       nv::FilterDocumentRange(*doc, commandFilter, r.first, r.end, FilterChannels());
       return true;
     }
@@ -195,7 +186,7 @@ bool SoundViewEditing::OnUpdateCommand(int id, CommandState& st) {
                                                          !PulseAnalysisDialog::RunningOn(doc));
       return true;
     case kEditPaste:
-      st.enabled = doc && nv::SoundEditor(*doc).CanPaste() && !Playing() && !PulseAnalysisDialog::RunningOn(doc);
+      st.enabled = doc && doc->Editor().CanPaste() && !Playing() && !PulseAnalysisDialog::RunningOn(doc);
       return true;
     default: return false;
   }

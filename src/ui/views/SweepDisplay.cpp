@@ -112,9 +112,7 @@ int SweepDisplay::SamplesPerChannel(const Slot& slot) const {
 double SweepDisplay::Sample(const Slot& slot, int channel, int i) const {
   const int align = std::max<int>(1, format_.nBlockAlign);
   const nv::SampleSource block(slot.bytes.data(), static_cast<int64_t>(slot.bytes.size()) / align, format_);
-  // The sweep's rules take 8-bit samples as stored, around 128.
-  const int32_t raw = block.Raw(i, channel);
-  return format_.wBitsPerSample == 8 ? raw + 128 : raw;
+  return block.Value16(i, channel);
 }
 
 void SweepDisplay::DrawFrame() {
@@ -171,7 +169,6 @@ void SweepDisplay::DrawBlock(const Slot& slot) {
   int first = 0, end = 0;
   g.BlockColumns(slot.number, first, end);
   const int64_t blockStart = ((slot.number % g.blocksPerPlot) + g.blocksPerPlot) % g.blocksPerPlot * spc;
-  const bool eight = format_.wBitsPerSample == 8;
   const nv::LevelPalette palette = nv::LevelColors(settings_.colorScheme, false);
   const double threshold = nv::SweepThresholdPower(settings_.threshold);
   const int channels = std::max<int>(1, format_.nChannels);
@@ -214,8 +211,9 @@ void SweepDisplay::DrawBlock(const Slot& slot) {
         }
         if (!have) continue;
         const int half = b.height() / 2, centre = b.top() + half;
-        const int y1 = nv::SweepSampleY(static_cast<int>(lo), eight ? 8 : 16, centre, half);
-        const int y2 = nv::SweepSampleY(static_cast<int>(hi), eight ? 8 : 16, centre, half);
+        // On the 16-bit scale an 8-bit sample lands on the same row.
+        const int y1 = nv::SweepSampleY(static_cast<int>(lo), 16, centre, half);
+        const int y2 = nv::SweepSampleY(static_cast<int>(hi), 16, centre, half);
         p.setPen(QColor(0, 0, 128));
         p.drawLine(x, std::clamp(y1, b.top(), b.bottom()), x, std::clamp(y2, b.top(), b.bottom()));
         continue;
@@ -228,7 +226,6 @@ void SweepDisplay::DrawBlock(const Slot& slot) {
         double v = 0;
         if (i >= 0) {
           v = Sample(slot, ch, i);
-          if (eight) v = (v - 128) * 256;
         } else if (follows && static_cast<int>(prev.size()) + i >= 0) {
           v = prev[prev.size() + static_cast<size_t>(i)];
         }
@@ -260,13 +257,13 @@ void SweepDisplay::DrawBlock(const Slot& slot) {
     std::vector<double>& keep = previous_[static_cast<size_t>(ch)];
     keep.resize(static_cast<size_t>(spc));
     for (int i = 0; i < spc; ++i) {
-      const double raw = Sample(slot, ch, i);
+      const double v = Sample(slot, ch, i);
       if (i >= tail) {
-        r.lo = r.valid ? std::min(r.lo, raw) : raw;
-        r.hi = r.valid ? std::max(r.hi, raw) : raw;
+        r.lo = r.valid ? std::min(r.lo, v) : v;
+        r.hi = r.valid ? std::max(r.hi, v) : v;
         r.valid = true;
       }
-      keep[static_cast<size_t>(i)] = eight ? (raw - 128) * 256 : raw;
+      keep[static_cast<size_t>(i)] = v;
     }
   }
   previousNumber_ = slot.number;

@@ -52,6 +52,7 @@ class SweepDisplay : public QWidget {
   void DrawFrame();
   void DrawBlock(const Slot& slot);
   int SamplesPerChannel(const Slot& slot) const;
+  // Sample i of `channel` in the slot, on the 16-bit scale.
   double Sample(const Slot& slot, int channel, int i) const;
 
   nv::WaveFormatEx format_;

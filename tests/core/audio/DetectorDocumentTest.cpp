@@ -36,8 +36,7 @@ TEST(DetectorDocument, OwnMappingOutlivesTheDocumentsMapping) {
   ASSERT_TRUE(map.Map(doc));
   ASSERT_EQ(map.Samples().Frames(), 30000);
   // Other code maps the work file for writing and releases it again.
-  ASSERT_NE(doc.MapSamples(false), nullptr);
-  doc.UnmapSamples();
+  ASSERT_NE(doc.MapSamples(MapAccess::Write).Data(), nullptr);
   for (int64_t i : {0, 1, 12345, 29999}) EXPECT_EQ(map.Samples().Raw(i, 0), tone[static_cast<size_t>(i)]);
   map.Release();
   EXPECT_TRUE(map.Samples().Empty());

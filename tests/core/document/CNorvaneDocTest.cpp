@@ -20,8 +20,8 @@ TEST(CNorvaneDoc, NewDocumentHasNoFramesButFourBytesAndDefaults) {
   EXPECT_EQ(doc.FrameCount(), 0);
   EXPECT_EQ(doc.LastBufferIndex(), -1);
   EXPECT_EQ(doc.WorkFile().Size(), 4);
-  EXPECT_EQ(doc.ClipFile().Size(), 0);
-  EXPECT_EQ(doc.UndoFile().Size(), 0);
+  EXPECT_EQ(doc.Editor().ClipFile().Size(), 0);
+  EXPECT_EQ(doc.Editor().UndoFile().Size(), 0);
   EXPECT_EQ(doc.Format().nChannels, 1);
   EXPECT_EQ(doc.Format().wBitsPerSample, 8);
   EXPECT_EQ(doc.Format().nSamplesPerSec, 11025u);
@@ -129,15 +129,16 @@ TEST(CNorvaneDoc, TemporaryFilesAreSeparateAndLeaveNothingBehind) {
     CNorvaneDoc a, b;
     EXPECT_NE(a.WorkFile().Name(), b.WorkFile().Name());
     EXPECT_EQ(a.WorkFile().Name().rfind(dir.path.string() + "/NrTmp", 0), 0u);
-    EXPECT_EQ(a.ClipFile().Name().rfind(dir.path.string() + "/NrClp", 0), 0u);
-    EXPECT_EQ(a.UndoFile().Name().rfind(dir.path.string() + "/NrUnd", 0), 0u);
+    EXPECT_EQ(a.Editor().ClipFile().Name().rfind(dir.path.string() + "/NrClp", 0), 0u);
+    EXPECT_EQ(a.Editor().UndoFile().Name().rfind(dir.path.string() + "/NrUnd", 0), 0u);
     EXPECT_GT(b.SequenceNumber(), a.SequenceNumber());
     // Unlinked at once: the directory is empty while the files are in use.
     EXPECT_TRUE(std::filesystem::is_empty(dir.path));
-    uint8_t* p = a.MapSamples(false);
-    ASSERT_NE(p, nullptr);
-    p[0] = 7;
-    a.UnmapSamples();
+    {
+      const SampleMapping p = a.MapSamples(MapAccess::Write);
+      ASSERT_NE(p.Data(), nullptr);
+      p.Data()[0] = 7;
+    }
     EXPECT_EQ(test::WorkBytes(a)[0], 7);
   }
   unsetenv("TMPDIR");
@@ -148,20 +149,26 @@ TEST(CNorvaneDoc, MappingFollowsLengthChangesAndWritableRequests) {
   ScopedSink sink;
   CNorvaneDoc doc;
   test::FillDocument(doc, 1, 8, 8000, std::vector<uint8_t>(100, 128));
-  const uint8_t* ro = doc.MapSamples(true);
-  ASSERT_NE(ro, nullptr);
-  EXPECT_EQ(doc.WorkFile().MappedSize(), 100);
-  // Changing the length releases the mapping; a new one covers the new size.
-  doc.WorkFile().Truncate(300);
-  EXPECT_FALSE(doc.WorkFile().IsMapped());
-  uint8_t* rw = doc.MapSamples(false);
-  ASSERT_NE(rw, nullptr);
-  EXPECT_EQ(doc.WorkFile().MappedSize(), 300);
-  rw[299] = 1;
-  doc.UnmapFile(doc.WorkFile().Fd());
+  {
+    const SampleMapping ro = doc.MapSamples(MapAccess::Read);
+    ASSERT_NE(ro.Data(), nullptr);
+    EXPECT_EQ(doc.WorkFile().MappedSize(), 100);
+    // Changing the length releases the mapping; a new one covers the new size.
+    doc.WorkFile().Truncate(300);
+    EXPECT_FALSE(doc.WorkFile().IsMapped());
+  }
+  {
+    const SampleMapping rw = doc.MapSamples(MapAccess::Write);
+    ASSERT_NE(rw.Data(), nullptr);
+    EXPECT_EQ(doc.WorkFile().MappedSize(), 300);
+    rw.Data()[299] = 1;
+  }
   EXPECT_FALSE(doc.WorkFile().IsMapped());
   // An empty clip file still maps to a valid base.
-  EXPECT_NE(doc.MapClip(true), nullptr);
+  SampleStore store;
+  ASSERT_TRUE(store.Create());
+  EXPECT_NE(SampleMapping(store, StoreFile::Clip, MapAccess::Read).Data(), nullptr);
+  store.Close();
   EXPECT_TRUE(sink.texts().empty());
 }
 
@@ -171,7 +178,7 @@ TEST(CNorvaneDoc, ViewRegistrationTakesPendingRecordsFromTheEnd) {
   AnalysisSettings a, b;
   a.fftSize = 256;
   b.fftSize = 512;
-  doc.PendingViewRecords() = {a, b};
+  doc.SetPendingViewRecords({a, b});
   FakeView v1, v2, v3;
   v3.settings.fftSize = 64;
   auto s1 = doc.RegisterSoundView(&v1);

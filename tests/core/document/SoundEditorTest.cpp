@@ -34,21 +34,21 @@ TEST_F(Editing, DeleteWholeFramesAndUndo) {
   FillDocument(doc, 1, 8, 22050, bytes);
   test::FakeView view;
   doc.AddView(&view);
-  SoundEditor ed(doc);
+  SoundEditor& ed = doc.Editor();
   ASSERT_TRUE(ed.Delete(20, 10, ChannelSelection::Both));  // swapped: frames 10 to 20
   EXPECT_EQ(doc.FrameCount(), 90);
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(view.updates, 1);
-  EXPECT_EQ(doc.Undo().kind, kUndoDelete);
-  EXPECT_EQ(doc.Undo().end, 0);
-  EXPECT_EQ(SoundEditor::UndoMenuText(doc.Undo().kind), "&Undo Delete");
+  EXPECT_EQ(doc.Editor().LastEdit().kind, UndoKind::Delete);
+  EXPECT_EQ(doc.Editor().LastEdit().end, 0);
+  EXPECT_EQ(SoundEditor::UndoMenuText(doc.Editor().LastEdit().kind), "&Undo Delete");
   auto after = WorkBytes(doc);
   EXPECT_EQ(after[10], bytes[20]);
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(doc.FrameCount(), 100);
   EXPECT_EQ(WorkBytes(doc), bytes);
   EXPECT_FALSE(ed.CanUndo());
-  EXPECT_EQ(SoundEditor::UndoMenuText(doc.Undo().kind), "&Undo");
+  EXPECT_EQ(SoundEditor::UndoMenuText(doc.Editor().LastEdit().kind), "&Undo");
   EXPECT_FALSE(ed.Undo());  // one level only
   doc.RemoveView(&view);
 }
@@ -61,7 +61,7 @@ TEST_F(Editing, OneChannelClipOverBothChannelsToTheEnd) {
   CNorvaneDoc doc;
   auto bytes = Pattern(100 * 4, 3);
   FillDocument(doc, 2, 16, 44100, bytes);
-  SoundEditor ed(doc);
+  SoundEditor& ed = doc.Editor();
   ASSERT_TRUE(ed.Copy(0, 60, ChannelSelection::Right));
   for (int64_t from : {0, 30}) {
     FillDocument(doc, 2, 16, 44100, bytes);
@@ -81,7 +81,7 @@ TEST_F(Editing, OneChannelDeleteKeepsTheLengthAndUndoRestoresBytes) {
   CNorvaneDoc doc;
   auto bytes = Pattern(100 * 4, 2);
   FillDocument(doc, 2, 16, 44100, bytes);
-  SoundEditor ed(doc);
+  SoundEditor& ed = doc.Editor();
   ASSERT_TRUE(ed.Delete(10, 20, ChannelSelection::Left));
   EXPECT_EQ(doc.FrameCount(), 100);
   auto after = WorkBytes(doc);
@@ -103,7 +103,7 @@ TEST_F(Editing, EveryEditUndoesByteForByte) {
         CNorvaneDoc doc;
         auto bytes = Pattern(static_cast<size_t>(257 * f.channels * f.bits / 8), 7u + op);
         FillDocument(doc, f.channels, f.bits, 8000, bytes);
-        SoundEditor ed(doc);
+        SoundEditor& ed = doc.Editor();
         bool ok = op == 0   ? ed.Silence(31, 200, ChannelSelectionFromCode(c))
                   : op == 1 ? ed.Volume(31, 200, ChannelSelectionFromCode(c), 333)
                   : op == 2 ? ed.Reverse(31, 200, ChannelSelectionFromCode(c))
@@ -122,28 +122,28 @@ TEST_F(Editing, EveryEditUndoesByteForByte) {
 TEST_F(Editing, VolumeClampsAndTruncatesTowardZero) {
   CNorvaneDoc doc;
   FillDocument(doc, 1, 8, 8000, {200, 50, 128, 129});
-  SoundEditor ed(doc);
+  SoundEditor& ed = doc.Editor();
   ASSERT_TRUE(ed.Volume(0, 4, ChannelSelection::Both, 200));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{255, 0, 128, 130}));
   CNorvaneDoc d16;
   FillDocument(d16, 1, 16, 8000, test::Samples16({-3, 3, 30000, -30000}));
-  SoundEditor e16(d16);
+  SoundEditor& e16 = d16.Editor();
   ASSERT_TRUE(e16.Volume(0, 4, ChannelSelection::Both, 50));
   EXPECT_EQ(WorkBytes(d16), test::Samples16({-1, 1, 15000, -15000}));
   ASSERT_TRUE(e16.Volume(0, 4, ChannelSelection::Both, 1000));
   EXPECT_EQ(WorkBytes(d16), test::Samples16({-10, 10, 32767, -32768}));
-  EXPECT_EQ(d16.Undo().kind, kUndoVolume);
+  EXPECT_EQ(d16.Editor().LastEdit().kind, UndoKind::Volume);
 }
 
 TEST_F(Editing, ReverseSwapsStereoSamplesWithTheOrder) {
   CNorvaneDoc doc;
   FillDocument(doc, 1, 8, 8000, {1, 2, 3});
-  SoundEditor ed(doc);
+  SoundEditor& ed = doc.Editor();
   ASSERT_TRUE(ed.Reverse(0, 3, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{3, 2, 1}));
   CNorvaneDoc st;
   FillDocument(st, 2, 16, 8000, test::Samples16({1, 2, 3, 4, 5, 6}));
-  SoundEditor es(st);
+  SoundEditor& es = st.Editor();
   ASSERT_TRUE(es.Reverse(0, 3, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(st), test::Samples16({6, 5, 4, 3, 2, 1}));
   ASSERT_TRUE(es.Reverse(0, 3, ChannelSelection::Right));  // right channel only
@@ -153,7 +153,7 @@ TEST_F(Editing, ReverseSwapsStereoSamplesWithTheOrder) {
 TEST_F(Editing, PasteInsertsReplacesAndPadsBeyondTheEnd) {
   CNorvaneDoc doc;
   FillDocument(doc, 1, 8, 8000, {10, 11, 12, 13, 14, 15});
-  SoundEditor ed(doc);
+  SoundEditor& ed = doc.Editor();
   EXPECT_FALSE(ed.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "No data to paste!");
   EXPECT_EQ(sink.sink.icons.back(), MessageIcon::None);
@@ -164,7 +164,7 @@ TEST_F(Editing, PasteInsertsReplacesAndPadsBeyondTheEnd) {
   // Insert at a cursor.
   ASSERT_TRUE(ed.Paste(5, -1, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 11, 12, 15}));
-  EXPECT_EQ(doc.Undo().kind, kUndoPaste);
+  EXPECT_EQ(doc.Editor().LastEdit().kind, UndoKind::Paste);
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{10, 11, 12, 13, 14, 15}));
   // Replace a selection; undo puts the selection back.
@@ -183,14 +183,14 @@ TEST_F(Editing, OneChannelClipIntoStereoAndUndo) {
   CNorvaneDoc doc;
   auto bytes = test::Samples16({1, -1, 2, -2, 3, -3, 4, -4});
   FillDocument(doc, 2, 16, 8000, bytes);
-  SoundEditor ed(doc);
+  SoundEditor& ed = doc.Editor();
   ASSERT_TRUE(ed.Copy(0, 3, ChannelSelection::Left));  // left samples 1, 2, 3
-  EXPECT_EQ(doc.ClipChannels(), 1);
+  EXPECT_EQ(doc.Editor().ClipChannels(), ChannelSelection::Left);
   ASSERT_TRUE(ed.Paste(1, -1, ChannelSelection::Right));  // into the right channel at frame 1
   EXPECT_EQ(doc.FrameCount(), 7);
   EXPECT_EQ(WorkBytes(doc),
             test::Samples16({1, -1, 2, 1, 3, 2, 4, 3, 0, -2, 0, -3, 0, -4}));
-  EXPECT_EQ(doc.Undo().pastedEnd, 4);
+  EXPECT_EQ(doc.Editor().LastEdit().pastedEnd, 4);
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(WorkBytes(doc), bytes);
   // Replacing a one-channel selection, then undo.
@@ -202,12 +202,12 @@ TEST_F(Editing, OneChannelClipIntoStereoAndUndo) {
 TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
   CNorvaneDoc mono;
   FillDocument(mono, 1, 16, 22050, test::Samples16({5, 6, 7, 8}));
-  SoundEditor em(mono);
+  SoundEditor& em = mono.Editor();
   ASSERT_TRUE(em.Copy(1, 3, ChannelSelection::Both));
-  EXPECT_EQ(mono.ClipChannels(), 1);  // a mono clip holds one channel
+  EXPECT_EQ(mono.Editor().ClipChannels(), ChannelSelection::Left);  // a mono clip holds one channel
   // Into a new, empty document: it takes the format and the frames.
   CNorvaneDoc fresh;
-  SoundEditor ef(fresh);
+  SoundEditor& ef = fresh.Editor();
   EXPECT_TRUE(ef.CanPaste());
   ASSERT_TRUE(ef.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(fresh.Format().nSamplesPerSec, 22050u);
@@ -217,15 +217,15 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
 
   CNorvaneDoc stereo;
   FillDocument(stereo, 2, 16, 22050, test::Samples16({1, 2, 3, 4}));
-  SoundEditor es(stereo);
+  SoundEditor& es = stereo.Editor();
   ASSERT_TRUE(es.Copy(0, 2, ChannelSelection::Both));
   CNorvaneDoc target;
   FillDocument(target, 1, 16, 22050, test::Samples16({9, 9}));
-  SoundEditor et(target);
+  SoundEditor& et = target.Editor();
   EXPECT_FALSE(et.CanPaste());
   EXPECT_FALSE(et.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "Clipboard data in stereo but data file in mono.");
-  EXPECT_EQ(target.ClipChannels(), 0);
+  EXPECT_EQ(target.Editor().ClipChannels(), std::nullopt);
   EXPECT_EQ(WorkBytes(target), test::Samples16({9, 9}));
   // One channel of a stereo document into mono of the same rate: accepted.
   ASSERT_TRUE(es.Copy(0, 2, ChannelSelection::Right));
@@ -234,12 +234,12 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
 
   CNorvaneDoc other;
   FillDocument(other, 1, 16, 44100, test::Samples16({1}));
-  SoundEditor eo(other);
+  SoundEditor& eo = other.Editor();
   EXPECT_FALSE(eo.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "Different sampling rates in clipboard data and in data file.");
   CNorvaneDoc eight;
   FillDocument(eight, 2, 8, 22050, {128, 128});
-  SoundEditor e8(eight);
+  SoundEditor& e8 = eight.Editor();
   EXPECT_FALSE(e8.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "Different sound format (sample size) in clipboard data and in data file.");
   EXPECT_EQ(sink.sink.icons.back(), MessageIcon::Exclamation);
@@ -248,7 +248,7 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
 TEST_F(Editing, ClosingTheClipOwnerLeavesNoClip) {
   auto* doc = new CNorvaneDoc;
   FillDocument(*doc, 1, 8, 8000, {1, 2});
-  SoundEditor(*doc).Copy(0, 1, ChannelSelection::Both);
+  doc->Editor().Copy(0, 1, ChannelSelection::Both);
   EXPECT_EQ(AppCore::Instance().clipOwner, doc);
   delete doc;
   EXPECT_EQ(AppCore::Instance().clipOwner, nullptr);
@@ -257,10 +257,10 @@ TEST_F(Editing, ClosingTheClipOwnerLeavesNoClip) {
 TEST_F(Editing, CopyAsciiLines) {
   CNorvaneDoc doc;
   FillDocument(doc, 1, 8, 8000, {128, 130, 126});
-  EXPECT_EQ(SoundEditor(doc).CopyAsciiText(0, 3, ChannelSelection::Both), "0\r\n2\r\n-2\r\n");
+  EXPECT_EQ(doc.Editor().CopyAsciiText(0, 3, ChannelSelection::Both), "0\r\n2\r\n-2\r\n");
   CNorvaneDoc st;
   FillDocument(st, 2, 16, 8000, test::Samples16({-5, 7, 100, -100}));
-  SoundEditor es(st);
+  SoundEditor& es = st.Editor();
   EXPECT_EQ(es.CopyAsciiText(0, 1, ChannelSelection::Both), "-5\t7\r\n");
   EXPECT_EQ(es.CopyAsciiText(0, 2, ChannelSelection::Right), "7\r\n-100\r\n");
   EXPECT_EQ(es.CopyAsciiText(0, -1, ChannelSelection::Both), "");
@@ -295,7 +295,7 @@ TEST(UndoHistory, RandomEditsUndosAndRedosMatchTheModel) {
                    Pattern(static_cast<size_t>(frames * shape.channels * shape.bits / 8), seed));
       std::vector<std::vector<uint8_t>> states{WorkBytes(doc)};
       size_t at = 0;
-      SoundEditor ed(doc);
+      SoundEditor& ed = doc.Editor();
       std::string log;  // the operations so far, for a failure's message
       const ChannelSelection chans[] = {ChannelSelection::Left, ChannelSelection::Right, ChannelSelection::Both};
       for (int op = 0; op < 120; ++op) {
@@ -323,7 +323,7 @@ TEST(UndoHistory, RandomEditsUndosAndRedosMatchTheModel) {
         }
         const int64_t a = rnd(n + 10) - 2, b = rnd(n + 10) - 2;
         const ChannelSelection c = chans[rnd(3)];
-        const size_t depth = HistoryOf(doc).UndoDepth();
+        const size_t depth = doc.Editor().History().UndoDepth();
         const int kind = static_cast<int>(rnd(6));
         log += std::to_string(kind) + "(" + std::to_string(a) + "," + std::to_string(b) + "," +
                std::to_string(ToCode(c)) + ";n=" + std::to_string(n) + ") ";
@@ -342,12 +342,12 @@ TEST(UndoHistory, RandomEditsUndosAndRedosMatchTheModel) {
           }
         }
         const std::vector<uint8_t> now = WorkBytes(doc);
-        if (HistoryOf(doc).UndoDepth() == depth) {
+        if (doc.Editor().History().UndoDepth() == depth) {
           // Nothing kept: nothing changed.
           ASSERT_EQ(now, states[at]);
           continue;
         }
-        ASSERT_EQ(HistoryOf(doc).UndoDepth(), depth + 1);
+        ASSERT_EQ(doc.Editor().History().UndoDepth(), depth + 1);
         ASSERT_FALSE(ed.CanRedo());
         states.resize(at + 1);
         states.push_back(now);
@@ -372,15 +372,15 @@ TEST(UndoHistory, TheDiskBudgetDropsTheOldestSteps) {
   AppCore::Instance().Reset();
   CNorvaneDoc doc;
   FillDocument(doc, 1, 16, 22050, Pattern(2000, 3));  // 1000 frames, 2000 bytes
-  HistoryOf(doc).SetBudgetBytes(450);  // room for two steps of 100 frames
-  SoundEditor ed(doc);
+  doc.Editor().History().SetBudgetBytes(450);  // room for two steps of 100 frames
+  SoundEditor& ed = doc.Editor();
   std::vector<std::vector<uint8_t>> states{WorkBytes(doc)};
   for (int k = 0; k < 5; ++k) {
     ASSERT_TRUE(ed.Volume(100 * k, 100 * k + 100, ChannelSelection::Both, 50));
     states.push_back(WorkBytes(doc));
   }
-  EXPECT_EQ(HistoryOf(doc).UndoDepth(), 2u);
-  EXPECT_LE(HistoryOf(doc).KeptBytes(), 450u);
+  EXPECT_EQ(doc.Editor().History().UndoDepth(), 2u);
+  EXPECT_LE(doc.Editor().History().KeptBytes(), 450u);
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(WorkBytes(doc), states[4]);
   ASSERT_TRUE(ed.Undo());
@@ -394,6 +394,72 @@ TEST(UndoHistory, TheDiskBudgetDropsTheOldestSteps) {
   EXPECT_EQ(UndoHistory::kDefaultBudgetBytes, uint64_t{4} << 30);
   EXPECT_EQ(UndoHistory::FreeBytes("/nonexistent-dir/x"), UINT64_MAX);
   EXPECT_LT(UndoHistory::FreeBytes(TemporaryDirectory()), UINT64_MAX);
+}
+
+TEST(SampleMapping, ReleasedOnEveryWayOutOfAnEdit) {
+  ScopedSink sink;
+  AppCore::Instance().Reset();
+  CNorvaneDoc doc;
+  FillDocument(doc, 2, 16, 22050, Pattern(400, 5));
+  // The views' lasting mapping is released by the edit itself.
+  ASSERT_FALSE(doc.Samples().Empty());
+  ASSERT_TRUE(doc.WorkFile().IsMapped());
+  const std::vector<uint8_t> before = WorkBytes(doc);
+  // A change that fails half way leaves no mapping open and nothing edited.
+  EXPECT_FALSE(doc.Editor().ChangeInPlace(UndoKind::Filter, 10, 20, ChannelSelection::Left, [](uint8_t* p) {
+    p[40] ^= 0xff;
+    return false;
+  }));
+  EXPECT_FALSE(doc.WorkFile().IsMapped());
+  EXPECT_FALSE(doc.Editor().UndoFile().IsMapped());
+  EXPECT_FALSE(doc.IsModified());
+  // Every edit and the copy end with the store's files unmapped.
+  SoundEditor& ed = doc.Editor();
+  for (ChannelSelection c : {ChannelSelection::Left, ChannelSelection::Right, ChannelSelection::Both}) {
+    ASSERT_FALSE(doc.Samples().Empty());
+    ASSERT_TRUE(ed.Copy(5, 15, c));
+    ASSERT_TRUE(ed.Reverse(20, 40, c));
+    ASSERT_TRUE(ed.Volume(20, 40, c, 70));
+    ASSERT_TRUE(ed.Silence(40, 45, c));
+    ASSERT_TRUE(ed.Paste(50, -1, c));
+    ASSERT_TRUE(ed.Delete(0, 3, c));
+    EXPECT_FALSE(ed.CopyAsciiText(0, 4, c).empty());
+    ASSERT_TRUE(ed.Undo());
+    EXPECT_FALSE(doc.WorkFile().IsMapped());
+    EXPECT_FALSE(ed.ClipFile().IsMapped());
+    EXPECT_FALSE(ed.UndoFile().IsMapped());
+  }
+  // A moved mapping is released once, by its new owner.
+  {
+    SampleMapping first = doc.MapSamples(MapAccess::Read);
+    ASSERT_TRUE(first);
+    const SampleMapping second(std::move(first));
+    EXPECT_FALSE(first);
+    EXPECT_TRUE(doc.WorkFile().IsMapped());
+  }
+  EXPECT_FALSE(doc.WorkFile().IsMapped());
+  EXPECT_TRUE(sink.texts().empty());
+}
+
+TEST(UndoHistory, EachDocumentKeepsItsOwnAndItGoesWithTheDocument) {
+  ScopedSink sink;
+  AppCore::Instance().Reset();
+  CNorvaneDoc a;
+  FillDocument(a, 1, 8, 8000, Pattern(100, 7));
+  {
+    CNorvaneDoc b;
+    FillDocument(b, 1, 8, 8000, Pattern(100, 8));
+    ASSERT_TRUE(b.Editor().Silence(0, 10, ChannelSelection::Both));
+    ASSERT_TRUE(b.Editor().Silence(10, 20, ChannelSelection::Both));
+    EXPECT_EQ(b.Editor().History().UndoDepth(), 2u);
+    EXPECT_FALSE(a.Editor().CanUndo());
+  }
+  ASSERT_TRUE(a.Editor().Reverse(0, 50, ChannelSelection::Both));
+  EXPECT_EQ(a.Editor().History().UndoDepth(), 1u);
+  EXPECT_EQ(a.Editor().NextUndo(), UndoKind::Reverse);
+  a.DeleteContents();
+  EXPECT_FALSE(a.Editor().CanUndo());
+  EXPECT_EQ(a.Editor().LastEdit().kind, UndoKind::None);
 }
 
 }  // namespace

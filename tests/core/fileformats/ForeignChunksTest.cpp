@@ -223,7 +223,7 @@ TEST_F(ForeignChunksFile, RangeSavesShiftAndTrimPositionsAndEditsLeaveThemOut) {
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
 
   // After a cut the positions name other sound: left out, said once.
-  SoundEditor ed(doc);
+  SoundEditor& ed = doc.Editor();
   ASSERT_TRUE(ed.Delete(10, 20, ChannelSelection::Both));
   ASSERT_TRUE(doc.Save({dir.File("cut.wav"), FileType::StandardWave}));
   ASSERT_EQ(sink.texts().size(), 1u);

@@ -295,9 +295,11 @@ TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFreque
     // The tone's peak is at 44.1 kHz of real frequency.
     const int n = 1024;
     std::vector<double> x(n);
-    const uint8_t* p = doc.MapSamples(true);
-    for (int i = 0; i < n; ++i) x[i] = static_cast<int16_t>(p[2 * i] | (p[2 * i + 1] << 8));
-    doc.UnmapSamples();
+    {
+      const SampleMapping m = doc.MapSamples(MapAccess::Read);
+      const uint8_t* p = m.Data();
+      for (int i = 0; i < n; ++i) x[i] = static_cast<int16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+    }
     RealFft(x.data(), 10);
     int peak = 1;
     for (int k = 1; k < n / 2; ++k)

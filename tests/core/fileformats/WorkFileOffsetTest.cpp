@@ -79,10 +79,10 @@ TEST(WorkFileOffset, EditsOfAnOpenedFileAndTheirUndoSeeTheSameSound) {
   test::WriteFileBytes(path, WaveWithDataAt(44, sound));
   CNorvaneDoc doc;
   ASSERT_TRUE(doc.Open({path}));
-  SoundEditor ed(doc);
+  SoundEditor& ed = doc.Editor();
   // Copy a stretch starting at an odd frame, delete it, paste it back.
   ASSERT_TRUE(ed.Copy(2049, 7001, ChannelSelection::Both));
-  EXPECT_EQ(doc.ClipFile().Size(), (7001 - 2049) * 2);
+  EXPECT_EQ(doc.Editor().ClipFile().Size(), (7001 - 2049) * 2);
   ASSERT_TRUE(ed.Delete(2049, 7001, ChannelSelection::Both));
   std::vector<uint8_t> cut(sound.begin(), sound.begin() + 2049 * 2);
   cut.insert(cut.end(), sound.begin() + 7001 * 2, sound.end());
@@ -98,7 +98,7 @@ TEST(WorkFileOffset, EditsOfAnOpenedFileAndTheirUndoSeeTheSameSound) {
   // The clip goes to another document that was opened from a file too.
   CNorvaneDoc other;
   ASSERT_TRUE(other.Open({path}));
-  SoundEditor ed2(other);
+  SoundEditor& ed2 = other.Editor();
   ASSERT_TRUE(ed2.Paste(20000, -1, ChannelSelection::Both));
   std::vector<uint8_t> appended = sound;
   appended.insert(appended.end(), sound.begin() + 2049 * 2, sound.begin() + 7001 * 2);

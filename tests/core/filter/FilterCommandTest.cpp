@@ -33,8 +33,8 @@ TEST(FilterCommand, FiltersTheRangeAndUndoesExactly) {
     desc.order = 4;
     desc.lowPassHz = 30000;  // real frequency: the factor is part of the Nyquist frequency
     ASSERT_TRUE(FilterDocumentRange(doc, desc, 3000, 500, ChannelSelectionFromCode(c)));
-    EXPECT_EQ(doc.Undo().kind, kUndoFilter);
-    EXPECT_EQ(SoundEditor::UndoMenuText(doc.Undo().kind), "&Undo Filter");
+    EXPECT_EQ(doc.Editor().LastEdit().kind, UndoKind::Filter);
+    EXPECT_EQ(SoundEditor::UndoMenuText(doc.Editor().LastEdit().kind), "&Undo Filter");
     EXPECT_TRUE(doc.IsModified());
     auto after = test::WorkBytes(doc);
     // Outside the range and in an unselected channel nothing changes.
@@ -47,7 +47,7 @@ TEST(FilterCommand, FiltersTheRangeAndUndoesExactly) {
     }
     EXPECT_EQ(changedLeft > 0, c != 2) << c;
     EXPECT_EQ(changedRight > 0, c != 1) << c;
-    ASSERT_TRUE(SoundEditor(doc).Undo());
+    ASSERT_TRUE(doc.Editor().Undo());
     EXPECT_EQ(test::WorkBytes(doc), bytes) << c;
   }
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
@@ -62,7 +62,7 @@ TEST(FilterCommand, ARefusedDesignChangesNothing) {
   desc.lowPassHz = 5000;  // above the Nyquist frequency of 4000 Hz
   EXPECT_FALSE(FilterDocumentRange(doc, desc, 0, 100, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "Illegal cut-off frequency!");
-  EXPECT_EQ(doc.Undo().kind, kUndoNone);
+  EXPECT_EQ(doc.Editor().LastEdit().kind, UndoKind::None);
   EXPECT_FALSE(doc.IsModified());
   EXPECT_EQ(test::WorkBytes(doc), bytes);
 }

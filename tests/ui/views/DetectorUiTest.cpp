@@ -74,10 +74,9 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     QCoreApplication::sendEvent(View(), &e);
   }
   static std::vector<uint8_t> Bytes(nv::CNorvaneDoc* doc) {
-    const uint8_t* p = doc->MapSamples(true);
-    std::vector<uint8_t> v(p, p + static_cast<size_t>(doc->FrameCount()) * doc->Format().nBlockAlign);
-    doc->UnmapSamples();
-    return v;
+    const nv::SampleMapping m = doc->MapSamples(nv::MapAccess::Read);
+    const uint8_t* p = m.Data();
+    return std::vector<uint8_t>(p, p + static_cast<size_t>(doc->FrameCount()) * doc->Format().nBlockAlign);
   }
 
   static nv::FilterDescription LowPass() {
@@ -350,7 +349,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     QCOMPARE(det.a[0], 1.0);
     QCOMPARE(nv::AppCore::Instance().commandFilter.lowPassHz, 0);
     QVERIFY(Bytes(Doc()) == before);
-    QCOMPARE(Doc()->Undo().kind, 0);
+    QCOMPARE(Doc()->Editor().LastEdit().kind, nv::UndoKind::None);
     // "&Filter" again while on: the dialog on the detector's description.
     TimeDomainFilterDialog::runner = [&](TimeDomainFilterDialog& d) {
       ++filterDialogs;

@@ -83,11 +83,10 @@ class EditTest : public QObject, protected nv::test::AppFixture {
 
   // The bytes of the document's samples.
   static std::vector<uint8_t> Bytes(CNorvaneDoc* doc) {
-    const uint8_t* p = doc->MapSamples(true);
+    const nv::SampleMapping m = doc->MapSamples(nv::MapAccess::Read);
+    const uint8_t* p = m.Data();
     const size_t n = static_cast<size_t>(doc->FrameCount()) * doc->Format().nBlockAlign;
-    std::vector<uint8_t> v = p ? std::vector<uint8_t>(p, p + n) : std::vector<uint8_t>();
-    doc->UnmapSamples();
-    return v;
+    return p ? std::vector<uint8_t>(p, p + n) : std::vector<uint8_t>();
   }
   static int16_t Sample16(const std::vector<uint8_t>& b, size_t i) {
     return static_cast<int16_t>(b[2 * i] | (b[2 * i + 1] << 8));
@@ -152,7 +151,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     View()->ClearSelection();
     Frame()->Route(cmd::kEditDelete);
     QCOMPARE(Doc()->FrameCount(), 100);
-    QCOMPARE(Doc()->Undo().kind, 0);
+    QCOMPARE(Doc()->Editor().LastEdit().kind, nv::UndoKind::None);
   }
 
   void editsAreGreyedWhilePlaying() {
@@ -324,7 +323,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     QCOMPARE(sink_.icons.back(), nv::MessageIcon::Exclamation);
     QCOMPARE(b->FrameCount(), 50);
     QVERIFY(Bytes(b) == bBefore);
-    QCOMPARE(b->Undo().kind, 0);
+    QCOMPARE(b->Editor().LastEdit().kind, nv::UndoKind::None);
     // The same format: the ten frames are inserted at the cursor.
     CNorvaneDoc* c = Open(WriteSine("c.wav", 50, 1, 44100));
     nv::CursorRecord cur;
@@ -396,7 +395,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     QCOMPARE(f.readAll(), svg);
     // Without a selection the program's own clip is not touched.
     QVERIFY(nv::AppCore::Instance().clipOwner == nullptr);
-    QCOMPARE(Doc()->Undo().kind, 0);
+    QCOMPARE(Doc()->Editor().LastEdit().kind, nv::UndoKind::None);
   }
 
   void copyAsciiPutsTheSampleText() {
@@ -440,7 +439,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     QCOMPARE(QString::fromStdString(sink_.texts.front()), expected);
     QCOMPARE(LastMessage(), ChangeVolumeDialog().PercentField()->OutOfRangeMessage("1001"));
     QVERIFY(Bytes(Doc()) == before);
-    QCOMPARE(Doc()->Undo().kind, 0);
+    QCOMPARE(Doc()->Editor().LastEdit().kind, nv::UndoKind::None);
     // Cancel changes nothing.
     ChangeVolumeDialog::runner = [](ChangeVolumeDialog&) { return false; };
     Frame()->Route(cmd::kEditVolume);
@@ -560,7 +559,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     };
     Frame()->Route(cmd::kEditFilter);
     QVERIFY(Bytes(doc) == before);
-    QCOMPARE(doc->Undo().kind, 0);
+    QCOMPARE(doc->Editor().LastEdit().kind, nv::UndoKind::None);
   }
 
   void filterOfOneChannelIsUndoneExactly() {

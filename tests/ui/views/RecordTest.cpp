@@ -398,6 +398,45 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     }
   }
 
+  void eightBitBlocksDrawAsTheirSixteenBitEquals() {
+    // The same sound stored in 8 and in 16 bits (every 16-bit value a whole
+    // 8-bit step) draws the same oscillogram and spectrogram.
+    const int frames = 2756;
+    std::vector<int16_t> lr(static_cast<size_t>(frames) * 2, 0);
+    std::vector<uint8_t> bytes8(lr.size());
+    for (size_t i = 0; i < lr.size(); ++i) {
+      const int step = static_cast<int>(std::lround(100 * std::sin(2 * M_PI * 3000.0 * static_cast<double>(i / 2) / 44100))) +
+                       (i % 2 ? static_cast<int>(i % 7) - 3 : 0);
+      lr[i] = static_cast<int16_t>(step * 256);
+      bytes8[i] = static_cast<uint8_t>(step + 128);
+    }
+    const std::vector<uint8_t> bytes16 = nv::test::Samples16(lr);
+    auto draw = [](int bits, const std::vector<uint8_t>& bytes) {
+      SweepDisplay d;
+      d.resize(660, 400);
+      nv::WaveFormatEx f;
+      f.SetFormat(2, bits, 44100);
+      nv::RecordViewSettings s;
+      s.secondsPerPlot = 2;
+      d.Reset(f, 1000, s);
+      for (int n = 0; n < 3; ++n) d.AddBlock(n, bytes.data(), static_cast<uint32_t>(bytes.size()));
+      d.grab();
+      return d.Picture().copy();
+    };
+    const QImage eight = draw(8, bytes8);
+    const QImage sixteen = draw(16, bytes16);
+    QCOMPARE(eight.size(), sixteen.size());
+    int coloured = 0, different = 0;
+    for (int y = 0; y < eight.height(); ++y)
+      for (int x = 0; x < eight.width(); ++x) {
+        const QRgb c = sixteen.pixel(x, y);
+        if (qRed(c) != qGreen(c) || qGreen(c) != qBlue(c)) ++coloured;
+        if (eight.pixel(x, y) != c) ++different;
+      }
+    QVERIFY(coloured > 100);
+    QCOMPARE(different, 0);
+  }
+
   void stereoHalvesAndTheMovingGap() {
     SweepDisplay d;
     d.resize(660, 400);
