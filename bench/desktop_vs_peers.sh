@@ -142,7 +142,7 @@ if ((!quick)); then
   files+=(one-hour)
 fi
 
-# --- Helpers -----------------------------------------------------------------
+# --- Cache dropping, one desktop run, one command --------------------------
 # Drops one file from the page cache; prints how (and whether) it worked.
 cat > "$work/drop.py" <<'PY'
 import os, subprocess, sys
