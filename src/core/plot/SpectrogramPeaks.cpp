@@ -225,6 +225,15 @@ void SpectrogramPeaks::Clear() {
 bool SpectrogramPeaks::Compute(const SpectrogramSetup& setup, const SoundSource& sound,
                                const ColumnStretch& stretch, SpectrogramColumns& out,
                                unsigned maxThreads, int64_t frameBudget) {
+  std::vector<int32_t> xs = ColumnPositions(setup, stretch);
+  const std::vector<int64_t> bounds = ColumnSampleBounds(setup, stretch, xs);
+  return Compute(setup, sound, stretch.channel, std::move(xs), bounds, out, maxThreads, frameBudget);
+}
+
+bool SpectrogramPeaks::Compute(const SpectrogramSetup& setup, const SoundSource& sound,
+                               int channelIndex, std::vector<int32_t> xs,
+                               const std::vector<int64_t>& bounds, SpectrogramColumns& out,
+                               unsigned maxThreads, int64_t frameBudget) {
   out.x.clear();
   out.rowOf.clear();
   out.firstBin = setup.firstVisibleBin;
@@ -232,7 +241,7 @@ bool SpectrogramPeaks::Compute(const SpectrogramSetup& setup, const SoundSource&
   out.userScheme = setup.userScheme;
   missing_ = XRange{};
   if (!setup.drawable || sound.frameCount <= 0 || !sound.samples) return true;
-  const int channel = (sound.channels == 2 && stretch.channel == 1) ? 1 : 0;
+  const int channel = (sound.channels == 2 && channelIndex == 1) ? 1 : 0;
   const SampleSource samples = sound.Samples();
   const int32_t advance = FrameAdvance(setup);
   StoreKey key;
@@ -250,9 +259,9 @@ bool SpectrogramPeaks::Compute(const SpectrogramSetup& setup, const SoundSource&
   std::map<FrameRange, ColumnRow>& kept = store->kept();
   if (kept.size() > kMaxKeptColumns) kept.clear();
 
-  out.x = ColumnPositions(setup, stretch);
+  if (bounds.size() != xs.size() + 1) return true;
+  out.x = std::move(xs);
   const size_t columns = out.x.size();
-  const std::vector<int64_t> bounds = ColumnSampleBounds(setup, stretch, out.x);
   out.binCount = std::max(setup.lastVisibleBin - setup.firstVisibleBin + 1, 0);
   out.rowOf.resize(columns);
   for (size_t c = 0; c < columns; ++c) out.rowOf[c] = static_cast<uint32_t>(c);

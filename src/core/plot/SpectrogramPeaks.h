@@ -42,6 +42,7 @@
 // thread at a time.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "plot/SpectrogramColumns.h"
 
@@ -68,6 +69,13 @@ class SpectrogramPeaks {
   // otherwise MissingColumns() tells which did not.
   bool Compute(const SpectrogramSetup& setup, const SoundSource& sound, const ColumnStretch& stretch,
                SpectrogramColumns& out, unsigned maxThreads = 0, int64_t frameBudget = 0);
+  // The same for columns at the logical x positions xs whose samples are
+  // given: column c covers [bounds[c], bounds[c + 1]). A plot passes the
+  // samples of each device pixel, so that a repaint of part of it computes
+  // the same columns as a paint of the whole.
+  bool Compute(const SpectrogramSetup& setup, const SoundSource& sound, int channel,
+               std::vector<int32_t> xs, const std::vector<int64_t>& bounds, SpectrogramColumns& out,
+               unsigned maxThreads = 0, int64_t frameBudget = 0);
 
   // The logical x of the first and the last column the last Compute left
   // without values (first > last when there were none).

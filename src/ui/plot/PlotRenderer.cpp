@@ -155,6 +155,7 @@ int32_t PlotRenderer::ShiftOf(int32_t channel) const {
 void PlotRenderer::Paint(QPainter& p, const SoundSource& sound, const QRect& clip, bool screen,
                          const std::vector<MarkRecord>& marks, const QColor& background,
                          unsigned threads) {
+  incomplete_ = QRect();
   if (clip.isEmpty()) return;
   p.save();
   p.setRenderHint(QPainter::Antialiasing, false);
@@ -244,7 +245,16 @@ void PlotRenderer::PaintChannelData(QPainter& p, const SoundSource& sound, const
 
 void PlotRenderer::PaintSpectrogram(QPainter& p, const SoundSource& sound, const ColumnStretch& st,
                                     int32_t shift, unsigned threads) {
-  ComputeSpectrogramColumns(s_.spect, sound, st, columns_, threads);
+  if (!SpectrogramPeaks::Applies(s_.spect)) {
+    ComputeSpectrogramColumns(s_.spect, sound, st, columns_, threads);
+  } else if (!PeakColumns(sound, st, threads)) {
+    // The columns left out, over the whole height, a pixel wider on each side.
+    const SpectrogramPeaks::XRange m = peaks_.MissingColumns();
+    const int left = static_cast<int>(std::floor(DevX(m.first))) - 1;
+    const int right = static_cast<int>(std::ceil(DevX(m.last))) + 1;
+    const int height = static_cast<int>(std::ceil(DevY(-s_.layout.clientHeight))) + 1;
+    incomplete_ |= QRect(QPoint(left, 0), QPoint(right, height));
+  }
   if (columns_.columnCount() == 0) return;
   // The columns go into a transparent layer of device pixels over the
   // spectrogram area; bins without a level stay transparent.
@@ -298,6 +308,19 @@ void PlotRenderer::PaintSpectrogram(QPainter& p, const SoundSource& sound, const
   p.setWorldTransform(QTransform());
   p.drawImage(QPoint(x0, y0), layer_, QRect(0, 0, w, h));
   p.setWorldTransform(saved);
+}
+
+bool PlotRenderer::PeakColumns(const SoundSource& sound, const ColumnStretch& st, unsigned threads) {
+  // Each column covers the samples of its device pixel on the whole plot,
+  // whatever part of the plot is painted.
+  std::vector<int32_t> xs = ColumnPositions(s_.spect, st);
+  std::vector<int64_t> bounds(xs.size() + 1);
+  const double per1000 = std::max(s_.scale().unitsPer1000Pixels, 1);
+  auto pixelStart = [&](long px) { return std::lround(px * per1000 / 1000.0); };
+  for (size_t c = 0; c < xs.size(); ++c) bounds[c] = s_.XToSample(pixelStart(std::lround(DevX(xs[c]))));
+  if (!xs.empty()) bounds[xs.size()] = s_.XToSample(pixelStart(std::lround(DevX(xs.back())) + 1));
+  return peaks_.Compute(s_.spect, sound, st.channel, std::move(xs), bounds, columns_, threads,
+                        frameBudget_);
 }
 
 void PlotRenderer::PaintFrames(QPainter& p, int32_t shift, const QString& suffix) {

@@ -13,6 +13,10 @@ namespace nv {
 
 namespace {
 
+// Frames a screen paint transforms at most (as samples, divided by the FFT
+// size): some tens of milliseconds of work.
+constexpr int64_t kPaintBudgetSamples = int64_t{1} << 24;
+
 int32_t UnitsPer1000PixelsOf(int logicalDpi) {
   return static_cast<int32_t>(std::lround(1440000.0 / std::max(logicalDpi, 1)));
 }
@@ -35,12 +39,16 @@ void SoundPlot::SetSettings(AnalysisSettings* settings) { settings_ = settings ?
 void SoundPlot::SetDocument(CNorvaneDoc* doc) {
   doc_ = doc;
   sound_.reset();
+  SamplesChanged();
 }
 
 void SoundPlot::SetSound(const SoundSource& sound) {
   sound_ = sound;
   doc_ = nullptr;
+  SamplesChanged();
 }
+
+void SoundPlot::SamplesChanged() { renderer_.ForgetSpectrogramLevels(); }
 
 SoundSource SoundPlot::CurrentSound(bool map) {
   if (sound_) return *sound_;
@@ -113,10 +121,30 @@ void SoundPlot::OnTimer() {
   if (!dirty_.isEmpty()) update(dirty_.boundingRect());
 }
 
-void SoundPlot::RenderScreenRegion(const QRect& r) {
+void SoundPlot::RenderScreenRegion(const QRect& r, bool inParts) {
   QPainter p(&screen_);
   const SoundSource s = CurrentSound(true);
+  const int64_t n = std::max(setup_.spect.fftSize, 1);
+  renderer_.SetSpectrogramBudget(inParts ? std::max<int64_t>(kPaintBudgetSamples / n, 1) : 0);
   renderer_.Paint(p, s, r, true, marks_, Qt::white, threads_);
+  const QRect left = renderer_.IncompleteSpectrogram() & r;
+  unfinished_ -= r;
+  if (left.isEmpty()) return;
+  unfinished_ += left;
+  if (!continuing_) {
+    continuing_ = true;
+    QMetaObject::invokeMethod(this, &SoundPlot::ContinueSpectrogram, Qt::QueuedConnection);
+  }
+}
+
+void SoundPlot::ContinueSpectrogram() {
+  continuing_ = false;
+  if (unfinished_.isEmpty() || screen_.isNull()) return;
+  const QRect r = unfinished_.boundingRect() & screen_.rect();
+  unfinished_ = QRegion();
+  if (r.isEmpty()) return;
+  RenderScreenRegion(r);
+  update(r);
 }
 
 QImage SoundPlot::Composed(const QRect& clip) const {
@@ -219,8 +247,12 @@ QImage SoundPlot::Grab() {
     screen_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
     dirty_ = QRegion(rect());
   }
-  for (const QRect& r : dirty_) RenderScreenRegion(r);
+  for (const QRect& r : dirty_) RenderScreenRegion(r, false);
   dirty_ = QRegion();
+  if (!unfinished_.isEmpty()) {
+    RenderScreenRegion(unfinished_.boundingRect(), false);
+    unfinished_ = QRegion();
+  }
   return Composed(rect());
 }
 

@@ -327,6 +327,7 @@ void CNvAnaView::OnUpdate(nv::UpdateHint hint) {
   plot_->SyncMarks();
   if (!doc_->Marks().Active()) moveMarkMode_ = false;
   if (hint == nv::UpdateHint::SamplesChanged) {
+    plot_->SamplesChanged();
     RescaleToDocument();
     Recompute();
     power_->SamplesChanged();
