@@ -286,21 +286,26 @@ bool SpectrogramPeaks::Compute(const SpectrogramSetup& setup, const SoundSource&
   }
   std::vector<ColumnRow> fresh(todo.size());
   std::vector<uint8_t> done(todo.size(), 0);
+  // The threads take the columns in order, so that the columns left out
+  // are the last ones.
   std::atomic<int64_t> budget(frameBudget > 0 ? frameBudget : std::numeric_limits<int64_t>::max());
-  auto work = [&](size_t begin, size_t end) {
+  std::atomic<size_t> next(0);
+  auto work = [&] {
     PeakWorker worker(*store, setup, samples, channel, advance);
-    for (size_t t = begin; t < end; ++t) {
-      if (budget.load(std::memory_order_relaxed) <= 0) break;
+    while (budget.load(std::memory_order_relaxed) > 0) {
+      const size_t t = next.fetch_add(1, std::memory_order_relaxed);
+      if (t >= todo.size()) break;
       budget.fetch_sub(worker.Column(ranges[todo[t]], fresh[t]), std::memory_order_relaxed);
       done[t] = 1;
     }
   };
+  constexpr size_t kMinColumnsPerThread = 4;
   unsigned threads = maxThreads != 0 ? maxThreads : std::max(1u, std::thread::hardware_concurrency());
-  threads = static_cast<unsigned>(std::min<size_t>(threads, std::max<size_t>(todo.size(), 1)));
+  threads = static_cast<unsigned>(
+      std::min<size_t>(threads, std::max<size_t>(todo.size() / kMinColumnsPerThread, 1)));
   std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t)
-    pool.emplace_back(work, todo.size() * t / threads, todo.size() * (t + 1) / threads);
-  work(0, todo.size() / threads);
+  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
   for (std::thread& th : pool) th.join();
   for (size_t t = 0; t < todo.size(); ++t)
     if (done[t]) rows[todo[t]] = &(kept[ranges[todo[t]]] = std::move(fresh[t]));

@@ -155,7 +155,7 @@ int32_t PlotRenderer::ShiftOf(int32_t channel) const {
 void PlotRenderer::Paint(QPainter& p, const SoundSource& sound, const QRect& clip, bool screen,
                          const std::vector<MarkRecord>& marks, const QColor& background,
                          unsigned threads) {
-  incomplete_ = QRect();
+  incomplete_ = QRegion();
   if (clip.isEmpty()) return;
   p.save();
   p.setRenderHint(QPainter::Antialiasing, false);
@@ -202,7 +202,11 @@ void PlotRenderer::PaintChannelData(QPainter& p, const SoundSource& sound, const
   const ColumnStretch st = StretchForClip(s_, left, right, channel);
   if (st.lastSample < st.firstSample) return;
 
-  if (s_.oscShown) {
+  // A clip that does not reach the oscillogram (a spectrogram finished in
+  // parts) does not read its samples.
+  const QRectF oscPx(QPointF(DevX(s_.layout.osc.left) - 2, DevY(s_.layout.osc.top, shift) - 2),
+                     QPointF(DevX(s_.layout.osc.right) + 2, DevY(s_.layout.osc.bottom, shift) + 2));
+  if (s_.oscShown && oscPx.intersects(QRectF(clip))) {
     ComputeOscillogramColumns(s_, sound, st, osc_);
     UseLogical(p, shift);
     p.setPen(pens_[kPenBlack]);
@@ -248,12 +252,14 @@ void PlotRenderer::PaintSpectrogram(QPainter& p, const SoundSource& sound, const
   if (!SpectrogramPeaks::Applies(s_.spect)) {
     ComputeSpectrogramColumns(s_.spect, sound, st, columns_, threads);
   } else if (!PeakColumns(sound, st, threads)) {
-    // The columns left out, over the whole height, a pixel wider on each side.
+    // The columns left out, over the spectrogram area, a pixel larger on
+    // each side.
     const SpectrogramPeaks::XRange m = peaks_.MissingColumns();
-    const int left = static_cast<int>(std::floor(DevX(m.first))) - 1;
-    const int right = static_cast<int>(std::ceil(DevX(m.last))) + 1;
-    const int height = static_cast<int>(std::ceil(DevY(-s_.layout.clientHeight))) + 1;
-    incomplete_ |= QRect(QPoint(left, 0), QPoint(right, height));
+    const PlotRect& r = s_.layout.spect;
+    incomplete_ += QRect(QPoint(static_cast<int>(std::floor(DevX(m.first))) - 1,
+                                static_cast<int>(std::floor(DevY(r.top, shift))) - 1),
+                         QPoint(static_cast<int>(std::ceil(DevX(m.last))) + 1,
+                                static_cast<int>(std::ceil(DevY(r.bottom, shift))) + 1));
   }
   if (columns_.columnCount() == 0) return;
   // The columns go into a transparent layer of device pixels over the

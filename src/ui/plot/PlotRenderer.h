@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPen>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 
 #include <array>
@@ -67,9 +68,11 @@ class PlotRenderer {
   // the levels are kept between paints. At most `frames` frames are
   // transformed per paint and channel (0: no limit, as for pictures and
   // prints); columns left out are not drawn and IncompleteSpectrogram()
-  // gives the device rectangle to paint again for them.
+  // gives the parts of the spectrogram areas to paint again for them (a
+  // paint whose clip lies inside the spectrogram areas leaves the
+  // oscillogram alone).
   void SetSpectrogramBudget(int64_t frames) { frameBudget_ = frames; }
-  QRect IncompleteSpectrogram() const { return incomplete_; }
+  const QRegion& IncompleteSpectrogram() const { return incomplete_; }
   // Forgets the kept levels (the samples changed).
   void ForgetSpectrogramLevels() { peaks_.Clear(); }
 
@@ -141,7 +144,7 @@ class PlotRenderer {
   SpectrogramColumns columns_;
   SpectrogramPeaks peaks_;
   int64_t frameBudget_ = 0;
-  QRect incomplete_;  // device rectangle of the columns the last Paint left out
+  QRegion incomplete_;  // device pixels of the columns the last Paint left out
   std::vector<int> binTop_, binBottom_;  // device rows of the bins' bands in the layer
   std::vector<OscillogramColumn> osc_;
   std::vector<ZeroCrossingPoint> zc_;

@@ -127,7 +127,7 @@ void SoundPlot::RenderScreenRegion(const QRect& r, bool inParts) {
   const int64_t n = std::max(setup_.spect.fftSize, 1);
   renderer_.SetSpectrogramBudget(inParts ? std::max<int64_t>(kPaintBudgetSamples / n, 1) : 0);
   renderer_.Paint(p, s, r, true, marks_, Qt::white, threads_);
-  const QRect left = renderer_.IncompleteSpectrogram() & r;
+  const QRegion left = renderer_.IncompleteSpectrogram() & r;
   unfinished_ -= r;
   if (left.isEmpty()) return;
   unfinished_ += left;
@@ -140,11 +140,12 @@ void SoundPlot::RenderScreenRegion(const QRect& r, bool inParts) {
 void SoundPlot::ContinueSpectrogram() {
   continuing_ = false;
   if (unfinished_.isEmpty() || screen_.isNull()) return;
-  const QRect r = unfinished_.boundingRect() & screen_.rect();
+  const QRegion parts = unfinished_ & screen_.rect();
   unfinished_ = QRegion();
-  if (r.isEmpty()) return;
-  RenderScreenRegion(r);
-  update(r);
+  for (const QRect& r : parts) {
+    RenderScreenRegion(r);
+    update(r);
+  }
 }
 
 QImage SoundPlot::Composed(const QRect& clip) const {
@@ -249,10 +250,8 @@ QImage SoundPlot::Grab() {
   }
   for (const QRect& r : dirty_) RenderScreenRegion(r, false);
   dirty_ = QRegion();
-  if (!unfinished_.isEmpty()) {
-    RenderScreenRegion(unfinished_.boundingRect(), false);
-    unfinished_ = QRegion();
-  }
+  const QRegion parts = unfinished_;
+  for (const QRect& r : parts) RenderScreenRegion(r, false);
   return Composed(rect());
 }
 

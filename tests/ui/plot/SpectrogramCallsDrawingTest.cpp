@@ -98,8 +98,10 @@ TEST(SpectrogramCallsDrawing, AScreenDrawnInPartsEndsAsOneDrawnAtOnce) {
   // one paint transforms.
   const SweepCalls calls;
   const std::vector<int16_t> v = calls.Samples(0, 60 * SweepCalls::kRateHz);
+  // The combined view: the parts redraw the spectrogram only.
   AnalysisSettings s = CallSettings();
   s.timePerPlotUs = 60000000;
+  s.oscillogramShown = 1;
   SoundPlot plot;
   plot.SetSound(Source(v));
   plot.SetSettings(&s);
@@ -122,6 +124,7 @@ TEST(SpectrogramCallsDrawing, AScreenDrawnInPartsEndsAsOneDrawnAtOnce) {
 
   AnalysisSettings s2 = CallSettings();
   s2.timePerPlotUs = 60000000;
+  s2.oscillogramShown = 1;
   SoundPlot once;
   once.SetSound(Source(v));
   once.SetSettings(&s2);
