@@ -65,6 +65,12 @@ void SoundPlot::Recompute() {
   // to draw, and the spectrogram would stay empty.
   const SoundSource s = CurrentSound(true);
   const bool any = sound_.has_value() || doc_ != nullptr;
+  // Samples mapped elsewhere are other samples (a file opened again): the
+  // kept spectrogram levels go.
+  if (s.samples != keptFor_) {
+    SamplesChanged();
+    keptFor_ = s.samples;
+  }
   setup_ = MakePlotSetup(s, *settings_, ScreenScale(), width(), height());
   setup_.hasDocument = any;
   if (setup_.spect.timeExpansionCorrected && doc_) doc_->Info().SetTimeExpansion(1000);

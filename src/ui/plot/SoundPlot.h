@@ -141,6 +141,7 @@ class SoundPlot : public QWidget {
   CNorvaneDoc* doc_ = nullptr;
   std::optional<SoundSource> sound_;
   unsigned threads_ = 0;
+  const uint8_t* keptFor_ = nullptr;  // the samples the renderer's kept levels belong to
   PlotSetup setup_;
   PlotRenderer renderer_;
   std::vector<MarkRecord> marks_;

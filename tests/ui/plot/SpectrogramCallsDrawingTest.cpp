@@ -135,5 +135,33 @@ TEST(SpectrogramCallsDrawing, AScreenDrawnInPartsEndsAsOneDrawnAtOnce) {
   EXPECT_TRUE(parts == whole);
 }
 
+TEST(SpectrogramCallsDrawing, KeptLevelsGoWhenTheSamplesChange) {
+  const SweepCalls calls;
+  std::vector<int16_t> v = calls.Samples(0, calls.Start(calls.count));
+  AnalysisSettings s = CallSettings();
+  SoundPlot plot;
+  plot.SetSound(Source(v));
+  plot.SetSettings(&s);
+  plot.resize(1600, 400);
+  plot.Recompute();
+  const PlotRect& r = plot.Setup().layout.spect;
+  auto coloured = [&](const QImage& img) {
+    int n = 0;
+    for (int y = Row(r.top) + 3; y < Row(r.bottom) - 3; ++y)
+      for (int x = Col(r.left) + 3; x < Col(r.right) - 3; ++x) {
+        // Level colours; the grid's grey and the background's white are not.
+        const QRgb c = img.pixel(x, y);
+        n += qRed(c) != qGreen(c) || qGreen(c) != qBlue(c);
+      }
+    return n;
+  };
+  EXPECT_GT(coloured(plot.Grab()), 1000);
+  // The samples edited in place (silence), as an edit of the document does.
+  std::fill(v.begin(), v.end(), int16_t{0});
+  plot.SamplesChanged();
+  plot.Recompute();
+  EXPECT_EQ(coloured(plot.Grab()), 0);
+}
+
 }  // namespace
 }  // namespace nv
