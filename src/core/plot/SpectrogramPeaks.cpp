@@ -25,14 +25,10 @@ int64_t CeilDiv(int64_t a, int64_t b) { return a >= 0 ? (a + b - 1) / b : -((-a)
 
 // Everything the cached values depend on besides the samples themselves.
 struct StoreKey {
-  int32_t fftSize = 0;
-  int32_t advance = 0;
-  int32_t windowCode = 0;
-  int32_t frameCount = 0;
-  int32_t channels = 0;
-  int32_t bits = 0;
-  bool userScheme = false;
-  double floor = 0;
+  int32_t fftSize = 0, advance = 0, windowCode = 0;  // the frames
+  int32_t frameCount = 0, channels = 0, bits = 0;    // the sound
+  bool userScheme = false;                           // powers kept, not levels
+  double floor = 0;                                  // the level scale
   int32_t contrast = 0;
   bool operator==(const StoreKey&) const = default;
 };

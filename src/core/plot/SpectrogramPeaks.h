@@ -50,10 +50,9 @@ namespace nv {
 
 class SpectrogramPeaks {
  public:
+  // Not copied: its caches belong to one plot.
   SpectrogramPeaks();
   ~SpectrogramPeaks();
-  SpectrogramPeaks(const SpectrogramPeaks&) = delete;
-  SpectrogramPeaks& operator=(const SpectrogramPeaks&) = delete;
 
   // Samples between the centres of consecutive frames of the grid.
   static int32_t FrameAdvance(const SpectrogramSetup& setup);

@@ -12,19 +12,13 @@
 #include <cstring>
 #include <vector>
 
+#include "ScreenGeometry.h"
 #include "SweepCalls.h"
 
 namespace nv {
 namespace {
 
-PlotGeometry Geometry(int widthPx, int heightPx) {
-  PlotGeometry g;
-  g.scale = PixelScaleFromDevice(-15000, true);
-  g.plotWidthUnits = widthPx * 15;
-  g.spectBottom = 1000;
-  g.spectHeight = heightPx * 15;
-  return g;
-}
+PlotGeometry Geometry(int widthPx, int heightPx) { return ScreenGeometry(widthPx, heightPx, 1000); }
 
 constexpr int kWidthPx = 1500;
 constexpr int kHighLevel = 32;

@@ -27,15 +27,21 @@ SoundSource Source(const std::vector<int16_t>& v) {
   return s;
 }
 
+// The spectrogram alone, 15 s.
 AnalysisSettings CallSettings() {
   AnalysisSettings s;
-  s.oscillogramShown = 0;
-  s.spectrogramShown = 1;
-  s.colorBar = 0;
-  s.colorScheme = 7;
-  s.threshold = 8;
+  s.oscillogramShown = 0, s.spectrogramShown = 1, s.colorBar = 0;
+  s.colorScheme = 7, s.threshold = 8;
   s.timePerPlotUs = 15000000;
   return s;
+}
+
+// A plot of 1600 x 400 pixels of v with the settings s, set up.
+void Show(SoundPlot& plot, const std::vector<int16_t>& v, AnalysisSettings& s) {
+  plot.SetSound(Source(v));
+  plot.SetSettings(&s);
+  plot.resize(1600, 400);
+  plot.Recompute();
 }
 
 int Row(double y) { return static_cast<int>(std::lround(-y / 15.0)); }
@@ -103,10 +109,7 @@ TEST(SpectrogramCallsDrawing, AScreenDrawnInPartsEndsAsOneDrawnAtOnce) {
   s.timePerPlotUs = 60000000;
   s.oscillogramShown = 1;
   SoundPlot plot;
-  plot.SetSound(Source(v));
-  plot.SetSettings(&s);
-  plot.resize(1600, 400);
-  plot.Recompute();
+  Show(plot, v, s);
   plot.show();
   bool inParts = false;
   QElapsedTimer t;
@@ -126,10 +129,7 @@ TEST(SpectrogramCallsDrawing, AScreenDrawnInPartsEndsAsOneDrawnAtOnce) {
   s2.timePerPlotUs = 60000000;
   s2.oscillogramShown = 1;
   SoundPlot once;
-  once.SetSound(Source(v));
-  once.SetSettings(&s2);
-  once.resize(1600, 400);
-  once.Recompute();
+  Show(once, v, s2);
   const QImage whole = once.Grab();
   ASSERT_EQ(parts.size(), whole.size());
   EXPECT_TRUE(parts == whole);
@@ -140,10 +140,7 @@ TEST(SpectrogramCallsDrawing, KeptLevelsGoWhenTheSamplesChange) {
   std::vector<int16_t> v = calls.Samples(0, calls.Start(calls.count));
   AnalysisSettings s = CallSettings();
   SoundPlot plot;
-  plot.SetSound(Source(v));
-  plot.SetSettings(&s);
-  plot.resize(1600, 400);
-  plot.Recompute();
+  Show(plot, v, s);
   const PlotRect& r = plot.Setup().layout.spect;
   auto coloured = [&](const QImage& img) {
     int n = 0;
