@@ -142,27 +142,37 @@ std::vector<int32_t> ColumnPositions(const SpectrogramSetup& setup, const Column
   return xs;
 }
 
+std::vector<int64_t> ColumnSampleBounds(const SpectrogramSetup& setup, const ColumnStretch& st,
+                                        const std::vector<int32_t>& xs) {
+  std::vector<int64_t> bounds(xs.size() + 1);
+  const int64_t a = st.firstSample, b = st.lastSample;
+  const int64_t x0 = st.firstX;
+  const int64_t spanX = std::max<int64_t>(static_cast<int64_t>(st.lastX) - x0, 1);
+  const int64_t per = setup.scale.unitsPerPixel;
+  const int64_t per1000 = std::max<int32_t>(setup.scale.unitsPer1000Pixels, 1);
+  auto firstSampleAt = [&](int64_t x) { return a + (x - x0) * (b - a) / spanX; };
+  for (size_t c = 0; c < xs.size(); ++c) bounds[c] = firstSampleAt(xs[c]);
+  const auto k = static_cast<int64_t>(xs.size());
+  bounds[xs.size()] = firstSampleAt(per >= 10 ? x0 + k * per : x0 + k * per1000 / 1000);
+  return bounds;
+}
+
 std::vector<ColumnFrames> PlanColumnFrames(const SpectrogramSetup& setup, int32_t frameCount,
                                            const ColumnStretch& st,
                                            const std::vector<int32_t>& xs) {
   std::vector<ColumnFrames> plan(xs.size());
   if (xs.empty()) return plan;
-  const int64_t a = st.firstSample, b = st.lastSample;
-  const int64_t x0 = st.firstX;
-  const int64_t spanX = std::max<int64_t>(static_cast<int64_t>(st.lastX) - x0, 1);
+  const int64_t a = st.firstSample;
   const int64_t halfN = setup.fftSize / 2;
   const int64_t n = setup.fftSize;
-  const int64_t per = setup.scale.unitsPerPixel;
-  const int64_t per1000 = std::max<int32_t>(setup.scale.unitsPer1000Pixels, 1);
-  auto firstSampleAt = [&](int64_t x) { return a + (x - x0) * (b - a) / spanX; };
-  auto xOf = [&](int64_t k) { return per >= 10 ? x0 + k * per : x0 + k * per1000 / 1000; };
+  const std::vector<int64_t> bounds = ColumnSampleBounds(setup, st, xs);
 
   const bool automatic = setup.overlapPercent < 0;
   int64_t nextStart = a - halfN;
   int32_t lastComputed = -1;
   for (size_t c = 0; c < xs.size(); ++c) {
-    const int64_t colFirst = firstSampleAt(xs[c]);
-    const int64_t latest = firstSampleAt(xOf(static_cast<int64_t>(c) + 1)) - halfN;
+    const int64_t colFirst = bounds[c];
+    const int64_t latest = bounds[c + 1] - halfN;
     ColumnFrames& f = plan[c];
     if (automatic) {
       f.firstFrameStart = colFirst - halfN;

@@ -103,6 +103,12 @@ struct ColumnFrames {
 // / 1000 otherwise, up to x1.
 std::vector<int32_t> ColumnPositions(const SpectrogramSetup& setup, const ColumnStretch& stretch);
 
+// The first sample of every column at xs, a + (x - x0) * (b - a) / (x1 - x0),
+// followed by the first sample of the column after the last one (xs.size()
+// + 1 values; xs as ColumnPositions gives them).
+std::vector<int64_t> ColumnSampleBounds(const SpectrogramSetup& setup, const ColumnStretch& stretch,
+                                        const std::vector<int32_t>& xs);
+
 // The frame plan of the columns at xs (the sequential walk).
 std::vector<ColumnFrames> PlanColumnFrames(const SpectrogramSetup& setup, int32_t frameCount,
                                            const ColumnStretch& stretch,

@@ -155,6 +155,7 @@ int32_t PlotRenderer::ShiftOf(int32_t channel) const {
 void PlotRenderer::Paint(QPainter& p, const SoundSource& sound, const QRect& clip, bool screen,
                          const std::vector<MarkRecord>& marks, const QColor& background,
                          unsigned threads) {
+  incomplete_ = QRegion();
   if (clip.isEmpty()) return;
   p.save();
   p.setRenderHint(QPainter::Antialiasing, false);
@@ -201,7 +202,11 @@ void PlotRenderer::PaintChannelData(QPainter& p, const SoundSource& sound, const
   const ColumnStretch st = StretchForClip(s_, left, right, channel);
   if (st.lastSample < st.firstSample) return;
 
-  if (s_.oscShown) {
+  // A clip that does not reach the oscillogram (a spectrogram finished in
+  // parts) does not read its samples.
+  const QRectF oscPx(QPointF(DevX(s_.layout.osc.left) - 2, DevY(s_.layout.osc.top, shift) - 2),
+                     QPointF(DevX(s_.layout.osc.right) + 2, DevY(s_.layout.osc.bottom, shift) + 2));
+  if (s_.oscShown && oscPx.intersects(QRectF(clip))) {
     ComputeOscillogramColumns(s_, sound, st, osc_);
     UseLogical(p, shift);
     p.setPen(pens_[kPenBlack]);
@@ -244,7 +249,18 @@ void PlotRenderer::PaintChannelData(QPainter& p, const SoundSource& sound, const
 
 void PlotRenderer::PaintSpectrogram(QPainter& p, const SoundSource& sound, const ColumnStretch& st,
                                     int32_t shift, unsigned threads) {
-  ComputeSpectrogramColumns(s_.spect, sound, st, columns_, threads);
+  if (!SpectrogramPeaks::Applies(s_.spect)) {
+    ComputeSpectrogramColumns(s_.spect, sound, st, columns_, threads);
+  } else if (!PeakColumns(sound, st, threads)) {
+    // The columns left out, over the spectrogram area, a pixel larger on
+    // each side.
+    const SpectrogramPeaks::XRange m = peaks_.MissingColumns();
+    const PlotRect& r = s_.layout.spect;
+    incomplete_ += QRect(QPoint(static_cast<int>(std::floor(DevX(m.first))) - 1,
+                                static_cast<int>(std::floor(DevY(r.top, shift))) - 1),
+                         QPoint(static_cast<int>(std::ceil(DevX(m.last))) + 1,
+                                static_cast<int>(std::ceil(DevY(r.bottom, shift))) + 1));
+  }
   if (columns_.columnCount() == 0) return;
   // The columns go into a transparent layer of device pixels over the
   // spectrogram area; bins without a level stay transparent.
@@ -298,6 +314,19 @@ void PlotRenderer::PaintSpectrogram(QPainter& p, const SoundSource& sound, const
   p.setWorldTransform(QTransform());
   p.drawImage(QPoint(x0, y0), layer_, QRect(0, 0, w, h));
   p.setWorldTransform(saved);
+}
+
+bool PlotRenderer::PeakColumns(const SoundSource& sound, const ColumnStretch& st, unsigned threads) {
+  // Each column covers the samples of its device pixel on the whole plot,
+  // whatever part of the plot is painted.
+  std::vector<int32_t> xs = ColumnPositions(s_.spect, st);
+  std::vector<int64_t> bounds(xs.size() + 1);
+  const double per1000 = std::max(s_.scale().unitsPer1000Pixels, 1);
+  auto pixelStart = [&](long px) { return std::lround(px * per1000 / 1000.0); };
+  for (size_t c = 0; c < xs.size(); ++c) bounds[c] = s_.XToSample(pixelStart(std::lround(DevX(xs[c]))));
+  if (!xs.empty()) bounds[xs.size()] = s_.XToSample(pixelStart(std::lround(DevX(xs.back())) + 1));
+  return peaks_.Compute(s_.spect, sound, st.channel, std::move(xs), bounds, columns_, threads,
+                        frameBudget_);
 }
 
 void PlotRenderer::PaintFrames(QPainter& p, int32_t shift, const QString& suffix) {

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPen>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 
 #include <array>
@@ -23,6 +24,7 @@
 #include "plot/PlotColumns.h"
 #include "plot/PlotSetup.h"
 #include "plot/SpectrogramColumns.h"
+#include "plot/SpectrogramPeaks.h"
 
 class QPainter;
 class QPaintDevice;
@@ -60,6 +62,19 @@ class PlotRenderer {
   void Paint(QPainter& p, const SoundSource& sound, const QRect& clip, bool screen,
              const std::vector<MarkRecord>& marks, const QColor& background = Qt::white,
              unsigned threads = 0);
+
+  // When the spectrogram's columns lie farther apart than its frames, a
+  // column shows the strongest level of all its frames (SpectrogramPeaks);
+  // the levels are kept between paints. At most `frames` frames are
+  // transformed per paint and channel (0: no limit, as for pictures and
+  // prints); columns left out are not drawn and IncompleteSpectrogram()
+  // gives the parts of the spectrogram areas to paint again for them (a
+  // paint whose clip lies inside the spectrogram areas leaves the
+  // oscillogram alone).
+  void SetSpectrogramBudget(int64_t frames) { frameBudget_ = frames; }
+  const QRegion& IncompleteSpectrogram() const { return incomplete_; }
+  // Forgets the kept levels (the samples changed).
+  void ForgetSpectrogramLevels() { peaks_.Clear(); }
 
   // Draws a cursor by exclusive-or (the level cursor by inversion), so that
   // drawing it twice leaves the picture as it was; the playback cursor (pen
@@ -100,6 +115,9 @@ class PlotRenderer {
                         int32_t shift, unsigned threads);
   void PaintSpectrogram(QPainter& p, const SoundSource& sound, const ColumnStretch& st,
                         int32_t shift, unsigned threads);
+  // The columns of a spectrogram whose columns lie farther apart than its
+  // frames; false when some were left out.
+  bool PeakColumns(const SoundSource& sound, const ColumnStretch& st, unsigned threads);
   void PaintFrames(QPainter& p, int32_t shift, const QString& suffix);
   void PaintGrid(QPainter& p, int32_t shift);
   void PaintTimeAxis(QPainter& p, int32_t shift);
@@ -124,6 +142,9 @@ class PlotRenderer {
   std::vector<QRgb> userRgb_;
   QFont font_, smallFont_;
   SpectrogramColumns columns_;
+  SpectrogramPeaks peaks_;
+  int64_t frameBudget_ = 0;
+  QRegion incomplete_;  // device pixels of the columns the last Paint left out
   std::vector<int> binTop_, binBottom_;  // device rows of the bins' bands in the layer
   std::vector<OscillogramColumn> osc_;
   std::vector<ZeroCrossingPoint> zc_;

@@ -13,6 +13,10 @@ namespace nv {
 
 namespace {
 
+// Frames a screen paint transforms at most (as samples, divided by the FFT
+// size): some tens of milliseconds of work.
+constexpr int64_t kPaintBudgetSamples = int64_t{1} << 24;
+
 int32_t UnitsPer1000PixelsOf(int logicalDpi) {
   return static_cast<int32_t>(std::lround(1440000.0 / std::max(logicalDpi, 1)));
 }
@@ -35,12 +39,16 @@ void SoundPlot::SetSettings(AnalysisSettings* settings) { settings_ = settings ?
 void SoundPlot::SetDocument(CNorvaneDoc* doc) {
   doc_ = doc;
   sound_.reset();
+  SamplesChanged();
 }
 
 void SoundPlot::SetSound(const SoundSource& sound) {
   sound_ = sound;
   doc_ = nullptr;
+  SamplesChanged();
 }
+
+void SoundPlot::SamplesChanged() { renderer_.ForgetSpectrogramLevels(); }
 
 SoundSource SoundPlot::CurrentSound(bool map) {
   if (sound_) return *sound_;
@@ -57,6 +65,12 @@ void SoundPlot::Recompute() {
   // to draw, and the spectrogram would stay empty.
   const SoundSource s = CurrentSound(true);
   const bool any = sound_.has_value() || doc_ != nullptr;
+  // Samples mapped elsewhere are other samples (a file opened again): the
+  // kept spectrogram levels go.
+  if (s.samples != keptFor_) {
+    SamplesChanged();
+    keptFor_ = s.samples;
+  }
   setup_ = MakePlotSetup(s, *settings_, ScreenScale(), width(), height());
   setup_.hasDocument = any;
   if (setup_.spect.cursorChannel != 0) cursors_.SetChannel(setup_.spect.cursorChannel);
@@ -97,10 +111,31 @@ void SoundPlot::resizeEvent(QResizeEvent* e) {
   repaints_.Hold(500);
 }
 
-void SoundPlot::RenderScreenRegion(const QRect& r) {
+void SoundPlot::RenderScreenRegion(const QRect& r, bool inParts) {
   QPainter p(&screen_);
   const SoundSource s = CurrentSound(true);
+  const int64_t n = std::max(setup_.spect.fftSize, 1);
+  renderer_.SetSpectrogramBudget(inParts ? std::max<int64_t>(kPaintBudgetSamples / n, 1) : 0);
   renderer_.Paint(p, s, r, true, marks_, Qt::white, threads_);
+  const QRegion left = renderer_.IncompleteSpectrogram() & r;
+  unfinished_ -= r;
+  if (left.isEmpty()) return;
+  unfinished_ += left;
+  if (!continuing_) {
+    continuing_ = true;
+    QMetaObject::invokeMethod(this, &SoundPlot::ContinueSpectrogram, Qt::QueuedConnection);
+  }
+}
+
+void SoundPlot::ContinueSpectrogram() {
+  continuing_ = false;
+  if (unfinished_.isEmpty() || screen_.isNull()) return;
+  const QRegion parts = unfinished_ & screen_.rect();
+  unfinished_ = QRegion();
+  for (const QRect& r : parts) {
+    RenderScreenRegion(r);
+    update(r);
+  }
 }
 
 void SoundPlot::SetCursor(const CursorRecord& c) {
@@ -174,8 +209,10 @@ QImage SoundPlot::Grab() {
     screen_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
     dirty_ = QRegion(rect());
   }
-  for (const QRect& r : dirty_) RenderScreenRegion(r);
+  for (const QRect& r : dirty_) RenderScreenRegion(r, false);
   dirty_ = QRegion();
+  const QRegion parts = unfinished_;
+  for (const QRect& r : parts) RenderScreenRegion(r, false);
   return cursors_.Over(screen_, rect(), renderer_);
 }
 

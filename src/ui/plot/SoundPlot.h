@@ -18,13 +18,19 @@
 //                            exclusive-or (the selection inverted) over the
 //                            plot each time it is shown; the plot picture
 //                            itself never holds them
+//   SamplesChanged()         after every change of the samples: forgets the
+//                            spectrogram levels kept between paints
 //   SyncMarks()              after every change of the document's marks
 //   Setup()                  conversions, formats, geometry (PlotSetup.h)
 //   HitTest(globalPoint)     3 oscillogram, 1 spectrogram, 2 zero-crossing, 0
 //   RenderTo(device, ...)    the same drawing for a printer, an image or SVG
 // The cursor records and the selection are a PlotCursors; repaints of the
 // plot are coalesced by a PlotRepaintTimer (500 ms with a spectrogram, 62 ms
-// without). Interface thread only.
+// without). A spectrogram that takes long (the columns of a long stretch,
+// each the strongest of many frames) is drawn in parts: a paint transforms a
+// bounded number of frames, and the columns left out are drawn by further
+// paints queued on the interface thread, so that the plot answers in
+// between. Interface thread only.
 #include <QImage>
 #include <QRegion>
 #include <QWidget>
@@ -62,6 +68,7 @@ class SoundPlot : public QWidget {
 
   void Recompute();
   void SetFirstSample(int64_t s);
+  void SamplesChanged();
   const PlotSetup& Setup() const { return setup_; }
 
   const CursorRecord& Cursor() const { return cursors_.Cursor(); }
@@ -109,6 +116,8 @@ class SoundPlot : public QWidget {
 
   // The coalescing of repaints (its state, for tests).
   const PlotRepaintTimer& Repaints() const { return repaints_; }
+  // A spectrogram drawn in parts is not finished yet, for tests.
+  bool DrawingInParts() const { return continuing_ || !unfinished_.isEmpty(); }
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -117,13 +126,17 @@ class SoundPlot : public QWidget {
  private:
   SoundSource CurrentSound(bool map);
   void InvalidatePlot();
-  void RenderScreenRegion(const QRect& r);
+  // Draws r into the screen picture; with `inParts` the spectrogram may be
+  // left incomplete there and is then finished by ContinueSpectrogram.
+  void RenderScreenRegion(const QRect& r, bool inParts = true);
+  void ContinueSpectrogram();
 
   AnalysisSettings own_;
   AnalysisSettings* settings_ = &own_;
   CNorvaneDoc* doc_ = nullptr;
   std::optional<SoundSource> sound_;
   unsigned threads_ = 0;
+  const uint8_t* keptFor_ = nullptr;  // the samples the renderer's kept levels belong to
   PlotSetup setup_;
   PlotRenderer renderer_;
   std::vector<MarkRecord> marks_;
@@ -132,6 +145,8 @@ class SoundPlot : public QWidget {
   QImage screen_;      // the plot without cursors and selection
   QRegion dirty_;      // parts of screen_ that must be drawn again
   PlotRepaintTimer repaints_;
+  QRegion unfinished_;        // parts of screen_ whose spectrogram is not complete
+  bool continuing_ = false;   // ContinueSpectrogram is queued
 };
 
 }  // namespace nv

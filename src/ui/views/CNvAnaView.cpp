@@ -255,6 +255,7 @@ void CNvAnaView::OnUpdate(nv::UpdateHint hint) {
   plot_->SyncMarks();
   if (!doc_->Marks().Active()) controllers_->Marks().SetMoveMarkMode(false);
   if (hint == nv::UpdateHint::SamplesChanged) {
+    plot_->SamplesChanged();
     RescaleToDocument();
     Recompute();
     controllers_->SamplesChanged();
