@@ -1,5 +1,7 @@
 #include "analysis/WorkerSampleMapping.h"
 
+#include "base/ReadMappingGuard.h"
+
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -34,11 +36,14 @@ WorkerSampleMapping::WorkerSampleMapping(CNorvaneDoc& doc) {
   }
   base_ = p;
   bytes_ = static_cast<size_t>(lead + usable);
+  // The sound may be another program's file read in place.
+  guard_ = ReadMappingGuard::Register(p, bytes_);
   samples_ = SampleSource(static_cast<const uint8_t*>(p) + lead, usable / doc.Format().nBlockAlign,
                           doc.Format());
 }
 
 WorkerSampleMapping::~WorkerSampleMapping() {
+  ReadMappingGuard::Unregister(guard_);
   if (base_) munmap(base_, bytes_);
 }
 

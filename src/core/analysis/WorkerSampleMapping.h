@@ -29,6 +29,7 @@ class WorkerSampleMapping {
  private:
   void* base_ = nullptr;
   size_t bytes_ = 0;
+  int guard_ = -1;  // its ReadMappingGuard slot
   bool failed_ = false;
   SampleSource samples_;
 };

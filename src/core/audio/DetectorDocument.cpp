@@ -1,5 +1,7 @@
 #include "audio/DetectorDocument.h"
 
+#include "base/ReadMappingGuard.h"
+
 #include <algorithm>
 #include <sys/mman.h>
 
@@ -35,11 +37,15 @@ bool DetectorSoundMapping::Map(CNorvaneDoc& doc) {
   }
   base_ = p;
   bytes_ = length;
+  // The sound may be another program's file read in place.
+  guard_ = ReadMappingGuard::Register(p, length);
   samples_ = SampleSource(static_cast<const uint8_t*>(p) + (start - page), frames, f);
   return true;
 }
 
 void DetectorSoundMapping::Release() {
+  ReadMappingGuard::Unregister(guard_);
+  guard_ = -1;
   if (base_) munmap(base_, bytes_);
   base_ = nullptr;
   bytes_ = 0;

@@ -35,6 +35,7 @@ class DetectorSoundMapping {
  private:
   void* base_ = nullptr;
   size_t bytes_ = 0;
+  int guard_ = -1;  // its ReadMappingGuard slot
   SampleSource samples_;
 };
 

@@ -1,5 +1,7 @@
 #include "audio/WorkFileSource.h"
 
+#include <algorithm>
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,6 +25,9 @@ int64_t WorkFileSource::Read(int64_t offset, uint8_t* out, int64_t bytes) {
   if (reader_) return reader_(offset, out, bytes);
   const TempFile& work = doc_.WorkFile();
   const int fd = work.Fd();
+  // Nothing past the end of the contents: a file read in place goes on with
+  // its other chunks there.
+  bytes = std::clamp<int64_t>(work.Size() - offset, 0, bytes);
   int64_t got = 0;
   while (got < bytes) {
     // Positions of the sound become file offsets past the work file's head.

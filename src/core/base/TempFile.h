@@ -92,6 +92,9 @@ class TempFile {
   // (WriteAt, Truncate to a greater length, a writable Map) calls it first;
   // the hook makes the contents our own (MakeOwn), else the change fails.
   void SetBeforeFirstChange(std::function<bool(TempFile&)> hook) { beforeFirstChange_ = std::move(hook); }
+  // For writers through Fd(): makes adopted contents our own first (through
+  // the hook); false (errno set) when they stay adopted. True for our own.
+  bool PrepareForChange() { return OwnBeforeChange(); }
 
   // Maps the whole contents (the file from the page boundary at or below
   // the head); returns the address of position 0 or null (errno set). An

@@ -142,9 +142,42 @@ bool CNorvaneDoc::Open(const SoundFilePath& file, const FramesRead& framesRead, 
   if (!ok) return false;
   SetLength(BytesToFrames(store_.WorkFile().Size()));
   if (store_.LastBufferIndex() < 0) store_.SetLastBufferIndex(0);
+  if (access == SampleAccess::InPlaceUntilChanged && store_.WorkFile().IsAdopted())
+    store_.WorkFile().SetBeforeFirstChange([this](TempFile& work) { return CopyWorkFile(work); });
   file_ = found;
   modified_ = false;
   return true;
+}
+
+bool CNorvaneDoc::ReadsInPlace() const { return WorkFile().IsAdopted(); }
+
+bool CNorvaneDoc::MakeWorkFileOwn() { return store_.WorkFile().PrepareForChange(); }
+
+bool CNorvaneDoc::CopyWorkFile(TempFile& work) {
+  const bool shortened = work.SourceShortened();
+  const auto copy = [this](int src, int64_t from, int dst, int64_t to, int64_t bytes) {
+    // Pieces of 32 MiB: a cancel is answered within a fraction of a second.
+    constexpr int64_t kPieceBytes = int64_t{32} << 20;
+    for (int64_t done = 0; done < bytes;) {
+      const int64_t n = std::min(kPieceBytes, bytes - done);
+      if (!CopyRange(src, from + done, dst, to + done, n, store_.CopyPieceBytes())) return false;
+      done += n;
+      if (copyProgress_ && !copyProgress_(done, bytes)) {
+        errno = ECANCELED;
+        return false;
+      }
+    }
+    return true;
+  };
+  if (work.MakeOwn(copy)) {
+    if (shortened)
+      ShowMessage("The file " + file_.path + " was shortened by another program while it was open; the sound "
+                  "beyond its new end is silence.");
+    return true;
+  }
+  if (errno != ECANCELED) ShowWorkFileWriteError();
+  errno = ECANCELED;
+  return false;
 }
 
 bool CNorvaneDoc::Save(const SoundFilePath& target, int64_t first, int64_t end) {

@@ -164,9 +164,23 @@ class CNorvaneDoc {
   // copy goes on (see FramesFollower); Open returns after its last call.
   // With SampleAccess::InPlace (for callers that only read the sound) the
   // samples are read from the file itself where they can be, not copied;
-  // the document then refuses every change of its samples.
+  // the document then refuses every change of its samples. With
+  // SampleAccess::InPlaceUntilChanged they are read in place until the
+  // first change, which first copies them into a work file of the
+  // document's own (MakeWorkFileOwn), so that opening costs no copy.
   bool Open(const SoundFilePath& file, const FramesRead& framesRead = {},
             SampleAccess access = SampleAccess::Copy);
+  // Told (bytes copied, bytes in all) as a copy of a sound read in place
+  // goes on; false cancels the copy. Interface thread.
+  using CopyProgressCheck = std::function<bool(int64_t doneBytes, int64_t totalBytes)>;
+  void SetCopyProgress(CopyProgressCheck check) { copyProgress_ = std::move(check); }
+  // True while the sound is read in place from the opened file.
+  bool ReadsInPlace() const;
+  // Makes a sound read in place a work file of the document's own now (for
+  // a change that must not stop half way); true at once when it is one.
+  // False when the copy was cancelled (nothing changed) or failed (after a
+  // message).
+  bool MakeWorkFileOwn();
   // Writes frames [first, end) (both -1: the whole sound) to `target` as its
   // type; a save to the document's own file clears the modified flag.
   bool Save(const SoundFilePath& target, int64_t first = -1, int64_t end = -1);
@@ -176,6 +190,8 @@ class CNorvaneDoc {
   // Takes over what a reader returned (also after a failed read: what was
   // read up to the failure), offering the view records' colour maps.
   void ApplyContents(WaveContents&& in);
+  // The copy of a sound read in place into a work file of its own.
+  bool CopyWorkFile(TempFile& work);
 
   bool valid_ = true;
   int sequence_ = 0;
@@ -193,6 +209,7 @@ class CNorvaneDoc {
   ForeignChunks otherChunks_;
   bool positionsAsRead_ = true;
   MarkList marks_;
+  CopyProgressCheck copyProgress_;
 };
 
 }  // namespace nv

@@ -87,6 +87,7 @@ bool CopyRange(int src, int64_t srcOff, int dst, int64_t dstOff, int64_t len, si
 
 bool CopyRange(int src, int64_t srcOff, TempFile& dst, int64_t dstPos, int64_t len, size_t pieceBytes,
                const CopyProgress& progress) {
+  if (!dst.PrepareForChange()) return false;
   if (!progress) return CopyRange(src, srcOff, dst.Fd(), dst.FileOffset(dstPos), len, pieceBytes);
   // Pieces of 2 MiB stay in the second-level cache between the copy and the
   // reader that follows it.
@@ -102,10 +103,12 @@ bool CopyRange(int src, int64_t srcOff, TempFile& dst, int64_t dstPos, int64_t l
 
 bool CopyRange(const TempFile& src, int64_t srcPos, TempFile& dst, int64_t dstPos, int64_t len,
                size_t pieceBytes) {
+  if (!dst.PrepareForChange()) return false;
   return CopyRange(src.Fd(), src.FileOffset(srcPos), dst.Fd(), dst.FileOffset(dstPos), len, pieceBytes);
 }
 
 bool FillRange(TempFile& dst, int64_t dstPos, int64_t len, uint8_t fill) {
+  if (!dst.PrepareForChange()) return false;
   return FillRange(dst.Fd(), dst.FileOffset(dstPos), len, fill);
 }
 

@@ -373,7 +373,7 @@ bool ReadWaveFile(const std::string& path, WaveContents& out, TempFile& work, Fi
       bytes = kMaxFrames * align;
       TooLongMessage();
     }
-    if (access == SampleAccess::InPlace && work.AdoptReadOnly(fd.get(), data.dataOffset, bytes)) {
+    if (access != SampleAccess::Copy && work.AdoptReadOnly(fd.get(), data.dataOffset, bytes)) {
       if (progress) progress(work.Size());
       return true;
     }
@@ -419,7 +419,7 @@ bool ReadRawFile(const std::string& path, FileType type, WaveContents& out, Temp
     TooLongMessage();
   }
   bool ok = true;
-  if (type != FileType::Special60Head && access == SampleAccess::InPlace &&
+  if (type != FileType::Special60Head && access != SampleAccess::Copy &&
       work.AdoptReadOnly(fd.get(), 0, bytes)) {
     if (progress) progress(work.Size());
     return true;

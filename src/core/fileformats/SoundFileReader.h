@@ -12,11 +12,12 @@
 namespace nv {
 
 // How a reader gives the sound to its work file: copied (the work file can
-// then be edited), or, for readers that only look, read in place from the
-// file itself where the sound lies there as it is (plain WAVE data and
-// headerless 8- and 16-bit files; a compressed or converted sound is still
-// copied).
-enum class SampleAccess { Copy, InPlace };
+// then be edited), or read in place from the file itself where the sound
+// lies there as it is (plain WAVE data and headerless 8- and 16-bit files; a
+// compressed or converted sound is still copied): for readers that only look
+// (InPlace), or until the sound is first changed, when the document copies
+// it into a work file of its own (InPlaceUntilChanged).
+enum class SampleAccess { Copy, InPlace, InPlaceUntilChanged };
 
 // Reads a RIFF WAVE file (types 1, 5 and 7): the private forms into the
 // recording information, view records, marks and kept segments of `out`, and

@@ -55,8 +55,7 @@ bool CDocCommands::OnCommand(int id) {
     case cmd::kEditUndo:
     case cmd::kEditRedo:
       // Refused while a playback or a pulse analysis reads the samples.
-      if (!Playing() &&
-          !PulseAnalysisDialog::RunningOn(doc_)) {
+      if (!Playing() && !PulseAnalysisDialog::RunningOn(doc_) && doc_->MakeWorkFileOwn()) {
         WaitCursor wait;
         nv::SoundEditor& ed = doc_->Editor();
         if (id == cmd::kEditUndo) ed.Undo();

@@ -7,6 +7,7 @@
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
 #include "base/WaitCursor.h"
+#include "base/WorkCopyProgress.h"
 #include "document/CNorvaneDoc.h"
 #include "views/CNvAmplView.h"
 #include "views/CNvAnaView.h"
@@ -79,7 +80,10 @@ nv::CNorvaneDoc* DocumentManager::OpenDocumentFile(const nv::SoundFilePath& file
   bool ok;
   {
     WaitCursor wait;
-    ok = doc->Open({canonical.toStdString(), file.type});
+    // Read in place: opening copies nothing; the first change of the sound
+    // copies it into a work file of the document's own, with progress.
+    doc->SetCopyProgress(WorkCopyProgress::For(app_.MainFrame()));
+    ok = doc->Open({canonical.toStdString(), file.type}, {}, nv::SampleAccess::InPlaceUntilChanged);
   }
   if (!ok) {
     docs_.pop_back();

@@ -104,7 +104,7 @@ bool SoundViewEditing::OnCommand(int id) {
       return true;
     }
     case kEditCut: {
-      if (!hasSelection) return true;
+      if (!hasSelection || !doc->MakeWorkFileOwn()) return true;
       WaitCursor wait;
       if (editor.Copy(r.first, r.end, r.channels)) editor.Delete(r.first, r.end, r.channels);
       return true;
@@ -121,14 +121,18 @@ bool SoundViewEditing::OnCommand(int id) {
       return true;
     }
     case kEditPaste: {
+      if (!doc->MakeWorkFileOwn()) return true;
       WaitCursor wait;
       editor.Paste(r.first, r.end, r.channels);
       return true;
     }
     default: break;
   }
-  // The rest need a selection.
+  // The rest need a selection. A sound still read in place from its file
+  // becomes the document's own first (with progress; a cancel changes
+  // nothing); the dialogs of volume and filter are asked before that.
   if (!hasSelection) return true;
+  if (id != kEditVolume && id != kEditFilter && !doc->MakeWorkFileOwn()) return true;
   switch (id) {
     case kEditDelete: {
       WaitCursor wait;
@@ -147,7 +151,7 @@ bool SoundViewEditing::OnCommand(int id) {
     }
     case kEditVolume: {
       const std::optional<int> percent = ChangeVolumeDialog::Ask(window);
-      if (!percent || !view_.Document()) return true;
+      if (!percent || !view_.Document() || !doc->MakeWorkFileOwn()) return true;
       WaitCursor wait;
       editor.Volume(r.first, r.end, r.channels, *percent);
       return true;
@@ -158,6 +162,7 @@ bool SoundViewEditing::OnCommand(int id) {
       if (!TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc), window) || !view_.Document()) return true;
       // The dialog designed it: these are the last values that designed.
       commandFilter = desc;
+      if (!doc->MakeWorkFileOwn()) return true;
       WaitCursor wait;
       nv::FilterDocumentRange(*doc, commandFilter, r.first, r.end, FilterChannels());
       return true;

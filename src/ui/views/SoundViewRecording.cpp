@@ -15,7 +15,9 @@ bool SoundViewRecording::OnCommand(int id) {
   if (!doc || host.IsPlaying()) return true;
   const auto kind = static_cast<nv::InputKind>(host.InputKind());
   auto ask = [](const std::string& question) { return nv::Messages().Ask(question, nv::MessageIcon::Question); };
-  if (!nv::PrepareRecording(*doc, kind, ask)) return true;
+  // A sound still read in place from its file becomes the document's own
+  // first: the recording's blocks may not wait for a copy.
+  if (!doc->MakeWorkFileOwn() || !nv::PrepareRecording(*doc, kind, ask)) return true;
   const nv::AnalysisSettings& settings = view_.Settings();
   const nv::RecordViewSettings s = nv::RecordViewSettingsFrom(settings, settings.timePerPlotUs);
   host.OpenRecordingView(doc, &view_, s);

@@ -1,0 +1,108 @@
+// A recording opened to be read in place until its first change: opening
+// copies nothing; every edit, undo and redo then gives the very bytes it
+// gives on a copied sound, the opened file is never written, and a copy the
+// user cancels changes nothing.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+
+#include "TestSupport.h"
+#include "document/CNorvaneDoc.h"
+
+namespace nv {
+namespace {
+
+std::vector<int16_t> Sound(int frames) {
+  std::vector<int16_t> s(static_cast<size_t>(frames) * 2);
+  for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>((i * 7919) % 20011 - 10005);
+  return s;
+}
+
+TEST(ReadInPlace, EditsUndoAndRedoGiveTheBytesOfACopiedSoundAndNeverWriteTheFile) {
+  test::ScopedSink sink;
+  test::TempDir dir;
+  const std::string path = dir.File("rec.wav");
+  {
+    CNorvaneDoc doc;
+    test::FillDocument(doc, 2, 16, 96000, test::Samples16(Sound(30000)));
+    ASSERT_TRUE(doc.Save({path, FileType::StandardWave}));
+  }
+  const std::vector<uint8_t> file = test::ReadFileBytes(path);
+  using Edit = std::function<bool(SoundEditor&)>;
+  const std::vector<std::pair<const char*, Edit>> edits = {
+      {"delete", [](SoundEditor& e) { return e.Delete(1000, 9000, ChannelSelection::Both); }},
+      {"silence", [](SoundEditor& e) { return e.Silence(5, 29000, ChannelSelection::Left); }},
+      {"reverse", [](SoundEditor& e) { return e.Reverse(0, 30000, ChannelSelection::Right); }},
+      {"volume", [](SoundEditor& e) { return e.Volume(100, 200, ChannelSelection::Both, 150); }},
+      {"paste", [](SoundEditor& e) { return e.Copy(10, 500, ChannelSelection::Both) && e.Paste(20000, 20000, ChannelSelection::Both); }},
+  };
+  for (const auto& [name, edit] : edits) {
+    CNorvaneDoc copied, inPlace;
+    ASSERT_TRUE(copied.Open({path}));
+    int64_t told = 0;
+    inPlace.SetCopyProgress([&](int64_t done, int64_t total) {
+      told = done;
+      return done <= total;
+    });
+    ASSERT_TRUE(inPlace.Open({path}, {}, SampleAccess::InPlaceUntilChanged));
+    EXPECT_TRUE(inPlace.ReadsInPlace()) << name;
+    EXPECT_FALSE(copied.ReadsInPlace()) << name;
+    EXPECT_EQ(test::WorkBytes(inPlace), test::WorkBytes(copied)) << name;
+    ASSERT_TRUE(edit(copied.Editor())) << name;
+    ASSERT_TRUE(edit(inPlace.Editor())) << name;
+    EXPECT_FALSE(inPlace.ReadsInPlace()) << name;
+    EXPECT_EQ(told, 30000 * 4) << name;  // the whole sound was copied, and said so
+    EXPECT_EQ(test::WorkBytes(inPlace), test::WorkBytes(copied)) << name;
+    EXPECT_EQ(inPlace.FrameCount(), copied.FrameCount()) << name;
+    ASSERT_TRUE(copied.Editor().Undo());
+    ASSERT_TRUE(inPlace.Editor().Undo());
+    EXPECT_EQ(test::WorkBytes(inPlace), test::WorkBytes(copied)) << name;
+    ASSERT_TRUE(copied.Editor().Redo());
+    ASSERT_TRUE(inPlace.Editor().Redo());
+    EXPECT_EQ(test::WorkBytes(inPlace), test::WorkBytes(copied)) << name;
+    EXPECT_EQ(test::ReadFileBytes(path), file) << name;
+  }
+  // Saved over its own file while read in place: the file then holds the sound.
+  {
+    CNorvaneDoc doc;
+    ASSERT_TRUE(doc.Open({path}, {}, SampleAccess::InPlaceUntilChanged));
+    const std::vector<uint8_t> before = test::WorkBytes(doc);
+    ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
+    EXPECT_EQ(test::WorkBytes(doc), before);
+    CNorvaneDoc again;
+    ASSERT_TRUE(again.Open({path}));
+    EXPECT_EQ(test::WorkBytes(again), before);
+  }
+  EXPECT_TRUE(sink.texts().empty());
+}
+
+TEST(ReadInPlace, ACancelledCopyChangesNothing) {
+  test::ScopedSink sink;
+  test::TempDir dir;
+  const std::string path = dir.File("rec.wav");
+  {
+    CNorvaneDoc doc;
+    test::FillDocument(doc, 1, 16, 44100, test::Samples16(Sound(20000)));
+    ASSERT_TRUE(doc.Save({path, FileType::StandardWave}));
+  }
+  CNorvaneDoc doc;
+  bool cancel = true;
+  doc.SetCopyProgress([&](int64_t, int64_t) { return !cancel; });
+  ASSERT_TRUE(doc.Open({path}, {}, SampleAccess::InPlaceUntilChanged));
+  const std::vector<uint8_t> before = test::WorkBytes(doc);
+  EXPECT_FALSE(doc.MakeWorkFileOwn());
+  EXPECT_TRUE(doc.ReadsInPlace());
+  EXPECT_FALSE(doc.Editor().Silence(0, 100, ChannelSelection::Both));
+  EXPECT_TRUE(doc.ReadsInPlace());
+  EXPECT_EQ(test::WorkBytes(doc), before);
+  EXPECT_EQ(doc.FrameCount(), static_cast<int64_t>(before.size() / 2));
+  cancel = false;
+  EXPECT_TRUE(doc.MakeWorkFileOwn());
+  EXPECT_FALSE(doc.ReadsInPlace());
+  EXPECT_EQ(test::WorkBytes(doc), before);
+  EXPECT_TRUE(doc.MakeWorkFileOwn());  // already its own
+}
+
+}  // namespace
+}  // namespace nv
