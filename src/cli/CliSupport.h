@@ -36,6 +36,16 @@ Args ParseArgs(int argc, char** argv, int first, const std::vector<std::string>&
 // Parses a whole decimal integer; a message names `what` on failure.
 std::optional<long long> ParseInteger(const std::string& text, const std::string& what);
 std::optional<double> ParseNumber(const std::string& text, const std::string& what);
+// Reads the integer option `name` into `value`, which keeps its number when
+// the option is not given. False after the message of ParseInteger.
+template <typename Int>
+bool ReadIntegerOption(const Args& a, const std::string& name, const std::string& what, Int& value) {
+  if (!a.Has(name)) return true;
+  auto v = ParseInteger(a.Get(name), what);
+  if (!v) return false;
+  value = static_cast<Int>(*v);
+  return true;
+}
 // Opens into `doc` the sound file an argument names: a path that may end
 // with a type label ("bat.dat [16 bit samples MONO]"). False after a
 // message, also when the document has no work file.

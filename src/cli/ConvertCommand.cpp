@@ -13,16 +13,8 @@ int RunConvert(const Args& a) {
   if (*code < 1 || *code > 7 || *code == 4)
     return Fail("Type " + a.Get("type") + " can not be written; use 1, 2, 3, 5, 6 or 7.");
   long long from = -1, to = -1;
-  if (a.Has("from")) {
-    auto v = ParseInteger(a.Get("from"), "start frame");
-    if (!v) return 1;
-    from = *v;
-  }
-  if (a.Has("to")) {
-    auto v = ParseInteger(a.Get("to"), "end frame");
-    if (!v) return 1;
-    to = *v;
-  }
+  if (!ReadIntegerOption(a, "from", "start frame", from)) return 1;
+  if (!ReadIntegerOption(a, "to", "end frame", to)) return 1;
   CNorvaneDoc doc;
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   CompressionInfo& ci = doc.Compression();

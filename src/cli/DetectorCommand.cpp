@@ -90,16 +90,8 @@ int RunDetector(const Args& a) {
     if (!ParseSpeedFactor(a.Get("speed"), speed, message)) return Fail(message);
   }
   long long from = 0, to = -1;
-  if (a.Has("from")) {
-    auto v = ParseInteger(a.Get("from"), "start frame");
-    if (!v) return 1;
-    from = *v;
-  }
-  if (a.Has("to")) {
-    auto v = ParseInteger(a.Get("to"), "end frame");
-    if (!v) return 1;
-    to = *v;
-  }
+  if (!ReadIntegerOption(a, "from", "start frame", from)) return 1;
+  if (!ReadIntegerOption(a, "to", "end frame", to)) return 1;
   FilterDescription filter = DefaultFilter();
   if (HasFilterOptions(a)) {
     filter = FilterDescription{};

@@ -39,17 +39,9 @@ int RunPlay(const Args& a) {
     speed = *s;
   }
   long long from = -1, to = -1;
-  if (a.Has("from")) {
-    auto v = ParseInteger(a.Get("from"), "start frame");
-    if (!v) return 1;
-    from = *v;
-  }
-  if (a.Has("to")) {
-    if (!a.Has("from")) return Fail(usage);
-    auto v = ParseInteger(a.Get("to"), "end frame");
-    if (!v) return 1;
-    to = *v;
-  }
+  if (!ReadIntegerOption(a, "from", "start frame", from)) return 1;
+  if (a.Has("to") && !a.Has("from")) return Fail(usage);
+  if (!ReadIntegerOption(a, "to", "end frame", to)) return 1;
   if (from < -1 || from > kMaxFrames || to > kMaxFrames) return Fail("Frame numbers must be from 0 to 2147483647.");
 
   CNorvaneDoc doc;

@@ -66,23 +66,11 @@ int RunRecord(const Args& a) {
   if (!seconds) return 1;
   if (!(*seconds > 0) || *seconds > 86400) return Fail("The number of seconds must be above 0 and at most 86400.");
   long long rate = 44100, channels = 1, bits = 16;
-  if (a.Has("rate")) {
-    auto v = ParseInteger(a.Get("rate"), "sampling rate");
-    if (!v) return 1;
-    rate = *v;
-  }
+  if (!ReadIntegerOption(a, "rate", "sampling rate", rate)) return 1;
   if (rate < 1000 || rate > 384000) return Fail("The sampling rate must be from 1000 to 384000 Hz.");
-  if (a.Has("channels")) {
-    auto v = ParseInteger(a.Get("channels"), "number of channels");
-    if (!v) return 1;
-    channels = *v;
-  }
+  if (!ReadIntegerOption(a, "channels", "number of channels", channels)) return 1;
   if (channels != 1 && channels != 2) return Fail("The number of channels must be 1 or 2.");
-  if (a.Has("bits")) {
-    auto v = ParseInteger(a.Get("bits"), "bits per sample");
-    if (!v) return 1;
-    bits = *v;
-  }
+  if (!ReadIntegerOption(a, "bits", "bits per sample", bits)) return 1;
   if (bits != 8 && bits != 16) return Fail("The bits per sample must be 8 or 16.");
   int32_t expansion = 1000;
   if (a.Has("time-expansion")) {

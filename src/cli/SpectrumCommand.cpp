@@ -46,17 +46,9 @@ int RunSpectrum(const Args& a) {
   const int64_t frames = doc.FrameCount();
   if (frames <= 0) return Fail("The sound is empty.");
   int64_t from = 0, to = frames;
-  if (a.Has("from")) {
-    auto f = ParseInteger(a.Get("from"), "start frame");
-    if (!f) return 1;
-    from = *f;
-    to = a.Has("to") ? to : from;  // a start alone: one frame from there
-  }
-  if (a.Has("to")) {
-    auto t = ParseInteger(a.Get("to"), "end frame");
-    if (!t) return 1;
-    to = *t;
-  }
+  if (!ReadIntegerOption(a, "from", "start frame", from)) return 1;
+  if (a.Has("from") && !a.Has("to")) to = from;  // a start alone: one frame from there
+  if (!ReadIntegerOption(a, "to", "end frame", to)) return 1;
   if (from < 0 || from >= frames || to < from || to > frames)
     return Fail("The range must lie within the sound's " + std::to_string(frames) + " frames, start before end.");
 

@@ -9,18 +9,9 @@
 #include "analysis/PowerExport.h"
 #include "analysis/PowerSpectrum.h"
 #include "base/WaveFormat.h"
+#include "plot/AxisRules.h"
 
 namespace nv {
-
-namespace {
-
-std::string Format1(const char* f, double v) {
-  char buf[128];
-  std::snprintf(buf, sizeof buf, f, v);
-  return buf;
-}
-
-}  // namespace
 
 PowerWindowModel::PowerWindowModel(const PowerSettings& settings, int64_t start, int64_t end)
     : settings_(settings), start_(start < 0 ? 0 : start), end_(end) {
@@ -122,7 +113,7 @@ std::vector<PowerLabel> PowerWindowModel::LevelLabels() const {
     const double step = 10.0 * std::log10(s);
     const double lo = p.levelMin / 1000.0 - 1e-9;
     for (double v = p.levelMax / 1000.0; v >= lo && out.size() < 200; v -= step)
-      out.push_back({p.LevelY(v), Format1("%1.0f dB", v)});
+      out.push_back({p.LevelY(v), FormatDouble("%1.0f dB", v)});
   } else {
     const double r = (p.levelMax - p.levelMin) / 10000.0;
     double step = r < 0.007 ? 1.0 : r < 0.015 ? 0.002 : r < 0.04 ? 0.005 : r < 0.07 ? 0.01
@@ -141,7 +132,7 @@ std::vector<PowerLabel> PowerWindowModel::LevelLabels() const {
     for (int i = 0; out.size() < 200; ++i) {
       const double v = p.levelMax / 10000.0 - i * step;
       if (v < lo) break;
-      out.push_back({p.LevelY(v), Format1(fmt.c_str(), v)});
+      out.push_back({p.LevelY(v), FormatDouble(fmt.c_str(), v)});
     }
   }
   return out;
@@ -202,11 +193,11 @@ bool PowerWindowModel::PositionAt(int x, int y, int64_t& hz, double& level) cons
 const char* PowerWindowModel::UnitText() const { return setup_.logScale ? "dB" : "V\u00b2"; }
 
 std::string PowerWindowModel::LevelText(double scaled) const {
-  return Format1(setup_.levelFormat, scaled / setup_.LevelFactor());
+  return FormatDouble(setup_.levelFormat, scaled / setup_.LevelFactor());
 }
 
 std::string PowerWindowModel::FrequencyText(double hz) const {
-  return Format1(setup_.freqFormat, hz / 1000.0);
+  return FormatDouble(setup_.freqFormat, hz / 1000.0);
 }
 
 std::string PowerWindowModel::ReadoutAt(int x, int y) const {

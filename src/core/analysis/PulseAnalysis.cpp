@@ -11,6 +11,7 @@
 
 #include "analysis/DetectionBand.h"
 #include "analysis/NoiseFloor.h"
+#include "base/IntegerClamp.h"
 #include "base/WaveFormat.h"
 #include "dsp/BinPower.h"
 #include "dsp/RealFft.h"
@@ -66,10 +67,6 @@ int64_t FloorDiv(int64_t a, int64_t b) {
   int64_t q = a / b;
   if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
   return q;
-}
-
-int32_t ClampToInt32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 // The oscillogram threshold as a raw magnitude (see AmplitudeThreshold).
@@ -207,27 +204,25 @@ class PulseMeasurer {
     top = -1;
     if (aborted_) return false;
     bottom = INT_MAX;
-    int counter = tolerance_;
-    for (int j = b; j <= hi_ && counter > 0; ++j) {
-      if (In(col, j)) {
-        top = std::max(top, j);
-        bottom = std::min(bottom, j);
-        counter = tolerance_;
-      } else {
-        --counter;
-      }
-    }
-    counter = tolerance_;
-    for (int j = b; j >= lo_ && counter > 0; --j) {
-      if (In(col, j)) {
-        top = std::max(top, j);
-        bottom = std::min(bottom, j);
-        counter = tolerance_;
-      } else {
-        --counter;
-      }
-    }
+    ScanBins(col, b, 1, hi_, top, bottom);
+    ScanBins(col, b, -1, lo_, top, bottom);
     return top >= 0;
+  }
+
+  // Walks a column from bin b by `step` to bin `last` at the most, until
+  // `tolerance_` cells in a row stay below the threshold; widens top and
+  // bottom to every cell that reaches it.
+  void ScanBins(const double* col, int b, int step, int last, int& top, int& bottom) const {
+    int counter = tolerance_;
+    for (int j = b; (step > 0 ? j <= last : j >= last) && counter > 0; j += step) {
+      if (In(col, j)) {
+        top = std::max(top, j);
+        bottom = std::min(bottom, j);
+        counter = tolerance_;
+      } else {
+        --counter;
+      }
+    }
   }
 
   // Follows the region from (c, b) towards earlier (dir -1) or later (+1)

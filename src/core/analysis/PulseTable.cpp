@@ -2,16 +2,12 @@
 
 #include <cstdio>
 
+#include "plot/AxisRules.h"
+
 namespace nv {
 namespace {
 
 constexpr size_t kMaxRowBytes = 32000;
-
-std::string Format(const char* format, double v) {
-  char buf[400];
-  std::snprintf(buf, sizeof buf, format, v);
-  return buf;
-}
 
 double ValueOf(PulseTable::Field f, const PulseResult& r) {
   switch (f) {
@@ -52,7 +48,7 @@ PulseTable::Row PulseTable::TitleRow() const {
 
 PulseTable::Row PulseTable::Cells(const PulseResult& r) const {
   Row row;
-  for (const Column& c : columns_) row.push_back(Format(c.format, ValueOf(c.field, r)));
+  for (const Column& c : columns_) row.push_back(FormatDouble(c.format, ValueOf(c.field, r)));
   return row;
 }
 

@@ -73,21 +73,25 @@ std::vector<int64_t> RateHistogram::Detect(const SampleSource& samples, int chan
   const int scale = samples.Bits() == 8 ? 256 : 1;
   bool open = false, havePrevious = false;
   int64_t f = 0, g = 0, e = 0;
+  // Ends the open pulse (first frame f, last frame g): its length, or the
+  // interval from the previous pulse's start, counts when it lasted longer
+  // than the delay.
+  auto closePulse = [&] {
+    if (!intervalMode || havePrevious) {
+      const int64_t o = g - f;
+      if (o > delay) values.push_back(intervalMode ? f - e : o);
+    }
+    e = f;
+    havePrevious = true;
+    open = false;
+  };
   int32_t block[kBlockFrames];
   for (int64_t pos = start; pos < end; pos += kBlockFrames) {
     const int n = static_cast<int>(std::min<int64_t>(kBlockFrames, end - pos));
     if (static_cast<int64_t>(samples.Slice(pos, n).PeakRaw()) * scale <= threshold) {
       // No frame of the block is above: only the end of an open pulse.
       const int64_t closing = std::max(g + delay + 1, pos - start);
-      if (open && closing < pos - start + n) {
-        if (!intervalMode || havePrevious) {
-          const int64_t o = g - f;
-          if (o > delay) values.push_back(intervalMode ? f - e : o);
-        }
-        e = f;
-        havePrevious = true;
-        open = false;
-      }
+      if (open && closing < pos - start + n) closePulse();
       continue;
     }
     samples.ReadRaw(pos, n, channel, block);
@@ -100,13 +104,7 @@ std::vector<int64_t> RateHistogram::Detect(const SampleSource& samples, int chan
         }
         g = index;
       } else if (open && g + delay < index) {
-        if (!intervalMode || havePrevious) {
-          const int64_t o = g - f;
-          if (o > delay) values.push_back(intervalMode ? f - e : o);
-        }
-        e = f;
-        havePrevious = true;
-        open = false;
+        closePulse();
       }
     }
   }

@@ -3,14 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/IntegerClamp.h"
+
 namespace nv {
-namespace {
-
-int32_t Clamp32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
-
-}  // namespace
 
 RecordViewSettings RecordViewSettingsFrom(const AnalysisSettings& a, int64_t visibleSpanUs) {
   RecordViewSettings r;
@@ -20,7 +15,7 @@ RecordViewSettings RecordViewSettingsFrom(const AnalysisSettings& a, int64_t vis
   r.rightChannel = a.rightChannel != 0;
   r.secondsPerPlot = std::clamp<int64_t>(visibleSpanUs / 1000000, 2, 30);
   r.fftSize = a.fftSize;
-  r.display = {Clamp32(a.minFrequencyHz), Clamp32(a.maxFrequencyHz), a.contrast,   a.invColors,
+  r.display = {ClampToInt32(a.minFrequencyHz), ClampToInt32(a.maxFrequencyHz), a.contrast,   a.invColors,
                a.fftOverlap,              a.fontSize,                 a.spectGridX, a.spectGridY,
                a.oscGridX,                a.oscGridY};
   r.threshold = std::clamp<int32_t>(a.threshold, 0, 32);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "audio/InputBlockFill.h"
+
 namespace nv {
 
 SimulatedAudioStream::SimulatedAudioStream(StreamDirection dir, const WaveFormatEx& format,
@@ -123,20 +125,9 @@ int SimulatedAudioStream::Complete(int n) {
 }
 
 size_t SimulatedAudioStream::Fill(const uint8_t* bytes, size_t count) {
-  size_t at = 0;
-  while (at < count && !queue_.empty()) {
-    WaveHeader* b = queue_.front();
-    const size_t n = std::min<size_t>(b->bufferLength - b->bytesRecorded, count - at);
-    std::copy(bytes + at, bytes + at + n, b->data + b->bytesRecorded);
-    b->bytesRecorded += static_cast<uint32_t>(n);
-    at += n;
-    playedBytes_ += static_cast<int64_t>(n);
-    if (b->bytesRecorded == b->bufferLength) {
-      queue_.pop_front();
-      Return(b);
-    }
-  }
-  return at;
+  return FillInputBlocks(
+      queue_, [](WaveHeader* b) { return b; }, bytes, count, 0, playedBytes_,
+      [this](WaveHeader* b) { Return(b); });
 }
 
 void SimulatedAudioStream::Deliver(const std::vector<uint8_t>& bytes) {

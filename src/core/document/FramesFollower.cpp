@@ -1,9 +1,8 @@
 #include "document/FramesFollower.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+
+#include "base/FileRead.h"
 
 namespace nv {
 
@@ -34,14 +33,9 @@ void FramesFollower::Hand(int64_t first, int64_t end) {
   buffer_.resize(static_cast<size_t>(step * align));
   while (first < end) {
     const int64_t want = std::min(step, end - first) * align;
-    int64_t got = 0;
-    while (got < want) {
-      const ssize_t n = pread(work_.Fd(), buffer_.data() + got, static_cast<size_t>(want - got),
-                              static_cast<off_t>(work_.FileOffset(first * align + got)));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;  // a file shortened meanwhile ends here
-      got += n;
-    }
+    // A file shortened meanwhile ends the read here.
+    const int64_t got = static_cast<int64_t>(
+        ReadAt(work_.Fd(), work_.FileOffset(first * align), buffer_.data(), static_cast<size_t>(want)));
     const int64_t frames = got / align;
     if (frames > 0) receiver_(SampleSource(buffer_.data(), frames, channels_, bits_));
     if (got < want) return;

@@ -10,18 +10,6 @@
 
 namespace nv {
 
-size_t ReadAt(int fd, int64_t offset, void* buf, size_t n) {
-  size_t got = 0;
-  char* p = static_cast<char*>(buf);
-  while (got < n) {
-    ssize_t r = pread(fd, p + got, n - got, offset + static_cast<int64_t>(got));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    got += static_cast<size_t>(r);
-  }
-  return got;
-}
-
 namespace {
 
 bool WriteAll(int fd, int64_t off, const char* p, size_t n) {

@@ -5,12 +5,11 @@
 #include <functional>
 #include <string>
 
+#include "base/FileRead.h"
 #include "base/TempFile.h"
 
 namespace nv {
 
-// Reads up to n bytes at offset; returns the count read (short at end of file).
-size_t ReadAt(int fd, int64_t offset, void* buf, size_t n);
 // Copies len bytes from src at srcOff to dst at dstOff: in the kernel when
 // the system allows it (fastest between equal offsets within a page),
 // otherwise through a buffer of `pieceBytes`. False (errno set) when a read

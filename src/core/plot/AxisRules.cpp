@@ -29,8 +29,12 @@ StepParts StepPartsOf(int64_t r, int64_t minDecade) {
 
 std::string FormatDouble(const char* format, double v) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, format, v);
-  return buf;
+  const int n = std::snprintf(buf, sizeof buf, format, v);
+  if (n < 0) return {};
+  if (static_cast<size_t>(n) < sizeof buf) return std::string(buf, static_cast<size_t>(n));
+  std::string text(static_cast<size_t>(n), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, v);
+  return text;
 }
 
 int64_t NiceStep(int64_t r) {

@@ -57,7 +57,7 @@ const char* KhzFormat(int64_t spanHz);
 // multiple of 1000, otherwise "%d Hz".
 std::string FrequencyLabel(int64_t hz);
 
-// printf with one double argument into a string.
+// printf with one double argument into a string, as long as the text is.
 std::string FormatDouble(const char* format, double v);
 
 }  // namespace nv

@@ -1,5 +1,6 @@
 #include "plot/PlotSetup.h"
 
+#include "base/IntegerClamp.h"
 #include "plot/TimeFormat.h"
 
 #include <algorithm>
@@ -9,17 +10,6 @@
 namespace nv {
 
 namespace {
-
-int32_t Clamp32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
-
-int32_t Clamp32(double v) {
-  if (!(v == v)) return 0;
-  return static_cast<int32_t>(std::clamp<double>(v, std::numeric_limits<int32_t>::min(),
-                                                 std::numeric_limits<int32_t>::max()));
-}
 
 std::string SpectrogramTitle(const SpectrogramSetup& s) {
   char buf[160];
@@ -43,8 +33,8 @@ int32_t Sample8ToAmplitude(int32_t u) {
 
 void PlotSetup::SetFirstSample(int64_t s) {
   if (s < 0) s = 0;
-  spect.firstVisibleSample = Clamp32(s);
-  spect.lastVisibleSample = Clamp32(int64_t{spect.firstVisibleSample} + spect.samplesPerPlot);
+  spect.firstVisibleSample = ClampToInt32(s);
+  spect.lastVisibleSample = ClampToInt32(int64_t{spect.firstVisibleSample} + spect.samplesPerPlot);
   startTimeNs = SampleToNs(spect.firstVisibleSample);
 }
 
@@ -60,8 +50,8 @@ int32_t PlotSetup::SampleToX(int64_t s) const {
   const int64_t spp = std::max(spect.samplesPerPlot, 1);
   const int64_t w = layout.plotWidth;
   const int64_t d = s - spect.firstVisibleSample;
-  if (w <= 1000000 && s < 50001 && d >= -50001) return Clamp32(d * w / spp + layout.leftMargin);
-  return Clamp32(static_cast<double>(d) * static_cast<double>(w) / static_cast<double>(spp) +
+  if (w <= 1000000 && s < 50001 && d >= -50001) return ClampToInt32(d * w / spp + layout.leftMargin);
+  return ClampToInt32(static_cast<double>(d) * static_cast<double>(w) / static_cast<double>(spp) +
                  layout.leftMargin);
 }
 
@@ -69,7 +59,7 @@ int32_t PlotSetup::XToSample(int64_t x) const {
   if (!hasDocument) return -1;
   const int64_t w = std::max(layout.plotWidth, 1);
   const int64_t dx = std::max<int64_t>(x, layout.leftMargin) - layout.leftMargin;
-  return Clamp32(dx * spect.samplesPerPlot / w + spect.firstVisibleSample);
+  return ClampToInt32(dx * spect.samplesPerPlot / w + spect.firstVisibleSample);
 }
 
 int32_t PlotSetup::TimeToX(int64_t ns) const {
@@ -77,8 +67,8 @@ int32_t PlotSetup::TimeToX(int64_t ns) const {
   const int64_t d = std::max<int64_t>(durationNs, 1);
   const int64_t dt = ns - startTimeNs;
   if (d <= 10000000 && dt > -(int64_t{1} << 40) && dt < (int64_t{1} << 40))
-    return Clamp32(dt * layout.plotWidth / d + layout.leftMargin);
-  return Clamp32(static_cast<double>(dt) * layout.plotWidth / static_cast<double>(d) +
+    return ClampToInt32(dt * layout.plotWidth / d + layout.leftMargin);
+  return ClampToInt32(static_cast<double>(dt) * layout.plotWidth / static_cast<double>(d) +
                  layout.leftMargin);
 }
 
@@ -87,7 +77,7 @@ int32_t PlotSetup::AmplitudeToY(int64_t a) const {
   if (!hasDocument || a < amp.min) return r.bottom;
   if (a > amp.max) return r.top;
   const int64_t span = std::max<int64_t>(int64_t{amp.max} - amp.min, 1);
-  return Clamp32(r.bottom + (a - amp.min) * r.height() / span);
+  return ClampToInt32(r.bottom + (a - amp.min) * r.height() / span);
 }
 
 int32_t PlotSetup::YToAmplitude(int64_t y) const {
@@ -95,7 +85,7 @@ int32_t PlotSetup::YToAmplitude(int64_t y) const {
   if (!hasDocument) return amp.min;
   if (y > r.top) return amp.max;
   const int64_t h = std::max(r.height(), 1);
-  return Clamp32(amp.min + (y - r.bottom) * (int64_t{amp.max} - amp.min) / h);
+  return ClampToInt32(amp.min + (y - r.bottom) * (int64_t{amp.max} - amp.min) / h);
 }
 
 int32_t PlotSetup::FrequencyToY(int64_t hz) const {
@@ -104,7 +94,7 @@ int32_t PlotSetup::FrequencyToY(int64_t hz) const {
   if (hz > spect.maxFrequencyHz) return r.top;
   const double span = static_cast<double>(spect.maxFrequencyHz) - spect.minFrequencyHz;
   if (span <= 0) return r.bottom;
-  return Clamp32(r.bottom + static_cast<double>(hz - spect.minFrequencyHz) / span * r.height());
+  return ClampToInt32(r.bottom + static_cast<double>(hz - spect.minFrequencyHz) / span * r.height());
 }
 
 int32_t PlotSetup::SampleValueToAmplitude(int32_t raw) const {

@@ -4,17 +4,13 @@
 #include <cmath>
 #include <limits>
 
+#include "base/IntegerClamp.h"
 #include "base/TimeBase.h"
 #include "dsp/BinPower.h"
 
 namespace nv {
 
 namespace {
-
-int32_t ClampTo32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
 
 // a * b / c for non-negative a, b and positive c without overflowing the
 // intermediate product (saturates at INT64_MAX).
@@ -76,12 +72,12 @@ int32_t OverlapSamples(int32_t n, int32_t percent, int32_t samplesPerColumn) {
   int64_t o = percent >= 0 ? static_cast<int64_t>(n) * percent / 100
                            : static_cast<int64_t>(n) - samplesPerColumn;
   if (o > n) o = n - 1;
-  return ClampTo32(o);
+  return ClampToInt32(o);
 }
 
 int32_t FrameAdvance(int32_t n, int32_t percent) {
   const int64_t a = (100 - static_cast<int64_t>(percent)) * n / 100;
-  return a < 1 ? 1 : ClampTo32(a);
+  return a < 1 ? 1 : ClampToInt32(a);
 }
 
 SpectrogramSetup MakeSpectrogramSetup(const SoundSource& sound, AnalysisSettings& settings,
@@ -117,8 +113,8 @@ SpectrogramSetup MakeSpectrogramSetup(const SoundSource& sound, AnalysisSettings
   // Frequency range: a range not set (negative) is 0 ... the Nyquist frequency.
   s.settledMinFrequencyHz = settings.minFrequencyHz < 0 ? 0 : settings.minFrequencyHz;
   s.settledMaxFrequencyHz = settings.maxFrequencyHz < 0 ? time.NyquistHz() : settings.maxFrequencyHz;
-  s.minFrequencyHz = ClampTo32(s.settledMinFrequencyHz);
-  s.maxFrequencyHz = ClampTo32(s.settledMaxFrequencyHz);
+  s.minFrequencyHz = ClampToInt32(s.settledMinFrequencyHz);
+  s.maxFrequencyHz = ClampToInt32(s.settledMaxFrequencyHz);
 
   // Time: duration, samples per plot, visible stretch, samples per column.
   int64_t perPlotUs = std::max<int64_t>(settings.timePerPlotUs, 0);
@@ -126,17 +122,17 @@ SpectrogramSetup MakeSpectrogramSetup(const SoundSource& sound, AnalysisSettings
                          ? std::numeric_limits<int64_t>::max()
                          : perPlotUs * 1000;
   if (s.plotDurationNs < 1000) s.plotDurationNs = 5000;
-  s.samplesPerPlot = ClampTo32(MulDiv(s.plotDurationNs, s.effectiveRateHz, 1000000000));
+  s.samplesPerPlot = ClampToInt32(MulDiv(s.plotDurationNs, s.effectiveRateHz, 1000000000));
   const int64_t first = settings.firstVisibleSample >= 0 ? settings.firstVisibleSample : 0;
   const int64_t last = settings.lastVisibleSample > 0 ? settings.lastVisibleSample
                                                       : first + s.samplesPerPlot;
-  s.firstVisibleSample = ClampTo32(first);
-  s.lastVisibleSample = ClampTo32(last);
+  s.firstVisibleSample = ClampToInt32(first);
+  s.lastVisibleSample = ClampToInt32(last);
   settings.firstVisibleSample = s.firstVisibleSample;
   settings.lastVisibleSample = s.lastVisibleSample;
   if (geometry.plotWidthUnits > 0)
     s.samplesPerColumn =
-        ClampTo32(per1000 * s.samplesPerPlot / geometry.plotWidthUnits / 1000);
+        ClampToInt32(per1000 * s.samplesPerPlot / geometry.plotWidthUnits / 1000);
 
   // FFT size and overlap.
   s.spectBottom = geometry.spectBottom;
@@ -168,10 +164,10 @@ SpectrogramSetup MakeSpectrogramSetup(const SoundSource& sound, AnalysisSettings
                      0.5) +
           static_cast<double>(d);
       if (r < static_cast<double>(d)) {
-        s.binRow[k] = ClampTo32(d);
+        s.binRow[k] = ClampToInt32(d);
         s.firstVisibleBin = k;
       } else if (r > static_cast<double>(d + h)) {
-        s.binRow[k] = ClampTo32(d + h);
+        s.binRow[k] = ClampToInt32(d + h);
         if (k < s.lastVisibleBin) s.lastVisibleBin = k;
       } else {
         s.binRow[k] = static_cast<int32_t>(r);
@@ -182,7 +178,7 @@ SpectrogramSetup MakeSpectrogramSetup(const SoundSource& sound, AnalysisSettings
   s.bandHeight = bins > 0 ? static_cast<int32_t>(h / bins) : 0;
   for (int k = s.firstVisibleBin; k < s.lastVisibleBin; ++k) {
     const int64_t r = static_cast<int64_t>(s.binRow[k]) + s.bandHeight / 2 + 1;
-    s.binRow[k] = ClampTo32(std::clamp<int64_t>(r, d, std::max(d, d + h)));
+    s.binRow[k] = ClampToInt32(std::clamp<int64_t>(r, d, std::max(d, d + h)));
   }
 
   // Window, levels and pens.

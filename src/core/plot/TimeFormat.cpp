@@ -3,17 +3,13 @@
 #include <cstdio>
 #include <utility>
 
+#include "plot/AxisRules.h"
+
 namespace nv {
 
 namespace {
 
 constexpr int64_t kSecond = 1000000000;
-
-std::string Printf(const char* fmt, double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, fmt, v);
-  return buf;
-}
 
 const char* const kDecimalFormats[] = {"%01.0f", "%01.1f", "%01.2f", "%01.3f", "%01.4f", "%01.5f"};
 
@@ -75,10 +71,10 @@ std::string FormatTimeValue(int code, int64_t ns) {
     std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(s));
     return buf;
   }
-  if (code >= 2 && code <= 6) return Printf(kDecimalFormats[code - 1], v / 1e9);
-  if (code >= 7 && code <= 12) return Printf(kDecimalFormats[code - 7], v * 1000 / 1e9);
-  if (code >= 13 && code <= 18) return Printf(kDecimalFormats[code - 13], v * 1e6 / 1e9);
-  return Printf("%01.6f", v / 1e9);
+  if (code >= 2 && code <= 6) return FormatDouble(kDecimalFormats[code - 1], v / 1e9);
+  if (code >= 7 && code <= 12) return FormatDouble(kDecimalFormats[code - 7], v * 1000 / 1e9);
+  if (code >= 13 && code <= 18) return FormatDouble(kDecimalFormats[code - 13], v * 1e6 / 1e9);
+  return FormatDouble("%01.6f", v / 1e9);
 }
 
 std::string TimeUnitName(int code) {

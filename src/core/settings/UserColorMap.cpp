@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/ByteOrder.h"
+#include "base/IntegerClamp.h"
 
 namespace nv {
 
@@ -123,24 +124,19 @@ int64_t CountFromStep(const ColorRange& r) {
   double c = (static_cast<double>(r.to) - r.from) / r.step + 0.5;
   return static_cast<int64_t>(std::trunc(c));
 }
-int32_t Clamp32(int64_t v) {
-  if (v > INT32_MAX) return INT32_MAX;
-  if (v < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
 // Count from the step: a positive count is replaced by c, a count of 0 or
 // less becomes |c| (the step changes sign when c is negative) or 1 when c is 0.
 void SetCountFromStep(ColorRange& r) {
   int64_t c = CountFromStep(r);
   if (r.count > 0) {
-    r.count = Clamp32(c);
+    r.count = ClampToInt32(c);
   } else if (c < 0) {
-    r.count = Clamp32(-c);
-    r.step = Clamp32(-static_cast<int64_t>(r.step));  // the lowest int32 has no negative
+    r.count = ClampToInt32(-c);
+    r.step = ClampToInt32(-static_cast<int64_t>(r.step));  // the lowest int32 has no negative
   } else if (c == 0) {
     r.count = 1;
   } else {
-    r.count = Clamp32(c);
+    r.count = ClampToInt32(c);
   }
 }
 int32_t Sign(int64_t v) { return v < 0 ? -1 : 1; }
@@ -152,7 +148,7 @@ void CountOrStepFromTheOther(ColorRange& r, int64_t span) {
   } else {
     int64_t n = r.count < 1 ? 1 : r.count;
     int64_t s = span / n;
-    r.step = s != 0 ? Clamp32(s) : Sign(span);
+    r.step = s != 0 ? ClampToInt32(s) : Sign(span);
   }
 }
 }  // namespace
@@ -166,7 +162,7 @@ void MakeRangeConsistent(ColorRange& r) {
   CountOrStepFromTheOther(r, span);
   int64_t n = r.count < 1 ? 1 : r.count;
   int64_t s = span / n;
-  r.step = s >= 0 ? -1 : Clamp32(s);
+  r.step = s >= 0 ? -1 : ClampToInt32(s);
   if (r.count < 1) r.count = 1;
 }
 
@@ -179,11 +175,11 @@ void ApplyRangeEdit(ColorRange& r, bool countChanged) {
           SetCountFromStep(r);
         } else {
           r.count = 1;
-          r.step = span != 0 ? Clamp32(span) : Sign(span);
+          r.step = span != 0 ? ClampToInt32(span) : Sign(span);
         }
       } else {
         int64_t s = span / r.count;
-        r.step = Clamp32(s);
+        r.step = ClampToInt32(s);
       }
     } else {
       CountOrStepFromTheOther(r, span);

@@ -4,16 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "base/IntegerClamp.h"
 #include "views/SpanTable.h"
 
 namespace nv {
 
 namespace {
-
-int32_t To32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
 
 // v * mul / div in 128-bit intermediate precision, limited to 64 bits.
 int64_t MulDiv(int64_t v, int64_t mul, int64_t div) {
@@ -29,10 +25,10 @@ int64_t MulDiv(int64_t v, int64_t mul, int64_t div) {
 ZoomEntry ViewNavigator::Current() const {
   ZoomEntry e;
   e.spanUs = s_->timePerPlotUs;
-  e.upperHz = To32(s_->maxFrequencyHz);
-  e.lowerHz = To32(s_->minFrequencyHz);
-  e.upperAmplitude = To32(s_->maxAmplitude);
-  e.lowerAmplitude = To32(s_->minAmplitude);
+  e.upperHz = ClampToInt32(s_->maxFrequencyHz);
+  e.lowerHz = ClampToInt32(s_->minFrequencyHz);
+  e.upperAmplitude = ClampToInt32(s_->maxAmplitude);
+  e.lowerAmplitude = ClampToInt32(s_->minAmplitude);
   return e;
 }
 
@@ -160,8 +156,8 @@ void ViewNavigator::ScaleFrequencies(int64_t mul, int64_t div) {
     int64_t up = history_.At(i).upperHz, lo = history_.At(i).lowerHz;
     scale(up);
     scale(lo);
-    history_.At(i).upperHz = To32(up);
-    history_.At(i).lowerHz = To32(lo);
+    history_.At(i).upperHz = ClampToInt32(up);
+    history_.At(i).lowerHz = ClampToInt32(lo);
   }
 }
 

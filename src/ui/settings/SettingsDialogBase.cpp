@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "settings/FrequencyRangeFields.h"
 #include "base/MessageSink.h"
 #include "base/HoldSpinButtons.h"
 #include "base/NumericEdit.h"
@@ -148,4 +149,24 @@ void SettingsDialogBase::StoreTimeAndChannels(int64_t time, nv::AnalysisSettings
   s.timePerPlotUs = wholeMilliseconds_ ? time * 1000 : time;
   s.leftChannel = left_->isChecked() ? 1 : 0;
   s.rightChannel = right_->isChecked() ? 1 : 0;
+}
+
+bool SettingsDialogBase::ReadTimeRangeAndNumbers(const FrequencyRangeFields& frequencies,
+                                                 std::initializer_list<NumberField> numbers,
+                                                 nv::AnalysisSettings& s) {
+  auto time = timeField_->Value();
+  if (!time) return false;
+  auto range = frequencies.Read();
+  if (!range) return false;
+  for (const NumberField& number : numbers) {
+    auto value = number.field->Value();
+    if (!value) return false;
+    *number.value = *value;
+  }
+
+  if (!CheckChannelsAndTime(*time)) return false;
+  if (!frequencies.Check(*range)) return false;
+  frequencies.Store(*range, s);
+  StoreTimeAndChannels(*time, s);
+  return true;
 }

@@ -18,7 +18,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 
+class FrequencyRangeFields;
 class HoldSpinButtons;
 class NumericEdit;
 class QCheckBox;
@@ -84,6 +86,18 @@ class SettingsDialogBase : public QDialog {
   bool CheckChannelsAndTime(int64_t time);
   // Stores the time field's number and the channels into `s`.
   void StoreTimeAndChannels(int64_t time, nv::AnalysisSettings& s) const;
+  // A number field of a dialog and where its number goes.
+  struct NumberField {
+    NumericEdit* field;
+    int64_t* value;
+  };
+  // The reading of the dialogs with a frequency range: the time field, the
+  // range, then `numbers` in their order (each shows its own message), then
+  // the checks of channels, time and range. On success the range, the time
+  // and the channels are stored into `s` and every number into its place.
+  bool ReadTimeRangeAndNumbers(const FrequencyRangeFields& frequencies,
+                               std::initializer_list<NumberField> numbers,
+                               nv::AnalysisSettings& s);
   QDialogButtonBox* Buttons() const { return buttons_; }
 
   nv::AnalysisSettings settings_;

@@ -334,27 +334,17 @@ void SpectrogramSettingsDialog::OnUserColors() {
 }
 
 bool SpectrogramSettingsDialog::ReadFields(nv::AnalysisSettings& s) {
-  auto time = timeField_->Value();
-  if (!time) return false;
-  auto range = frequencies_.Read();
-  if (!range) return false;
-  auto overlap = overlap_->Value();
-  if (!overlap) return false;
-  auto font = fontSize_->Value();
-  if (!font) return false;
-
-  if (!CheckChannelsAndTime(*time)) return false;
-  if (!frequencies_.Check(*range)) return false;
-
-  frequencies_.Store(*range, s);
-  StoreTimeAndChannels(*time, s);
+  int64_t overlap = 0;
+  int64_t font = 0;
+  if (!ReadTimeRangeAndNumbers(frequencies_, {{overlap_, &overlap}, {fontSize_, &font}}, s))
+    return false;
   s.fftSize = fftSize_->currentData().toInt();
   s.window = unlistedWindow_ ? *unlistedWindow_ : window_->currentData().toInt();
-  s.fftOverlap = static_cast<int32_t>(*overlap);
+  s.fftOverlap = static_cast<int32_t>(overlap);
   s.threshold = threshold_->value();
   s.contrast = -(contrast_->value() - 10);
   s.invColors = deEmphasis_->isChecked() ? 1 : 0;
-  s.fontSize = static_cast<int32_t>(*font);
+  s.fontSize = static_cast<int32_t>(font);
   s.colorBar = colorBar_->isChecked() ? 1 : 0;
   s.spectGridX = grid::CountValue(timeGrid_->currentIndex());
   s.spectGridY = grid::FrequencyValue(freqGrid_->currentIndex());

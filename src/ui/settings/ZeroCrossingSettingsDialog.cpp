@@ -71,22 +71,13 @@ ZeroCrossingSettingsDialog::ZeroCrossingSettingsDialog(const nv::AnalysisSetting
 }
 
 bool ZeroCrossingSettingsDialog::ReadFields(nv::AnalysisSettings& s) {
-  auto time = timeField_->Value();
-  if (!time) return false;
-  auto range = frequencies_.Read();
-  if (!range) return false;
-  auto threshold = threshold_->Value();
-  if (!threshold) return false;
-  auto font = fontSize_->Value();
-  if (!font) return false;
-
-  if (!CheckChannelsAndTime(*time)) return false;
-  if (!frequencies_.Check(*range)) return false;
-  frequencies_.Store(*range, s);
-  StoreTimeAndChannels(*time, s);
+  int64_t threshold = 0;
+  int64_t font = 0;
+  if (!ReadTimeRangeAndNumbers(frequencies_, {{threshold_, &threshold}, {fontSize_, &font}}, s))
+    return false;
   s.freqSize = samples_->currentData().toInt();
-  s.freqThreshold = static_cast<int32_t>(*threshold);
-  s.fontSize = static_cast<int32_t>(*font);
+  s.freqThreshold = static_cast<int32_t>(threshold);
+  s.fontSize = static_cast<int32_t>(font);
   s.freqPlotType = line_->isChecked() ? 1 : 0;
   s.freqGridX = grid::CountValue(timeGrid_->currentIndex());
   s.freqGridY = grid::FrequencyValue(freqGrid_->currentIndex());

@@ -6,10 +6,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 
 #include "audio/AudioStream.h"
 #include "base/CommandIds.h"
+#include "base/FileRead.h"
 #include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "document/SoundFormatDialog.h"
@@ -164,13 +164,9 @@ bool CNvRecView::FillPlayBlock(int i) {
   std::vector<uint8_t>& b = playBlocks_[static_cast<size_t>(i)];
   b.resize(size);
   const int64_t want = std::min<int64_t>(size, total - offset);
-  int64_t got = 0;
-  while (got < want) {
-    const ssize_t n = ::pread(doc_->WorkFile().Fd(), b.data() + got, static_cast<size_t>(want - got),
-                              doc_->WorkFile().FileOffset(offset + got));
-    if (n <= 0) break;
-    got += n;
-  }
+  const nv::TempFile& work = doc_->WorkFile();
+  const int64_t got =
+      static_cast<int64_t>(nv::ReadAt(work.Fd(), work.FileOffset(offset), b.data(), static_cast<size_t>(want)));
   if (got <= 0) return false;
   nv::WaveHeader& h = playHeaders_[static_cast<size_t>(i)];
   h = nv::WaveHeader{};

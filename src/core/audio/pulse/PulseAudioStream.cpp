@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/InputBlockFill.h"
 #include "audio/pulse/PulseWait.h"
 
 namespace nv {
@@ -244,23 +245,9 @@ void PulseAudioStream::OnReadable(pa_stream* s, size_t, void* p) {
 
 size_t PulseAudioStream::FillBlocks(const uint8_t* src, size_t n) {
   const uint8_t silence = format_.wBitsPerSample == 8 ? 0x80 : 0;
-  size_t at = 0;
-  while (at < n && !blocks_.empty()) {
-    WaveHeader* b = blocks_.front().block;
-    const size_t c = std::min<size_t>(b->bufferLength - b->bytesRecorded, n - at);
-    if (src)
-      std::memcpy(b->data + b->bytesRecorded, src + at, c);
-    else
-      std::memset(b->data + b->bytesRecorded, silence, c);
-    b->bytesRecorded += static_cast<uint32_t>(c);
-    at += c;
-    heard_ += static_cast<int64_t>(c);
-    if (b->bytesRecorded == b->bufferLength) {
-      blocks_.pop_front();
-      PostBlock(b);
-    }
-  }
-  return at;
+  return FillInputBlocks(
+      blocks_, [](const Entry& e) { return e.block; }, src, n, silence, heard_,
+      [this](WaveHeader* b) { PostBlock(b); });
 }
 
 void PulseAudioStream::FillFromWaiting() {
