@@ -60,8 +60,8 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   bool OnUpdateCommand(int id, CommandState& state) override;
 
   // ViewHost: what the views reach of the application.
-  int CursorMode() const override { return cursorMode; }
-  void SetCursorMode(int mode) override { cursorMode = mode; }
+  nv::CursorMode CursorMode() const override { return cursorMode; }
+  void SetCursorMode(nv::CursorMode mode) override { cursorMode = mode; }
   bool FitShortSounds() const override;
   void SetActiveViewKind(ActiveViewKind kind) override { activeViewKind = kind; }
   bool IsPlaying() const override { return playing; }
@@ -90,7 +90,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   nv::RateSettings& DefaultRate() override;
 
   // Application-wide state of the views.
-  int cursorMode = 0;     // CursorMode; the stored one (marking at first) from start-up
+  nv::CursorMode cursorMode = nv::CursorMode::None;  // the stored one (marking at first) from start-up
   bool playing = false;   // one playback or recording at a time
   ActiveViewKind activeViewKind = ActiveViewKind::None;
 

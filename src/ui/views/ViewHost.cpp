@@ -11,8 +11,8 @@ namespace {
 // The host of views made without an application: defaults, no commands.
 class PlainViewHost : public ViewHost {
  public:
-  int CursorMode() const override { return mode_; }
-  void SetCursorMode(int mode) override { mode_ = mode; }
+  nv::CursorMode CursorMode() const override { return mode_; }
+  void SetCursorMode(nv::CursorMode mode) override { mode_ = mode; }
   void SetActiveViewKind(ActiveViewKind) override {}
   bool IsPlaying() const override { return playing_; }
   void SetPlaying(bool playing) override { playing_ = playing; }
@@ -37,7 +37,7 @@ class PlainViewHost : public ViewHost {
  private:
   std::unique_ptr<nv::AudioBackend> audio_;
   std::string output_, input_;
-  int mode_ = 0;
+  nv::CursorMode mode_ = nv::CursorMode::None;
   bool playing_ = false;
   nv::AnalysisSettings defaults_;
   nv::FilterDescription filter_;

@@ -17,6 +17,7 @@
 #include "settings/PowerSettings.h"
 #include "settings/PulseSettings.h"
 #include "settings/RateSettings.h"
+#include "views/CursorMode.h"
 
 class QWidget;
 class CNvAnaView;
@@ -41,9 +42,9 @@ class ViewHost {
   // recording, so every format passes then.
   nv::FormatQuery OutputFormatQuery();
 
-  // The cursor mode of every view (nv::CursorMode values; 0 none chosen).
-  virtual int CursorMode() const = 0;
-  virtual void SetCursorMode(int mode) = 0;
+  // The cursor mode of every view (None: none chosen).
+  virtual nv::CursorMode CursorMode() const = 0;
+  virtual void SetCursorMode(nv::CursorMode mode) = 0;
   // Whether a sound shorter than a new view's span opens fitted to it.
   virtual bool FitShortSounds() const { return true; }
   virtual void SetActiveViewKind(ActiveViewKind kind) = 0;
