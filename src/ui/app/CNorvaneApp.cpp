@@ -150,12 +150,12 @@ void CNorvaneApp::SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) {
   if (CDocCommands* c = docs_->CommandsOf(doc)) c->SaveRange(first, end);
 }
 
-void CNorvaneApp::OpenDefaultSettings(int area, QWidget* parent) {
+void CNorvaneApp::OpenDefaultSettings(nv::PlotArea area, QWidget* parent) {
   if (!defaultDialogs_) defaultDialogs_ = new DefaultSettingsDialogs(this);
   switch (area) {
-    case nv::kAreaSpectrogram: defaultDialogs_->OpenSpectrogram(parent); break;
-    case nv::kAreaOscillogram: defaultDialogs_->OpenOscillogram(parent); break;
-    case nv::kAreaZeroCrossing: defaultDialogs_->OpenZeroCrossing(parent); break;
+    case nv::PlotArea::Spectrogram: defaultDialogs_->OpenSpectrogram(parent); break;
+    case nv::PlotArea::Oscillogram: defaultDialogs_->OpenOscillogram(parent); break;
+    case nv::PlotArea::ZeroCrossing: defaultDialogs_->OpenZeroCrossing(parent); break;
     default: break;
   }
 }

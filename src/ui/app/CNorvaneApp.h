@@ -68,7 +68,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void SetPlaying(bool p) override { playing = p; }
   void RequestCommandUpdate() override;
   void SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) override;
-  void OpenDefaultSettings(int area, QWidget* parent) override;
+  void OpenDefaultSettings(nv::PlotArea area, QWidget* parent) override;
   const nv::AnalysisSettings& DefaultAnalysis() const override;
   nv::FilterDescription& CommandFilter() override;
   // The sound server's devices, made on first use.
@@ -77,8 +77,8 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void SetOutputDevice(const std::string& id) override { outputDevice_ = id; }
   std::string InputDevice() const override { return inputDevice_; }
   void SetInputDevice(const std::string& id) override { inputDevice_ = id; }
-  int InputKind() const override { return inputKind_; }
-  void SetInputKind(int kind) override { inputKind_ = kind; }
+  nv::InputKind InputKind() const override { return inputKind_; }
+  void SetInputKind(nv::InputKind kind) override { inputKind_ = kind; }
   void OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) override;
   void CloseRecordingViews(nv::CNorvaneDoc* doc) override;
   // Replaces the sound devices (tests: a simulated device; not owned, must
@@ -108,5 +108,5 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   std::unique_ptr<nv::AudioBackend> audio_;
   nv::AudioBackend* audioOverride_ = nullptr;
   std::string outputDevice_, inputDevice_;
-  int inputKind_ = 1;  // nv::InputKind
+  nv::InputKind inputKind_ = nv::InputKind::WaveInput;
 };

@@ -350,7 +350,7 @@ bool CNvAnaView::eventFilter(QObject* o, QEvent* e) {
 }
 
 QMenu* CNvAnaView::MakeContextMenu(const QPoint& globalPos) {
-  const int contextDiagram = plot_->HitTest(globalPos);
+  const nv::PlotArea contextDiagram = plot_->HitTest(globalPos);
   auto* menu = new QMenu(this);
   auto add = [this, menu](int id, const QString& text) {
     QAction* a = menu->addAction(text);
@@ -380,12 +380,12 @@ QMenu* CNvAnaView::MakeContextMenu(const QPoint& globalPos) {
   menu->addSeparator();
   add(cmd::kSaveCursor, "Save cursor");
   add(cmd::kPowerSpectrum, "&Power Spectrum");
-  if (contextDiagram != nv::kAreaNone) menu->addSeparator();
-  if (contextDiagram == nv::kAreaSpectrogram)
+  if (contextDiagram != nv::PlotArea::None) menu->addSeparator();
+  if (contextDiagram == nv::PlotArea::Spectrogram)
     add(cmd::kSpectSettingsCurrent, "Spec&trogram Settings - current diagram");
-  else if (contextDiagram == nv::kAreaOscillogram)
+  else if (contextDiagram == nv::PlotArea::Oscillogram)
     add(cmd::kOscSettingsCurrent, "Oscillo&gram Settings - current diagram");
-  else if (contextDiagram == nv::kAreaZeroCrossing)
+  else if (contextDiagram == nv::PlotArea::ZeroCrossing)
     add(cmd::kZcSettingsCurrent, "Zero Crossing Analysis Settings - current diagram");
   return menu;
 }

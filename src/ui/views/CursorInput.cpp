@@ -44,10 +44,10 @@ void CursorInput::Press(const QPoint& pos) {
   const nv::CursorMode mode = AppCursorMode();
   if (mode == nv::CursorMode::None || !view_.Document()) return;
   const PlotPoint p = PointAt(pos);
-  if (p.area == nv::kAreaNone) return;
+  if (p.area == nv::PlotArea::None) return;
   nv::SoundPlot* plot = view_.Plot();
   SoundViewReadout& text = view_.Readout();
-  const bool inSpect = p.area != nv::kAreaOscillogram;
+  const bool inSpect = p.area != nv::PlotArea::Oscillogram;
   CursorRecord c;
   c.position = p.sample;
   c.channel = p.channel;
@@ -92,7 +92,7 @@ void CursorInput::Move(const QPoint& pos, bool buttonDown) {
   SoundViewReadout& text = view_.Readout();
   const nv::CursorMode mode = AppCursorMode();
   const PlotPoint p = PointAt(pos);
-  plot->setCursor(nv::IsMeasuringMode(mode) && p.area != nv::kAreaNone ? Qt::CrossCursor : Qt::ArrowCursor);
+  plot->setCursor(nv::IsMeasuringMode(mode) && p.area != nv::PlotArea::None ? Qt::CrossCursor : Qt::ArrowCursor);
   if (dragging_ && buttonDown) {
     const CursorRecord& c = plot->Cursor();
     CursorRecord a = c, b = c;
@@ -104,13 +104,13 @@ void CursorInput::Move(const QPoint& pos, bool buttonDown) {
   }
   if (dragging_) return;
   const int64_t ns = plot->Setup().SampleToNs(p.sample);
-  if (p.area == nv::kAreaNone) {
+  if (p.area == nv::PlotArea::None) {
     if (mode != nv::CursorMode::None) text.Show(QString());
     return;
   }
   const CursorRecord& c = plot->Cursor();
   if (nv::IsMeasuringMode(mode)) {
-    if (p.area == nv::kAreaOscillogram) {
+    if (p.area == nv::PlotArea::Oscillogram) {
       QString t = text.Time(ns) + " " + text.Amplitude(p.amplitude);
       if (c.position >= 0 && nv::IsMeasuringKind(c.kind) && !c.inSpectrogram)
         t += ", Distance: " + text.Time(ns - plot->Setup().SampleToNs(c.position)) + " " +
@@ -123,7 +123,7 @@ void CursorInput::Move(const QPoint& pos, bool buttonDown) {
              text.Frequency(p.frequency - c.value);
       text.Show(t);
     }
-  } else if (mode == nv::CursorMode::Level && p.area == nv::kAreaOscillogram) {
+  } else if (mode == nv::CursorMode::Level && p.area == nv::PlotArea::Oscillogram) {
     text.Show(text.Amplitude(std::abs(p.amplitude)));
   }
 }

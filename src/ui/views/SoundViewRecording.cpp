@@ -13,7 +13,7 @@ bool SoundViewRecording::OnCommand(int id) {
   ViewHost& host = ViewHost::Get();
   nv::CNorvaneDoc* doc = view_.Document();
   if (!doc || host.IsPlaying()) return true;
-  const auto kind = static_cast<nv::InputKind>(host.InputKind());
+  const auto kind = host.InputKind();
   auto ask = [](const std::string& question) { return nv::Messages().Ask(question, nv::MessageIcon::Question); };
   if (!nv::PrepareRecording(*doc, kind, ask)) return true;
   const nv::AnalysisSettings& settings = view_.Settings();

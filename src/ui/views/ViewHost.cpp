@@ -18,7 +18,7 @@ class PlainViewHost : public ViewHost {
   void SetPlaying(bool playing) override { playing_ = playing; }
   void RequestCommandUpdate() override {}
   void SaveRange(nv::CNorvaneDoc*, int64_t, int64_t) override {}
-  void OpenDefaultSettings(int, QWidget*) override {}
+  void OpenDefaultSettings(nv::PlotArea, QWidget*) override {}
   const nv::AnalysisSettings& DefaultAnalysis() const override { return defaults_; }
   nv::FilterDescription& CommandFilter() override { return filter_; }
   nv::AudioBackend& Audio() override {

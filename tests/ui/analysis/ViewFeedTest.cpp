@@ -72,7 +72,7 @@ struct Fixture {
     int first = -1, last = -1;
     for (int y = 0; y < Plot()->height(); ++y) {
       const int64_t yu = -int64_t{y} * s.scale().unitsPer1000Pixels / 1000;
-      if (s.HitTest(static_cast<int64_t>(x / k), yu) == nv::kAreaOscillogram) {
+      if (s.HitTest(static_cast<int64_t>(x / k), yu) == nv::PlotArea::Oscillogram) {
         if (first < 0) first = y;
         last = y;
       } else if (first >= 0) {
