@@ -31,7 +31,7 @@ void PlaceMarks(benchmark::State& state, bool batch) {
     {
       std::optional<nv::MarkList::Batch> b;
       if (batch) b.emplace(doc.Marks());
-      for (int i = 0; i < n; ++i) doc.Marks().Add(i * 100, 40000 + i, true, 1, "#1 high", false, 2);
+      for (int i = 0; i < n; ++i) doc.Marks().Add(i * 100, 40000 + i, true, 1, "#1 high", false, nv::CursorKind::Measurement);
     }
     benchmark::DoNotOptimize(view.copies.size());
     doc.RemoveView(&view);
@@ -44,7 +44,7 @@ void BM_PlaceMarksInOneBatch(benchmark::State& state) { PlaceMarks(state, true);
 
 void BM_DistanceText(benchmark::State& state) {
   nv::MarkList list;
-  for (int i = 0; i < state.range(0); ++i) list.Add(i * 441, 20000 + 37 * i, true, 1, "", true, 2);
+  for (int i = 0; i < state.range(0); ++i) list.Add(i * 441, 20000 + 37 * i, true, 1, "", true, nv::CursorKind::Measurement);
   for (auto _ : state) benchmark::DoNotOptimize(list.DistanceText(44100, 10000));
 }
 

@@ -150,10 +150,10 @@ class PulseMeasurer {
     r.durationUs = static_cast<double>(duration);
     const int32_t markChannel = s_.leftChannel ? 1 : 2;
     if (s_.startTimeMark && start > 0)
-      r.marks.push_back({PulseMarkKind::Start, ClampToInt32(p), 0, false, markChannel, 1,
+      r.marks.push_back({PulseMarkKind::Start, ClampToInt32(p), 0, false, markChannel, CursorKind::Marking,
                          Label("#%d start", number_)});
     if (s_.stopTimeMark && end > 0)
-      r.marks.push_back({PulseMarkKind::End, ClampToInt32(p + l), 0, false, markChannel, 1,
+      r.marks.push_back({PulseMarkKind::End, ClampToInt32(p + l), 0, false, markChannel, CursorKind::Marking,
                          Label("#%d end", number_)});
     if (spectrogram_) MeasureSpectrogram(start, duration, markChannel, r);
     if (stop_ && stop_->load(std::memory_order_relaxed)) return;
@@ -320,7 +320,7 @@ class PulseMeasurer {
     const int number = number_;
     auto mark = [&](PulseMarkKind kind, int64_t time, double hz, const char* format) {
       r.marks.push_back({kind, ClampToInt32(Samples(time) + n_ / 2), static_cast<int32_t>(hz), true,
-                         markChannel, 2, Label(format, number)});
+                         markChannel, CursorKind::Measurement, Label(format, number)});
     };
     if (s_.freqMinMark && r.minFrequencyHz > 0 && minTime > 0)
       mark(PulseMarkKind::MinFrequency, minTime, r.minFrequencyHz, "#%d low");

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/CursorKind.h"
+
 namespace nv {
 
 // Which measurement a mark belongs to; also the index into PulseResult::markIds.
@@ -21,7 +23,7 @@ struct PulseMarkRequest {
   int32_t value = 0;         // Hz for spectrogram marks, 0 otherwise
   bool inSpectrogram = false;
   int32_t channel = 1;       // 1 left, 2 right
-  int32_t cursorKind = 1;    // 1 marking cursor, 2 measurement cursor
+  CursorKind cursorKind = CursorKind::Marking;  // marking or measurement cursor
   std::string label;         // "#3 start", "#3 high", ...
 };
 

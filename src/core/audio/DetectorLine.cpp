@@ -9,7 +9,7 @@ namespace nv {
 
 CursorRecord PlaceDetectorLine(const DetectorPlacement& p) {
   CursorRecord line;
-  line.kind = kCursorLargeMeasurement;
+  line.kind = CursorKind::LargeMeasurement;
   line.channel = 3;
   line.inSpectrogram = true;
   const int64_t nyquist = std::max<int64_t>(p.effectiveRateHz / 2, 1);

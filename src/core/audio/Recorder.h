@@ -33,6 +33,7 @@
 #include <string>
 
 #include "audio/AudioBackend.h"
+#include "audio/InputKind.h"
 #include "audio/StreamSession.h"
 #include "document/CNorvaneDoc.h"
 #include "document/TransferBuffers.h"
@@ -154,11 +155,6 @@ class Recorder : public AudioStreamListener {
   int64_t overrunBytes_ = 0;
 };
 
-// The input kinds of the "Sound devices" dialog: the wave-input device, or
-// an acquisition card (recorded by the card's own software).
-enum class InputKind { WaveInput = 1, ComputerBoards = 3, NationalInstruments = 4, OtherCard = 5 };
-
-inline bool IsCardKind(InputKind k) { return k != InputKind::WaveInput; }
 
 // "&Record sound" in a sound view, before the recording view opens: for a
 // document that holds sound, asks (OK / Cancel) whether to append (the wave

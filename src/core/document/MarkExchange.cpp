@@ -135,7 +135,7 @@ bool SetFrequency(MarkPoint& p, double low, double high, std::string& error) {
   if (high <= 0) return true;  // no frequency: a mark in time only
   p.inSpectrogram = true;
   p.value = static_cast<int32_t>(mid);
-  p.kind = 2;
+  p.kind = CursorKind::Measurement;
   return true;
 }
 
@@ -190,7 +190,7 @@ void ParseLabels(const std::vector<std::string>& lines, const MarkTimeBase& b, P
     MarkPoint p;
     p.position = *frame;
     p.channel = 3;
-    p.kind = 1;
+    p.kind = CursorKind::Marking;
     std::string label;
     for (size_t k = 2; k < f.size(); ++k) label += (k > 2 ? " " : "") + f[k];
     out.marks.emplace_back(p, label);
@@ -256,7 +256,7 @@ void ParseTable(const std::vector<std::string>& lines, const MarkTimeBase& b, Pa
     }
     MarkPoint p;
     p.position = *frame;
-    p.kind = 1;
+    p.kind = CursorKind::Marking;
     p.channel = 1;
     if (cChan >= 0 && !Trim(field(cChan)).empty()) {
       const auto ch = Number(field(cChan));

@@ -22,8 +22,6 @@ std::string CutText(const std::string& s, size_t maxBytes) {
 
 std::string DefaultLabel(int64_t number) { return "Mark " + std::to_string(number); }
 
-bool IsMeasurementKind(int32_t kind) { return kind == 2 || kind == 3; }
-
 }  // namespace
 
 const MarkRecord* MarkList::Find(int32_t number) const {
@@ -80,7 +78,7 @@ bool MarkList::MakeNew(const MarkPoint& p, const std::string& label, bool displa
   m.value = p.value;
   m.channel = p.channel;
   m.inSpectrogram = p.inSpectrogram ? 1 : 0;
-  m.kind = p.kind;
+  m.kind = StoredCursorKind(p.kind);
   m.rangeStart = p.rangeStart;
   m.rangeEnd = p.rangeEnd;
   m.displayMark = 1;
@@ -93,7 +91,7 @@ bool MarkList::MakeNew(const MarkPoint& p, const std::string& label, bool displa
 }
 
 int32_t MarkList::Add(int32_t position, int32_t value, bool inSpectrogram, int32_t channel,
-                      const std::string& label, bool displayLabel, int32_t kind) {
+                      const std::string& label, bool displayLabel, CursorKind kind) {
   MarkPoint p;
   p.position = position;
   p.value = value;
@@ -205,7 +203,7 @@ MarkProperties MarkList::PropertiesOf(const MarkRecord& m) {
   p.description = m.description;
   p.displayLabel = m.displayLabel == 1;
   p.displayMark = m.displayMark == 1;
-  p.kind = m.kind;
+  p.kind = CursorKindOfStored(m.kind);
   return p;
 }
 
@@ -216,7 +214,7 @@ bool MarkList::SetProperties(int32_t number, const MarkProperties& p) {
   m->description = CutText(p.description, kMarkDescriptionMaxBytes);
   m->displayLabel = p.displayLabel ? 1 : 0;
   m->displayMark = p.displayMark ? 1 : 0;
-  if (p.kind >= 1 && p.kind <= 3) m->kind = p.kind;
+  if (p.kind == CursorKind::Marking || IsMeasuringKind(p.kind)) m->kind = StoredCursorKind(p.kind);
   Changed(true);
   return true;
 }
@@ -230,7 +228,7 @@ bool MarkList::Move(int32_t number, MarkStep step, const MarkMoveLimits& lim) {
     if (p < 0 || p < lim.firstVisible || p > lim.lastVisible || p > lim.frameCount) return false;
     m->position = static_cast<int32_t>(p);
   } else {
-    if (!IsMeasurementKind(m->kind)) return false;
+    if (!IsMeasuringKind(CursorKindOfStored(m->kind))) return false;
     const int64_t d = std::max<int64_t>(lim.valuePerStep, 1);
     int64_t v = int64_t{m->value} + (step == MarkStep::Up ? d : -d);
     if (m->inSpectrogram != 1) {

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CursorKind.h"
 #include "base/MarkRecord.h"
 
 namespace nv {
@@ -34,7 +35,7 @@ struct MarkPoint {
   int32_t value = 0;           // Hz or 1/100 %; 0 or less for a marking cursor
   int32_t channel = 3;         // 1 left, 2 right, 3 both
   bool inSpectrogram = false;  // the value is a frequency
-  int32_t kind = 1;            // 1 marking, 2 measurement, 3 large measurement, 4 level, 6 marking stereo
+  CursorKind kind = CursorKind::Marking;
   int32_t rangeStart = -1;     // level cursor range; -1 when not set
   int32_t rangeEnd = -1;
 };
@@ -45,7 +46,10 @@ struct MarkProperties {
   std::string description;  // stored up to 399 bytes
   bool displayLabel = true;
   bool displayMark = true;
-  int32_t kind = 1;         // 1 marking, 2 measurement, 3 large measurement cursor
+  // Marking, measurement or large measurement cursor; a mark of another
+  // kind (a level or stereo marking cursor, or a number read from a file
+  // that names no kind) keeps its own.
+  CursorKind kind = CursorKind::Marking;
 };
 
 enum class MarkStep { Left, Right, Up, Down };
@@ -124,7 +128,7 @@ class MarkList {
   // becomes the active one. Returns its number, or -1 when no number is left
   // (a message was shown).
   int32_t Add(int32_t position, int32_t value, bool inSpectrogram, int32_t channel,
-              const std::string& label, bool displayLabel, int32_t kind);
+              const std::string& label, bool displayLabel, CursorKind kind);
   // "Save cursor as mark": a mark from the cursor's fields, labelled
   // "Mark <number>", label and mark displayed; it becomes the active one.
   int32_t AddFromCursor(const MarkPoint& cursor);

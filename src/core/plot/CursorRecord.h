@@ -4,15 +4,9 @@
 // detector line. The same fields describe a mark when it is drawn.
 #include <cstdint>
 
-namespace nv {
+#include "base/CursorKind.h"
 
-enum CursorKind : int32_t {
-  kCursorMarking = 1,
-  kCursorMeasurement = 2,
-  kCursorLargeMeasurement = 3,
-  kCursorLevel = 4,
-  kCursorMarkingStereo = 6,
-};
+namespace nv {
 
 // The pen of the playback cursor: a solid line that stands out on every
 // background (a bright core in a black edge), drawn over the picture.
@@ -23,7 +17,7 @@ struct CursorRecord {
   int32_t value = 0;         // amplitude (1/100 %) or frequency (Hz); <= 0 for a marking cursor
   int32_t channel = 1;       // 1 left, 2 right, 3 both
   bool inSpectrogram = false;  // the value is a frequency
-  int32_t kind = kCursorMarking;
+  CursorKind kind = CursorKind::Marking;
   int32_t rangeStart = -1;   // level cursor: stretch of the level lines; -1 = selection start
   int32_t rangeEnd = -1;     // -1 = selection end
   int32_t pen = 0;           // 0: the first dotted cursor pen, 1: the second, 2: playback

@@ -101,19 +101,19 @@ int32_t PlotSetup::SampleValueToAmplitude(int32_t raw) const {
   return bitsPerSample == 8 ? Sample8ToAmplitude(raw) : Sample16ToAmplitude(raw);
 }
 
-int PlotSetup::HitTest(int64_t x, int64_t y) const {
+PlotArea PlotSetup::HitTest(int64_t x, int64_t y) const {
   if (bothChannels && y < -layout.channelHeight) y += layout.channelShift;
-  if (oscShown && layout.osc.Contains(x, y)) return kAreaOscillogram;
+  if (oscShown && layout.osc.Contains(x, y)) return PlotArea::Oscillogram;
   if (spectAreaShown() && layout.spect.Contains(x, y))
-    return spectShown ? kAreaSpectrogram : kAreaZeroCrossing;
-  return kAreaNone;
+    return spectShown ? PlotArea::Spectrogram : PlotArea::ZeroCrossing;
+  return PlotArea::None;
 }
 
-bool PlotSetup::IsShown(int area) const {
+bool PlotSetup::IsShown(PlotArea area) const {
   switch (area) {
-    case kAreaOscillogram: return oscShown;
-    case kAreaSpectrogram: return spectShown;
-    case kAreaZeroCrossing: return zcShown;
+    case PlotArea::Oscillogram: return oscShown;
+    case PlotArea::Spectrogram: return spectShown;
+    case PlotArea::ZeroCrossing: return zcShown;
     default: return false;
   }
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "plot/AxisRules.h"
+#include "plot/PlotArea.h"
 #include "plot/PlotLayout.h"
 #include "plot/SpectrogramSetup.h"
 #include "plot/TimeFormat.h"
@@ -19,14 +20,6 @@
 #include "settings/AnalysisSettings.h"
 
 namespace nv {
-
-// Diagram kinds of a hit test.
-enum PlotArea : int {
-  kAreaNone = 0,
-  kAreaSpectrogram = 1,
-  kAreaZeroCrossing = 2,
-  kAreaOscillogram = 3,
-};
 
 struct PlotSetup {
   bool hasDocument = false;  // false: conversions give -1 or the rectangle's edge
@@ -89,10 +82,10 @@ struct PlotSetup {
 
   // The area at a point (logical units of the whole client): a point in the
   // lower channel's half is first moved up by one channel height.
-  int HitTest(int64_t x, int64_t y) const;
-  // Whether a diagram kind (kAreaOscillogram, kAreaSpectrogram or
-  // kAreaZeroCrossing) is shown at all.
-  bool IsShown(int area) const;
+  PlotArea HitTest(int64_t x, int64_t y) const;
+  // Whether a diagram (Oscillogram, Spectrogram or ZeroCrossing) is shown
+  // at all.
+  bool IsShown(PlotArea area) const;
 };
 
 // Sample values to amplitude (hundredths of a percent of full scale):

@@ -1,28 +1,34 @@
 #pragma once
 // The application-wide cursor mode of the sound views and the small rules
-// that go with it. Mode 0 (none) is the start-up mode: clicks do nothing.
+// that go with it. Mode None is the start-up mode: clicks do nothing.
 #include <cstdint>
 #include <string>
 
+#include "base/CursorKind.h"
+
 namespace nv {
 
-enum CursorMode : int {
-  kModeNone = 0,
-  kModeMarking = 1,
-  kModeMeasurement = 2,
-  kModeLargeMeasurement = 3,
-  kModeLevel = 4,
-  kModeMarkingStereo = 6,
+enum class CursorMode : int32_t {
+  None = 0,
+  Marking = 1,
+  Measurement = 2,
+  LargeMeasurement = 3,
+  Level = 4,
+  MarkingStereo = 6,
 };
+
+// The cursor a click sets in a mode (every mode but None has one of the
+// same number).
+inline CursorKind CursorKindOf(CursorMode mode) { return static_cast<CursorKind>(mode); }
 
 // The mode after a view of a document with `channels` channels is activated:
 // the stereo marking cursor falls back on the plain one in a mono document.
-inline int ModeOnActivation(int mode, int channels) {
-  return mode == kModeMarkingStereo && channels < 2 ? kModeMarking : mode;
+inline CursorMode ModeOnActivation(CursorMode mode, int channels) {
+  return mode == CursorMode::MarkingStereo && channels < 2 ? CursorMode::Marking : mode;
 }
 
-inline bool IsMeasuringMode(int mode) {
-  return mode == kModeMeasurement || mode == kModeLargeMeasurement;
+inline bool IsMeasuringMode(CursorMode mode) {
+  return mode == CursorMode::Measurement || mode == CursorMode::LargeMeasurement;
 }
 
 // A drag released less than three pixels (horizontally) from where it began

@@ -59,7 +59,8 @@ bool CNorvaneApp::InitInstance(const QStringList& args) {
   nv::LoadViewPreferences(*store_, nv::AppCore::Instance().viewPreferences);
   // The cursor mode chosen last, or on a first start the marking cursor, so
   // that a drag in a plot selects at once.
-  cursorMode = nv::AppCore::Instance().viewPreferences.cursorMode;
+  // The stored number: LoadViewPreferences keeps only the modes worth keeping.
+  cursorMode = static_cast<nv::CursorMode>(nv::AppCore::Instance().viewPreferences.cursorMode);
   nv::InstallColorMapSaver(nv::AppCore::Instance(), store_);
 
   mainFrame_ = std::make_unique<CMainFrame>(this);
@@ -84,7 +85,8 @@ bool CNorvaneApp::InitInstance(const QStringList& args) {
 }
 
 void CNorvaneApp::ExitInstance() {
-  if (nv::IsKeptCursorMode(cursorMode)) nv::AppCore::Instance().viewPreferences.cursorMode = cursorMode;
+  const auto storedMode = static_cast<int32_t>(cursorMode);
+  if (nv::IsKeptCursorMode(storedMode)) nv::AppCore::Instance().viewPreferences.cursorMode = storedMode;
   nv::SaveAll(*store_, nv::AppCore::Instance());
   nv::SaveViewPreferences(*store_, nv::AppCore::Instance().viewPreferences);
   files_->Recent().Save(*store_);
@@ -148,12 +150,12 @@ void CNorvaneApp::SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) {
   if (CDocCommands* c = docs_->CommandsOf(doc)) c->SaveRange(first, end);
 }
 
-void CNorvaneApp::OpenDefaultSettings(int area, QWidget* parent) {
+void CNorvaneApp::OpenDefaultSettings(nv::PlotArea area, QWidget* parent) {
   if (!defaultDialogs_) defaultDialogs_ = new DefaultSettingsDialogs(this);
   switch (area) {
-    case nv::kAreaSpectrogram: defaultDialogs_->OpenSpectrogram(parent); break;
-    case nv::kAreaOscillogram: defaultDialogs_->OpenOscillogram(parent); break;
-    case nv::kAreaZeroCrossing: defaultDialogs_->OpenZeroCrossing(parent); break;
+    case nv::PlotArea::Spectrogram: defaultDialogs_->OpenSpectrogram(parent); break;
+    case nv::PlotArea::Oscillogram: defaultDialogs_->OpenOscillogram(parent); break;
+    case nv::PlotArea::ZeroCrossing: defaultDialogs_->OpenZeroCrossing(parent); break;
     default: break;
   }
 }

@@ -60,15 +60,15 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   bool OnUpdateCommand(int id, CommandState& state) override;
 
   // ViewHost: what the views reach of the application.
-  int CursorMode() const override { return cursorMode; }
-  void SetCursorMode(int mode) override { cursorMode = mode; }
+  nv::CursorMode CursorMode() const override { return cursorMode; }
+  void SetCursorMode(nv::CursorMode mode) override { cursorMode = mode; }
   bool FitShortSounds() const override;
   void SetActiveViewKind(ActiveViewKind kind) override { activeViewKind = kind; }
   bool IsPlaying() const override { return playing; }
   void SetPlaying(bool p) override { playing = p; }
   void RequestCommandUpdate() override;
   void SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) override;
-  void OpenDefaultSettings(int area, QWidget* parent) override;
+  void OpenDefaultSettings(nv::PlotArea area, QWidget* parent) override;
   const nv::AnalysisSettings& DefaultAnalysis() const override;
   nv::FilterDescription& CommandFilter() override;
   // The sound server's devices, made on first use.
@@ -77,8 +77,8 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void SetOutputDevice(const std::string& id) override { outputDevice_ = id; }
   std::string InputDevice() const override { return inputDevice_; }
   void SetInputDevice(const std::string& id) override { inputDevice_ = id; }
-  int InputKind() const override { return inputKind_; }
-  void SetInputKind(int kind) override { inputKind_ = kind; }
+  nv::InputKind InputKind() const override { return inputKind_; }
+  void SetInputKind(nv::InputKind kind) override { inputKind_ = kind; }
   void OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) override;
   void CloseRecordingViews(nv::CNorvaneDoc* doc) override;
   // Replaces the sound devices (tests: a simulated device; not owned, must
@@ -90,7 +90,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   nv::RateSettings& DefaultRate() override;
 
   // Application-wide state of the views.
-  int cursorMode = 0;     // CursorMode; the stored one (marking at first) from start-up
+  nv::CursorMode cursorMode = nv::CursorMode::None;  // the stored one (marking at first) from start-up
   bool playing = false;   // one playback or recording at a time
   ActiveViewKind activeViewKind = ActiveViewKind::None;
 
@@ -108,5 +108,5 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   std::unique_ptr<nv::AudioBackend> audio_;
   nv::AudioBackend* audioOverride_ = nullptr;
   std::string outputDevice_, inputDevice_;
-  int inputKind_ = 1;  // nv::InputKind
+  nv::InputKind inputKind_ = nv::InputKind::WaveInput;
 };

@@ -13,9 +13,9 @@ std::function<std::optional<nv::CardKind>(QWidget*)> SamplingParametersCommand::
 
 std::optional<nv::CardKind> SamplingParametersCommand::ChooseCard(QWidget* parent) {
   // A card chosen as the input kind decides; otherwise the user is asked.
-  const int inputKind = inputKind_();
-  if (inputKind == static_cast<int>(nv::InputKind::ComputerBoards)) return nv::CardKind::ComputerBoards;
-  if (inputKind == static_cast<int>(nv::InputKind::NationalInstruments)) return nv::CardKind::NationalInstruments;
+  const nv::InputKind inputKind = inputKind_();
+  if (inputKind == nv::InputKind::ComputerBoards) return nv::CardKind::ComputerBoards;
+  if (inputKind == nv::InputKind::NationalInstruments) return nv::CardKind::NationalInstruments;
   if (cardChooser) return cardChooser(parent);
   QMessageBox box(QMessageBox::Question, QStringLiteral("Set sampling parameters"),
                   QStringLiteral("Sampling parameters of which acquisition card?"), QMessageBox::Cancel, parent);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "audio/InputKind.h"
 #include "base/CommandTarget.h"
 #include "settings/CardParameterRules.h"
 
@@ -16,10 +17,9 @@ class SettingsStore;
 
 class SamplingParametersCommand : public CommandTarget {
  public:
-  // `parent`: the dialogs' parent; `inputKind`: the chosen input kind (an
-  // nv::InputKind value); `playing`: whether a playback or recording runs.
+  // `parent`: the dialogs' parent; `inputKind`: the chosen input kind; `playing`: whether a playback or recording runs.
   SamplingParametersCommand(nv::SettingsStore& store, std::function<QWidget*()> parent,
-                            std::function<int()> inputKind, std::function<bool()> playing)
+                            std::function<nv::InputKind()> inputKind, std::function<bool()> playing)
       : store_(store), parent_(std::move(parent)), inputKind_(std::move(inputKind)), playing_(std::move(playing)) {}
 
   bool OnCommand(int id) override;
@@ -33,6 +33,6 @@ class SamplingParametersCommand : public CommandTarget {
 
   nv::SettingsStore& store_;
   std::function<QWidget*()> parent_;
-  std::function<int()> inputKind_;
+  std::function<nv::InputKind()> inputKind_;
   std::function<bool()> playing_;
 };

@@ -72,7 +72,7 @@ nv::MarkProperties MarkPropertiesDialog::Properties() const {
   p.displayLabel = displayLabel_->isChecked();
   p.displayMark = displayMark_->isChecked();
   const int index = kind_->currentIndex();
-  p.kind = index == initialKindIndex_ || index < 0 ? mark_.kind : index + 1;
+  p.kind = nv::CursorKindOfStored(index == initialKindIndex_ || index < 0 ? mark_.kind : index + 1);
   return p;
 }
 

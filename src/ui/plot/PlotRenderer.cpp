@@ -602,8 +602,8 @@ void PlotRenderer::CursorShape(QPainter& p, const CursorRecord& c, int32_t shift
   UseLogical(p, shift);
   const double x = s_.SampleToX(c.position);
   switch (c.kind) {
-    case kCursorMarking:
-    case kCursorMarkingStereo:
+    case CursorKind::Marking:
+    case CursorKind::MarkingStereo:
     default: {
       if (s_.spectAreaShown() && x >= l.spect.left && x <= l.spect.right) {
         p.drawLine(QLineF(x, l.spect.bottom, x, l.spect.top));
@@ -616,21 +616,21 @@ void PlotRenderer::CursorShape(QPainter& p, const CursorRecord& c, int32_t shift
         p.drawLine(QLineF(x, l.osc.bottom, x, l.osc.top));
       break;
     }
-    case kCursorMeasurement: {
+    case CursorKind::Measurement: {
       const double y = c.inSpectrogram ? s_.FrequencyToY(c.value) : s_.AmplitudeToY(c.value);
       const double h = 20.0 * per;
       p.drawLine(QLineF(x - h, y, x + h, y));
       p.drawLine(QLineF(x, y - h, x, y + h));
       break;
     }
-    case kCursorLargeMeasurement: {
+    case CursorKind::LargeMeasurement: {
       const PlotRect& r = c.inSpectrogram ? l.spect : l.osc;
       const double y = c.inSpectrogram ? s_.FrequencyToY(c.value) : s_.AmplitudeToY(c.value);
       p.drawLine(QLineF(l.plotLeft, y, l.plotRight, y));
       p.drawLine(QLineF(x, r.bottom, x, r.top));
       break;
     }
-    case kCursorLevel: {
+    case CursorKind::Level: {
       if (!s_.oscShown) break;
       const int32_t start = c.rangeStart >= 0 ? c.rangeStart : selStart;
       const int32_t end = c.rangeEnd >= 0 ? c.rangeEnd : selEnd;
@@ -652,11 +652,11 @@ void PlotRenderer::DrawCursor(QPainter& p, const CursorRecord& c, int32_t selSta
                               int32_t selEnd) const {
   if (!s_.hasDocument || c.position < 0) return;
   const bool visible = c.position >= s_.firstVisible() && c.position <= s_.lastVisible();
-  if (c.kind != kCursorLevel && !visible) return;
+  if (c.kind != CursorKind::Level && !visible) return;
   p.save();
   p.setRenderHint(QPainter::Antialiasing, false);
   if (c.pen == kCursorPenPlayback) {
-    const bool both = s_.bothChannels && (c.channel == 3 || c.kind == kCursorMarkingStereo);
+    const bool both = s_.bothChannels && (c.channel == 3 || c.kind == CursorKind::MarkingStereo);
     for (const QPen& pen : {playEdge_, playCore_}) {
       p.setPen(pen);
       CursorShape(p, c, both ? 0 : ShiftOf(c.channel), selStart, selEnd);
@@ -665,14 +665,14 @@ void PlotRenderer::DrawCursor(QPainter& p, const CursorRecord& c, int32_t selSta
     p.restore();
     return;
   }
-  if (c.kind == kCursorLevel) {
+  if (c.kind == CursorKind::Level) {
     p.setCompositionMode(QPainter::RasterOp_NotDestination);
     p.setPen(pens_[kPenBlack]);
   } else {
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     p.setPen(pens_[c.pen == 1 ? kPenCursor2 : kPenCursor1]);
   }
-  if (c.kind == kCursorMarkingStereo && s_.bothChannels) {
+  if (c.kind == CursorKind::MarkingStereo && s_.bothChannels) {
     CursorShape(p, c, 0, selStart, selEnd);
     CursorShape(p, c, s_.layout.channelShift, selStart, selEnd);
   } else {
@@ -716,11 +716,11 @@ QRect PlotRenderer::SelectionRect(const CursorRecord& start, const CursorRecord&
 void PlotRenderer::DrawSelection(QPainter& p, const CursorRecord& start,
                                  const CursorRecord& end) const {
   if (!s_.hasDocument || end.position <= 0 || end.position == start.position) return;
-  const bool measuring = start.kind == kCursorMeasurement || start.kind == kCursorLargeMeasurement;
+  const bool measuring = start.kind == CursorKind::Measurement || start.kind == CursorKind::LargeMeasurement;
   // A selection of both channels covers both strips; one of a single
   // channel only that channel's strip.
   std::vector<int32_t> shifts;
-  if (s_.bothChannels && (start.channel == 3 || start.kind == kCursorMarkingStereo))
+  if (s_.bothChannels && (start.channel == 3 || start.kind == CursorKind::MarkingStereo))
     shifts = {0, s_.layout.channelShift};
   else
     shifts = {ShiftOf(start.channel)};
@@ -756,8 +756,9 @@ void PlotRenderer::PaintMark(QPainter& p, const MarkRecord& m) {
                               m.channel == s_.singleChannel + 1;
   if (!channelVisible) return;
   const bool inSpect = m.inSpectrogram == 1;
-  const int kind = m.kind == kCursorMarkingStereo ? kCursorMarking : m.kind;
-  if (kind != kCursorMarking) {
+  const CursorKind stored = CursorKindOfStored(m.kind);
+  const CursorKind kind = stored == CursorKind::MarkingStereo ? CursorKind::Marking : stored;
+  if (kind != CursorKind::Marking) {
     if (inSpect && !s_.spectAreaShown()) return;
     if (!inSpect && !s_.oscShown) return;
   }
@@ -783,7 +784,7 @@ void PlotRenderer::PaintMark(QPainter& p, const MarkRecord& m) {
     double y;
     // A mark without a value (a marking cursor, or no frequency) has its
     // label at the top; an amplitude may be negative.
-    if (kind == kCursorMarking || (inSpect && m.value <= 0))
+    if (kind == CursorKind::Marking || (inSpect && m.value <= 0))
       y = s_.spectAreaShown() ? s_.layout.spect.top - 20 * s_.fontSize : s_.layout.osc.top - 20 * s_.fontSize;
     else
       y = inSpect ? s_.FrequencyToY(m.value) : s_.AmplitudeToY(m.value);

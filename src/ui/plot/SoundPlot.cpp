@@ -170,7 +170,7 @@ void SoundPlot::SetMarks(const std::vector<MarkRecord>& marks) {
   InvalidatePlot();
 }
 
-int SoundPlot::HitTest(const QPoint& globalPos) const {
+nv::PlotArea SoundPlot::HitTest(const QPoint& globalPos) const {
   const QPoint local = mapFromGlobal(globalPos);
   const int64_t per1000 = setup_.scale().unitsPer1000Pixels;
   return setup_.HitTest(int64_t{local.x()} * per1000 / 1000, -int64_t{local.y()} * per1000 / 1000);

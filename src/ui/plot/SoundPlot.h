@@ -22,7 +22,7 @@
 //                            spectrogram levels kept between paints
 //   SyncMarks()              after every change of the document's marks
 //   Setup()                  conversions, formats, geometry (PlotSetup.h)
-//   HitTest(globalPoint)     3 oscillogram, 1 spectrogram, 2 zero-crossing, 0
+//   HitTest(globalPoint)     the diagram at a point (PlotArea), None outside
 //   RenderTo(device, ...)    the same drawing for a printer, an image or SVG
 // The cursor records and the selection are a PlotCursors; repaints of the
 // plot are coalesced by a PlotRepaintTimer (500 ms with a spectrogram, 62 ms
@@ -88,8 +88,8 @@ class SoundPlot : public QWidget {
   void SetMarks(const std::vector<MarkRecord>& marks);
   const std::vector<MarkRecord>& Marks() const { return marks_; }
 
-  int HitTest(const QPoint& globalPos) const;
-  bool IsShown(int area) const { return setup_.IsShown(area); }
+  nv::PlotArea HitTest(const QPoint& globalPos) const;
+  bool IsShown(nv::PlotArea area) const { return setup_.IsShown(area); }
 
   // The scale of this widget's screen (units per pixel, per 1000 pixels).
   PixelScale ScreenScale() const;

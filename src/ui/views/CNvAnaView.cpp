@@ -30,9 +30,9 @@ using nv::CursorRecord;
 
 namespace {
 
-int AppCursorMode() { return ViewHost::Get().CursorMode(); }
+nv::CursorMode AppCursorMode() { return ViewHost::Get().CursorMode(); }
 
-void SetAppCursorMode(int m) { ViewHost::Get().SetCursorMode(m); }
+void SetAppCursorMode(nv::CursorMode m) { ViewHost::Get().SetCursorMode(m); }
 
 bool AppPlaying() { return ViewHost::Get().IsPlaying(); }
 
@@ -92,7 +92,7 @@ void CNvAnaView::OnInitialUpdate() {
     if (other->HasSelection()) {
       const CursorRecord& a = other->plot_->SelectionStart();
       const nv::ZoomSelection sel = other->Controllers().Zoom().SelectionForZoom();
-      if (a.kind != nv::kCursorMarkingStereo && doc_->Format().nChannels > 1) {
+      if (a.kind != nv::CursorKind::MarkingStereo && doc_->Format().nChannels > 1) {
         if (a.channel == 1) {
           settings_.leftChannel = 1;
           settings_.rightChannel = 0;
@@ -228,7 +228,7 @@ void CNvAnaView::ClearSelection() {
   plot_->SetSelection(CursorRecord{}, CursorRecord{});
   // The selection's text goes with it: what is left is the cursor's.
   const CursorRecord& c = plot_->Cursor();
-  if (had && c.position >= 0 && nv::IsMeasuringMode(c.kind))
+  if (had && c.position >= 0 && nv::IsMeasuringKind(c.kind))
     readout_->Show(readout_->Measurement(c));
   else if (had)
     readout_->ShowSelection();
@@ -271,7 +271,7 @@ void CNvAnaView::RescaleToDocument() {
 }
 
 void CNvAnaView::ClearMeasurementAndHistory() {
-  if (nv::IsMeasuringMode(plot_->Cursor().kind)) plot_->SetCursor(CursorRecord{});
+  if (nv::IsMeasuringKind(plot_->Cursor().kind)) plot_->SetCursor(CursorRecord{});
   ClearSelection();
   nav_.History().Clear();
 }
@@ -350,7 +350,7 @@ bool CNvAnaView::eventFilter(QObject* o, QEvent* e) {
 }
 
 QMenu* CNvAnaView::MakeContextMenu(const QPoint& globalPos) {
-  const int contextDiagram = plot_->HitTest(globalPos);
+  const nv::PlotArea contextDiagram = plot_->HitTest(globalPos);
   auto* menu = new QMenu(this);
   auto add = [this, menu](int id, const QString& text) {
     QAction* a = menu->addAction(text);
@@ -380,12 +380,12 @@ QMenu* CNvAnaView::MakeContextMenu(const QPoint& globalPos) {
   menu->addSeparator();
   add(cmd::kSaveCursor, "Save cursor");
   add(cmd::kPowerSpectrum, "&Power Spectrum");
-  if (contextDiagram != nv::kAreaNone) menu->addSeparator();
-  if (contextDiagram == nv::kAreaSpectrogram)
+  if (contextDiagram != nv::PlotArea::None) menu->addSeparator();
+  if (contextDiagram == nv::PlotArea::Spectrogram)
     add(cmd::kSpectSettingsCurrent, "Spec&trogram Settings - current diagram");
-  else if (contextDiagram == nv::kAreaOscillogram)
+  else if (contextDiagram == nv::PlotArea::Oscillogram)
     add(cmd::kOscSettingsCurrent, "Oscillo&gram Settings - current diagram");
-  else if (contextDiagram == nv::kAreaZeroCrossing)
+  else if (contextDiagram == nv::PlotArea::ZeroCrossing)
     add(cmd::kZcSettingsCurrent, "Zero Crossing Analysis Settings - current diagram");
   return menu;
 }
@@ -430,11 +430,11 @@ bool CNvAnaView::OnCommand(int id) {
     case kScrollPageRight: ScrollPage(1); return true;
     case kScrollHome: ScrollPage(-2); return true;
     case kScrollEnd: ScrollPage(2); return true;
-    case kCursorMarking: SetAppCursorMode(nv::kModeMarking); return true;
-    case kCursorMarkingStereo: SetAppCursorMode(nv::kModeMarkingStereo); return true;
-    case kCursorMeasurement: SetAppCursorMode(nv::kModeMeasurement); return true;
-    case kCursorLargeMeasurement: SetAppCursorMode(nv::kModeLargeMeasurement); return true;
-    case kCursorLevel: SetAppCursorMode(nv::kModeLevel); return true;
+    case kCursorMarking: SetAppCursorMode(nv::CursorMode::Marking); return true;
+    case kCursorMarkingStereo: SetAppCursorMode(nv::CursorMode::MarkingStereo); return true;
+    case kCursorMeasurement: SetAppCursorMode(nv::CursorMode::Measurement); return true;
+    case kCursorLargeMeasurement: SetAppCursorMode(nv::CursorMode::LargeMeasurement); return true;
+    case kCursorLevel: SetAppCursorMode(nv::CursorMode::Level); return true;
     case kEditSelectAll:
       if (doc_) SelectFrames(0, doc_->FrameCount());
       return true;
@@ -455,7 +455,7 @@ bool CNvAnaView::OnCommand(int id) {
 bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
   if (controllers_->OnUpdateCommand(id, st)) return true;
-  const int mode = AppCursorMode();
+  const nv::CursorMode mode = AppCursorMode();
   switch (id) {
     case kScrollStepLeft:
     case kScrollStepRight:
@@ -471,16 +471,16 @@ bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
     case kFileSaveInterval:
       st.enabled = doc_ && !AppPlaying();
       return true;
-    case kCursorMarking: st.checked = mode == nv::kModeMarking; return true;
+    case kCursorMarking: st.checked = mode == nv::CursorMode::Marking; return true;
     case kCursorMarkingStereo:
-      st.checked = mode == nv::kModeMarkingStereo;
+      st.checked = mode == nv::CursorMode::MarkingStereo;
       st.enabled = doc_ && doc_->Format().nChannels > 1;
       return true;
-    case kCursorMeasurement: st.checked = mode == nv::kModeMeasurement; return true;
-    case kCursorLargeMeasurement: st.checked = mode == nv::kModeLargeMeasurement; return true;
+    case kCursorMeasurement: st.checked = mode == nv::CursorMode::Measurement; return true;
+    case kCursorLargeMeasurement: st.checked = mode == nv::CursorMode::LargeMeasurement; return true;
     case kCursorLevel:
-      st.checked = mode == nv::kModeLevel;
-      st.enabled = mode == nv::kModeLevel;
+      st.checked = mode == nv::CursorMode::Level;
+      st.enabled = mode == nv::CursorMode::Level;
       return true;
     default: return false;
   }

@@ -78,7 +78,7 @@ RecViewState CNvRecView::State() const {
 
 void CNvRecView::OnInitialUpdate() {
   UpdateFormatText();
-  if (static_cast<nv::InputKind>(ViewHost::Get().InputKind()) != nv::InputKind::WaveInput) {
+  if (ViewHost::Get().InputKind() != nv::InputKind::WaveInput) {
     // Acquisition cards record with their own software: nothing to do here.
     SetHostPlaying(false);
     TellStarter();

@@ -16,7 +16,7 @@ using nv::CursorRecord;
 
 namespace {
 
-int AppCursorMode() { return ViewHost::Get().CursorMode(); }
+nv::CursorMode AppCursorMode() { return ViewHost::Get().CursorMode(); }
 
 }  // namespace
 
@@ -41,36 +41,36 @@ CursorInput::PlotPoint CursorInput::PointAt(const QPoint& local) const {
 }
 
 void CursorInput::Press(const QPoint& pos) {
-  const int mode = AppCursorMode();
-  if (mode == nv::kModeNone || !view_.Document()) return;
+  const nv::CursorMode mode = AppCursorMode();
+  if (mode == nv::CursorMode::None || !view_.Document()) return;
   const PlotPoint p = PointAt(pos);
-  if (p.area == nv::kAreaNone) return;
+  if (p.area == nv::PlotArea::None) return;
   nv::SoundPlot* plot = view_.Plot();
   SoundViewReadout& text = view_.Readout();
-  const bool inSpect = p.area != nv::kAreaOscillogram;
+  const bool inSpect = p.area != nv::PlotArea::Oscillogram;
   CursorRecord c;
   c.position = p.sample;
   c.channel = p.channel;
   switch (mode) {
-    case nv::kModeMarking:
-    case nv::kModeMarkingStereo:
-      c.kind = mode;
+    case nv::CursorMode::Marking:
+    case nv::CursorMode::MarkingStereo:
+      c.kind = nv::CursorKindOf(mode);
       c.value = 0;
-      if (mode == nv::kModeMarkingStereo) c.channel = 3;
+      if (mode == nv::CursorMode::MarkingStereo) c.channel = 3;
       plot->SetCursor(c);
       text.Show(text.Time(plot->Setup().SampleToNs(c.position)));
       break;
-    case nv::kModeMeasurement:
-    case nv::kModeLargeMeasurement:
-      c.kind = mode;
+    case nv::CursorMode::Measurement:
+    case nv::CursorMode::LargeMeasurement:
+      c.kind = nv::CursorKindOf(mode);
       c.inSpectrogram = inSpect;
       c.value = inSpect ? p.frequency : p.amplitude;
       plot->SetCursor(c);
       text.Show(text.Measurement(c));
       break;
-    case nv::kModeLevel: {
+    case nv::CursorMode::Level: {
       if (inSpect) return;
-      c.kind = nv::kCursorLevel;
+      c.kind = nv::CursorKind::Level;
       c.value = std::abs(p.amplitude);
       c.rangeStart = c.rangeEnd = -1;
       plot->SetCursor(c);
@@ -90,40 +90,40 @@ void CursorInput::Move(const QPoint& pos, bool buttonDown) {
   if (!view_.Document()) return;
   nv::SoundPlot* plot = view_.Plot();
   SoundViewReadout& text = view_.Readout();
-  const int mode = AppCursorMode();
+  const nv::CursorMode mode = AppCursorMode();
   const PlotPoint p = PointAt(pos);
-  plot->setCursor(nv::IsMeasuringMode(mode) && p.area != nv::kAreaNone ? Qt::CrossCursor : Qt::ArrowCursor);
+  plot->setCursor(nv::IsMeasuringMode(mode) && p.area != nv::PlotArea::None ? Qt::CrossCursor : Qt::ArrowCursor);
   if (dragging_ && buttonDown) {
     const CursorRecord& c = plot->Cursor();
     CursorRecord a = c, b = c;
     b.position = p.sample;
-    if (nv::IsMeasuringMode(c.kind)) b.value = c.inSpectrogram ? p.frequency : p.amplitude;
+    if (nv::IsMeasuringKind(c.kind)) b.value = c.inSpectrogram ? p.frequency : p.amplitude;
     plot->SetSelection(a, b);
     text.ShowSelection();
     return;
   }
   if (dragging_) return;
   const int64_t ns = plot->Setup().SampleToNs(p.sample);
-  if (p.area == nv::kAreaNone) {
-    if (mode != nv::kModeNone) text.Show(QString());
+  if (p.area == nv::PlotArea::None) {
+    if (mode != nv::CursorMode::None) text.Show(QString());
     return;
   }
   const CursorRecord& c = plot->Cursor();
   if (nv::IsMeasuringMode(mode)) {
-    if (p.area == nv::kAreaOscillogram) {
+    if (p.area == nv::PlotArea::Oscillogram) {
       QString t = text.Time(ns) + " " + text.Amplitude(p.amplitude);
-      if (c.position >= 0 && nv::IsMeasuringMode(c.kind) && !c.inSpectrogram)
+      if (c.position >= 0 && nv::IsMeasuringKind(c.kind) && !c.inSpectrogram)
         t += ", Distance: " + text.Time(ns - plot->Setup().SampleToNs(c.position)) + " " +
              text.Amplitude(p.amplitude - c.value);
       text.Show(t);
     } else {
       QString t = text.Time(ns) + ", " + text.Frequency(p.frequency);
-      if (c.position >= 0 && nv::IsMeasuringMode(c.kind) && c.inSpectrogram)
+      if (c.position >= 0 && nv::IsMeasuringKind(c.kind) && c.inSpectrogram)
         t += ", Distance: " + text.Time(ns - plot->Setup().SampleToNs(c.position)) + " " +
              text.Frequency(p.frequency - c.value);
       text.Show(t);
     }
-  } else if (mode == nv::kModeLevel && p.area == nv::kAreaOscillogram) {
+  } else if (mode == nv::CursorMode::Level && p.area == nv::PlotArea::Oscillogram) {
     text.Show(text.Amplitude(std::abs(p.amplitude)));
   }
 }
@@ -139,7 +139,7 @@ void CursorInput::Release(const QPoint& pos) {
 }
 
 void CursorInput::Leave() {
-  if (!dragging_ && AppCursorMode() != nv::kModeNone) view_.Readout().Show(QString());
+  if (!dragging_ && AppCursorMode() != nv::CursorMode::None) view_.Readout().Show(QString());
 }
 
 void CursorInput::MoveByKey(int key) {
@@ -159,7 +159,7 @@ void CursorInput::MoveByKey(int key) {
     if (p < s.firstVisible() || p > s.lastVisible() || p > doc->FrameCount()) return;
     c.position = static_cast<int32_t>(p);
   } else {
-    if (!nv::IsMeasuringMode(c.kind)) return;
+    if (!nv::IsMeasuringKind(c.kind)) return;
     const int dir = key == Qt::Key_Up ? 1 : -1;
     int64_t step;
     if (c.inSpectrogram) {
@@ -177,7 +177,7 @@ void CursorInput::MoveByKey(int key) {
     c.value = static_cast<int32_t>(v);
   }
   plot->SetCursor(c);
-  if (nv::IsMeasuringMode(c.kind))
+  if (nv::IsMeasuringKind(c.kind))
     view_.Readout().Show(view_.Readout().Measurement(c));
   else
     view_.Readout().ShowSelection();

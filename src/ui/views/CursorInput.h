@@ -13,6 +13,8 @@
 // plot's set-up. Interface thread only.
 #include <cstdint>
 
+#include "plot/PlotArea.h"
+
 class CNvAnaView;
 class QPoint;
 
@@ -20,7 +22,7 @@ class CursorInput {
  public:
   // What lies under a point of the plot.
   struct PlotPoint {
-    int area = 0;       // PlotArea
+    nv::PlotArea area = nv::PlotArea::None;
     int channel = 1;    // 2 in the lower strip of a two-channel plot
     int32_t sample = 0;
     int32_t amplitude = 0;

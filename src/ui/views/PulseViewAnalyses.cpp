@@ -132,7 +132,7 @@ void PulseViewAnalyses::SetChannelFlags(uint8_t& left, uint8_t& right, int chann
 }
 
 bool PulseViewAnalyses::InThresholdMode() const {
-  return (dialogThreshold_ || thresholdSlot_ >= 0) && ViewHost::Get().CursorMode() == nv::kModeLevel;
+  return (dialogThreshold_ || thresholdSlot_ >= 0) && ViewHost::Get().CursorMode() == nv::CursorMode::Level;
 }
 
 void PulseViewAnalyses::HoldThreshold(int slot) {
@@ -140,12 +140,12 @@ void PulseViewAnalyses::HoldThreshold(int slot) {
     // Entering threshold mode: what the user had comes back afterwards.
     userMode_ = ViewHost::Get().CursorMode();
     const nv::CursorRecord& c = view_->Plot()->Cursor();
-    userCursor_ = c.kind == nv::kCursorLevel ? nv::CursorRecord{} : c;
+    userCursor_ = c.kind == nv::CursorKind::Level ? nv::CursorRecord{} : c;
   }
   dialogThreshold_ = slot < 0;
   thresholdSlot_ = slot < 0 ? -1 : slot;
-  if (ViewHost::Get().CursorMode() != nv::kModeLevel) {
-    ViewHost::Get().SetCursorMode(nv::kModeLevel);
+  if (ViewHost::Get().CursorMode() != nv::CursorMode::Level) {
+    ViewHost::Get().SetCursorMode(nv::CursorMode::Level);
     ViewHost::Get().RequestCommandUpdate();
   }
 }
@@ -158,7 +158,7 @@ void PulseViewAnalyses::ReleaseThreshold(int slot) {
   thresholdSlot_ = -1;
   // The level cursor goes with its analysis, and the user's cursor returns;
   // so does the user's mode, unless the user has left threshold mode already.
-  if (view_->Plot()->Cursor().kind == nv::kCursorLevel) view_->Plot()->SetCursor(userCursor_);
+  if (view_->Plot()->Cursor().kind == nv::CursorKind::Level) view_->Plot()->SetCursor(userCursor_);
   if (!inMode) return;
   ViewHost::Get().SetCursorMode(userMode_);
   ViewHost::Get().RequestCommandUpdate();
@@ -172,13 +172,13 @@ void PulseViewAnalyses::ShowLevel(int32_t level, int channel, int32_t start, int
   if (!doc) return;
   nv::CursorRecord c;
   c.position = std::max(0, start);
-  c.kind = nv::kCursorLevel;
+  c.kind = nv::CursorKind::Level;
   c.value = level;
   c.channel = channel;
   c.rangeStart = std::max(0, start);
   c.rangeEnd = end < 0 ? doc->FrameCount() : end;
   view_->Plot()->SetCursor(c);
-  ViewHost::Get().SetCursorMode(nv::kModeLevel);
+  ViewHost::Get().SetCursorMode(nv::CursorMode::Level);
   ViewHost::Get().RequestCommandUpdate();
 }
 

@@ -34,6 +34,7 @@
 #include "analysis/PulseAnalysisDialog.h"
 #include "base/CommandTarget.h"
 #include "plot/CursorRecord.h"
+#include "views/CursorMode.h"
 #include "settings/PulseSettings.h"
 
 class AttachedWindow;
@@ -105,6 +106,6 @@ class PulseViewAnalyses : public QObject, public CommandTarget {
   int thresholdSlot_ = -1;
   bool dialogThreshold_ = false;
   // What the user had before threshold mode: the cursor mode and the cursor.
-  int userMode_ = 0;
+  nv::CursorMode userMode_ = nv::CursorMode::None;
   nv::CursorRecord userCursor_;
 };

@@ -77,9 +77,9 @@ int SoundDevicesDialog::Run() { return runner ? runner(*this) : exec(); }
 void SoundDevicesDialog::ChooseForHost(QWidget* parent) {
   ViewHost& host = ViewHost::Get();
   SoundDevicesDialog dlg(host.Audio(), host.OutputDevice(), host.InputDevice(), parent,
-                         static_cast<nv::InputKind>(host.InputKind()));
+                         host.InputKind());
   if (dlg.Run() != QDialog::Accepted) return;
   host.SetOutputDevice(dlg.OutputChoice());
   host.SetInputDevice(dlg.InputChoice());
-  host.SetInputKind(static_cast<int>(dlg.InputKindChoice()));
+  host.SetInputKind(dlg.InputKindChoice());
 }

@@ -36,7 +36,7 @@ void SoundViewMarks::SaveCursorAsMark() {
   nv::CursorRecord z;
   z.position = 0;
   z.channel = c.channel;
-  z.kind = c.kind == nv::kCursorMarkingStereo ? nv::kCursorMarkingStereo : nv::kCursorMarking;
+  z.kind = c.kind == nv::CursorKind::MarkingStereo ? nv::CursorKind::MarkingStereo : nv::CursorKind::Marking;
   view_.Plot()->SetCursor(z);
   view_.NotifyAttached();
 }

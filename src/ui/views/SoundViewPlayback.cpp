@@ -172,7 +172,7 @@ void SoundViewPlayback::SetPlaybackCursor(int64_t frame) {
   nv::CursorRecord c;
   if (frame >= 0) {
     c.position = static_cast<int32_t>(std::min<int64_t>(frame, INT32_MAX));
-    c.kind = nv::kCursorMarking;
+    c.kind = nv::CursorKind::Marking;
     c.channel = 3;
     c.pen = nv::kCursorPenPlayback;
   }

@@ -41,7 +41,7 @@ void SoundViewReadout::ShowSelection() {
     const int64_t a = plot->Setup().SampleToNs(plot->SelectionStart().position);
     const int64_t b = plot->Setup().SampleToNs(plot->SelectionEnd().position);
     Show(Time(a) + " - " + Time(b) + " Distance: " + Time(b - a));
-  } else if (c.position >= 0 && (c.kind == nv::kCursorMarking || c.kind == nv::kCursorMarkingStereo)) {
+  } else if (c.position >= 0 && (c.kind == nv::CursorKind::Marking || c.kind == nv::CursorKind::MarkingStereo)) {
     Show(Time(plot->Setup().SampleToNs(c.position)));
   } else if (c.position < 0) {
     Show(QString());

@@ -13,7 +13,7 @@ bool SoundViewRecording::OnCommand(int id) {
   ViewHost& host = ViewHost::Get();
   nv::CNorvaneDoc* doc = view_.Document();
   if (!doc || host.IsPlaying()) return true;
-  const auto kind = static_cast<nv::InputKind>(host.InputKind());
+  const auto kind = host.InputKind();
   auto ask = [](const std::string& question) { return nv::Messages().Ask(question, nv::MessageIcon::Question); };
   // A sound still read in place from its file becomes the document's own
   // first: the recording's blocks may not wait for a copy.

@@ -29,7 +29,7 @@ void SoundViewSettingsDialogs::Take(const nv::AnalysisSettings& s) {
   view_.NotifyAttached(true);
 }
 
-void SoundViewSettingsDialogs::Open(int area) {
+void SoundViewSettingsDialogs::Open(nv::PlotArea area) {
   const DocumentRates rates = RatesOf(view_.Document());
   const nv::AnalysisSettings& settings = view_.Settings();
   auto hook = [this](auto* dlg) {
@@ -41,11 +41,11 @@ void SoundViewSettingsDialogs::Open(int area) {
                      [this](const nv::AnalysisSettings& s, bool) { Take(s); });
     return dlg;
   };
-  if (area == nv::kAreaSpectrogram)
+  if (area == nv::PlotArea::Spectrogram)
     spect_.Open([&] { return hook(new SpectrogramSettingsDialog(settings, false, rates, &view_)); });
-  else if (area == nv::kAreaOscillogram)
+  else if (area == nv::PlotArea::Oscillogram)
     osc_.Open([&] { return hook(new OscillogramSettingsDialog(settings, false, rates, &view_)); });
-  else if (area == nv::kAreaZeroCrossing)
+  else if (area == nv::PlotArea::ZeroCrossing)
     zc_.Open([&] { return hook(new ZeroCrossingSettingsDialog(settings, false, rates, &view_)); });
 }
 
@@ -57,17 +57,17 @@ void SoundViewSettingsDialogs::CloseAll() {
 bool SoundViewSettingsDialogs::OnCommand(int id) {
   using namespace cmd;
   switch (id) {
-    case kSpectSettingsCurrent: Open(nv::kAreaSpectrogram); return true;
-    case kOscSettingsCurrent: Open(nv::kAreaOscillogram); return true;
-    case kZcSettingsCurrent: Open(nv::kAreaZeroCrossing); return true;
+    case kSpectSettingsCurrent: Open(nv::PlotArea::Spectrogram); return true;
+    case kOscSettingsCurrent: Open(nv::PlotArea::Oscillogram); return true;
+    case kZcSettingsCurrent: Open(nv::PlotArea::ZeroCrossing); return true;
     case kSpectSettingsDefault:
-      ViewHost::Get().OpenDefaultSettings(nv::kAreaSpectrogram, view_.window());
+      ViewHost::Get().OpenDefaultSettings(nv::PlotArea::Spectrogram, view_.window());
       return true;
     case kOscSettingsDefault:
-      ViewHost::Get().OpenDefaultSettings(nv::kAreaOscillogram, view_.window());
+      ViewHost::Get().OpenDefaultSettings(nv::PlotArea::Oscillogram, view_.window());
       return true;
     case kZcSettingsDefault:
-      ViewHost::Get().OpenDefaultSettings(nv::kAreaZeroCrossing, view_.window());
+      ViewHost::Get().OpenDefaultSettings(nv::PlotArea::ZeroCrossing, view_.window());
       return true;
     default: return false;
   }

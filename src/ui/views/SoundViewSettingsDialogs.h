@@ -12,6 +12,7 @@
 // then recomputes the view and updates its attached windows. Rates are the
 // document's (Hz, time expansion in 1/1000). Interface thread only.
 #include "base/CommandTarget.h"
+#include "plot/PlotArea.h"
 #include "settings/DialogSlot.h"
 #include "settings/OscillogramSettingsDialog.h"
 #include "settings/SpectrogramSettingsDialog.h"
@@ -31,8 +32,8 @@ class SoundViewSettingsDialogs : public CommandTarget {
   SpectrogramSettingsDialog* Spectrogram() const { return spect_.Get(); }
   OscillogramSettingsDialog* Oscillogram() const { return osc_.Get(); }
   ZeroCrossingSettingsDialog* ZeroCrossing() const { return zc_.Get(); }
-  // Opens the dialog of a diagram (PlotArea), or brings it to the front.
-  void Open(int area);
+  // Opens the dialog of a diagram, or brings it to the front.
+  void Open(nv::PlotArea area);
   void CloseAll();
 
  private:

@@ -56,7 +56,7 @@ nv::ZoomSelection SoundViewZoom::SelectionForZoom() const {
   z.endSample = b.position;
   z.startNs = plot->Setup().SampleToNs(a.position);
   z.endNs = plot->Setup().SampleToNs(b.position);
-  z.measuring = nv::IsMeasuringMode(a.kind);
+  z.measuring = nv::IsMeasuringKind(a.kind);
   z.inSpectrogram = a.inSpectrogram;
   z.value1 = a.value;
   z.value2 = b.value;

@@ -11,14 +11,14 @@ namespace {
 // The host of views made without an application: defaults, no commands.
 class PlainViewHost : public ViewHost {
  public:
-  int CursorMode() const override { return mode_; }
-  void SetCursorMode(int mode) override { mode_ = mode; }
+  nv::CursorMode CursorMode() const override { return mode_; }
+  void SetCursorMode(nv::CursorMode mode) override { mode_ = mode; }
   void SetActiveViewKind(ActiveViewKind) override {}
   bool IsPlaying() const override { return playing_; }
   void SetPlaying(bool playing) override { playing_ = playing; }
   void RequestCommandUpdate() override {}
   void SaveRange(nv::CNorvaneDoc*, int64_t, int64_t) override {}
-  void OpenDefaultSettings(int, QWidget*) override {}
+  void OpenDefaultSettings(nv::PlotArea, QWidget*) override {}
   const nv::AnalysisSettings& DefaultAnalysis() const override { return defaults_; }
   nv::FilterDescription& CommandFilter() override { return filter_; }
   nv::AudioBackend& Audio() override {
@@ -37,7 +37,7 @@ class PlainViewHost : public ViewHost {
  private:
   std::unique_ptr<nv::AudioBackend> audio_;
   std::string output_, input_;
-  int mode_ = 0;
+  nv::CursorMode mode_ = nv::CursorMode::None;
   bool playing_ = false;
   nv::AnalysisSettings defaults_;
   nv::FilterDescription filter_;

@@ -10,13 +10,16 @@
 #include <string>
 
 #include "audio/AudioBackend.h"
+#include "audio/InputKind.h"
 #include "audio/RecordViewSettings.h"
 #include "document/SoundFormatEdit.h"
 #include "filter/FilterDescription.h"
+#include "plot/PlotArea.h"
 #include "settings/AnalysisSettings.h"
 #include "settings/PowerSettings.h"
 #include "settings/PulseSettings.h"
 #include "settings/RateSettings.h"
+#include "views/CursorMode.h"
 
 class QWidget;
 class CNvAnaView;
@@ -41,9 +44,9 @@ class ViewHost {
   // recording, so every format passes then.
   nv::FormatQuery OutputFormatQuery();
 
-  // The cursor mode of every view (nv::CursorMode values; 0 none chosen).
-  virtual int CursorMode() const = 0;
-  virtual void SetCursorMode(int mode) = 0;
+  // The cursor mode of every view (None: none chosen).
+  virtual nv::CursorMode CursorMode() const = 0;
+  virtual void SetCursorMode(nv::CursorMode mode) = 0;
   // Whether a sound shorter than a new view's span opens fitted to it.
   virtual bool FitShortSounds() const { return true; }
   virtual void SetActiveViewKind(ActiveViewKind kind) = 0;
@@ -54,8 +57,8 @@ class ViewHost {
   virtual void RequestCommandUpdate() = 0;
   // The Save As flow for frames [first, end) of `doc`.
   virtual void SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) = 0;
-  // Opens the "- Default" settings dialog of one diagram (a PlotArea value).
-  virtual void OpenDefaultSettings(int area, QWidget* parent) = 0;
+  // Opens the "- Default" settings dialog of one diagram.
+  virtual void OpenDefaultSettings(nv::PlotArea area, QWidget* parent) = 0;
   // The settings a new view starts from when nothing else gives them.
   virtual const nv::AnalysisSettings& DefaultAnalysis() const = 0;
   // The default settings of new power-spectrum windows (edited by "Power
@@ -70,9 +73,9 @@ class ViewHost {
   virtual void SetOutputDevice(const std::string& id) = 0;
   virtual std::string InputDevice() const = 0;
   virtual void SetInputDevice(const std::string& id) = 0;
-  // The input kind chosen in "Sound devices" (an nv::InputKind value).
-  virtual int InputKind() const { return 1; }
-  virtual void SetInputKind(int kind) { (void)kind; }
+  // The input kind chosen in "Sound devices".
+  virtual nv::InputKind InputKind() const { return nv::InputKind::WaveInput; }
+  virtual void SetInputKind(nv::InputKind kind) { (void)kind; }
   // Opens the recording view on `doc` for the sound view `starter` with the
   // record-view settings `settings` (a host without frames does nothing).
   virtual void OpenRecordingView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) {

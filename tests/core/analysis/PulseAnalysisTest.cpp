@@ -192,7 +192,7 @@ TEST(PulseAnalysis, MarksOfStartAndEnd) {
   EXPECT_EQ(start.value, 0);
   EXPECT_FALSE(start.inSpectrogram);
   EXPECT_EQ(start.channel, 2);
-  EXPECT_EQ(start.cursorKind, 1);
+  EXPECT_EQ(start.cursorKind, CursorKind::Marking);
   EXPECT_EQ(r.results[1].marks[1].label, "#2 end");
   EXPECT_EQ(r.results[1].marks[1].position, 300 + 48);
 }
@@ -249,7 +249,7 @@ TEST(PulseAnalysis, FrequencyModulatedCallMeasured) {
   EXPECT_EQ(p.marks[2].label, "#1 max ampl.");
   for (const PulseMarkRequest& m : p.marks) {
     EXPECT_TRUE(m.inSpectrogram);
-    EXPECT_EQ(m.cursorKind, 2);
+    EXPECT_EQ(m.cursorKind, CursorKind::Measurement);
     EXPECT_EQ(m.channel, 1);
   }
   EXPECT_EQ(p.marks[0].value, static_cast<int32_t>(p.minFrequencyHz));

@@ -10,11 +10,11 @@ namespace {
 TEST(PulseMarkPlacer, PlacesNumberedMarksAndRemovesThem) {
   CNorvaneDoc doc;
   test::FillDocument(doc, 1, 16, 44100, std::vector<uint8_t>(2000, 0));
-  const int32_t first = doc.Marks().Add(10, 0, false, 3, "", true, 1);
+  const int32_t first = doc.Marks().Add(10, 0, false, 3, "", true, CursorKind::Marking);
   doc.SetModifiedFlag(false);
 
-  const int32_t a = PulseMarkPlacer::Place(doc, {PulseMarkKind::Start, 100, 0, false, 2, 1, "#1 start"});
-  const int32_t b = PulseMarkPlacer::Place(doc, {PulseMarkKind::MaxFrequency, 300, 80000, true, 2, 2, "#1 high"});
+  const int32_t a = PulseMarkPlacer::Place(doc, {PulseMarkKind::Start, 100, 0, false, 2, CursorKind::Marking, "#1 start"});
+  const int32_t b = PulseMarkPlacer::Place(doc, {PulseMarkKind::MaxFrequency, 300, 80000, true, 2, CursorKind::Measurement, "#1 high"});
   EXPECT_EQ(a, first + 1);
   EXPECT_EQ(b, first + 2);
   ASSERT_EQ(doc.Marks().size(), 3u);
@@ -35,7 +35,7 @@ TEST(PulseMarkPlacer, PlacesNumberedMarksAndRemovesThem) {
   ASSERT_EQ(doc.Marks().size(), 1u);
   EXPECT_EQ(doc.Marks()[0].number, first);
   // Numbers are not reused.
-  EXPECT_EQ(PulseMarkPlacer::Place(doc, {PulseMarkKind::End, 10, 0, false, 1, 1, "#2 end"}), first + 3);
+  EXPECT_EQ(PulseMarkPlacer::Place(doc, {PulseMarkKind::End, 10, 0, false, 1, CursorKind::Marking, "#2 end"}), first + 3);
 }
 
 }  // namespace

@@ -119,7 +119,7 @@ TEST(SlowedCopy, RelabelsRateAndFactorAndKeepsTheSamples) {
   CNorvaneDoc odd;
   test::FillDocument(odd, 1, 16, 44100, test::Samples16(s));
   odd.Info().SetTimeExpansion(1000);
-  odd.Marks().Add(10, 1000000, true, 1, "", true, 2);
+  odd.Marks().Add(10, 1000000, true, 1, "", true, CursorKind::Measurement);
   ASSERT_TRUE(RelabelForSpeed(odd, 1.0 / 32));
   EXPECT_EQ(odd.Marks()[0].value, 1000003);
   EXPECT_EQ(odd.Marks()[0].position, 10);

@@ -18,10 +18,10 @@ void MakeDoc(CNorvaneDoc& doc, int channels = 2, int64_t expansion = 10000) {
 }
 
 void AddSampleMarks(CNorvaneDoc& doc) {
-  doc.Marks().Add(44100, 45000, true, 1, "Call A", true, 2);  // 0.1 s real time
-  doc.Marks().Add(4411, 0, false, 2, "Buzz\tstart", true, 1);
-  doc.Marks().Add(440999, 112345, true, 2, "", false, 3);
-  doc.Marks().Add(0, 0, false, 3, "Begin", true, 1);
+  doc.Marks().Add(44100, 45000, true, 1, "Call A", true, CursorKind::Measurement);  // 0.1 s real time
+  doc.Marks().Add(4411, 0, false, 2, "Buzz\tstart", true, CursorKind::Marking);
+  doc.Marks().Add(440999, 112345, true, 2, "", false, CursorKind::LargeMeasurement);
+  doc.Marks().Add(0, 0, false, 3, "Begin", true, CursorKind::Marking);
 }
 
 TEST(MarkExchange, LabelTrackText) {
@@ -63,7 +63,7 @@ TEST(MarkExchange, RoundTripsThroughFiles) {
       CNorvaneDoc doc;
       MakeDoc(doc, 2, expansion);
       AddSampleMarks(doc);
-      for (int i = 0; i < 50; ++i) doc.Marks().Add(i * 8819 + 7, i % 2 ? 20000 + 997 * i : 0, i % 2, 1, "m", true, i % 2 ? 2 : 1);
+      for (int i = 0; i < 50; ++i) doc.Marks().Add(i * 8819 + 7, i % 2 ? 20000 + 997 * i : 0, i % 2, 1, "m", true, i % 2 ? CursorKind::Measurement : CursorKind::Marking);
       const std::string path = dir.File("marks.txt");
       ASSERT_TRUE(ExportMarksFile(doc, f, path));
       CNorvaneDoc back;

@@ -18,7 +18,7 @@ struct CountingView : SoundViewObserver {
   void OnUpdate(UpdateHint hint) override { hints.push_back(hint); }
 };
 
-MarkPoint Cursor(int32_t position, int32_t value = 0, bool inSpect = false, int32_t kind = 1) {
+MarkPoint Cursor(int32_t position, int32_t value = 0, bool inSpect = false, CursorKind kind = CursorKind::Marking) {
   MarkPoint p;
   p.position = position;
   p.value = value;
@@ -67,7 +67,7 @@ TEST(MarkList, ClearingAllMarksRestartsTheNumbersAfterMarksFromAFile) {
     list.AppendFromFile(m);
   }
   EXPECT_EQ(list.AddFromCursor(Cursor(10)), 97);
-  EXPECT_EQ(list.Add(20, 0, false, 1, "", true, 1), 98);
+  EXPECT_EQ(list.Add(20, 0, false, 1, "", true, CursorKind::Marking), 98);
   list.Clear();
   EXPECT_TRUE(list.empty());
   EXPECT_EQ(list.Active(), nullptr);
@@ -75,7 +75,7 @@ TEST(MarkList, ClearingAllMarksRestartsTheNumbersAfterMarksFromAFile) {
   EXPECT_EQ(list.AddFromCursor(Cursor(10)), 0);
   ASSERT_NE(list.Find(0), nullptr);
   EXPECT_EQ(list.Find(0)->label, "Mark 0");
-  EXPECT_EQ(list.Add(20, 0, false, 1, "", true, 1), 1);
+  EXPECT_EQ(list.Add(20, 0, false, 1, "", true, CursorKind::Marking), 1);
   EXPECT_EQ(list.AddMany({{Cursor(30), ""}, {Cursor(40), "x"}}), 2u);
   EXPECT_EQ(list[2].number, 2);
   EXPECT_EQ(list[2].label, "Mark 2");
@@ -98,11 +98,11 @@ TEST(MarkList, RelabelRescalesOnlySpectrogramFrequencies) {
     ++hooks;
     EXPECT_TRUE(modified);
   });
-  list.Add(100, 40000, true, 1, "", true, 2);        // a frequency
-  list.Add(200, 4200, false, 1, "", true, 2);        // an amplitude
-  list.Add(300, 0, true, 1, "", true, 1);            // no frequency
-  list.Add(400, 2000000000, true, 1, "", true, 2);   // near the top of the range
-  list.Add(500, 3, true, 1, "", true, 2);            // near the bottom
+  list.Add(100, 40000, true, 1, "", true, CursorKind::Measurement);        // a frequency
+  list.Add(200, 4200, false, 1, "", true, CursorKind::Measurement);        // an amplitude
+  list.Add(300, 0, true, 1, "", true, CursorKind::Marking);            // no frequency
+  list.Add(400, 2000000000, true, 1, "", true, CursorKind::Measurement);   // near the top of the range
+  list.Add(500, 3, true, 1, "", true, CursorKind::Measurement);            // near the bottom
   hooks = 0;
   // Factor 1 to 10 at the same rate: ten times the real frequency.
   list.FollowRelabel(44100, 1000, 44100, 10000);
@@ -132,7 +132,7 @@ TEST(MarkList, RelabelRescalesOnlySpectrogramFrequencies) {
 
 TEST(MarkList, CursorFieldsAddAndActiveMark) {
   MarkList list;
-  MarkPoint level = Cursor(50, 2500, false, 4);
+  MarkPoint level = Cursor(50, 2500, false, CursorKind::Level);
   level.channel = 2;
   level.rangeStart = 10;
   level.rangeEnd = 90;
@@ -151,7 +151,7 @@ TEST(MarkList, CursorFieldsAddAndActiveMark) {
   EXPECT_EQ(m->version, 1);
 
   // The pulse analysis' operation: own label, label hidden, becomes active.
-  const int32_t b = list.Add(70, 45000, true, 1, "#1 high", false, 2);
+  const int32_t b = list.Add(70, 45000, true, 1, "#1 high", false, CursorKind::Measurement);
   EXPECT_EQ(b, 1);
   EXPECT_EQ(list.Find(b)->label, "#1 high");
   EXPECT_EQ(list.Find(b)->displayLabel, 0);
@@ -160,7 +160,7 @@ TEST(MarkList, CursorFieldsAddAndActiveMark) {
   EXPECT_EQ(list.ActiveNumber(), b);
   EXPECT_EQ(list.Find(a)->active, 0);
   // Without a label: "Mark <number>".
-  EXPECT_EQ(list.Find(list.Add(1, 0, false, 3, "", true, 1))->label, "Mark 2");
+  EXPECT_EQ(list.Find(list.Add(1, 0, false, 3, "", true, CursorKind::Marking))->label, "Mark 2");
 
   EXPECT_TRUE(list.SetActive(a));
   EXPECT_EQ(list.Find(a)->active, 1);
@@ -211,17 +211,17 @@ TEST(MarkList, MarksFromFilesKeepTheirNumbersUniqueAndRaiseTheNextOne) {
 
 TEST(MarkList, PropertiesAreStoredWithinTheFileLimits) {
   MarkList list;
-  const int32_t n = list.AddFromCursor(Cursor(10, 300, false, 2));
+  const int32_t n = list.AddFromCursor(Cursor(10, 300, false, CursorKind::Measurement));
   MarkProperties p = MarkList::PropertiesOf(*list.Find(n));
   EXPECT_EQ(p.label, "Mark 0");
   EXPECT_TRUE(p.displayLabel);
   EXPECT_TRUE(p.displayMark);
-  EXPECT_EQ(p.kind, 2);
+  EXPECT_EQ(p.kind, CursorKind::Measurement);
   p.label = std::string(100, 'L');
   p.description = std::string(500, 'D');
   p.displayLabel = false;
   p.displayMark = false;
-  p.kind = 3;
+  p.kind = CursorKind::LargeMeasurement;
   ASSERT_TRUE(list.SetProperties(n, p));
   const MarkRecord& m = *list.Find(n);
   EXPECT_EQ(m.label.size(), 79u);
@@ -232,7 +232,7 @@ TEST(MarkList, PropertiesAreStoredWithinTheFileLimits) {
   // A multi-byte character is not cut in two; a kind out of the dialog's
   // range keeps the mark's own.
   p.label = std::string(78, 'a') + "\xC3\xA9";  // 80 bytes
-  p.kind = 4;
+  p.kind = CursorKind::Level;
   ASSERT_TRUE(list.SetProperties(n, p));
   EXPECT_EQ(list.Find(n)->label, std::string(78, 'a'));
   EXPECT_EQ(list.Find(n)->kind, 3);
@@ -248,9 +248,9 @@ TEST(MarkList, DistanceTableFormats) {
   // 44 100 Hz without time expansion; marks 10 ms apart.
   MarkList list;
   list.AddFromCursor(Cursor(1000));  // "Mark 0": marking cursor, no frequency
-  list.Add(1441, 45500, true, 1, "A", true, 2);
-  list.Add(1000 + 2 * 441, 40000, true, 1, "B", true, 2);
-  list.Add(1000 + 3 * 441, 40300, true, 1, "C", true, 2);
+  list.Add(1441, 45500, true, 1, "A", true, CursorKind::Measurement);
+  list.Add(1000 + 2 * 441, 40000, true, 1, "B", true, CursorKind::Measurement);
+  list.Add(1000 + 3 * 441, 40300, true, 1, "C", true, CursorKind::Measurement);
   const auto t = list.DistanceTable(44100, 1000);
   ASSERT_EQ(t.size(), 5u);
   EXPECT_EQ(t[0], (std::vector<std::string>{"", "Mark 0", "A", "B", "C"}));
@@ -317,7 +317,7 @@ TEST(MarkList, MovesStayInsideThePlotAndWithinFullScale) {
   lim.maxValue = 10000;
 
   // A measurement mark in the oscillogram stops at 100 %.
-  const int32_t osc = list.AddFromCursor(Cursor(1500, 9940, false, 2));
+  const int32_t osc = list.AddFromCursor(Cursor(1500, 9940, false, CursorKind::Measurement));
   EXPECT_TRUE(list.Move(osc, MarkStep::Up, lim));
   EXPECT_EQ(list.Find(osc)->value, 9970);
   EXPECT_TRUE(list.Move(osc, MarkStep::Up, lim));
@@ -353,7 +353,7 @@ TEST(MarkList, MovesStayInsideThePlotAndWithinFullScale) {
   f.minValue = 20000;
   f.maxValue = 80000;
   f.valuePerStep = 0;  // at least 1 Hz
-  const int32_t s = list.AddFromCursor(Cursor(1500, 79999, true, 3));
+  const int32_t s = list.AddFromCursor(Cursor(1500, 79999, true, CursorKind::LargeMeasurement));
   EXPECT_TRUE(list.Move(s, MarkStep::Up, f));
   EXPECT_EQ(list.Find(s)->value, 80000);
   EXPECT_FALSE(list.Move(s, MarkStep::Up, f));
@@ -452,11 +452,11 @@ TEST(MarkList, SaveAndReloadKeepsEveryField) {
   p.value = 4321;
   p.channel = 2;
   p.inSpectrogram = false;
-  p.kind = 4;
+  p.kind = CursorKind::Level;
   p.rangeStart = 1000;
   p.rangeEnd = 2000;
   const int32_t a = doc.Marks().AddFromCursor(p);
-  const int32_t b = doc.Marks().Add(4000, 61000, true, 3, "Call", false, 3);
+  const int32_t b = doc.Marks().Add(4000, 61000, true, 3, "Call", false, CursorKind::LargeMeasurement);
   MarkProperties props = MarkList::PropertiesOf(*doc.Marks().Find(a));
   props.label = "Feeding buzz";
   props.description = "Several calls\r\nin a row";
@@ -495,7 +495,7 @@ TEST(MarkList, BatchRunsTheHookOnceAtTheEnd) {
     MarkList::Batch outer(list);
     {
       MarkList::Batch inner(list);
-      for (int i = 0; i < 100; ++i) list.Add(i, 0, false, 1, "", false, 1);
+      for (int i = 0; i < 100; ++i) list.Add(i, 0, false, 1, "", false, CursorKind::Marking);
     }
     EXPECT_TRUE(calls.empty());
     list.Remove(3);

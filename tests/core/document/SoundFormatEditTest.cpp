@@ -214,14 +214,14 @@ TEST_F(SoundFormatEdit, ARelabelKeepsEveryMarkOnTheFramesAndFrequencyItMarked) {
             const int32_t position = std::uniform_int_distribution<int32_t>(0, 49999)(rng);
             const double hz = std::max(1.0, std::round(AxisHz(row, oldRate, oldTe)));
             rows.push_back(hz / AxisHz(1.0, oldRate, oldTe));  // the row as stored
-            doc.Marks().Add(position, static_cast<int32_t>(hz), true, 1, "", true, k % 2 ? 2 : 3);
+            doc.Marks().Add(position, static_cast<int32_t>(hz), true, 1, "", true, k % 2 ? CursorKind::Measurement : CursorKind::LargeMeasurement);
           }
-          doc.Marks().Add(1234, 4200, false, 1, "osc", true, 2);
-          doc.Marks().Add(2345, 0, true, 1, "cursor", true, 1);
+          doc.Marks().Add(1234, 4200, false, 1, "osc", true, CursorKind::Measurement);
+          doc.Marks().Add(2345, 0, true, 1, "cursor", true, CursorKind::Marking);
           MarkPoint level;
           level.position = 3456;
           level.value = 2500;
-          level.kind = 4;
+          level.kind = CursorKind::Level;
           level.rangeStart = 100;
           level.rangeEnd = 40000;
           doc.Marks().AddFromCursor(level);
@@ -277,8 +277,8 @@ TEST_F(SoundFormatEdit, ARelabelKeepsEveryMarkOnTheFramesAndFrequencyItMarked) {
 TEST_F(SoundFormatEdit, ARelabelThereAndBackKeepsTheMarksWhereTheyWere) {
   CNorvaneDoc doc;
   test::FillDocument(doc, 1, 16, 44100, std::vector<uint8_t>(2000, 0));
-  doc.Marks().Add(10, 45678, true, 1, "", true, 2);
-  doc.Marks().Add(20, 9000, false, 1, "", true, 2);
+  doc.Marks().Add(10, 45678, true, 1, "", true, CursorKind::Measurement);
+  doc.Marks().Add(20, 9000, false, 1, "", true, CursorKind::Measurement);
   doc.SetModifiedFlag(false);
   test::FakeView view;
   doc.AddView(&view);

@@ -97,13 +97,13 @@ TEST(PlotSetup, StereoChannelsShareTheLayout) {
   // A point in the lower half hits the same diagram as in the upper half.
   const int64_t x = p.layout.plotLeft + 100;
   const int64_t yOsc = p.layout.osc.bottom + 100;
-  EXPECT_EQ(p.HitTest(x, yOsc), kAreaOscillogram);
-  EXPECT_EQ(p.HitTest(x, yOsc - 6000), kAreaOscillogram);
+  EXPECT_EQ(p.HitTest(x, yOsc), PlotArea::Oscillogram);
+  EXPECT_EQ(p.HitTest(x, yOsc - 6000), PlotArea::Oscillogram);
   const int64_t ySpect = p.layout.spect.bottom + 100;
-  EXPECT_EQ(p.HitTest(x, ySpect - 6000), kAreaSpectrogram);
-  EXPECT_EQ(p.HitTest(5, -5), kAreaNone);
-  EXPECT_TRUE(p.IsShown(kAreaOscillogram));
-  EXPECT_FALSE(p.IsShown(kAreaZeroCrossing));
+  EXPECT_EQ(p.HitTest(x, ySpect - 6000), PlotArea::Spectrogram);
+  EXPECT_EQ(p.HitTest(5, -5), PlotArea::None);
+  EXPECT_TRUE(p.IsShown(PlotArea::Oscillogram));
+  EXPECT_FALSE(p.IsShown(PlotArea::ZeroCrossing));
   s.leftChannel = 0;
   p = MakePlotSetup(src, s, kScreen, 800, 800);
   EXPECT_FALSE(p.bothChannels);

@@ -117,9 +117,9 @@ TEST_F(Nav, RescaleAfterTimeExpansionAndRateChanges) {
 }
 
 TEST(CursorMode, StereoMarkingFallsBackOnMono) {
-  EXPECT_EQ(ModeOnActivation(kModeMarkingStereo, 1), kModeMarking);
-  EXPECT_EQ(ModeOnActivation(kModeMarkingStereo, 2), kModeMarkingStereo);
-  EXPECT_EQ(ModeOnActivation(kModeMeasurement, 1), kModeMeasurement);
+  EXPECT_EQ(ModeOnActivation(CursorMode::MarkingStereo, 1), CursorMode::Marking);
+  EXPECT_EQ(ModeOnActivation(CursorMode::MarkingStereo, 2), CursorMode::MarkingStereo);
+  EXPECT_EQ(ModeOnActivation(CursorMode::Measurement, 1), CursorMode::Measurement);
 }
 
 TEST(CursorMode, ThreePixelRule) {

@@ -101,7 +101,7 @@ class PowerViewTest : public QObject {
     // Without a selection: one frame from the cursor, marked in the view.
     f.view->ClearSelection();
     nv::CursorRecord c;
-    c.position = 50000, c.channel = 1, c.kind = nv::kCursorMarking;
+    c.position = 50000, c.channel = 1, c.kind = nv::CursorKind::Marking;
     f.view->Plot()->SetCursor(c);
     CPowerWnd* w2 = f.Power().OpenPowerSpectrum();
     QCOMPARE(w2->Slot(), 1);
@@ -299,7 +299,7 @@ class PowerViewTest : public QObject {
       nv::MarkRecord m;
       m.number = i + 1;
       m.position = first + span * (i + 1) / (kMarks + 1) + 37 * i;
-      m.kind = nv::kCursorMarking;
+      m.kind = nv::StoredCursorKind(nv::CursorKind::Marking);
       m.channel = 3;
       m.inSpectrogram = 0;
       m.displayMark = 1;

@@ -214,9 +214,9 @@ class PulseViewTest : public QObject {
     view->OnInitialUpdate();
     view->OnCommand(cmd::kPulseInterval);
     QCOMPARE(view->Controllers().Pulses().ThresholdSlot(), 0);
-    QCOMPARE(view->Plot()->Cursor().kind, int(nv::kCursorLevel));
+    QCOMPARE(view->Plot()->Cursor().kind, nv::CursorKind::Level);
     QCOMPARE(view->Plot()->Cursor().value, 5000);  // half of full scale
-    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeLevel));
+    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Level);
     ViewHost::Get().DefaultRate().threshold = -1;
 
     // The pulse dialog: the automatic FFT warning, then its threshold.

@@ -242,7 +242,7 @@ class PulseWindowsTest : public QObject {
     // "Clear all marks" takes the run's marks too; the user's next marks
     // are numbered 0, 1, 2 again.
     doc.Marks().Clear();
-    for (int32_t i = 0; i < 3; ++i) QCOMPARE(doc.Marks().Add(5000 + i, 0, false, 1, "", true, 1), i);
+    for (int32_t i = 0; i < 3; ++i) QCOMPARE(doc.Marks().Add(5000 + i, 0, false, 1, "", true, nv::CursorKind::Marking), i);
     results.ClearMarks();
     QCOMPARE(doc.Marks().size(), size_t(3));
     QVERIFY(!results.ClearMarksShown());

@@ -72,7 +72,7 @@ struct Fixture {
     int first = -1, last = -1;
     for (int y = 0; y < Plot()->height(); ++y) {
       const int64_t yu = -int64_t{y} * s.scale().unitsPer1000Pixels / 1000;
-      if (s.HitTest(static_cast<int64_t>(x / k), yu) == nv::kAreaOscillogram) {
+      if (s.HitTest(static_cast<int64_t>(x / k), yu) == nv::PlotArea::Oscillogram) {
         if (first < 0) first = y;
         last = y;
       } else if (first >= 0) {
@@ -132,13 +132,13 @@ class ViewFeedTest : public QObject {
     ViewHost::Get().DefaultPulse().contUpdate = 1;
     ViewHost::Get().DefaultPower() = nv::PowerSettings{};
     ViewHost::Get().DefaultPower().contUpdate = 1;
-    ViewHost::Get().SetCursorMode(nv::kModeMarking);
+    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
   }
   void cleanup() {
     ViewHost::Get().DefaultRate() = savedRate_;
     ViewHost::Get().DefaultPulse() = savedPulse_;
     ViewHost::Get().DefaultPower() = savedPower_;
-    ViewHost::Get().SetCursorMode(nv::kModeNone);
+    ViewHost::Get().SetCursorMode(nv::CursorMode::None);
   }
 
   // A view of the right channel alone: every analysis takes the right
@@ -150,9 +150,9 @@ class ViewFeedTest : public QObject {
     f.Click(500);
     f.view->OnCommand(cmd::kPulseInterval);
     f.view->OnCommand(cmd::kPulseLength);
-    ViewHost::Get().SetCursorMode(nv::kModeMarking);
+    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
     f.view->OnCommand(cmd::kPulseCharacteristics);
-    ViewHost::Get().SetCursorMode(nv::kModeMarking);
+    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
     CPowerWnd* power = f.view->Controllers().Power().OpenPowerSpectrum();
     CRateWnd* interval = f.Pulses()->RateWindow(0);
     CRateWnd* length = f.Pulses()->RateWindow(1);
@@ -226,7 +226,7 @@ class ViewFeedTest : public QObject {
     f.view->OnCommand(cmd::kPulseInterval);
     f.view->OnCommand(cmd::kPulseLength);
     f.view->OnCommand(cmd::kPulseCharacteristics);
-    ViewHost::Get().SetCursorMode(nv::kModeMarking);
+    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
     CPowerWnd* power = f.view->Controllers().Power().OpenPowerSpectrum();
     CRateWnd* interval = f.Pulses()->RateWindow(0);
     CRateWnd* length = f.Pulses()->RateWindow(1);
@@ -277,7 +277,7 @@ class ViewFeedTest : public QObject {
     f.view->OnCommand(cmd::kPulseInterval);
     CRateWnd* w = f.Pulses()->RateWindow(0);
     QCOMPARE(f.Pulses()->ThresholdSlot(), 0);
-    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeLevel));
+    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Level);
     f.Click(30000, 0.2);
     const int32_t level = f.Plot()->Cursor().value;
     QVERIFY(level > 0);
@@ -309,7 +309,7 @@ class ViewFeedTest : public QObject {
     f.view->OnCommand(cmd::kPulseInterval);
     CRateWnd* automatic = f.Pulses()->RateWindow(0);
     automatic->AsciiText();
-    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeLevel));
+    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Level);
     QCOMPARE(f.Plot()->Cursor().value, automatic->LevelOfThreshold());
     // Another window with a threshold of its own holds the level cursor.
     ViewHost::Get().DefaultRate().threshold = 16384;
@@ -328,8 +328,8 @@ class ViewFeedTest : public QObject {
     const int32_t at = f.Plot()->Cursor().position;
     QCOMPARE(automatic->Histogram().RangeStart(), int64_t(at));
     automatic->AsciiText();
-    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeMarking));
-    QCOMPARE(f.Plot()->Cursor().kind, int(nv::kCursorMarking));
+    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Marking);
+    QCOMPARE(f.Plot()->Cursor().kind, nv::CursorKind::Marking);
     QCOMPARE(f.Plot()->Cursor().position, at);
   }
 
@@ -342,13 +342,13 @@ class ViewFeedTest : public QObject {
     Fixture f(2);
     f.Click(25000);
     const nv::CursorRecord before = f.Plot()->Cursor();
-    QCOMPARE(before.kind, int(nv::kCursorMarking));
+    QCOMPARE(before.kind, nv::CursorKind::Marking);
     QPointer<CRateWnd> w = (f.view->OnCommand(cmd::kPulseInterval), f.Pulses()->RateWindow(0));
-    QCOMPARE(f.Plot()->Cursor().kind, int(nv::kCursorLevel));
+    QCOMPARE(f.Plot()->Cursor().kind, nv::CursorKind::Level);
     w->close();
     QTRY_VERIFY(w.isNull());
-    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeMarking));
-    QCOMPARE(f.Plot()->Cursor().kind, int(nv::kCursorMarking));
+    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Marking);
+    QCOMPARE(f.Plot()->Cursor().kind, nv::CursorKind::Marking);
     QCOMPARE(f.Plot()->Cursor().position, before.position);
 
     // The pulse dialog, run and closed with "Close".
@@ -357,15 +357,15 @@ class ViewFeedTest : public QObject {
     defaults.durTimeUs = 10;
     f.view->OnCommand(cmd::kPulseCharacteristics);
     QPointer<PulseAnalysisDialog> dialog = f.Pulses()->Dialog();
-    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeLevel));
+    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Level);
     dialog->Calculate();
     QTRY_VERIFY(!dialog->WorkerRunning());
     const int32_t threshold = dialog->Settings().ampThreshold;
     QMetaObject::invokeMethod(dialog.data(), [&] { emit dialog->closeRequested(true); dialog->deleteLater(); });
     QTRY_VERIFY(dialog.isNull());
     QVERIFY(!f.Pulses()->Dialog());
-    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeMarking));
-    QCOMPARE(f.Plot()->Cursor().kind, int(nv::kCursorMarking));
+    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Marking);
+    QCOMPARE(f.Plot()->Cursor().kind, nv::CursorKind::Marking);
     f.Drag(30000, 60000);
     QVERIFY(f.view->HasSelection());
     QCOMPARE(ViewHost::Get().DefaultPulse().ampThreshold, threshold);
@@ -373,22 +373,22 @@ class ViewFeedTest : public QObject {
     // A window closed after the user chose another cursor mode: its level
     // cursor goes all the same, the mode stays the user's.
     w = (f.view->OnCommand(cmd::kPulseLength), f.Pulses()->RateWindow(0));
-    QCOMPARE(f.Plot()->Cursor().kind, int(nv::kCursorLevel));
+    QCOMPARE(f.Plot()->Cursor().kind, nv::CursorKind::Level);
     f.view->OnCommand(cmd::kCursorLargeMeasurement);
     w->close();
     QTRY_VERIFY(w.isNull());
-    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeLargeMeasurement));
-    QVERIFY(f.Plot()->Cursor().kind != int(nv::kCursorLevel));
+    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::LargeMeasurement);
+    QVERIFY(f.Plot()->Cursor().kind != nv::CursorKind::Level);
 
     // Escape on a dialog opened in measurement mode returns to it.
     f.view->OnCommand(cmd::kCursorMeasurement);
     f.view->OnCommand(cmd::kPulseCharacteristics);
     dialog = f.Pulses()->Dialog();
-    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeLevel));
+    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Level);
     QTest::keyClick(dialog.data(), Qt::Key_Escape);
     QTRY_VERIFY(dialog.isNull());
-    QCOMPARE(ViewHost::Get().CursorMode(), int(nv::kModeMeasurement));
-    QVERIFY(f.Plot()->Cursor().kind != int(nv::kCursorLevel));
+    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Measurement);
+    QVERIFY(f.Plot()->Cursor().kind != nv::CursorKind::Level);
   }
 
   // The band marks the interval of an open window only: it goes when the
@@ -402,7 +402,7 @@ class ViewFeedTest : public QObject {
     f.Click(20000);
     const int32_t at = f.Plot()->Cursor().position;
     QPointer<CRateWnd> rate = (f.view->OnCommand(cmd::kPulseInterval), f.Pulses()->RateWindow(0));
-    ViewHost::Get().SetCursorMode(nv::kModeMarking);
+    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
     QCOMPARE(power->MarkEnd(), int32_t(kFrames));
     QPointer<CPowerWnd> spectrum = power->OpenPowerSpectrum();
     QCOMPARE(power->MarkStart(), at);
@@ -427,7 +427,7 @@ class ViewFeedTest : public QObject {
     QCOMPARE(power->MarkStart(), -1);
     // A histogram window and a power window that leaves follow-cursor mode.
     rate = (f.view->OnCommand(cmd::kPulseLength), f.Pulses()->RateWindow(0));
-    ViewHost::Get().SetCursorMode(nv::kModeMarking);
+    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
     spectrum = power->OpenPowerSpectrum();
     f.Drag(30000, 50000);
     QVERIFY(!spectrum->Model().FollowCursor());

@@ -528,20 +528,20 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     QVERIFY(Start({WriteDemo()}));
     Frame()->Route(cmd::kFileNew);
     CChildFrame* mono = Frame()->ActiveFrame();
-    app_->cursorMode = 6;
+    app_->cursorMode = nv::CursorMode::MarkingStereo;
     Frame()->ActivateFrame(Frame()->Frames().front());
     Settle();
     Frame()->ActivateFrame(mono);
     Settle();
-    QCOMPARE(app_->cursorMode, 1);
+    QCOMPARE(app_->cursorMode, nv::CursorMode::Marking);
   }
 
   // A first start has the marking cursor (FirstScreenTest); without any
   // cursor mode clicks in the plots do nothing.
   void clicksDoNothingWithoutCursorMode() {
     QVERIFY(Start({WriteDemo()}));
-    QCOMPARE(app_->cursorMode, 1);
-    app_->cursorMode = 0;
+    QCOMPARE(app_->cursorMode, nv::CursorMode::Marking);
+    app_->cursorMode = nv::CursorMode::None;
     Frame()->Route(cmd::kZoomEntire);
     Drag(OscPoint(0.2, 0.5), OscPoint(0.6, 0.5));
     QVERIFY(!View()->HasSelection());
@@ -553,7 +553,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     CNvAnaView* v = View();
     Frame()->Route(cmd::kZoomEntire);
     Frame()->Route(cmd::kCursorMarking);
-    QCOMPARE(app_->cursorMode, 1);
+    QCOMPARE(app_->cursorMode, nv::CursorMode::Marking);
     QVERIFY(Frame()->Action(cmd::kCursorMarking)->isChecked());
     Drag(OscPoint(0.2, 0.5), OscPoint(0.6, 0.5));
     QVERIFY(v->HasSelection());

@@ -79,7 +79,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
   }
   QString LastMessage() const { return sink_.texts.empty() ? QString() : QString::fromStdString(sink_.texts.back()); }
 
-  void SetCursor(int32_t position, int32_t value = 0, bool inSpect = false, int32_t kind = nv::kCursorMarking) {
+  void SetCursor(int32_t position, int32_t value = 0, bool inSpect = false, nv::CursorKind kind = nv::CursorKind::Marking) {
     nv::CursorRecord c;
     c.position = position;
     c.value = value;
@@ -125,7 +125,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
     SetCursor(View()->Plot()->Setup().lastVisible() + 10);
     QVERIFY(!Enabled(cmd::kSaveCursorAsMark));
     const int32_t last = std::min(View()->Plot()->Setup().lastVisible(), doc->FrameCount());
-    SetCursor((first + last) / 2, 4200, false, nv::kCursorMeasurement);
+    SetCursor((first + last) / 2, 4200, false, nv::CursorKind::Measurement);
     QVERIFY(Enabled(cmd::kSaveCursorAsMark));
     // The context menu offers it as "Save cursor".
     std::unique_ptr<QMenu> ctx(View()->MakeContextMenu(View()->mapToGlobal(QPoint(5, 5))));
@@ -173,7 +173,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
   void submenusReachEveryMarkAndFollowRenames() {
     QVERIFY(Start(WriteSine("b.wav")));
     CNorvaneDoc* doc = Doc();
-    for (int i = 0; i < 160; ++i) doc->Marks().Add(i * 200, 0, false, 1, "", true, 1);
+    for (int i = 0; i < 160; ++i) doc->Marks().Add(i * 200, 0, false, 1, "", true, nv::CursorKind::Marking);
     Frame()->RebuildMarkMenus();
     QCOMPARE(Frame()->SetActiveMarkMenu()->actions().size(), qsizetype{160});
     QCOMPARE(Frame()->ScrollToMarkMenu()->actions().size(), qsizetype{160});
@@ -213,7 +213,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
     View()->Settings().timePerPlotUs = doc->FramesToMicroseconds(1000) + 1;  // 1000 frames visible
     View()->Settings().firstVisibleSample = 20000;
     View()->Recompute();
-    const int32_t n = doc->Marks().Add(100, 0, false, 1, "", true, 1);
+    const int32_t n = doc->Marks().Add(100, 0, false, 1, "", true, nv::CursorKind::Marking);
     View()->ScrollToMark(n);
     QCOMPARE(View()->Settings().firstVisibleSample, int64_t{0});
     QCOMPARE(View()->Plot()->Setup().firstVisible(), 0);
@@ -222,7 +222,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
   void propertiesDialog() {
     QVERIFY(Start(WriteSine("c.wav")));
     CNorvaneDoc* doc = Doc();
-    const int32_t n = doc->Marks().Add(1000, 30000, true, 1, std::string(60, 'x'), true, 3);
+    const int32_t n = doc->Marks().Add(1000, 30000, true, 1, std::string(60, 'x'), true, nv::CursorKind::LargeMeasurement);
     doc->SetModifiedFlag(false);
     // What the dialog shows; a longer label read from a file is kept whole.
     MarkPropertiesDialog::runner = [](MarkPropertiesDialog& d) {
@@ -271,7 +271,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
       QCOMPARE(d.LabelField()->text().size(), qsizetype{40});
       d.reject();
     };
-    doc->Marks().SetProperties(n, nv::MarkProperties{"short", "", true, true, 2});
+    doc->Marks().SetProperties(n, nv::MarkProperties{"short", "", true, true, nv::CursorKind::Measurement});
     Frame()->Route(cmd::kActiveMarkProperties);
 
     // Remove: gone, nothing active, move mode off.
@@ -291,7 +291,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
     const nv::PlotSetup& s = View()->Plot()->Setup();
     QVERIFY(s.oscShown);
     const int32_t mid = std::min(doc->FrameCount(), s.lastVisible()) / 2;
-    const int32_t osc = doc->Marks().Add(mid, 9000, false, 1, "", true, nv::kCursorMeasurement);
+    const int32_t osc = doc->Marks().Add(mid, 9000, false, 1, "", true, nv::CursorKind::Measurement);
     QVERIFY(!Checked(cmd::kMoveActiveMark));
     Frame()->Route(cmd::kMoveActiveMark);
     QVERIFY(Checked(cmd::kMoveActiveMark));
@@ -309,7 +309,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
     QCOMPARE(View()->Plot()->Cursor().position, mid);
     QCOMPARE(View()->Plot()->Marks()[0].position, doc->Marks().Find(osc)->position);
     // A marking-cursor mark does not move up.
-    const int32_t t = doc->Marks().Add(mid, 0, false, 1, "", true, nv::kCursorMarking);
+    const int32_t t = doc->Marks().Add(mid, 0, false, 1, "", true, nv::CursorKind::Marking);
     QVERIFY(View()->Controllers().Marks().MoveMarkMode());  // still on: a mark is active
     QTest::keyClick(View(), Qt::Key_Up);
     QCOMPARE(doc->Marks().Find(t)->value, 0);
@@ -330,9 +330,9 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
   void distancesDialogAndCopy() {
     QVERIFY(Start(WriteSine("e.wav")));
     CNorvaneDoc* doc = Doc();
-    doc->Marks().Add(1000, 45500, true, 1, "High", true, 2);
-    doc->Marks().Add(1441, 40000, true, 1, "Low", true, 2);
-    doc->Marks().Add(1882, 0, false, 1, "Time", true, 1);
+    doc->Marks().Add(1000, 45500, true, 1, "High", true, nv::CursorKind::Measurement);
+    doc->Marks().Add(1441, 40000, true, 1, "Low", true, nv::CursorKind::Measurement);
+    doc->Marks().Add(1882, 0, false, 1, "Time", true, nv::CursorKind::Marking);
     bool shown = false;
     MarkDistancesDialog::runner = [&](MarkDistancesDialog& d) {
       shown = true;
@@ -383,8 +383,8 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
     Settle();
     CNvAnaView* second = View();
     QVERIFY(first != second);
-    const int32_t n = doc->Marks().Add(500, 0, false, 1, "One", true, 1);
-    doc->Marks().Add(900, 0, false, 1, "Two", true, 1);
+    const int32_t n = doc->Marks().Add(500, 0, false, 1, "One", true, nv::CursorKind::Marking);
+    doc->Marks().Add(900, 0, false, 1, "Two", true, nv::CursorKind::Marking);
     for (CNvAnaView* v : {first, second}) QCOMPARE(v->Plot()->Marks().size(), size_t{2});
     doc->Marks().Remove(n);
     for (CNvAnaView* v : {first, second}) {
@@ -396,8 +396,8 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
   void exportAndImportFromTheToolsMenu() {
     QVERIFY(Start(WriteSine("g.wav")));
     CNorvaneDoc* doc = Doc();
-    doc->Marks().Add(4410, 30000, true, 1, "Call", true, 2);
-    doc->Marks().Add(22050, 0, false, 1, "Half", true, 1);
+    doc->Marks().Add(4410, 30000, true, 1, "Call", true, nv::CursorKind::Measurement);
+    doc->Marks().Add(22050, 0, false, 1, "Half", true, nv::CursorKind::Marking);
     QVERIFY(Enabled(cmd::kExportMarks));
     QVERIFY(Enabled(cmd::kImportMarks));
     const std::pair<QString, nv::MarkExchangeFormat> files[] = {
@@ -444,9 +444,9 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
   void menusShowAmpersandsAndClearAllRestartsTheNumbers() {
     QVERIFY(Start(WriteSine("h.wav")));
     CNorvaneDoc* doc = Doc();
-    for (int i = 0; i < 97; ++i) doc->Marks().Add(i * 100, 0, false, 1, "", true, 1);
-    doc->Marks().Add(9800, 0, false, 1, "Salt & pepper", true, 1);
-    doc->Marks().Add(9900, 0, false, 1, "R&&D &x", true, 1);
+    for (int i = 0; i < 97; ++i) doc->Marks().Add(i * 100, 0, false, 1, "", true, nv::CursorKind::Marking);
+    doc->Marks().Add(9800, 0, false, 1, "Salt & pepper", true, nv::CursorKind::Marking);
+    doc->Marks().Add(9900, 0, false, 1, "R&&D &x", true, nv::CursorKind::Marking);
     Frame()->RebuildMarkMenus();
     for (QMenu* menu : {Frame()->SetActiveMarkMenu(), Frame()->ScrollToMarkMenu()}) {
       const QList<QAction*> items = menu->actions();
@@ -485,9 +485,9 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
     const double effectiveBefore = View()->Plot()->Setup().spect.effectiveRateHz;
     QCOMPARE(effectiveBefore, 44100.0);
     // Two spectrogram marks 10 ms and 5.5 kHz apart, and an oscillogram mark.
-    doc->Marks().Add(1000, 15500, true, 1, "High", true, 2);
-    doc->Marks().Add(1441, 10000, true, 1, "Low", true, 2);
-    doc->Marks().Add(1882, 4200, false, 1, "Amp", true, 2);
+    doc->Marks().Add(1000, 15500, true, 1, "High", true, nv::CursorKind::Measurement);
+    doc->Marks().Add(1441, 10000, true, 1, "Low", true, nv::CursorKind::Measurement);
+    doc->Marks().Add(1882, 4200, false, 1, "Amp", true, nv::CursorKind::Measurement);
     for (const char* factor : {"10", "2.5", "1"}) {
       std::vector<double> rows;  // each mark's frequency as a fraction of the effective rate
       for (const nv::MarkRecord& m : doc->Marks())

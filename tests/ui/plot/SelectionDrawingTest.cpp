@@ -57,7 +57,7 @@ CursorRecord Marking(int32_t position, int32_t channel = 1) {
   CursorRecord c;
   c.position = position;
   c.channel = channel;
-  c.kind = kCursorMarking;
+  c.kind = CursorKind::Marking;
   return c;
 }
 
@@ -131,7 +131,7 @@ TEST(SelectionDrawing, MeasuringSelectionIsTheBoxBetweenItsValues) {
   Fixture f;
   const QImage bare = f.plot.Grab().copy();
   CursorRecord a = Marking(10000), b = Marking(20000);
-  a.kind = b.kind = kCursorMeasurement;
+  a.kind = b.kind = CursorKind::Measurement;
   a.inSpectrogram = b.inSpectrogram = true;
   a.value = 12000;
   b.value = 6000;
@@ -182,7 +182,7 @@ TEST(SelectionDrawing, StereoSelectionInOneStripOrBoth) {
   }
   // A stereo marking selection (kind 6) covers both strips too.
   CursorRecord a = Marking(10000, 3), b = Marking(20000, 3);
-  a.kind = b.kind = kCursorMarkingStereo;
+  a.kind = b.kind = CursorKind::MarkingStereo;
   f.plot.SetSelection(a, b);
   const QImage both = f.plot.Grab().copy();
   const auto [y0, y1] = rows(p.layout.spect, shift);

@@ -185,26 +185,26 @@ TEST(SoundPlotDrawing, ExclusiveOrCursorDrawnTwiceLeavesTheImage) {
     r.Paint(painter, src, img.rect(), true, {}, Qt::white, 1);
   }
   const QImage before = img.copy();
-  for (int kind : {kCursorMarking, kCursorMeasurement, kCursorLargeMeasurement, kCursorLevel,
-                   kCursorMarkingStereo}) {
+  for (CursorKind kind : {CursorKind::Marking, CursorKind::Measurement, CursorKind::LargeMeasurement, CursorKind::Level,
+                   CursorKind::MarkingStereo}) {
     CursorRecord c;
     c.position = 20000;
     c.kind = kind;
-    c.value = kind == kCursorLevel ? 3000 : 5000;
-    c.inSpectrogram = kind == kCursorMeasurement;
+    c.value = kind == CursorKind::Level ? 3000 : 5000;
+    c.inSpectrogram = kind == CursorKind::Measurement;
     c.rangeStart = 10000;
     c.rangeEnd = 30000;
-    c.pen = kind % 2;
+    c.pen = static_cast<int32_t>(kind) % 2;
     {
       QPainter painter(&img);
       r.DrawCursor(painter, c);
     }
-    EXPECT_NE(img, before) << kind;
+    EXPECT_NE(img, before) << static_cast<int>(kind);
     {
       QPainter painter(&img);
       r.DrawCursor(painter, c);
     }
-    EXPECT_EQ(img, before) << kind;
+    EXPECT_EQ(img, before) << static_cast<int>(kind);
   }
   // A cursor outside the visible samples draws nothing.
   CursorRecord out;

@@ -307,7 +307,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     c.position = 12000;
     c.value = 7000;
     c.inSpectrogram = true;
-    c.kind = nv::kCursorMeasurement;
+    c.kind = nv::CursorKind::Measurement;
     View()->Plot()->SetCursor(c);
     VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
       d.SelectFilterButton()->click();

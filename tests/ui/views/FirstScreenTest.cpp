@@ -327,7 +327,7 @@ class FirstScreenTest : public QObject, protected nv::test::AppFixture {
   // is stored and kept at the next start.
   void markingCursorFromTheStart() {
     QVERIFY(Start(WriteFieldRecording()));
-    QCOMPARE(app_->cursorMode, int(nv::kModeMarking));
+    QCOMPARE(app_->cursorMode, nv::CursorMode::Marking);
     QToolButton* marking = ToolButton(cmd::kCursorMarking);
     QToolButton* measuring = ToolButton(cmd::kCursorMeasurement);
     QToolButton* level = ToolButton(cmd::kCursorLevel);
@@ -349,26 +349,26 @@ class FirstScreenTest : public QObject, protected nv::test::AppFixture {
     // button is no longer the pressed one.
     measuring->click();
     Frame()->UpdateCommandUi();
-    QCOMPARE(app_->cursorMode, int(nv::kModeMeasurement));
+    QCOMPARE(app_->cursorMode, nv::CursorMode::Measurement);
     QVERIFY(!marking->isChecked());
     QVERIFY(measuring->isChecked());
     QVERIFY(marking->grab().toImage() != pressed);
     // An analysis that sets its threshold switches to the level tool.
     Frame()->Route(cmd::kPulseInterval);
     Settle();
-    QCOMPARE(app_->cursorMode, int(nv::kModeLevel));
+    QCOMPARE(app_->cursorMode, nv::CursorMode::Level);
     Frame()->UpdateCommandUi();
     QVERIFY(level->isChecked());
     QVERIFY(!measuring->isChecked());
-    app_->cursorMode = nv::kModeMeasurement;
+    app_->cursorMode = nv::CursorMode::Measurement;
     app_->ExitInstance();
-    QCOMPARE(store_->ReadNumber("Settings\\View", "CursorMode"), int(nv::kModeMeasurement));
+    QCOMPARE(store_->ReadNumber("Settings\\View", "CursorMode"), static_cast<int>(nv::CursorMode::Measurement));
   }
 
   void storedCursorModeIsKept() {
-    store_->WriteNumber("Settings\\View", "CursorMode", nv::kModeLargeMeasurement);
+    store_->WriteNumber("Settings\\View", "CursorMode", static_cast<int>(nv::CursorMode::LargeMeasurement));
     QVERIFY(Start(WriteFieldRecording()));
-    QCOMPARE(app_->cursorMode, int(nv::kModeLargeMeasurement));
+    QCOMPARE(app_->cursorMode, nv::CursorMode::LargeMeasurement);
     QVERIFY(!ToolButton(cmd::kCursorMarking)->isChecked());
   }
 };

@@ -169,7 +169,7 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
   void aCardKindClearsAndClosesAtOnce() {
     QVERIFY(Start(WriteSine("b.wav", 3000)));
     CNorvaneDoc* doc = Frame()->ActiveDocument();
-    app_->SetInputKind(static_cast<int>(nv::InputKind::ComputerBoards));
+    app_->SetInputKind(nv::InputKind::ComputerBoards);
     sink_.answer = false;
     Frame()->Route(cmd::kSoundRecord);
     Settle();
@@ -192,7 +192,7 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     CardParametersDialog::runner = [](CardParametersDialog&) { return false; };
     Frame()->Route(cmd::kSoundSamplingParameters);
     QVERIFY(!asked);
-    app_->SetInputKind(static_cast<int>(nv::InputKind::OtherCard));
+    app_->SetInputKind(nv::InputKind::OtherCard);
     Frame()->Route(cmd::kSoundSamplingParameters);
     QVERIFY(asked);
     CardParametersDialog::runner = nullptr;
@@ -272,7 +272,7 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
       return int(QDialog::Accepted);
     };
     Frame()->Route(cmd::kSoundDevices);
-    QCOMPARE(app_->InputKind(), static_cast<int>(nv::InputKind::NationalInstruments));
+    QCOMPARE(app_->InputKind(), nv::InputKind::NationalInstruments);
     audio_->accepts = accepts;
     // "Sound &Format" in the recording view: time expansion 10 is stored as
     // 10 000, the document is modified and the format text follows.
