@@ -41,7 +41,7 @@ const char* kBatchUsage =
 struct ReadSound {
   WaveContents contents;
   TempFile work;
-  int32_t frames = 0;
+  FrameIndex frames = 0;
   const uint8_t* samples = nullptr;
   // After the work on the sound: false with `error` when another program
   // shortened the file meanwhile (the reads past its new end saw silence,
@@ -78,7 +78,7 @@ bool ReadSurveySound(const std::string& path, ReadSound& s, std::string& error,
     error = "The file holds no sound.";
     return false;
   }
-  s.frames = static_cast<int32_t>(std::min<int64_t>(frames, 2147483647));
+  s.frames = std::min<FrameIndex>(frames, kMaxFrames);
   s.samples = s.work.Map(true);
   if (!s.samples) {
     error = "CAN NOT MAP VIEW OF FILE: " + SystemErrorText(errno);

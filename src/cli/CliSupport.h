@@ -94,7 +94,7 @@ int LaunchRender(int argc, char** argv, int first);
 struct RenderInput {
   WaveFormatEx format;
   int32_t timeExpansion = 1000;  // thousandths
-  int32_t frames = 0;
+  FrameIndex frames = 0;
   const uint8_t* samples = nullptr;
   std::vector<AnalysisSettings> views;  // stored view records in file order
   std::vector<MarkRecord> marks;

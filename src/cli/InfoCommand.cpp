@@ -25,7 +25,7 @@ int RunInfo(const Args& a) {
   std::printf("channels: %u\n", f.nChannels);
   std::printf("bits: %u\n", f.wBitsPerSample);
   std::printf("rate: %u\n", f.nSamplesPerSec);
-  std::printf("frames: %d\n", doc.FrameCount());
+  std::printf("frames: %lld\n", static_cast<long long>(doc.FrameCount()));
   std::printf("time-expansion: %d\n", doc.Info().TimeExpansion());
   std::printf("duration-us: %lld\n", static_cast<long long>(doc.FramesToMicroseconds(doc.FrameCount())));
   std::printf("views: %d\n", doc.ViewRecordsRead());

@@ -56,10 +56,10 @@ int RunPlay(const Args& a) {
   engine.SetOutputDevice(a.Get("device"));
   PlaybackRequest request;
   if (to >= 0) {
-    request.selectionStart = static_cast<int32_t>(from);
-    request.selectionEnd = static_cast<int32_t>(to);
+    request.selectionStart = from;
+    request.selectionEnd = to;
   } else if (from >= 0) {
-    request.cursor = static_cast<int32_t>(from);
+    request.cursor = from;
   }
   engine.Play(request);
   if (view.beeped) return Fail("Nothing to play in that range.");

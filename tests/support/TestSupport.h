@@ -129,13 +129,13 @@ inline std::vector<uint8_t> WorkBytes(CNorvaneDoc& doc) {
 
 // A sound view stand-in with a selection and settings.
 struct FakeView : SoundViewObserver {
-  int32_t selEnd = -1;
-  int32_t lastLength = -1;
+  FrameIndex selEnd = -1;
+  FrameIndex lastLength = -1;
   int updates = 0;
   AnalysisSettings settings;
-  int32_t SelectionEnd() const override { return selEnd; }
+  FrameIndex SelectionEnd() const override { return selEnd; }
   void ClearSelection() override { selEnd = -1; }
-  void OnNewLength(int32_t f) override { lastLength = f; }
+  void OnNewLength(FrameIndex f) override { lastLength = f; }
   void OnUpdate(UpdateHint) override { ++updates; }
   AnalysisSettings CurrentSettings() const override { return settings; }
 };

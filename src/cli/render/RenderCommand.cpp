@@ -142,7 +142,7 @@ bool RenderPicture(const Args& a, const RenderInput& in, const std::string& out,
   sound.bitsPerSample = in.format.wBitsPerSample == 8 ? 8 : 16;
   sound.rateHz = in.format.nSamplesPerSec;
   sound.timeExpansion = TimeBase::RepairedExpansion(in.timeExpansion);
-  sound.frameCount = in.frames;
+  sound.frameCount = ViewFrame(in.frames);
   sound.samples = in.samples;
   const std::vector<MarkRecord>& marks = in.marks;
   const QSize size(static_cast<int>(width), static_cast<int>(height));

@@ -38,7 +38,7 @@ bool StepDetectorFrequency(const PlotSetup& s, CursorRecord& line, int direction
   return true;
 }
 
-bool StepDetectorPosition(const PlotSetup& s, int32_t frameCount, CursorRecord& line, int direction) {
+bool StepDetectorPosition(const PlotSetup& s, FrameIndex frameCount, CursorRecord& line, int direction) {
   if (line.position < 0) return false;
   const int64_t unitsPerPixel = std::max(s.scale().unitsPerPixel, 1);
   const int64_t width = std::max(s.layout.plotWidth, 1);

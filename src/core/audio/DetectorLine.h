@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/TimeBase.h"
 #include "plot/CursorRecord.h"
 #include "plot/PlotSetup.h"
 
@@ -42,7 +43,7 @@ bool StepDetectorFrequency(const PlotSetup& s, CursorRecord& line, int direction
 // Left (-1) or Right (+1): moves the line by one pixel step of the plot in
 // time (at least one frame). Refused when the new position would leave the
 // visible stretch or the sound.
-bool StepDetectorPosition(const PlotSetup& s, int32_t frameCount, CursorRecord& line, int direction);
+bool StepDetectorPosition(const PlotSetup& s, FrameIndex frameCount, CursorRecord& line, int direction);
 
 // "Detector: " followed by the line's time in the plot's readout format, a
 // blank and its frequency in kHz in the plot's kHz format; empty without a

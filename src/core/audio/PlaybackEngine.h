@@ -67,10 +67,10 @@ enum class KeyOutcome {
 
 // What "&Play sound" looks at in the view (frames; -1 for none).
 struct PlaybackRequest {
-  int32_t selectionStart = -1;
-  int32_t selectionEnd = -1;
-  int32_t cursor = -1;
-  int32_t firstVisible = 0;
+  FrameIndex selectionStart = -1;
+  FrameIndex selectionEnd = -1;
+  FrameIndex cursor = -1;
+  FrameIndex firstVisible = 0;
 };
 
 class PlaybackEngine : public AudioStreamListener {

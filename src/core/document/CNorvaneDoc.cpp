@@ -41,21 +41,21 @@ std::string CNorvaneDoc::Title() const {
 
 void CNorvaneDoc::RecomputeBufferSize() { store_.SetFormat(format_); }
 
-void CNorvaneDoc::SetLength(int64_t frames) {
-  const int32_t count = store_.SetFrameCount(frames);
+void CNorvaneDoc::SetLength(FrameIndex frames) {
+  const FrameIndex count = store_.SetFrameCount(frames);
   for (SoundViewObserver* v : views_.Views()) {
     if (!v->IsSoundView()) continue;
-    const int32_t end = v->SelectionEnd();
+    const FrameIndex end = v->SelectionEnd();
     if (end < 0 || end > count) v->ClearSelection();
     v->OnNewLength(count);
   }
 }
 
-int64_t CNorvaneDoc::FramesToMicroseconds(int64_t n) const {
+int64_t CNorvaneDoc::FramesToMicroseconds(FrameIndex n) const {
   return Time().FramesToMicroseconds(n);
 }
 
-int64_t CNorvaneDoc::MicrosecondsToFrames(int64_t t) const {
+FrameIndex CNorvaneDoc::MicrosecondsToFrames(int64_t t) const {
   return Time().MicrosecondsToFrames(t);
 }
 
@@ -180,7 +180,7 @@ bool CNorvaneDoc::CopyWorkFile(TempFile& work) {
   return false;
 }
 
-bool CNorvaneDoc::Save(const SoundFilePath& target, int64_t first, int64_t end) {
+bool CNorvaneDoc::Save(const SoundFilePath& target, FrameIndex first, FrameIndex end) {
   if (first < 0 && end < 0) {
     first = 0;
     end = FrameCount();

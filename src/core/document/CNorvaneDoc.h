@@ -4,8 +4,8 @@
 // clip and undo files with their mappings) with the editor that changes them
 // (a SoundEditor, which keeps the undo history and the clip), its views (a
 // ViewRegistry), its marks and the time conversions. Samples are read only
-// through MapSamples (a scoped SampleMapping) or Samples; positions are
-// 32-bit frame indices. Interface thread only; a worker may read through an existing
+// through MapSamples (a scoped SampleMapping) or Samples; positions and
+// counts of frames are FrameIndex (64-bit). Interface thread only; a worker may read through an existing
 // read-only mapping while nothing edits.
 #include <cstddef>
 #include <cstdint>
@@ -72,22 +72,22 @@ class CNorvaneDoc {
   void RecomputeBufferSize();
   int64_t LastBufferIndex() const { return store_.LastBufferIndex(); }
   void SetLastBufferIndex(int64_t i) { store_.SetLastBufferIndex(i); }
-  int32_t FrameCount() const { return store_.FrameCount(); }
+  FrameIndex FrameCount() const { return store_.FrameCount(); }
   // Stores the frame count (limited to kMaxFrames), recomputes LastBufferIndex,
   // clears selections ending beyond it and tells every sound view.
-  void SetLength(int64_t frames);
+  void SetLength(FrameIndex frames);
 
-  int64_t FramesToBytes(int64_t frames) const { return frames * format_.nBlockAlign; }
-  int64_t BytesToFrames(int64_t bytes) const {
+  int64_t FramesToBytes(FrameIndex frames) const { return frames * format_.nBlockAlign; }
+  FrameIndex BytesToFrames(int64_t bytes) const {
     return format_.nBlockAlign ? bytes / format_.nBlockAlign : 0;
   }
   // The stored rate and time-expansion factor (as stored: a view opening
   // or a file read repairs a factor of none).
   TimeBase Time() const { return TimeBase(format_.nSamplesPerSec, info_.TimeExpansion()); }
   // Real time of n frames: n * 1e9 / rate / expansion (thousandths), truncating.
-  int64_t FramesToMicroseconds(int64_t n) const;
+  int64_t FramesToMicroseconds(FrameIndex n) const;
   // Frames of t microseconds of real time: expansion * rate * t / 1e6 / 1000.
-  int64_t MicrosecondsToFrames(int64_t t) const;
+  FrameIndex MicrosecondsToFrames(int64_t t) const;
 
   // The work file mapped for the caller's scope (released when the returned
   // object goes); its Data() is null after a message.
@@ -183,7 +183,7 @@ class CNorvaneDoc {
   bool MakeWorkFileOwn();
   // Writes frames [first, end) (both -1: the whole sound) to `target` as its
   // type; a save to the document's own file clears the modified flag.
-  bool Save(const SoundFilePath& target, int64_t first = -1, int64_t end = -1);
+  bool Save(const SoundFilePath& target, FrameIndex first = -1, FrameIndex end = -1);
 
 
  private:

@@ -28,9 +28,9 @@ void SampleStore::SetFormat(const WaveFormatEx& format) {
   bufferSize_ = ComputeBufferSize(format);
 }
 
-int32_t SampleStore::SetFrameCount(int64_t frames) {
-  frames = std::clamp<int64_t>(frames, 0, kMaxFrames);
-  frameCount_ = static_cast<int32_t>(frames);
+FrameIndex SampleStore::SetFrameCount(FrameIndex frames) {
+  frames = std::clamp<FrameIndex>(frames, 0, kMaxFrames);
+  frameCount_ = frames;
   const int64_t bytes = frames * format_.nBlockAlign;
   lastBufferIndex_ = (bytes + bufferSize_ - 1) / bufferSize_ - 1;
   return frameCount_;

@@ -5,11 +5,13 @@
 // size of the format. It knows the format's block size but not its meaning;
 // the document tells it the format. Interface thread only; a worker may read
 // through an existing read-only mapping while nothing changes the files.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 #include "base/SampleSource.h"
 #include "base/TempFile.h"
+#include "base/TimeBase.h"
 #include "base/WaveFormat.h"
 
 namespace nv {
@@ -19,8 +21,15 @@ enum class StoreFile { Work, Clip, Undo };
 // How a file is mapped.
 enum class MapAccess { Read, Write };
 
-// The largest frame count a document holds (positions are 32-bit).
-constexpr int64_t kMaxFrames = 2147483647;
+// The largest frame count a document holds.
+constexpr FrameIndex kMaxFrames = 2147483647;
+
+// A frame position or count as the views' cursors and plots hold it (32-bit).
+// Every position and count of a document fits, as it holds at most kMaxFrames
+// frames; a value beyond is held at the limit, never wrapped.
+constexpr int32_t ViewFrame(FrameIndex frame) {
+  return static_cast<int32_t>(std::clamp<FrameIndex>(frame, INT32_MIN, kMaxFrames));
+}
 
 class SampleStore {
  public:
@@ -36,10 +45,10 @@ class SampleStore {
   int64_t LastBufferIndex() const { return lastBufferIndex_; }
   void SetLastBufferIndex(int64_t i) { lastBufferIndex_ = i; }
 
-  int32_t FrameCount() const { return frameCount_; }
+  FrameIndex FrameCount() const { return frameCount_; }
   // Stores the frame count (limited to kMaxFrames) and recomputes
   // LastBufferIndex; returns the count stored.
-  int32_t SetFrameCount(int64_t frames);
+  FrameIndex SetFrameCount(FrameIndex frames);
 
   // The frames through the lasting read-only mapping of the work file, which
   // the views read from until an edit releases it; empty when there are none
@@ -60,7 +69,7 @@ class SampleStore {
   WaveFormatEx format_;
   uint32_t bufferSize_ = 64;
   int64_t lastBufferIndex_ = -1;
-  int32_t frameCount_ = 0;
+  FrameIndex frameCount_ = 0;
   TempFile work_, clip_, undo_;
 };
 

@@ -14,16 +14,17 @@
 namespace nv {
 namespace {
 
-int32_t Frame32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -1, kMaxFrames)); }
+// A frame of the record of the last edit, within what a document holds.
+FrameIndex RecordedFrame(FrameIndex v) { return std::clamp<FrameIndex>(v, -1, kMaxFrames); }
 
 
 }  // namespace
 
-SoundEditor::Range SoundEditor::Normalize(int64_t a, int64_t b) const {
+SoundEditor::Range SoundEditor::Normalize(FrameIndex a, FrameIndex b) const {
   if (a < 0) a = 0;
   if (b < 0) b = a;  // no selection: nothing to edit
   if (b < a) std::swap(a, b);
-  const int64_t n = doc_.FrameCount();
+  const FrameIndex n = doc_.FrameCount();
   return {std::min(a, n), std::min(b, n)};
 }
 
@@ -55,7 +56,7 @@ void SoundEditor::Forget() {
 void SoundEditor::FinishEdit() {
   store_.UnmapAll();
   doc_.SetModifiedFlag(true);
-  const int64_t frames = doc_.BytesToFrames(store_.WorkFile().Size());
+  const FrameIndex frames = doc_.BytesToFrames(store_.WorkFile().Size());
   if (frames != doc_.FrameCount()) doc_.SetLength(frames);
   if (pending_ && !holdStep_) {
     // The frames after the replaced ones are the same as before the edit,
@@ -69,7 +70,7 @@ void SoundEditor::FinishEdit() {
   doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
 }
 
-bool SoundEditor::KeepFrames(int64_t s, int64_t e, TempFile& file) {
+bool SoundEditor::KeepFrames(FrameIndex s, FrameIndex e, TempFile& file) {
   const int64_t align = BlockAlign();
   const int64_t bytes = std::max<int64_t>(e - s, 0) * align;
   if (!history_.Room(static_cast<uint64_t>(bytes))) return false;
@@ -81,12 +82,12 @@ bool SoundEditor::KeepFrames(int64_t s, int64_t e, TempFile& file) {
   return CopyRange(work, s * align, file, 0, bytes, store_.CopyPieceBytes());
 }
 
-void SoundEditor::BeginStep(UndoKind kind, int64_t s, int64_t e) {
+void SoundEditor::BeginStep(UndoKind kind, FrameIndex s, FrameIndex e) {
   // Within a paste its own step stands; any other step left by an edit that
   // failed half way is replaced.
   if (pending_ && holdStep_) return;
   pending_.reset();
-  const int64_t n = doc_.FrameCount();
+  const FrameIndex n = doc_.FrameCount();
   s = std::clamp<int64_t>(s, 0, n);
   e = std::clamp<int64_t>(e, s, n);
   auto step = std::make_unique<UndoStep>();
@@ -104,7 +105,7 @@ void SoundEditor::BeginStep(UndoKind kind, int64_t s, int64_t e) {
   pending_ = std::move(step);
 }
 
-bool SoundEditor::ReplaceFrames(int64_t s, int64_t oldFrames, const TempFile& src, int64_t frames) {
+bool SoundEditor::ReplaceFrames(FrameIndex s, FrameIndex oldFrames, const TempFile& src, FrameIndex frames) {
   store_.UnmapAll();
   TempFile& work = store_.WorkFile();
   const int64_t align = BlockAlign();
@@ -130,13 +131,13 @@ bool SoundEditor::ReplaceFrames(int64_t s, int64_t oldFrames, const TempFile& sr
   doc_.FramesMoved();
   store_.UnmapAll();
   doc_.SetModifiedFlag(true);
-  const int64_t n = doc_.BytesToFrames(work.Size());
+  const FrameIndex n = doc_.BytesToFrames(work.Size());
   if (n != doc_.FrameCount()) doc_.SetLength(n);
   doc_.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
   return true;
 }
 
-bool SoundEditor::SaveUndoCopy(UndoKind kind, int64_t a, int64_t b, ChannelSelection c) {
+bool SoundEditor::SaveUndoCopy(UndoKind kind, FrameIndex a, FrameIndex b, ChannelSelection c) {
   // The history keeps whole frames; a delete of one channel moves that
   // channel's samples up to the end of the sound.
   BeginStep(kind, a, kind == UndoKind::Delete && OneChannel(c) ? doc_.FrameCount() : b);
@@ -146,8 +147,8 @@ bool SoundEditor::SaveUndoCopy(UndoKind kind, int64_t a, int64_t b, ChannelSelec
   undo.Truncate(0);
   last_ = UndoRecord{};
   last_.kind = kind;
-  last_.start = Frame32(a);
-  last_.end = Frame32(b);
+  last_.start = RecordedFrame(a);
+  last_.end = RecordedFrame(b);
   last_.channel = c;
   last_.pastedStart = 0;
   last_.pastedEnd = 0;
@@ -181,12 +182,12 @@ bool SoundEditor::SaveUndoCopy(UndoKind kind, int64_t a, int64_t b, ChannelSelec
   return true;
 }
 
-bool SoundEditor::Delete(int64_t a, int64_t b, ChannelSelection c, bool recordUndo) {
+bool SoundEditor::Delete(FrameIndex a, FrameIndex b, ChannelSelection c, bool recordUndo) {
   store_.UnmapAll();
   return DeleteFrames(a, b, c, recordUndo);
 }
 
-bool SoundEditor::DeleteFrames(int64_t a, int64_t b, ChannelSelection c, bool recordUndo) {
+bool SoundEditor::DeleteFrames(FrameIndex a, FrameIndex b, ChannelSelection c, bool recordUndo) {
   Range r = Normalize(a, b);
   if (r.empty()) return true;
   if (recordUndo) {
@@ -196,7 +197,7 @@ bool SoundEditor::DeleteFrames(int64_t a, int64_t b, ChannelSelection c, bool re
   store_.UnmapAll();
   TempFile& work = store_.WorkFile();
   const int64_t align = BlockAlign();
-  const int64_t n = doc_.FrameCount();
+  const FrameIndex n = doc_.FrameCount();
   const int64_t size = work.Size();
   {
     const SampleMapping w(store_, StoreFile::Work, MapAccess::Write);
@@ -219,7 +220,7 @@ bool SoundEditor::DeleteFrames(int64_t a, int64_t b, ChannelSelection c, bool re
   return true;
 }
 
-bool SoundEditor::ChangeInPlace(UndoKind kind, int64_t a, int64_t b, ChannelSelection c,
+bool SoundEditor::ChangeInPlace(UndoKind kind, FrameIndex a, FrameIndex b, ChannelSelection c,
                                 const InPlaceChange& change) {
   store_.UnmapAll();
   Range r = Normalize(a, b);
@@ -233,7 +234,7 @@ bool SoundEditor::ChangeInPlace(UndoKind kind, int64_t a, int64_t b, ChannelSele
   return true;
 }
 
-bool SoundEditor::Silence(int64_t a, int64_t b, ChannelSelection c, bool recordUndo) {
+bool SoundEditor::Silence(FrameIndex a, FrameIndex b, ChannelSelection c, bool recordUndo) {
   return ChangeInPlace(recordUndo ? UndoKind::Silence : UndoKind::None, a, b, c, [&](uint8_t* p) {
     const Range r = Normalize(a, b);
     const int64_t align = BlockAlign();
@@ -246,7 +247,7 @@ bool SoundEditor::Silence(int64_t a, int64_t b, ChannelSelection c, bool recordU
   });
 }
 
-bool SoundEditor::Volume(int64_t a, int64_t b, ChannelSelection c, int percent) {
+bool SoundEditor::Volume(FrameIndex a, FrameIndex b, ChannelSelection c, int percent) {
   return ChangeInPlace(UndoKind::Volume, a, b, c, [&](uint8_t* p) {
     const Range r = Normalize(a, b);
     const WaveFormatEx& f = doc_.Format();
@@ -270,7 +271,7 @@ bool SoundEditor::Volume(int64_t a, int64_t b, ChannelSelection c, int percent) 
   });
 }
 
-bool SoundEditor::Reverse(int64_t a, int64_t b, ChannelSelection c) {
+bool SoundEditor::Reverse(FrameIndex a, FrameIndex b, ChannelSelection c) {
   store_.UnmapAll();
   Range r = Normalize(a, b);
   if (r.empty()) return true;
@@ -301,7 +302,7 @@ bool SoundEditor::Reverse(int64_t a, int64_t b, ChannelSelection c) {
   return true;
 }
 
-bool SoundEditor::Paste(int64_t a, int64_t b, ChannelSelection c) {
+bool SoundEditor::Paste(FrameIndex a, FrameIndex b, ChannelSelection c) {
   store_.UnmapAll();
   if (a < 0) a = 0;
   if (b < 0) b = 0;
@@ -320,8 +321,8 @@ bool SoundEditor::Paste(int64_t a, int64_t b, ChannelSelection c) {
   {
     // The frames a paste may change: the replaced range (either way round),
     // or, when one channel's samples move, everything from the paste on.
-    const int64_t lo = b > 0 ? std::min(a, b) : a;
-    const int64_t hi = std::max(a, b);
+    const FrameIndex lo = b > 0 ? std::min(a, b) : a;
+    const FrameIndex hi = std::max(a, b);
     const bool channelMoves = OneChannel(c) || oneChannelSource;
     holdStep_ = false;
     BeginStep(UndoKind::Paste, lo, channelMoves ? doc_.FrameCount() : hi);
@@ -350,7 +351,7 @@ bool SoundEditor::Paste(int64_t a, int64_t b, ChannelSelection c) {
   // Frames the paste inserts: one per sample of a one-channel source.
   const int64_t F = oneChannelSource ? m / (f.wBitsPerSample / 8) : m / align;
 
-  const int32_t before = doc_.FrameCount();
+  const FrameIndex before = doc_.FrameCount();
   if (a < b && b > 0) {
     if (!SaveUndoCopy(UndoKind::Paste, a, b, c)) return false;
   } else {
@@ -360,11 +361,11 @@ bool SoundEditor::Paste(int64_t a, int64_t b, ChannelSelection c) {
     last_ = UndoRecord{};
   }
   last_.kind = UndoKind::Paste;
-  last_.start = Frame32(a);
-  last_.end = Frame32(b);
+  last_.start = RecordedFrame(a);
+  last_.end = RecordedFrame(b);
   last_.channel = c;
-  last_.pastedStart = Frame32(a);
-  last_.pastedEnd = Frame32(a + F);
+  last_.pastedStart = RecordedFrame(a);
+  last_.pastedEnd = RecordedFrame(a + F);
   last_.framesBefore = before;
   if (a < b && b > 0) DeleteFrames(a, b, c, false);
 
@@ -465,7 +466,7 @@ bool SoundEditor::Redo() {
   return true;
 }
 
-bool SoundEditor::Copy(int64_t a, int64_t b, ChannelSelection c) {
+bool SoundEditor::Copy(FrameIndex a, FrameIndex b, ChannelSelection c) {
   store_.UnmapAll();
   Range r = Normalize(a, b);
   TempFile& work = store_.WorkFile();
@@ -551,7 +552,7 @@ bool SoundEditor::ImportClip(CNorvaneDoc& owner) {
   return true;
 }
 
-std::string SoundEditor::CopyAsciiText(int64_t a, int64_t b, ChannelSelection c) {
+std::string SoundEditor::CopyAsciiText(FrameIndex a, FrameIndex b, ChannelSelection c) {
   Range r = Normalize(a, b);
   std::string text;
   if (r.empty()) return text;

@@ -26,6 +26,7 @@
 
 #include "base/ChannelSelection.h"
 #include "base/TempFile.h"
+#include "base/TimeBase.h"
 #include "document/SampleStore.h"
 #include "document/UndoHistory.h"
 #include "document/UndoRecord.h"
@@ -42,21 +43,21 @@ class SoundEditor {
 
   // The edits act on frames [a, b) of the channels `c` selects (a channel of
   // a mono sound means the sound).
-  bool Delete(int64_t a, int64_t b, ChannelSelection c, bool recordUndo = true);
-  bool Silence(int64_t a, int64_t b, ChannelSelection c, bool recordUndo = true);
+  bool Delete(FrameIndex a, FrameIndex b, ChannelSelection c, bool recordUndo = true);
+  bool Silence(FrameIndex a, FrameIndex b, ChannelSelection c, bool recordUndo = true);
   // Scales the samples by `percent` (integer, truncating toward zero, clamped).
-  bool Volume(int64_t a, int64_t b, ChannelSelection c, int percent);
-  bool Reverse(int64_t a, int64_t b, ChannelSelection c);
+  bool Volume(FrameIndex a, FrameIndex b, ChannelSelection c, int percent);
+  bool Reverse(FrameIndex a, FrameIndex b, ChannelSelection c);
   // Inserts the clip at a; with a < b the range [a, b) is replaced. The clip
   // owner's clip is imported first when it is another document's.
-  bool Paste(int64_t a, int64_t b, ChannelSelection c);
+  bool Paste(FrameIndex a, FrameIndex b, ChannelSelection c);
   // Changes frames [a, b) (clamped to the sound; nothing when empty) in
   // place as one recorded edit of `kind`: the undo copy is kept, `change`
   // gets the writable base of the whole work file, and when it returns true
   // the edit ends as every edit does. False when the copy could not be kept,
   // the file could not be mapped or `change` failed.
   using InPlaceChange = std::function<bool(uint8_t* samples)>;
-  bool ChangeInPlace(UndoKind kind, int64_t a, int64_t b, ChannelSelection c, const InPlaceChange& change);
+  bool ChangeInPlace(UndoKind kind, FrameIndex a, FrameIndex b, ChannelSelection c, const InPlaceChange& change);
   // Undoes the newest step of the history (one level after another, back
   // to the opened file); Redo does the newest undone step again. False when
   // there is none, or when the sound was changed outside the history (the
@@ -66,13 +67,13 @@ class SoundEditor {
 
   // Copies [a, b) of channel selection c into the clip file; this document
   // becomes the clip owner.
-  bool Copy(int64_t a, int64_t b, ChannelSelection c);
+  bool Copy(FrameIndex a, FrameIndex b, ChannelSelection c);
   // Brings the clip of `owner` into this document's clip file, or refuses
   // with a message (the clip file is then emptied).
   bool ImportClip(CNorvaneDoc& owner);
   // The samples of [a, b) as text lines ("%d\r\n", stereo both "%d\t%d\r\n");
   // 8-bit samples minus 128.
-  std::string CopyAsciiText(int64_t a, int64_t b, ChannelSelection c);
+  std::string CopyAsciiText(FrameIndex a, FrameIndex b, ChannelSelection c);
 
   // What the interface asks to enable and label its commands.
   static std::string UndoMenuText(UndoKind kind);
@@ -97,10 +98,10 @@ class SoundEditor {
 
  private:
   struct Range {
-    int64_t a = 0, b = 0;
+    FrameIndex a = 0, b = 0;
     bool empty() const { return b <= a; }
   };
-  Range Normalize(int64_t a, int64_t b) const;
+  Range Normalize(FrameIndex a, FrameIndex b) const;
   // Whether `c` selects one channel of a stereo sound.
   bool OneChannel(ChannelSelection c) const;
   // Byte offset within a frame of the channel `c` selects.
@@ -111,18 +112,18 @@ class SoundEditor {
 
   // Saves the undo copy of [a, b) and sets the record of the last edit to
   // `kind` (every edit that records undo).
-  bool SaveUndoCopy(UndoKind kind, int64_t a, int64_t b, ChannelSelection c);
+  bool SaveUndoCopy(UndoKind kind, FrameIndex a, FrameIndex b, ChannelSelection c);
   // Ends an edit: mappings released, modified, SetLength, views updated.
   void FinishEdit();
-  bool DeleteFrames(int64_t a, int64_t b, ChannelSelection c, bool recordUndo);
+  bool DeleteFrames(FrameIndex a, FrameIndex b, ChannelSelection c, bool recordUndo);
 
   // The history step of the edit under way: Begin keeps frames [s, e) of
   // the sound as it is; FinishEdit hands the step to the history.
-  void BeginStep(UndoKind kind, int64_t s, int64_t e);
+  void BeginStep(UndoKind kind, FrameIndex s, FrameIndex e);
   // Puts `frames` frames from `src` in place of frames [s, s + oldFrames).
-  bool ReplaceFrames(int64_t s, int64_t oldFrames, const TempFile& src, int64_t frames);
+  bool ReplaceFrames(FrameIndex s, FrameIndex oldFrames, const TempFile& src, FrameIndex frames);
   // Keeps frames [s, e) of the sound in `file`; false when there is no room.
-  bool KeepFrames(int64_t s, int64_t e, TempFile& file);
+  bool KeepFrames(FrameIndex s, FrameIndex e, TempFile& file);
 
   CNorvaneDoc& doc_;
   SampleStore& store_;
@@ -130,7 +131,7 @@ class SoundEditor {
   UndoRecord last_;
   std::optional<ChannelSelection> clipChannels_;
   std::unique_ptr<UndoStep> pending_;
-  int64_t pendingFramesBefore_ = 0;
+  FrameIndex pendingFramesBefore_ = 0;
   bool holdStep_ = false;  // a paste's inner delete does not end the step
 };
 

@@ -3,6 +3,7 @@
 // implement it; the document never owns a view. Interface thread only.
 #include <cstdint>
 
+#include "base/TimeBase.h"
 #include "settings/AnalysisSettings.h"
 
 namespace nv {
@@ -20,10 +21,10 @@ class SoundViewObserver {
   // True for sound views (views that show the samples and have settings).
   virtual bool IsSoundView() const { return true; }
   // End frame of the view's selection, -1 when it has none.
-  virtual int32_t SelectionEnd() const { return -1; }
+  virtual FrameIndex SelectionEnd() const { return -1; }
   virtual void ClearSelection() {}
   // The document's frame count changed to `frames`.
-  virtual void OnNewLength(int32_t frames) { (void)frames; }
+  virtual void OnNewLength(FrameIndex frames) { (void)frames; }
   virtual void OnUpdate(UpdateHint hint) { (void)hint; }
   // The settings written with the file ("NRn1").
   virtual AnalysisSettings CurrentSettings() const { return AnalysisSettings{}; }

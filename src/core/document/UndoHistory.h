@@ -15,17 +15,18 @@
 #include <vector>
 
 #include "base/TempFile.h"
+#include "base/TimeBase.h"
 #include "document/UndoRecord.h"
 
 namespace nv {
 
 struct UndoStep {
   UndoKind kind = UndoKind::None;  // the edit (its menu text)
-  int64_t start = 0;       // first frame that changed
-  int64_t oldFrames = 0;   // frames before the edit, from start
-  int64_t newFrames = 0;   // frames after the edit, from start
-  int64_t framesBefore = 0;  // length of the sound before the edit
-  int64_t framesAfter = 0;   // and after it
+  FrameIndex start = 0;       // first frame that changed
+  FrameIndex oldFrames = 0;   // frames before the edit, from start
+  FrameIndex newFrames = 0;   // frames after the edit, from start
+  FrameIndex framesBefore = 0;  // length of the sound before the edit
+  FrameIndex framesAfter = 0;   // and after it
   int64_t blockAlign = 0;    // bytes per frame of the kept files
   TempFile before;         // the oldFrames frames as they were
   TempFile after;          // the newFrames frames, once the step was undone

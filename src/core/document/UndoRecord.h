@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "base/ChannelSelection.h"
+#include "base/TimeBase.h"
 
 namespace nv {
 
@@ -19,12 +20,12 @@ enum class UndoKind : int {
 
 struct UndoRecord {
   UndoKind kind = UndoKind::None;
-  int32_t start = -1;        // first frame of the edited range
-  int32_t end = -1;          // end frame (exclusive)
+  FrameIndex start = -1;      // first frame of the edited range
+  FrameIndex end = -1;        // end frame (exclusive)
   ChannelSelection channel = ChannelSelection::Both;  // channels of the edit
-  int32_t pastedStart = -1;  // frames a paste inserted
-  int32_t pastedEnd = -1;
-  int32_t framesBefore = 0;  // frame count before the edit
+  FrameIndex pastedStart = -1;  // frames a paste inserted
+  FrameIndex pastedEnd = -1;
+  FrameIndex framesBefore = 0;  // frame count before the edit
 };
 
 }  // namespace nv

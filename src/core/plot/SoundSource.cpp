@@ -10,7 +10,7 @@ SoundSource SoundSource::Of(CNorvaneDoc& doc, bool map) {
   s.channels = f.nChannels == 2 ? 2 : 1;
   s.bitsPerSample = f.wBitsPerSample == 8 ? 8 : 16;
   s.rateHz = f.nSamplesPerSec;
-  s.frameCount = doc.FrameCount();
+  s.frameCount = ViewFrame(doc.FrameCount());
   s.timeExpansion = doc.Info().TimeExpansion();
   if (map && s.frameCount > 0) {
     s.samples = doc.Samples().Data();

@@ -183,7 +183,7 @@ void CRateWnd::SelectionChanged(int32_t start, int32_t end, int channels, bool f
     if (force) SetUp();
     return;
   }
-  const int32_t frames = doc_ ? doc_->FrameCount() : 0;
+  const int32_t frames = doc_ ? nv::ViewFrame(doc_->FrameCount()) : 0;
   if (end >= 0 && end < start) std::swap(start, end);  // a selection's bounds in either order
   start_ = std::clamp(start, 0, frames);
   end_ = end < 0 ? -1 : std::clamp(end, 0, frames);

@@ -382,7 +382,7 @@ void PulseAnalysisDialog::StopWorker() {
 
 void PulseAnalysisDialog::SetRange(int32_t start, int32_t end, int channels) {
   if (!settings_.contUpdate || start < 0) return;
-  const int32_t frames = doc_ ? doc_->FrameCount() : 0;
+  const int32_t frames = doc_ ? nv::ViewFrame(doc_->FrameCount()) : 0;
   if (end >= 0 && end < start) std::swap(start, end);  // a selection's bounds in either order
   start_ = std::clamp(start, 0, frames);
   end_ = end < 0 ? -1 : std::min(end, frames);

@@ -219,7 +219,7 @@ int64_t CNvAnaView::DocumentDurationUs() const {
 
 bool CNvAnaView::HasSelection() const { return plot_->HasSelection(); }
 
-int32_t CNvAnaView::SelectionEnd() const {
+nv::FrameIndex CNvAnaView::SelectionEnd() const {
   return HasSelection() ? plot_->SelectionEnd().position : -1;
 }
 
@@ -245,7 +245,7 @@ void CNvAnaView::SelectFrames(int32_t start, int32_t end) {
   NotifyAttached();
 }
 
-void CNvAnaView::OnNewLength(int32_t frames) {
+void CNvAnaView::OnNewLength(nv::FrameIndex frames) {
   (void)frames;
   if (initialised_) Recompute();
 }
@@ -436,7 +436,7 @@ bool CNvAnaView::OnCommand(int id) {
     case kCursorLargeMeasurement: SetAppCursorMode(nv::CursorMode::LargeMeasurement); return true;
     case kCursorLevel: SetAppCursorMode(nv::CursorMode::Level); return true;
     case kEditSelectAll:
-      if (doc_) SelectFrames(0, doc_->FrameCount());
+      if (doc_) SelectFrames(0, nv::ViewFrame(doc_->FrameCount()));
       return true;
     case kFileSaveInterval:
       if (doc_) {

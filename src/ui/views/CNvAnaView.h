@@ -90,9 +90,9 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   QMenu* MakeContextMenu(const QPoint& globalPos);
 
   // SoundViewObserver.
-  int32_t SelectionEnd() const override;
+  nv::FrameIndex SelectionEnd() const override;
   void ClearSelection() override;
-  void OnNewLength(int32_t frames) override;
+  void OnNewLength(nv::FrameIndex frames) override;
   void OnUpdate(nv::UpdateHint hint) override;
   nv::AnalysisSettings CurrentSettings() const override { return settings_; }
 

@@ -176,7 +176,7 @@ void PulseViewAnalyses::ShowLevel(int32_t level, int channel, int32_t start, int
   c.value = level;
   c.channel = channel;
   c.rangeStart = std::max(0, start);
-  c.rangeEnd = end < 0 ? doc->FrameCount() : end;
+  c.rangeEnd = end < 0 ? nv::ViewFrame(doc->FrameCount()) : end;
   view_->Plot()->SetCursor(c);
   ViewHost::Get().SetCursorMode(nv::CursorMode::Level);
   ViewHost::Get().RequestCommandUpdate();

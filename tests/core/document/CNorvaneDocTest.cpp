@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <type_traits>
+
 #include "TestSupport.h"
+#include "audio/PlaybackEngine.h"
 #include "document/TransferBuffers.h"
 
 namespace nv {
@@ -119,6 +123,59 @@ TEST(CNorvaneDoc, SetLengthClearsSelectionsBeyondTheEndAndTellsViews) {
   EXPECT_EQ(doc.LastBufferIndex(), -1);
   doc.RemoveView(&inside);
   doc.RemoveView(&beyond);
+}
+
+// Frame counts and positions cross the document's interfaces as FrameIndex.
+static_assert(std::is_same_v<decltype(std::declval<const CNorvaneDoc&>().FrameCount()), FrameIndex>);
+static_assert(std::is_same_v<decltype(std::declval<const SampleStore&>().FrameCount()), FrameIndex>);
+static_assert(std::is_same_v<decltype(std::declval<SampleStore&>().SetFrameCount(0)), FrameIndex>);
+static_assert(std::is_same_v<decltype(std::declval<const CNorvaneDoc&>().BytesToFrames(0)), FrameIndex>);
+static_assert(std::is_same_v<decltype(std::declval<const CNorvaneDoc&>().MicrosecondsToFrames(0)), FrameIndex>);
+static_assert(std::is_same_v<decltype(std::declval<const SoundViewObserver&>().SelectionEnd()), FrameIndex>);
+static_assert(std::is_same_v<decltype(UndoRecord::end), FrameIndex>);
+static_assert(std::is_same_v<decltype(UndoRecord::framesBefore), FrameIndex>);
+static_assert(std::is_same_v<decltype(PlaybackRequest::selectionEnd), FrameIndex>);
+
+TEST(CNorvaneDoc, CountsBeyondThirtyOneBitsPassTheConversionsWhole) {
+  ScopedSink sink;
+  CNorvaneDoc doc;
+  // The most frames an 8-bit mono WAVE file holds: 2^32 - 1 bytes of data.
+  const FrameIndex most = (FrameIndex{1} << 32) - 1;
+  doc.SetFormat(1, 8, 250000);
+  EXPECT_EQ(doc.FramesToBytes(most), 4294967295);
+  EXPECT_EQ(doc.BytesToFrames(4294967295), most);
+  // 250 kHz without expansion: 4 us a frame, both ways.
+  EXPECT_EQ(doc.FramesToMicroseconds(most), 17179869180);
+  EXPECT_EQ(doc.MicrosecondsToFrames(17179869180), most);
+  EXPECT_EQ(doc.Time().FramesToMicroseconds(most), 17179869180);
+  EXPECT_EQ(doc.Time().MicrosecondsToFrames(17179869180), most);
+  EXPECT_DOUBLE_EQ(doc.Time().FramesToSeconds(most), 17179.86918);
+  doc.Info().SetTimeExpansion(10000);
+  EXPECT_EQ(doc.FramesToMicroseconds(most), 1717986918);
+  EXPECT_EQ(doc.MicrosecondsToFrames(1717986918), most);
+  doc.Info().SetTimeExpansion(1000);
+  // 16-bit stereo: 4 bytes a frame.
+  doc.SetFormat(2, 16, 250000);
+  doc.RecomputeBufferSize();
+  EXPECT_EQ(doc.FramesToBytes(3000000000), 12000000000);
+  EXPECT_EQ(doc.BytesToFrames(12000000000), 3000000000);
+  // The document still holds at most kMaxFrames; a longer count is held at
+  // that limit (not wrapped), and so is what the views are told.
+  FakeView view;
+  view.selEnd = 3000000000;
+  doc.AddView(&view);
+  doc.SetLength(most);
+  EXPECT_EQ(doc.FrameCount(), kMaxFrames);
+  EXPECT_EQ(view.lastLength, kMaxFrames);
+  EXPECT_EQ(view.selEnd, -1);
+  EXPECT_EQ(doc.LastBufferIndex(), (kMaxFrames * 4 + doc.BufferSize() - 1) / doc.BufferSize() - 1);
+  doc.RemoveView(&view);
+  // The views' 32-bit positions take a count beyond at the limit, never wrapped.
+  EXPECT_EQ(ViewFrame(kMaxFrames), INT32_MAX);
+  EXPECT_EQ(ViewFrame(most), INT32_MAX);
+  EXPECT_EQ(ViewFrame(FrameIndex{1} << 32), INT32_MAX);
+  EXPECT_EQ(ViewFrame(-1), -1);
+  EXPECT_EQ(ViewFrame(12345), 12345);
 }
 
 TEST(CNorvaneDoc, TemporaryFilesAreSeparateAndLeaveNothingBehind) {

@@ -558,12 +558,12 @@ TEST_F(SoundFile, DamagedKeptSegmentsAreRefused) {
     test::WriteFileBytes(dir.File("seg.wav"), rb.bytes);
     CNorvaneDoc doc;
     bool ok = doc.Open({dir.File("seg.wav")});
-    return std::make_pair(ok, ok ? doc.FrameCount() : -1);
+    return std::make_pair(ok, ok ? doc.FrameCount() : FrameIndex{-1});
   };
-  EXPECT_EQ(file({{5, 10}, {20, 10}}), std::make_pair(true, 30));
+  EXPECT_EQ(file({{5, 10}, {20, 10}}), std::make_pair(true, FrameIndex{30}));
   // Data shorter than the segments (a cut file): the sound ends with the data.
-  EXPECT_EQ(file({{0, 10}, {100, 50}}), std::make_pair(true, 110));
-  EXPECT_EQ(file({{0, 30}, {100, 50}}), std::make_pair(true, 20));
+  EXPECT_EQ(file({{0, 10}, {100, 50}}), std::make_pair(true, FrameIndex{110}));
+  EXPECT_EQ(file({{0, 30}, {100, 50}}), std::make_pair(true, FrameIndex{20}));
   EXPECT_FALSE(file({{10, 10}, {15, 5}}).first);  // overlapping
   EXPECT_FALSE(file({{-1, 10}}).first);
   EXPECT_FALSE(file({{0, -5}}).first);
@@ -589,21 +589,21 @@ TEST_F(SoundFile, KeptSegmentsAreExpandedOnlyInProportionToTheData) {
     sink.sink.texts.clear();
     CNorvaneDoc doc;
     bool ok = doc.Open({dir.File("seg.wav")});
-    return std::make_pair(ok, ok ? doc.FrameCount() : -1);
+    return std::make_pair(ok, ok ? doc.FrameCount() : FrameIndex{-1});
   };
   // No silence before a segment of which the data holds nothing: the data
   // ends the sound, however far away the segment claims to start.
-  EXPECT_EQ(file({{0, 20}, {1000000000, 50}}, 20), std::make_pair(true, 20));
-  EXPECT_EQ(file({{0, 20}, {2147483000, 600}}, 20), std::make_pair(true, 20));
-  EXPECT_EQ(file({{0, 20}, {100, 0}}, 20), std::make_pair(true, 20));
+  EXPECT_EQ(file({{0, 20}, {1000000000, 50}}, 20), std::make_pair(true, FrameIndex{20}));
+  EXPECT_EQ(file({{0, 20}, {2147483000, 600}}, 20), std::make_pair(true, FrameIndex{20}));
+  EXPECT_EQ(file({{0, 20}, {100, 0}}, 20), std::make_pair(true, FrameIndex{20}));
   // A segment of no frames in the middle changes nothing.
-  EXPECT_EQ(file({{0, 10}, {50, 0}, {100, 10}}, 20), std::make_pair(true, 110));
+  EXPECT_EQ(file({{0, 10}, {50, 0}, {100, 10}}, 20), std::make_pair(true, FrameIndex{110}));
   // A few frames may expand to 2^24 frames whatever they are...
-  EXPECT_EQ(file({{0, 1}, {(1 << 24) - 1, 1}}, 2), std::make_pair(true, 1 << 24));
+  EXPECT_EQ(file({{0, 1}, {(1 << 24) - 1, 1}}, 2), std::make_pair(true, FrameIndex{1 << 24}));
   EXPECT_FALSE(file({{0, 1}, {1 << 24, 1}}, 2).first);
   EXPECT_NE(sink.last().find("damaged"), std::string::npos);
   // ... more data to 4096 times its length, and no further.
-  EXPECT_EQ(file({{0, 4096}, {(1 << 25) - 4096, 4096}}, 8192), std::make_pair(true, 1 << 25));
+  EXPECT_EQ(file({{0, 4096}, {(1 << 25) - 4096, 4096}}, 8192), std::make_pair(true, FrameIndex{1 << 25}));
   EXPECT_FALSE(file({{0, 4096}, {(1 << 25) - 4095, 4096}}, 8192).first);
   // A file of a few bytes that claims nearly 2^31 frames is refused at once.
   EXPECT_FALSE(file({{0, 1}, {2147483000, 600}}, 2).first);

@@ -124,7 +124,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
     const int32_t first = View()->Plot()->Setup().firstVisible();
     SetCursor(View()->Plot()->Setup().lastVisible() + 10);
     QVERIFY(!Enabled(cmd::kSaveCursorAsMark));
-    const int32_t last = std::min(View()->Plot()->Setup().lastVisible(), doc->FrameCount());
+    const int32_t last = nv::ViewFrame(std::min<nv::FrameIndex>(View()->Plot()->Setup().lastVisible(), doc->FrameCount()));
     SetCursor((first + last) / 2, 4200, false, nv::CursorKind::Measurement);
     QVERIFY(Enabled(cmd::kSaveCursorAsMark));
     // The context menu offers it as "Save cursor".
@@ -290,7 +290,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
     CNorvaneDoc* doc = Doc();
     const nv::PlotSetup& s = View()->Plot()->Setup();
     QVERIFY(s.oscShown);
-    const int32_t mid = std::min(doc->FrameCount(), s.lastVisible()) / 2;
+    const int32_t mid = nv::ViewFrame(std::min<nv::FrameIndex>(doc->FrameCount(), s.lastVisible()) / 2);
     const int32_t osc = doc->Marks().Add(mid, 9000, false, 1, "", true, nv::CursorKind::Measurement);
     QVERIFY(!Checked(cmd::kMoveActiveMark));
     Frame()->Route(cmd::kMoveActiveMark);
