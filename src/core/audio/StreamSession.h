@@ -43,7 +43,7 @@ class StreamSession {
   StreamSession& operator=(const StreamSession&) = delete;
 
   // Whether a device is held anywhere in the application (the playing flag)
-  // or by this session.
+  // or by this stream.
   bool Busy() const { return isPlaying_() || state_ != StreamState::Closed; }
 
   // Takes the opened, paused stream: Open, no block queued or back, no stop.
@@ -82,7 +82,7 @@ class StreamSession {
   AudioStream* Stream() const { return stream_.get(); }
 
  private:
-  // Clears the playing flag when this session set it.
+  // Clears the playing flag when this stream set it.
   void ReleaseFlag();
 
   std::function<bool()> isPlaying_;

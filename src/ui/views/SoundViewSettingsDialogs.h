@@ -1,8 +1,8 @@
 #pragma once
-// The settings dialogs of a sound view: "Spec&trogram Settings - current
-// diagram", "Oscillo&gram Settings - current diagram" and "Zero Crossing
-// Analysis Settings - current diagram" (one modeless dialog of each kind, on
-// the view's own AnalysisSettings) and the "- Default" dialogs of the host.
+// The settings dialogs of a sound view: the spectrogram, oscillogram and
+// zero-crossing settings of the current diagram (one modeless dialog of each
+// kind, on the view's own AnalysisSettings) and the "- Default" dialogs of
+// the host.
 //
 // Contract: owned by its view's controllers (SoundViewControllers); the view
 // closes the dialogs (CloseAll) before its document goes. Each dialog is
