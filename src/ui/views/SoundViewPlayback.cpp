@@ -8,6 +8,7 @@
 #include "audio/PlaybackEngine.h"
 #include "base/CommandIds.h"
 #include "document/CNorvaneDoc.h"
+#include "document/SampleStore.h"
 #include "plot/SoundPlot.h"
 #include "views/CNvAnaView.h"
 #include "views/StatusStrip.h"
@@ -171,7 +172,7 @@ void SoundViewPlayback::ShowPlaybackStatus(const std::string& text) {
 void SoundViewPlayback::SetPlaybackCursor(int64_t frame) {
   nv::CursorRecord c;
   if (frame >= 0) {
-    c.position = static_cast<int32_t>(std::min<int64_t>(frame, INT32_MAX));
+    c.position = nv::ViewFrame(frame);
     c.kind = nv::CursorKind::Marking;
     c.channel = 3;
     c.pen = nv::kCursorPenPlayback;
