@@ -129,13 +129,17 @@ bool TempFile::OwnBeforeChange() {
 
 bool TempFile::MakeOwn(const Copier& copy) {
   if (!IsAdopted()) return true;
-  const int64_t bytes = Size();
+  // The copy is as long as the contents adopted, whatever the file holds
+  // now: a file another program shortened leaves silence (the file's
+  // zeros) beyond its new end, so that the length stays the sound's.
+  const int64_t bytes = adoptedBytes_;
+  const int64_t present = Size();
   TempFile own;
   if (!own.Create(prefix_)) return false;
   const int64_t within = head_ % kPageBytes;
   own.head_ = within > 0 ? within : kPageBytes;
   if (ftruncate(own.fd_, own.head_ + bytes) != 0) return false;
-  if (!copy(fd_, head_, own.fd_, own.head_, bytes)) return false;
+  if (!copy(fd_, head_, own.fd_, own.head_, present)) return false;
   Unmap();
   // The adopted descriptor goes with `own`.
   std::swap(fd_, own.fd_);

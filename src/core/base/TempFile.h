@@ -84,7 +84,8 @@ class TempFile {
   // cancelled) when the copy did not complete.
   using Copier = std::function<bool(int src, int64_t srcOffset, int dst, int64_t dstOffset, int64_t bytes)>;
   // Makes adopted contents a temporary file of their own, copied through
-  // `copy`, with the same offset within a page; the adopted file is let go.
+  // `copy`, with the same offset within a page and the length adopted (zeros
+  // where another program has cut the file since); the adopted file is let go.
   // Nothing changes when the copy fails (false, errno set). True at once
   // for a file that is already our own.
   bool MakeOwn(const Copier& copy);

@@ -66,6 +66,7 @@ std::optional<AnalysisSettings> CNorvaneDoc::RegisterSoundView(SoundViewObserver
 }
 
 void CNorvaneDoc::DeleteContents() {
+  sourceWatch_.Stop();
   store_.WorkFile().Truncate(0);
   store_.SetFrameCount(0);
   store_.SetLastBufferIndex(-1);
@@ -144,6 +145,7 @@ bool CNorvaneDoc::Open(const SoundFilePath& file, const FramesRead& framesRead, 
   if (store_.LastBufferIndex() < 0) store_.SetLastBufferIndex(0);
   if (access == SampleAccess::InPlaceUntilChanged && store_.WorkFile().IsAdopted())
     store_.WorkFile().SetBeforeFirstChange([this](TempFile& work) { return CopyWorkFile(work); });
+  if (ReadsInPlace()) sourceWatch_.Watch(found.path, store_.WorkFile().Fd());
   file_ = found;
   modified_ = false;
   return true;
@@ -152,6 +154,14 @@ bool CNorvaneDoc::Open(const SoundFilePath& file, const FramesRead& framesRead, 
 bool CNorvaneDoc::ReadsInPlace() const { return WorkFile().IsAdopted(); }
 
 bool CNorvaneDoc::MakeWorkFileOwn() { return store_.WorkFile().PrepareForChange(); }
+
+SourceChange CNorvaneDoc::CheckSourceFile() {
+  if (!ReadsInPlace()) {
+    sourceWatch_.Stop();
+    return SourceChange::None;
+  }
+  return sourceWatch_.Check(WorkFile().SourceShortened());
+}
 
 bool CNorvaneDoc::CopyWorkFile(TempFile& work) {
   const bool shortened = work.SourceShortened();
@@ -170,9 +180,8 @@ bool CNorvaneDoc::CopyWorkFile(TempFile& work) {
     return true;
   };
   if (work.MakeOwn(copy)) {
-    if (shortened)
-      ShowMessage("The file " + file_.path + " was shortened by another program while it was open; the sound "
-                  "beyond its new end is silence.");
+    if (shortened && sourceWatch_.FirstNoticeOfShortening())
+      ShowMessage(SourceChangeText(SourceChange::Shortened, file_.path));
     return true;
   }
   if (errno != ECANCELED) ShowWorkFileWriteError();
@@ -198,7 +207,11 @@ bool CNorvaneDoc::Save(const SoundFilePath& target, FrameIndex first, FrameIndex
     ok = WriteRiffFile(target.path, target.type, Contents(), store_.WorkFile(), first, end, whole, &compression_);
   else
     ok = WriteRawFile(target.path, format_, store_.WorkFile(), first, end);
-  if (ok && file_.path == target.path) modified_ = false;
+  if (ok && file_.path == target.path) {
+    modified_ = false;
+    // The file there is now the one this document wrote.
+    sourceWatch_.Renew();
+  }
   return ok;
 }
 

@@ -24,6 +24,7 @@
 #include "document/MarkList.h"
 #include "document/SampleMapping.h"
 #include "document/SampleStore.h"
+#include "document/SourceFileWatch.h"
 #include "document/SoundEditor.h"
 #include "document/SoundViewObserver.h"
 #include "document/ViewRegistry.h"
@@ -181,6 +182,10 @@ class CNorvaneDoc {
   // False when the copy was cancelled (nothing changed) or failed (after a
   // message).
   bool MakeWorkFileOwn();
+  // While the sound is read in place: whether another program shortened,
+  // replaced or rewrote the opened file since the last check (each change
+  // once; see SourceFileWatch). None once the sound is the document's own.
+  SourceChange CheckSourceFile();
   // Writes frames [first, end) (both -1: the whole sound) to `target` as its
   // type; a save to the document's own file clears the modified flag.
   bool Save(const SoundFilePath& target, FrameIndex first = -1, FrameIndex end = -1);
@@ -201,6 +206,7 @@ class CNorvaneDoc {
   RecordingInfo info_;
   CompressionInfo compression_;
   SampleStore store_;
+  SourceFileWatch sourceWatch_;
   SoundEditor editor_{*this, store_};
   ViewRegistry views_;
   std::vector<KeptSegment> segments_;

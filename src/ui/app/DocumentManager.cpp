@@ -7,6 +7,7 @@
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
 #include "base/WaitCursor.h"
+#include "analysis/PulseAnalysisDialog.h"
 #include "base/WorkCopyProgress.h"
 #include "document/CNorvaneDoc.h"
 #include "views/CNvAmplView.h"
@@ -21,7 +22,12 @@ struct DocumentManager::DocEntry {
 };
 
 DocumentManager::DocumentManager(CNorvaneApp& app, CDocCommands::Context commands)
-    : app_(app), commands_(std::move(commands)) {
+    : app_(app),
+      commands_(std::move(commands)),
+      sourceMonitor_([this] { return Documents(); },
+                     [this](const nv::CNorvaneDoc* doc) {
+                       return app_.IsPlaying() || PulseAnalysisDialog::RunningOn(doc);
+                     }) {
   // The default template, known to the document manager, and the five
   // that the new-window commands use.
   templates_.emplace_back(ViewKind::Default, true, [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* {

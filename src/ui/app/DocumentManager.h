@@ -3,6 +3,7 @@
 // document or an opened file in a frame of the default view (a file that is
 // already open is activated instead), further frames of a view kind from the
 // document templates, and the frames' titles, which follow the document's.
+// Its SourceFileMonitor watches the files the documents read in place.
 // A document goes with its last frame. Owned by the application; interface
 // thread only.
 #include <QString>
@@ -12,6 +13,7 @@
 
 #include "app/CDocCommands.h"
 #include "app/CDocTemplate.h"
+#include "app/SourceFileMonitor.h"
 #include "fileformats/FileType.h"
 
 namespace nv {
@@ -56,4 +58,6 @@ class DocumentManager {
   CDocCommands::Context commands_;
   std::vector<CDocTemplate> templates_;
   std::vector<std::unique_ptr<DocEntry>> docs_;
+  // Says when another program changes a file read in place.
+  SourceFileMonitor sourceMonitor_;
 };

@@ -4,7 +4,12 @@
 // user cancels changes nothing.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <functional>
 
 #include "TestSupport.h"
@@ -102,6 +107,84 @@ TEST(ReadInPlace, ACancelledCopyChangesNothing) {
   EXPECT_FALSE(doc.ReadsInPlace());
   EXPECT_EQ(test::WorkBytes(doc), before);
   EXPECT_TRUE(doc.MakeWorkFileOwn());  // already its own
+}
+
+// Another program changes the opened file: a sync tool renames a new file
+// over it or deletes it, a recorder appends to it, a tool cuts it short.
+// Each change is noticed once; a replaced or deleted file leaves the sound
+// as it was opened, a shortened one keeps everything before its new end; a
+// save of the document's own, or a sound that is no longer read in place,
+// raise nothing.
+TEST(ReadInPlace, AnotherProgramsChangesToTheOpenedFileAreNoticedOnceAndKeepTheSound) {
+  test::ScopedSink sink;
+  test::TempDir dir;
+  const std::string path = dir.File("rec.wav");
+  const std::string other = dir.File("other.wav");
+  const auto write = [](const std::string& to, int frames) {
+    CNorvaneDoc doc;
+    test::FillDocument(doc, 1, 16, 384000, test::Samples16(Sound(frames)));
+    ASSERT_TRUE(doc.Save({to, FileType::StandardWave}));
+  };
+  const auto checks = [](CNorvaneDoc& doc) {
+    std::vector<SourceChange> seen;
+    for (int i = 0; i < 3; ++i) seen.push_back(doc.CheckSourceFile());
+    return seen;
+  };
+  using Seen = std::vector<SourceChange>;
+  write(path, 30000);
+  // Where the samples start: after the "data" chunk's header.
+  const std::vector<uint8_t> bytes = test::ReadFileBytes(path);
+  const std::string tag = "data";
+  const int64_t headerBytes = std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end()) - bytes.begin() + 8;
+  const SourceChange none = SourceChange::None;
+
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+    SourceChange expected;
+  };
+  const std::vector<Case> cases = {
+      {"untouched", [] {}, none},
+      {"renamed over", [&] { write(other, 5000); ASSERT_EQ(std::rename(other.c_str(), path.c_str()), 0); },
+       SourceChange::Replaced},
+      {"deleted", [&] { ASSERT_EQ(unlink(path.c_str()), 0); }, SourceChange::Replaced},
+      {"appended to", [&] {
+         const int fd = open(path.c_str(), O_WRONLY | O_APPEND);
+         ASSERT_GE(fd, 0);
+         const char more[64] = {};
+         ASSERT_EQ(::write(fd, more, sizeof more), static_cast<ssize_t>(sizeof more));
+         close(fd);
+       }, SourceChange::Rewritten},
+      {"cut short", [&] { ASSERT_EQ(truncate(path.c_str(), headerBytes + 2 * 10000), 0); }, SourceChange::Shortened},
+  };
+  for (const Case& c : cases) {
+    write(path, 30000);
+    CNorvaneDoc doc;
+    ASSERT_TRUE(doc.Open({path}, {}, SampleAccess::InPlaceUntilChanged));
+    const std::vector<uint8_t> before = test::WorkBytes(doc);
+    EXPECT_EQ(checks(doc), Seen(3, none)) << c.name;
+    c.change();
+    EXPECT_EQ(checks(doc), (Seen{c.expected, none, none})) << c.name;
+    if (c.expected == SourceChange::Shortened) {
+      // What the file still holds is kept; beyond its end the sound is silence.
+      ASSERT_TRUE(doc.MakeWorkFileOwn());
+      std::vector<uint8_t> kept(before.begin(), before.begin() + 2 * 10000);
+      kept.resize(before.size(), 0);
+      EXPECT_EQ(doc.FrameCount(), 60000);
+      EXPECT_EQ(test::WorkBytes(doc), kept);
+    } else {
+      EXPECT_EQ(test::WorkBytes(doc), before) << c.name;
+    }
+  }
+  // Saved over by the document itself, and then a sound of its own: nothing.
+  write(path, 30000);
+  CNorvaneDoc doc;
+  ASSERT_TRUE(doc.Open({path}, {}, SampleAccess::InPlaceUntilChanged));
+  ASSERT_TRUE(doc.Save({path, FileType::StandardWave}));
+  EXPECT_EQ(checks(doc), Seen(3, none));
+  ASSERT_TRUE(doc.MakeWorkFileOwn());
+  ASSERT_EQ(unlink(path.c_str()), 0);
+  EXPECT_EQ(checks(doc), Seen(3, none));
 }
 
 }  // namespace

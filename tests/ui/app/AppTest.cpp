@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <cmath>
+#include <cstdio>
 
 #include "AppFixture.h"
 #include "../../support/TestSupport.h"
@@ -194,6 +195,38 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     QCOMPARE(Frame()->windowTitle(), QString("Norvane - demo.wav [Wave]"));
     QVERIFY(View()->Plot()->Setup().frameCount > 0);
     QCOMPARE(View()->Strip()->FormatText(), QString("Mono, 16 bits, 44100 Hz, Time exp 10.00."));
+  }
+
+  // Another program cuts short or replaces a file the desktop reads in
+  // place: it is said within a few seconds, once; a shortened file is copied
+  // at once, its length and the view's unchanged; a replaced one keeps its
+  // sound as opened.
+  void aFileChangedByAnotherProgramIsSaid() {
+    const QString shortened = WriteSound("cut.wav", nv::ToCode(nv::FileType::StandardWave), 2.0);
+    const QString replaced = WriteSound("swapped.wav", nv::ToCode(nv::FileType::StandardWave), 2.0);
+    const QString other = WriteSound("other.wav", nv::ToCode(nv::FileType::StandardWave), 0.5);
+    QVERIFY(Start({shortened}));
+    CNorvaneDoc* cut = Doc();
+    QVERIFY(cut->ReadsInPlace());
+    const int64_t frames = cut->FrameCount();
+    QVERIFY(QFile::resize(shortened, QFileInfo(shortened).size() / 2));
+    QTRY_VERIFY_WITH_TIMEOUT(!sink_.texts.empty(), 6000);
+    QCOMPARE(sink_.texts.size(), size_t{1});
+    QVERIFY(QString::fromStdString(sink_.texts[0]).contains("was shortened by another program while it was open"));
+    QVERIFY(!cut->ReadsInPlace());
+    QCOMPARE(cut->FrameCount(), frames);
+    QCOMPARE(int64_t{View()->Plot()->Setup().frameCount}, frames);
+
+    QVERIFY(app_->OpenDocumentFile(replaced));
+    CNorvaneDoc* swapped = Doc();
+    QVERIFY(swapped != cut && swapped->ReadsInPlace());
+    const std::vector<uint8_t> before = nv::test::WorkBytes(*swapped);
+    QVERIFY(std::rename(other.toLocal8Bit().constData(), replaced.toLocal8Bit().constData()) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(sink_.texts.size() == 2, 6000);
+    QVERIFY(QString::fromStdString(sink_.texts[1]).contains("was replaced or deleted by another program"));
+    QCOMPARE(nv::test::WorkBytes(*swapped), before);
+    QTest::qWait(2500);
+    QCOMPARE(sink_.texts.size(), size_t{2});
   }
 
   void startWithMissingFileEnds() {
