@@ -132,6 +132,7 @@ bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label)
   }
   session_.Stream()->Pause();
   read_ = 0;
+  end_ = PlaybackEnd::Finished;
   inFlight_.clear();
   deviceBytesWritten_ = 0;
 
@@ -233,7 +234,10 @@ void PlaybackEngine::OnBlockDone(WaveHeader* block) {
 }
 
 void PlaybackEngine::EndPlayback() {
-  view_.ShowPlaybackStatus("End of play");
+  end_ = session_.DeviceLost()      ? PlaybackEnd::DeviceLost
+         : session_.StopRequested() ? PlaybackEnd::Stopped
+                                    : PlaybackEnd::Finished;
+  view_.ShowPlaybackEnd(end_);
   session_.Close();
   view_.SetPlaybackCursor(-1);
 }
