@@ -73,7 +73,8 @@ int PlayThroughDetector(CNorvaneDoc& doc, const FilterDescription& filter, int64
       queue, {[&] { return player.Active(); }, [&] { return player.BlocksPlayed(); }, [&] { player.Stop(); }},
       std::chrono::seconds(10));
   if (!answered) return Fail("The sound device stopped answering.");
-  return 0;
+  // A device that went away was said by the playback: a failure.
+  return player.Engine().EndReason() == PlaybackEnd::DeviceLost ? 1 : 0;
 }
 
 }  // namespace

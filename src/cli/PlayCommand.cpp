@@ -1,7 +1,7 @@
 // norvane-cli play: plays a sound (whole, from a frame, or a range) through
 // the sound server with the playback engine of the desktop application,
 // printing its status texts on standard output, one per line, and returning
-// when the device has closed.
+// when the device has closed (status 1 when the device went away meanwhile).
 #include <chrono>
 #include <cstdio>
 
@@ -75,7 +75,8 @@ int RunPlay(const Args& a) {
   const bool answered = WaitForDeviceEnd(
       queue, {[&] { return engine.Active(); }, [&] { return engine.BlocksPlayed(); }, [&] { engine.Stop(); }}, patience);
   if (!answered) return Fail("The sound device stopped answering.");
-  return 0;
+  // A device that went away was said by the playback: a failure.
+  return engine.EndReason() == PlaybackEnd::DeviceLost ? 1 : 0;
 }
 
 }  // namespace nv::cli

@@ -2,7 +2,8 @@
 # The virtual detector heard on a private sound server at field recorders'
 # rates the server does not take (500 kHz and 1 MHz): a 43 kHz call tuned at
 # 40 kHz is heard as a 3 kHz tone, as long as the sound lasts, without a jump
-# of its phase. Skips (exit 77) only when pulseaudio is not installed.
+# of its phase; then the server going away in the middle of a detector
+# playback. Skips (exit 77) only when pulseaudio is not installed.
 # Usage: detector_device_test.sh NORVANE_CLI
 set -euo pipefail
 cli=$1
@@ -68,4 +69,25 @@ assert 1.9 < seconds < 2.1, "not the sound's length"
 assert jumps == 0, "phase jumps"
 PY
 done
+
+# The server goes away in the middle of a detector playback: the playback
+# ends by itself within a few seconds with "End of play", the loss is said
+# once on standard error, and the exit status is 1.
+"$py" - "$dir/call-long.wav" <<'PY'
+import sys, wave
+import numpy as np
+rate = 192000
+t = np.arange(8 * rate) / rate
+x = (0.25 * 32767 * np.sin(2 * np.pi * 43000 * t)).astype('<i2')
+with wave.open(sys.argv[1], 'wb') as w:
+    w.setnchannels(1); w.setsampwidth(2); w.setframerate(rate); w.writeframes(x.tobytes())
+PY
+"$cli" detector "$dir/call-long.wav" --play --freq 40000 --speed 1 > "$dir/status-lost.txt" 2> "$dir/err-lost.txt" &
+sleep 2
+pulse_vanish_under $! 5
+tail -1 "$dir/status-lost.txt"
+cat "$dir/err-lost.txt"
+[ "$(tail -1 "$dir/status-lost.txt")" = "End of play" ]
+[ "$vanished_status" -eq 1 ]
+[ "$(cat "$dir/err-lost.txt")" = "Playback stopped: the sound output device failed or was removed." ]
 echo "detector device test passed"

@@ -7,7 +7,14 @@
 #                          caller, mode 700), so that it meets no other
 #                          server; sets server_pid
 #   pulse_stop             stops that server by its pid and waits for it
+#   pulse_vanish_under PID SECONDS
+#                          kills that server (-9) under the running process
+#                          PID and waits up to SECONDS for PID to end by
+#                          itself; fails the script (killing PID) when it
+#                          does not, else sets vanished_status to its exit
+#                          status
 server_pid=
+vanished_status=
 
 pulse_require() {
   local tool
@@ -38,4 +45,21 @@ pulse_stop() {
     kill "$server_pid" 2>/dev/null || true
     for _ in $(seq 50); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.1; done
   fi
+}
+
+pulse_vanish_under() {
+  local pid=$1 seconds=$2
+  kill -9 "$server_pid"
+  server_pid=
+  for _ in $(seq $((seconds * 10))); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"
+    echo "process $pid did not end within $seconds s after the sound server went away"
+    exit 1
+  fi
+  vanished_status=0
+  wait "$pid" || vanished_status=$?
 }

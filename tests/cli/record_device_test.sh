@@ -81,24 +81,10 @@ if grep -q "overran" "$dir/long.txt"; then cat "$dir/long.txt"; exit 1; fi
 # The server goes away in the middle of a recording: the recording ends with
 # a message, and the blocks recorded so far are written.
 "$cli" record "$dir/cut.wav" --seconds 20 --device sine 2>"$dir/cut.txt" &
-rec_pid=$!
 sleep 2
-kill -9 "$server_pid"
-server_pid=
-ended=no
-for _ in $(seq 150); do
-  if ! kill -0 "$rec_pid" 2>/dev/null; then ended=yes; break; fi
-  sleep 0.1
-done
-if [ "$ended" != yes ]; then
-  kill "$rec_pid"
-  echo "record did not end after the server went away"
-  exit 1
-fi
-status=0
-wait "$rec_pid" || status=$?
+pulse_vanish_under $! 15
 cat "$dir/cut.txt"
-[ "$status" -ne 0 ]
+[ "$vanished_status" -ne 0 ]
 grep -q "input device failed or was removed" "$dir/cut.txt"
 frames=$("$cli" info "$dir/cut.wav" | sed -n 's/^frames: //p')
 echo "kept $frames frames"

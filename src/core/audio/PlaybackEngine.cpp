@@ -14,6 +14,10 @@ namespace nv {
 
 namespace {
 
+// Said once when the output device fails or vanishes during a playback,
+// after the playback has ended.
+const char* const kDeviceLostMessage = "Playback stopped: the sound output device failed or was removed.";
+
 std::string Format(const char* fmt, const std::string& s, double a, double b = 0) {
   char buf[512];
   std::snprintf(buf, sizeof buf, fmt, s.c_str(), a, b);
@@ -132,6 +136,7 @@ bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label)
   }
   session_.Stream()->Pause();
   read_ = 0;
+  end_ = PlaybackEnd::Finished;
   inFlight_.clear();
   deviceBytesWritten_ = 0;
 
@@ -158,6 +163,7 @@ bool PlaybackEngine::Start(int64_t start, int64_t end, const std::string& label)
   }
   for (int i = 0; i < inUse; ++i) FillBlock(i);
   if (!session_.Launch()) {
+    if (session_.DeviceLost()) end_ = PlaybackEnd::DeviceLost;
     session_.Close();
     view_.SetPlaybackCursor(-1);
   }
@@ -190,7 +196,9 @@ void PlaybackEngine::FillBlock(int i) {
   block->flags = 0;
   block->loops = 0;
   if (!session_.Queue(block)) {
-    ShowMessage("Failed to write block to device");
+    // A device that has gone refuses every block: that is said once, when
+    // the playback has ended.
+    if (!session_.DeviceLost()) ShowMessage("Failed to write block to device");
     return;
   }
   deviceBytesWritten_ += block->bufferLength;
@@ -233,7 +241,10 @@ void PlaybackEngine::OnBlockDone(WaveHeader* block) {
 }
 
 void PlaybackEngine::EndPlayback() {
-  view_.ShowPlaybackStatus("End of play");
+  end_ = session_.DeviceLost()      ? PlaybackEnd::DeviceLost
+         : session_.StopRequested() ? PlaybackEnd::Stopped
+                                    : PlaybackEnd::Finished;
+  view_.ShowPlaybackEnd(end_);
   session_.Close();
   view_.SetPlaybackCursor(-1);
 }
@@ -243,6 +254,9 @@ void PlaybackEngine::OnStreamClosed() {
   inFlight_.clear();
   source_.End();
   view_.PlaybackClosed();
+  // Told only now, with the playback over and the view usable again: a
+  // message that waits for the user must not hold a playback half ended.
+  if (end_ == PlaybackEnd::DeviceLost) ShowMessage(kDeviceLostMessage);
 }
 
 void PlaybackEngine::Stop() {

@@ -1,13 +1,16 @@
 #pragma once
-// The one playback engine of the program: a plain sound, a slowed sound and
-// the virtual detector all play through it and differ only in their
-// PlaybackSource. The engine chooses what to play, opens the output device
-// (OutputOpener) at the document's rate times the source's speed, keeps up
-// to 16 blocks queued, asks the source for the next block whenever the
-// device hands one back, and reports progress to its PlaybackView ("Playing
-// selection 0.10 - 0.90 ", "... current: 0.35", "End of play", the moving
-// playback cursor). The device's life (open, start, running, stopping,
-// device lost, closed) is a StreamSession.
+// The one playback engine of the program: a plain sound, a slowed sound,
+// the recording view's playback and the virtual detector all play through it
+// and differ only in their PlaybackSource and PlaybackView. The engine
+// chooses what to play, opens the output device (OutputOpener) at the
+// document's rate times the source's speed, keeps up to 16 blocks queued,
+// asks the source for the next block whenever the device hands one back,
+// and reports progress to its PlaybackView ("Playing selection 0.10 - 0.90 ",
+// "... current: 0.35", the end and why it came, the moving playback cursor).
+// The device's life (open, start, running, stopping, device lost, closed) is
+// a StreamSession. A device that fails or vanishes ends the playback as its
+// end does ("End of play", the cursor removed), and once the device has
+// closed a message tells the user.
 //
 // Blocks: block k (from 1) stands for the source's SoundBytesPerBlock()
 // bytes of sound from range start + (k - 1) x SoundBytesPerBlock() (for the
@@ -143,6 +146,8 @@ class PlaybackEngine : public AudioStreamListener {
   // last start): the source fills its blocks into them.
   const TransferBuffers& Buffers() const { return buffers_; }
   int64_t BlocksPlayed() const { return session_.BlocksBack(); }
+  // How the last playback ended (Finished until one has ended).
+  PlaybackEnd EndReason() const { return end_; }
   int64_t RangeStartBytes() const { return startBytes_; }
   int64_t RangeEndBytes() const { return endBytes_; }
 
@@ -185,6 +190,7 @@ class PlaybackEngine : public AudioStreamListener {
   int frameBytes_ = 1;
   uint32_t blockBytes_ = 0;
   int64_t read_ = 0;  // blocks asked of the source
+  PlaybackEnd end_ = PlaybackEnd::Finished;
   int blocksInUse_ = TransferBuffers::kCount;
 
   WaveFormatEx deviceFormat_;

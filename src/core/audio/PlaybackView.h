@@ -1,11 +1,21 @@
 #pragma once
 // What a playback tells the view that started it: status texts, the
 // playback cursor, the progress as blocks are heard, the beep of a refused
-// request, and the end. Interface thread only.
+// request, how it ended, and the close. Interface thread only.
 #include <cstdint>
 #include <string>
 
 namespace nv {
+
+// The status text of a playback that has ended.
+inline constexpr char kEndOfPlayText[] = "End of play";
+
+// Why a playback ended.
+enum class PlaybackEnd {
+  Finished,    // the range has played (or no block could be queued any more)
+  Stopped,     // "&Stop Play sound"
+  DeviceLost,  // the output device failed or vanished
+};
 
 class PlaybackView {
  public:
@@ -22,6 +32,11 @@ class PlaybackView {
     SetPlaybackCursor(frame);
   }
   virtual void Beep() = 0;
+  // The playback has ended and its device is closing: "End of play".
+  virtual void ShowPlaybackEnd(PlaybackEnd how) {
+    (void)how;
+    ShowPlaybackStatus(kEndOfPlayText);
+  }
   // The device closed: the playback is over and the playing flag is clear.
   virtual void PlaybackClosed() {}
 };

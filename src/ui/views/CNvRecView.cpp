@@ -2,15 +2,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cstdio>
 
-#include "audio/AudioStream.h"
 #include "base/CommandIds.h"
-#include "base/FileRead.h"
-#include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
 #include "document/SoundFormatDialog.h"
 #include "document/SoundFormatEdit.h"
@@ -24,7 +19,7 @@
 
 namespace {
 
-constexpr int kPlayTimerMs = 100;
+constexpr const char* kPlaybackAborted = "Playback aborted!";
 
 void SetHostPlaying(bool playing) {
   ViewHost::Get().SetPlaying(playing);
@@ -51,13 +46,9 @@ CNvRecView::CNvRecView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::Reco
 CNvRecView::~CNvRecView() { Detach(); }
 
 void CNvRecView::Detach() {
-  if (playTimer_) playTimer_->stop();
-  if (player_) {
-    player_->Reset();
-    player_->Close();
-    player_.reset();
-    SetHostPlaying(false);
-  }
+  // Stops a playback at once and clears the playing flag it set.
+  player_.reset();
+  playSource_.reset();
   if (recorder_) {
     const bool active = recorder_->Active();
     recorder_->Abort();  // keeps what was written and sets the length
@@ -72,7 +63,7 @@ void CNvRecView::Detach() {
 
 RecViewState CNvRecView::State() const {
   if (recorder_ && recorder_->Active()) return RecViewState::Recording;
-  if (player_) return RecViewState::Playing;
+  if (PlaybackActive()) return RecViewState::Playing;
   return RecViewState::Idle;
 }
 
@@ -138,131 +129,67 @@ void CNvRecView::RecordingClosed() {
 void CNvRecView::StopAndWait() {
   waiting_ = true;
   if (recorder_ && recorder_->Active()) recorder_->Stop();
-  if (player_) StopPlayback();
+  if (PlaybackActive()) player_->Stop();
   // The blocks come back through the event loop; wait for the device to
   // close, but not for ever.
   QElapsedTimer t;
   t.start();
-  while (((recorder_ && recorder_->Active()) || player_) && t.elapsed() < 3000)
+  while (((recorder_ && recorder_->Active()) || PlaybackActive()) && t.elapsed() < 3000)
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
   if (recorder_ && recorder_->Active()) {
     recorder_->Abort();
     SetHostPlaying(false);
     TellStarter();
   }
-  if (player_) EndPlayback("Playback aborted!");
+  if (PlaybackActive()) {
+    player_->Abort();
+    SetStatus(QString::fromLatin1(kPlaybackAborted));
+  }
   waiting_ = false;
 }
 
 // ---- The view's own playback -------------------------------------------
 
-bool CNvRecView::FillPlayBlock(int i) {
-  const uint32_t size = doc_->BufferSize();
-  const int64_t offset = playRead_ * static_cast<int64_t>(size);
-  const int64_t total = doc_->FramesToBytes(doc_->FrameCount());
-  if (offset >= total) return false;
-  std::vector<uint8_t>& b = playBlocks_[static_cast<size_t>(i)];
-  b.resize(size);
-  const int64_t want = std::min<int64_t>(size, total - offset);
-  const nv::TempFile& work = doc_->WorkFile();
-  const int64_t got =
-      static_cast<int64_t>(nv::ReadAt(work.Fd(), work.FileOffset(offset), b.data(), static_cast<size_t>(want)));
-  if (got <= 0) return false;
-  nv::WaveHeader& h = playHeaders_[static_cast<size_t>(i)];
-  h = nv::WaveHeader{};
-  h.data = b.data();
-  h.bufferLength = static_cast<uint32_t>(got);
-  h.user = static_cast<uintptr_t>(i);
-  if (!player_->Write(&h)) {
-    nv::ShowMessage("Failed to write block to device");
-    return false;
-  }
-  ++playRead_;
-  ++playQueued_;
-  return true;
-}
-
 void CNvRecView::StartPlayback() {
-  if (!doc_ || ViewHost::Get().IsPlaying()) return;
-  if (doc_->FrameCount() <= 0) {
-    nv::ShowMessage("No sound to play.");
-    return;
-  }
-  nv::OpenStatus status = nv::OpenStatus::Failed;
-  player_ = ViewHost::Get().Audio().Open(nv::StreamDirection::Output, ViewHost::Get().OutputDevice(),
-                                          doc_->Format(), *this, status);
+  if (!doc_) return;
   if (!player_) {
-    nv::ShowMessage("Failed to open waveform output device.");
-    return;
+    playSource_ = std::make_unique<nv::StoredRateSource>(*doc_);
+    player_ = std::make_unique<nv::PlaybackEngine>(
+        *doc_, ViewHost::Get().Audio(), [] { return ViewHost::Get().IsPlaying(); }, SetHostPlaying, *this,
+        *playSource_);
   }
-  SetHostPlaying(true);
-  played_ = -1;
-  playRead_ = 0;
-  playQueued_ = 0;
-  playStop_ = false;
-  playEnding_ = false;
-  if (!playTimer_) {
-    playTimer_ = new QTimer(this);
-    playTimer_->setInterval(kPlayTimerMs);
-    connect(playTimer_, &QTimer::timeout, this, [this] { OnPlayTimer(); });
-  }
-  playTimer_->start();
-  player_->Pause();
-  for (int i = 0; i < nv::TransferBuffers::kCount; ++i)
-    if (!FillPlayBlock(i)) break;
-  player_->Restart();
+  player_->SetOutputDevice(ViewHost::Get().OutputDevice());
+  // The whole document, from its start.
+  nv::PlaybackRequest whole;
+  whole.selectionStart = 0;
+  whole.selectionEnd = doc_->FrameCount();
+  player_->Play(whole);
 }
 
-void CNvRecView::OnBlockDone(nv::WaveHeader* block) {
-  // Counts the block and flags its buffer; the timer does the rest.
-  ++played_;
-  --playQueued_;
-  if (block) block->flags = 1;
-}
-
-void CNvRecView::OnPlayTimer() {
-  if (!player_ || playEnding_ || !doc_) return;
+void CNvRecView::ShowBytesPlayed() {
+  if (!player_ || !doc_) return;
   char text[64];
   std::snprintf(text, sizeof text, " %5lld bytes played.",
-                static_cast<long long>((played_ + 1) * static_cast<int64_t>(doc_->BufferSize())));
+                static_cast<long long>(player_->BlocksPlayed() * static_cast<int64_t>(doc_->BufferSize())));
   SetStatus(QString::fromLatin1(text));
-  if (playStop_ && playQueued_ <= 0) {
-    EndPlayback("Playback aborted!");
-    return;
-  }
-  if (!playStop_)
-    for (int i = 0; i < nv::TransferBuffers::kCount; ++i) {
-      nv::WaveHeader& h = playHeaders_[static_cast<size_t>(i)];
-      if (h.flags == 1) {
-        h.flags = 0;
-        FillPlayBlock(i);
-      }
-    }
-  const int64_t blocks = (doc_->FramesToBytes(doc_->FrameCount()) + doc_->BufferSize() - 1) / doc_->BufferSize();
-  if (played_ + 1 >= blocks || playStop_ || player_->Lost()) EndPlayback("End of play");
 }
 
-void CNvRecView::EndPlayback(const char* text) {
-  if (!player_) return;
-  SetStatus(QString::fromLatin1(text));
-  if (playTimer_) playTimer_->stop();
-  playEnding_ = true;
-  player_->Reset();
-  player_->Close();
+// The recording view counts the bytes played instead of showing the range
+// and the time reached.
+void CNvRecView::ShowPlaybackStatus(const std::string&) { ShowBytesPlayed(); }
+
+void CNvRecView::ShowPlaybackProgress(int64_t, const std::string&) { ShowBytesPlayed(); }
+
+// No playback cursor: the sweep display shows what was recorded.
+void CNvRecView::SetPlaybackCursor(int64_t) {}
+
+void CNvRecView::ShowPlaybackEnd(nv::PlaybackEnd how) {
+  SetStatus(QString::fromLatin1(how == nv::PlaybackEnd::Stopped ? kPlaybackAborted : nv::kEndOfPlayText));
 }
 
-void CNvRecView::OnStreamClosed() {
-  player_.reset();
-  playQueued_ = 0;
-  playEnding_ = false;
-  SetHostPlaying(false);
-}
+void CNvRecView::Beep() { QApplication::beep(); }
 
-void CNvRecView::StopPlayback() {
-  if (!player_) return;
-  playStop_ = true;
-  player_->Reset();
-}
+void CNvRecView::PlaybackClosed() { ViewHost::Get().RequestCommandUpdate(); }
 
 // ---- Commands ------------------------------------------------------------
 
@@ -275,8 +202,8 @@ bool CNvRecView::OnCommand(int id) {
     case kSoundStop:
       if (recorder_ && recorder_->Active())
         recorder_->Stop();
-      else
-        StopPlayback();
+      else if (player_)
+        player_->Stop();
       return true;
     case kSoundPlay:
       StartPlayback();

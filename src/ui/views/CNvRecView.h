@@ -4,35 +4,35 @@
 // sound and its status strip the bytes recorded; it closes its frame when
 // the device has closed and tells the sound view that started it, which then
 // takes up the document's new length. It also plays the whole document from
-// its start (" %5d bytes played.", "End of play", "Playback aborted!") and
-// has "Sound &Format", "Sound &devices" and "Record view settings".
-// Interface thread only; the document outlives the view (Detach first).
+// its start at the sound's own rate, through the one PlaybackEngine with a
+// StoredRateSource; as its PlaybackView it shows the bytes played
+// (" %5d bytes played."), "End of play", or "Playback aborted!" after a
+// stop, and no playback cursor. It has "Sound &Format", "Sound &devices" and
+// "Record view settings". Interface thread only; the document outlives the
+// view (Detach first).
 #include <QPointer>
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <memory>
-#include <vector>
 
-#include "audio/AudioStreamListener.h"
+#include "audio/PlaybackEngine.h"
+#include "audio/PlaybackView.h"
 #include "audio/RecordViewSettings.h"
 #include "audio/Recorder.h"
+#include "audio/StoredRateSource.h"
 #include "base/CommandTarget.h"
-#include "document/TransferBuffers.h"
 
 namespace nv {
 class CNorvaneDoc;
-class AudioStream;
 }  // namespace nv
 class CNvAnaView;
-class QTimer;
 class StatusStrip;
 class SweepDisplay;
 
 // The recording view's states.
 enum class RecViewState { Idle = 0, Recording = 1, Playing = 5, Refill = 7 };
 
-class CNvRecView : public QWidget, public CommandTarget, public nv::RecorderView, public nv::AudioStreamListener {
+class CNvRecView : public QWidget, public CommandTarget, public nv::RecorderView, public nv::PlaybackView {
   Q_OBJECT
  public:
   // `starter` is the sound view that asked for the recording (may be null).
@@ -69,17 +69,19 @@ class CNvRecView : public QWidget, public CommandTarget, public nv::RecorderView
   void BlockRecorded(int64_t number, const uint8_t* bytes, uint32_t count) override;
   void RecordingClosed() override;
 
-  // AudioStreamListener of the view's own playback.
-  void OnBlockDone(nv::WaveHeader* block) override;
-  void OnStreamClosed() override;
+  // PlaybackView of the view's own playback.
+  void ShowPlaybackStatus(const std::string& text) override;
+  void SetPlaybackCursor(int64_t frame) override;
+  void ShowPlaybackProgress(int64_t frame, const std::string& text) override;
+  void ShowPlaybackEnd(nv::PlaybackEnd how) override;
+  void Beep() override;
+  void PlaybackClosed() override;
 
  private:
   void StartRecording();
   void StartPlayback();
-  void StopPlayback();
-  void OnPlayTimer();
-  void EndPlayback(const char* text);
-  bool FillPlayBlock(int i);
+  bool PlaybackActive() const { return player_ && player_->Active(); }
+  void ShowBytesPlayed();
   void SetStatus(const QString& t);
   void UpdateFormatText();
   void TellStarter();
@@ -93,14 +95,8 @@ class CNvRecView : public QWidget, public CommandTarget, public nv::RecorderView
   bool starterTold_ = false;
   bool waiting_ = false;  // in StopAndWait
 
-  // The view's own playback.
-  std::unique_ptr<nv::AudioStream> player_;
-  QTimer* playTimer_ = nullptr;
-  std::array<std::vector<uint8_t>, nv::TransferBuffers::kCount> playBlocks_;
-  std::array<nv::WaveHeader, nv::TransferBuffers::kCount> playHeaders_{};
-  int64_t playRead_ = 0;     // blocks read from the work file
-  int64_t played_ = -1;      // blocks played
-  int playQueued_ = 0;
-  bool playStop_ = false;
-  bool playEnding_ = false;
+  // The view's own playback, made at the first "&Play sound"; the engine
+  // goes before its source.
+  std::unique_ptr<nv::StoredRateSource> playSource_;
+  std::unique_ptr<nv::PlaybackEngine> player_;
 };

@@ -258,5 +258,33 @@ TEST_F(DetectorPlaybackTest, GoingAwayWhilePlayingEndsThePlayback) {
   queue.RunPending();
 }
 
+TEST_F(DetectorPlaybackTest, ALostDeviceEndsThePlaybackAndIsSaidOnce) {
+  test::FillDocument(doc, 1, 16, 44100, test::Samples16(Tone(44100 * 5, 0.5)));
+  const FilterDescription f = LowPass(22050, 2000);
+  player->Play({}, f, 10, 5000);
+  ASSERT_TRUE(player->Active());
+  queue.RunPending();
+  Device().Complete(1);
+  queue.RunPending();
+  Device().Vanish();
+  queue.RunPending();
+  EXPECT_FALSE(player->Active());
+  EXPECT_EQ(player->State(), PlaybackState::Idle);
+  EXPECT_FALSE(playing);
+  EXPECT_EQ(view.status.back(), "End of play");
+  EXPECT_EQ(view.line.back(), -1);
+  EXPECT_EQ(view.closed, 1);
+  EXPECT_EQ(sink.texts(),
+            std::vector<std::string>{"Playback stopped: the sound output device failed or was removed."});
+  // The next detector playback starts on a new device and plays to its end.
+  player->Play({}, f, 10, 5000);
+  ASSERT_TRUE(player->Active());
+  EXPECT_TRUE(playing);
+  PlayToEnd();
+  EXPECT_EQ(view.status.back(), "End of play");
+  EXPECT_EQ(view.closed, 2);
+  EXPECT_EQ(sink.texts().size(), 1u);
+}
+
 }  // namespace
 }  // namespace nv

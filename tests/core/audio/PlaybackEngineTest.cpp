@@ -13,11 +13,14 @@
 #include "TestSupport.h"
 #include "audio/DetectorSource.h"
 #include "audio/SimulatedAudioBackend.h"
+#include "audio/StoredRateSource.h"
 #include "audio/TaskQueue.h"
 #include "filter/FilterDesign.h"
 
 namespace nv {
 namespace {
+
+const char kDeviceLostText[] = "Playback stopped: the sound output device failed or was removed.";
 
 struct FakePlaybackView : PlaybackView {
   std::vector<std::string> status;
@@ -367,7 +370,7 @@ TEST_F(Playback, VanishingDeviceEndsThePlayback) {
   EXPECT_EQ(view.cursor.back(), -1);
   EXPECT_FALSE(playing);
   EXPECT_EQ(engine.State(), PlaybackState::Idle);
-  EXPECT_TRUE(sink.texts().empty());
+  EXPECT_EQ(sink.texts(), std::vector<std::string>{kDeviceLostText});
   // The next playback opens a new device.
   engine.Play({});
   EXPECT_TRUE(playing);
@@ -588,6 +591,120 @@ TEST_F(Playback, TheEngineKeepsTheSourceContract) {
   EXPECT_EQ(source.ended, 3);
   EXPECT_EQ(sink.last(), "Failed to open waveform output device.");
   EXPECT_FALSE(playing);
+}
+
+// The device fails or vanishes while a plain, a slowed, a slowed and
+// resampled, or a detector playback plays, before any block has come back or
+// after some: the playback ends as at its end ("End of play", the cursor
+// removed, the device closed, the playing flag clear), the user is told
+// once, and a new playback starts and plays to its end without another word.
+TEST_F(Playback, ALostDeviceIsSaidOnceAndTheNextPlaybackPlays) {
+  Fill(1, 16, 44100, test::Samples16(Ramp(5 * 44100)));
+  WorkFileSource plain(doc);
+  DetectorSource detector(doc);
+  FilterDescription f;
+  f.order = 4;
+  f.lowPassHz = 5000;
+  ASSERT_TRUE(DesignFilter(f, 22050));
+  detector.Configure(f, 10, 10000);
+  const auto anyRate = backend.accepts;
+  struct Case {
+    const char* name;
+    double speed;
+    bool resampled;
+    PlaybackSource* source;
+    int blocksInUse;
+  };
+  const Case cases[] = {{"plain", 1.0, false, &plain, 16},
+                        {"slowed", 0.25, false, &plain, 16},
+                        {"slowed through the resampler", 1.0 / 32, true, &plain, 16},
+                        {"detector", 1.0, false, &detector, 4}};
+  for (const Case& c : cases) {
+    for (int heardFirst : {0, 2}) {
+      SCOPED_TRACE(std::string(c.name) + ", blocks heard first: " + std::to_string(heardFirst));
+      sink.sink.texts.clear();
+      FakePlaybackView v;
+      doc.SetPlaySpeed(c.speed);
+      backend.accepts = anyRate;
+      if (c.resampled)
+        backend.accepts = [](const WaveFormatEx& w) { return w.nSamplesPerSec >= 8000 && w.nSamplesPerSec <= 48000; };
+      PlaybackEngine e(doc, backend, [this] { return playing; }, [this](bool p) { playing = p; }, v, *c.source);
+      e.SetBlocksInUse(c.blocksInUse);
+      e.Play({});
+      ASSERT_TRUE(e.Active());
+      EXPECT_EQ(e.Resampling(), c.resampled);
+      queue.RunPending();
+      EXPECT_EQ(Stream().Complete(heardFirst), heardFirst);
+      queue.RunPending();
+      ASSERT_TRUE(e.Active());
+      Stream().Vanish();
+      queue.RunPending();
+      EXPECT_FALSE(e.Active());
+      EXPECT_EQ(e.State(), PlaybackState::Idle);
+      EXPECT_EQ(e.EndReason(), PlaybackEnd::DeviceLost);
+      EXPECT_FALSE(playing);
+      EXPECT_TRUE(Stream().Closed());
+      EXPECT_EQ(v.status.back(), "End of play");
+      EXPECT_EQ(v.cursor.back(), -1);
+      EXPECT_EQ(v.closed, 1);
+      EXPECT_EQ(sink.texts(), std::vector<std::string>{kDeviceLostText});
+
+      const int opened = backend.opened;
+      e.Play({});
+      ASSERT_TRUE(e.Active());
+      EXPECT_TRUE(playing);
+      EXPECT_EQ(backend.opened, opened + 1);
+      PlayToEnd(e);
+      EXPECT_EQ(e.EndReason(), PlaybackEnd::Finished);
+      EXPECT_EQ(v.status.back(), "End of play");
+      EXPECT_EQ(v.closed, 2);
+      EXPECT_FALSE(playing);
+      EXPECT_EQ(sink.texts().size(), 1u);
+    }
+  }
+}
+
+// How a playback ended, as its view hears it: at the end of its range, after
+// a stop (with blocks in the device, or none left to come back).
+TEST_F(Playback, TheViewHearsHowThePlaybackEnded) {
+  struct EndView : FakePlaybackView {
+    std::vector<PlaybackEnd> ends;
+    void ShowPlaybackEnd(PlaybackEnd how) override { ends.push_back(how); }
+  } v;
+  Fill(1, 16, 44100, test::Samples16(Ramp(44100)));
+  PlaybackEngine e(doc, backend, playing, v);
+  e.Play({});
+  PlayToEnd(e);
+  e.Play({});
+  queue.RunPending();
+  Stream().Complete(1);
+  queue.RunPending();
+  e.Stop();
+  queue.RunPending();
+  EXPECT_FALSE(e.Active());
+  EXPECT_EQ(v.ends, (std::vector<PlaybackEnd>{PlaybackEnd::Finished, PlaybackEnd::Stopped}));
+  EXPECT_EQ(e.EndReason(), PlaybackEnd::Stopped);
+  EXPECT_TRUE(sink.texts().empty()) << sink.last();
+}
+
+// The recording view's source plays the work file as stored at the sound's
+// own rate, whatever the document's play speed.
+TEST_F(Playback, TheStoredRateSourcePlaysAtTheSoundsOwnRate) {
+  Fill(2, 16, 22050, test::Samples16(Ramp(2 * 22050)));
+  doc.SetPlaySpeed(0.25);
+  StoredRateSource stored(doc);
+  PlaybackEngine e(doc, backend, [this] { return playing; }, [this](bool p) { playing = p; }, view, stored);
+  PlaybackRequest whole;
+  whole.selectionStart = 0;
+  whole.selectionEnd = doc.FrameCount();
+  e.Play(whole);
+  ASSERT_TRUE(e.Active());
+  ASSERT_EQ(backend.asked.size(), 1u);
+  EXPECT_EQ(backend.asked[0].nSamplesPerSec, 22050u);
+  EXPECT_EQ(backend.asked[0].nChannels, 2);
+  PlayToEnd(e);
+  EXPECT_EQ(Stream().Heard(), test::WorkBytes(doc));
+  EXPECT_TRUE(sink.texts().empty()) << sink.last();
 }
 
 }  // namespace

@@ -122,6 +122,40 @@ class PlayTest : public QObject, protected nv::test::AppFixture {
     QVERIFY(sink_.texts.empty());
   }
 
+  void aLostDeviceIsSaidOnceAndTheViewPlaysAgain() {
+    QVERIFY(Start(WriteSine("a.wav", 4)));
+    const std::string lost = "Playback stopped: the sound output device failed or was removed.";
+    for (int speed : {cmd::kSoundSpeedOne, cmd::kSoundSpeedQuarter}) {
+      sink_.texts.clear();
+      Frame()->Route(speed);
+      Frame()->Route(cmd::kSoundPlay);
+      Settle();
+      QVERIFY(app_->playing);
+      Complete(2);
+      QVERIFY(View()->Plot()->DragCursor().position > 0);
+      Stream().Vanish();
+      Settle();
+      // Ended as at its end, the user told once.
+      QVERIFY(!app_->playing);
+      QCOMPARE(Status(), QString("End of play"));
+      QCOMPARE(View()->Plot()->DragCursor().position, -1);
+      QVERIFY(Stream().Closed());
+      QCOMPARE(sink_.texts, std::vector<std::string>{lost});
+      QVERIFY(Enabled(cmd::kSoundPlay));
+      QVERIFY(!Enabled(cmd::kSoundStop));
+      // A new playback starts on a new device.
+      const int opened = audio_->opened;
+      Frame()->Route(cmd::kSoundPlay);
+      Settle();
+      QVERIFY(app_->playing);
+      QCOMPARE(audio_->opened, opened + 1);
+      Frame()->Route(cmd::kSoundStop);
+      Settle();
+      QVERIFY(!app_->playing);
+      QCOMPARE(sink_.texts.size(), size_t{1});
+    }
+  }
+
   void aFileDroppedWhilePlayingIsRefusedAndThePlaybackGoesOn() {
     QVERIFY(Start(WriteSine("a.wav", 4)));
     // The dropped file: another block size (8-bit mono at 11 025 Hz).

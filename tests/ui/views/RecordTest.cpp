@@ -78,6 +78,14 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     Frame()->UpdateCommandUi();
     return Frame()->Action(id)->isEnabled();
   }
+  // The device hands back every block of the recording view's playback
+  // until it has ended.
+  void PlayToTheEnd() {
+    for (int i = 0; i < 40 && app_->playing; ++i) {
+      audio_->last->Complete(16);
+      QTest::qWait(30);
+    }
+  }
 
  private slots:
   void init() {
@@ -292,10 +300,7 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     Frame()->Route(cmd::kSoundPlay);
     Settle();
     QVERIFY(app_->playing);
-    for (int i = 0; i < 40 && app_->playing; ++i) {
-      audio_->last->Complete(16);
-      QTest::qWait(30);
-    }
+    PlayToTheEnd();
     QVERIFY(!app_->playing);
     QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("End of play"));
     // The whole sound was played, as stored.
@@ -312,6 +317,41 @@ class RecordTest : public QObject, protected nv::test::AppFixture {
     for (int i = 0; i < 20 && app_->playing; ++i) QTest::qWait(30);
     QVERIFY(!app_->playing);
     QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("Playback aborted!"));
+  }
+
+  void itsPlaybackSaysALostDeviceAndPlaysAgain() {
+    QVERIFY(Start(WriteSine("p.wav", 60000)));
+    // An input device that cannot be opened leaves the recording view idle.
+    const auto accepts = audio_->accepts;
+    audio_->accepts = [](const nv::WaveFormatEx&) { return false; };
+    Frame()->Route(cmd::kSoundRecord);
+    Settle();
+    QVERIFY(RecFrame());
+    audio_->accepts = accepts;
+    sink_.texts.clear();
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QCOMPARE(RecView()->State(), RecViewState::Playing);
+    audio_->last->Complete(2);
+    Settle();
+    QVERIFY(RecView()->Strip()->StatusText().endsWith(QStringLiteral(" bytes played.")));
+    audio_->last->Vanish();
+    for (int i = 0; i < 20 && app_->playing; ++i) QTest::qWait(30);
+    // The playback ended as at its end; the user was told once.
+    QVERIFY(!app_->playing);
+    QCOMPARE(RecView()->State(), RecViewState::Idle);
+    QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("End of play"));
+    QCOMPARE(sink_.texts,
+             std::vector<std::string>{"Playback stopped: the sound output device failed or was removed."});
+    QVERIFY(Enabled(cmd::kSoundPlay));
+    // It plays again, to its end.
+    Frame()->Route(cmd::kSoundPlay);
+    Settle();
+    QCOMPARE(RecView()->State(), RecViewState::Playing);
+    PlayToTheEnd();
+    QCOMPARE(RecView()->State(), RecViewState::Idle);
+    QCOMPARE(RecView()->Strip()->StatusText(), QStringLiteral("End of play"));
+    QCOMPARE(sink_.texts.size(), size_t{1});
   }
 
   // The desktop's recording path with the real sound server: runs only from
