@@ -37,7 +37,7 @@ const std::vector<uint8_t>& Sound() {
 void BM_PowerSpectrum60s(benchmark::State& state) {
   const nv::SampleSource src(Sound().data(), kFrames, 1, 16);
   nv::WindowTable w;
-  nv::BuildWindowTable(nv::kWindowHanning, 1024, w);
+  nv::BuildWindowTable(nv::WindowCode::Hanning, 1024, w);
   const double scale = nv::PowerLevelScale(w);
   std::vector<double> levels(512);
   int64_t frames = 0;

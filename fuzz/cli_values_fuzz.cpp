@@ -39,7 +39,7 @@ void CheckNumbers(const std::string& text) {
   }
   (void)nv::cli::ParseNumber(text, "value");
   if (const auto w = nv::cli::WindowOption(text)) {
-    if (*w < 0) __builtin_trap();
+    if (nv::StoredNumber(*w) < 0) __builtin_trap();
   }
   (void)nv::ParseMarkExchangeFormat(text);
   (void)nv::FileTypeFromCode(std::strtoll(text.c_str(), nullptr, 10));

@@ -71,10 +71,10 @@ std::optional<double> ParseNumber(const std::string& text, const std::string& wh
   return v;
 }
 
-std::optional<int32_t> WindowOption(const std::string& name) {
+std::optional<WindowCode> WindowOption(const std::string& name) {
   std::string stored = name;
   if (!stored.empty()) stored[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(stored[0])));
-  const int32_t code = WindowCodeFromName(stored);
+  const WindowCode code = WindowCodeFromName(stored);
   if (WindowName(code) != stored) return std::nullopt;
   return code;
 }

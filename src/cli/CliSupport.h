@@ -9,6 +9,7 @@
 #include "base/MarkRecord.h"
 #include "base/MessageSink.h"
 #include "base/WaveFormat.h"
+#include "dsp/WindowTable.h"
 #include "document/CNorvaneDoc.h"
 #include "filter/FilterDescription.h"
 #include "settings/AnalysisSettings.h"
@@ -58,7 +59,7 @@ inline constexpr const char* kShortenedWhileRead =
     "The file was shortened by another program while it was read.";
 // The window code of a --window option (rectangular, hanning, parzen,
 // hamming, cosine); nothing for any other name.
-std::optional<int32_t> WindowOption(const std::string& name);
+std::optional<WindowCode> WindowOption(const std::string& name);
 
 int RunInfo(const Args& a);
 int RunConvert(const Args& a);

@@ -185,7 +185,7 @@ bool PulseOptions::For(const std::vector<AnalysisSettings>& views, PulseSettings
     }
     t.overlapSamples = *overlapSamples_;
   }
-  if (window_) t.window = *window_;
+  if (window_) t.window = StoredNumber(*window_);
   t.ApplyTo(s);
   return true;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dsp/WindowTable.h"
 #include "CliSupport.h"
 #include "settings/AnalysisSettings.h"
 #include "settings/PulseSettings.h"
@@ -36,7 +37,8 @@ class PulseOptions {
 
  private:
   PulseSettings base_;
-  std::optional<int32_t> fft_, overlapSamples_, window_;
+  std::optional<int32_t> fft_, overlapSamples_;
+  std::optional<WindowCode> window_;
 };
 
 }  // namespace nv::cli

@@ -18,7 +18,7 @@ int RunSpectrum(const Args& a) {
   if (a.positional.size() != 1) return Fail(usage);
   PowerSettings s;
   s.fftSize = 1024;
-  s.window = kWindowHanning;
+  s.window = StoredNumber(WindowCode::Hanning);
   s.logScale = a.Has("linear") ? 0 : 1;
   if (a.Has("fft")) {
     auto n = ParseInteger(a.Get("fft"), "FFT size");
@@ -28,9 +28,9 @@ int RunSpectrum(const Args& a) {
     s.fftSize = static_cast<int32_t>(*n);
   }
   if (a.Has("window")) {
-    const std::optional<int32_t> w = WindowOption(a.Get("window"));
+    const std::optional<WindowCode> w = WindowOption(a.Get("window"));
     if (!w) return Fail("Unknown window '" + a.Get("window") + "'.\n" + usage);
-    s.window = *w;
+    s.window = StoredNumber(*w);
   }
   CNorvaneDoc doc;
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;

@@ -114,9 +114,9 @@ bool RenderPicture(const Args& a, const RenderInput& in, const std::string& out,
     s.fftOverlap = static_cast<int32_t>(v);
   }
   if (a.Has("window")) {
-    const std::optional<int32_t> w = WindowOption(a.Get("window"));
+    const std::optional<WindowCode> w = WindowOption(a.Get("window"));
     if (!w) return (error = "Unknown window '" + a.Get("window") + "': use rectangular, hanning, parzen, hamming or cosine.", false);
-    s.window = *w;
+    s.window = StoredNumber(*w);
   }
   if (!IntOption(a, "scheme", 0, 7, v, error)) return false;
   if (a.Has("scheme")) s.colorScheme = static_cast<int32_t>(v);

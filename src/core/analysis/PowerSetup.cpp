@@ -126,7 +126,7 @@ PowerSetup MakePowerSetup(PowerSettings& s, const PowerSoundFormat& f, const Pow
   // 9. Axis steps.
   p.steps = MakePowerFrequencySteps(span);
   // 10. Window table.
-  p.windowSuffix = BuildWindowTable(s.window, n, p.window);
+  p.windowSuffix = BuildWindowTable(StoredWindow(s.window), n, p.window);
   p.levelScale = PowerLevelScale(p.window);
   return p;
 }

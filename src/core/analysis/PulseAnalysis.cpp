@@ -104,7 +104,7 @@ class PulseMeasurer {
     while ((1 << log2n_) < n_) ++log2n_;
     hop_ = std::max<int64_t>(1, static_cast<int64_t>(n_) - s_.fftOverlap);
     gapColumns_ = std::max<int64_t>(1, Samples(s_.ampSeparationUs) / hop_);
-    BuildWindowTable(s_.fftWindow, n_, window_);
+    BuildWindowTable(StoredWindow(s_.fftWindow), n_, window_);
     frame_.assign(static_cast<size_t>(n_), 0.0);
     const int64_t effRate = in.Time().RealRateHz();
     const int half = n_ / 2;

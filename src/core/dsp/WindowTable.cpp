@@ -5,25 +5,25 @@
 
 namespace nv {
 
-double WindowShapeValue(int32_t type, int n, int i) {
+double WindowShapeValue(WindowCode type, int n, int i) {
   if (n < 2) return 1.0;  // a single value has no shape
   const double nn = n;
   const double x = i;
   switch (type) {
-    case kWindowParzen: {
+    case WindowCode::Parzen: {
       const double c = (nn - 1) * 0.5;
       return 1.0 - std::fabs((x - c) / c);
     }
-    case kWindowHanning:
+    case WindowCode::Hanning:
       // The decimal constants (not 2*pi) are part of the defined output.
       return (1.0 - std::cos(6.283 * x / (nn - 1))) * 0.5;
-    case kWindowWelch: {
+    case WindowCode::Welch: {
       const double q = (x - (nn - 1) * 0.5) / ((nn + 1) * 0.5);
       return 1.0 - q * q;
     }
-    case kWindowHamming:
+    case WindowCode::Hamming:
       return 0.54 - 0.46 * std::cos(6.283 * x / (nn - 1));
-    case kWindowBlackman:
+    case WindowCode::Blackman:
       return 0.42 - 0.5 * std::cos(6.283 * x / (nn - 1)) +
              0.08 * std::cos(12.566 * x / (nn - 1));
     default:
@@ -31,7 +31,7 @@ double WindowShapeValue(int32_t type, int n, int i) {
   }
 }
 
-void WindowShape(double* a, double* b, int n, int32_t type) {
+void WindowShape(double* a, double* b, int n, WindowCode type) {
   for (int i = 0; i < n; ++i) {
     const double w = WindowShapeValue(type, n, i);
     a[i] *= w;
@@ -48,49 +48,49 @@ void CosineTaper(double* data, int n, int p) {
   }
 }
 
-double WindowGain(int32_t type) {
+double WindowGain(WindowCode type) {
   switch (type) {
-    case kWindowParzen: return 2.0;
-    case kWindowHanning: return 2.0;
-    case kWindowHamming: return 1.852;
-    case kWindowCosine: return 1.12;
+    case WindowCode::Parzen: return 2.0;
+    case WindowCode::Hanning: return 2.0;
+    case WindowCode::Hamming: return 1.852;
+    case WindowCode::Cosine: return 1.12;
     default: return 1.0;
   }
 }
 
-std::string WindowTitleSuffix(int32_t type) {
+std::string WindowTitleSuffix(WindowCode type) {
   switch (type) {
-    case kWindowParzen: return ", Parzen window";
-    case kWindowHanning: return ", Hanning window.";
-    case kWindowHamming: return ", Hamming window";
-    case kWindowCosine: return ", Cosine window";
+    case WindowCode::Parzen: return ", Parzen window";
+    case WindowCode::Hanning: return ", Hanning window.";
+    case WindowCode::Hamming: return ", Hamming window";
+    case WindowCode::Cosine: return ", Cosine window";
     default: return std::string();
   }
 }
 
-std::string WindowName(int32_t type) {
+std::string WindowName(WindowCode type) {
   switch (type) {
-    case kWindowParzen: return "Parzen";
-    case kWindowHanning: return "Hanning";
-    case kWindowHamming: return "Hamming";
-    case kWindowCosine: return "Cosine";
+    case WindowCode::Parzen: return "Parzen";
+    case WindowCode::Hanning: return "Hanning";
+    case WindowCode::Hamming: return "Hamming";
+    case WindowCode::Cosine: return "Cosine";
     default: return "Rectangular";
   }
 }
 
-int32_t WindowCodeFromName(const std::string& name) {
-  if (name == "Parzen") return kWindowParzen;
-  if (name == "Hanning") return kWindowHanning;
-  if (name == "Hamming") return kWindowHamming;
-  if (name == "Cosine") return kWindowCosine;
-  return kWindowRectangular;
+WindowCode WindowCodeFromName(const std::string& name) {
+  if (name == "Parzen") return WindowCode::Parzen;
+  if (name == "Hanning") return WindowCode::Hanning;
+  if (name == "Hamming") return WindowCode::Hamming;
+  if (name == "Cosine") return WindowCode::Cosine;
+  return WindowCode::Rectangular;
 }
 
-std::string BuildWindowTable(int32_t type, int n, WindowTable& table) {
+std::string BuildWindowTable(WindowCode type, int n, WindowTable& table) {
   if (n < 0) n = 0;
   table.assign(static_cast<size_t>(n), WindowGain(type));
-  if (type == kWindowRectangular) return WindowTitleSuffix(type);
-  if (type == kWindowCosine) {
+  if (type == WindowCode::Rectangular) return WindowTitleSuffix(type);
+  if (type == WindowCode::Cosine) {
     CosineTaper(table.data(), n, 1);
   } else {
     std::vector<double> scratch(static_cast<size_t>(n), 0.0);

@@ -183,7 +183,7 @@ SpectrogramSetup MakeSpectrogramSetup(const SoundSource& sound, AnalysisSettings
 
   // Window, levels and pens.
   s.windowCode = settings.window;
-  s.windowSuffix = BuildWindowTable(settings.window, s.fftSize, s.windowTable);
+  s.windowSuffix = BuildWindowTable(StoredWindow(settings.window), s.fftSize, s.windowTable);
   s.levels = LevelScale(settings.threshold, settings.contrast);
   s.colorScheme = settings.colorScheme;
   s.invColors = settings.invColors != 0;

@@ -49,7 +49,7 @@ PowerSettingsDialog::PowerSettingsDialog(nv::PowerSettings& settings, int32_t ny
   window = new QComboBox(this);
   for (const char* name : {"Rectangular", "Hanning", "Parzen", "Hamming", "Cosine"})
     window->addItem(QString::fromLatin1(name));
-  window->setCurrentText(QString::fromStdString(nv::WindowName(e.window)));
+  window->setCurrentText(QString::fromStdString(nv::WindowName(nv::StoredWindow(e.window))));
   minLevel = new QLineEdit(this);
   maxLevel = new QLineEdit(this);
   minLevelUnit = new QLabel(this);
@@ -105,7 +105,7 @@ void PowerSettingsDialog::ShowLevels(bool log) {
 bool PowerSettingsDialog::Apply() {
   nv::PowerSettingsEntry e;
   e.fftSize = nv::PowerFftSizeFromChoice(fftSize->currentText().toStdString());
-  e.window = nv::WindowCodeFromName(window->currentText().toStdString());
+  e.window = nv::StoredNumber(nv::WindowCodeFromName(window->currentText().toStdString()));
   e.logScale = logScale->isChecked();
   e.contUpdate = contUpdate->isChecked();
   const auto lo = ReadNumber(minLevel);

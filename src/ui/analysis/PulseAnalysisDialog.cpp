@@ -229,7 +229,7 @@ void PulseAnalysisDialog::ShowFields() {
   fftSize_->setText(QString::asprintf("%d samples", s.fftSize));
   fftOverlap_->setText(s.fftSize > 0 ? QString::asprintf("%1.0f%%", s.fftOverlap * 100.0 / s.fftSize)
                                      : QStringLiteral("--"));
-  fftWindow_->setText(QString::fromStdString(nv::WindowName(s.fftWindow)));
+  fftWindow_->setText(QString::fromStdString(nv::WindowName(nv::StoredWindow(s.fftWindow))));
   startTime_->setChecked(s.startTime);
   endTime_->setChecked(s.stopTime);
   duration_->setChecked(s.duration);

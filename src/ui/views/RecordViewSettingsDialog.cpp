@@ -50,7 +50,7 @@ RecordViewSettingsDialog::RecordViewSettingsDialog(const nv::RecordViewSettings&
 
   window = new QComboBox(this);
   for (const char* w : kWindows) window->addItem(QString::fromLatin1(w));
-  window->setCurrentText(QString::fromStdString(nv::WindowName(s.window)));
+  window->setCurrentText(QString::fromStdString(nv::WindowName(nv::StoredWindow(s.window))));
   form->addRow(QStringLiteral("FFT window"), window);
 
   threshold = new QScrollBar(Qt::Horizontal, this);
@@ -81,7 +81,7 @@ nv::RecordViewSettings RecordViewSettingsDialog::Result() const {
   const int64_t sec = nv::SecondsOfPlotText(seconds->currentText().toStdString());
   if (sec > 0) r.secondsPerPlot = sec;
   r.fftSize = nv::RecordFftSizeOfText(fftSize->currentText().toStdString());
-  r.window = nv::WindowCodeFromName(window->currentText().toStdString());
+  r.window = nv::StoredNumber(nv::WindowCodeFromName(window->currentText().toStdString()));
   r.threshold = threshold->value();
   r.colorScheme = coloring->currentIndex();
   return r;

@@ -124,7 +124,7 @@ void SweepDisplay::DrawFrame() {
   const int samplesPerBlock = std::max(1, static_cast<int>(format_.nSamplesPerSec / nv::kSweepBlocksPerSecond));
   const int fftSize = nv::SweepFftSize(settings_.fftSize, g.SamplesPerColumn(samplesPerBlock),
                                        strips_.empty() ? 128 : strips_.back().body.height(), samplesPerBlock);
-  windowSuffix_ = QString::fromStdString(nv::WindowTitleSuffix(settings_.window));
+  windowSuffix_ = QString::fromStdString(nv::WindowTitleSuffix(nv::StoredWindow(settings_.window)));
   for (Strip& s : strips_) {
     if (s.spectrogram) {
       const QString chan = format_.nChannels == 2
@@ -185,7 +185,7 @@ void SweepDisplay::DrawBlock(const Slot& slot) {
       fftSize_ = n;
       while ((1 << m) < n) ++m;
       if (windowSize_ != n || static_cast<int>(window_.size()) != n) {
-        nv::BuildWindowTable(settings_.window, n, window_);
+        nv::BuildWindowTable(nv::StoredWindow(settings_.window), n, window_);
         windowSize_ = n;
       }
       frame_.assign(static_cast<size_t>(n), 0.0);

@@ -90,7 +90,7 @@ TEST(PowerSpectrum, FramesAreThoseOfTheStretch) {
   auto bytes = Pcm16(v);
   SampleSource src(bytes.data(), 640, 1, 16);
   WindowTable w;
-  BuildWindowTable(kWindowRectangular, n, w);
+  BuildWindowTable(WindowCode::Rectangular, n, w);
   std::vector<double> levels(n / 2);
   EXPECT_EQ(ComputePowerLevels(src, 0, 0, 640, 8, w, 1.0, false, levels.data()), 3);
   EXPECT_EQ(levels, OneBufferLevels(src, 0, 0, 640, 8, w, false));
@@ -107,7 +107,7 @@ TEST(PowerSpectrum, SameBitsAsReadingTheWholeStretchFirst) {
       for (int channel : {0, 1}) {
         for (auto [s, e, log2n] : {std::tuple{0, 15000, 10}, {77, 200, 8}, {14000, 17000, 11}}) {
           WindowTable w;
-          BuildWindowTable(type, 1 << log2n, w);
+          BuildWindowTable(StoredWindow(type), 1 << log2n, w);
           std::vector<double> got((1 << log2n) / 2);
           ComputePowerLevels(src, channel, s, e, log2n, w, 1.0, true, got.data());
           const auto want = OneBufferLevels(src, channel, s, e, log2n, w, true);
@@ -130,7 +130,7 @@ TEST(PowerSpectrum, MissingSamplesAtTheEndCountAsZeroAndNothingPastIsRead) {
   SampleSource src(padded.data(), 1000, 1, 16);
   std::vector<double> zeroed(1024, 0.0);
   WindowTable w;
-  BuildWindowTable(kWindowHanning, 1024, w);
+  BuildWindowTable(WindowCode::Hanning, 1024, w);
   for (int i = 0; i < 100; ++i) zeroed[i] = v[900 + i] * w[i];
   RealFft(zeroed.data(), 10);
   std::vector<double> levels(512);
@@ -153,7 +153,7 @@ TEST(PowerSpectrum, FullScaleSineAtABinCentreReadsZeroDbForEveryWindow) {
     SampleSource src(bytes.data(), 3 * n, 1, 16);
     for (int32_t type : {0, 1, 2, 4, 8}) {
       WindowTable w;
-      BuildWindowTable(type, n, w);
+      BuildWindowTable(StoredWindow(type), n, w);
       std::vector<double> levels(n / 2);
       ComputePowerLevels(src, 0, 0, 3 * n, log2n, w, PowerLevelScale(w), true, levels.data());
       char text[32];
@@ -164,7 +164,7 @@ TEST(PowerSpectrum, FullScaleSineAtABinCentreReadsZeroDbForEveryWindow) {
   }
   // The rectangular window needs no correction.
   WindowTable w;
-  BuildWindowTable(kWindowRectangular, 1024, w);
+  BuildWindowTable(WindowCode::Rectangular, 1024, w);
   EXPECT_EQ(PowerLevelScale(w), 1.0);
 }
 
@@ -187,7 +187,7 @@ TEST(PowerSpectrum, LevelsMatchAnIndependentComputation) {
     int log2n = 0;
     while ((1 << log2n) < c.n) ++log2n;
     WindowTable w;
-    BuildWindowTable(kWindowHanning, c.n, w);
+    BuildWindowTable(WindowCode::Hanning, c.n, w);
     std::vector<double> levels(c.n / 2);
     ComputePowerLevels(src, 0, c.start, c.end, log2n, w, PowerLevelScale(w), true, levels.data());
     for (size_t i = 0; i < c.bins.size(); ++i)

@@ -117,7 +117,7 @@ TEST(PowerWindowModel, ANewFftSizeResizesTheAnalysedRange) {
 TEST(PowerWindowModel, ChannelRulesAndTitle) {
   PowerSettings s;
   s.fftSize = 2048;
-  s.window = kWindowHanning;
+  s.window = StoredNumber(WindowCode::Hanning);
   for (auto [l, r] : {std::pair{1, 1}, {0, 0}}) {
     s.leftChannel = static_cast<uint8_t>(l);
     s.rightChannel = static_cast<uint8_t>(r);
@@ -128,13 +128,13 @@ TEST(PowerWindowModel, ChannelRulesAndTitle) {
   }
   s.leftChannel = 0;
   s.rightChannel = 1;
-  s.window = kWindowRectangular;
+  s.window = StoredNumber(WindowCode::Rectangular);
   PowerWindowModel right(s, 0, 0);
   right.SetUp(Stereo(), Layout());
   EXPECT_EQ(right.Setup().channel, 1);
   EXPECT_EQ(right.Title(), "Power spectrum, FFT size 2048 - Right channel.");
   s.leftChannel = s.rightChannel = 1;
-  s.window = kWindowParzen;
+  s.window = StoredNumber(WindowCode::Parzen);
   PowerWindowModel mono(s, 0, 0);
   mono.SetUp(Mono(), Layout());
   EXPECT_EQ(mono.Title(), "Power spectrum, FFT size 2048, Parzen window");
@@ -228,7 +228,7 @@ TEST(PowerWindowModel, CurveAxesAndZeroPowerOnTheBottomEdge) {
   SampleSource src(bytes.data(), n, 1, 16);
   PowerSettings s;
   s.fftSize = n;
-  s.window = kWindowRectangular;
+  s.window = StoredNumber(WindowCode::Rectangular);
   PowerWindowModel w(s, 0, n);
   w.SetUp(Mono(), Layout());
   w.Compute(src);
@@ -331,7 +331,7 @@ TEST(PowerWindowModel, ReadoutGivesTheSpectrumsLevelAtTheMousesFrequency) {
   SampleSource src(bytes.data(), n, 1, 16);
   PowerSettings s;
   s.fftSize = n;
-  s.window = kWindowRectangular;
+  s.window = StoredNumber(WindowCode::Rectangular);
   PowerWindowModel w(s, 0, n);
   w.SetUp(Mono(), Layout());
   const PowerLayout& l = w.Setup().layout;
