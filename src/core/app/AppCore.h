@@ -29,11 +29,14 @@ class AppCore {
   AppCore& operator=(const AppCore&) = delete;
   static AppCore& Instance();
 
+  // What the application's documents share: every document the application
+  // makes is made with it.
+  DocumentContext documents;
   // The defaults of new documents, the document counter and the clip owner
-  // live in the document layer; these name them.
-  DefaultData& defaultData = DocumentContext::Instance().defaults;
-  int& documentSequence = DocumentContext::Instance().documentSequence;
-  CNorvaneDoc*& clipOwner = DocumentContext::Instance().clipOwner;
+  // are the document layer's; these name them.
+  DefaultData& defaultData = documents.defaults;
+  int& documentSequence = documents.documentSequence;
+  CNorvaneDoc*& clipOwner = documents.clipOwner;
   AnalysisSettings defaultAnalysis;
   PowerSettings defaultPower;
   RateSettings defaultRate;
@@ -41,14 +44,17 @@ class AppCore {
   CardParameters cboardCard;  // "Settings\CB": ComputerBoards card
   CardParameters niDaqCard;   // "Settings\NI": National Instruments card
   ViewPreferences viewPreferences;  // "Settings\View": fitting and the cursor mode
-  ColorMapList& colorMaps = SharedColorMaps::Instance().list;
+  // The named colour maps with the hook that writes them; colorMaps and
+  // saveColorMaps name its two parts.
+  SharedColorMaps colorMapList;
+  ColorMapList& colorMaps = colorMapList.list;
   // The filter command's description and the virtual detector's; they keep
   // the last values that designed successfully and are not persisted. The
   // detector's starts as a low-pass with a useful edge.
   FilterDescription commandFilter;
   FilterDescription detectorFilter = InitialDetectorFilter();
   // Writes the colour maps to the settings store; empty until a store exists.
-  std::function<void()>& saveColorMaps = SharedColorMaps::Instance().save;
+  std::function<void()>& saveColorMaps = colorMapList.save;
 
   // Back to a freshly constructed state (tests).
   void Reset();

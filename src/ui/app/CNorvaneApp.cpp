@@ -164,6 +164,8 @@ const nv::AnalysisSettings& CNorvaneApp::DefaultAnalysis() const {
   return nv::AppCore::Instance().defaultAnalysis;
 }
 
+nv::SharedColorMaps& CNorvaneApp::ColorMaps() { return nv::AppCore::Instance().colorMapList; }
+
 nv::FilterDescription& CNorvaneApp::CommandFilter() { return nv::AppCore::Instance().commandFilter; }
 
 nv::AudioBackend& CNorvaneApp::Audio() {

@@ -70,6 +70,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) override;
   void OpenDefaultSettings(nv::PlotArea area, QWidget* parent) override;
   const nv::AnalysisSettings& DefaultAnalysis() const override;
+  nv::SharedColorMaps& ColorMaps() override;
   nv::FilterDescription& CommandFilter() override;
   // The sound server's devices, made on first use.
   nv::AudioBackend& Audio() override;

@@ -26,7 +26,7 @@ DocumentRates DefaultRates() {
 
 SpectrogramSettingsDialog* DefaultSettingsDialogs::OpenSpectrogram(QWidget* parent) {
   return spectrogram_.Open([&] {
-    auto* d = new SpectrogramSettingsDialog(nv::AppCore::Instance().defaultAnalysis, true, DefaultRates(), parent);
+    auto* d = new SpectrogramSettingsDialog(nv::AppCore::Instance().colorMapList, nv::AppCore::Instance().defaultAnalysis, true, DefaultRates(), parent);
     Connect(d, this);
     return d;
   });

@@ -50,7 +50,7 @@ const CDocTemplate& DocumentManager::Template(ViewKind kind) const {
 
 nv::CNorvaneDoc* DocumentManager::AddDocument() {
   auto e = std::make_unique<DocEntry>();
-  e->doc = std::make_unique<nv::CNorvaneDoc>();
+  e->doc = std::make_unique<nv::CNorvaneDoc>(nv::AppCore::Instance().documents);
   if (!e->doc->IsValid()) return nullptr;
   e->commands = std::make_unique<CDocCommands>(e->doc.get(), commands_);
   docs_.push_back(std::move(e));

@@ -42,7 +42,7 @@ void SoundViewSettingsDialogs::Open(nv::PlotArea area) {
     return dlg;
   };
   if (area == nv::PlotArea::Spectrogram)
-    spect_.Open([&] { return hook(new SpectrogramSettingsDialog(settings, false, rates, &view_)); });
+    spect_.Open([&] { return hook(new SpectrogramSettingsDialog(ViewHost::Get().ColorMaps(), settings, false, rates, &view_)); });
   else if (area == nv::PlotArea::Oscillogram)
     osc_.Open([&] { return hook(new OscillogramSettingsDialog(settings, false, rates, &view_)); });
   else if (area == nv::PlotArea::ZeroCrossing)

@@ -20,6 +20,7 @@ class PlainViewHost : public ViewHost {
   void SaveRange(nv::CNorvaneDoc*, int64_t, int64_t) override {}
   void OpenDefaultSettings(nv::PlotArea, QWidget*) override {}
   const nv::AnalysisSettings& DefaultAnalysis() const override { return defaults_; }
+  nv::SharedColorMaps& ColorMaps() override { return colorMaps_; }
   nv::FilterDescription& CommandFilter() override { return filter_; }
   nv::AudioBackend& Audio() override {
     if (!audio_) audio_ = std::make_unique<nv::PulseAudioBackend>(QtAudioExecutor::Instance());
@@ -40,6 +41,7 @@ class PlainViewHost : public ViewHost {
   nv::CursorMode mode_ = nv::CursorMode::None;
   bool playing_ = false;
   nv::AnalysisSettings defaults_;
+  nv::SharedColorMaps colorMaps_;
   nv::FilterDescription filter_;
   nv::PowerSettings power_;
   nv::FilterDescription detectorFilter_;

@@ -16,6 +16,7 @@
 #include "filter/FilterDescription.h"
 #include "plot/PlotArea.h"
 #include "settings/AnalysisSettings.h"
+#include "settings/ColorMapList.h"
 #include "settings/PowerSettings.h"
 #include "settings/PulseSettings.h"
 #include "settings/RateSettings.h"
@@ -64,6 +65,9 @@ class ViewHost {
   // The default settings of new power-spectrum windows (edited by "Power
   // Spectr&um Settings - Default").
   virtual nv::PowerSettings& DefaultPower() = 0;
+  // The user colour maps the "Spectrogram settings" dialog offers and edits,
+  // with the hook that writes them.
+  virtual nv::SharedColorMaps& ColorMaps() = 0;
   // The "&Filter" command's description (it keeps the last one that designed).
   virtual nv::FilterDescription& CommandFilter() = 0;
   // The sound devices every playback and recording opens its streams on,

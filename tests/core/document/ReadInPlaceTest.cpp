@@ -20,11 +20,12 @@ std::vector<int16_t> Sound(int frames) {
 }
 
 TEST(ReadInPlace, EditsUndoAndRedoGiveTheBytesOfACopiedSoundAndNeverWriteTheFile) {
+  DocumentContext documents;
   test::ScopedSink sink;
   test::TempDir dir;
   const std::string path = dir.File("rec.wav");
   {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     test::FillDocument(doc, 2, 16, 96000, test::Samples16(Sound(30000)));
     ASSERT_TRUE(doc.Save({path, FileType::StandardWave}));
   }
@@ -38,7 +39,7 @@ TEST(ReadInPlace, EditsUndoAndRedoGiveTheBytesOfACopiedSoundAndNeverWriteTheFile
       {"paste", [](SoundEditor& e) { return e.Copy(10, 500, ChannelSelection::Both) && e.Paste(20000, 20000, ChannelSelection::Both); }},
   };
   for (const auto& [name, edit] : edits) {
-    CNorvaneDoc copied, inPlace;
+    CNorvaneDoc copied(documents), inPlace(documents);
     ASSERT_TRUE(copied.Open({path}));
     int64_t told = 0;
     inPlace.SetCopyProgress([&](int64_t done, int64_t total) {
@@ -65,12 +66,12 @@ TEST(ReadInPlace, EditsUndoAndRedoGiveTheBytesOfACopiedSoundAndNeverWriteTheFile
   }
   // Saved over its own file while read in place: the file then holds the sound.
   {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     ASSERT_TRUE(doc.Open({path}, {}, SampleAccess::InPlaceUntilChanged));
     const std::vector<uint8_t> before = test::WorkBytes(doc);
     ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
     EXPECT_EQ(test::WorkBytes(doc), before);
-    CNorvaneDoc again;
+    CNorvaneDoc again(documents);
     ASSERT_TRUE(again.Open({path}));
     EXPECT_EQ(test::WorkBytes(again), before);
   }
@@ -78,15 +79,16 @@ TEST(ReadInPlace, EditsUndoAndRedoGiveTheBytesOfACopiedSoundAndNeverWriteTheFile
 }
 
 TEST(ReadInPlace, ACancelledCopyChangesNothing) {
+  DocumentContext documents;
   test::ScopedSink sink;
   test::TempDir dir;
   const std::string path = dir.File("rec.wav");
   {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     test::FillDocument(doc, 1, 16, 44100, test::Samples16(Sound(20000)));
     ASSERT_TRUE(doc.Save({path, FileType::StandardWave}));
   }
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   bool cancel = true;
   doc.SetCopyProgress([&](int64_t, int64_t) { return !cancel; });
   ASSERT_TRUE(doc.Open({path}, {}, SampleAccess::InPlaceUntilChanged));

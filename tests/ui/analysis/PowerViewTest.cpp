@@ -49,7 +49,8 @@ void FillStereo(nv::CNorvaneDoc& doc) {
 }
 
 struct ViewFixture {
-  nv::CNorvaneDoc doc;
+  nv::DocumentContext documents;
+  nv::CNorvaneDoc doc{documents};
   std::unique_ptr<CNvAnaView> view;
   ViewFixture() {
     FillStereo(doc);

@@ -113,10 +113,13 @@ void MakeBursts(nv::CNorvaneDoc& doc, int64_t frames, int count, int64_t every) 
 class PulseViewTest : public QObject {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private slots:
   void HistogramWindowsAtMostSixteen() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 5, 10000);
     auto* view = new CNvAnaView(&doc);
     view->resize(800, 500);
@@ -155,7 +158,7 @@ class PulseViewTest : public QObject {
 
   void HistogramIntervalMarkedAndPrintKeepsItOpen() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 5, 10000);
     auto* view = new CNvAnaView(&doc);
     view->resize(800, 500);
@@ -207,7 +210,7 @@ class PulseViewTest : public QObject {
 
   void LevelCursorFollowsTheThresholds() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 5, 10000);
     ViewHost::Get().DefaultRate().threshold = 16384;
     auto* view = new CNvAnaView(&doc);
@@ -238,7 +241,7 @@ class PulseViewTest : public QObject {
 
   void EditsWaitForTheWorkerAndClosingJoinsIt() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 400000, 3, 100000);
     nv::PulseSettings& defaults = ViewHost::Get().DefaultPulse();
     const nv::PulseSettings saved = defaults;
@@ -306,7 +309,7 @@ class PulseViewTest : public QObject {
     QVERIFY2(command.startsWith(QStringLiteral("Puls# ")), qPrintable(command));
     QVERIFY(command.count(QLatin1Char('\n')) > 40);
     {
-      nv::CNorvaneDoc doc;
+      nv::CNorvaneDoc doc(documents);
       CNvAnaView* view = nullptr;
       const QString desktop = DesktopTable(demo, doc, view);
       QVERIFY(view);
@@ -325,7 +328,7 @@ class PulseViewTest : public QObject {
     // where each downward sweep begins.
     const QString real = dir.filePath(QStringLiteral("real-rate.wav"));
     {
-      nv::CNorvaneDoc source;
+      nv::CNorvaneDoc source(documents);
       MakeRealRateCalls(source);
       QVERIFY(source.Save({real.toStdString(), nv::FileType::StandardWave}));
     }
@@ -333,7 +336,7 @@ class PulseViewTest : public QObject {
     QCOMPARE(command384.count(QLatin1Char('\n')), 8);  // titles and seven calls
     defaults.freqMaxMark = 1;
     {
-      nv::CNorvaneDoc doc;
+      nv::CNorvaneDoc doc(documents);
       CNvAnaView* view = nullptr;
       const QString desktop = DesktopTable(real, doc, view);
       QVERIFY(view);

@@ -44,7 +44,8 @@ void FillBursts(nv::CNorvaneDoc& doc, int channels) {
 }
 
 struct Fixture {
-  nv::CNorvaneDoc doc;
+  nv::DocumentContext documents;
+  nv::CNorvaneDoc doc{documents};
   std::unique_ptr<CNvAnaView> view;
   explicit Fixture(int channels, bool rightOnly = false) {
     FillBursts(doc, channels);

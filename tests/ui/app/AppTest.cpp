@@ -47,6 +47,9 @@ using nv::CNorvaneDoc;
 class AppTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::vector<QString> openDialogs_;  // the "Open as:" items of every open dialog
@@ -58,7 +61,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
 
   // A sound file of `seconds` at 44 100 Hz, mono 16-bit, written as `code`.
   QString WriteSound(const QString& name, int code, double seconds = 1.0, int channels = 1) {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     const int frames = static_cast<int>(44100 * seconds);
     std::vector<int16_t> s(static_cast<size_t>(frames * channels));
     for (size_t i = 0; i < s.size(); ++i)
@@ -77,7 +80,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
   }
 
   QString WriteDemo() {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     if (!nv::BuildDemoRecording(doc)) qFatal("no demo");
     const QString p = Path("demo.wav");
     if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write demo");
@@ -339,7 +342,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     View()->SelectFrames(1000, 5000);
     saveAnswer_ = SndFileChoice{Path("part.wav"), nv::FileType::StandardWave};
     Frame()->Route(cmd::kFileSaveInterval);
-    CNorvaneDoc part;
+    CNorvaneDoc part(documents);
     QVERIFY(part.Open(nv::SoundFilePath::FromLabelled((Path("part.wav") + " [Standard Wave]").toStdString())));
     QCOMPARE(part.FrameCount(), 4000);
     QCOMPARE(doc->File().Labelled(), path);

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
       w->grab().save(dir.filePath(QString::fromLatin1(name) + ".png"));
       w->hide();
     };
-    SpectrogramSettingsDialog spect(s, false, rates);
+    SpectrogramSettingsDialog spect(nv::AppCore::Instance().colorMapList, s, false, rates);
     grab(&spect, "spectrogram");
     OscillogramSettingsDialog osc(s, true, rates);
     grab(&osc, "oscillogram_default");
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     QObject::connect(b, &QPushButton::clicked, &window, action);
     layout->addWidget(b);
   };
-  add("Spectrogram settings", [&] { spect.Open([&] { return new SpectrogramSettingsDialog(s, false, rates, &window); }); });
+  add("Spectrogram settings", [&] { spect.Open([&] { return new SpectrogramSettingsDialog(nv::AppCore::Instance().colorMapList, s, false, rates, &window); }); });
   add("Oscillogram settings", [&] { osc.Open([&] { return new OscillogramSettingsDialog(s, false, rates, &window); }); });
   add("Zero Crossing Analysis settings", [&] { zc.Open([&] { return new ZeroCrossingSettingsDialog(s, false, rates, &window); }); });
   add("Spectrogram settings - Default", [&] { defaults.OpenSpectrogram(&window); });

@@ -41,6 +41,9 @@
 class DetectorUiTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
@@ -48,7 +51,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
   // Starts the application on one second of a 44 100 Hz sine.
   // `timeExpansion` in thousandths (1000: a real-time recording).
   void StartOnSine(int32_t timeExpansion = 1000) {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     std::vector<int16_t> s(44100);
     for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(8000 * std::sin(0.7 * static_cast<double>(i)));
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));

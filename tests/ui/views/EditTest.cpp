@@ -42,6 +42,9 @@ using nv::CNorvaneDoc;
 class EditTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::optional<SndFileChoice> openAnswer_;
@@ -50,7 +53,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
 
   // A sound file of the given bytes, written in the program's own wave form.
   QString WriteBytes(const QString& name, int channels, int bits, int rate, const std::vector<uint8_t>& bytes) {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     nv::test::FillDocument(doc, channels, bits, rate, bytes);
     const QString p = Path(name);
     if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
