@@ -2,11 +2,6 @@
 
 namespace nv {
 
-AppCore& AppCore::Instance() {
-  static AppCore app;
-  return app;
-}
-
 AppCore::AppCore() { InstallColorMapOffer(); }
 
 void AppCore::InstallColorMapOffer() {

@@ -1,9 +1,11 @@
 #pragma once
 // The application object's state that the core needs: the default records,
-// the list of named colour maps, the two filter descriptions, the sequence
-// counter of documents and the hook that writes the colour maps to the
-// settings store. One instance per
-// process, reached through AppCore::Instance(); interface thread only.
+// the list of named colour maps, the two filter descriptions, what the
+// application's documents share (their DocumentContext) and the hook that
+// writes the colour maps to the settings store. The desktop's application
+// object owns one and hands it (or the record needed) to its parts; tests
+// and the fuzz targets make their own. It outlives every document made with
+// its context. Interface thread only.
 #include <functional>
 
 #include "audio/DetectorSettings.h"
@@ -27,7 +29,6 @@ class AppCore {
   AppCore();
   AppCore(const AppCore&) = delete;
   AppCore& operator=(const AppCore&) = delete;
-  static AppCore& Instance();
 
   // What the application's documents share: every document the application
   // makes is made with it.

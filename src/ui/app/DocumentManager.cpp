@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 
-#include "app/AppCore.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
@@ -20,8 +19,8 @@ struct DocumentManager::DocEntry {
   std::unique_ptr<CDocCommands> commands;
 };
 
-DocumentManager::DocumentManager(CNorvaneApp& app, CDocCommands::Context commands)
-    : app_(app), commands_(std::move(commands)) {
+DocumentManager::DocumentManager(CNorvaneApp& app, nv::DocumentContext& documents, CDocCommands::Context commands)
+    : app_(app), documents_(documents), commands_(std::move(commands)) {
   // The default template, known to the document manager, and the five
   // that the new-window commands use.
   templates_.emplace_back(ViewKind::Default, true, [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* {
@@ -50,7 +49,7 @@ const CDocTemplate& DocumentManager::Template(ViewKind kind) const {
 
 nv::CNorvaneDoc* DocumentManager::AddDocument() {
   auto e = std::make_unique<DocEntry>();
-  e->doc = std::make_unique<nv::CNorvaneDoc>(nv::AppCore::Instance().documents);
+  e->doc = std::make_unique<nv::CNorvaneDoc>(documents_);
   if (!e->doc->IsValid()) return nullptr;
   e->commands = std::make_unique<CDocCommands>(e->doc.get(), commands_);
   docs_.push_back(std::move(e));
@@ -138,7 +137,7 @@ void DocumentManager::FrameClosed(CChildFrame* frame) {
   for (CChildFrame* f : frames)
     if (f != frame) others = true;
   if (!others) {
-    if (nv::AppCore::Instance().clipOwner == doc) nv::AppCore::Instance().clipOwner = nullptr;
+    if (documents_.clipOwner == doc) documents_.clipOwner = nullptr;
     for (auto it = docs_.begin(); it != docs_.end(); ++it)
       if ((*it)->doc.get() == doc) {
         docs_.erase(it);

@@ -18,7 +18,6 @@
 
 #include "AppFixture.h"
 #include "../../support/TestSupport.h"
-#include "app/AppCore.h"
 #include "app/AboutDialog.h"
 #include "app/CChildFrame.h"
 #include "app/CDocCommands.h"
@@ -362,7 +361,6 @@ class AppTest : public QObject, protected nv::test::AppFixture {
       if (run > 0) {
         app_->ExitInstance();
         app_.reset();
-        nv::AppCore::Instance().Reset();
         app_ = std::make_unique<CNorvaneApp>(store_.get());
       }
       QVERIFY(Start({plain}));
