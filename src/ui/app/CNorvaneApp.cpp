@@ -36,9 +36,8 @@ CNorvaneApp::CNorvaneApp(nv::SettingsStore* store) : store_(store), core_(std::m
   help_ = std::make_unique<HelpCommands>(mainFrame);
   sampling_ = std::make_unique<SamplingParametersCommand>(
       *core_, *store_, [this]() -> QWidget* { return mainFrame_.get(); }, [this] { return inputKind_; }, isPlaying);
-  recording_ = std::make_unique<AppRecording>(mainFrame, activeViewKind);
+  recording_ = std::make_unique<AppRecording>(*this, mainFrame, activeViewKind);
   parts_ = {files_.get(), help_.get(), sampling_.get()};
-  ViewHost::Install(this);
 }
 
 CNorvaneApp::~CNorvaneApp() {
@@ -46,7 +45,6 @@ CNorvaneApp::~CNorvaneApp() {
   mainFrame_.reset();
   docs_->Clear();
   nv::InstallColorMapSaver(*core_, nullptr);
-  if (&ViewHost::Get() == this) ViewHost::Install(nullptr);
 }
 
 bool CNorvaneApp::FitShortSounds() const { return core_->viewPreferences.fitShortSounds; }

@@ -23,18 +23,18 @@ DocumentManager::DocumentManager(CNorvaneApp& app, nv::DocumentContext& document
     : app_(app), documents_(documents), commands_(std::move(commands)) {
   // The default template, known to the document manager, and the five
   // that the new-window commands use.
-  templates_.emplace_back(ViewKind::Default, true, [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* {
-    return new CNvAnaView(d, p);
+  templates_.emplace_back(ViewKind::Default, true, [this](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* {
+    return new CNvAnaView(app_, d, p);
   });
-  templates_.emplace_back(ViewKind::Combined, false, [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* {
-    return new CNvCombView(d, p);
+  templates_.emplace_back(ViewKind::Combined, false, [this](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* {
+    return new CNvCombView(app_, d, p);
   });
   templates_.emplace_back(ViewKind::Spectrogram, false,
-                          [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvSpectView(d, p); });
+                          [this](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvSpectView(app_, d, p); });
   templates_.emplace_back(ViewKind::Oscillogram, false,
-                          [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvAmplView(d, p); });
+                          [this](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvAmplView(app_, d, p); });
   templates_.emplace_back(ViewKind::ZeroCrossing, false,
-                          [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvFreqView(d, p); });
+                          [this](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvFreqView(app_, d, p); });
 }
 
 DocumentManager::~DocumentManager() = default;

@@ -25,7 +25,8 @@ class CNorvaneApp;
 
 class DocumentManager {
  public:
-  // `app`: the application the frames report to; `documents`: what the
+  // `app`: the application the frames report to and the host of every view
+  // the templates make; `documents`: what the
   // documents share (it outlives them); `commands`: what each document's
   // commands reach of the application.
   DocumentManager(CNorvaneApp& app, nv::DocumentContext& documents, CDocCommands::Context commands);

@@ -26,16 +26,11 @@ namespace {
 
 constexpr int kPlayTimerMs = 100;
 
-void SetHostPlaying(bool playing) {
-  ViewHost::Get().SetPlaying(playing);
-  ViewHost::Get().RequestCommandUpdate();
-}
-
 }  // namespace
 
-CNvRecView::CNvRecView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings,
-                       QWidget* parent)
-    : QWidget(parent), doc_(doc), starter_(starter), settings_(settings) {
+CNvRecView::CNvRecView(ViewHost& host, nv::CNorvaneDoc* doc, CNvAnaView* starter,
+                       const nv::RecordViewSettings& settings, QWidget* parent)
+    : QWidget(parent), host_(host), doc_(doc), starter_(starter), settings_(settings) {
   setWindowTitle(QStringLiteral("Record sound"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -56,14 +51,14 @@ void CNvRecView::Detach() {
     player_->Reset();
     player_->Close();
     player_.reset();
-    SetHostPlaying(false);
+    host_.SetPlayingAndUpdate(false);
   }
   if (recorder_) {
     const bool active = recorder_->Active();
     recorder_->Abort();  // keeps what was written and sets the length
     recorder_.reset();
     if (active) {
-      SetHostPlaying(false);
+      host_.SetPlayingAndUpdate(false);
       TellStarter();
     }
   }
@@ -78,9 +73,9 @@ RecViewState CNvRecView::State() const {
 
 void CNvRecView::OnInitialUpdate() {
   UpdateFormatText();
-  if (ViewHost::Get().InputKind() != nv::InputKind::WaveInput) {
+  if (host_.InputKind() != nv::InputKind::WaveInput) {
     // Acquisition cards record with their own software: nothing to do here.
-    SetHostPlaying(false);
+    host_.SetPlayingAndUpdate(false);
     TellStarter();
     if (closeFrame) closeFrame();
     return;
@@ -98,17 +93,18 @@ void CNvRecView::UpdateFormatText() {
 void CNvRecView::SetStatus(const QString& t) { strip_->SetStatusText(t); }
 
 void CNvRecView::StartRecording() {
-  if (!doc_ || ViewHost::Get().IsPlaying()) return;
+  if (!doc_ || host_.IsPlaying()) return;
   if (!recorder_) {
     recorder_ = std::make_unique<nv::Recorder>(
-        *doc_, ViewHost::Get().Audio(), [] { return ViewHost::Get().IsPlaying(); }, SetHostPlaying, *this);
+        *doc_, host_.Audio(), [this] { return host_.IsPlaying(); },
+        [this](bool playing) { host_.SetPlayingAndUpdate(playing); }, *this);
   }
-  recorder_->SetInputDevice(ViewHost::Get().InputDevice());
+  recorder_->SetInputDevice(host_.InputDevice());
   doc_->RecomputeBufferSize();
   display_->Reset(doc_->Format(), doc_->Info().TimeExpansion(), settings_);
   starterTold_ = false;
   recorder_->Start();
-  ViewHost::Get().RequestCommandUpdate();
+  host_.RequestCommandUpdate();
 }
 
 void CNvRecView::ShowRecordStatus(const std::string& text) { SetStatus(QString::fromStdString(text)); }
@@ -130,7 +126,7 @@ void CNvRecView::TellStarter() {
 
 void CNvRecView::RecordingClosed() {
   TellStarter();
-  ViewHost::Get().RequestCommandUpdate();
+  host_.RequestCommandUpdate();
   // While StopAndWait runs, its caller closes the frame.
   if (closeFrame && !waiting_) closeFrame();
 }
@@ -147,7 +143,7 @@ void CNvRecView::StopAndWait() {
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
   if (recorder_ && recorder_->Active()) {
     recorder_->Abort();
-    SetHostPlaying(false);
+    host_.SetPlayingAndUpdate(false);
     TellStarter();
   }
   if (player_) EndPlayback("Playback aborted!");
@@ -183,19 +179,19 @@ bool CNvRecView::FillPlayBlock(int i) {
 }
 
 void CNvRecView::StartPlayback() {
-  if (!doc_ || ViewHost::Get().IsPlaying()) return;
+  if (!doc_ || host_.IsPlaying()) return;
   if (doc_->FrameCount() <= 0) {
     nv::ShowMessage("No sound to play.");
     return;
   }
   nv::OpenStatus status = nv::OpenStatus::Failed;
-  player_ = ViewHost::Get().Audio().Open(nv::StreamDirection::Output, ViewHost::Get().OutputDevice(),
+  player_ = host_.Audio().Open(nv::StreamDirection::Output, host_.OutputDevice(),
                                           doc_->Format(), *this, status);
   if (!player_) {
     nv::ShowMessage("Failed to open waveform output device.");
     return;
   }
-  SetHostPlaying(true);
+  host_.SetPlayingAndUpdate(true);
   played_ = -1;
   playRead_ = 0;
   playQueued_ = 0;
@@ -255,7 +251,7 @@ void CNvRecView::OnStreamClosed() {
   player_.reset();
   playQueued_ = 0;
   playEnding_ = false;
-  SetHostPlaying(false);
+  host_.SetPlayingAndUpdate(false);
 }
 
 void CNvRecView::StopPlayback() {
@@ -270,7 +266,7 @@ bool CNvRecView::OnCommand(int id) {
   using namespace cmd;
   switch (id) {
     case kSoundRecord:
-      if (!ViewHost::Get().IsPlaying()) StartRecording();
+      if (!host_.IsPlaying()) StartRecording();
       return true;
     case kSoundStop:
       if (recorder_ && recorder_->Active())
@@ -283,13 +279,13 @@ bool CNvRecView::OnCommand(int id) {
       return true;
     case kSoundFormat: {
       if (!doc_) return true;
-      const auto choice = SoundFormatDialog::Ask(*doc_, ViewHost::Get().OutputFormatQuery(), window());
+      const auto choice = SoundFormatDialog::Ask(*doc_, host_.OutputFormatQuery(), window());
       if (!choice || !doc_) return true;
       nv::ApplySoundFormat(*doc_, *choice);
       doc_->RecomputeBufferSize();
       doc_->SetModifiedFlag();
       UpdateFormatText();
-      ViewHost::Get().RequestCommandUpdate();
+      host_.RequestCommandUpdate();
       return true;
     }
     case kRecordViewSettings: {
@@ -301,7 +297,7 @@ bool CNvRecView::OnCommand(int id) {
       return true;
     }
     case kSoundDevices:
-      SoundDevicesDialog::ChooseForHost(this);
+      SoundDevicesDialog::ChooseForHost(host_, this);
       return true;
     default:
       return false;
@@ -310,7 +306,7 @@ bool CNvRecView::OnCommand(int id) {
 
 bool CNvRecView::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
-  const bool busy = ViewHost::Get().IsPlaying();
+  const bool busy = host_.IsPlaying();
   switch (id) {
     case kSoundRecord: st.enabled = doc_ && !busy; return true;
     case kSoundStop: st.enabled = State() != RecViewState::Idle; return true;

@@ -28,6 +28,7 @@ class CNvAnaView;
 class QTimer;
 class StatusStrip;
 class SweepDisplay;
+class ViewHost;
 
 // The recording view's states.
 enum class RecViewState { Idle = 0, Recording = 1, Playing = 5, Refill = 7 };
@@ -36,7 +37,7 @@ class CNvRecView : public QWidget, public CommandTarget, public nv::RecorderView
   Q_OBJECT
  public:
   // `starter` is the sound view that asked for the recording (may be null).
-  CNvRecView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings,
+  CNvRecView(ViewHost& host, nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings,
              QWidget* parent = nullptr);
   ~CNvRecView() override;
 
@@ -84,6 +85,7 @@ class CNvRecView : public QWidget, public CommandTarget, public nv::RecorderView
   void UpdateFormatText();
   void TellStarter();
 
+  ViewHost& host_;
   nv::CNorvaneDoc* doc_;
   QPointer<CNvAnaView> starter_;
   nv::RecordViewSettings settings_;
