@@ -6,7 +6,9 @@
 // takes up the document's new length. It also plays the whole document from
 // its start (" %5d bytes played.", "End of play", "Playback aborted!") and
 // has "Sound &Format", "Sound &devices" and "Record view settings".
-// Interface thread only; the document outlives the view (Detach first).
+// It reaches the application through the ViewHost it is made with.
+// Interface thread only; the host and the document outlive the view (Detach
+// first).
 #include <QPointer>
 #include <QWidget>
 #include <array>
