@@ -14,7 +14,7 @@ namespace {
 using test::ScopedSink;
 using test::TempDir;
 
-TEST(AppCore, FilterDescriptionsDescriptionsStartWithInitialValues) {
+TEST(AppCore, FilterDescriptionsStartWithInitialValues) {
   AppCore app;
   for (const FilterDescription* d : {&app.commandFilter, &app.detectorFilter}) {
     EXPECT_EQ(d->bandPassLowHz, 0);
