@@ -48,9 +48,10 @@ void FillTone(nv::CNorvaneDoc& doc, int64_t seconds) {
 // the sound's length in seconds, range(1) 1 for speed 1/32 through the
 // resampler (device at 48 kHz only), 0 for speed 1 straight to the device.
 void BM_StartLatency(benchmark::State& state) {
+  nv::DocumentContext documents;
   nv::RecordingMessageSink sink;
   nv::SetMessageSink(&sink);
-  nv::CNorvaneDoc doc;
+  nv::CNorvaneDoc doc(documents);
   FillTone(doc, state.range(0));
   const bool resample = state.range(1) != 0;
   doc.SetPlaySpeed(resample ? 1.0 / 32 : 1.0);
@@ -81,9 +82,10 @@ BENCHMARK(BM_StartLatency)->Args({10, 0})->Args({3600, 0})->Args({10, 1})->Args(
 // The same start on the sound server (skipped when none answers): opening a
 // stream adds the server's round trips. range(0) 1 for speed 1/32.
 void BM_StartLatencyServer(benchmark::State& state) {
+  nv::DocumentContext documents;
   nv::RecordingMessageSink sink;
   nv::SetMessageSink(&sink);
-  nv::CNorvaneDoc doc;
+  nv::CNorvaneDoc doc(documents);
   FillTone(doc, 600);
   doc.SetPlaySpeed(state.range(0) ? 1.0 / 32 : 1.0);
   nv::TaskQueue queue;
@@ -117,9 +119,10 @@ BENCHMARK(BM_StartLatencyServer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // One block handed back and refilled through the resampler at speed 1/32
 // (1378 Hz to 48 kHz): each block is 1/16 s of the sound and 2 s heard.
 void BM_Resample1of32(benchmark::State& state) {
+  nv::DocumentContext documents;
   nv::RecordingMessageSink sink;
   nv::SetMessageSink(&sink);
-  nv::CNorvaneDoc doc;
+  nv::CNorvaneDoc doc(documents);
   FillTone(doc, 600);
   doc.SetPlaySpeed(1.0 / 32);
   nv::TaskQueue queue;

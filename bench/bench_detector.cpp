@@ -74,7 +74,8 @@ BENCHMARK(BM_DetectorSixtySeconds)->Unit(benchmark::kMillisecond);
 // A document whose work file holds `mib` MiB of sound (a sparse file: its
 // pages read as silence), mapped as the playback maps it.
 struct SparseDocument {
-  nv::CNorvaneDoc doc;
+  nv::DocumentContext documents;
+  nv::CNorvaneDoc doc{documents};
   explicit SparseDocument(int64_t mib) {
     doc.SetFormat(1, 16, kRate);
     doc.RecomputeBufferSize();

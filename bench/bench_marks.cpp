@@ -22,9 +22,10 @@ struct CopyingView : nv::SoundViewObserver {
 };
 
 void PlaceMarks(benchmark::State& state, bool batch) {
+  nv::DocumentContext documents;
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     CopyingView view;
     view.doc = &doc;
     doc.AddView(&view);

@@ -148,6 +148,7 @@ double Seconds(std::chrono::steady_clock::time_point t0) {
 // the figures that matter: of the medians, of the fastest runs, and the
 // median of each iteration's own ratio.
 void BM_OpenSaveAgainstCp512MiB(benchmark::State& state) {
+  nv::DocumentContext documents;
   nv::RecordingMessageSink sink;
   nv::SetMessageSink(&sink);
   const std::string src = MakeWave("nvbench-512m.wav", 512 * kMiB);
@@ -157,9 +158,9 @@ void BM_OpenSaveAgainstCp512MiB(benchmark::State& state) {
   const std::string cli = FindCli();
   // The documents that are saved are opened once, as a user's would be;
   // each iteration opens the file again into a document of its own.
-  nv::CNorvaneDoc saved1;
+  nv::CNorvaneDoc saved1(documents);
   if (!saved1.Open({src}) || !saved1.Save({src5, nv::FileType::NorvaneWave})) state.SkipWithError("open failed");
-  nv::CNorvaneDoc saved5;
+  nv::CNorvaneDoc saved5(documents);
   if (!saved5.Open({src5})) state.SkipWithError("open failed");
   enum Step { kCp, kInfo, kOpen, kSave1, kSave5, kKernel, kSteps };
   const char* names[kSteps] = {"cp", "info", "open", "save", "save5", "kcopy"};
@@ -184,7 +185,7 @@ void BM_OpenSaveAgainstCp512MiB(benchmark::State& state) {
         case kCp: ok = RunQuiet({"cp", src, cpDst}); break;
         case kInfo: ok = RunQuiet({cli, "info", src}); break;
         case kOpen: {
-          auto doc = std::make_unique<nv::CNorvaneDoc>();
+          auto doc = std::make_unique<nv::CNorvaneDoc>(documents);
           ok = doc->Open({src});
           break;
         }
@@ -237,13 +238,14 @@ long RssAnonKiB() {
 // Opens a 2 GiB file and reads every sample through the mapping: the peak
 // scan of norvane-cli info and a byte every 64 (every cache line).
 void BM_RssWhileReading2GiB(benchmark::State& state) {
+  nv::DocumentContext documents;
   nv::RecordingMessageSink sink;
   nv::SetMessageSink(&sink);
   const int64_t bytes = 2 * kGiB;
   const std::string src = MakeWave("nvbench-2g.wav", bytes);
   long peak = 0;
   for (auto _ : state) {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     if (!doc.Open({src})) state.SkipWithError("open failed");
     peak = std::max(peak, RssAnonKiB());
     benchmark::DoNotOptimize(doc.Samples().PeakRaw());

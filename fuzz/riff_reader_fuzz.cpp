@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_sink.texts.clear();
   g_sink.icons.clear();
   {
-    nv::CNorvaneDoc doc;
+    nv::DocumentContext documents;
+    nv::CNorvaneDoc doc(documents);
     std::string path = "/proc/self/fd/" + std::to_string(fd) + label;
     if (doc.Open({path})) {
       // Touch every byte the document claims to hold.

@@ -93,16 +93,16 @@ void SaveEverything(nv::MemorySettingsStore& st, const nv::AppCore& app) {
 // the input's form (how the seed corpus was made).
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (const char* seed = std::getenv("NORVANE_SETTINGS_SEED")) {
-    nv::AppCore::Instance().Reset();
+    nv::AppCore app;
     nv::MemorySettingsStore st;
-    SaveEverything(st, nv::AppCore::Instance());
+    SaveEverything(st, app);
     std::ofstream(seed, std::ios::binary) << Dump(st);
   }
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  nv::AppCore& app = nv::AppCore::Instance();
+  nv::AppCore app;
   nv::MemorySettingsStore input;
   Fill(input, std::string(reinterpret_cast<const char*>(data), size));
   app.Reset();

@@ -61,29 +61,31 @@ inline constexpr const char* kShortenedWhileRead =
 // hamming, cosine); nothing for any other name.
 std::optional<WindowCode> WindowOption(const std::string& name);
 
-int RunInfo(const Args& a);
-int RunConvert(const Args& a);
-int RunDemo(const Args& a);
-int RunEdit(const Args& a);
-int RunFilterDesign(const Args& a);
-int RunFilter(const Args& a);
-int RunPlay(const Args& a);
-int RunRecord(const Args& a);
+// The commands that read or write a sound make their documents with
+// `documents`, the one context of the process (made by main).
+int RunInfo(const Args& a, DocumentContext& documents);
+int RunConvert(const Args& a, DocumentContext& documents);
+int RunDemo(const Args& a, DocumentContext& documents);
+int RunEdit(const Args& a, DocumentContext& documents);
+int RunFilterDesign(const Args& a, DocumentContext& documents);
+int RunFilter(const Args& a, DocumentContext& documents);
+int RunPlay(const Args& a, DocumentContext& documents);
+int RunRecord(const Args& a, DocumentContext& documents);
 int RunDevices(const Args& a);
-int RunSlow(const Args& a);
-int RunMarks(const Args& a);
-int RunSpectrum(const Args& a);
-int RunDetector(const Args& a);
+int RunSlow(const Args& a, DocumentContext& documents);
+int RunMarks(const Args& a, DocumentContext& documents);
+int RunSpectrum(const Args& a, DocumentContext& documents);
+int RunDetector(const Args& a, DocumentContext& documents);
 
 // Fills `desc` from the filter options of filter-design (--type, --band,
 // --order, --fc, --fl, --fu, --ripple, --stopband, --file); false after a
 // message.
 bool ReadFilterOptions(const Args& a, FilterDescription& desc);
 
-int RunPulses(const Args& a);
-int RunHistogram(const Args& a);
+int RunPulses(const Args& a, DocumentContext& documents);
+int RunHistogram(const Args& a, DocumentContext& documents);
 // The drawing command; only norvane-render holds it.
-int RunRender(const Args& a);
+int RunRender(const Args& a, DocumentContext& documents);
 #ifdef NORVANE_HAVE_RENDER
 // Runs norvane-render (beside this program) with the arguments from
 // argv[first] on (2: those after "render"; 1: "batch ..."); returns only

@@ -4,7 +4,7 @@
 
 namespace nv::cli {
 
-int RunConvert(const Args& a) {
+int RunConvert(const Args& a, DocumentContext& documents) {
   if (a.positional.size() != 2 || !a.Has("type"))
     return Fail("usage: norvane-cli convert IN OUT --type CODE [--from FRAME --to FRAME] "
                 "[--level DB --before MS --after MS]");
@@ -15,7 +15,7 @@ int RunConvert(const Args& a) {
   long long from = -1, to = -1;
   if (!ReadIntegerOption(a, "from", "start frame", from)) return 1;
   if (!ReadIntegerOption(a, "to", "end frame", to)) return 1;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   CompressionInfo& ci = doc.Compression();
   struct Field {

@@ -6,9 +6,9 @@
 
 namespace nv::cli {
 
-int RunDemo(const Args& a) {
+int RunDemo(const Args& a, DocumentContext& documents) {
   if (a.positional.size() != 1) return Fail("usage: norvane-cli demo OUT");
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!doc.IsValid() || !BuildDemoRecording(doc)) return 1;
   // One stored view, so that the demo opens showing all of it.
   struct DemoView : SoundViewObserver {

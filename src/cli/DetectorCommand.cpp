@@ -79,7 +79,7 @@ int PlayThroughDetector(CNorvaneDoc& doc, const FilterDescription& filter, int64
 
 }  // namespace
 
-int RunDetector(const Args& a) {
+int RunDetector(const Args& a, DocumentContext& documents) {
   const bool play = a.Has("play");
   if (a.positional.size() != (play ? 1u : 2u) || !a.Has("freq")) return Fail(kUsage);
   if (a.Has("type-code")) return Fail("--type names the detector's filter type (butterworth, chebyshev, elliptic or user).");
@@ -99,7 +99,7 @@ int RunDetector(const Args& a) {
     if (!ReadFilterOptions(a, filter)) return 1;
   }
 
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   if (doc.FrameCount() <= 0) {
     ShowMessage("No sound to play.");

@@ -17,7 +17,7 @@ std::vector<uint8_t> WorkBytes(CNorvaneDoc& doc) {
 
 }  // namespace
 
-int RunEdit(const Args& a) {
+int RunEdit(const Args& a, DocumentContext& documents) {
   const char* usage =
       "usage: norvane-cli edit IN OUT (--delete | --silence | --reverse | --volume PERCENT) "
       "--from FRAME --to FRAME [--channel 1|2|3] [--type CODE] [--undo-check]";
@@ -41,7 +41,7 @@ int RunEdit(const Args& a) {
     if (*p < 10 || *p > 1000) return Fail("The volume must be a whole number from 10 to 1000 %.");
     percent = *p;
   }
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   long long type = ToCode(doc.File().type);
   if (a.Has("type")) {

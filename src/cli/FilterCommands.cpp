@@ -67,7 +67,7 @@ bool ReadFilterOptions(const Args& a, FilterDescription& desc) {
   return true;
 }
 
-int RunFilterDesign(const Args& a) {
+int RunFilterDesign(const Args& a, DocumentContext& documents) {
   if (a.Has("nyquist") == a.Has("sound"))
     return Fail("usage: norvane-cli filter-design --type TYPE --band BAND --order N "
                 "[--fc HZ | --fl HZ --fu HZ] [--ripple TENTHS_DB] [--stopband DB] "
@@ -81,7 +81,7 @@ int RunFilterDesign(const Args& a) {
     if (*v < 1) return Fail("--nyquist must be a positive frequency in Hz.");
     nyquist = *v;
   } else {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     if (!OpenSoundArgument(doc, a.Get("sound"))) return 1;
     nyquist = DocumentNyquistHz(doc);
   }
@@ -96,7 +96,7 @@ int RunFilterDesign(const Args& a) {
   return 0;
 }
 
-int RunFilter(const Args& a) {
+int RunFilter(const Args& a, DocumentContext& documents) {
   if (a.positional.size() != 2)
     return Fail("usage: norvane-cli filter IN OUT --type TYPE --band BAND --order N "
                 "[--fc HZ | --fl HZ --fu HZ] [--ripple TENTHS_DB] [--stopband DB] "
@@ -115,7 +115,7 @@ int RunFilter(const Args& a) {
     *o.value = *v;
   }
   if (channel < 1 || channel > 3) return Fail("--channel must be 1 (left), 2 (right) or 3 (both).");
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   if (to < 0) to = doc.FrameCount();
   if (out < 0) out = ToCode(doc.File().type);

@@ -31,7 +31,7 @@ bool IntegerOption(const Args& a, const std::string& name, long long lo, long lo
 
 }  // namespace
 
-int RunHistogram(const Args& a) {
+int RunHistogram(const Args& a, DocumentContext& documents) {
   if (a.positional.size() != 1 || a.Has("interval") == a.Has("length")) return Fail(kHistogramUsage);
   const bool fixed = a.Has("start") || a.Has("end") || a.Has("bars");
   if (fixed && a.Has("auto")) return Fail("--auto cannot be combined with --start, --end or --bars.");
@@ -69,7 +69,7 @@ int RunHistogram(const Args& a) {
     s.autoCalc = 1;
   }
 
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   const SampleSource samples = doc.Samples();
   if (doc.FrameCount() > 0 && samples.Empty()) return 1;

@@ -8,9 +8,9 @@
 
 namespace nv::cli {
 
-int RunInfo(const Args& a) {
+int RunInfo(const Args& a, DocumentContext& documents) {
   if (a.positional.size() != 1) return Fail("usage: norvane-cli info FILE");
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   // Nothing is changed, so the sound is read in place, not copied; the peak
   // is found as the sound arrives (a sound that must be copied, such as a
   // compressed one, is scanned piece by piece behind the copy).

@@ -33,7 +33,7 @@ void PrintMarks(const CNorvaneDoc& doc) {
 
 }  // namespace
 
-int RunMarks(const Args& a) {
+int RunMarks(const Args& a, DocumentContext& documents) {
   const int modes = a.Has("distances") + a.Has("export") + a.Has("import");
   if (modes > 1) return Fail(std::string("Choose one of --distances, --export and --import.\n") + kMarksUsage);
   const size_t wantPositional = a.Has("export") || a.Has("import") ? 2 : 1;
@@ -46,7 +46,7 @@ int RunMarks(const Args& a) {
   }
   if (a.Has("import") && a.Get("o").empty()) return Fail(kMarksUsage);
 
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   if (a.Has("distances")) {
     const std::string text = doc.Marks().DistanceText(doc.Format().nSamplesPerSec, doc.Info().TimeExpansion());

@@ -29,7 +29,7 @@ class PrintingView : public PlaybackView {
 
 }  // namespace
 
-int RunPlay(const Args& a) {
+int RunPlay(const Args& a, DocumentContext& documents) {
   const char* usage = "usage: norvane-cli play FILE [--speed S] [--from FRAME [--to FRAME]] [--device NAME]";
   if (a.positional.size() != 1) return Fail(usage);
   double speed = 1.0;
@@ -44,7 +44,7 @@ int RunPlay(const Args& a) {
   if (!ReadIntegerOption(a, "to", "end frame", to)) return 1;
   if (from < -1 || from > kMaxFrames || to > kMaxFrames) return Fail("Frame numbers must be from 0 to 2147483647.");
 
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   doc.SetPlaySpeed(speed);
 

@@ -12,7 +12,7 @@
 
 namespace nv::cli {
 
-int RunPulses(const Args& a) {
+int RunPulses(const Args& a, DocumentContext& documents) {
   const std::string usage = std::string("usage: norvane-cli pulses FILE ") + PulseOptions::Usage() +
                             " [--format table|raven]";
   if (a.positional.size() != 1) return Fail(usage);
@@ -20,7 +20,7 @@ int RunPulses(const Args& a) {
   if (!options.Read(a)) return 1;
   const std::string format = a.Get("format", "table");
   if (format != "table" && format != "raven") return Fail("--format must be table or raven.");
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
 
   PulseRunInput in;

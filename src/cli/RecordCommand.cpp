@@ -57,7 +57,7 @@ class ProgressView : public RecorderView {
 
 }  // namespace
 
-int RunRecord(const Args& a) {
+int RunRecord(const Args& a, DocumentContext& documents) {
   const char* usage =
       "usage: norvane-cli record OUT --seconds S [--rate HZ] [--channels 1|2] [--bits 8|16] [--device NAME] "
       "[--time-expansion FACTOR]";
@@ -80,7 +80,7 @@ int RunRecord(const Args& a) {
     expansion = TimeExpansionThousandths(*v);
   }
 
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!doc.IsValid()) return 1;
   doc.SetFormat(static_cast<int>(channels), static_cast<int>(bits), rate);
   doc.Info().SetTimeExpansion(expansion);

@@ -11,7 +11,7 @@
 
 namespace nv::cli {
 
-int RunSpectrum(const Args& a) {
+int RunSpectrum(const Args& a, DocumentContext& documents) {
   const char* usage =
       "usage: norvane-cli spectrum FILE [--from FRAME --to FRAME] [--channel 1|2] [--fft N]\n"
       "       [--window rectangular|hanning|parzen|hamming|cosine] [--linear]";
@@ -32,7 +32,7 @@ int RunSpectrum(const Args& a) {
     if (!w) return Fail("Unknown window '" + a.Get("window") + "'.\n" + usage);
     s.window = StoredNumber(*w);
   }
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   const int channels = doc.Format().nChannels;
   if (a.Has("channel")) {

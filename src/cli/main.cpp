@@ -67,25 +67,26 @@ int main(int argc, char** argv) {
   }
   StderrMessageSink sink;
   nv::SetMessageSink(&sink);
+  nv::DocumentContext documents;
   const std::string cmd = argv[1];
   if (cmd == "batch") return RunBatch(argc, argv);
-  if (cmd == "info") return RunInfo(ParseArgs(argc, argv, 2, {}));
-  if (cmd == "convert") return RunConvert(ParseArgs(argc, argv, 2, {}));
-  if (cmd == "demo") return RunDemo(ParseArgs(argc, argv, 2, {}));
-  if (cmd == "filter-design") return RunFilterDesign(ParseArgs(argc, argv, 2, {"response"}));
-  if (cmd == "filter") return RunFilter(ParseArgs(argc, argv, 2, {}));
-  if (cmd == "marks") return RunMarks(ParseArgs(argc, argv, 2, {"distances"}));
-  if (cmd == "spectrum") return RunSpectrum(ParseArgs(argc, argv, 2, {"linear"}));
-  if (cmd == "detector") return RunDetector(ParseArgs(argc, argv, 2, {"play"}));
+  if (cmd == "info") return RunInfo(ParseArgs(argc, argv, 2, {}), documents);
+  if (cmd == "convert") return RunConvert(ParseArgs(argc, argv, 2, {}), documents);
+  if (cmd == "demo") return RunDemo(ParseArgs(argc, argv, 2, {}), documents);
+  if (cmd == "filter-design") return RunFilterDesign(ParseArgs(argc, argv, 2, {"response"}), documents);
+  if (cmd == "filter") return RunFilter(ParseArgs(argc, argv, 2, {}), documents);
+  if (cmd == "marks") return RunMarks(ParseArgs(argc, argv, 2, {"distances"}), documents);
+  if (cmd == "spectrum") return RunSpectrum(ParseArgs(argc, argv, 2, {"linear"}), documents);
+  if (cmd == "detector") return RunDetector(ParseArgs(argc, argv, 2, {"play"}), documents);
   if (cmd == "edit")
-    return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}));
-  if (cmd == "play") return RunPlay(ParseArgs(argc, argv, 2, {}));
-  if (cmd == "record") return RunRecord(ParseArgs(argc, argv, 2, {}));
+    return RunEdit(ParseArgs(argc, argv, 2, {"delete", "silence", "reverse", "undo-check"}), documents);
+  if (cmd == "play") return RunPlay(ParseArgs(argc, argv, 2, {}), documents);
+  if (cmd == "record") return RunRecord(ParseArgs(argc, argv, 2, {}), documents);
   if (cmd == "devices") return RunDevices(ParseArgs(argc, argv, 2, {}));
-  if (cmd == "slow") return RunSlow(ParseArgs(argc, argv, 2, {}));
-  if (cmd == "pulses") return RunPulses(ParseArgs(argc, argv, 2, {"field"}));
+  if (cmd == "slow") return RunSlow(ParseArgs(argc, argv, 2, {}), documents);
+  if (cmd == "pulses") return RunPulses(ParseArgs(argc, argv, 2, {"field"}), documents);
   if (cmd == "histogram")
-    return RunHistogram(ParseArgs(argc, argv, 2, {"interval", "length", "auto"}));
+    return RunHistogram(ParseArgs(argc, argv, 2, {"interval", "length", "auto"}), documents);
 #ifdef NORVANE_HAVE_RENDER
   if (cmd == "render") return LaunchRender(argc, argv, 2);
 #endif

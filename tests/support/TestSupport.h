@@ -14,6 +14,7 @@
 
 #include "base/MessageSink.h"
 #include "document/CNorvaneDoc.h"
+#include "settings/ViewRecord.h"
 #include "base/ByteOrder.h"
 
 namespace nv::test {
@@ -110,6 +111,31 @@ inline std::vector<uint8_t> Samples16(const std::vector<int16_t>& s) {
   std::vector<uint8_t> b(s.size() * 2);
   for (size_t i = 0; i < s.size(); ++i) PutU16(&b[2 * i], static_cast<uint16_t>(s[i]));
   return b;
+}
+
+// A file of the program's own WAVE kind: a recording information form of
+// `release` and `version` with the factor `timeExp`, a view record form (the
+// first `viewSize` bytes) for each of `views`, one mark form and a short
+// 16-bit mono WAVE form.
+inline std::vector<uint8_t> NorvaneFile(int32_t release, int32_t version, int32_t timeExp,
+                                        const std::vector<ViewRecord>& views, size_t viewSize) {
+  RiffBuilder rb;
+  RecordingInfo info;
+  info.SetRelease(release);
+  info.SetVersion(version);
+  info.SetTimeExpansion(timeExp);
+  info.SetContents("old file");
+  auto ib = info.Bytes();
+  rb.Form("NRn0", std::vector<uint8_t>(ib.begin(), ib.end()));
+  for (const ViewRecord& v : views)
+    rb.Form("NRn1", std::vector<uint8_t>(v.Bytes().begin(), v.Bytes().begin() + static_cast<long>(viewSize)));
+  MarkRecord m;
+  m.number = 9;
+  m.label = "old mark";
+  auto mb = m.ToBytes();
+  rb.Form("NRn2", std::vector<uint8_t>(mb.begin(), mb.end()));
+  rb.Wave(1, 44100, 16, Samples16({1, 2, 3, 4}));
+  return rb.bytes;
 }
 
 // Fills a document's work file with `bytes` and sets the format and length.

@@ -10,7 +10,6 @@
 #include <cstdlib>
 
 #include "CliSupport.h"
-#include "app/AppCore.h"
 #include "base/TimeBase.h"
 #include "document/CNorvaneDoc.h"
 #include "dsp/WindowTable.h"
@@ -71,8 +70,9 @@ void EnsureGuiApplication() {
 
 bool RenderPicture(const Args& a, const RenderInput& in, const std::string& out, unsigned threads,
                    std::string& error) {
-  // The file's first stored view record, else the application's defaults.
-  AnalysisSettings s = AppCore::Instance().defaultAnalysis;
+  // The file's first stored view record, else the built-in defaults (the
+  // application's before any are stored).
+  AnalysisSettings s;
   if (!in.views.empty()) s = in.views.back();
 
   if (a.Has("view")) {
@@ -169,14 +169,14 @@ bool RenderPicture(const Args& a, const RenderInput& in, const std::string& out,
 }
 
 
-int RunRender(const Args& a) {
+int RunRender(const Args& a, DocumentContext& documents) {
   const char* usage =
       "usage: norvane-cli render FILE -o OUT [--view combined|spectrogram|oscillogram|zero-crossing]\n"
       "       [--width PX --height PX] [--start FRAME] [--span-us MICROSECONDS] [--fft N]\n"
       "       [--overlap PERCENT] [--window rectangular|hanning|parzen|hamming|cosine]\n"
       "       [--scheme 0-7] [--threshold 0-32] [--contrast -10-10] [--min-hz HZ --max-hz HZ]";
   if (a.positional.size() != 1 || a.Get("o").empty()) return Fail(usage);
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   if (!OpenSoundArgument(doc, a.positional[0])) return 1;
   RenderInput in;
   in.format = doc.Format();

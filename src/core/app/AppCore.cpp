@@ -2,17 +2,12 @@
 
 namespace nv {
 
-AppCore& AppCore::Instance() {
-  static AppCore app;
-  return app;
-}
-
 AppCore::AppCore() { InstallColorMapOffer(); }
 
 void AppCore::InstallColorMapOffer() {
   // View records read from a file offer their user colour maps to the list;
   // the list is written once when any of them was new.
-  DocumentContext::Instance().viewRecordsRead = [this](const std::vector<AnalysisSettings>& views) {
+  documents.viewRecordsRead = [this](const std::vector<AnalysisSettings>& views) {
     bool newMaps = false;
     for (const AnalysisSettings& s : views)
       if (colorMaps.Offer(s.userColorMap)) newMaps = true;
@@ -21,7 +16,7 @@ void AppCore::InstallColorMapOffer() {
 }
 
 void AppCore::Reset() {
-  DocumentContext::Instance().Reset();
+  documents.Reset();
   defaultAnalysis = AnalysisSettings();
   defaultPower = PowerSettings();
   defaultRate = RateSettings();

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "document/DocumentContext.h"
 #include "document/FramesFollower.h"
 #include "base/MessageSink.h"
 #include "fileformats/FileType.h"
@@ -13,10 +12,9 @@
 
 namespace nv {
 
-CNorvaneDoc::CNorvaneDoc() {
-  DocumentContext& ctx = DocumentContext::Instance();
-  sequence_ = ++ctx.documentSequence;
-  const DefaultData& def = ctx.defaults;
+CNorvaneDoc::CNorvaneDoc(DocumentContext& context) : context_(context) {
+  sequence_ = ++context_.documentSequence;
+  const DefaultData& def = context_.defaults;
   format_.SetFormat(def.channels, def.bits, def.rateHz);
   info_ = def.info;
   // The filler receives the first 6 bytes of the default record's time text.
@@ -30,7 +28,7 @@ CNorvaneDoc::CNorvaneDoc() {
 }
 
 CNorvaneDoc::~CNorvaneDoc() {
-  if (DocumentContext::Instance().clipOwner == this) DocumentContext::Instance().clipOwner = nullptr;
+  if (context_.clipOwner == this) context_.clipOwner = nullptr;
   store_.Close();
 }
 
@@ -94,8 +92,7 @@ void CNorvaneDoc::ApplyContents(WaveContents&& in) {
   otherChunks_ = std::move(in.otherChunks);
   positionsAsRead_ = in.positionsAsRead;
   views_.SetViewRecordsRead(static_cast<int>(in.views.size()));
-  const DocumentContext& ctx = DocumentContext::Instance();
-  if (!in.views.empty() && ctx.viewRecordsRead) ctx.viewRecordsRead(in.views);
+  if (!in.views.empty() && context_.viewRecordsRead) context_.viewRecordsRead(in.views);
   views_.SetPending(std::move(in.views));
 }
 

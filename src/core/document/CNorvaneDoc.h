@@ -5,8 +5,11 @@
 // (a SoundEditor, which keeps the undo history and the clip), its views (a
 // ViewRegistry), its marks and the time conversions. Samples are read only
 // through MapSamples (a scoped SampleMapping) or Samples; positions and
-// counts of frames are FrameIndex (64-bit). Interface thread only; a worker may read through an existing
-// read-only mapping while nothing edits.
+// counts of frames are FrameIndex (64-bit). It is made with the
+// DocumentContext of whoever makes it (the defaults it starts from, its
+// sequence number, the clip shared with the other documents of that
+// context), which must outlive it. Interface thread only; a worker may read
+// through an existing read-only mapping while nothing edits.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -21,6 +24,7 @@
 #include "base/TempFile.h"
 #include "base/TimeBase.h"
 #include "base/WaveFormat.h"
+#include "document/DocumentContext.h"
 #include "document/MarkList.h"
 #include "document/SampleMapping.h"
 #include "document/SampleStore.h"
@@ -39,7 +43,7 @@ namespace nv {
 
 class CNorvaneDoc {
  public:
-  CNorvaneDoc();
+  explicit CNorvaneDoc(DocumentContext& context);
   ~CNorvaneDoc();
   CNorvaneDoc(const CNorvaneDoc&) = delete;
   CNorvaneDoc& operator=(const CNorvaneDoc&) = delete;
@@ -47,6 +51,8 @@ class CNorvaneDoc {
   // False when a temporary file could not be created (a message was shown).
   bool IsValid() const { return valid_; }
   int SequenceNumber() const { return sequence_; }
+  // What this document shares with the other documents of its maker.
+  DocumentContext& Context() const { return context_; }
 
   // The document's file and its type; an empty path for a new document.
   const SoundFilePath& File() const { return file_; }
@@ -198,6 +204,7 @@ class CNorvaneDoc {
   // The copy of a sound read in place into a work file of its own.
   bool CopyWorkFile(TempFile& work);
 
+  DocumentContext& context_;
   bool valid_ = true;
   int sequence_ = 0;
   SoundFilePath file_;

@@ -1,9 +1,10 @@
 #pragma once
-// What every document of the process shares: the defaults a new document
-// takes its format and recording information from, the counter that numbers
-// new documents, and the document that holds the last cut or copied clip.
-// One instance per process (the application object refers to these fields);
-// interface thread only.
+// What the documents of one maker share: the defaults a new document takes
+// its format and recording information from, the counter that numbers new
+// documents, and the document that holds the last cut or copied clip. The
+// maker owns it (the desktop's AppCore, norvane-cli's main, a test) and
+// hands it to every CNorvaneDoc it makes; it outlives them. Interface thread
+// only.
 #include <functional>
 #include <vector>
 
@@ -15,10 +16,8 @@ namespace nv {
 class CNorvaneDoc;
 
 struct DocumentContext {
-  static DocumentContext& Instance();
-
   DefaultData defaults;
-  // Sequence number of the last document created in the process.
+  // Sequence number of the last document made with this context.
   int documentSequence = 0;
   // The document of the last Copy or Cut, null when none (or when it closed).
   CNorvaneDoc* clipOwner = nullptr;

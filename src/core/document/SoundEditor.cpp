@@ -307,7 +307,7 @@ bool SoundEditor::Paste(FrameIndex a, FrameIndex b, ChannelSelection c) {
   if (a < 0) a = 0;
   if (b < 0) b = 0;
 
-  DocumentContext& ctx = DocumentContext::Instance();
+  DocumentContext& ctx = doc_.Context();
   if (!ctx.clipOwner) {
     ShowMessage("No data to paste!", MessageIcon::None);
     return false;
@@ -501,7 +501,7 @@ bool SoundEditor::Copy(FrameIndex a, FrameIndex b, ChannelSelection c) {
   // A mono clip holds one channel's samples whatever the selection said, so
   // that a stereo document pastes it into one channel.
   clipChannels_ = doc_.Format().nChannels == 2 ? c : ChannelSelection::Left;
-  DocumentContext::Instance().clipOwner = &doc_;
+  doc_.Context().clipOwner = &doc_;
   return true;
 }
 
@@ -592,7 +592,7 @@ std::string SoundEditor::UndoMenuText(UndoKind kind) {
 }
 
 bool SoundEditor::CanPaste() const {
-  const CNorvaneDoc* owner = DocumentContext::Instance().clipOwner;
+  const CNorvaneDoc* owner = doc_.Context().clipOwner;
   if (!owner) return false;
   const std::optional<ChannelSelection> clip = owner->Editor().ClipChannels();
   const bool clipOneChannel = clip == ChannelSelection::Left || clip == ChannelSelection::Right;

@@ -98,7 +98,7 @@ SoundFormatChange ApplySoundFormat(CNorvaneDoc& doc, const SoundFormatChoice& c)
     doc.RecomputeBufferSize();
     doc.SetLength(doc.BytesToFrames(bytes));
     if (!hasSound) doc.SetLastBufferIndex(-1);
-    DefaultData& def = DocumentContext::Instance().defaults;
+    DefaultData& def = doc.Context().defaults;
     def.channels = doc.Format().nChannels;
     def.bits = doc.Format().wBitsPerSample;
     def.rateHz = static_cast<int32_t>(doc.Format().nSamplesPerSec);
@@ -109,7 +109,7 @@ SoundFormatChange ApplySoundFormat(CNorvaneDoc& doc, const SoundFormatChoice& c)
   doc.SetModifiedFlag(true);
   if (ch.formatSet || ch.rateChanged || ch.expansionChanged)
     doc.UpdateAllViews(nullptr, UpdateHint::SamplesChanged);
-  DefaultData& def = DocumentContext::Instance().defaults;
+  DefaultData& def = doc.Context().defaults;
   def.info = info;
   def.info.SetContents("");
   return ch;

@@ -16,9 +16,4 @@ bool ColorMapList::Offer(const UserColorMap& map) {
   return true;
 }
 
-SharedColorMaps& SharedColorMaps::Instance() {
-  static SharedColorMaps shared;
-  return shared;
-}
-
 }  // namespace nv

@@ -18,11 +18,10 @@ class ColorMapList {
   bool Offer(const UserColorMap& map);
 };
 
-// The process's list of named colour maps and the hook that writes it to the
-// settings store (empty until a store exists). The application object names
-// both; dialogs that edit the list reach it here. Interface thread only.
+// The application's list of named colour maps and the hook that writes it to
+// the settings store (empty until a store exists). AppCore owns it; the
+// dialogs that show or edit the list are handed it. Interface thread only.
 struct SharedColorMaps {
-  static SharedColorMaps& Instance();
   ColorMapList list;
   std::function<void()> save;
 };

@@ -13,7 +13,7 @@
 void AppRecording::Open(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings) {
   CMainFrame* mainFrame = mainFrame_();
   if (!mainFrame || !doc) return;
-  auto* view = new CNvRecView(doc, starter, settings);
+  auto* view = new CNvRecView(host_, doc, starter, settings);
   auto* frame = new CRecFrame(doc, view);
   // When the recording has ended and its frame closes, the frame area would
   // activate whichever frame comes next; the view that started the

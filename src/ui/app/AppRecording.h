@@ -3,7 +3,7 @@
 // its own for the sound view that starts it (that view is active again when
 // the recording's frame closes), and the recording views of a document
 // stopped and closed before the document's frames close. Owned by the
-// application; interface thread only.
+// application, which is the recording views' host; interface thread only.
 #include <functional>
 #include <vector>
 
@@ -19,10 +19,11 @@ class CRecFrame;
 
 class AppRecording {
  public:
-  // `mainFrame`: the frame the recording frames go in (null: none yet);
-  // `activeKind`: the application's active window kind, set on opening.
-  AppRecording(std::function<CMainFrame*()> mainFrame, ActiveViewKind& activeKind)
-      : mainFrame_(std::move(mainFrame)), activeKind_(activeKind) {}
+  // `host`: the recording views' host; `mainFrame`: the frame the recording
+  // frames go in (null: none yet); `activeKind`: the application's active
+  // window kind, set on opening.
+  AppRecording(ViewHost& host, std::function<CMainFrame*()> mainFrame, ActiveViewKind& activeKind)
+      : host_(host), mainFrame_(std::move(mainFrame)), activeKind_(activeKind) {}
 
   void Open(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings);
   // Stops each recording of `doc` (all with null), waits for its device and closes its frame.
@@ -31,6 +32,7 @@ class AppRecording {
   std::vector<CRecFrame*> Frames(nv::CNorvaneDoc* doc) const;
 
  private:
+  ViewHost& host_;
   std::function<CMainFrame*()> mainFrame_;
   ActiveViewKind& activeKind_;
 };

@@ -19,7 +19,7 @@
 #include "settings/ViewPreferences.h"
 #include "views/QtAudioExecutor.h"
 
-CNorvaneApp::CNorvaneApp(nv::SettingsStore* store) : store_(store) {
+CNorvaneApp::CNorvaneApp(nv::SettingsStore* store) : store_(store), core_(std::make_unique<nv::AppCore>()) {
   if (!store_) {
     ownStore_ = std::make_unique<QtSettingsStore>();
     store_ = ownStore_.get();
@@ -31,37 +31,35 @@ CNorvaneApp::CNorvaneApp(nv::SettingsStore* store) : store_(store) {
   commands.dialogParent = [this]() -> QWidget* { return mainFrame_.get(); };
   commands.addRecent = [this](const nv::SoundFilePath& file) { files_->AddRecent(file); };
   commands.titleChanged = [this](nv::CNorvaneDoc* doc) { docs_->DocumentTitleChanged(doc); };
-  docs_ = std::make_unique<DocumentManager>(*this, std::move(commands));
+  docs_ = std::make_unique<DocumentManager>(*this, core_->documents, std::move(commands));
   files_ = std::make_unique<FileCommands>(*docs_, mainFrame, isPlaying);
   help_ = std::make_unique<HelpCommands>(mainFrame);
   sampling_ = std::make_unique<SamplingParametersCommand>(
-      *store_, [this]() -> QWidget* { return mainFrame_.get(); }, [this] { return inputKind_; }, isPlaying);
-  recording_ = std::make_unique<AppRecording>(mainFrame, activeViewKind);
+      *core_, *store_, [this]() -> QWidget* { return mainFrame_.get(); }, [this] { return inputKind_; }, isPlaying);
+  recording_ = std::make_unique<AppRecording>(*this, mainFrame, activeViewKind);
   parts_ = {files_.get(), help_.get(), sampling_.get()};
-  ViewHost::Install(this);
 }
 
 CNorvaneApp::~CNorvaneApp() {
   if (mainFrame_) mainFrame_->CloseAllFrames(true);
   mainFrame_.reset();
   docs_->Clear();
-  nv::InstallColorMapSaver(nv::AppCore::Instance(), nullptr);
-  if (&ViewHost::Get() == this) ViewHost::Install(nullptr);
+  nv::InstallColorMapSaver(*core_, nullptr);
 }
 
-bool CNorvaneApp::FitShortSounds() const { return nv::AppCore::Instance().viewPreferences.fitShortSounds; }
+bool CNorvaneApp::FitShortSounds() const { return core_->viewPreferences.fitShortSounds; }
 
 bool CNorvaneApp::InitInstance(const QStringList& args) {
   // Settings: the recent files, then every default record.
   files_->Recent().Load(*store_);
-  nv::LoadAll(*store_, nv::AppCore::Instance());
-  nv::AppCore::Instance().viewPreferences = nv::ViewPreferences();
-  nv::LoadViewPreferences(*store_, nv::AppCore::Instance().viewPreferences);
+  nv::LoadAll(*store_, *core_);
+  core_->viewPreferences = nv::ViewPreferences();
+  nv::LoadViewPreferences(*store_, core_->viewPreferences);
   // The cursor mode chosen last, or on a first start the marking cursor, so
   // that a drag in a plot selects at once.
   // The stored number: LoadViewPreferences keeps only the modes worth keeping.
-  cursorMode = static_cast<nv::CursorMode>(nv::AppCore::Instance().viewPreferences.cursorMode);
-  nv::InstallColorMapSaver(nv::AppCore::Instance(), store_);
+  cursorMode = static_cast<nv::CursorMode>(core_->viewPreferences.cursorMode);
+  nv::InstallColorMapSaver(*core_, store_);
 
   mainFrame_ = std::make_unique<CMainFrame>(this);
   mainFrame_->UpdateRecentFileMenu();
@@ -86,9 +84,9 @@ bool CNorvaneApp::InitInstance(const QStringList& args) {
 
 void CNorvaneApp::ExitInstance() {
   const auto storedMode = static_cast<int32_t>(cursorMode);
-  if (nv::IsKeptCursorMode(storedMode)) nv::AppCore::Instance().viewPreferences.cursorMode = storedMode;
-  nv::SaveAll(*store_, nv::AppCore::Instance());
-  nv::SaveViewPreferences(*store_, nv::AppCore::Instance().viewPreferences);
+  if (nv::IsKeptCursorMode(storedMode)) core_->viewPreferences.cursorMode = storedMode;
+  nv::SaveAll(*store_, *core_);
+  nv::SaveViewPreferences(*store_, core_->viewPreferences);
   files_->Recent().Save(*store_);
   store_->Flush();
 }
@@ -116,7 +114,7 @@ bool CNorvaneApp::OnCommand(int id) {
       if (mainFrame_) mainFrame_->close();
       return true;
     case cmd::kViewFitShortSounds: {
-      bool& fit = nv::AppCore::Instance().viewPreferences.fitShortSounds;
+      bool& fit = core_->viewPreferences.fitShortSounds;
       fit = !fit;
       return true;
     }
@@ -130,7 +128,7 @@ bool CNorvaneApp::OnCommand(int id) {
 bool CNorvaneApp::OnUpdateCommand(int id, CommandState& state) {
   switch (id) {
     case cmd::kViewFitShortSounds:
-      state.checked = nv::AppCore::Instance().viewPreferences.fitShortSounds;
+      state.checked = core_->viewPreferences.fitShortSounds;
       return true;
     case cmd::kAppExit:
       state.enabled = true;
@@ -151,7 +149,7 @@ void CNorvaneApp::SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) {
 }
 
 void CNorvaneApp::OpenDefaultSettings(nv::PlotArea area, QWidget* parent) {
-  if (!defaultDialogs_) defaultDialogs_ = new DefaultSettingsDialogs(this);
+  if (!defaultDialogs_) defaultDialogs_ = new DefaultSettingsDialogs(*core_, this);
   switch (area) {
     case nv::PlotArea::Spectrogram: defaultDialogs_->OpenSpectrogram(parent); break;
     case nv::PlotArea::Oscillogram: defaultDialogs_->OpenOscillogram(parent); break;
@@ -161,10 +159,12 @@ void CNorvaneApp::OpenDefaultSettings(nv::PlotArea area, QWidget* parent) {
 }
 
 const nv::AnalysisSettings& CNorvaneApp::DefaultAnalysis() const {
-  return nv::AppCore::Instance().defaultAnalysis;
+  return core_->defaultAnalysis;
 }
 
-nv::FilterDescription& CNorvaneApp::CommandFilter() { return nv::AppCore::Instance().commandFilter; }
+nv::SharedColorMaps& CNorvaneApp::ColorMaps() { return core_->colorMapList; }
+
+nv::FilterDescription& CNorvaneApp::CommandFilter() { return core_->commandFilter; }
 
 nv::AudioBackend& CNorvaneApp::Audio() {
   if (audioOverride_) return *audioOverride_;
@@ -172,7 +172,7 @@ nv::AudioBackend& CNorvaneApp::Audio() {
   return *audio_;
 }
 
-nv::PowerSettings& CNorvaneApp::DefaultPower() { return nv::AppCore::Instance().defaultPower; }
-nv::FilterDescription& CNorvaneApp::DetectorFilter() { return nv::AppCore::Instance().detectorFilter; }
-nv::PulseSettings& CNorvaneApp::DefaultPulse() { return nv::AppCore::Instance().defaultPulse; }
-nv::RateSettings& CNorvaneApp::DefaultRate() { return nv::AppCore::Instance().defaultRate; }
+nv::PowerSettings& CNorvaneApp::DefaultPower() { return core_->defaultPower; }
+nv::FilterDescription& CNorvaneApp::DetectorFilter() { return core_->detectorFilter; }
+nv::PulseSettings& CNorvaneApp::DefaultPulse() { return core_->defaultPulse; }
+nv::RateSettings& CNorvaneApp::DefaultRate() { return core_->defaultRate; }

@@ -7,8 +7,10 @@
 // documents and their frames are its DocumentManager's, recording its
 // AppRecording's.
 //
-// One per process; it lives inside a QApplication and owns the main frame
-// and every document. Interface thread only.
+// One per process; it lives inside a QApplication and owns the application's
+// AppCore (the default records, filter descriptions, colour maps and what
+// the documents share), the main frame and every document, and hands the
+// core to the parts that need it. Interface thread only.
 #include <QObject>
 #include <QStringList>
 #include <array>
@@ -19,6 +21,7 @@
 #include "views/ViewHost.h"
 
 namespace nv {
+class AppCore;
 class CNorvaneDoc;
 class SettingsStore;
 struct SoundFilePath;
@@ -47,6 +50,8 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void ExitInstance();
 
   CMainFrame* MainFrame() const { return mainFrame_.get(); }
+  // The application's records and what its documents share.
+  nv::AppCore& Core() { return *core_; }
   DocumentManager& Docs() { return *docs_; }
   std::vector<nv::CNorvaneDoc*> Documents() const;
   // Opens a path as typed on the command line or dropped, with or without a
@@ -70,6 +75,7 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
   void SaveRange(nv::CNorvaneDoc* doc, int64_t first, int64_t end) override;
   void OpenDefaultSettings(nv::PlotArea area, QWidget* parent) override;
   const nv::AnalysisSettings& DefaultAnalysis() const override;
+  nv::SharedColorMaps& ColorMaps() override;
   nv::FilterDescription& CommandFilter() override;
   // The sound server's devices, made on first use.
   nv::AudioBackend& Audio() override;
@@ -97,6 +103,8 @@ class CNorvaneApp : public QObject, public CommandTarget, public ViewHost {
  private:
   std::unique_ptr<nv::SettingsStore> ownStore_;
   nv::SettingsStore* store_;
+  // Made first and gone last: every document and dialog refers to it.
+  std::unique_ptr<nv::AppCore> core_;
   std::unique_ptr<CMainFrame> mainFrame_;
   std::unique_ptr<DocumentManager> docs_;
   std::unique_ptr<FileCommands> files_;

@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 
-#include "app/AppCore.h"
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CNorvaneApp.h"
@@ -21,8 +20,9 @@ struct DocumentManager::DocEntry {
   std::unique_ptr<CDocCommands> commands;
 };
 
-DocumentManager::DocumentManager(CNorvaneApp& app, CDocCommands::Context commands)
+DocumentManager::DocumentManager(CNorvaneApp& app, nv::DocumentContext& documents, CDocCommands::Context commands)
     : app_(app),
+      documents_(documents),
       commands_(std::move(commands)),
       sourceMonitor_([this] { return Documents(); },
                      [this](const nv::CNorvaneDoc* doc) {
@@ -30,18 +30,18 @@ DocumentManager::DocumentManager(CNorvaneApp& app, CDocCommands::Context command
                      }) {
   // The default template, known to the document manager, and the five
   // that the new-window commands use.
-  templates_.emplace_back(ViewKind::Default, true, [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* {
-    return new CNvAnaView(d, p);
+  templates_.emplace_back(ViewKind::Default, true, [this](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* {
+    return new CNvAnaView(app_, d, p);
   });
-  templates_.emplace_back(ViewKind::Combined, false, [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* {
-    return new CNvCombView(d, p);
+  templates_.emplace_back(ViewKind::Combined, false, [this](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* {
+    return new CNvCombView(app_, d, p);
   });
   templates_.emplace_back(ViewKind::Spectrogram, false,
-                          [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvSpectView(d, p); });
+                          [this](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvSpectView(app_, d, p); });
   templates_.emplace_back(ViewKind::Oscillogram, false,
-                          [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvAmplView(d, p); });
+                          [this](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvAmplView(app_, d, p); });
   templates_.emplace_back(ViewKind::ZeroCrossing, false,
-                          [](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvFreqView(d, p); });
+                          [this](nv::CNorvaneDoc* d, QWidget* p) -> CNvAnaView* { return new CNvFreqView(app_, d, p); });
 }
 
 DocumentManager::~DocumentManager() = default;
@@ -56,7 +56,7 @@ const CDocTemplate& DocumentManager::Template(ViewKind kind) const {
 
 nv::CNorvaneDoc* DocumentManager::AddDocument() {
   auto e = std::make_unique<DocEntry>();
-  e->doc = std::make_unique<nv::CNorvaneDoc>();
+  e->doc = std::make_unique<nv::CNorvaneDoc>(documents_);
   if (!e->doc->IsValid()) return nullptr;
   e->commands = std::make_unique<CDocCommands>(e->doc.get(), commands_);
   docs_.push_back(std::move(e));
@@ -144,7 +144,7 @@ void DocumentManager::FrameClosed(CChildFrame* frame) {
   for (CChildFrame* f : frames)
     if (f != frame) others = true;
   if (!others) {
-    if (nv::AppCore::Instance().clipOwner == doc) nv::AppCore::Instance().clipOwner = nullptr;
+    if (documents_.clipOwner == doc) documents_.clipOwner = nullptr;
     for (auto it = docs_.begin(); it != docs_.end(); ++it)
       if ((*it)->doc.get() == doc) {
         docs_.erase(it);

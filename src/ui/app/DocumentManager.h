@@ -4,8 +4,9 @@
 // already open is activated instead), further frames of a view kind from the
 // document templates, and the frames' titles, which follow the document's.
 // Its SourceFileMonitor watches the files the documents read in place.
-// A document goes with its last frame. Owned by the application; interface
-// thread only.
+// A document goes with its last frame. Owned by the application; every
+// document is made with the application's DocumentContext. Interface thread
+// only.
 #include <QString>
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@
 
 namespace nv {
 class CNorvaneDoc;
+struct DocumentContext;
 }
 class CChildFrame;
 class CMainFrame;
@@ -25,9 +27,11 @@ class CNorvaneApp;
 
 class DocumentManager {
  public:
-  // `app`: the application the frames report to; `commands`: what each
-  // document's commands reach of the application.
-  DocumentManager(CNorvaneApp& app, CDocCommands::Context commands);
+  // `app`: the application the frames report to and the host of every view
+  // the templates make; `documents`: what the
+  // documents share (it outlives them); `commands`: what each document's
+  // commands reach of the application.
+  DocumentManager(CNorvaneApp& app, nv::DocumentContext& documents, CDocCommands::Context commands);
   ~DocumentManager();
 
   // File New: a new empty document in the default view.
@@ -55,6 +59,7 @@ class DocumentManager {
   nv::CNorvaneDoc* AddDocument();
 
   CNorvaneApp& app_;
+  nv::DocumentContext& documents_;
   CDocCommands::Context commands_;
   std::vector<CDocTemplate> templates_;
   std::vector<std::unique_ptr<DocEntry>> docs_;

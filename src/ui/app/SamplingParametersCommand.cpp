@@ -31,9 +31,8 @@ void SamplingParametersCommand::Run() {
   QWidget* parent = parent_();
   const std::optional<nv::CardKind> card = ChooseCard(parent);
   if (!card) return;
-  nv::AppCore& core = nv::AppCore::Instance();
   const bool ni = *card == nv::CardKind::NationalInstruments;
-  nv::CardParameters& params = ni ? core.niDaqCard : core.cboardCard;
+  nv::CardParameters& params = ni ? core_.niDaqCard : core_.cboardCard;
   if (!CardParametersDialog::Ask(*card, params, parent)) return;
   nv::SaveCardParameters(store_, ni ? nv::section::kNiDaq : nv::section::kCBoard, ni, params);
 }

@@ -1,8 +1,9 @@
 #pragma once
 // "Set sampling parameters": the acquisition card is the chosen input kind's,
 // else the user is asked (tests replace `cardChooser`); its dialog edits the
-// card's record, which OK stores. A link of the command route behind the
-// application. Interface thread only.
+// card's record (one of the application's AppCore, which outlives it), which
+// OK stores. A link of the command route behind the application. Interface
+// thread only.
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -12,15 +13,17 @@
 #include "settings/CardParameterRules.h"
 
 namespace nv {
+class AppCore;
 class SettingsStore;
 }
 
 class SamplingParametersCommand : public CommandTarget {
  public:
   // `parent`: the dialogs' parent; `inputKind`: the chosen input kind; `playing`: whether a playback or recording runs.
-  SamplingParametersCommand(nv::SettingsStore& store, std::function<QWidget*()> parent,
+  SamplingParametersCommand(nv::AppCore& core, nv::SettingsStore& store, std::function<QWidget*()> parent,
                             std::function<nv::InputKind()> inputKind, std::function<bool()> playing)
-      : store_(store), parent_(std::move(parent)), inputKind_(std::move(inputKind)), playing_(std::move(playing)) {}
+      : core_(core), store_(store), parent_(std::move(parent)), inputKind_(std::move(inputKind)),
+        playing_(std::move(playing)) {}
 
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CommandState& state) override;
@@ -31,6 +34,7 @@ class SamplingParametersCommand : public CommandTarget {
   std::optional<nv::CardKind> ChooseCard(QWidget* parent);
   void Run();
 
+  nv::AppCore& core_;
   nv::SettingsStore& store_;
   std::function<QWidget*()> parent_;
   std::function<nv::InputKind()> inputKind_;

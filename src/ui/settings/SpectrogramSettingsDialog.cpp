@@ -64,11 +64,13 @@ QString SpectrogramSettingsDialog::TimeBetweenFftsText(int fftSize, int overlapP
   return QString::asprintf("%2.3f ms", ms);
 }
 
-SpectrogramSettingsDialog::SpectrogramSettingsDialog(const nv::AnalysisSettings& settings,
+SpectrogramSettingsDialog::SpectrogramSettingsDialog(nv::SharedColorMaps& colorMaps,
+                                                     const nv::AnalysisSettings& settings,
                                                      bool editingDefaults,
                                                      const DocumentRates& rates, QWidget* parent)
     : SettingsDialogBase(QStringLiteral("Spectrogram settings"), settings, editingDefaults, rates,
-                         parent) {
+                         parent),
+      colorMaps_(colorMaps) {
   auto* main = new QVBoxLayout(this);
   auto* columns = new QHBoxLayout;
   main->addLayout(columns);
@@ -178,10 +180,9 @@ SpectrogramSettingsDialog::SpectrogramSettingsDialog(const nv::AnalysisSettings&
   connect(overlapSpin_, &HoldSpinButtons::stepped, this, &SpectrogramSettingsDialog::OnOverlapEdited);
   connect(userColors_, &QPushButton::clicked, this, &SpectrogramSettingsDialog::OnUserColors);
   runUserColors = [this] {
-    UserColorMapsDialog dlg(nv::SharedColorMaps::Instance().list,
-                            [] {
-                              if (nv::SharedColorMaps::Instance().save)
-                                nv::SharedColorMaps::Instance().save();
+    UserColorMapsDialog dlg(colorMaps_.list,
+                            [this] {
+                              if (colorMaps_.save) colorMaps_.save();
                             },
                             this);
     dlg.exec();
@@ -232,7 +233,7 @@ void SpectrogramSettingsDialog::ShowRecord() {
 void SpectrogramSettingsDialog::FillColorList() {
   colorMap_->clear();
   for (int i = 0; i < 8; ++i) colorMap_->addItem(QString::fromLatin1(kSchemes[i]), i);
-  const auto& maps = nv::SharedColorMaps::Instance().list.maps;
+  const auto& maps = colorMaps_.list.maps;
   for (size_t i = 0; i < maps.size(); ++i)
     colorMap_->addItem(QString::fromStdString(maps[i].Name()),
                        kUserMapBase + static_cast<int>(i));
@@ -350,7 +351,7 @@ bool SpectrogramSettingsDialog::ReadFields(nv::AnalysisSettings& s) {
   s.spectGridY = grid::FrequencyValue(freqGrid_->currentIndex());
   if (colorChosen_) {
     const int data = colorMap_->currentData().toInt();
-    const auto& maps = nv::SharedColorMaps::Instance().list.maps;
+    const auto& maps = colorMaps_.list.maps;
     if (data >= 0 && data <= 7) {
       s.colorScheme = data;
       s.userColorMap = nv::UserColorMap();

@@ -3,10 +3,12 @@
 // overlap with their read-outs, channels, threshold, colour mapping (built-in
 // schemes and the application's user colour maps), contrast, de-emphasis,
 // font size, colour bar and grid lines of the spectrogram. Modeless; see
-// SettingsDialogBase for OK, Apply and Cancel.
+// SettingsDialogBase for OK, Apply and Cancel. The user colour maps are the
+// list it is made with (not owned; it outlives the dialog).
 #include <functional>
 #include <optional>
 
+#include "settings/ColorMapList.h"
 #include "settings/FrequencyRangeFields.h"
 #include "settings/SettingsDialogBase.h"
 
@@ -21,8 +23,8 @@ class QSlider;
 class SpectrogramSettingsDialog : public SettingsDialogBase {
   Q_OBJECT
  public:
-  SpectrogramSettingsDialog(const nv::AnalysisSettings& settings, bool editingDefaults,
-                            const DocumentRates& rates, QWidget* parent = nullptr);
+  SpectrogramSettingsDialog(nv::SharedColorMaps& colorMaps, const nv::AnalysisSettings& settings,
+                            bool editingDefaults, const DocumentRates& rates, QWidget* parent = nullptr);
 
   bool ReadFields(nv::AnalysisSettings& out) override;
 
@@ -71,6 +73,7 @@ class SpectrogramSettingsDialog : public SettingsDialogBase {
   void OnOverlapEdited();
   void OnUserColors();
 
+  nv::SharedColorMaps& colorMaps_;
   FrequencyRangeFields frequencies_{editingDefaults_, rates_};
   QComboBox* fftSize_;
   QComboBox* window_;

@@ -28,18 +28,8 @@
 
 using nv::CursorRecord;
 
-namespace {
-
-nv::CursorMode AppCursorMode() { return ViewHost::Get().CursorMode(); }
-
-void SetAppCursorMode(nv::CursorMode m) { ViewHost::Get().SetCursorMode(m); }
-
-bool AppPlaying() { return ViewHost::Get().IsPlaying(); }
-
-}  // namespace
-
-CNvAnaView::CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent)
-    : QWidget(parent), doc_(doc), settings_(ViewHost::Get().DefaultAnalysis()), nav_(&settings_) {
+CNvAnaView::CNvAnaView(ViewHost& host, nv::CNorvaneDoc* doc, QWidget* parent)
+    : QWidget(parent), host_(host), doc_(doc), settings_(host.DefaultAnalysis()), nav_(&settings_) {
   setFocusPolicy(Qt::StrongFocus);
   plot_ = new nv::SoundPlot(this);
   plot_->SetSettings(&settings_);
@@ -59,8 +49,8 @@ CNvAnaView::CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent)
     if (!scrolling_) ScrollTo(value);
   });
   readout_ = std::make_unique<SoundViewReadout>(*this);
-  input_ = std::make_unique<CursorInput>(*this);
-  controllers_ = std::make_unique<SoundViewControllers>(*this);
+  input_ = std::make_unique<CursorInput>(*this, host_);
+  controllers_ = std::make_unique<SoundViewControllers>(*this, host_);
 }
 
 CNvAnaView::~CNvAnaView() { Detach(); }
@@ -135,7 +125,7 @@ void CNvAnaView::OnInitialUpdate() {
   // still restores the span of the settings); a view record of the file or
   // another view of the sound gives its own stretch instead.
   if (!fromFile && !start && !(other && other != this) &&
-      nv::ViewNavigator::FitsOnOpening(ViewHost::Get().FitShortSounds(), DocumentDurationUs(),
+      nv::ViewNavigator::FitsOnOpening(host_.FitShortSounds(), DocumentDurationUs(),
                                        settings_.timePerPlotUs))
     nav_.FitToSound(DocumentDurationUs(), false);
   // Step 6.
@@ -149,9 +139,8 @@ void CNvAnaView::OnActivateView() {
   if (!doc_) return;
   // Before its initial update a new view is not yet one of the document's.
   if (initialised_) doc_->SetActiveSoundView(this);
-  ViewHost& host = ViewHost::Get();
-  host.SetActiveViewKind(ActiveViewKind::SoundView);
-  host.SetCursorMode(nv::ModeOnActivation(host.CursorMode(), doc_->Format().nChannels));
+  host_.SetActiveViewKind(ActiveViewKind::SoundView);
+  host_.SetCursorMode(nv::ModeOnActivation(host_.CursorMode(), doc_->Format().nChannels));
 }
 
 void CNvAnaView::Recompute() {
@@ -364,7 +353,7 @@ QMenu* CNvAnaView::MakeContextMenu(const QPoint& globalPos) {
     }
     connect(a, &QAction::triggered, this, [this, id] {
       OnCommand(id);
-      ViewHost::Get().RequestCommandUpdate();
+      host_.RequestCommandUpdate();
     });
   };
   add(cmd::kEditCut, "Cut");
@@ -430,11 +419,11 @@ bool CNvAnaView::OnCommand(int id) {
     case kScrollPageRight: ScrollPage(1); return true;
     case kScrollHome: ScrollPage(-2); return true;
     case kScrollEnd: ScrollPage(2); return true;
-    case kCursorMarking: SetAppCursorMode(nv::CursorMode::Marking); return true;
-    case kCursorMarkingStereo: SetAppCursorMode(nv::CursorMode::MarkingStereo); return true;
-    case kCursorMeasurement: SetAppCursorMode(nv::CursorMode::Measurement); return true;
-    case kCursorLargeMeasurement: SetAppCursorMode(nv::CursorMode::LargeMeasurement); return true;
-    case kCursorLevel: SetAppCursorMode(nv::CursorMode::Level); return true;
+    case kCursorMarking: host_.SetCursorMode(nv::CursorMode::Marking); return true;
+    case kCursorMarkingStereo: host_.SetCursorMode(nv::CursorMode::MarkingStereo); return true;
+    case kCursorMeasurement: host_.SetCursorMode(nv::CursorMode::Measurement); return true;
+    case kCursorLargeMeasurement: host_.SetCursorMode(nv::CursorMode::LargeMeasurement); return true;
+    case kCursorLevel: host_.SetCursorMode(nv::CursorMode::Level); return true;
     case kEditSelectAll:
       if (doc_) SelectFrames(0, nv::ViewFrame(doc_->FrameCount()));
       return true;
@@ -445,7 +434,7 @@ bool CNvAnaView::OnCommand(int id) {
           a = std::min(plot_->SelectionStart().position, plot_->SelectionEnd().position);
           b = std::max(plot_->SelectionStart().position, plot_->SelectionEnd().position);
         }
-        ViewHost::Get().SaveRange(doc_, a, b);
+        host_.SaveRange(doc_, a, b);
       }
       return true;
     default: return false;
@@ -455,7 +444,7 @@ bool CNvAnaView::OnCommand(int id) {
 bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
   if (controllers_->OnUpdateCommand(id, st)) return true;
-  const nv::CursorMode mode = AppCursorMode();
+  const nv::CursorMode mode = host_.CursorMode();
   switch (id) {
     case kScrollStepLeft:
     case kScrollStepRight:
@@ -469,7 +458,7 @@ bool CNvAnaView::OnUpdateCommand(int id, CommandState& st) {
       st.enabled = doc_ && doc_->FrameCount() > 0;
       return true;
     case kFileSaveInterval:
-      st.enabled = doc_ && !AppPlaying();
+      st.enabled = doc_ && !host_.IsPlaying();
       return true;
     case kCursorMarking: st.checked = mode == nv::CursorMode::Marking; return true;
     case kCursorMarkingStereo:

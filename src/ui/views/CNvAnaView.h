@@ -8,8 +8,10 @@
 // every cursor or selection change. Everything else it does through its
 // controllers (SoundViewControllers), which get each command before the
 // view's own (scroll, cursor mode, select all, save interval). The four
-// kinds differ only in the diagrams they show (ApplyKind). Interface thread
-// only; the document outlives the view (Detach before it goes).
+// kinds differ only in the diagrams they show (ApplyKind). It reaches the
+// application through the ViewHost it is made with, which its controllers
+// share. Interface thread only; the host and the document outlive the view
+// (Detach before the document goes).
 #include <QWidget>
 #include <memory>
 
@@ -27,6 +29,7 @@ class SoundPlot;
 }  // namespace nv
 class CursorInput;
 class QMenu;
+class ViewHost;
 class QScrollBar;
 class SoundViewControllers;
 class SoundViewReadout;
@@ -35,10 +38,12 @@ class StatusStrip;
 class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandTarget {
   Q_OBJECT
  public:
-  CNvAnaView(nv::CNorvaneDoc* doc, QWidget* parent = nullptr);
+  CNvAnaView(ViewHost& host, nv::CNorvaneDoc* doc, QWidget* parent = nullptr);
   ~CNvAnaView() override;
 
   nv::CNorvaneDoc* Document() const { return doc_; }
+  // What the view and its controllers reach of the application.
+  ViewHost& Host() const { return host_; }
   nv::SoundPlot* Plot() const { return plot_; }
   StatusStrip* Strip() const { return strip_; }
   QScrollBar* ScrollBar() const { return scroll_; }
@@ -111,6 +116,7 @@ class CNvAnaView : public QWidget, public nv::SoundViewObserver, public CommandT
   // After a change of the document's rate or factor (then a full update).
   void RescaleToDocument();
 
+  ViewHost& host_;
   nv::CNorvaneDoc* doc_;
   nv::AnalysisSettings settings_;
   nv::ViewNavigator nav_;

@@ -19,7 +19,7 @@
 #include "views/StatusStrip.h"
 #include "views/ViewHost.h"
 
-CNvAnaViewPower::CNvAnaViewPower(CNvAnaView* view) : view_(view) {
+CNvAnaViewPower::CNvAnaViewPower(CNvAnaView* view, ViewHost& host) : view_(view), host_(host) {
   mark_ = new IntervalMark(view->Plot());
   view->Windows().Attach(this);
 }
@@ -68,7 +68,7 @@ CPowerWnd* CNvAnaViewPower::OpenPowerSpectrum() {
     return nullptr;
   }
   // The defaults, with the channels the view shows.
-  nv::PowerSettings s = ViewHost::Get().DefaultPower();
+  nv::PowerSettings s = host_.DefaultPower();
   const nv::AnalysisSettings& vs = view_->Settings();
   s.leftChannel = vs.leftChannel ? 1 : 0;
   s.rightChannel = vs.rightChannel ? 1 : 0;
@@ -112,7 +112,7 @@ bool CNvAnaViewPower::OnCommand(int id) {
       if (doc) {
         nyquist = static_cast<int32_t>(std::min<int64_t>(doc->Time().Repaired().NyquistHz(), INT32_MAX));
       }
-      PowerSettingsDialog::Edit(ViewHost::Get().DefaultPower(), nyquist, view_);
+      PowerSettingsDialog::Edit(host_.DefaultPower(), nyquist, view_);
       return true;
     }
     case kFilePrint:
@@ -139,10 +139,10 @@ bool CNvAnaViewPower::OnUpdateCommand(int id, CommandState& st) {
     // Printing is a file command: greyed while a sound plays, as the others.
     case kFilePrint:
     case kFilePrintPreview:
-      st.enabled = view_->Document() != nullptr && !ViewHost::Get().IsPlaying();
+      st.enabled = view_->Document() != nullptr && !host_.IsPlaying();
       return true;
     case kFilePrintSetup:
-      st.enabled = !ViewHost::Get().IsPlaying();
+      st.enabled = !host_.IsPlaying();
       return true;
     default:
       return false;

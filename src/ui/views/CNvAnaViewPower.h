@@ -27,12 +27,13 @@
 class CNvAnaView;
 class CPowerWnd;
 class IntervalMark;
+class ViewHost;
 
 class CNvAnaViewPower : public PowerWindowHost, public CommandTarget, public AttachedWindow {
  public:
   static constexpr int kSlots = 16;
 
-  explicit CNvAnaViewPower(CNvAnaView* view);
+  CNvAnaViewPower(CNvAnaView* view, ViewHost& host);
   ~CNvAnaViewPower() override;
 
   // CommandTarget: kPowerSpectrum, kPowerSettingsDefault, kFilePrint,
@@ -91,6 +92,7 @@ class CNvAnaViewPower : public PowerWindowHost, public CommandTarget, public Att
   void ShowBand();
 
   CNvAnaView* view_;
+  ViewHost& host_;
   std::array<QPointer<CPowerWnd>, kSlots> windows_{};
   IntervalMark* mark_ = nullptr;
   std::vector<BandMark> band_;  // the last marked last

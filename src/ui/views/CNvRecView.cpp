@@ -21,16 +21,11 @@ namespace {
 
 constexpr const char* kPlaybackAborted = "Playback aborted!";
 
-void SetHostPlaying(bool playing) {
-  ViewHost::Get().SetPlaying(playing);
-  ViewHost::Get().RequestCommandUpdate();
-}
-
 }  // namespace
 
-CNvRecView::CNvRecView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings,
-                       QWidget* parent)
-    : QWidget(parent), doc_(doc), starter_(starter), settings_(settings) {
+CNvRecView::CNvRecView(ViewHost& host, nv::CNorvaneDoc* doc, CNvAnaView* starter,
+                       const nv::RecordViewSettings& settings, QWidget* parent)
+    : QWidget(parent), host_(host), doc_(doc), starter_(starter), settings_(settings) {
   setWindowTitle(QStringLiteral("Record sound"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -54,7 +49,7 @@ void CNvRecView::Detach() {
     recorder_->Abort();  // keeps what was written and sets the length
     recorder_.reset();
     if (active) {
-      SetHostPlaying(false);
+      host_.SetPlayingAndUpdate(false);
       TellStarter();
     }
   }
@@ -69,9 +64,9 @@ RecViewState CNvRecView::State() const {
 
 void CNvRecView::OnInitialUpdate() {
   UpdateFormatText();
-  if (ViewHost::Get().InputKind() != nv::InputKind::WaveInput) {
+  if (host_.InputKind() != nv::InputKind::WaveInput) {
     // Acquisition cards record with their own software: nothing to do here.
-    SetHostPlaying(false);
+    host_.SetPlayingAndUpdate(false);
     TellStarter();
     if (closeFrame) closeFrame();
     return;
@@ -89,17 +84,18 @@ void CNvRecView::UpdateFormatText() {
 void CNvRecView::SetStatus(const QString& t) { strip_->SetStatusText(t); }
 
 void CNvRecView::StartRecording() {
-  if (!doc_ || ViewHost::Get().IsPlaying()) return;
+  if (!doc_ || host_.IsPlaying()) return;
   if (!recorder_) {
     recorder_ = std::make_unique<nv::Recorder>(
-        *doc_, ViewHost::Get().Audio(), [] { return ViewHost::Get().IsPlaying(); }, SetHostPlaying, *this);
+        *doc_, host_.Audio(), [this] { return host_.IsPlaying(); },
+        [this](bool playing) { host_.SetPlayingAndUpdate(playing); }, *this);
   }
-  recorder_->SetInputDevice(ViewHost::Get().InputDevice());
+  recorder_->SetInputDevice(host_.InputDevice());
   doc_->RecomputeBufferSize();
   display_->Reset(doc_->Format(), doc_->Info().TimeExpansion(), settings_);
   starterTold_ = false;
   recorder_->Start();
-  ViewHost::Get().RequestCommandUpdate();
+  host_.RequestCommandUpdate();
 }
 
 void CNvRecView::ShowRecordStatus(const std::string& text) { SetStatus(QString::fromStdString(text)); }
@@ -121,7 +117,7 @@ void CNvRecView::TellStarter() {
 
 void CNvRecView::RecordingClosed() {
   TellStarter();
-  ViewHost::Get().RequestCommandUpdate();
+  host_.RequestCommandUpdate();
   // While StopAndWait runs, its caller closes the frame.
   if (closeFrame && !waiting_) closeFrame();
 }
@@ -138,7 +134,7 @@ void CNvRecView::StopAndWait() {
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 50);
   if (recorder_ && recorder_->Active()) {
     recorder_->Abort();
-    SetHostPlaying(false);
+    host_.SetPlayingAndUpdate(false);
     TellStarter();
   }
   if (PlaybackActive()) {
@@ -155,10 +151,10 @@ void CNvRecView::StartPlayback() {
   if (!player_) {
     playSource_ = std::make_unique<nv::StoredRateSource>(*doc_);
     player_ = std::make_unique<nv::PlaybackEngine>(
-        *doc_, ViewHost::Get().Audio(), [] { return ViewHost::Get().IsPlaying(); }, SetHostPlaying, *this,
-        *playSource_);
+        *doc_, host_.Audio(), [this] { return host_.IsPlaying(); },
+        [this](bool playing) { host_.SetPlayingAndUpdate(playing); }, *this, *playSource_);
   }
-  player_->SetOutputDevice(ViewHost::Get().OutputDevice());
+  player_->SetOutputDevice(host_.OutputDevice());
   // The whole document, from its start.
   nv::PlaybackRequest whole;
   whole.selectionStart = 0;
@@ -189,7 +185,7 @@ void CNvRecView::ShowPlaybackEnd(nv::PlaybackEnd how) {
 
 void CNvRecView::Beep() { QApplication::beep(); }
 
-void CNvRecView::PlaybackClosed() { ViewHost::Get().RequestCommandUpdate(); }
+void CNvRecView::PlaybackClosed() { host_.RequestCommandUpdate(); }
 
 // ---- Commands ------------------------------------------------------------
 
@@ -197,7 +193,7 @@ bool CNvRecView::OnCommand(int id) {
   using namespace cmd;
   switch (id) {
     case kSoundRecord:
-      if (!ViewHost::Get().IsPlaying()) StartRecording();
+      if (!host_.IsPlaying()) StartRecording();
       return true;
     case kSoundStop:
       if (recorder_ && recorder_->Active())
@@ -210,13 +206,13 @@ bool CNvRecView::OnCommand(int id) {
       return true;
     case kSoundFormat: {
       if (!doc_) return true;
-      const auto choice = SoundFormatDialog::Ask(*doc_, ViewHost::Get().OutputFormatQuery(), window());
+      const auto choice = SoundFormatDialog::Ask(*doc_, host_.OutputFormatQuery(), window());
       if (!choice || !doc_) return true;
       nv::ApplySoundFormat(*doc_, *choice);
       doc_->RecomputeBufferSize();
       doc_->SetModifiedFlag();
       UpdateFormatText();
-      ViewHost::Get().RequestCommandUpdate();
+      host_.RequestCommandUpdate();
       return true;
     }
     case kRecordViewSettings: {
@@ -228,7 +224,7 @@ bool CNvRecView::OnCommand(int id) {
       return true;
     }
     case kSoundDevices:
-      SoundDevicesDialog::ChooseForHost(this);
+      SoundDevicesDialog::ChooseForHost(host_, this);
       return true;
     default:
       return false;
@@ -237,7 +233,7 @@ bool CNvRecView::OnCommand(int id) {
 
 bool CNvRecView::OnUpdateCommand(int id, CommandState& st) {
   using namespace cmd;
-  const bool busy = ViewHost::Get().IsPlaying();
+  const bool busy = host_.IsPlaying();
   switch (id) {
     case kSoundRecord: st.enabled = doc_ && !busy; return true;
     case kSoundStop: st.enabled = State() != RecViewState::Idle; return true;

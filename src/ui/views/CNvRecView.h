@@ -8,8 +8,9 @@
 // StoredRateSource; as its PlaybackView it shows the bytes played
 // (" %5d bytes played."), "End of play", or "Playback aborted!" after a
 // stop, and no playback cursor. It has "Sound &Format", "Sound &devices" and
-// "Record view settings". Interface thread only; the document outlives the
-// view (Detach first).
+// "Record view settings". It reaches the application through the ViewHost
+// it is made with. Interface thread only; the host and the document outlive
+// the view (Detach first).
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -28,6 +29,7 @@ class CNorvaneDoc;
 class CNvAnaView;
 class StatusStrip;
 class SweepDisplay;
+class ViewHost;
 
 // The recording view's states.
 enum class RecViewState { Idle = 0, Recording = 1, Playing = 5, Refill = 7 };
@@ -36,7 +38,7 @@ class CNvRecView : public QWidget, public CommandTarget, public nv::RecorderView
   Q_OBJECT
  public:
   // `starter` is the sound view that asked for the recording (may be null).
-  CNvRecView(nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings,
+  CNvRecView(ViewHost& host, nv::CNorvaneDoc* doc, CNvAnaView* starter, const nv::RecordViewSettings& settings,
              QWidget* parent = nullptr);
   ~CNvRecView() override;
 
@@ -86,6 +88,7 @@ class CNvRecView : public QWidget, public CommandTarget, public nv::RecorderView
   void UpdateFormatText();
   void TellStarter();
 
+  ViewHost& host_;
   nv::CNorvaneDoc* doc_;
   QPointer<CNvAnaView> starter_;
   nv::RecordViewSettings settings_;

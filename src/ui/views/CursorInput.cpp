@@ -14,12 +14,6 @@
 
 using nv::CursorRecord;
 
-namespace {
-
-nv::CursorMode AppCursorMode() { return ViewHost::Get().CursorMode(); }
-
-}  // namespace
-
 CursorInput::PlotPoint CursorInput::PointAt(const QPoint& local) const {
   const nv::PlotSetup& s = view_.Plot()->Setup();
   const int64_t per1000 = s.scale().unitsPer1000Pixels;
@@ -41,7 +35,7 @@ CursorInput::PlotPoint CursorInput::PointAt(const QPoint& local) const {
 }
 
 void CursorInput::Press(const QPoint& pos) {
-  const nv::CursorMode mode = AppCursorMode();
+  const nv::CursorMode mode = host_.CursorMode();
   if (mode == nv::CursorMode::None || !view_.Document()) return;
   const PlotPoint p = PointAt(pos);
   if (p.area == nv::PlotArea::None) return;
@@ -90,7 +84,7 @@ void CursorInput::Move(const QPoint& pos, bool buttonDown) {
   if (!view_.Document()) return;
   nv::SoundPlot* plot = view_.Plot();
   SoundViewReadout& text = view_.Readout();
-  const nv::CursorMode mode = AppCursorMode();
+  const nv::CursorMode mode = host_.CursorMode();
   const PlotPoint p = PointAt(pos);
   plot->setCursor(nv::IsMeasuringMode(mode) && p.area != nv::PlotArea::None ? Qt::CrossCursor : Qt::ArrowCursor);
   if (dragging_ && buttonDown) {
@@ -139,7 +133,7 @@ void CursorInput::Release(const QPoint& pos) {
 }
 
 void CursorInput::Leave() {
-  if (!dragging_ && AppCursorMode() != nv::CursorMode::None) view_.Readout().Show(QString());
+  if (!dragging_ && host_.CursorMode() != nv::CursorMode::None) view_.Readout().Show(QString());
 }
 
 void CursorInput::MoveByKey(int key) {

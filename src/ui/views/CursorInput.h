@@ -17,6 +17,7 @@
 
 class CNvAnaView;
 class QPoint;
+class ViewHost;
 
 class CursorInput {
  public:
@@ -29,7 +30,7 @@ class CursorInput {
     int32_t frequency = 0;
   };
 
-  explicit CursorInput(CNvAnaView& view) : view_(view) {}
+  CursorInput(CNvAnaView& view, ViewHost& host) : view_(view), host_(host) {}
 
   PlotPoint PointAt(const QPoint& local) const;
   void Press(const QPoint& p);
@@ -43,6 +44,7 @@ class CursorInput {
 
  private:
   CNvAnaView& view_;
+  ViewHost& host_;
   bool dragging_ = false;
   int pressX_ = 0;
 };

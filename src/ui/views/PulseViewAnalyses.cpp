@@ -58,7 +58,8 @@ class RateAttachment : public AttachedWindow {
 
 }  // namespace
 
-PulseViewAnalyses::PulseViewAnalyses(CNvAnaView* view, CNvAnaViewPower& power) : view_(view), power_(power) {}
+PulseViewAnalyses::PulseViewAnalyses(CNvAnaView* view, ViewHost& host, CNvAnaViewPower& power)
+    : view_(view), host_(host), power_(power) {}
 
 PulseViewAnalyses::~PulseViewAnalyses() { CloseAll(); }
 
@@ -72,7 +73,7 @@ bool PulseViewAnalyses::OnCommand(int id) {
     case cmd::kPulseInterval: OpenRateWindow(true); return true;
     case cmd::kPulseLength: OpenRateWindow(false); return true;
     case cmd::kRateSettingsDefault: {
-      nv::RateSettings& defaults = ViewHost::Get().DefaultRate();
+      nv::RateSettings& defaults = host_.DefaultRate();
       RateSettingsDialog dialog(defaults, view_);
       if (dialog.exec() == QDialog::Accepted) defaults = dialog.Settings();
       return true;
@@ -132,21 +133,21 @@ void PulseViewAnalyses::SetChannelFlags(uint8_t& left, uint8_t& right, int chann
 }
 
 bool PulseViewAnalyses::InThresholdMode() const {
-  return (dialogThreshold_ || thresholdSlot_ >= 0) && ViewHost::Get().CursorMode() == nv::CursorMode::Level;
+  return (dialogThreshold_ || thresholdSlot_ >= 0) && host_.CursorMode() == nv::CursorMode::Level;
 }
 
 void PulseViewAnalyses::HoldThreshold(int slot) {
   if (!InThresholdMode()) {
     // Entering threshold mode: what the user had comes back afterwards.
-    userMode_ = ViewHost::Get().CursorMode();
+    userMode_ = host_.CursorMode();
     const nv::CursorRecord& c = view_->Plot()->Cursor();
     userCursor_ = c.kind == nv::CursorKind::Level ? nv::CursorRecord{} : c;
   }
   dialogThreshold_ = slot < 0;
   thresholdSlot_ = slot < 0 ? -1 : slot;
-  if (ViewHost::Get().CursorMode() != nv::CursorMode::Level) {
-    ViewHost::Get().SetCursorMode(nv::CursorMode::Level);
-    ViewHost::Get().RequestCommandUpdate();
+  if (host_.CursorMode() != nv::CursorMode::Level) {
+    host_.SetCursorMode(nv::CursorMode::Level);
+    host_.RequestCommandUpdate();
   }
 }
 
@@ -160,8 +161,8 @@ void PulseViewAnalyses::ReleaseThreshold(int slot) {
   // so does the user's mode, unless the user has left threshold mode already.
   if (view_->Plot()->Cursor().kind == nv::CursorKind::Level) view_->Plot()->SetCursor(userCursor_);
   if (!inMode) return;
-  ViewHost::Get().SetCursorMode(userMode_);
-  ViewHost::Get().RequestCommandUpdate();
+  host_.SetCursorMode(userMode_);
+  host_.RequestCommandUpdate();
 }
 
 int PulseViewAnalyses::MarkedSlot() const { return power_.MarkedRateSlot(); }
@@ -178,8 +179,8 @@ void PulseViewAnalyses::ShowLevel(int32_t level, int channel, int32_t start, int
   c.rangeStart = std::max(0, start);
   c.rangeEnd = end < 0 ? nv::ViewFrame(doc->FrameCount()) : end;
   view_->Plot()->SetCursor(c);
-  ViewHost::Get().SetCursorMode(nv::CursorMode::Level);
-  ViewHost::Get().RequestCommandUpdate();
+  host_.SetCursorMode(nv::CursorMode::Level);
+  host_.RequestCommandUpdate();
 }
 
 void PulseViewAnalyses::Detach(AttachedWindow* a) {
@@ -196,7 +197,7 @@ void PulseViewAnalyses::CloseDialog(bool keepSettings) {
   d->StopWorker();
   if (keepSettings) {
     working_ = d->Settings();
-    ViewHost::Get().DefaultPulse() = working_;
+    host_.DefaultPulse() = working_;
   }
   Detach(dialogAttachment_);
   dialogAttachment_ = nullptr;
@@ -204,7 +205,7 @@ void PulseViewAnalyses::CloseDialog(bool keepSettings) {
   ReleaseThreshold(-1);
   d->disconnect(this);
   d->deleteLater();
-  ViewHost::Get().RequestCommandUpdate();
+  host_.RequestCommandUpdate();
 }
 
 void PulseViewAnalyses::OpenPulseCharacteristics() {
@@ -216,7 +217,7 @@ void PulseViewAnalyses::OpenPulseCharacteristics() {
     delete old;  // stopped and joined; nothing of it stays
   }
   const nv::AnalysisSettings& s = view_->Settings();
-  working_ = ViewHost::Get().DefaultPulse();
+  working_ = host_.DefaultPulse();
   // The transform of the view's spectrogram settings, automatic values
   // resolved as norvane-cli resolves them (not as drawn at this zoom).
   nv::PulseTransform::Of(s).ApplyTo(working_);
@@ -236,7 +237,7 @@ void PulseViewAnalyses::OpenPulseCharacteristics() {
             // the dialog's threshold.
             if (dialogThreshold_ && InThresholdMode()) ShowLevel(level, channel, start, end);
           });
-  connect(d, &PulseAnalysisDialog::workerStateChanged, this, [] { ViewHost::Get().RequestCommandUpdate(); });
+  connect(d, &PulseAnalysisDialog::workerStateChanged, this, [this] { host_.RequestCommandUpdate(); });
   auto attachment = std::make_unique<DialogAttachment>(d, this);
   dialogAttachment_ = attachment.get();
   view_->Windows().Attach(attachment.get());
@@ -256,7 +257,7 @@ void PulseViewAnalyses::OpenRateWindow(bool intervalMode) {
     nv::ShowMessage(CRateWnd::kTooManyMessage, nv::MessageIcon::Exclamation);
     return;
   }
-  nv::RateSettings s = ViewHost::Get().DefaultRate();
+  nv::RateSettings s = host_.DefaultRate();
   s.intervalMode = intervalMode ? 1 : 0;
   const Range r = CurrentRange();
   SetChannelFlags(s.leftChannel, s.rightChannel, r.channels);

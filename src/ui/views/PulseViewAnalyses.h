@@ -40,11 +40,12 @@
 class AttachedWindow;
 class CNvAnaView;
 class CNvAnaViewPower;
+class ViewHost;
 
 class PulseViewAnalyses : public QObject, public CommandTarget {
   Q_OBJECT
  public:
-  PulseViewAnalyses(CNvAnaView* view, CNvAnaViewPower& power);
+  PulseViewAnalyses(CNvAnaView* view, ViewHost& host, CNvAnaViewPower& power);
   ~PulseViewAnalyses() override;
 
   // CommandTarget: the pulse analyses and the histogram default settings.
@@ -96,6 +97,7 @@ class PulseViewAnalyses : public QObject, public CommandTarget {
   void Detach(AttachedWindow* a);
 
   CNvAnaView* view_;
+  ViewHost& host_;
   CNvAnaViewPower& power_;
   nv::PulseSettings working_;
   QPointer<PulseAnalysisDialog> dialog_;

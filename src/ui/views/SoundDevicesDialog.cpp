@@ -74,8 +74,7 @@ nv::InputKind SoundDevicesDialog::InputKindChoice() const {
 
 int SoundDevicesDialog::Run() { return runner ? runner(*this) : exec(); }
 
-void SoundDevicesDialog::ChooseForHost(QWidget* parent) {
-  ViewHost& host = ViewHost::Get();
+void SoundDevicesDialog::ChooseForHost(ViewHost& host, QWidget* parent) {
   SoundDevicesDialog dlg(host.Audio(), host.OutputDevice(), host.InputDevice(), parent,
                          host.InputKind());
   if (dlg.Run() != QDialog::Accepted) return;

@@ -16,6 +16,7 @@
 
 class QComboBox;
 class QRadioButton;
+class ViewHost;
 
 class SoundDevicesDialog : public QDialog {
   Q_OBJECT
@@ -33,9 +34,9 @@ class SoundDevicesDialog : public QDialog {
 
   // Runs the dialog: exec(), or `runner` when set (tests).
   int Run();
-  // "Sound devices": the dialog over the view host's devices; on OK the
-  // choices go back to the host.
-  static void ChooseForHost(QWidget* parent);
+  // "Sound devices": the dialog over the devices of `host`; on OK the
+  // choices go back to it.
+  static void ChooseForHost(ViewHost& host, QWidget* parent);
   static std::function<int(SoundDevicesDialog&)> runner;
 
  private:

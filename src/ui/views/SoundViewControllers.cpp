@@ -12,17 +12,17 @@
 #include "views/SoundViewSettingsDialogs.h"
 #include "views/SoundViewZoom.h"
 
-SoundViewControllers::SoundViewControllers(CNvAnaView& view)
-    : detector_(std::make_unique<SoundViewDetector>(view)),
-      power_(std::make_unique<CNvAnaViewPower>(&view)),
-      pulses_(std::make_unique<PulseViewAnalyses>(&view, *power_)),
-      editing_(std::make_unique<SoundViewEditing>(view, detector_->Mode())),
-      playback_(std::make_unique<SoundViewPlayback>(view)),
-      recording_(std::make_unique<SoundViewRecording>(view)),
-      format_(std::make_unique<SoundViewFormat>(view)),
+SoundViewControllers::SoundViewControllers(CNvAnaView& view, ViewHost& host)
+    : detector_(std::make_unique<SoundViewDetector>(view, host)),
+      power_(std::make_unique<CNvAnaViewPower>(&view, host)),
+      pulses_(std::make_unique<PulseViewAnalyses>(&view, host, *power_)),
+      editing_(std::make_unique<SoundViewEditing>(view, host, detector_->Mode())),
+      playback_(std::make_unique<SoundViewPlayback>(view, host)),
+      recording_(std::make_unique<SoundViewRecording>(view, host)),
+      format_(std::make_unique<SoundViewFormat>(view, host)),
       marks_(std::make_unique<SoundViewMarks>(view)),
       zoom_(std::make_unique<SoundViewZoom>(view)),
-      settingsDialogs_(std::make_unique<SoundViewSettingsDialogs>(view)),
+      settingsDialogs_(std::make_unique<SoundViewSettingsDialogs>(view, host)),
       route_{detector_.get(), pulses_.get(), editing_.get(), playback_.get(), recording_.get(),
              format_.get(),   marks_.get(),  power_.get(),   zoom_.get(),     settingsDialogs_.get()} {}
 

@@ -9,7 +9,8 @@
 //
 // Contract: owned by its view (CNvAnaView) and made at the end of the view's
 // constructor, when its plot, status strip and attached-window list exist;
-// it owns every controller. The view stops the playbacks (StopPlayback)
+// it owns every controller and makes each with the view's host, which
+// outlives them. The view stops the playbacks (StopPlayback)
 // and closes the analysis windows and dialogs (CloseAll) before its
 // document goes. Interface thread only.
 #include <memory>
@@ -28,10 +29,12 @@ class SoundViewPlayback;
 class SoundViewRecording;
 class SoundViewSettingsDialogs;
 class SoundViewZoom;
+class ViewHost;
 
 class SoundViewControllers : public CommandTarget {
  public:
-  explicit SoundViewControllers(CNvAnaView& view);
+  // `host`: the view's host, which every controller is made with.
+  SoundViewControllers(CNvAnaView& view, ViewHost& host);
   ~SoundViewControllers() override;
 
   // CommandTarget: the first controller that knows the command.

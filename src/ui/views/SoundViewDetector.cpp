@@ -13,7 +13,7 @@
 #include "views/ViewHost.h"
 #include "views/VirtualDetectorDialog.h"
 
-SoundViewDetector::SoundViewDetector(CNvAnaView& view) : view_(view) {}
+SoundViewDetector::SoundViewDetector(CNvAnaView& view, ViewHost& host) : view_(view), host_(host) {}
 
 SoundViewDetector::~SoundViewDetector() { StopDetectorPlayback(); }
 
@@ -28,20 +28,21 @@ bool SoundViewDetector::OnCommand(int id) {
       if (!detector_.IsOn()) return false;
       nv::CNorvaneDoc* doc = view_.Document();
       if (!doc) return true;
-      const nv::FilterDescription& filter = ViewHost::Get().DetectorFilter();
+      const nv::FilterDescription& filter = host_.DetectorFilter();
       if (!nv::DetectorFilterChosen(filter)) {
         nv::ShowMessage("Select a filter for the virtual detector first (Filter).");
         return true;
       }
       if (!detectorPlayer_) {
-        detectorPlayer_ = std::make_unique<nv::DetectorPlayback>(*doc, ViewHost::Get().Audio(), &SoundViewPlayback::HostIsPlaying,
-                                                         &SoundViewPlayback::HostSetPlaying, *this);
+        detectorPlayer_ = std::make_unique<nv::DetectorPlayback>(
+            *doc, host_.Audio(), [this] { return host_.IsPlaying(); },
+            [this](bool playing) { host_.SetPlayingAndUpdate(playing); }, *this);
       }
-      detectorPlayer_->SetOutputDevice(ViewHost::Get().OutputDevice());
+      detectorPlayer_->SetOutputDevice(host_.OutputDevice());
       const nv::PlaybackRequest r = view_.PlaybackRequestHere();
       lineBeforePlay_ = detector_.Line().position;
       detectorPlayer_->Play(r, filter, detector_.Settings().speedFactor, detector_.Line().value);
-      ViewHost::Get().RequestCommandUpdate();
+      host_.RequestCommandUpdate();
       return true;
     }
     case cmd::kSoundStop:
@@ -58,7 +59,7 @@ bool SoundViewDetector::OnUpdateCommand(int id, CommandState& st) {
     case cmd::kSoundVirtualDetector: {
       const nv::CNorvaneDoc* doc = view_.Document();
       st.checked = detector_.IsOn();
-      st.enabled = doc && !ViewHost::Get().IsPlaying() && (detector_.IsOn() || doc->FrameCount() > 0);
+      st.enabled = doc && !host_.IsPlaying() && (detector_.IsOn() || doc->FrameCount() > 0);
       return true;
     }
     case cmd::kSoundStop:
@@ -72,14 +73,14 @@ bool SoundViewDetector::OnUpdateCommand(int id, CommandState& st) {
 
 void SoundViewDetector::ToggleDetector() {
   nv::CNorvaneDoc* doc = view_.Document();
-  if (!doc || ViewHost::Get().IsPlaying()) return;
+  if (!doc || host_.IsPlaying()) return;
   nv::SoundPlot* plot = view_.Plot();
   if (detector_.IsOn()) {
     StopDetectorPlayback();
     detector_.SwitchOff();
     plot->SetDetectorLine(detector_.Line());
     view_.Strip()->SetStatusText(QString());
-    ViewHost::Get().RequestCommandUpdate();
+    host_.RequestCommandUpdate();
     return;
   }
   const nv::PlotSetup& s = plot->Setup();
@@ -100,11 +101,11 @@ void SoundViewDetector::ToggleDetector() {
   offered.frequencyHz = preview.value;
   // The detector's first-start low-pass is designed for this sound, so that
   // "OK" switches it on at once.
-  nv::DesignInitialDetectorFilter(ViewHost::Get().DetectorFilter(), nyquistHz);
+  nv::DesignInitialDetectorFilter(host_.DetectorFilter(), nyquistHz);
   // The line shows the frequency typed in the dialog while it is open.
   plot->SetDetectorLine(preview);
   const VirtualDetectorDialog::Answer a = VirtualDetectorDialog::Ask(
-      offered, ViewHost::Get().DetectorFilter(), view_.window(), nyquistHz, [plot, &preview](int32_t hz) {
+      offered, host_.DetectorFilter(), view_.window(), nyquistHz, [plot, &preview](int32_t hz) {
         preview.value = hz;
         plot->SetDetectorLine(preview);
       });
@@ -115,7 +116,7 @@ void SoundViewDetector::ToggleDetector() {
   detector_.SwitchOn(a.settings, place);
   plot->SetDetectorLine(detector_.Line());
   ShowDetectorStatus();
-  ViewHost::Get().RequestCommandUpdate();
+  host_.RequestCommandUpdate();
   // "Select Filter": the filter command, which now edits the detector's filter.
   if (a.choice == VirtualDetectorDialog::Choice::SelectFilter) view_.OnCommand(cmd::kEditFilter);
 }
@@ -136,7 +137,7 @@ void SoundViewDetector::MoveDetectorLineByKey(int key) {
     const nv::KeyOutcome r = key == Qt::Key_Left ? detectorPlayer_->RateDown() : detectorPlayer_->RateUp();
     if (r == nv::KeyOutcome::Refused) QApplication::beep();
     return;
-  } else if (!ViewHost::Get().IsPlaying()) {
+  } else if (!host_.IsPlaying()) {
     moved = nv::StepDetectorPosition(s, doc->FrameCount(), line, key == Qt::Key_Right ? 1 : -1);
   }
   if (!moved) {
@@ -160,7 +161,7 @@ void SoundViewDetector::StopDetectorPlayback() {
   detectorPlayer_.reset();
   if (wasActive) {
     MoveDetectorLine(-1);
-    ViewHost::Get().RequestCommandUpdate();
+    host_.RequestCommandUpdate();
   }
 }
 
@@ -181,7 +182,7 @@ void SoundViewDetector::ShowDetectorLineStatus() { ShowDetectorStatus(); }
 
 void SoundViewDetector::RefuseDetectorPlayback() { QApplication::beep(); }
 
-void SoundViewDetector::DetectorPlaybackClosed() { ViewHost::Get().RequestCommandUpdate(); }
+void SoundViewDetector::DetectorPlaybackClosed() { host_.RequestCommandUpdate(); }
 
 void SoundViewDetector::ShowDetectorStatus() {
   view_.Strip()->SetStatusText(QString::fromStdString(detector_.StatusText(view_.Plot()->Setup())));

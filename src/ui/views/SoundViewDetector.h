@@ -23,10 +23,11 @@
 #include "base/CommandTarget.h"
 
 class CNvAnaView;
+class ViewHost;
 
 class SoundViewDetector : public CommandTarget, public nv::DetectorPlaybackView {
  public:
-  explicit SoundViewDetector(CNvAnaView& view);
+  SoundViewDetector(CNvAnaView& view, ViewHost& host);
   ~SoundViewDetector() override;
 
   // CommandTarget: kSoundVirtualDetector, and kSoundPlay / kSoundStop
@@ -64,6 +65,7 @@ class SoundViewDetector : public CommandTarget, public nv::DetectorPlaybackView 
   bool Playing() const;
 
   CNvAnaView& view_;
+  ViewHost& host_;
   nv::DetectorMode detector_;
   std::unique_ptr<nv::DetectorPlayback> detectorPlayer_;
   int32_t lineBeforePlay_ = -1;  // where the line stood when the detector started playing

@@ -21,8 +21,6 @@
 
 namespace {
 
-bool Playing() { return ViewHost::Get().IsPlaying(); }
-
 // The channels an edit acts on from a cursor record's channel (0 none, 1, 2).
 nv::ChannelSelection ChannelsOf(int32_t channel) { return nv::ChannelSelectionFromCode(channel); }
 
@@ -84,14 +82,14 @@ bool SoundViewEditing::OnCommand(int id) {
   // With the detector on, "&Filter" edits and designs the detector's filter
   // and filters nothing.
   if (id == kEditFilter && detector_.IsOn()) {
-    nv::FilterDescription& detectorFilter = ViewHost::Get().DetectorFilter();
+    nv::FilterDescription& detectorFilter = host_.DetectorFilter();
     nv::FilterDescription desc = detectorFilter;
     if (TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc), window)) detectorFilter = desc;
     return true;
   }
   // The samples do not change while a playback or recording uses them, nor
   // while a pulse analysis reads them.
-  if ((Playing() || PulseAnalysisDialog::RunningOn(doc)) && id != kEditCopy && id != kEditCopyAscii)
+  if ((host_.IsPlaying() || PulseAnalysisDialog::RunningOn(doc)) && id != kEditCopy && id != kEditCopyAscii)
     return true;
   const EditRange r = EditSelection();
   const bool hasSelection = view_.HasSelection();
@@ -157,7 +155,7 @@ bool SoundViewEditing::OnCommand(int id) {
       return true;
     }
     case kEditFilter: {
-      nv::FilterDescription& commandFilter = ViewHost::Get().CommandFilter();
+      nv::FilterDescription& commandFilter = host_.CommandFilter();
       nv::FilterDescription desc = commandFilter;
       if (!TimeDomainFilterDialog::Ask(desc, nv::DocumentNyquistHz(*doc), window) || !view_.Document()) return true;
       // The dialog designed it: these are the last values that designed.
@@ -184,14 +182,14 @@ bool SoundViewEditing::OnUpdateCommand(int id, CommandState& st) {
     case kEditSilence:
     case kEditReverse:
     case kEditVolume:
-      st.enabled = doc && view_.HasSelection() && !Playing() && !PulseAnalysisDialog::RunningOn(doc);
+      st.enabled = doc && view_.HasSelection() && !host_.IsPlaying() && !PulseAnalysisDialog::RunningOn(doc);
       return true;
     case kEditFilter:
-      st.enabled = doc && detector_.FilterCommandEnabled(view_.HasSelection() && !Playing() &&
+      st.enabled = doc && detector_.FilterCommandEnabled(view_.HasSelection() && !host_.IsPlaying() &&
                                                          !PulseAnalysisDialog::RunningOn(doc));
       return true;
     case kEditPaste:
-      st.enabled = doc && doc->Editor().CanPaste() && !Playing() && !PulseAnalysisDialog::RunningOn(doc);
+      st.enabled = doc && doc->Editor().CanPaste() && !host_.IsPlaying() && !PulseAnalysisDialog::RunningOn(doc);
       return true;
     default: return false;
   }

@@ -20,10 +20,12 @@ namespace nv {
 class DetectorMode;
 }
 class CNvAnaView;
+class ViewHost;
 
 class SoundViewEditing : public CommandTarget {
  public:
-  SoundViewEditing(CNvAnaView& view, const nv::DetectorMode& detector) : view_(view), detector_(detector) {}
+  SoundViewEditing(CNvAnaView& view, ViewHost& host, const nv::DetectorMode& detector)
+      : view_(view), host_(host), detector_(detector) {}
 
   // CommandTarget: the Edit menu's commands on the document.
   bool OnCommand(int id) override;
@@ -45,5 +47,6 @@ class SoundViewEditing : public CommandTarget {
 
  private:
   CNvAnaView& view_;
+  ViewHost& host_;
   const nv::DetectorMode& detector_;
 };

@@ -11,19 +11,19 @@
 
 bool SoundViewFormat::OnCommand(int id) {
   if (id == cmd::kSoundDevices) {
-    SoundDevicesDialog::ChooseForHost(&view_);
+    SoundDevicesDialog::ChooseForHost(host_, &view_);
     return true;
   }
   if (id != cmd::kSoundFormat) return false;
   if (!view_.Document()) return true;
-  const auto choice = SoundFormatDialog::Ask(*view_.Document(), ViewHost::Get().OutputFormatQuery(), view_.window());
+  const auto choice = SoundFormatDialog::Ask(*view_.Document(), host_.OutputFormatQuery(), view_.window());
   nv::CNorvaneDoc* doc = view_.Document();
   if (!choice || !doc) return true;
   // A new rate makes the measurement cursors and the zoom history meaningless.
   if (choice->rateHz != static_cast<int64_t>(doc->Format().nSamplesPerSec)) view_.ClearMeasurementAndHistory();
   nv::ApplySoundFormat(*doc, *choice);
   view_.Readout().ShowFormat();
-  ViewHost::Get().RequestCommandUpdate();
+  host_.RequestCommandUpdate();
   return true;
 }
 
@@ -33,6 +33,6 @@ bool SoundViewFormat::OnUpdateCommand(int id, CommandState& st) {
     return true;
   }
   if (id != cmd::kSoundFormat) return false;
-  st.enabled = view_.Document() != nullptr && !ViewHost::Get().IsPlaying();
+  st.enabled = view_.Document() != nullptr && !host_.IsPlaying();
   return true;
 }

@@ -11,10 +11,11 @@
 #include "base/CommandTarget.h"
 
 class CNvAnaView;
+class ViewHost;
 
 class SoundViewFormat : public CommandTarget {
  public:
-  explicit SoundViewFormat(CNvAnaView& view) : view_(view) {}
+  SoundViewFormat(CNvAnaView& view, ViewHost& host) : view_(view), host_(host) {}
 
   // CommandTarget: kSoundFormat, kSoundDevices.
   bool OnCommand(int id) override;
@@ -22,4 +23,5 @@ class SoundViewFormat : public CommandTarget {
 
  private:
   CNvAnaView& view_;
+  ViewHost& host_;
 };

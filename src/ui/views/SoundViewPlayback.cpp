@@ -39,7 +39,7 @@ constexpr int kFollowMs = 40;
 
 }  // namespace
 
-SoundViewPlayback::SoundViewPlayback(CNvAnaView& view) : view_(view) {}
+SoundViewPlayback::SoundViewPlayback(CNvAnaView& view, ViewHost& host) : view_(view), host_(host) {}
 
 SoundViewPlayback::~SoundViewPlayback() { Stop(); }
 
@@ -54,10 +54,11 @@ bool SoundViewPlayback::OnCommand(int id) {
     case kSoundPlay: {
       if (!doc) return true;
       if (!player_) {
-        player_ = std::make_unique<nv::PlaybackEngine>(*doc, ViewHost::Get().Audio(), &SoundViewPlayback::HostIsPlaying,
-                                                       &SoundViewPlayback::HostSetPlaying, *this);
+        player_ = std::make_unique<nv::PlaybackEngine>(
+            *doc, host_.Audio(), [this] { return host_.IsPlaying(); },
+            [this](bool playing) { host_.SetPlayingAndUpdate(playing); }, *this);
       }
-      player_->SetOutputDevice(ViewHost::Get().OutputDevice());
+      player_->SetOutputDevice(host_.OutputDevice());
       const nv::PlaybackRequest r = view_.PlaybackRequestHere();
       keyNote_.clear();
       player_->Play(r);
@@ -69,7 +70,7 @@ bool SoundViewPlayback::OnCommand(int id) {
         }
         timer_->start();
       }
-      ViewHost::Get().RequestCommandUpdate();
+      host_.RequestCommandUpdate();
       return true;
     }
     case kSoundStop:
@@ -78,13 +79,6 @@ bool SoundViewPlayback::OnCommand(int id) {
     default:
       return false;
   }
-}
-
-bool SoundViewPlayback::HostIsPlaying() { return ViewHost::Get().IsPlaying(); }
-
-void SoundViewPlayback::HostSetPlaying(bool playing) {
-  ViewHost::Get().SetPlaying(playing);
-  ViewHost::Get().RequestCommandUpdate();
 }
 
 bool SoundViewPlayback::OnUpdateCommand(int id, CommandState& st) {
@@ -97,7 +91,7 @@ bool SoundViewPlayback::OnUpdateCommand(int id, CommandState& st) {
   }
   switch (id) {
     case kSoundPlay:
-      st.enabled = doc && doc->FrameCount() > 0 && !ViewHost::Get().IsPlaying();
+      st.enabled = doc && doc->FrameCount() > 0 && !host_.IsPlaying();
       return true;
     case kSoundStop:
       st.enabled = player_ && player_->Active();
@@ -152,7 +146,7 @@ void SoundViewPlayback::Stop() {
   player_.reset();
   if (wasActive) {
     view_.Plot()->SetDragCursor(nv::CursorRecord{});
-    ViewHost::Get().RequestCommandUpdate();
+    host_.RequestCommandUpdate();
   }
 }
 
@@ -185,5 +179,5 @@ void SoundViewPlayback::Beep() { QApplication::beep(); }
 void SoundViewPlayback::PlaybackClosed() {
   if (timer_) timer_->stop();
   view_.Plot()->SetDragCursor(nv::CursorRecord{});
-  ViewHost::Get().RequestCommandUpdate();
+  host_.RequestCommandUpdate();
 }

@@ -23,10 +23,11 @@
 
 class CNvAnaView;
 class QTimer;
+class ViewHost;
 
 class SoundViewPlayback : public CommandTarget, public nv::PlaybackView {
  public:
-  explicit SoundViewPlayback(CNvAnaView& view);
+  SoundViewPlayback(CNvAnaView& view, ViewHost& host);
   ~SoundViewPlayback() override;
 
   // CommandTarget: kSoundPlay, kSoundStop and the play speeds.
@@ -45,10 +46,6 @@ class SoundViewPlayback : public CommandTarget, public nv::PlaybackView {
   // nothing plays here.
   bool OnVolumeKey(int key);
 
-  // The application-wide playing flag the playbacks share, and its setter
-  // that also updates the commands.
-  static bool HostIsPlaying();
-  static void HostSetPlaying(bool playing);
   // The answer to an arrow key of a playback: false when nothing played,
   // a beep when the device refused it, true otherwise.
   static bool TakeKeyOutcome(nv::KeyOutcome outcome);
@@ -63,6 +60,7 @@ class SoundViewPlayback : public CommandTarget, public nv::PlaybackView {
   void Follow();
 
   CNvAnaView& view_;
+  ViewHost& host_;
   std::unique_ptr<nv::PlaybackEngine> player_;
   QPointer<QTimer> timer_;  // moves the playback cursor between blocks
   std::string keyNote_;     // volume and speed after the last arrow key while playing

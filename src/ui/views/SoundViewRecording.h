@@ -12,10 +12,11 @@
 #include "base/CommandTarget.h"
 
 class CNvAnaView;
+class ViewHost;
 
 class SoundViewRecording : public CommandTarget {
  public:
-  explicit SoundViewRecording(CNvAnaView& view) : view_(view) {}
+  SoundViewRecording(CNvAnaView& view, ViewHost& host) : view_(view), host_(host) {}
 
   // CommandTarget: kSoundRecord.
   bool OnCommand(int id) override;
@@ -23,4 +24,5 @@ class SoundViewRecording : public CommandTarget {
 
  private:
   CNvAnaView& view_;
+  ViewHost& host_;
 };

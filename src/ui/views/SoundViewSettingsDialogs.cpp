@@ -42,7 +42,7 @@ void SoundViewSettingsDialogs::Open(nv::PlotArea area) {
     return dlg;
   };
   if (area == nv::PlotArea::Spectrogram)
-    spect_.Open([&] { return hook(new SpectrogramSettingsDialog(settings, false, rates, &view_)); });
+    spect_.Open([&] { return hook(new SpectrogramSettingsDialog(host_.ColorMaps(), settings, false, rates, &view_)); });
   else if (area == nv::PlotArea::Oscillogram)
     osc_.Open([&] { return hook(new OscillogramSettingsDialog(settings, false, rates, &view_)); });
   else if (area == nv::PlotArea::ZeroCrossing)
@@ -61,13 +61,13 @@ bool SoundViewSettingsDialogs::OnCommand(int id) {
     case kOscSettingsCurrent: Open(nv::PlotArea::Oscillogram); return true;
     case kZcSettingsCurrent: Open(nv::PlotArea::ZeroCrossing); return true;
     case kSpectSettingsDefault:
-      ViewHost::Get().OpenDefaultSettings(nv::PlotArea::Spectrogram, view_.window());
+      host_.OpenDefaultSettings(nv::PlotArea::Spectrogram, view_.window());
       return true;
     case kOscSettingsDefault:
-      ViewHost::Get().OpenDefaultSettings(nv::PlotArea::Oscillogram, view_.window());
+      host_.OpenDefaultSettings(nv::PlotArea::Oscillogram, view_.window());
       return true;
     case kZcSettingsDefault:
-      ViewHost::Get().OpenDefaultSettings(nv::PlotArea::ZeroCrossing, view_.window());
+      host_.OpenDefaultSettings(nv::PlotArea::ZeroCrossing, view_.window());
       return true;
     default: return false;
   }

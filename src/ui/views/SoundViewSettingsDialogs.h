@@ -19,10 +19,11 @@
 #include "settings/ZeroCrossingSettingsDialog.h"
 
 class CNvAnaView;
+class ViewHost;
 
 class SoundViewSettingsDialogs : public CommandTarget {
  public:
-  explicit SoundViewSettingsDialogs(CNvAnaView& view) : view_(view) {}
+  SoundViewSettingsDialogs(CNvAnaView& view, ViewHost& host) : view_(view), host_(host) {}
 
   // CommandTarget: the "- current diagram" and "- Default" settings commands.
   bool OnCommand(int id) override;
@@ -40,6 +41,7 @@ class SoundViewSettingsDialogs : public CommandTarget {
   void Take(const nv::AnalysisSettings& s);
 
   CNvAnaView& view_;
+  ViewHost& host_;
   DialogSlot<SpectrogramSettingsDialog> spect_;
   DialogSlot<OscillogramSettingsDialog> osc_;
   DialogSlot<ZeroCrossingSettingsDialog> zc_;

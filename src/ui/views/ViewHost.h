@@ -3,9 +3,10 @@
 // wide cursor mode and playing flag, the default records new views and
 // windows start from, the two filter descriptions, the command-state update,
 // the range save and the "- Default" settings dialogs. The application
-// implements it and installs itself for every view of the process; without
-// one (a view made on its own) a plain host answers with defaults and does
-// nothing. Interface thread only; the host outlives every view.
+// implements it and hands itself to every view it makes (through the
+// document templates and the recording views); a view made on its own
+// (tests) is given a PlainViewHost. Each view hands its host to its
+// controllers. Interface thread only; the host outlives every view.
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "filter/FilterDescription.h"
 #include "plot/PlotArea.h"
 #include "settings/AnalysisSettings.h"
+#include "settings/ColorMapList.h"
 #include "settings/PowerSettings.h"
 #include "settings/PulseSettings.h"
 #include "settings/RateSettings.h"
@@ -34,15 +36,14 @@ class ViewHost {
  public:
   virtual ~ViewHost() = default;
 
-  // The installed host, or the plain one.
-  static ViewHost& Get();
-  // Installs `host` (not owned); null goes back to the plain one.
-  static void Install(ViewHost* host);
   // Whether the chosen output device plays a format, for the "Sound format"
   // dialog. Without any output device (no sound server) nothing can answer;
   // that must not stop a user from correcting the factor or the rate of a
   // recording, so every format passes then.
   nv::FormatQuery OutputFormatQuery();
+  // Sets the playing flag and asks for the commands' state again: what a
+  // playback or a recording reports when it starts and ends.
+  void SetPlayingAndUpdate(bool playing);
 
   // The cursor mode of every view (None: none chosen).
   virtual nv::CursorMode CursorMode() const = 0;
@@ -64,6 +65,9 @@ class ViewHost {
   // The default settings of new power-spectrum windows (edited by "Power
   // Spectr&um Settings - Default").
   virtual nv::PowerSettings& DefaultPower() = 0;
+  // The user colour maps the "Spectrogram settings" dialog offers and edits,
+  // with the hook that writes them.
+  virtual nv::SharedColorMaps& ColorMaps() = 0;
   // The "&Filter" command's description (it keeps the last one that designed).
   virtual nv::FilterDescription& CommandFilter() = 0;
   // The sound devices every playback and recording opens its streams on,

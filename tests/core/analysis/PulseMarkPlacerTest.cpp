@@ -8,7 +8,8 @@ namespace nv {
 namespace {
 
 TEST(PulseMarkPlacer, PlacesNumberedMarksAndRemovesThem) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 16, 44100, std::vector<uint8_t>(2000, 0));
   const int32_t first = doc.Marks().Add(10, 0, false, 3, "", true, CursorKind::Marking);
   doc.SetModifiedFlag(false);
@@ -47,9 +48,10 @@ namespace nv {
 namespace {
 
 TEST(WorkerSampleMapping, SeesTheDocumentsSamplesAndOutlivesItsMapping) {
+  DocumentContext documents;
   // Contents that start inside a page of the work file, as after opening a
   // WAVE file whose sound starts at byte 44.
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   std::vector<int16_t> values(10000);
   for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<int16_t>(i * 7 - 30000);
   doc.SetFormat(1, 16, 44100);
@@ -66,7 +68,7 @@ TEST(WorkerSampleMapping, SeesTheDocumentsSamplesAndOutlivesItsMapping) {
   doc.UnmapSamples();  // the document lets go of its own mapping
   for (int64_t i : {0, 1, 4095, 9999}) EXPECT_EQ(mapping.Samples().Raw(i, 0), values[static_cast<size_t>(i)]);
   (void)own;
-  CNorvaneDoc empty;
+  CNorvaneDoc empty(documents);
   WorkerSampleMapping none(empty);
   EXPECT_FALSE(none.Failed());
   EXPECT_TRUE(none.Samples().Empty());

@@ -44,7 +44,8 @@ RateHistogram Computed(const RateSettings& s, const SampleSource& src, int64_t s
 // 48 calls overlap) counts as a length and, but for the first, as an
 // interval; none is split or dropped.
 TEST(RateHistogram, FirstStartSettingsFindTheDemosCalls) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(BuildDemoRecording(doc));
   const SampleSource src = doc.Samples();
   PulseRunInput in;

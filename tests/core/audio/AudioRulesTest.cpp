@@ -86,6 +86,7 @@ TEST(DeviceFormatLabel, BestFormatInOrderOrNothing) {
 }
 
 TEST(SlowedCopy, RelabelsRateAndFactorAndKeepsTheSamples) {
+  DocumentContext documents;
   // Rates that divide: the factor is divided by the speed.
   SlowedLabels l = SlowedLabelsFor(441000, 1000, 0.1);
   EXPECT_EQ(l.rateHz, 44100u);
@@ -101,14 +102,14 @@ TEST(SlowedCopy, RelabelsRateAndFactorAndKeepsTheSamples) {
 
   test::ScopedSink sink;
   test::TempDir dir;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   std::vector<int16_t> s(5000);
   for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(i * 13 - 30000);
   test::FillDocument(doc, 1, 16, 250000, test::Samples16(s));
   const int64_t realUs = doc.FramesToMicroseconds(doc.FrameCount());
   ASSERT_TRUE(RelabelForSpeed(doc, 0.1));
   ASSERT_TRUE(doc.Save({dir.File("slow.wav"), FileType::NorvaneWave}));
-  CNorvaneDoc back;
+  CNorvaneDoc back(documents);
   ASSERT_TRUE(back.Open({dir.File("slow.wav")}));
   EXPECT_EQ(back.Format().nSamplesPerSec, 25000u);
   EXPECT_EQ(back.Info().TimeExpansion(), 10000);
@@ -116,7 +117,7 @@ TEST(SlowedCopy, RelabelsRateAndFactorAndKeepsTheSamples) {
   EXPECT_EQ(test::WorkBytes(back), test::Samples16(s));
   // A mark stays on its row of the spectrogram: where rate x factor moves
   // (by 134 in 44 100 000 at 1/32), its frequency moves with it.
-  CNorvaneDoc odd;
+  CNorvaneDoc odd(documents);
   test::FillDocument(odd, 1, 16, 44100, test::Samples16(s));
   odd.Info().SetTimeExpansion(1000);
   odd.Marks().Add(10, 1000000, true, 1, "", true, CursorKind::Measurement);

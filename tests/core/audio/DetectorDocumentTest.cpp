@@ -28,8 +28,9 @@ FilterDescription LowPass() {
 }
 
 TEST(DetectorDocument, OwnMappingOutlivesTheDocumentsMapping) {
+  DocumentContext documents;
   test::ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   const std::vector<int16_t> tone = Tone(30000);
   test::FillDocument(doc, 1, 16, 44100, test::Samples16(tone));
   DetectorSoundMapping map;
@@ -44,7 +45,7 @@ TEST(DetectorDocument, OwnMappingOutlivesTheDocumentsMapping) {
   // (44 bytes in): the mapping finds the frames there all the same.
   test::TempDir dir;
   ASSERT_TRUE(doc.Save({dir.File("tone.wav"), FileType::StandardWave}));
-  CNorvaneDoc opened;
+  CNorvaneDoc opened(documents);
   ASSERT_TRUE(opened.Open({dir.File("tone.wav")}));
   ASSERT_NE(opened.WorkFile().FileOffset(0) % TempFile::kPageBytes, 0);
   ASSERT_TRUE(map.Map(opened));
@@ -52,7 +53,7 @@ TEST(DetectorDocument, OwnMappingOutlivesTheDocumentsMapping) {
   for (int64_t i : {0, 1, 12345, 29999}) EXPECT_EQ(map.Samples().Raw(i, 0), tone[static_cast<size_t>(i)]);
   map.Release();
   // An empty document maps to no frames.
-  CNorvaneDoc empty;
+  CNorvaneDoc empty(documents);
   test::FillDocument(empty, 1, 16, 44100, {});
   EXPECT_TRUE(map.Map(empty));
   EXPECT_TRUE(map.Samples().Empty());
@@ -60,9 +61,10 @@ TEST(DetectorDocument, OwnMappingOutlivesTheDocumentsMapping) {
 }
 
 TEST(DetectorDocument, WrittenFileHoldsTheBlocksThePlaybackPlays) {
+  DocumentContext documents;
   test::ScopedSink sink;
   test::TempDir dir;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   const std::vector<int16_t> tone = Tone(100000);
   test::FillDocument(doc, 1, 16, 44100, test::Samples16(tone));
   doc.Info().SetTimeExpansion(10000);
@@ -78,7 +80,7 @@ TEST(DetectorDocument, WrittenFileHoldsTheBlocksThePlaybackPlays) {
   std::vector<uint8_t> expected, block(s.BlockBytes());
   while (uint32_t got = s.FillBlock(block.data())) expected.insert(expected.end(), block.begin(), block.begin() + got);
 
-  CNorvaneDoc out;
+  CNorvaneDoc out(documents);
   ASSERT_TRUE(out.Open({dir.File("out.wav")}));
   EXPECT_EQ(out.File().type, FileType::StandardWave);
   EXPECT_EQ(out.Format().nSamplesPerSec, 44100u);

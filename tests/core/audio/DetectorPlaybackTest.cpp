@@ -51,7 +51,8 @@ class DetectorPlaybackTest : public ::testing::Test {
   SimulatedAudioBackend backend{queue};
   bool playing = false;
   FakeDetectorView view;
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc{documents};
   std::unique_ptr<DetectorPlayback> player = std::make_unique<DetectorPlayback>(
       doc, backend, [this] { return playing; }, [this](bool p) { playing = p; }, view);
 

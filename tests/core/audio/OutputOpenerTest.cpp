@@ -15,6 +15,7 @@ namespace nv {
 namespace {
 
 TEST(OutputOpener, EveryFieldRateIsPlayableAndAQuestionOnlyWhereItIsNot) {
+  DocumentContext documents;
   test::ScopedSink sink;
   TaskQueue queue;
   SimulatedAudioBackend backend{queue};
@@ -28,7 +29,7 @@ TEST(OutputOpener, EveryFieldRateIsPlayableAndAQuestionOnlyWhereItIsNot) {
 
   const FormatQuery query = [&](int ch, int bits, int64_t rate) { return CanPlay(backend, device, ch, bits, rate); };
   for (int64_t rate : {int64_t{500000}, int64_t{1000000}}) {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     test::FillDocument(doc, 1, 16, static_cast<int>(rate), test::Samples16({1, -2, 3, -4}));
     SoundFormatChoice c = SoundFormatChoiceOf(doc);
     c.timeExpansion = 10;
@@ -40,7 +41,7 @@ TEST(OutputOpener, EveryFieldRateIsPlayableAndAQuestionOnlyWhereItIsNot) {
   }
   // A rate chosen that the device takes in no way is questioned, then refused.
   backend.accepts = [](const WaveFormatEx&) { return false; };
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 16, 500000, test::Samples16({1, -2, 3, -4}));
   SoundFormatChoice c = SoundFormatChoiceOf(doc);
   c.rateHz = 250000;

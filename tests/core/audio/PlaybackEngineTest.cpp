@@ -68,7 +68,8 @@ class Playback : public ::testing::Test {
   SimulatedAudioBackend backend{queue};
   bool playing = false;
   FakePlaybackView view;
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc{documents};
   PlaybackEngine engine{doc, backend, playing, view};
 
   void Fill(int channels, int bits, int rate, const std::vector<uint8_t>& bytes) {
@@ -252,8 +253,9 @@ TEST_F(Playback, RangeChoiceLabelsAndTheWholeLastBlock) {
 }
 
 TEST_F(Playback, OnePlaybackInTheApplicationAndNoSound) {
+  DocumentContext documents;
   Fill(1, 8, 11025, std::vector<uint8_t>(11025, 128));
-  CNorvaneDoc other;
+  CNorvaneDoc other(documents);
   test::FillDocument(other, 1, 8, 11025, std::vector<uint8_t>(5000, 100));
   FakePlaybackView otherView;
   PlaybackEngine second(other, backend, playing, otherView);
@@ -271,7 +273,7 @@ TEST_F(Playback, OnePlaybackInTheApplicationAndNoSound) {
   queue.RunPending();
   EXPECT_FALSE(playing);
 
-  CNorvaneDoc empty;
+  CNorvaneDoc empty(documents);
   PlaybackEngine none(empty, backend, playing, otherView);
   none.Play({});
   EXPECT_EQ(sink.texts(), std::vector<std::string>{"No sound to play."});
@@ -454,6 +456,7 @@ TEST_F(Playback, HeardFrameFollowsTheDevice) {
 }
 
 TEST_F(Playback, DocumentsMadeOrReadWhilePlayingLeaveItsBlocksAlone) {
+  DocumentContext documents;
   // A 16-bit stereo sound plays in blocks of 11 008 bytes. Meanwhile other
   // documents come and go with blocks of 640 and 48 000 bytes (a new one,
   // a file read, a playback of their own started and refused): every block
@@ -476,11 +479,11 @@ TEST_F(Playback, DocumentsMadeOrReadWhilePlayingLeaveItsBlocksAlone) {
   Stream().Complete(3);
   queue.RunPending();
   {
-    CNorvaneDoc fresh;  // 11 025 Hz 8-bit mono: 640-byte blocks
+    CNorvaneDoc fresh(documents);  // 11 025 Hz 8-bit mono: 640-byte blocks
     EXPECT_EQ(fresh.BufferSize(), 640u);
     Stream().Complete(2);
     queue.RunPending();
-    CNorvaneDoc big;
+    CNorvaneDoc big(documents);
     test::FillDocument(big, 2, 16, 192000, test::Samples16(Ramp(4000)));
     EXPECT_EQ(big.BufferSize(), 48000u);
     FakePlaybackView otherView;
@@ -490,7 +493,7 @@ TEST_F(Playback, DocumentsMadeOrReadWhilePlayingLeaveItsBlocksAlone) {
     Stream().Complete(4);
     queue.RunPending();
   }
-  CNorvaneDoc after;
+  CNorvaneDoc after(documents);
   PlayToEnd();
   EXPECT_EQ(view.status.back(), "End of play");
   EXPECT_EQ(Stream().Heard(), test::WorkBytes(doc));

@@ -38,7 +38,8 @@ class Recording : public ::testing::Test {
   SimulatedAudioBackend backend{queue};
   bool playing = false;
   FakeRecorderView view;
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc{documents};
   Recorder recorder{doc, backend, [this] { return playing; }, [this](bool p) { playing = p; }, view};
 
   void SetUp() override {

@@ -18,8 +18,9 @@ using test::FakeView;
 using test::ScopedSink;
 
 TEST(CNorvaneDoc, NewDocumentHasNoFramesButFourBytesAndDefaults) {
+  DocumentContext documents;
   ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(doc.IsValid());
   EXPECT_EQ(doc.FrameCount(), 0);
   EXPECT_EQ(doc.LastBufferIndex(), -1);
@@ -80,8 +81,9 @@ TEST(CNorvaneDoc, SetFormatTakesOnlyPositiveArguments) {
 }
 
 TEST(CNorvaneDoc, TimeConversionsTruncateInTheGivenOrder) {
+  DocumentContext documents;
   ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   doc.SetFormat(1, 16, 44100);
   EXPECT_EQ(doc.FramesToMicroseconds(44100), 1000000);
   EXPECT_EQ(doc.FramesToMicroseconds(1), 22);  // 1e9 / 44100 = 22675, / 1000 = 22
@@ -101,8 +103,9 @@ TEST(CNorvaneDoc, TimeConversionsTruncateInTheGivenOrder) {
 }
 
 TEST(CNorvaneDoc, SetLengthClearsSelectionsBeyondTheEndAndTellsViews) {
+  DocumentContext documents;
   ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 16, 44100, std::vector<uint8_t>(2000, 0));
   EXPECT_EQ(doc.FrameCount(), 1000);
   EXPECT_EQ(doc.LastBufferIndex(), 0);
@@ -137,8 +140,9 @@ static_assert(std::is_same_v<decltype(UndoRecord::framesBefore), FrameIndex>);
 static_assert(std::is_same_v<decltype(PlaybackRequest::selectionEnd), FrameIndex>);
 
 TEST(CNorvaneDoc, CountsBeyondThirtyOneBitsPassTheConversionsWhole) {
+  DocumentContext documents;
   ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   // The most frames an 8-bit mono WAVE file holds: 2^32 - 1 bytes of data.
   const FrameIndex most = (FrameIndex{1} << 32) - 1;
   doc.SetFormat(1, 8, 250000);
@@ -183,7 +187,8 @@ TEST(CNorvaneDoc, TemporaryFilesAreSeparateAndLeaveNothingBehind) {
   test::TempDir dir;
   setenv("TMPDIR", dir.path.c_str(), 1);
   {
-    CNorvaneDoc a, b;
+    DocumentContext documents;
+    CNorvaneDoc a(documents), b(documents);
     EXPECT_NE(a.WorkFile().Name(), b.WorkFile().Name());
     EXPECT_EQ(a.WorkFile().Name().rfind(dir.path.string() + "/NrTmp", 0), 0u);
     EXPECT_EQ(a.Editor().ClipFile().Name().rfind(dir.path.string() + "/NrClp", 0), 0u);
@@ -203,8 +208,9 @@ TEST(CNorvaneDoc, TemporaryFilesAreSeparateAndLeaveNothingBehind) {
 }
 
 TEST(CNorvaneDoc, MappingFollowsLengthChangesAndWritableRequests) {
+  DocumentContext documents;
   ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 8, 8000, std::vector<uint8_t>(100, 128));
   {
     const SampleMapping ro = doc.MapSamples(MapAccess::Read);
@@ -230,8 +236,9 @@ TEST(CNorvaneDoc, MappingFollowsLengthChangesAndWritableRequests) {
 }
 
 TEST(CNorvaneDoc, ViewRegistrationTakesPendingRecordsFromTheEnd) {
+  DocumentContext documents;
   ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   AnalysisSettings a, b;
   a.fftSize = 256;
   b.fftSize = 512;
@@ -259,7 +266,7 @@ TEST(CNorvaneDoc, ViewRegistrationTakesPendingRecordsFromTheEnd) {
   doc.RemoveView(&v2);
   EXPECT_EQ(doc.ActiveSoundView(), nullptr);
   // A fresh document without views starts from nothing (the defaults).
-  CNorvaneDoc other;
+  CNorvaneDoc other(documents);
   other.Info().SetTimeExpansion(-5);
   EXPECT_FALSE(other.RegisterSoundView(&v1));
   EXPECT_EQ(other.Info().TimeExpansion(), 1000);
@@ -267,8 +274,9 @@ TEST(CNorvaneDoc, ViewRegistrationTakesPendingRecordsFromTheEnd) {
 }
 
 TEST(CNorvaneDoc, TitleCarriesTheTypeLabel) {
+  DocumentContext documents;
   ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   // A document without a file is named after the document type and its number.
   EXPECT_EQ(doc.Title(), "Norvane" + std::to_string(doc.SequenceNumber()));
   doc.SetFile(nv::SoundFilePath::FromLabelled("/data/bats/pass 1.wav [Wave Comp]"));

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/AppCore.h"
 
 namespace nv {
 namespace {
@@ -33,9 +32,10 @@ std::vector<uint8_t> Noise(size_t n) {
 }
 
 TEST(FramesRead, EveryFrameOnceInOrderForEveryKindOfFile) {
+  DocumentContext documents;
   test::ScopedSink sink;
   test::TempDir dir;
-  AppCore::Instance().Reset();
+  documents.Reset();
   struct Case {
     int channels, bits;
     size_t bytes;
@@ -48,11 +48,11 @@ TEST(FramesRead, EveryFrameOnceInOrderForEveryKindOfFile) {
       {2, 16, 4000, FileType::StandardWave, ""},      // less than a piece
   };
   for (const Case& c : cases) {
-    CNorvaneDoc src;
+    CNorvaneDoc src(documents);
     test::FillDocument(src, c.channels, c.bits, 44100, Noise(c.bytes));
     const std::string path = dir.File("f" + std::to_string(ToCode(c.saveAs)) + ".wav");
     ASSERT_TRUE(src.Save({path, c.saveAs}));
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     Collector got;
     ASSERT_TRUE(doc.Open(SoundFilePath::FromLabelled(path + c.label), std::ref(got))) << ToCode(c.saveAs);
     const std::vector<uint8_t> work = test::WorkBytes(doc);
@@ -61,14 +61,14 @@ TEST(FramesRead, EveryFrameOnceInOrderForEveryKindOfFile) {
     EXPECT_GE(got.calls, 1);
   }
   // A compressed file is expanded stretch by stretch; silence between.
-  CNorvaneDoc loud;
+  CNorvaneDoc loud(documents);
   std::vector<int16_t> s(20000, 0);
   for (int i = 3000; i < 3400; ++i) s[static_cast<size_t>(i)] = static_cast<int16_t>(i * 3);
   for (int i = 15000; i < 15100; ++i) s[static_cast<size_t>(i)] = -20000;
   test::FillDocument(loud, 1, 16, 1000, test::Samples16(s));
   loud.Compression().levelDb = 20;
   ASSERT_TRUE(loud.Save({dir.File("c.wav"), FileType::NorvaneWaveComp}));
-  CNorvaneDoc back;
+  CNorvaneDoc back(documents);
   Collector got;
   ASSERT_TRUE(back.Open({dir.File("c.wav")}, std::ref(got)));
   EXPECT_EQ(back.File().type, FileType::NorvaneWaveComp);
@@ -77,8 +77,9 @@ TEST(FramesRead, EveryFrameOnceInOrderForEveryKindOfFile) {
 }
 
 TEST(FramesRead, AFailedOpenStillEndsThePass) {
+  DocumentContext documents;
   test::ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   Collector got;
   EXPECT_FALSE(doc.Open({"/nonexistent/none.wav"}, std::ref(got)));
   EXPECT_EQ(got.calls, 0);
@@ -86,9 +87,10 @@ TEST(FramesRead, AFailedOpenStillEndsThePass) {
 }
 
 TEST(FramesRead, InPlaceReadingGivesTheSameSoundWithoutACopy) {
+  DocumentContext documents;
   test::ScopedSink sink;
   test::TempDir dir;
-  AppCore::Instance().Reset();
+  documents.Reset();
   struct Case {
     int channels, bits;
     size_t bytes;
@@ -102,11 +104,11 @@ TEST(FramesRead, InPlaceReadingGivesTheSameSoundWithoutACopy) {
       {1, 16, 4000, FileType::RawData, " [Special 60 bytes head MONO]", false},  // converted: copied
   };
   for (const Case& c : cases) {
-    CNorvaneDoc src;
+    CNorvaneDoc src(documents);
     test::FillDocument(src, c.channels, c.bits, 44100, Noise(c.bytes));
     const std::string path = dir.File("p" + std::to_string(ToCode(c.saveAs)) + (c.inPlace ? "" : "s") + ".wav");
     ASSERT_TRUE(src.Save({path, c.saveAs})) << ToCode(c.saveAs);
-    CNorvaneDoc copied, inPlace;
+    CNorvaneDoc copied(documents), inPlace(documents);
     Collector a, b;
     ASSERT_TRUE(copied.Open(SoundFilePath::FromLabelled(path + c.label), std::ref(a)));
     ASSERT_TRUE(inPlace.Open(SoundFilePath::FromLabelled(path + c.label), std::ref(b), SampleAccess::InPlace));
@@ -121,13 +123,13 @@ TEST(FramesRead, InPlaceReadingGivesTheSameSoundWithoutACopy) {
     EXPECT_EQ(test::ReadFileBytes(dir.File("again.wav")), test::ReadFileBytes(dir.File("again-copied.wav")));
   }
   // A compressed file is expanded into a copy.
-  CNorvaneDoc loud;
+  CNorvaneDoc loud(documents);
   std::vector<int16_t> s(20000, 0);
   for (int i = 3000; i < 3400; ++i) s[static_cast<size_t>(i)] = static_cast<int16_t>(i * 3);
   test::FillDocument(loud, 1, 16, 1000, test::Samples16(s));
   loud.Compression().levelDb = 20;
   ASSERT_TRUE(loud.Save({dir.File("c.wav"), FileType::NorvaneWaveComp}));
-  CNorvaneDoc back, backCopied;
+  CNorvaneDoc back(documents), backCopied(documents);
   ASSERT_TRUE(back.Open({dir.File("c.wav")}, {}, SampleAccess::InPlace));
   ASSERT_TRUE(backCopied.Open({dir.File("c.wav")}));
   EXPECT_FALSE(back.WorkFile().IsAdopted());

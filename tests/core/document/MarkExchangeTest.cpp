@@ -25,8 +25,9 @@ void AddSampleMarks(CNorvaneDoc& doc) {
 }
 
 TEST(MarkExchange, LabelTrackText) {
+  DocumentContext documents;
   ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   MakeDoc(doc);
   AddSampleMarks(doc);
   const std::string text = FormatMarks(doc.Marks(), MarkExchangeFormat::Labels, TimeBaseOf(doc));
@@ -40,8 +41,9 @@ TEST(MarkExchange, LabelTrackText) {
 }
 
 TEST(MarkExchange, SelectionTableText) {
+  DocumentContext documents;
   ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   MakeDoc(doc);
   AddSampleMarks(doc);
   const std::string text = FormatMarks(doc.Marks(), MarkExchangeFormat::SelectionTable, TimeBaseOf(doc));
@@ -56,17 +58,18 @@ TEST(MarkExchange, SelectionTableText) {
 // Export then import into a fresh document of the same sound: the same
 // marks, times within one frame.
 TEST(MarkExchange, RoundTripsThroughFiles) {
+  DocumentContext documents;
   for (auto f : {MarkExchangeFormat::Labels, MarkExchangeFormat::SelectionTable}) {
     for (int64_t expansion : {1000, 10000, 200000}) {
       ScopedSink sink;
       test::TempDir dir;
-      CNorvaneDoc doc;
+      CNorvaneDoc doc(documents);
       MakeDoc(doc, 2, expansion);
       AddSampleMarks(doc);
       for (int i = 0; i < 50; ++i) doc.Marks().Add(i * 8819 + 7, i % 2 ? 20000 + 997 * i : 0, i % 2, 1, "m", true, i % 2 ? CursorKind::Measurement : CursorKind::Marking);
       const std::string path = dir.File("marks.txt");
       ASSERT_TRUE(ExportMarksFile(doc, f, path));
-      CNorvaneDoc back;
+      CNorvaneDoc back(documents);
       MakeDoc(back, 2, expansion);
       size_t added = 0;
       ASSERT_TRUE(ImportMarksFile(back, f, path, &added)) << sink.last();
@@ -192,9 +195,10 @@ TEST(MarkExchange, MalformedLinesAreReportedAndNothingIsImported) {
 }
 
 TEST(MarkExchange, ImportOfAMalformedFileShowsTheLinesAndAddsNothing) {
+  DocumentContext documents;
   ScopedSink sink;
   test::TempDir dir;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   MakeDoc(doc, 1, 1000);  // 10 s
   doc.Marks().AddFromCursor(MarkPoint{});
   doc.SetModifiedFlag(false);

@@ -403,8 +403,9 @@ TEST(MarkList, WalkBringsDisplayCopiesInLine) {
 }
 
 TEST(MarkList, DocumentIsModifiedAndViewsToldAfterEveryChange) {
+  DocumentContext documents;
   ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   CountingView view;
   doc.AddView(&view);
   EXPECT_FALSE(doc.IsModified());
@@ -443,9 +444,10 @@ namespace nv {
 namespace {
 
 TEST(MarkList, SaveAndReloadKeepsEveryField) {
+  DocumentContext documents;
   test::ScopedSink sink;
   test::TempDir dir;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 2, 16, 48000, std::vector<uint8_t>(4 * 5000, 0));
   MarkPoint p;
   p.position = 1234;
@@ -466,7 +468,7 @@ TEST(MarkList, SaveAndReloadKeepsEveryField) {
   const std::string path = dir.File("marks.wav");
   ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
 
-  CNorvaneDoc back;
+  CNorvaneDoc back(documents);
   ASSERT_TRUE(back.Open({path}));
   ASSERT_EQ(back.Marks().size(), 2u);
   for (size_t i = 0; i < 2; ++i) {

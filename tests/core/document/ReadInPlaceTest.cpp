@@ -25,11 +25,12 @@ std::vector<int16_t> Sound(int frames) {
 }
 
 TEST(ReadInPlace, EditsUndoAndRedoGiveTheBytesOfACopiedSoundAndNeverWriteTheFile) {
+  DocumentContext documents;
   test::ScopedSink sink;
   test::TempDir dir;
   const std::string path = dir.File("rec.wav");
   {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     test::FillDocument(doc, 2, 16, 96000, test::Samples16(Sound(30000)));
     ASSERT_TRUE(doc.Save({path, FileType::StandardWave}));
   }
@@ -43,7 +44,7 @@ TEST(ReadInPlace, EditsUndoAndRedoGiveTheBytesOfACopiedSoundAndNeverWriteTheFile
       {"paste", [](SoundEditor& e) { return e.Copy(10, 500, ChannelSelection::Both) && e.Paste(20000, 20000, ChannelSelection::Both); }},
   };
   for (const auto& [name, edit] : edits) {
-    CNorvaneDoc copied, inPlace;
+    CNorvaneDoc copied(documents), inPlace(documents);
     ASSERT_TRUE(copied.Open({path}));
     int64_t told = 0;
     inPlace.SetCopyProgress([&](int64_t done, int64_t total) {
@@ -70,12 +71,12 @@ TEST(ReadInPlace, EditsUndoAndRedoGiveTheBytesOfACopiedSoundAndNeverWriteTheFile
   }
   // Saved over its own file while read in place: the file then holds the sound.
   {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     ASSERT_TRUE(doc.Open({path}, {}, SampleAccess::InPlaceUntilChanged));
     const std::vector<uint8_t> before = test::WorkBytes(doc);
     ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
     EXPECT_EQ(test::WorkBytes(doc), before);
-    CNorvaneDoc again;
+    CNorvaneDoc again(documents);
     ASSERT_TRUE(again.Open({path}));
     EXPECT_EQ(test::WorkBytes(again), before);
   }
@@ -83,15 +84,16 @@ TEST(ReadInPlace, EditsUndoAndRedoGiveTheBytesOfACopiedSoundAndNeverWriteTheFile
 }
 
 TEST(ReadInPlace, ACancelledCopyChangesNothing) {
+  DocumentContext documents;
   test::ScopedSink sink;
   test::TempDir dir;
   const std::string path = dir.File("rec.wav");
   {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     test::FillDocument(doc, 1, 16, 44100, test::Samples16(Sound(20000)));
     ASSERT_TRUE(doc.Save({path, FileType::StandardWave}));
   }
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   bool cancel = true;
   doc.SetCopyProgress([&](int64_t, int64_t) { return !cancel; });
   ASSERT_TRUE(doc.Open({path}, {}, SampleAccess::InPlaceUntilChanged));
@@ -117,11 +119,12 @@ TEST(ReadInPlace, ACancelledCopyChangesNothing) {
 // raise nothing.
 TEST(ReadInPlace, AnotherProgramsChangesToTheOpenedFileAreNoticedOnceAndKeepTheSound) {
   test::ScopedSink sink;
+  DocumentContext documents;
   test::TempDir dir;
   const std::string path = dir.File("rec.wav");
   const std::string other = dir.File("other.wav");
-  const auto write = [](const std::string& to, int frames) {
-    CNorvaneDoc doc;
+  const auto write = [&](const std::string& to, int frames) {
+    CNorvaneDoc doc(documents);
     test::FillDocument(doc, 1, 16, 384000, test::Samples16(Sound(frames)));
     ASSERT_TRUE(doc.Save({to, FileType::StandardWave}));
   };
@@ -159,7 +162,7 @@ TEST(ReadInPlace, AnotherProgramsChangesToTheOpenedFileAreNoticedOnceAndKeepTheS
   };
   for (const Case& c : cases) {
     write(path, 30000);
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     ASSERT_TRUE(doc.Open({path}, {}, SampleAccess::InPlaceUntilChanged));
     const std::vector<uint8_t> before = test::WorkBytes(doc);
     EXPECT_EQ(checks(doc), Seen(3, none)) << c.name;
@@ -178,7 +181,7 @@ TEST(ReadInPlace, AnotherProgramsChangesToTheOpenedFileAreNoticedOnceAndKeepTheS
   }
   // Saved over by the document itself, and then a sound of its own: nothing.
   write(path, 30000);
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(doc.Open({path}, {}, SampleAccess::InPlaceUntilChanged));
   ASSERT_TRUE(doc.Save({path, FileType::StandardWave}));
   EXPECT_EQ(checks(doc), Seen(3, none));

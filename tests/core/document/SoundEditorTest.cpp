@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/AppCore.h"
 
 namespace nv {
 namespace {
@@ -24,12 +23,12 @@ int16_t S16(const std::vector<uint8_t>& b, size_t sample) {
 
 class Editing : public ::testing::Test {
  protected:
-  void SetUp() override { AppCore::Instance().Reset(); }
   ScopedSink sink;
 };
 
 TEST_F(Editing, DeleteWholeFramesAndUndo) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   auto bytes = Pattern(100, 1);
   FillDocument(doc, 1, 8, 22050, bytes);
   test::FakeView view;
@@ -58,7 +57,8 @@ TEST_F(Editing, DeleteWholeFramesAndUndo) {
 // shortened), so the paste makes room for its samples instead of writing
 // past the end of the sound (found by AddressSanitizer).
 TEST_F(Editing, OneChannelClipOverBothChannelsToTheEnd) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   auto bytes = Pattern(100 * 4, 3);
   FillDocument(doc, 2, 16, 44100, bytes);
   SoundEditor& ed = doc.Editor();
@@ -78,7 +78,8 @@ TEST_F(Editing, OneChannelClipOverBothChannelsToTheEnd) {
 }
 
 TEST_F(Editing, OneChannelDeleteKeepsTheLengthAndUndoRestoresBytes) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   auto bytes = Pattern(100 * 4, 2);
   FillDocument(doc, 2, 16, 44100, bytes);
   SoundEditor& ed = doc.Editor();
@@ -94,13 +95,14 @@ TEST_F(Editing, OneChannelDeleteKeepsTheLengthAndUndoRestoresBytes) {
 }
 
 TEST_F(Editing, EveryEditUndoesByteForByte) {
+  DocumentContext documents;
   struct Format {
     int channels, bits;
   } formats[] = {{1, 8}, {1, 16}, {2, 8}, {2, 16}};
   for (Format f : formats) {
     for (int c : {1, 2, 3}) {
       for (int op = 0; op < 4; ++op) {
-        CNorvaneDoc doc;
+        CNorvaneDoc doc(documents);
         auto bytes = Pattern(static_cast<size_t>(257 * f.channels * f.bits / 8), 7u + op);
         FillDocument(doc, f.channels, f.bits, 8000, bytes);
         SoundEditor& ed = doc.Editor();
@@ -120,12 +122,13 @@ TEST_F(Editing, EveryEditUndoesByteForByte) {
 }
 
 TEST_F(Editing, VolumeClampsAndTruncatesTowardZero) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   FillDocument(doc, 1, 8, 8000, {200, 50, 128, 129});
   SoundEditor& ed = doc.Editor();
   ASSERT_TRUE(ed.Volume(0, 4, ChannelSelection::Both, 200));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{255, 0, 128, 130}));
-  CNorvaneDoc d16;
+  CNorvaneDoc d16(documents);
   FillDocument(d16, 1, 16, 8000, test::Samples16({-3, 3, 30000, -30000}));
   SoundEditor& e16 = d16.Editor();
   ASSERT_TRUE(e16.Volume(0, 4, ChannelSelection::Both, 50));
@@ -136,12 +139,13 @@ TEST_F(Editing, VolumeClampsAndTruncatesTowardZero) {
 }
 
 TEST_F(Editing, ReverseSwapsStereoSamplesWithTheOrder) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   FillDocument(doc, 1, 8, 8000, {1, 2, 3});
   SoundEditor& ed = doc.Editor();
   ASSERT_TRUE(ed.Reverse(0, 3, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(doc), (std::vector<uint8_t>{3, 2, 1}));
-  CNorvaneDoc st;
+  CNorvaneDoc st(documents);
   FillDocument(st, 2, 16, 8000, test::Samples16({1, 2, 3, 4, 5, 6}));
   SoundEditor& es = st.Editor();
   ASSERT_TRUE(es.Reverse(0, 3, ChannelSelection::Both));
@@ -151,7 +155,8 @@ TEST_F(Editing, ReverseSwapsStereoSamplesWithTheOrder) {
 }
 
 TEST_F(Editing, PasteInsertsReplacesAndPadsBeyondTheEnd) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   FillDocument(doc, 1, 8, 8000, {10, 11, 12, 13, 14, 15});
   SoundEditor& ed = doc.Editor();
   EXPECT_FALSE(ed.Paste(0, -1, ChannelSelection::Both));
@@ -159,7 +164,7 @@ TEST_F(Editing, PasteInsertsReplacesAndPadsBeyondTheEnd) {
   EXPECT_EQ(sink.sink.icons.back(), MessageIcon::None);
   EXPECT_FALSE(ed.CanPaste());
   ASSERT_TRUE(ed.Copy(1, 3, ChannelSelection::Both));
-  EXPECT_EQ(AppCore::Instance().clipOwner, &doc);
+  EXPECT_EQ(documents.clipOwner, &doc);
   EXPECT_TRUE(ed.CanPaste());
   // Insert at a cursor.
   ASSERT_TRUE(ed.Paste(5, -1, ChannelSelection::Both));
@@ -180,7 +185,8 @@ TEST_F(Editing, PasteInsertsReplacesAndPadsBeyondTheEnd) {
 }
 
 TEST_F(Editing, OneChannelClipIntoStereoAndUndo) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   auto bytes = test::Samples16({1, -1, 2, -2, 3, -3, 4, -4});
   FillDocument(doc, 2, 16, 8000, bytes);
   SoundEditor& ed = doc.Editor();
@@ -200,13 +206,14 @@ TEST_F(Editing, OneChannelClipIntoStereoAndUndo) {
 }
 
 TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
-  CNorvaneDoc mono;
+  DocumentContext documents;
+  CNorvaneDoc mono(documents);
   FillDocument(mono, 1, 16, 22050, test::Samples16({5, 6, 7, 8}));
   SoundEditor& em = mono.Editor();
   ASSERT_TRUE(em.Copy(1, 3, ChannelSelection::Both));
   EXPECT_EQ(mono.Editor().ClipChannels(), ChannelSelection::Left);  // a mono clip holds one channel
   // Into a new, empty document: it takes the format and the frames.
-  CNorvaneDoc fresh;
+  CNorvaneDoc fresh(documents);
   SoundEditor& ef = fresh.Editor();
   EXPECT_TRUE(ef.CanPaste());
   ASSERT_TRUE(ef.Paste(0, -1, ChannelSelection::Both));
@@ -215,11 +222,11 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
   EXPECT_EQ(fresh.Format().wBitsPerSample, 16);
   EXPECT_EQ(WorkBytes(fresh), test::Samples16({6, 7}));
 
-  CNorvaneDoc stereo;
+  CNorvaneDoc stereo(documents);
   FillDocument(stereo, 2, 16, 22050, test::Samples16({1, 2, 3, 4}));
   SoundEditor& es = stereo.Editor();
   ASSERT_TRUE(es.Copy(0, 2, ChannelSelection::Both));
-  CNorvaneDoc target;
+  CNorvaneDoc target(documents);
   FillDocument(target, 1, 16, 22050, test::Samples16({9, 9}));
   SoundEditor& et = target.Editor();
   EXPECT_FALSE(et.CanPaste());
@@ -232,12 +239,12 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
   ASSERT_TRUE(et.Paste(1, -1, ChannelSelection::Both));
   EXPECT_EQ(WorkBytes(target), test::Samples16({9, 2, 4, 9}));
 
-  CNorvaneDoc other;
+  CNorvaneDoc other(documents);
   FillDocument(other, 1, 16, 44100, test::Samples16({1}));
   SoundEditor& eo = other.Editor();
   EXPECT_FALSE(eo.Paste(0, -1, ChannelSelection::Both));
   EXPECT_EQ(sink.last(), "Different sampling rates in clipboard data and in data file.");
-  CNorvaneDoc eight;
+  CNorvaneDoc eight(documents);
   FillDocument(eight, 2, 8, 22050, {128, 128});
   SoundEditor& e8 = eight.Editor();
   EXPECT_FALSE(e8.Paste(0, -1, ChannelSelection::Both));
@@ -246,19 +253,21 @@ TEST_F(Editing, ClipsBetweenDocumentsAndTheirRefusals) {
 }
 
 TEST_F(Editing, ClosingTheClipOwnerLeavesNoClip) {
-  auto* doc = new CNorvaneDoc;
+  DocumentContext documents;
+  auto* doc = new CNorvaneDoc(documents);
   FillDocument(*doc, 1, 8, 8000, {1, 2});
   doc->Editor().Copy(0, 1, ChannelSelection::Both);
-  EXPECT_EQ(AppCore::Instance().clipOwner, doc);
+  EXPECT_EQ(documents.clipOwner, doc);
   delete doc;
-  EXPECT_EQ(AppCore::Instance().clipOwner, nullptr);
+  EXPECT_EQ(documents.clipOwner, nullptr);
 }
 
 TEST_F(Editing, CopyAsciiLines) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   FillDocument(doc, 1, 8, 8000, {128, 130, 126});
   EXPECT_EQ(doc.Editor().CopyAsciiText(0, 3, ChannelSelection::Both), "0\r\n2\r\n-2\r\n");
-  CNorvaneDoc st;
+  CNorvaneDoc st(documents);
   FillDocument(st, 2, 16, 8000, test::Samples16({-5, 7, 100, -100}));
   SoundEditor& es = st.Editor();
   EXPECT_EQ(es.CopyAsciiText(0, 1, ChannelSelection::Both), "-5\t7\r\n");
@@ -277,14 +286,15 @@ namespace {
 // the sound before the edit byte for byte, Redo the sound after it, and a
 // new edit drops what was undone.
 TEST(UndoHistory, RandomEditsUndosAndRedosMatchTheModel) {
+  DocumentContext documents;
   ScopedSink sink;
   struct Shape {
     int channels, bits;
   };
   for (const Shape shape : {Shape{1, 8}, Shape{1, 16}, Shape{2, 8}, Shape{2, 16}}) {
     for (uint32_t seed = 1; seed <= 6; ++seed) {
-      AppCore::Instance().Reset();
-      CNorvaneDoc doc;
+      documents.Reset();
+      CNorvaneDoc doc(documents);
       uint32_t r = seed * 7919u + static_cast<uint32_t>(shape.channels * 100 + shape.bits);
       auto rnd = [&r](int64_t n) {
         r = r * 1103515245u + 12345u;
@@ -368,9 +378,10 @@ TEST(UndoHistory, RandomEditsUndosAndRedosMatchTheModel) {
 }
 
 TEST(UndoHistory, TheDiskBudgetDropsTheOldestSteps) {
+  DocumentContext documents;
   ScopedSink sink;
-  AppCore::Instance().Reset();
-  CNorvaneDoc doc;
+  documents.Reset();
+  CNorvaneDoc doc(documents);
   FillDocument(doc, 1, 16, 22050, Pattern(2000, 3));  // 1000 frames, 2000 bytes
   doc.Editor().History().SetBudgetBytes(450);  // room for two steps of 100 frames
   SoundEditor& ed = doc.Editor();
@@ -397,9 +408,10 @@ TEST(UndoHistory, TheDiskBudgetDropsTheOldestSteps) {
 }
 
 TEST(SampleMapping, ReleasedOnEveryWayOutOfAnEdit) {
+  DocumentContext documents;
   ScopedSink sink;
-  AppCore::Instance().Reset();
-  CNorvaneDoc doc;
+  documents.Reset();
+  CNorvaneDoc doc(documents);
   FillDocument(doc, 2, 16, 22050, Pattern(400, 5));
   // The views' lasting mapping is released by the edit itself.
   ASSERT_FALSE(doc.Samples().Empty());
@@ -442,12 +454,13 @@ TEST(SampleMapping, ReleasedOnEveryWayOutOfAnEdit) {
 }
 
 TEST(UndoHistory, EachDocumentKeepsItsOwnAndItGoesWithTheDocument) {
+  DocumentContext documents;
   ScopedSink sink;
-  AppCore::Instance().Reset();
-  CNorvaneDoc a;
+  documents.Reset();
+  CNorvaneDoc a(documents);
   FillDocument(a, 1, 8, 8000, Pattern(100, 7));
   {
-    CNorvaneDoc b;
+    CNorvaneDoc b(documents);
     FillDocument(b, 1, 8, 8000, Pattern(100, 8));
     ASSERT_TRUE(b.Editor().Silence(0, 10, ChannelSelection::Both));
     ASSERT_TRUE(b.Editor().Silence(10, 20, ChannelSelection::Both));

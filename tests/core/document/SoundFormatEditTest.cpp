@@ -19,11 +19,11 @@ namespace {
 class SoundFormatEdit : public ::testing::Test {
  protected:
   test::ScopedSink sink;
-  void SetUp() override { DocumentContext::Instance().Reset(); }
 };
 
 TEST_F(SoundFormatEdit, ChecksComeInTheirOrderWithTheirTexts) {
-  CNorvaneDoc doc;  // no sound: no questions about the existing file
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);  // no sound: no questions about the existing file
   SoundFormatChoice c = SoundFormatChoiceOf(doc);
   c.timeExpansion = 0.0001;  // 0.1 + 0.5 truncates to 0
   EXPECT_FALSE(CheckSoundFormat(c, doc, {}));
@@ -64,7 +64,8 @@ TEST_F(SoundFormatEdit, ChecksComeInTheirOrderWithTheirTexts) {
 }
 
 TEST_F(SoundFormatEdit, ARateChangeOfASoundAsksAndRelabelsWithoutTouchingTheSamples) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   const std::vector<uint8_t> bytes = test::Samples16({100, -200, 300, -400, 500, -600});
   test::FillDocument(doc, 1, 16, 44100, bytes);
   test::FakeView view;
@@ -89,7 +90,7 @@ TEST_F(SoundFormatEdit, ARateChangeOfASoundAsksAndRelabelsWithoutTouchingTheSamp
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(view.updates, 1);
   // The new format becomes the default of new documents.
-  EXPECT_EQ(DocumentContext::Instance().defaults.rateHz, 22050);
+  EXPECT_EQ(documents.defaults.rateHz, 22050);
   doc.RemoveView(&view);
 
   // Changing the channels or bits of a sound asks in that order.
@@ -104,7 +105,8 @@ TEST_F(SoundFormatEdit, ARateChangeOfASoundAsksAndRelabelsWithoutTouchingTheSamp
 }
 
 TEST_F(SoundFormatEdit, FactorAndTextsGoToTheRecordAndTheDefaults) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 16, 44100, test::Samples16({1, 2, 3}));
   test::FakeView view;
   doc.AddView(&view);
@@ -125,7 +127,7 @@ TEST_F(SoundFormatEdit, FactorAndTextsGoToTheRecordAndTheDefaults) {
   EXPECT_EQ(view.updates, 1);
   // Real time follows the factor at once.
   EXPECT_EQ(doc.FramesToMicroseconds(44100), 100000);
-  const DefaultData& def = DocumentContext::Instance().defaults;
+  const DefaultData& def = documents.defaults;
   EXPECT_EQ(def.info.TimeExpansion(), 10000);
   EXPECT_EQ(def.info.RecordedBy(), "J. Field");
   EXPECT_EQ(def.info.Contents(), "");  // cleared in the defaults
@@ -139,12 +141,13 @@ TEST_F(SoundFormatEdit, FactorAndTextsGoToTheRecordAndTheDefaults) {
 }
 
 TEST_F(SoundFormatEdit, AHighRateIsQuestionedOnlyWhenItIsChosen) {
+  DocumentContext documents;
   // Recordings above 44 100 Hz (and below 8 000 Hz), with and without sound:
   // OK with the rate left as it is asks nothing; choosing another such rate
   // asks once.
   for (const int64_t rate : {int64_t{6000}, int64_t{48000}, int64_t{96000}, int64_t{250000}, int64_t{500000}}) {
     for (const bool withSound : {true, false}) {
-      CNorvaneDoc doc;
+      CNorvaneDoc doc(documents);
       if (withSound)
         test::FillDocument(doc, 1, 16, rate, test::Samples16({1, -2, 3, -4}));
       else
@@ -165,7 +168,8 @@ TEST_F(SoundFormatEdit, AHighRateIsQuestionedOnlyWhenItIsChosen) {
 }
 
 TEST_F(SoundFormatEdit, AnEmptyDocumentTakesTheWholeFormat) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   ASSERT_LT(doc.LastBufferIndex(), 0);
   SoundFormatChoice c = SoundFormatChoiceOf(doc);
   c.channels = 2;
@@ -178,8 +182,8 @@ TEST_F(SoundFormatEdit, AnEmptyDocumentTakesTheWholeFormat) {
   EXPECT_EQ(doc.Format().nChannels, 2);
   EXPECT_EQ(doc.Format().nBlockAlign, 4);
   EXPECT_LT(doc.LastBufferIndex(), 0);  // still no sound
-  EXPECT_EQ(DocumentContext::Instance().defaults.channels, 2);
-  EXPECT_EQ(DocumentContext::Instance().defaults.rateHz, 250000);
+  EXPECT_EQ(documents.defaults.channels, 2);
+  EXPECT_EQ(documents.defaults.rateHz, 250000);
 }
 
 // The real frequency a spectrogram row (a fraction of the sampling rate of
@@ -189,6 +193,7 @@ double AxisHz(double fractionOfRate, int64_t rateHz, int64_t expansion) {
 }
 
 TEST_F(SoundFormatEdit, ARelabelKeepsEveryMarkOnTheFramesAndFrequencyItMarked) {
+  DocumentContext documents;
   const int64_t rates[] = {44100, 22050, 384000};
   const double factors[] = {1, 10, 0.5, 3.3, 16, 100, 0.1};
   std::mt19937 rng(7);
@@ -200,8 +205,8 @@ TEST_F(SoundFormatEdit, ARelabelKeepsEveryMarkOnTheFramesAndFrequencyItMarked) {
           if (oldRate != newRate && oldFactor != newFactor && (cases++ % 3) != 0) continue;
           SCOPED_TRACE(testing::Message() << oldRate << " Hz x " << oldFactor << " -> " << newRate
                                           << " Hz x " << newFactor);
-          DocumentContext::Instance().Reset();
-          CNorvaneDoc doc;
+          documents.Reset();
+          CNorvaneDoc doc(documents);
           test::FillDocument(doc, 1, 16, static_cast<int>(oldRate), std::vector<uint8_t>(2 * 50000, 0));
           doc.Info().SetTimeExpansion(TimeExpansionThousandths(oldFactor));
           const int64_t oldTe = doc.Info().TimeExpansion();
@@ -275,7 +280,8 @@ TEST_F(SoundFormatEdit, ARelabelKeepsEveryMarkOnTheFramesAndFrequencyItMarked) {
 }
 
 TEST_F(SoundFormatEdit, ARelabelThereAndBackKeepsTheMarksWhereTheyWere) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 16, 44100, std::vector<uint8_t>(2000, 0));
   doc.Marks().Add(10, 45678, true, 1, "", true, CursorKind::Measurement);
   doc.Marks().Add(20, 9000, false, 1, "", true, CursorKind::Measurement);

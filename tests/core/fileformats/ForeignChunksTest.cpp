@@ -9,7 +9,6 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "app/AppCore.h"
 #include "document/SoundEditor.h"
 #include "fileformats/ForeignChunks.h"
 #include "fileformats/RiffReader.h"
@@ -113,16 +112,16 @@ const ForeignChunk* Find(const std::vector<ForeignChunk>& v, const std::string& 
 
 class ForeignChunksFile : public ::testing::Test {
  protected:
-  void SetUp() override { AppCore::Instance().Reset(); }
   test::ScopedSink sink;
   test::TempDir dir;
 };
 
 TEST_F(ForeignChunksFile, EveryTypeOfSaveKeepsTheRecordersChunksInTheirOrder) {
+  DocumentContext documents;
   const std::vector<ForeignChunk> want = FieldChunks();
   const std::string src = dir.File("field.wav");
   test::WriteFileBytes(src, FieldFile(want, 3));
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(doc.Open({src}));
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
   for (FileType type : {FileType::StandardWave, FileType::NorvaneWave}) {
@@ -130,7 +129,7 @@ TEST_F(ForeignChunksFile, EveryTypeOfSaveKeepsTheRecordersChunksInTheirOrder) {
     ASSERT_TRUE(doc.Save({out, type}));
     EXPECT_EQ(ChunksOf(out), want) << static_cast<int>(type);
     // Opened and saved again, nothing changes.
-    CNorvaneDoc again;
+    CNorvaneDoc again(documents);
     ASSERT_TRUE(again.Open({out}));
     ASSERT_TRUE(again.Save({dir.File("again.wav"), FileType::StandardWave}));
     EXPECT_EQ(ChunksOf(dir.File("again.wav")), want);
@@ -153,15 +152,16 @@ TEST_F(ForeignChunksFile, EveryTypeOfSaveKeepsTheRecordersChunksInTheirOrder) {
       EXPECT_EQ(comp[i], kept[i]) << kept[i].id;
     }
   }
-  CNorvaneDoc packed;
+  CNorvaneDoc packed(documents);
   ASSERT_TRUE(packed.Open({dir.File("comp.wav")}));
   EXPECT_EQ(packed.FrameCount(), 1000);
 }
 
 TEST_F(ForeignChunksFile, RangeSavesShiftAndTrimPositionsAndEditsLeaveThemOut) {
+  DocumentContext documents;
   const std::string src = dir.File("field.wav");
   test::WriteFileBytes(src, FieldFile(FieldChunks(), 0));
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(doc.Open({src}));
   struct Case {
     int64_t first, end;
@@ -237,12 +237,13 @@ TEST_F(ForeignChunksFile, RangeSavesShiftAndTrimPositionsAndEditsLeaveThemOut) {
 }
 
 TEST_F(ForeignChunksFile, AChunkCutOffByTheEndOfTheFileIsNamedAndTheSoundStillOpens) {
+  DocumentContext documents;
   std::vector<ForeignChunk> chunks = {{"wamd", Bytes("maker's own")}, {"iXML", std::vector<uint8_t>(400, 'x')}};
   std::vector<uint8_t> file = FieldFile(chunks, 1);
   // Cut inside the iXML chunk (the guan chunk goes with it).
   file.erase(file.end() - (8 + 26 + 100), file.end());
   test::WriteFileBytes(dir.File("cut.wav"), file);
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(doc.Open({dir.File("cut.wav")}));
   EXPECT_EQ(doc.FrameCount(), 1000);
   ASSERT_FALSE(sink.texts().empty());

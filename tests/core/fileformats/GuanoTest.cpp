@@ -9,7 +9,6 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "app/AppCore.h"
 #include "dsp/BinPower.h"
 #include "dsp/RealFft.h"
 #include "fileformats/Guano.h"
@@ -92,7 +91,6 @@ std::string GuanChunk(const std::string& path) {
 
 class GuanoFile : public ::testing::Test {
  protected:
-  void SetUp() override { AppCore::Instance().Reset(); }
   ScopedSink sink;
   TempDir dir;
 };
@@ -274,6 +272,7 @@ TEST(GuanoSave, TheRealRateIsRoundedFromTheExactProduct) {
 }
 
 TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFrequencies) {
+  DocumentContext documents;
   // The chunk after the data, before the format, and between them.
   const std::vector<std::vector<std::string>> orders = {
       {"data", "guan"}, {"guan", "data"}, {"LIST", "data", "LIST", "guan"}};
@@ -282,7 +281,7 @@ TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFreque
     // An odd size, so that the chunk is followed by a pad byte.
     const std::string text = kFieldRecorder.size() % 2 ? kFieldRecorder : kFieldRecorder + " ";
     test::WriteFileBytes(path, WaveWith(text, order));
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     ASSERT_TRUE(doc.Open({path})) << sink.last();
     EXPECT_EQ(doc.File().type, FileType::StandardWave);
     EXPECT_EQ(doc.Info().TimeExpansion(), 10000);
@@ -313,7 +312,7 @@ TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFreque
   appended.insert(appended.end(), chunk.begin(), chunk.end());
   const std::string path = dir.File("appended.wav");
   test::WriteFileBytes(path, appended);
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(doc.Open({path}));
   EXPECT_EQ(doc.Info().TimeExpansion(), 10000);
   EXPECT_EQ(doc.GuanoMetadata().Fields().size(), 18u);
@@ -321,15 +320,16 @@ TEST_F(GuanoFile, AFieldRecordingWithoutOwnRecordOpensWithTheFactorAndRealFreque
 }
 
 TEST_F(GuanoFile, TheProgramsOwnRecordWinsAndOtherFieldsFillOnlyWhatTheyName) {
+  DocumentContext documents;
   // A type-5 file whose own record says fivefold and whose GUANO says tenfold.
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 16, 44100, Tone());
   doc.Info().SetTimeExpansion(5000);
   doc.Info().SetRecordedBy("me");
   doc.SetGuanoMetadata(ParseText(kFieldRecorder));
   const std::string path = dir.File("own.wav");
   ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
-  CNorvaneDoc back;
+  CNorvaneDoc back(documents);
   ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.Info().TimeExpansion(), 5000);
   EXPECT_EQ(back.Info().RecordedBy(), "me");
@@ -353,9 +353,10 @@ TEST_F(GuanoFile, TheProgramsOwnRecordWinsAndOtherFieldsFillOnlyWhatTheyName) {
 }
 
 TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
+  DocumentContext documents;
   const std::string src = dir.File("night 03.wav");
   test::WriteFileBytes(src, WaveWith(kFieldRecorder, {"data", "guan"}));
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(doc.Open({src}));
   const Guano read = doc.GuanoMetadata();
   struct Case {
@@ -390,7 +391,7 @@ TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
       EXPECT_EQ(*back.Find(f.key), f.value);
     }
   // A new recording gets a chunk of its own, named after the file.
-  CNorvaneDoc fresh;
+  CNorvaneDoc fresh(documents);
   test::FillDocument(fresh, 1, 16, 384000, std::vector<uint8_t>(384000 * 2 / 4));
   ASSERT_TRUE(fresh.Save({dir.File("new.wav"), FileType::StandardWave}));
   EXPECT_EQ(GuanChunk(dir.File("new.wav")),
@@ -409,6 +410,7 @@ TEST_F(GuanoFile, SavesKeepEveryFieldAndUpdateTheFactorRateAndLength) {
 }
 
 TEST_F(GuanoFile, DamagedChunksNeverStopAFileFromOpening) {
+  DocumentContext documents;
   struct Case {
     std::string name;
     std::vector<uint8_t> file;
@@ -436,7 +438,7 @@ TEST_F(GuanoFile, DamagedChunksNeverStopAFileFromOpening) {
     const std::string path = dir.File("bad.wav");
     test::WriteFileBytes(path, c.file);
     const size_t before = sink.texts().size();
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     ASSERT_TRUE(doc.Open({path})) << c.name;
     EXPECT_EQ(test::WorkBytes(doc), Tone()) << c.name;
     ASSERT_EQ(sink.texts().size(), before + 1) << c.name;

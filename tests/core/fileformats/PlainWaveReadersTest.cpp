@@ -8,7 +8,6 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "app/AppCore.h"
 #include "base/SampleSource.h"
 #include "document/DemoRecording.h"
 #include "fileformats/Compressor.h"
@@ -60,7 +59,6 @@ print('ok')
 
 class PlainWaveReaders : public ::testing::Test {
  protected:
-  void SetUp() override { AppCore::Instance().Reset(); }
 
   // Every available reader must see `frames` (raw bytes) in `path`.
   void ExpectReadEverywhere(const std::string& path, const std::vector<uint8_t>& frames, int ch,
@@ -97,7 +95,8 @@ class PlainWaveReaders : public ::testing::Test {
 };
 
 TEST_F(PlainWaveReaders, TheWaveFormComesFirst) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   std::vector<int16_t> s(301);
   for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(i * 97 - 15000);
   test::FillDocument(doc, 1, 16, 44100, test::Samples16(s));
@@ -112,10 +111,11 @@ TEST_F(PlainWaveReaders, TheWaveFormComesFirst) {
 }
 
 TEST_F(PlainWaveReaders, DemoRecordingAndSavesOfTypesFiveAndSevenReadEverywhere) {
+  DocumentContext documents;
   // The demo recording as norvane-cli demo writes it.
   const std::string demoPath = dir.File("demo.wav");
   {
-    CNorvaneDoc built;
+    CNorvaneDoc built(documents);
     ASSERT_TRUE(BuildDemoRecording(built));
     test::FakeView view;
     view.settings = DemoViewSettings();
@@ -123,7 +123,7 @@ TEST_F(PlainWaveReaders, DemoRecordingAndSavesOfTypesFiveAndSevenReadEverywhere)
     ASSERT_TRUE(built.Save({demoPath, FileType::NorvaneWave}));
     built.RemoveView(&view);
   }
-  CNorvaneDoc demo;
+  CNorvaneDoc demo(documents);
   ASSERT_TRUE(demo.Open({demoPath}));
   EXPECT_EQ(demo.ViewRecordsRead(), 1);
   EXPECT_EQ(demo.Marks().size(), 3u);
@@ -132,7 +132,7 @@ TEST_F(PlainWaveReaders, DemoRecordingAndSavesOfTypesFiveAndSevenReadEverywhere)
   // A stereo 16-bit sound with loud bursts in silence, saved whole and as a
   // range in type 5, and compressed in type 7 (other programs see the kept
   // stretches one after the other).
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   const int frames = 40001;
   std::vector<int16_t> s(frames * 2, 0);
   for (int i = 0; i < frames; ++i) {
@@ -156,7 +156,7 @@ TEST_F(PlainWaveReaders, DemoRecordingAndSavesOfTypesFiveAndSevenReadEverywhere)
   doc.Compression().afterMs = 1;
   const std::string p7 = dir.File("seven.wav");
   ASSERT_TRUE(doc.Save({p7, FileType::NorvaneWaveComp}));
-  CNorvaneDoc back;
+  CNorvaneDoc back(documents);
   ASSERT_TRUE(back.Open({p7}));
   ASSERT_FALSE(back.KeptSegments().empty());
   std::vector<uint8_t> kept;
@@ -166,7 +166,7 @@ TEST_F(PlainWaveReaders, DemoRecordingAndSavesOfTypesFiveAndSevenReadEverywhere)
   ExpectReadEverywhere(p7, kept, 2, 96000, 16);
 
   // An 8-bit mono save as well.
-  CNorvaneDoc eight;
+  CNorvaneDoc eight(documents);
   std::vector<uint8_t> b8(5001);
   for (size_t i = 0; i < b8.size(); ++i) b8[i] = static_cast<uint8_t>(i * 7);
   test::FillDocument(eight, 1, 8, 22050, b8);
@@ -177,7 +177,8 @@ TEST_F(PlainWaveReaders, DemoRecordingAndSavesOfTypesFiveAndSevenReadEverywhere)
 }
 
 TEST_F(PlainWaveReaders, SavesRoundTripEveryViewMarkAndKeptStretch) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   const int frames = 30000;
   std::vector<int16_t> s(frames, 0);
   for (int i = 0; i < frames; ++i)
@@ -214,7 +215,7 @@ TEST_F(PlainWaveReaders, SavesRoundTripEveryViewMarkAndKeptStretch) {
   for (int code : {5, 7}) {
     const std::string path = dir.File("rt" + std::to_string(code) + ".wav");
     ASSERT_TRUE(doc.Save({path, FileTypeFromCode(code)}));
-    CNorvaneDoc back;
+    CNorvaneDoc back(documents);
     ASSERT_TRUE(back.Open({path}));
     EXPECT_EQ(back.File().type, FileTypeFromCode(code));
     EXPECT_EQ(back.Info().Bytes(), doc.Info().Bytes());

@@ -11,7 +11,6 @@
 #include <cmath>
 
 #include "TestSupport.h"
-#include "app/AppCore.h"
 #include "fileformats/Compressor.h"
 #include "fileformats/FileIo.h"
 #include "fileformats/FileType.h"
@@ -33,13 +32,13 @@ std::vector<uint8_t> Ramp16(int frames, int channels) {
 
 class SoundFile : public ::testing::Test {
  protected:
-  void SetUp() override { AppCore::Instance().Reset(); }
   ScopedSink sink;
   TempDir dir;
 };
 
 TEST_F(SoundFile, RoundTripThroughEveryWrittenType) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   auto bytes = Ramp16(3001, 2);
   test::FillDocument(doc, 2, 16, 48000, bytes);
   doc.Info().SetTimeExpansion(10000);
@@ -54,7 +53,7 @@ TEST_F(SoundFile, RoundTripThroughEveryWrittenType) {
     name += std::to_string(c.code);
     std::string path = dir.File(name + ".wav");
     ASSERT_TRUE(doc.Save({path, FileTypeFromCode(c.code)})) << c.code;
-    CNorvaneDoc back;
+    CNorvaneDoc back(documents);
     ASSERT_TRUE(back.Open(SoundFilePath::FromLabelled(path + c.openLabel))) << c.code;
     EXPECT_EQ(back.File().type, FileTypeFromCode(c.found));
     EXPECT_EQ(test::WorkBytes(back), bytes) << c.code;
@@ -71,11 +70,11 @@ TEST_F(SoundFile, RoundTripThroughEveryWrittenType) {
     }
   }
   // 8-bit mono as type 3 reads back as 8-bit samples.
-  CNorvaneDoc eight;
+  CNorvaneDoc eight(documents);
   std::vector<uint8_t> b8 = {0, 128, 255, 1, 2, 3, 127};
   test::FillDocument(eight, 1, 8, 22050, b8);
   ASSERT_TRUE(eight.Save({dir.File("e.dat"), FileType::Samples8Mono}));
-  CNorvaneDoc back8;
+  CNorvaneDoc back8(documents);
   ASSERT_TRUE(back8.Open(SoundFilePath::FromLabelled(dir.File("e.dat") + " [8 bit samples MONO]")));
   EXPECT_EQ(back8.Format().wBitsPerSample, 8);
   EXPECT_EQ(test::WorkBytes(back8), b8);
@@ -83,7 +82,8 @@ TEST_F(SoundFile, RoundTripThroughEveryWrittenType) {
 }
 
 TEST_F(SoundFile, NorvaneWaveCarriesViewsAndMarksInOrder) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 16, 44100, Ramp16(10000, 1));
   test::FakeView first, second;
   first.settings.fftSize = 256;
@@ -104,7 +104,7 @@ TEST_F(SoundFile, NorvaneWaveCarriesViewsAndMarksInOrder) {
   doc.RemoveView(&first);
   doc.RemoveView(&second);
 
-  CNorvaneDoc back;
+  CNorvaneDoc back(documents);
   ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.ViewRecordsRead(), 2);
   // The view registered first at save time is restored first.
@@ -121,7 +121,8 @@ TEST_F(SoundFile, NorvaneWaveCarriesViewsAndMarksInOrder) {
 }
 
 TEST_F(SoundFile, RangeSaveKeepsMarksInsideAndRebasesViews) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   auto bytes = Ramp16(10000, 1);
   test::FillDocument(doc, 1, 16, 44100, bytes);
   test::FakeView view;
@@ -137,7 +138,7 @@ TEST_F(SoundFile, RangeSaveKeepsMarksInsideAndRebasesViews) {
   const std::string path = dir.File("range.wav");
   ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}, 6000, 2000));  // swapped: frames 2000 to 6000
   doc.RemoveView(&view);
-  CNorvaneDoc back;
+  CNorvaneDoc back(documents);
   ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.FrameCount(), 4000);
   std::vector<uint8_t> expect(bytes.begin() + 4000, bytes.begin() + 12000);
@@ -154,7 +155,7 @@ TEST_F(SoundFile, RangeSaveKeepsMarksInsideAndRebasesViews) {
   doc.RegisterSoundView(&view);
   ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}, 2000, 6000));
   doc.RemoveView(&view);
-  CNorvaneDoc again;
+  CNorvaneDoc again(documents);
   ASSERT_TRUE(again.Open({path}));
   EXPECT_EQ(again.PendingViewRecords()[0].firstVisibleSample, 0);
   EXPECT_EQ(again.PendingViewRecords()[0].lastVisibleSample, -1);
@@ -165,7 +166,8 @@ TEST_F(SoundFile, RangeSaveKeepsMarksInsideAndRebasesViews) {
 }
 
 TEST_F(SoundFile, SavingTheDocumentsOwnFileClearsTheModifiedFlag) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 8, 11025, std::vector<uint8_t>(100, 128));
   const std::string path = dir.File("own.wav");
   ASSERT_TRUE(doc.Save({path, FileType::NorvaneWave}));
@@ -187,7 +189,8 @@ std::vector<uint8_t> Bursts() {
 }
 
 TEST_F(SoundFile, CompressionKeepsLoudStretchesWithTheirMargins) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 16, 1000, Bursts());
   EXPECT_EQ(CompressionThreshold(20, 16), 328);
   EXPECT_EQ(CompressionThreshold(-20, 8), 1);
@@ -208,7 +211,8 @@ TEST_F(SoundFile, CompressionKeepsLoudStretchesWithTheirMargins) {
 }
 
 TEST_F(SoundFile, CompressedSaveExpandsToTheEndOfTheLastSegment) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   auto bytes = Bursts();
   test::FillDocument(doc, 1, 16, 1000, bytes);
   doc.Compression().levelDb = 20;
@@ -218,7 +222,7 @@ TEST_F(SoundFile, CompressedSaveExpandsToTheEndOfTheLastSegment) {
   ASSERT_TRUE(doc.Save({path, FileType::NorvaneWaveComp}));
   EXPECT_EQ(doc.Compression().segmentCount, 3);
   EXPECT_LT(test::ReadFileBytes(path).size(), bytes.size());
-  CNorvaneDoc back;
+  CNorvaneDoc back(documents);
   ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.File().type, FileType::NorvaneWaveComp);
   EXPECT_EQ(back.File().Labelled(), path + " [Wave Comp]");
@@ -236,12 +240,13 @@ TEST_F(SoundFile, CompressedSaveExpandsToTheEndOfTheLastSegment) {
 }
 
 TEST_F(SoundFile, CloseBurstsGiveStretchesThatDoNotOverlap) {
+  DocumentContext documents;
   // Two bursts 3 frames apart with 5 frames kept before and 2 after: the
   // second stretch would reach back into the first.
   std::vector<int16_t> s(200, 0);
   for (int i = 50; i < 55; ++i) s[i] = 20000;
   for (int i = 58; i < 62; ++i) s[i] = 20000;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   auto bytes = test::Samples16(s);
   test::FillDocument(doc, 1, 16, 1000, bytes);
   TempFile out;
@@ -257,7 +262,7 @@ TEST_F(SoundFile, CloseBurstsGiveStretchesThatDoNotOverlap) {
   doc.Compression().beforeMs = 5;
   doc.Compression().afterMs = 2;
   ASSERT_TRUE(doc.Save({dir.File("close.wav"), FileType::NorvaneWaveComp}));
-  CNorvaneDoc back;
+  CNorvaneDoc back(documents);
   ASSERT_TRUE(back.Open({dir.File("close.wav")})) << sink.last();
   auto got = test::WorkBytes(back);
   ASSERT_EQ(got.size(), static_cast<size_t>(2 * (segs[1].startFrame + segs[1].lengthFrames)));
@@ -265,14 +270,15 @@ TEST_F(SoundFile, CloseBurstsGiveStretchesThatDoNotOverlap) {
 }
 
 TEST_F(SoundFile, EightBitCompressionFillsGapsWith128) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   std::vector<uint8_t> b(400, 128);
   for (int i = 200; i < 210; ++i) b[i] = 250;
   test::FillDocument(doc, 1, 8, 1000, b);
   doc.Compression().levelDb = 10;
   const std::string path = dir.File("c8.wav");
   ASSERT_TRUE(doc.Save({path, FileType::NorvaneWaveComp}));
-  CNorvaneDoc back;
+  CNorvaneDoc back(documents);
   ASSERT_TRUE(back.Open({path}));
   EXPECT_EQ(back.FrameCount(), 210);  // 200..209 loud, closes at the first quiet frame
   auto got = test::WorkBytes(back);
@@ -281,10 +287,11 @@ TEST_F(SoundFile, EightBitCompressionFillsGapsWith128) {
 }
 
 TEST_F(SoundFile, PlainPcmWaveWithSixteenByteFormat) {
+  DocumentContext documents;
   RiffBuilder rb;
   rb.Wave(1, 22050, 16, test::Samples16({1, -1, 300}));
   test::WriteFileBytes(dir.File("plain.wav"), rb.bytes);
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(doc.Open({dir.File("plain.wav")}));
   EXPECT_EQ(doc.File().type, FileType::StandardWave);
   EXPECT_EQ(doc.File().Labelled(), dir.File("plain.wav") + " [Standard Wave]");
@@ -298,13 +305,14 @@ TEST_F(SoundFile, PlainPcmWaveWithSixteenByteFormat) {
 }
 
 TEST_F(SoundFile, FormatsOutsidePcmAreRefusedWithAClearMessage) {
+  DocumentContext documents;
   auto make = [&](std::vector<uint8_t> fmt) {
     RiffBuilder rb;
     auto d = RiffBuilder::Chunk("data", std::vector<uint8_t>(12, 0));
     fmt.insert(fmt.end(), d.begin(), d.end());
     rb.Form("WAVE", fmt);
     test::WriteFileBytes(dir.File("f.wav"), rb.bytes);
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     return doc.Open({dir.File("f.wav")});
   };
   EXPECT_FALSE(make(RiffBuilder::Fmt(1, 1, 44100, 24)));
@@ -336,6 +344,7 @@ TEST_F(SoundFile, FormatsOutsidePcmAreRefusedWithAClearMessage) {
 }
 
 TEST_F(SoundFile, MalformedFilesFailWithTheirMessages) {
+  DocumentContext documents;
   struct Case {
     std::string name;
     std::vector<uint8_t> bytes;
@@ -368,7 +377,7 @@ TEST_F(SoundFile, MalformedFilesFailWithTheirMessages) {
   }
   for (const Case& c : cases) {
     test::WriteFileBytes(dir.File(c.name), c.bytes);
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     bool ok = doc.Open({dir.File(c.name)});
     EXPECT_EQ(sink.last(), c.message) << c.name;
     if (c.name == "shortinfo") {
@@ -378,12 +387,13 @@ TEST_F(SoundFile, MalformedFilesFailWithTheirMessages) {
       EXPECT_FALSE(ok) << c.name;
     }
   }
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   EXPECT_FALSE(doc.Open({dir.File("missing.wav")}));
   EXPECT_EQ(sink.last(), "Can not open file: No such file or directory");
 }
 
 TEST_F(SoundFile, ChunksRunningPastTheEndAreReadAsFarAsTheFileGoes) {
+  DocumentContext documents;
   RiffBuilder rb;
   rb.Id("RIFF");
   rb.U32(0xFFFFFFF0u);
@@ -396,7 +406,7 @@ TEST_F(SoundFile, ChunksRunningPastTheEndAreReadAsFarAsTheFileGoes) {
   rb.Raw(s.data(), s.size());
   rb.bytes.push_back(9);  // half a frame
   test::WriteFileBytes(dir.File("long.wav"), rb.bytes);
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(doc.Open({dir.File("long.wav")}));
   EXPECT_EQ(doc.FrameCount(), 4);
   EXPECT_EQ(doc.WorkFile().Size(), 9);
@@ -412,39 +422,19 @@ TEST_F(SoundFile, ChunksRunningPastTheEndAreReadAsFarAsTheFileGoes) {
   odd.Form("JUNK", {1, 2, 3});
   odd.Form("WAVE", c);
   test::WriteFileBytes(dir.File("odd.wav"), odd.bytes);
-  CNorvaneDoc doc2;
+  CNorvaneDoc doc2(documents);
   ASSERT_TRUE(doc2.Open({dir.File("odd.wav")}));
   EXPECT_EQ(test::WorkBytes(doc2), (std::vector<uint8_t>{10, 20, 30}));
-}
-
-std::vector<uint8_t> NorvaneFile(int32_t release, int32_t version, int32_t timeExp,
-                                 const std::vector<ViewRecord>& views, size_t viewSize) {
-  RiffBuilder rb;
-  RecordingInfo info;
-  info.SetRelease(release);
-  info.SetVersion(version);
-  info.SetTimeExpansion(timeExp);
-  info.SetContents("old file");
-  auto ib = info.Bytes();
-  rb.Form("NRn0", std::vector<uint8_t>(ib.begin(), ib.end()));
-  for (const ViewRecord& v : views)
-    rb.Form("NRn1", std::vector<uint8_t>(v.Bytes().begin(), v.Bytes().begin() + static_cast<long>(viewSize)));
-  MarkRecord m;
-  m.number = 9;
-  m.label = "old mark";
-  auto mb = m.ToBytes();
-  rb.Form("NRn2", std::vector<uint8_t>(mb.begin(), mb.end()));
-  rb.Wave(1, 44100, 16, test::Samples16({1, 2, 3, 4}));
-  return rb.bytes;
 }
 
 // A file that states no time-expansion factor (0 or below) is read as one
 // without time expansion; every other factor is kept as stored, also beyond
 // the 100 the format dialog offers (slowed copies state such factors).
 TEST_F(SoundFile, AFactorOfNoneIsRepairedWhereTheFileIsRead) {
+  DocumentContext documents;
   for (int32_t stored : {0, -1, -250000, 1, 10000, 320000}) {
-    test::WriteFileBytes(dir.File("te.wav"), NorvaneFile(3, 1, stored, {}, 1968));
-    CNorvaneDoc doc;
+    test::WriteFileBytes(dir.File("te.wav"), test::NorvaneFile(3, 1, stored, {}, 1968));
+    CNorvaneDoc doc(documents);
     ASSERT_TRUE(doc.Open({dir.File("te.wav")}));
     const int32_t expected = stored > 0 ? stored : 1000;
     EXPECT_EQ(doc.Info().TimeExpansion(), expected) << stored;
@@ -454,6 +444,7 @@ TEST_F(SoundFile, AFactorOfNoneIsRepairedWhereTheFileIsRead) {
 }
 
 TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
+  DocumentContext documents;
   // Release 1: plain time-expansion factor, 80-byte view records in ms.
   ViewRecord old;
   old.SetAt(0, 1);
@@ -461,8 +452,8 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   old.SetAt(16, 250);  // ms
   old.SetAt(36, 10);
   old.SetAt(84, 77);   // beyond 80 bytes: not read
-  test::WriteFileBytes(dir.File("r1.wav"), NorvaneFile(1, 0, 10, {old}, 80));
-  CNorvaneDoc d1;
+  test::WriteFileBytes(dir.File("r1.wav"), test::NorvaneFile(1, 0, 10, {old}, 80));
+  CNorvaneDoc d1(documents);
   ASSERT_TRUE(d1.Open({dir.File("r1.wav")}));
   EXPECT_EQ(d1.File().type, FileType::NorvaneWave);
   EXPECT_EQ(d1.Info().TimeExpansion(), 10000);
@@ -476,8 +467,8 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   EXPECT_EQ(d1.Marks().NextNumber(), 10);
 
   // Release 2 version 4: factor kept, 80-byte records.
-  test::WriteFileBytes(dir.File("r24.wav"), NorvaneFile(2, 4, 2000, {old}, 80));
-  CNorvaneDoc d24;
+  test::WriteFileBytes(dir.File("r24.wav"), test::NorvaneFile(2, 4, 2000, {old}, 80));
+  CNorvaneDoc d24(documents);
   ASSERT_TRUE(d24.Open({dir.File("r24.wav")}));
   EXPECT_EQ(d24.Info().TimeExpansion(), 2000);
   EXPECT_EQ(d24.PendingViewRecords().size(), 1u);
@@ -485,24 +476,24 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   // Release 5 version 2 is release 2 version 5: full records.
   ViewRecord full = ViewRecord::FromSettings(AnalysisSettings{});
   full.SetAt(72, 14);
-  test::WriteFileBytes(dir.File("r52.wav"), NorvaneFile(5, 2, 3000, {full}, 1968));
-  CNorvaneDoc d52;
+  test::WriteFileBytes(dir.File("r52.wav"), test::NorvaneFile(5, 2, 3000, {full}, 1968));
+  CNorvaneDoc d52(documents);
   ASSERT_TRUE(d52.Open({dir.File("r52.wav")}));
   EXPECT_EQ(d52.Info().TimeExpansion(), 3000);
   ASSERT_EQ(d52.PendingViewRecords().size(), 1u);
   EXPECT_EQ(d52.PendingViewRecords()[0].fontSize, 14);
 
   // Release 0 below version 9: defaults.
-  test::WriteFileBytes(dir.File("r0.wav"), NorvaneFile(0, 3, 5000, {full}, 1968));
-  CNorvaneDoc d0;
+  test::WriteFileBytes(dir.File("r0.wav"), test::NorvaneFile(0, 3, 5000, {full}, 1968));
+  CNorvaneDoc d0(documents);
   ASSERT_TRUE(d0.Open({dir.File("r0.wav")}));
   EXPECT_EQ(d0.Info().TimeExpansion(), 1000);
   EXPECT_EQ(d0.Info().Contents(), "");
   EXPECT_TRUE(sink.texts().empty()) << sink.last();
 
   // A later version: message, the sound is read, no private forms.
-  test::WriteFileBytes(dir.File("r4.wav"), NorvaneFile(4, 0, 1000, {full}, 1968));
-  CNorvaneDoc d4;
+  test::WriteFileBytes(dir.File("r4.wav"), test::NorvaneFile(4, 0, 1000, {full}, 1968));
+  CNorvaneDoc d4(documents);
   ASSERT_TRUE(d4.Open({dir.File("r4.wav")}));
   EXPECT_EQ(sink.last(),
             "Can not read all Norvane format information, file written with Norvane version later "
@@ -514,35 +505,15 @@ TEST_F(SoundFile, OldFilesAreSettledToTheCurrentVersion) {
   // An unacceptable view record stops the records and suppresses the marks.
   ViewRecord bad = full;
   bad.SetAt(4, 7);
-  test::WriteFileBytes(dir.File("bad.wav"), NorvaneFile(3, 1, 1000, {full, bad, full}, 1968));
-  CNorvaneDoc db;
+  test::WriteFileBytes(dir.File("bad.wav"), test::NorvaneFile(3, 1, 1000, {full, bad, full}, 1968));
+  CNorvaneDoc db(documents);
   ASSERT_TRUE(db.Open({dir.File("bad.wav")}));
   EXPECT_EQ(db.PendingViewRecords().size(), 1u);
   EXPECT_EQ(db.Marks().size(), 0u);
 }
 
-TEST_F(SoundFile, ColorMapsInViewRecordsAreOfferedOnce) {
-  int saves = 0;
-  AppCore::Instance().saveColorMaps = [&] { ++saves; };
-  AnalysisSettings s;
-  s.colorScheme = 100;
-  s.userColorMap.SetName("Night");
-  s.userColorMap.rangeCount = 1;
-  s.userColorMap.updateLow = 42;
-  ViewRecord v = ViewRecord::FromSettings(s);
-  test::WriteFileBytes(dir.File("map.wav"), NorvaneFile(3, 1, 1000, {v, v}, 1968));
-  CNorvaneDoc a;
-  ASSERT_TRUE(a.Open({dir.File("map.wav")}));
-  ASSERT_EQ(AppCore::Instance().colorMaps.maps.size(), 1u);
-  EXPECT_EQ(AppCore::Instance().colorMaps.maps[0].Name(), "Night");
-  EXPECT_EQ(saves, 1);
-  CNorvaneDoc b;
-  ASSERT_TRUE(b.Open({dir.File("map.wav")}));
-  EXPECT_EQ(AppCore::Instance().colorMaps.maps.size(), 1u);
-  EXPECT_EQ(saves, 1);  // nothing new
-}
-
 TEST_F(SoundFile, DamagedKeptSegmentsAreRefused) {
+  DocumentContext documents;
   auto file = [&](const std::vector<KeptSegment>& segs) {
     RiffBuilder rb;
     auto ib = RecordingInfo().Bytes();
@@ -556,7 +527,7 @@ TEST_F(SoundFile, DamagedKeptSegmentsAreRefused) {
     rb.Form("NRnC", c);
     rb.Wave(1, 8000, 8, std::vector<uint8_t>(20, 200));
     test::WriteFileBytes(dir.File("seg.wav"), rb.bytes);
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     bool ok = doc.Open({dir.File("seg.wav")});
     return std::make_pair(ok, ok ? doc.FrameCount() : FrameIndex{-1});
   };
@@ -572,6 +543,7 @@ TEST_F(SoundFile, DamagedKeptSegmentsAreRefused) {
 }
 
 TEST_F(SoundFile, KeptSegmentsAreExpandedOnlyInProportionToTheData) {
+  DocumentContext documents;
   // 16-bit mono, so that the silence of an expansion is a hole of the work file.
   auto file = [&](const std::vector<KeptSegment>& segs, int dataFrames) {
     RiffBuilder rb;
@@ -587,7 +559,7 @@ TEST_F(SoundFile, KeptSegmentsAreExpandedOnlyInProportionToTheData) {
     rb.Wave(1, 8000, 16, std::vector<uint8_t>(2 * static_cast<size_t>(dataFrames), 7));
     test::WriteFileBytes(dir.File("seg.wav"), rb.bytes);
     sink.sink.texts.clear();
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     bool ok = doc.Open({dir.File("seg.wav")});
     return std::make_pair(ok, ok ? doc.FrameCount() : FrameIndex{-1});
   };
@@ -611,9 +583,10 @@ TEST_F(SoundFile, KeptSegmentsAreExpandedOnlyInProportionToTheData) {
 }
 
 TEST_F(SoundFile, RawFilesOfEveryReadableType) {
+  DocumentContext documents;
   // Odd length as 16-bit: half a frame stays in the work file.
   test::WriteFileBytes(dir.File("odd.dat"), {1, 0, 2, 0, 3});
-  CNorvaneDoc a;
+  CNorvaneDoc a(documents);
   ASSERT_TRUE(a.Open(SoundFilePath::FromLabelled(dir.File("odd.dat") + " [16 bit samples MONO]")));
   EXPECT_EQ(a.File().type, FileType::Samples16Mono);
   EXPECT_EQ(a.FrameCount(), 2);
@@ -627,14 +600,14 @@ TEST_F(SoundFile, RawFilesOfEveryReadableType) {
     sp.push_back(static_cast<uint8_t>(u >> 8));
   }
   test::WriteFileBytes(dir.File("sp.dat"), sp);
-  CNorvaneDoc b;
+  CNorvaneDoc b(documents);
   ASSERT_TRUE(b.Open(SoundFilePath::FromLabelled(dir.File("sp.dat") + " [Special 60 bytes head MONO]")));
   EXPECT_EQ(b.Format().nSamplesPerSec, 44100u);
   EXPECT_EQ(test::WorkBytes(b), test::Samples16({0, -32768, 32767, 1}));
   EXPECT_EQ(b.File().Labelled(), dir.File("sp.dat") + " [Special 60 bytes head MONO]");
   // An empty raw file opens with no frames.
   test::WriteFileBytes(dir.File("empty.dat"), {});
-  CNorvaneDoc c;
+  CNorvaneDoc c(documents);
   ASSERT_TRUE(c.Open(SoundFilePath::FromLabelled(dir.File("empty.dat") + " [8 bit samples MONO]")));
   EXPECT_EQ(c.FrameCount(), 0);
   EXPECT_EQ(c.LastBufferIndex(), 0);
@@ -642,9 +615,10 @@ TEST_F(SoundFile, RawFilesOfEveryReadableType) {
 }
 
 TEST_F(SoundFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
+  DocumentContext documents;
   const std::string path = dir.File("keep.wav");
   test::WriteFileBytes(path, {'o', 'l', 'd'});
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   test::FillDocument(doc, 1, 16, 44100, std::vector<uint8_t>(200000, 3));
   // Limit the size of files this process may write, so that the save fails
   // half-way as on a full disk.
@@ -674,12 +648,13 @@ TEST_F(SoundFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
 }
 
 TEST_F(SoundFile, DiskSpaceAndSizeLimitsAreCheckedBeforeWriting) {
+  DocumentContext documents;
   EXPECT_TRUE(CheckDiskSpace(dir.File("x.wav"), 1000));
   EXPECT_FALSE(CheckDiskSpace(dir.File("x.wav"), int64_t{1} << 60));
   EXPECT_EQ(sink.last(), "Disk full!");
   EXPECT_TRUE(CheckDiskSpace("/no/such/dir/x.wav", int64_t{1} << 60));  // unknown: passes
   // More than 4 GiB of sound does not fit a WAVE form (a sparse work file).
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   doc.SetFormat(2, 16, 44100);
   doc.RecomputeBufferSize();
   ASSERT_TRUE(doc.WorkFile().Truncate((int64_t{1} << 32) + 400));
@@ -690,7 +665,8 @@ TEST_F(SoundFile, DiskSpaceAndSizeLimitsAreCheckedBeforeWriting) {
 }
 
 TEST_F(SoundFile, FramesBeyondThirtyTwoBitPositionsAreNeverCounted) {
-  CNorvaneDoc doc;
+  DocumentContext documents;
+  CNorvaneDoc doc(documents);
   doc.SetLength(int64_t{1} << 40);
   EXPECT_EQ(doc.FrameCount(), 2147483647);
 }

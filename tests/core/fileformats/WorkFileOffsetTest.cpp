@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/AppCore.h"
 #include "document/SoundEditor.h"
 
 namespace nv {
@@ -39,6 +38,7 @@ std::vector<uint8_t> WaveWithDataAt(int64_t dataOffset, const std::vector<uint8_
 }
 
 TEST(WorkFileOffset, OpenKeepsTheDataOffsetWithinAPageAndSavesTheSameBytes) {
+  DocumentContext documents;
   test::ScopedSink sink;
   test::TempDir dir;
   const std::vector<uint8_t> sound = Ramp(30011);
@@ -47,7 +47,7 @@ TEST(WorkFileOffset, OpenKeepsTheDataOffsetWithinAPageAndSavesTheSameBytes) {
     const std::vector<uint8_t> file = WaveWithDataAt(at, sound);
     ASSERT_EQ(file[static_cast<size_t>(at) - 8], 'd');
     test::WriteFileBytes(path, file);
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     ASSERT_TRUE(doc.Open({path})) << at;
     EXPECT_EQ(doc.WorkFile().FileOffset(0) % 4096, at % 4096) << at;
     EXPECT_EQ(test::WorkBytes(doc), sound) << at;
@@ -55,7 +55,7 @@ TEST(WorkFileOffset, OpenKeepsTheDataOffsetWithinAPageAndSavesTheSameBytes) {
     // A type-5 file read back and saved again is the same file.
     const std::string five = dir.File("f" + std::to_string(at) + ".wav");
     ASSERT_TRUE(doc.Save({five, FileType::NorvaneWave}));
-    CNorvaneDoc again;
+    CNorvaneDoc again(documents);
     ASSERT_TRUE(again.Open({five}));
     const std::string twice = dir.File("g" + std::to_string(at) + ".wav");
     ASSERT_TRUE(again.Save({twice, FileType::NorvaneWave}));
@@ -71,13 +71,14 @@ TEST(WorkFileOffset, OpenKeepsTheDataOffsetWithinAPageAndSavesTheSameBytes) {
 }
 
 TEST(WorkFileOffset, EditsOfAnOpenedFileAndTheirUndoSeeTheSameSound) {
+  DocumentContext documents;
   test::ScopedSink sink;
   test::TempDir dir;
-  AppCore::Instance().Reset();
+  documents.Reset();
   const std::vector<uint8_t> sound = Ramp(20000);
   const std::string path = dir.File("e.wav");
   test::WriteFileBytes(path, WaveWithDataAt(44, sound));
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   ASSERT_TRUE(doc.Open({path}));
   SoundEditor& ed = doc.Editor();
   // Copy a stretch starting at an odd frame, delete it, paste it back.
@@ -96,7 +97,7 @@ TEST(WorkFileOffset, EditsOfAnOpenedFileAndTheirUndoSeeTheSameSound) {
   ASSERT_TRUE(ed.Undo());
   EXPECT_EQ(test::WorkBytes(doc), sound);
   // The clip goes to another document that was opened from a file too.
-  CNorvaneDoc other;
+  CNorvaneDoc other(documents);
   ASSERT_TRUE(other.Open({path}));
   SoundEditor& ed2 = other.Editor();
   ASSERT_TRUE(ed2.Paste(20000, -1, ChannelSelection::Both));

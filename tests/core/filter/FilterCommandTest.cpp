@@ -18,9 +18,10 @@ std::vector<uint8_t> Noise16(int frames, int channels) {
 }
 
 TEST(FilterCommand, FiltersTheRangeAndUndoesExactly) {
+  DocumentContext documents;
   test::ScopedSink sink;
   for (int c : {1, 2, 3}) {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     auto bytes = Noise16(4000, 2);
     test::FillDocument(doc, 2, 16, 44100, bytes);
     doc.Info().SetTimeExpansion(10000);
@@ -54,8 +55,9 @@ TEST(FilterCommand, FiltersTheRangeAndUndoesExactly) {
 }
 
 TEST(FilterCommand, ARefusedDesignChangesNothing) {
+  DocumentContext documents;
   test::ScopedSink sink;
-  CNorvaneDoc doc;
+  CNorvaneDoc doc(documents);
   auto bytes = Noise16(100, 1);
   test::FillDocument(doc, 1, 16, 8000, bytes);
   FilterDescription desc;

@@ -2,7 +2,6 @@
 // lets a band-pass check continue, and every message.
 #include <gtest/gtest.h>
 
-#include "app/AppCore.h"
 #include "filter/FilterDesign.h"
 #include "core/filter/FilterTestSupport.h"
 
@@ -21,31 +20,6 @@ const std::string kDecrease8 =
 const std::string kNarrow = "Filter bandwidth too narrow. Increase the bandwidth.";
 
 std::string Check(const FilterDescription& d, std::int64_t nyquist = kNyquist) { return ValidateFilter(d, nyquist); }
-
-TEST(FilterValidation, DescriptionsStartWithInitialValues) {
-  AppCore::Instance().Reset();
-  for (const FilterDescription* d : {&AppCore::Instance().commandFilter, &AppCore::Instance().detectorFilter}) {
-    EXPECT_EQ(d->bandPassLowHz, 0);
-    EXPECT_EQ(d->bandPassHighHz, 0);
-    EXPECT_EQ(d->bandStopLowHz, 0);
-    EXPECT_EQ(d->bandStopHighHz, 0);
-    EXPECT_EQ(d->filterType, FilterType::Butterworth);
-    EXPECT_EQ(d->bandType, BandType::LowPass);
-    EXPECT_EQ(d->highPassHz, 0);
-    // The detector's filter starts with the low-pass edge of a heterodyne
-    // detector's audible band, the command's with none.
-    EXPECT_EQ(d->lowPassHz, d == &AppCore::Instance().detectorFilter ? DetectorSettings::kDefaultLowPassHz : 0);
-    EXPECT_EQ(d->order, 2);
-    EXPECT_EQ(d->rippleTenthsDb, 2);
-    EXPECT_EQ(d->stopBandGainDb, -50);
-    for (int i = 0; i < FilterDescription::kMaxCoefficients; ++i) {
-      EXPECT_EQ(d->a[i], 0.0);
-      EXPECT_EQ(d->b[i], 0.0);
-    }
-  }
-  // The initial low-pass cut-off of 0 Hz is refused until the user sets one.
-  EXPECT_EQ(Check(AppCore::Instance().commandFilter), "Illegal cut-off frequency!");
-}
 
 TEST(FilterValidation, NyquistIncludesTimeExpansion) {
   EXPECT_EQ(NyquistHz(44100, 1000), 22050);

@@ -33,7 +33,7 @@
 #include "views/CNvAnaView.h"
 #include "views/SoundViewControllers.h"
 #include "views/CNvAnaViewPower.h"
-#include "views/ViewHost.h"
+#include "views/PlainViewHost.h"
 
 namespace {
 
@@ -49,12 +49,13 @@ void FillStereo(nv::CNorvaneDoc& doc) {
 }
 
 struct ViewFixture {
-  nv::CNorvaneDoc doc;
+  nv::DocumentContext documents;
+  nv::CNorvaneDoc doc{documents};
   std::unique_ptr<CNvAnaView> view;
-  ViewFixture() {
+  explicit ViewFixture(ViewHost& host) {
     FillStereo(doc);
     doc.SetFile(nv::SoundFilePath::FromLabelled("/data/pipistrelle.wav [Wave]"));
-    view = std::make_unique<CNvAnaView>(&doc);
+    view = std::make_unique<CNvAnaView>(host, &doc);
     view->resize(900, 500);
     view->show();
     view->OnInitialUpdate();
@@ -67,6 +68,9 @@ struct ViewFixture {
 class PowerViewTest : public QObject {
   Q_OBJECT
 
+  // The host of the views the tests make.
+  PlainViewHost host_;
+
   QTemporaryDir dir_;
   nv::test::TestMessageSink sink_;
 
@@ -75,11 +79,11 @@ class PowerViewTest : public QObject {
   void cleanupTestCase() { sink_.Remove(); }
   void init() {
     sink_.texts.clear();
-    ViewHost::Get().DefaultPower() = nv::PowerSettings{};
+    host_.DefaultPower() = nv::PowerSettings{};
   }
 
   void opensOnTheSelectionAndOnTheCursor() {
-    ViewFixture f;
+    ViewFixture f(host_);
     // A selection in the right channel strip: the right channel alone.
     nv::CursorRecord a, b;
     a.position = 96000, a.channel = 2;
@@ -128,7 +132,7 @@ class PowerViewTest : public QObject {
   }
 
   void newWindowsCascadeOnTheScreen() {
-    ViewFixture f;
+    ViewFixture f(host_);
     std::vector<CPowerWnd*> w;
     for (int i = 0; i < 16; ++i) w.push_back(f.Power().OpenPowerSpectrum());
     QScreen* screen = f.view->screen();
@@ -143,7 +147,7 @@ class PowerViewTest : public QObject {
   }
 
   void sixteenSlotsThenTheMessage() {
-    ViewFixture f;
+    ViewFixture f(host_);
     for (int i = 0; i < 16; ++i) QVERIFY(f.Power().OpenPowerSpectrum());
     QVERIFY(sink_.texts.empty());
     QVERIFY(!f.Power().OpenPowerSpectrum());
@@ -157,8 +161,8 @@ class PowerViewTest : public QObject {
   }
 
   void continuousUpdateFollowsTheSelection() {
-    ViewFixture f;
-    ViewHost::Get().DefaultPower().contUpdate = 1;
+    ViewFixture f(host_);
+    host_.DefaultPower().contUpdate = 1;
     CPowerWnd* w = f.Power().OpenPowerSpectrum();
     QVERIFY(w->Model().FollowCursor());
     f.view->SelectFrames(20000, 60000);
@@ -168,7 +172,7 @@ class PowerViewTest : public QObject {
     QCOMPARE(f.Power().MarkStart(), -1);  // the mark goes with follow-cursor mode
     QCOMPARE(w->Model().FramesAveraged(), int64_t{40});
     // A window without continuous update keeps its range.
-    ViewHost::Get().DefaultPower().contUpdate = 0;
+    host_.DefaultPower().contUpdate = 0;
     CPowerWnd* fixed = f.Power().OpenPowerSpectrum();
     f.view->SelectFrames(100000, 110000);
     QCOMPARE(fixed->Model().Start(), int64_t{20000});
@@ -176,7 +180,7 @@ class PowerViewTest : public QObject {
   }
 
   void printSlotsAndPreview() {
-    ViewFixture f;
+    ViewFixture f(host_);
     CPowerWnd* w = f.Power().OpenPowerSpectrum();
     CPowerWnd* other = f.Power().OpenPowerSpectrum();
     bool refused = false, stayedOpen = false;
@@ -203,7 +207,7 @@ class PowerViewTest : public QObject {
   }
 
   void defaultSettingsCommandAndContextMenu() {
-    ViewFixture f;
+    ViewFixture f(host_);
     int32_t nyquistShown = 0;
     PowerSettingsDialog::runner = [&](PowerSettingsDialog& d) {
       nyquistShown = d.maxFrequency->text().toInt();
@@ -213,7 +217,7 @@ class PowerViewTest : public QObject {
     QVERIFY(f.view->OnCommand(cmd::kPowerSettingsDefault));
     PowerSettingsDialog::runner = nullptr;
     QCOMPARE(nyquistShown, 96000);
-    QCOMPARE(ViewHost::Get().DefaultPower().fftSize, 2048);
+    QCOMPARE(host_.DefaultPower().fftSize, 2048);
     QCOMPARE(f.Power().OpenPowerSpectrum()->Model().Setup().n, 2048);
     std::unique_ptr<QMenu> menu(f.view->MakeContextMenu(f.view->mapToGlobal(QPoint(100, 100))));
     QStringList texts;
@@ -224,7 +228,7 @@ class PowerViewTest : public QObject {
   }
 
   void anEditRecomputesTheWindows() {
-    ViewFixture f;
+    ViewFixture f(host_);
     f.view->SelectFrames(0, 20000);
     CPowerWnd* w = f.Power().OpenPowerSpectrum();
     const size_t bin = static_cast<size_t>(std::lround(30000.0 * 1024 / 192000));
@@ -237,7 +241,7 @@ class PowerViewTest : public QObject {
   }
 
   void theViewTakesItsWindowsAlong() {
-    auto f = std::make_unique<ViewFixture>();
+    auto f = std::make_unique<ViewFixture>(host_);
     QPointer<CPowerWnd> w = f->Power().OpenPowerSpectrum();
     QVERIFY(w);
     f->view.reset();
@@ -245,7 +249,7 @@ class PowerViewTest : public QObject {
   }
 
   void printsTheViewToPdf() {
-    ViewFixture f;
+    ViewFixture f(host_);
     QTest::qWait(50);
     const QString pdf = dir_.filePath("view.pdf");
     PagePrinter::printRunner = [&](QPrintDialog& d) {
@@ -288,7 +292,7 @@ class PowerViewTest : public QObject {
   // picture of fewer pixels that the preview shrinks further. The printed
   // spectrogram is the screen's, with its automatic FFT size.
   void previewAndPrintShowTheScreensPicture() {
-    ViewFixture f;
+    ViewFixture f(host_);
     f.view->Settings().spectrogramShown = 0;  // marks over the oscillogram alone
     f.view->Recompute();
     std::vector<nv::MarkRecord> marks;
@@ -369,7 +373,7 @@ class PowerViewTest : public QObject {
   // width of the page (a small window is enlarged, keeping its shape); the
   // orientation the user chooses in the page set-up holds from then on.
   void printsAWideViewInLandscapeFillingTheWidth() {
-    ViewFixture f;
+    ViewFixture f(host_);
     f.view->resize(500, 300);
     QTest::qWait(50);
     const QString pdf = dir_.filePath("wide.pdf");

@@ -86,6 +86,9 @@ bool HavePdfTools() {
 class PowerWindowTest : public QObject {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
   QTemporaryDir dir_;
   nv::test::TestMessageSink sink_;
 
@@ -98,7 +101,7 @@ class PowerWindowTest : public QObject {
   void init() { sink_.texts.clear(); }
 
   void opensOnTheCursorAndMarksTheInterval() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc);
     Host host;
     nv::PowerSettings s;
@@ -129,7 +132,7 @@ class PowerWindowTest : public QObject {
 
   void labelsFitAndTheReadoutReadsTheSpectrum() {
     // 300 kHz: the frequency axis ends with "150 kHz" at the plot's right end.
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc, 300000);
     Host host;
     nv::PowerSettings s;
@@ -218,7 +221,7 @@ class PowerWindowTest : public QObject {
   }
 
   void contextMenuHasEveryItem() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc);
     CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 20000);
     QCOMPARE(w.ContextMenu()->title(), QStringLiteral("Power menue"));
@@ -232,7 +235,7 @@ class PowerWindowTest : public QObject {
   }
 
   void continuousUpdateFollowsTheView() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc);
     Host host;
     nv::PowerSettings s;
@@ -261,7 +264,7 @@ class PowerWindowTest : public QObject {
   }
 
   void copiesPictureAndText() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc);
     CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 4096);
     w.show();
@@ -288,7 +291,7 @@ class PowerWindowTest : public QObject {
   }
 
   void exportsTheTextFileByteForByte() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc);
     CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 4096);
     w.resize(520, 220);
@@ -312,7 +315,7 @@ class PowerWindowTest : public QObject {
   }
 
   void settingsDialogValidatesAndApplies() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc);
     CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 4096);
     w.resize(520, 220);
@@ -356,7 +359,7 @@ class PowerWindowTest : public QObject {
   // A new FFT size, chosen or automatic: the marked frame at the cursor and
   // the analysed range follow it.
   void theMarkedFrameFollowsTheFftSize() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc);
     Host host;
     CPowerWnd w(nullptr, &host, &doc, 2, nv::PowerSettings{}, 100, 100);
@@ -383,7 +386,7 @@ class PowerWindowTest : public QObject {
   }
 
   void closingGoesThroughTheView() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc);
     Host host;
     CPowerWnd w(nullptr, &host, &doc, 7, nv::PowerSettings{}, 10, 10);
@@ -414,7 +417,7 @@ class PowerWindowTest : public QObject {
   }
 
   void printsThePageToPdf() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc);
     doc.SetFile(nv::SoundFilePath::FromLabelled("/data/bat-call.wav [Wave]"));
     CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 8192);
@@ -481,7 +484,7 @@ class PowerWindowTest : public QObject {
   void printKeepsTheScreensFftSizeAndScale() {
     // Silence where the window looks, a loud tone right after it: a print
     // with a larger FFT size would analyse the tone too.
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     std::vector<int16_t> s(44100, 0);
     for (size_t i = 3072; i < s.size(); ++i)
       s[i] = static_cast<int16_t>(20000 * std::sin(2 * M_PI * 5000.0 * static_cast<double>(i) / 44100));
@@ -566,7 +569,7 @@ class PowerWindowTest : public QObject {
   }
 
   void previewPaintsThePage() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     FillSine(doc);
     CPowerWnd w(nullptr, nullptr, &doc, 0, nv::PowerSettings{}, 0, 4096);
     w.resize(520, 220);

@@ -21,7 +21,7 @@
 #include "views/CNvAnaViewPower.h"
 #include "views/CursorMode.h"
 #include "views/PulseViewAnalyses.h"
-#include "views/ViewHost.h"
+#include "views/PlainViewHost.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -79,9 +79,9 @@ void MakeRealRateCalls(nv::CNorvaneDoc& doc) {
 // The table of a pulse analysis run from a view of the file at `path`,
 // with the view's stored or default spectrogram settings, as "Copy " gives
 // it with plain line ends.
-QString DesktopTable(const QString& path, nv::CNorvaneDoc& doc, CNvAnaView*& view) {
+QString DesktopTable(ViewHost& host, const QString& path, nv::CNorvaneDoc& doc, CNvAnaView*& view) {
   if (!doc.Open({path.toStdString()})) return QStringLiteral("cannot open ") + path;
-  view = new CNvAnaView(&doc);
+  view = new CNvAnaView(host, &doc);
   view->resize(900, 500);
   view->OnInitialUpdate();
   view->SelectFrames(0, doc.FrameCount());
@@ -113,12 +113,16 @@ void MakeBursts(nv::CNorvaneDoc& doc, int64_t frames, int count, int64_t every) 
 class PulseViewTest : public QObject {
   Q_OBJECT
 
+  // What the documents a test makes share, and the host of its views.
+  nv::DocumentContext documents;
+  PlainViewHost host_;
+
  private slots:
   void HistogramWindowsAtMostSixteen() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 5, 10000);
-    auto* view = new CNvAnaView(&doc);
+    auto* view = new CNvAnaView(host_, &doc);
     view->resize(800, 500);
     view->OnInitialUpdate();
     for (int i = 0; i < 16; ++i) QVERIFY(view->OnCommand(i % 2 ? cmd::kPulseInterval : cmd::kPulseLength));
@@ -155,9 +159,9 @@ class PulseViewTest : public QObject {
 
   void HistogramIntervalMarkedAndPrintKeepsItOpen() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 5, 10000);
-    auto* view = new CNvAnaView(&doc);
+    auto* view = new CNvAnaView(host_, &doc);
     view->resize(800, 500);
     view->OnInitialUpdate();
     CNvAnaViewPower* power = &view->Controllers().Power();
@@ -207,17 +211,17 @@ class PulseViewTest : public QObject {
 
   void LevelCursorFollowsTheThresholds() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 5, 10000);
-    ViewHost::Get().DefaultRate().threshold = 16384;
-    auto* view = new CNvAnaView(&doc);
+    host_.DefaultRate().threshold = 16384;
+    auto* view = new CNvAnaView(host_, &doc);
     view->OnInitialUpdate();
     view->OnCommand(cmd::kPulseInterval);
     QCOMPARE(view->Controllers().Pulses().ThresholdSlot(), 0);
     QCOMPARE(view->Plot()->Cursor().kind, nv::CursorKind::Level);
     QCOMPARE(view->Plot()->Cursor().value, 5000);  // half of full scale
-    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Level);
-    ViewHost::Get().DefaultRate().threshold = -1;
+    QCOMPARE(host_.CursorMode(), nv::CursorMode::Level);
+    host_.DefaultRate().threshold = -1;
 
     // The pulse dialog: the automatic FFT warning, then its threshold.
     view->OnCommand(cmd::kPulseCharacteristics);
@@ -238,14 +242,14 @@ class PulseViewTest : public QObject {
 
   void EditsWaitForTheWorkerAndClosingJoinsIt() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 400000, 3, 100000);
-    nv::PulseSettings& defaults = ViewHost::Get().DefaultPulse();
+    nv::PulseSettings& defaults = host_.DefaultPulse();
     const nv::PulseSettings saved = defaults;
     defaults.startTimeMark = 1;
     defaults.ampSeparationUs = 100;
     defaults.durTimeUs = 10;
-    auto* view = new CNvAnaView(&doc);
+    auto* view = new CNvAnaView(host_, &doc);
     view->OnInitialUpdate();
     view->SelectFrames(0, 300000);
     view->OnCommand(cmd::kPulseCharacteristics);
@@ -295,7 +299,7 @@ class PulseViewTest : public QObject {
     QVERIFY2(QFileInfo::exists(CliPath()), qPrintable(CliPath()));
     QTemporaryDir dir, config;
     QVERIFY(dir.isValid() && config.isValid());
-    nv::PulseSettings& defaults = ViewHost::Get().DefaultPulse();
+    nv::PulseSettings& defaults = host_.DefaultPulse();
     const nv::PulseSettings saved = defaults;
     defaults = nv::PulseSettings{};  // the first-start defaults, as the command's
 
@@ -306,9 +310,9 @@ class PulseViewTest : public QObject {
     QVERIFY2(command.startsWith(QStringLiteral("Puls# ")), qPrintable(command));
     QVERIFY(command.count(QLatin1Char('\n')) > 40);
     {
-      nv::CNorvaneDoc doc;
+      nv::CNorvaneDoc doc(documents);
       CNvAnaView* view = nullptr;
-      const QString desktop = DesktopTable(demo, doc, view);
+      const QString desktop = DesktopTable(host_, demo, doc, view);
       QVERIFY(view);
       // 256 samples as stored, frames overlapping by three quarters.
       QCOMPARE(view->Controllers().Pulses().Dialog()->Settings().fftSize, 256);
@@ -325,7 +329,7 @@ class PulseViewTest : public QObject {
     // where each downward sweep begins.
     const QString real = dir.filePath(QStringLiteral("real-rate.wav"));
     {
-      nv::CNorvaneDoc source;
+      nv::CNorvaneDoc source(documents);
       MakeRealRateCalls(source);
       QVERIFY(source.Save({real.toStdString(), nv::FileType::StandardWave}));
     }
@@ -333,9 +337,9 @@ class PulseViewTest : public QObject {
     QCOMPARE(command384.count(QLatin1Char('\n')), 8);  // titles and seven calls
     defaults.freqMaxMark = 1;
     {
-      nv::CNorvaneDoc doc;
+      nv::CNorvaneDoc doc(documents);
       CNvAnaView* view = nullptr;
-      const QString desktop = DesktopTable(real, doc, view);
+      const QString desktop = DesktopTable(host_, real, doc, view);
       QVERIFY(view);
       QCOMPARE(view->Controllers().Pulses().Dialog()->Settings().fftSize, 256);
       QCOMPARE(view->Controllers().Pulses().Dialog()->Settings().fftOverlap, 192);

@@ -59,10 +59,13 @@ nv::PulseSettings OscillogramSettings() {
 class PulseWindowsTest : public QObject {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private slots:
   void RunFillsTheResultsRowByRow() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 5, 10000);
     nv::PulseSettings s = OscillogramSettings();
     s.startTimeMark = s.stopTimeMark = 1;
@@ -113,7 +116,7 @@ class PulseWindowsTest : public QObject {
   // once (not again as a first row), and as its values.
   void ResultsColumnsFitTheirTitlesShownOnce() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 3, 20000);
     nv::PulseSettings s = OscillogramSettings();
     s.duration = s.energy = s.freqMax = s.freqMin = s.freqStrong = s.ampMaxAmp = 1;
@@ -160,7 +163,7 @@ class PulseWindowsTest : public QObject {
 
   void StoppedRunEndsPromptly() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 400000, 1, 10000);
     nv::PulseSettings s = OscillogramSettings();
     s.duration = 1;  // the spectrogram measurement, here a very long one
@@ -190,7 +193,7 @@ class PulseWindowsTest : public QObject {
 
   void FieldsAndLevelCursor() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 1, 10000);
     nv::PulseSettings s = OscillogramSettings();
     s.startFreq = s.stopFreq = s.durationFreq = 1;
@@ -227,7 +230,7 @@ class PulseWindowsTest : public QObject {
 
   void ClearMarksLeavesMarksMadeAfterClearAllMarks() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 20000, 1, 10000);
     PulseResultsDialog results(&doc, OscillogramSettings());
     nv::PulseResult r;
@@ -259,7 +262,7 @@ class PulseWindowsTest : public QObject {
   // recording's Nyquist frequency.
   void FieldDetectionFields() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 1, 10000);  // 1 MHz: Nyquist frequency 500 kHz
     nv::PulseSettings s = OscillogramSettings();
     PulseAnalysisDialog dialog(&doc, s, 0, -1);
@@ -313,7 +316,7 @@ class PulseWindowsTest : public QObject {
   }
 
   void DestroyingTheDialogJoinsItsWorker() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 400000, 1, 10000);
     nv::PulseSettings s = OscillogramSettings();
     s.duration = 1;
@@ -328,7 +331,7 @@ class PulseWindowsTest : public QObject {
 
   void HistogramWindow() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 6, 10000);
     nv::RateSettings s;
     s.intervalMode = 1;
@@ -389,7 +392,7 @@ class PulseWindowsTest : public QObject {
   // too large).
   void HistogramPictureKeepsItsTextSizeOnAPrinter() {
     nv::test::ScopedSink sink;
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     MakeBursts(doc, 100000, 6, 10000);
     nv::RateSettings s;
     s.intervalMode = 1;

@@ -22,7 +22,7 @@
 #include "views/CNvAnaViewPower.h"
 #include "views/CursorMode.h"
 #include "views/PulseViewAnalyses.h"
-#include "views/ViewHost.h"
+#include "views/PlainViewHost.h"
 
 namespace {
 
@@ -44,11 +44,12 @@ void FillBursts(nv::CNorvaneDoc& doc, int channels) {
 }
 
 struct Fixture {
-  nv::CNorvaneDoc doc;
+  nv::DocumentContext documents;
+  nv::CNorvaneDoc doc{documents};
   std::unique_ptr<CNvAnaView> view;
-  explicit Fixture(int channels, bool rightOnly = false) {
+  Fixture(ViewHost& host, int channels, bool rightOnly = false) {
     FillBursts(doc, channels);
-    view = std::make_unique<CNvAnaView>(&doc);
+    view = std::make_unique<CNvAnaView>(host, &doc);
     view->resize(900, 500);
     view->show();
     view->OnInitialUpdate();
@@ -115,30 +116,33 @@ void Settle() {
 class ViewFeedTest : public QObject {
   Q_OBJECT
 
+  // The host of the views the tests make.
+  PlainViewHost host_;
+
   nv::RateSettings savedRate_;
   nv::PulseSettings savedPulse_;
   nv::PowerSettings savedPower_;
 
  private slots:
   void init() {
-    savedRate_ = ViewHost::Get().DefaultRate();
-    savedPulse_ = ViewHost::Get().DefaultPulse();
-    savedPower_ = ViewHost::Get().DefaultPower();
-    nv::RateSettings& r = ViewHost::Get().DefaultRate();
+    savedRate_ = host_.DefaultRate();
+    savedPulse_ = host_.DefaultPulse();
+    savedPower_ = host_.DefaultPower();
+    nv::RateSettings& r = host_.DefaultRate();
     r = nv::RateSettings{};
     r.delayMs = 1;
     r.threshold = 4000;
     r.contUpdate = 1;
-    ViewHost::Get().DefaultPulse().contUpdate = 1;
-    ViewHost::Get().DefaultPower() = nv::PowerSettings{};
-    ViewHost::Get().DefaultPower().contUpdate = 1;
-    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
+    host_.DefaultPulse().contUpdate = 1;
+    host_.DefaultPower() = nv::PowerSettings{};
+    host_.DefaultPower().contUpdate = 1;
+    host_.SetCursorMode(nv::CursorMode::Marking);
   }
   void cleanup() {
-    ViewHost::Get().DefaultRate() = savedRate_;
-    ViewHost::Get().DefaultPulse() = savedPulse_;
-    ViewHost::Get().DefaultPower() = savedPower_;
-    ViewHost::Get().SetCursorMode(nv::CursorMode::None);
+    host_.DefaultRate() = savedRate_;
+    host_.DefaultPulse() = savedPulse_;
+    host_.DefaultPower() = savedPower_;
+    host_.SetCursorMode(nv::CursorMode::None);
   }
 
   // A view of the right channel alone: every analysis takes the right
@@ -146,13 +150,13 @@ class ViewFeedTest : public QObject {
   // follows, and its title says so.
   void aViewOfOneChannelFeedsThatChannel() {
     nv::test::ScopedSink sink;
-    Fixture f(2, true);
+    Fixture f(host_, 2, true);
     f.Click(500);
     f.view->OnCommand(cmd::kPulseInterval);
     f.view->OnCommand(cmd::kPulseLength);
-    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
+    host_.SetCursorMode(nv::CursorMode::Marking);
     f.view->OnCommand(cmd::kPulseCharacteristics);
-    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
+    host_.SetCursorMode(nv::CursorMode::Marking);
     CPowerWnd* power = f.view->Controllers().Power().OpenPowerSpectrum();
     CRateWnd* interval = f.Pulses()->RateWindow(0);
     CRateWnd* length = f.Pulses()->RateWindow(1);
@@ -197,7 +201,7 @@ class ViewFeedTest : public QObject {
   void titlesSayTheChannelAnalysed() {
     nv::test::ScopedSink sink;
     {
-      Fixture f(1);
+      Fixture f(host_, 1);
       f.view->OnCommand(cmd::kPulseInterval);
       f.view->OnCommand(cmd::kPulseLength);
       f.view->OnCommand(cmd::kPulseCharacteristics);
@@ -207,7 +211,7 @@ class ViewFeedTest : public QObject {
                QStringLiteral("Pulse characteristics analysis - Left channel."));
     }
     {
-      Fixture f(2);
+      Fixture f(host_, 2);
       f.view->SelectFrames(0, static_cast<int32_t>(kFrames));
       f.view->OnCommand(cmd::kPulseInterval);
       f.view->OnCommand(cmd::kPulseCharacteristics);
@@ -222,11 +226,11 @@ class ViewFeedTest : public QObject {
   // reaches every analysis with its smaller bound first.
   void bothDragDirectionsGiveTheSameRange() {
     nv::test::ScopedSink sink;
-    Fixture f(2);
+    Fixture f(host_, 2);
     f.view->OnCommand(cmd::kPulseInterval);
     f.view->OnCommand(cmd::kPulseLength);
     f.view->OnCommand(cmd::kPulseCharacteristics);
-    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
+    host_.SetCursorMode(nv::CursorMode::Marking);
     CPowerWnd* power = f.view->Controllers().Power().OpenPowerSpectrum();
     CRateWnd* interval = f.Pulses()->RateWindow(0);
     CRateWnd* length = f.Pulses()->RateWindow(1);
@@ -268,8 +272,8 @@ class ViewFeedTest : public QObject {
   // belongs to.
   void eachAnalysisFollowsItsOwnThreshold() {
     nv::test::ScopedSink sink;
-    ViewHost::Get().DefaultRate().threshold = 16384;
-    Fixture f(2);
+    host_.DefaultRate().threshold = 16384;
+    Fixture f(host_, 2);
     // The dialog first, then a histogram window: the window holds the cursor.
     f.view->OnCommand(cmd::kPulseCharacteristics);
     PulseAnalysisDialog* dialog = f.Pulses()->Dialog();
@@ -277,7 +281,7 @@ class ViewFeedTest : public QObject {
     f.view->OnCommand(cmd::kPulseInterval);
     CRateWnd* w = f.Pulses()->RateWindow(0);
     QCOMPARE(f.Pulses()->ThresholdSlot(), 0);
-    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Level);
+    QCOMPARE(host_.CursorMode(), nv::CursorMode::Level);
     f.Click(30000, 0.2);
     const int32_t level = f.Plot()->Cursor().value;
     QVERIFY(level > 0);
@@ -303,16 +307,16 @@ class ViewFeedTest : public QObject {
   void anAutomaticThresholdLeavesTheUsersCursor() {
     nv::test::ScopedSink sink;
     // Without automatic settings the threshold is found anew at every set-up.
-    ViewHost::Get().DefaultRate().threshold = -1;
-    ViewHost::Get().DefaultRate().autoCalc = 0;
-    Fixture f(2);
+    host_.DefaultRate().threshold = -1;
+    host_.DefaultRate().autoCalc = 0;
+    Fixture f(host_, 2);
     f.view->OnCommand(cmd::kPulseInterval);
     CRateWnd* automatic = f.Pulses()->RateWindow(0);
     automatic->AsciiText();
-    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Level);
+    QCOMPARE(host_.CursorMode(), nv::CursorMode::Level);
     QCOMPARE(f.Plot()->Cursor().value, automatic->LevelOfThreshold());
     // Another window with a threshold of its own holds the level cursor.
-    ViewHost::Get().DefaultRate().threshold = 16384;
+    host_.DefaultRate().threshold = 16384;
     f.view->OnCommand(cmd::kPulseLength);
     QCOMPARE(f.Pulses()->ThresholdSlot(), 1);
     QCOMPARE(f.Plot()->Cursor().value, 5000);
@@ -328,7 +332,7 @@ class ViewFeedTest : public QObject {
     const int32_t at = f.Plot()->Cursor().position;
     QCOMPARE(automatic->Histogram().RangeStart(), int64_t(at));
     automatic->AsciiText();
-    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Marking);
+    QCOMPARE(host_.CursorMode(), nv::CursorMode::Marking);
     QCOMPARE(f.Plot()->Cursor().kind, nv::CursorKind::Marking);
     QCOMPARE(f.Plot()->Cursor().position, at);
   }
@@ -338,8 +342,8 @@ class ViewFeedTest : public QObject {
   // a pulse analysis the next drag selects again.
   void closingReturnsTheViewToTheUser() {
     nv::test::ScopedSink sink;
-    ViewHost::Get().DefaultRate().threshold = 16384;
-    Fixture f(2);
+    host_.DefaultRate().threshold = 16384;
+    Fixture f(host_, 2);
     f.Click(25000);
     const nv::CursorRecord before = f.Plot()->Cursor();
     QCOMPARE(before.kind, nv::CursorKind::Marking);
@@ -347,28 +351,28 @@ class ViewFeedTest : public QObject {
     QCOMPARE(f.Plot()->Cursor().kind, nv::CursorKind::Level);
     w->close();
     QTRY_VERIFY(w.isNull());
-    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Marking);
+    QCOMPARE(host_.CursorMode(), nv::CursorMode::Marking);
     QCOMPARE(f.Plot()->Cursor().kind, nv::CursorKind::Marking);
     QCOMPARE(f.Plot()->Cursor().position, before.position);
 
     // The pulse dialog, run and closed with "Close".
-    nv::PulseSettings& defaults = ViewHost::Get().DefaultPulse();
+    nv::PulseSettings& defaults = host_.DefaultPulse();
     defaults.ampSeparationUs = 100;
     defaults.durTimeUs = 10;
     f.view->OnCommand(cmd::kPulseCharacteristics);
     QPointer<PulseAnalysisDialog> dialog = f.Pulses()->Dialog();
-    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Level);
+    QCOMPARE(host_.CursorMode(), nv::CursorMode::Level);
     dialog->Calculate();
     QTRY_VERIFY(!dialog->WorkerRunning());
     const int32_t threshold = dialog->Settings().ampThreshold;
     QMetaObject::invokeMethod(dialog.data(), [&] { emit dialog->closeRequested(true); dialog->deleteLater(); });
     QTRY_VERIFY(dialog.isNull());
     QVERIFY(!f.Pulses()->Dialog());
-    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Marking);
+    QCOMPARE(host_.CursorMode(), nv::CursorMode::Marking);
     QCOMPARE(f.Plot()->Cursor().kind, nv::CursorKind::Marking);
     f.Drag(30000, 60000);
     QVERIFY(f.view->HasSelection());
-    QCOMPARE(ViewHost::Get().DefaultPulse().ampThreshold, threshold);
+    QCOMPARE(host_.DefaultPulse().ampThreshold, threshold);
 
     // A window closed after the user chose another cursor mode: its level
     // cursor goes all the same, the mode stays the user's.
@@ -377,17 +381,17 @@ class ViewFeedTest : public QObject {
     f.view->OnCommand(cmd::kCursorLargeMeasurement);
     w->close();
     QTRY_VERIFY(w.isNull());
-    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::LargeMeasurement);
+    QCOMPARE(host_.CursorMode(), nv::CursorMode::LargeMeasurement);
     QVERIFY(f.Plot()->Cursor().kind != nv::CursorKind::Level);
 
     // Escape on a dialog opened in measurement mode returns to it.
     f.view->OnCommand(cmd::kCursorMeasurement);
     f.view->OnCommand(cmd::kPulseCharacteristics);
     dialog = f.Pulses()->Dialog();
-    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Level);
+    QCOMPARE(host_.CursorMode(), nv::CursorMode::Level);
     QTest::keyClick(dialog.data(), Qt::Key_Escape);
     QTRY_VERIFY(dialog.isNull());
-    QCOMPARE(ViewHost::Get().CursorMode(), nv::CursorMode::Measurement);
+    QCOMPARE(host_.CursorMode(), nv::CursorMode::Measurement);
     QVERIFY(f.Plot()->Cursor().kind != nv::CursorKind::Level);
   }
 
@@ -396,13 +400,13 @@ class ViewFeedTest : public QObject {
   // and returns to a window still open.
   void theBandGoesWithItsWindow() {
     nv::test::ScopedSink sink;
-    Fixture f(2);
+    Fixture f(host_, 2);
     CNvAnaViewPower* power = &f.view->Controllers().Power();
     // A histogram window, then a power window on the cursor.
     f.Click(20000);
     const int32_t at = f.Plot()->Cursor().position;
     QPointer<CRateWnd> rate = (f.view->OnCommand(cmd::kPulseInterval), f.Pulses()->RateWindow(0));
-    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
+    host_.SetCursorMode(nv::CursorMode::Marking);
     QCOMPARE(power->MarkEnd(), int32_t(kFrames));
     QPointer<CPowerWnd> spectrum = power->OpenPowerSpectrum();
     QCOMPARE(power->MarkStart(), at);
@@ -427,7 +431,7 @@ class ViewFeedTest : public QObject {
     QCOMPARE(power->MarkStart(), -1);
     // A histogram window and a power window that leaves follow-cursor mode.
     rate = (f.view->OnCommand(cmd::kPulseLength), f.Pulses()->RateWindow(0));
-    ViewHost::Get().SetCursorMode(nv::CursorMode::Marking);
+    host_.SetCursorMode(nv::CursorMode::Marking);
     spectrum = power->OpenPowerSpectrum();
     f.Drag(30000, 50000);
     QVERIFY(!spectrum->Model().FollowCursor());

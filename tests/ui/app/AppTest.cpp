@@ -19,7 +19,6 @@
 
 #include "AppFixture.h"
 #include "../../support/TestSupport.h"
-#include "app/AppCore.h"
 #include "app/AboutDialog.h"
 #include "app/CChildFrame.h"
 #include "app/CDocCommands.h"
@@ -48,6 +47,9 @@ using nv::CNorvaneDoc;
 class AppTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::vector<QString> openDialogs_;  // the "Open as:" items of every open dialog
@@ -59,7 +61,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
 
   // A sound file of `seconds` at 44 100 Hz, mono 16-bit, written as `code`.
   QString WriteSound(const QString& name, int code, double seconds = 1.0, int channels = 1) {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     const int frames = static_cast<int>(44100 * seconds);
     std::vector<int16_t> s(static_cast<size_t>(frames * channels));
     for (size_t i = 0; i < s.size(); ++i)
@@ -78,7 +80,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
   }
 
   QString WriteDemo() {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     if (!nv::BuildDemoRecording(doc)) qFatal("no demo");
     const QString p = Path("demo.wav");
     if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write demo");
@@ -372,7 +374,7 @@ class AppTest : public QObject, protected nv::test::AppFixture {
     View()->SelectFrames(1000, 5000);
     saveAnswer_ = SndFileChoice{Path("part.wav"), nv::FileType::StandardWave};
     Frame()->Route(cmd::kFileSaveInterval);
-    CNorvaneDoc part;
+    CNorvaneDoc part(documents);
     QVERIFY(part.Open(nv::SoundFilePath::FromLabelled((Path("part.wav") + " [Standard Wave]").toStdString())));
     QCOMPARE(part.FrameCount(), 4000);
     QCOMPARE(doc->File().Labelled(), path);
@@ -392,7 +394,6 @@ class AppTest : public QObject, protected nv::test::AppFixture {
       if (run > 0) {
         app_->ExitInstance();
         app_.reset();
-        nv::AppCore::Instance().Reset();
         app_ = std::make_unique<CNorvaneApp>(store_.get());
       }
       QVERIFY(Start({plain}));

@@ -43,6 +43,9 @@ using nv::CNorvaneDoc;
 class RandomUserTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
@@ -55,7 +58,7 @@ class RandomUserTest : public QObject, protected nv::test::AppFixture {
   double Fraction() { return std::uniform_real_distribution<double>(0.0, 1.0)(rng_); }
 
   QString Write(const QString& name, int channels, int bits, int rateHz, double seconds, nv::FileType type) {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     const int frames = static_cast<int>(rateHz * seconds);
     std::vector<int16_t> s(static_cast<size_t>(frames * channels));
     // Calls of 5 ms every 50 ms over a little noise.
@@ -234,7 +237,7 @@ class RandomUserTest : public QObject, protected nv::test::AppFixture {
                             : qEnvironmentVariableIntValue("NORVANE_RANDOM_SECONDS");
     qInfo("random user: seed %u (replay with NORVANE_RANDOM_SEED=%u)", seed, seed);
     rng_.seed(seed);
-    CNorvaneDoc demo;
+    CNorvaneDoc demo(documents);
     QVERIFY(nv::BuildDemoRecording(demo));
     const QString demoPath = dir_.filePath("demo.wav");
     QVERIFY(demo.Save({demoPath.toStdString(), nv::FileType::NorvaneWave}));

@@ -48,6 +48,9 @@ using nv::CNorvaneDoc;
 class MarksTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::optional<SndFileChoice> openAnswer_;
@@ -56,7 +59,7 @@ class MarksTest : public QObject, protected nv::test::AppFixture {
 
   // One second of a sine at 44 100 Hz, mono 16-bit, in the program's own wave form.
   QString WriteSine(const QString& name, int frames = 44100) {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     std::vector<int16_t> s(static_cast<size_t>(frames));
     for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(8000 * std::sin(static_cast<double>(i) * 0.7));
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));

@@ -15,6 +15,9 @@
 class SoundFormatDialogTest : public QObject {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   nv::test::TestMessageSink sink_;
 
@@ -23,7 +26,7 @@ class SoundFormatDialogTest : public QObject {
     sink_.Install();
     sink_.texts.clear();
     sink_.answer = true;
-    nv::DocumentContext::Instance().Reset();
+    documents.Reset();
   }
   void cleanup() {
     SoundFormatDialog::runner = nullptr;
@@ -31,7 +34,7 @@ class SoundFormatDialogTest : public QObject {
   }
 
   void startsFromTheDocumentAndGreysBitsAndChannelsOfASound() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     nv::test::FillDocument(doc, 1, 16, 96000, nv::test::Samples16({1, 2, 3, 4}));
     doc.Info().SetTimeExpansion(10000);
     SoundFormatDialog d(nv::SoundFormatChoiceOf(doc), true, {}, {{"TE", "10"}, {"Make", "Fieldcorder"}});
@@ -44,7 +47,7 @@ class SoundFormatDialogTest : public QObject {
     QCOMPARE(d.TimeExpansion()->text(), QString("10"));
     QVERIFY(d.findChild<QWidget*>("metadata") != nullptr);
     // A new document may change everything.
-    nv::CNorvaneDoc empty;
+    nv::CNorvaneDoc empty(documents);
     SoundFormatDialog e(nv::SoundFormatChoiceOf(empty), false, {}, {});
     QVERIFY(e.BitsButton(8)->isEnabled());
     QVERIFY(e.ChannelsButton(2)->isEnabled());
@@ -52,7 +55,7 @@ class SoundFormatDialogTest : public QObject {
   }
 
   void typingUnderOtherChoosesOtherAndOkChecks() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16({5, 6, 7}));
     nv::Guano meta;
     meta.Set("TE", "1");
@@ -89,7 +92,7 @@ class SoundFormatDialogTest : public QObject {
   }
 
   void okOnAHighRateRecordingAsksNothingWhenTheRateStays() {
-    nv::CNorvaneDoc doc;
+    nv::CNorvaneDoc doc(documents);
     nv::test::FillDocument(doc, 1, 16, 384000, nv::test::Samples16({5, 6, 7}));
     sink_.answer = false;  // any question would keep the dialog open
     SoundFormatDialog::runner = [](SoundFormatDialog& d) {

@@ -368,9 +368,10 @@ namespace {
 // The widget's own picture of a document (the path a sound view takes) shows
 // the spectrogram as a picture rendered for a device does.
 TEST(SoundPlotDrawing, ScreenPictureOfADocumentShowsTheSpectrogram) {
+  DocumentContext documents;
   test::ScopedSink sink;
   {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     const auto v = Sine(8000, 44100);
     doc.SetFormat(1, 16, kRate);
     doc.RecomputeBufferSize();

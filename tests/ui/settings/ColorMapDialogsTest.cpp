@@ -35,8 +35,6 @@ void SetRow(ColorMapEditorDialog& d, int v, const char* count, const char* from,
 }
 }  // namespace
 
-void ColorMapDialogsTest::init() { nv::AppCore::Instance().Reset(); }
-
 void ColorMapDialogsTest::editorRowsAndScrolling() {
   CapturedMessages messages;
   ColorMapEditorDialog d(Map("Night"), false);
@@ -281,7 +279,7 @@ void ColorMapDialogsTest::listButtonsAndChanges() {
 
 void ColorMapDialogsTest::listChangesAreWrittenToTheStore() {
   nv::MemorySettingsStore store;
-  nv::AppCore& app = nv::AppCore::Instance();
+  nv::AppCore app;
   nv::InstallColorMapSaver(app, &store);
   app.colorMaps.maps = {Map("Night")};
   UserColorMapsDialog d(app.colorMaps, app.saveColorMaps);

@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
   night.rangeCount = 2;
   night.ranges[0] = {0, -30000, -1000, 30, nv::Rgb(255, 255, 0), nv::Rgb(255, 0, 0), INT32_MIN};
   night.ranges[1] = {-30000, -90000, -2000, 30, nv::Rgb(255, 0, 0), nv::Rgb(0, 0, 64), INT32_MIN};
-  nv::AppCore::Instance().colorMaps.maps.push_back(night);
+  nv::AppCore core;
+  core.colorMaps.maps.push_back(night);
 
   nv::AnalysisSettings s;
   s.fftSize = 1024;
@@ -45,13 +46,13 @@ int main(int argc, char** argv) {
       w->grab().save(dir.filePath(QString::fromLatin1(name) + ".png"));
       w->hide();
     };
-    SpectrogramSettingsDialog spect(s, false, rates);
+    SpectrogramSettingsDialog spect(core.colorMapList, s, false, rates);
     grab(&spect, "spectrogram");
     OscillogramSettingsDialog osc(s, true, rates);
     grab(&osc, "oscillogram_default");
     ZeroCrossingSettingsDialog zc(s, false, rates);
     grab(&zc, "zero_crossing");
-    UserColorMapsDialog maps(nv::AppCore::Instance().colorMaps, {});
+    UserColorMapsDialog maps(core.colorMaps, {});
     grab(&maps, "user_maps");
     ColorMapEditorDialog editor(night, false);
     grab(&editor, "color_map_editor");
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
   QWidget window;
   window.setWindowTitle(QStringLiteral("Settings dialogs"));
   auto* layout = new QVBoxLayout(&window);
-  DefaultSettingsDialogs defaults;
+  DefaultSettingsDialogs defaults(core);
   DialogSlot<SpectrogramSettingsDialog> spect;
   DialogSlot<OscillogramSettingsDialog> osc;
   DialogSlot<ZeroCrossingSettingsDialog> zc;
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
     QObject::connect(b, &QPushButton::clicked, &window, action);
     layout->addWidget(b);
   };
-  add("Spectrogram settings", [&] { spect.Open([&] { return new SpectrogramSettingsDialog(s, false, rates, &window); }); });
+  add("Spectrogram settings", [&] { spect.Open([&] { return new SpectrogramSettingsDialog(core.colorMapList, s, false, rates, &window); }); });
   add("Oscillogram settings", [&] { osc.Open([&] { return new OscillogramSettingsDialog(s, false, rates, &window); }); });
   add("Zero Crossing Analysis settings", [&] { zc.Open([&] { return new ZeroCrossingSettingsDialog(s, false, rates, &window); }); });
   add("Spectrogram settings - Default", [&] { defaults.OpenSpectrogram(&window); });

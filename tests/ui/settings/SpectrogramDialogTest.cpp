@@ -46,8 +46,8 @@ struct Applied {
 }  // namespace
 
 void SpectrogramDialogTest::init() {
-  nv::AppCore::Instance().Reset();
-  nv::AppCore::Instance().colorMaps.maps = {Map("Night"), Map("Dawn")};
+  core_.Reset();
+  core_.colorMaps.maps = {Map("Night"), Map("Dawn")};
 }
 
 void SpectrogramDialogTest::readouts() {
@@ -74,7 +74,7 @@ void SpectrogramDialogTest::readoutsInTheDialogAndAfterApply() {
   nv::AnalysisSettings s;
   s.fftSize = 1024;
   s.fftOverlap = 50;
-  auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+  auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   QCOMPARE(d->ResolutionReadout()->text(), QString("60 Hz"));
   QCOMPARE(d->TimeBetweenReadout()->text(), QString("11.6 ms"));
   // The read-outs follow the stored record, so they change on Apply only.
@@ -92,11 +92,11 @@ void SpectrogramDialogTest::readoutsInTheDialogAndAfterApply() {
 
 void SpectrogramDialogTest::captions() {
   nv::AnalysisSettings s;
-  auto* view = new SpectrogramSettingsDialog(s, false, kCd);
+  auto* view = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   QCOMPARE(view->windowTitle(), QString("Spectrogram settings"));
   QVERIFY(view->MinFrequencyField()->isEnabled());
   QVERIFY(!view->isModal());
-  auto* defaults = new SpectrogramSettingsDialog(s, true, kCd);
+  auto* defaults = new SpectrogramSettingsDialog(core_.colorMapList, s, true, kCd);
   QCOMPARE(defaults->windowTitle(), QString("Spectrogram settings - Default values"));
   QVERIFY(!defaults->MinFrequencyField()->isEnabled());
   QVERIFY(!defaults->MaxFrequencyField()->isEnabled());
@@ -107,7 +107,7 @@ void SpectrogramDialogTest::captions() {
 void SpectrogramDialogTest::validationOrder() {
   CapturedMessages messages;
   nv::AnalysisSettings s;
-  auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+  auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   d->show();
   // Every check fails at once; they are reported one by one in order.
   d->LeftBox()->setChecked(false);
@@ -150,7 +150,7 @@ void SpectrogramDialogTest::validationOrder() {
 void SpectrogramDialogTest::timePerPlotLimits() {
   CapturedMessages messages;
   nv::AnalysisSettings s;
-  auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+  auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   d->TimeField()->setText("1200000");
   QVERIFY(d->Apply());
   QCOMPARE(d->Settings().timePerPlotUs, int64_t{1200000000});
@@ -173,7 +173,7 @@ void SpectrogramDialogTest::timePerPlotLimits() {
 void SpectrogramDialogTest::nyquistLimit() {
   CapturedMessages messages;
   nv::AnalysisSettings s;
-  auto* d = new SpectrogramSettingsDialog(s, false, {44100, 10000});
+  auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, {44100, 10000});
   QCOMPARE(d->MaxFrequencyField()->text(), QString("220500"));  // not set: the Nyquist frequency
   d->MaxFrequencyField()->setText("220500");
   QVERIFY(d->Apply());
@@ -189,7 +189,7 @@ void SpectrogramDialogTest::defaultsSkipFrequencyChecks() {
   nv::AnalysisSettings s;
   s.minFrequencyHz = 50000;
   s.maxFrequencyHz = 100;
-  auto* d = new SpectrogramSettingsDialog(s, true, kCd);
+  auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, true, kCd);
   d->MinFrequencyField()->setText("bad");
   QVERIFY(d->Apply());
   QCOMPARE(d->Settings().minFrequencyHz, int64_t{50000});
@@ -210,7 +210,7 @@ void SpectrogramDialogTest::okApplyCancel() {
   CapturedMessages messages;
   nv::AnalysisSettings s;
   {
-    auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+    auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
     Applied applied;
     applied.Watch(d);
     d->show();
@@ -231,7 +231,7 @@ void SpectrogramDialogTest::okApplyCancel() {
     QVERIFY(guard.isNull());
   }
   {
-    auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+    auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
     Applied applied;
     applied.Watch(d);
     d->show();
@@ -246,8 +246,8 @@ void SpectrogramDialogTest::okApplyCancel() {
 }
 
 void SpectrogramDialogTest::secondOpenBringsTheSameDialog() {
-  nv::AppCore::Instance().defaultAnalysis.timePerPlotUs = 40000;
-  DefaultSettingsDialogs defaults;
+  core_.defaultAnalysis.timePerPlotUs = 40000;
+  DefaultSettingsDialogs defaults(core_);
   SpectrogramSettingsDialog* first = defaults.OpenSpectrogram();
   QVERIFY(first->isVisible());
   QCOMPARE(first->windowTitle(), QString("Spectrogram settings - Default values"));
@@ -255,7 +255,7 @@ void SpectrogramDialogTest::secondOpenBringsTheSameDialog() {
   QCOMPARE(defaults.OpenSpectrogram(), first);
   first->TimeField()->setText("75");
   QVERIFY(first->Apply());
-  QCOMPARE(nv::AppCore::Instance().defaultAnalysis.timePerPlotUs, int64_t{75000});
+  QCOMPARE(core_.defaultAnalysis.timePerPlotUs, int64_t{75000});
   QVERIFY(first->Ok());
   FlushDeletes();
   SpectrogramSettingsDialog* second = defaults.OpenSpectrogram();
@@ -275,7 +275,7 @@ void SpectrogramDialogTest::secondOpenBringsTheSameDialog() {
   int made = 0;
   auto make = [&] {
     ++made;
-    return new SpectrogramSettingsDialog(nv::AnalysisSettings(), false, kCd);
+    return new SpectrogramSettingsDialog(core_.colorMapList, nv::AnalysisSettings(), false, kCd);
   };
   auto* a = slot.Open(make);
   QCOMPARE(slot.Open(make), a);
@@ -307,7 +307,7 @@ void SpectrogramDialogTest::fieldsShownAndStored() {
   s.spectGridX = 4;
   s.spectGridY = 3;
   s.oscGridX = 5;  // not this dialog's
-  auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+  auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   QCOMPARE(d->TimeField()->text(), QString("1234.567"));
   QCOMPARE(d->MinFrequencyField()->text(), QString("15000"));
   QCOMPARE(d->FftSizeBox()->currentText(), QString("256 samples"));
@@ -351,7 +351,7 @@ void SpectrogramDialogTest::fieldsShownAndStored() {
 void SpectrogramDialogTest::overlapAutomaticBox() {
   nv::AnalysisSettings s;
   s.fftOverlap = 50;
-  auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+  auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   d->show();
   QVERIFY(!d->AutoOverlapBox()->isChecked());
   QTest::mouseClick(d->AutoOverlapBox(), Qt::LeftButton);
@@ -387,7 +387,7 @@ void SpectrogramDialogTest::colourListAndDisabledControls() {
   CapturedMessages messages;
   nv::AnalysisSettings s;
   s.colorScheme = 2;
-  auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+  auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   QComboBox* box = d->ColorMapBox();
   QCOMPARE(box->count(), 10);
   const QStringList builtIn{"Yellow & Red", "Black & White",     "Grey",          "Red",
@@ -418,20 +418,20 @@ void SpectrogramDialogTest::colourListAndDisabledControls() {
   // A record with a user map is shown by the map's name.
   s.colorScheme = 100;
   s.userColorMap = Map("Dawn");
-  d = new SpectrogramSettingsDialog(s, false, kCd);
+  d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   QCOMPARE(d->ColorMapBox()->currentText(), QString("Dawn"));
   QVERIFY(!d->ThresholdSlider()->isEnabled());
   delete d;
   // ... also when the list no longer holds it; the record's map is kept.
   s.userColorMap = Map("Gone");
   s.userColorMap.ranges[0].count = 7;
-  d = new SpectrogramSettingsDialog(s, false, kCd);
+  d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   QCOMPARE(d->ColorMapBox()->currentText(), QString("Gone"));
   QVERIFY(d->Apply());
   QVERIFY(d->Settings().userColorMap == s.userColorMap);
   delete d;
   s.colorScheme = 42;
-  d = new SpectrogramSettingsDialog(s, false, kCd);
+  d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   QCOMPARE(d->ColorMapBox()->currentText(), QString("Unknown color"));
   QVERIFY(d->Apply());
   QCOMPARE(d->Settings().colorScheme, 42);
@@ -441,12 +441,12 @@ void SpectrogramDialogTest::colourListAndDisabledControls() {
 
 void SpectrogramDialogTest::userColorsRefillsTheList() {
   nv::AnalysisSettings s;
-  auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+  auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   d->ChooseColorMap(9);  // "Dawn"
   int runs = 0;
   d->runUserColors = [&] {
     ++runs;
-    auto& maps = nv::AppCore::Instance().colorMaps.maps;
+    auto& maps = core_.colorMaps.maps;
     maps.erase(maps.begin());  // "Night" goes, "Dawn" moves up
     maps.push_back(Map("Dusk"));
   };
@@ -464,7 +464,7 @@ void SpectrogramDialogTest::userColorsRefillsTheList() {
 void SpectrogramDialogTest::spinIncrements() {
   nv::AnalysisSettings s;
   s.timePerPlotUs = 15000000;
-  auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+  auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
   d->TimeSpin()->Step(1, 0);
   QCOMPARE(d->TimeField()->text(), QString("15000.01"));
   d->TimeSpin()->Step(1, 13000);
@@ -484,7 +484,7 @@ void SpectrogramDialogTest::unlistedWindowCodeShowsRectangularAndIsKept() {
     nv::AnalysisSettings s;
     s.window = code;
     s.fftSize = 1024;
-    auto* d = new SpectrogramSettingsDialog(s, false, kCd);
+    auto* d = new SpectrogramSettingsDialog(core_.colorMapList, s, false, kCd);
     QCOMPARE(d->WindowBox()->currentText(), QString("Rectangular"));
     QCOMPARE(d->ResolutionReadout()->text(), QString("37 Hz"));
     QVERIFY(d->Apply());
@@ -502,13 +502,13 @@ void SpectrogramDialogTest::unlistedWindowCodeShowsRectangularAndIsKept() {
 // The "- Default" dialogs have no document: their read-outs and the shown
 // maximum frequency come from the default format's rate and factor.
 void SpectrogramDialogTest::defaultDialogsUseTheDefaultFormatsRate() {
-  nv::AppCore::Instance().defaultData.rateHz = 44100;
-  nv::AppCore::Instance().defaultData.info.SetTimeExpansion(10000);
-  nv::AppCore::Instance().defaultAnalysis.fftSize = 1024;
-  nv::AppCore::Instance().defaultAnalysis.window = 2;
-  nv::AppCore::Instance().defaultAnalysis.fftOverlap = 50;
-  nv::AppCore::Instance().defaultAnalysis.maxFrequencyHz = -1;
-  DefaultSettingsDialogs dialogs;
+  core_.defaultData.rateHz = 44100;
+  core_.defaultData.info.SetTimeExpansion(10000);
+  core_.defaultAnalysis.fftSize = 1024;
+  core_.defaultAnalysis.window = 2;
+  core_.defaultAnalysis.fftOverlap = 50;
+  core_.defaultAnalysis.maxFrequencyHz = -1;
+  DefaultSettingsDialogs dialogs(core_);
   SpectrogramSettingsDialog* d = dialogs.OpenSpectrogram(nullptr);
   QVERIFY(d);
   // Hanning 1.4 x 441 000 Hz / 1024; 1024 / 441 000 Hz x 0.5.

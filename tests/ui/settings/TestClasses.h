@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "app/AppCore.h"
 
 // A recording message sink installed for the lifetime of the object.
 using CapturedMessages = nv::test::ScopedSink;
@@ -37,6 +38,9 @@ class NumericEditTest : public QObject {
 
 class SpectrogramDialogTest : public QObject {
   Q_OBJECT
+  // The records the dialogs show and edit: the colour maps and defaults.
+  nv::AppCore core_;
+
  private slots:
   void init();
   void readouts();
@@ -76,7 +80,6 @@ class ZeroCrossingDialogTest : public QObject {
 class ColorMapDialogsTest : public QObject {
   Q_OBJECT
  private slots:
-  void init();
   void editorRowsAndScrolling();
   void leavingAFieldAppliesTheRangeRule();
   void orderOfLevelsRefusesScrollAndSave();

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
+#include <optional>
 
 #include "AppFixture.h"
 #include "../../support/TestSupport.h"
@@ -41,14 +42,18 @@
 class DetectorUiTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
 
   // Starts the application on one second of a 44 100 Hz sine.
-  // `timeExpansion` in thousandths (1000: a real-time recording).
-  void StartOnSine(int32_t timeExpansion = 1000) {
-    nv::CNorvaneDoc doc;
+  // `timeExpansion` in thousandths (1000: a real-time recording);
+  // `detectorFilter`, when given, is the application's detector filter.
+  void StartOnSine(int32_t timeExpansion = 1000, std::optional<nv::FilterDescription> detectorFilter = std::nullopt) {
+    nv::CNorvaneDoc doc(documents);
     std::vector<int16_t> s(44100);
     for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(8000 * std::sin(0.7 * static_cast<double>(i)));
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
@@ -57,6 +62,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
     app_ = std::make_unique<CNorvaneApp>(store_.get());
     app_->SetAudioBackend(audio_.get());
+    if (detectorFilter) app_->Core().detectorFilter = *detectorFilter;
     if (!app_->InitInstance({p})) qFatal("cannot start");
     Frame()->resize(1000, 700);
     Settle();
@@ -103,8 +109,6 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     VirtualDetectorDialog::runner = nullptr;
     TimeDomainFilterDialog::runner = nullptr;
     CSndFileDialog::runner = nullptr;
-    nv::AppCore::Instance().commandFilter = nv::FilterDescription{};
-    nv::AppCore::Instance().detectorFilter = nv::FilterDescription{};
   }
 
   void okNeedsAFilter() {
@@ -175,8 +179,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     QCOMPARE(a.settings.speedFactor, 7);
   }
   void modeOnPlacesTheLineAndOffRemovesIt() {
-    nv::AppCore::Instance().detectorFilter = LowPass();
-    StartOnSine();
+    StartOnSine(1000, LowPass());
     QVERIFY(Enabled(cmd::kSoundVirtualDetector));
     QVERIFY(!Checked(cmd::kSoundVirtualDetector));
     int shown = 0;
@@ -240,9 +243,8 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
   void firstStartValuesAndTheTuningField() {
     // First start: the detector's filter is the initial low-pass, designed
     // for the sound when the dialog opens, so that "OK" is ready.
-    nv::AppCore::Instance().detectorFilter = nv::InitialDetectorFilter();
     for (const int32_t te : {1000, 10000}) {
-      StartOnSine(te);
+      StartOnSine(te, nv::InitialDetectorFilter());
       const QImage bare = View()->Plot()->Grab().copy();
       QString offeredSpeed;
       bool okReady = false;
@@ -269,7 +271,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
       // The speed factor starts at the recording's own time-expansion factor.
       QCOMPARE(offeredSpeed, QString::number(te / 1000));
       QVERIFY(okReady);
-      QCOMPARE(nv::AppCore::Instance().detectorFilter.lowPassHz, nv::DetectorSettings::kDefaultLowPassHz);
+      QCOMPARE(app_->Core().detectorFilter.lowPassHz, nv::DetectorSettings::kDefaultLowPassHz);
       QVERIFY(View()->Controllers().Detector().Mode().IsOn());
       QCOMPARE(View()->Controllers().Detector().Mode().Settings().speedFactor, te / 1000);
       // The line follows the field while it is typed, and keeps its frequency.
@@ -323,7 +325,8 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
   }
 
   void selectFilterEditsTheDetectorsFilterAndFiltersNothing() {
-    StartOnSine();
+    // A detector filter without a cut-off: nothing designs until one is chosen.
+    StartOnSine(1000, nv::FilterDescription{});
     const std::vector<uint8_t> before = Bytes(Doc());
     VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
       [&] { QVERIFY(!d.OkButton()->isEnabled()); }();
@@ -343,11 +346,11 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     Frame()->Route(cmd::kSoundVirtualDetector);
     QCOMPARE(filterDialogs, 1);
     QVERIFY(View()->Controllers().Detector().Mode().IsOn());
-    const nv::FilterDescription& det = nv::AppCore::Instance().detectorFilter;
+    const nv::FilterDescription& det = app_->Core().detectorFilter;
     QCOMPARE(det.lowPassHz, 3000);
     QCOMPARE(det.order, 4);
     QCOMPARE(det.a[0], 1.0);
-    QCOMPARE(nv::AppCore::Instance().commandFilter.lowPassHz, 0);
+    QCOMPARE(app_->Core().commandFilter.lowPassHz, 0);
     QVERIFY(Bytes(Doc()) == before);
     QCOMPARE(Doc()->Editor().LastEdit().kind, nv::UndoKind::None);
     // "&Filter" again while on: the dialog on the detector's description.
@@ -365,8 +368,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
   }
 
   void arrowKeysMoveTheLine() {
-    nv::AppCore::Instance().detectorFilter = LowPass();
-    StartOnSine();
+    StartOnSine(1000, LowPass());
     VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
       d.OkButton()->click();
       return d.result() == QDialog::Accepted;
@@ -396,8 +398,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     app_->playing = false;
   }
   void playsThroughTheDetectorAndRetunes() {
-    nv::AppCore::Instance().detectorFilter = LowPass();
-    StartOnSine();
+    StartOnSine(1000, LowPass());
     VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
       d.SpeedField()->setText(QStringLiteral("4"));
       d.OkButton()->click();
@@ -444,8 +445,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
   }
 
   void volumeKeysWhileTheDetectorPlays() {
-    nv::AppCore::Instance().detectorFilter = LowPass();
-    StartOnSine();
+    StartOnSine(1000, LowPass());
     VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
       d.OkButton()->click();
       return d.result() == QDialog::Accepted;
@@ -480,7 +480,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
   }
 
   void playWithoutAFilterAsksForOne() {
-    StartOnSine();
+    StartOnSine(1000, nv::FilterDescription{});
     VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
       d.SelectFilterButton()->click();
       return d.result() == QDialog::Accepted;
@@ -498,8 +498,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
   }
 
   void closingWhilePlayingEndsThePlayback() {
-    nv::AppCore::Instance().detectorFilter = LowPass();
-    StartOnSine();
+    StartOnSine(1000, LowPass());
     VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
       d.OkButton()->click();
       return d.result() == QDialog::Accepted;

@@ -42,6 +42,9 @@ using nv::CNorvaneDoc;
 class EditTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::optional<SndFileChoice> openAnswer_;
@@ -50,7 +53,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
 
   // A sound file of the given bytes, written in the program's own wave form.
   QString WriteBytes(const QString& name, int channels, int bits, int rate, const std::vector<uint8_t>& bytes) {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     nv::test::FillDocument(doc, channels, bits, rate, bytes);
     const QString p = Path(name);
     if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
@@ -130,7 +133,6 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     TimeDomainFilterDialog::runner = nullptr;
     TimeDomainFilterDialog::fileChooser = nullptr;
     TimeDomainFilterDialog::responseRunner = nullptr;
-    nv::AppCore::Instance().commandFilter = nv::FilterDescription{};
     sink_.Remove();
   }
 
@@ -311,7 +313,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     CNorvaneDoc* a = Doc();
     Select(10, 20);
     Frame()->Route(cmd::kEditCopy);
-    QCOMPARE(nv::AppCore::Instance().clipOwner, a);
+    QCOMPARE(app_->Core().clipOwner, a);
     // Another rate: refused with the message, nothing changes.
     CNorvaneDoc* b = Open(WriteSine("b.wav", 50, 1, 22050));
     QVERIFY(b != a);
@@ -372,7 +374,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     QVERIFY(Enabled(cmd::kEditPaste));
     Frame()->Route(cmd::kFileClose);
     Settle();
-    QVERIFY(nv::AppCore::Instance().clipOwner == nullptr);
+    QVERIFY(app_->Core().clipOwner == nullptr);
   }
 
   void copyPutsThePictureOnTheClipboard() {
@@ -394,7 +396,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), svg);
     // Without a selection the program's own clip is not touched.
-    QVERIFY(nv::AppCore::Instance().clipOwner == nullptr);
+    QVERIFY(app_->Core().clipOwner == nullptr);
     QCOMPARE(Doc()->Editor().LastEdit().kind, nv::UndoKind::None);
   }
 
@@ -412,7 +414,7 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     Select(0, 2, 2);
     Frame()->Route(cmd::kEditCopyAscii);
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("7\r\n4\r\n"));
-    QVERIFY(nv::AppCore::Instance().clipOwner == nullptr);
+    QVERIFY(app_->Core().clipOwner == nullptr);
   }
 
   void volumeDialogAndItsRange() {
@@ -546,9 +548,9 @@ class EditTest : public QObject, protected nv::test::AppFixture {
     QVERIFY(doc->IsModified());
     QCOMPARE(Text(cmd::kEditUndo), QString("&Undo Filter"));
     // The command's description keeps the values that designed.
-    QCOMPARE(nv::AppCore::Instance().commandFilter.lowPassHz, 2000);
-    QCOMPARE(nv::AppCore::Instance().commandFilter.order, 4);
-    QCOMPARE(nv::AppCore::Instance().commandFilter.a[0], 1.0);
+    QCOMPARE(app_->Core().commandFilter.lowPassHz, 2000);
+    QCOMPARE(app_->Core().commandFilter.order, 4);
+    QCOMPARE(app_->Core().commandFilter.a[0], 1.0);
     Frame()->Route(cmd::kEditUndo);
     QVERIFY(Bytes(doc) == before);
     // The dialog reopens with them; Cancel leaves the sound alone.

@@ -44,12 +44,15 @@ constexpr double kCallStart[kCalls] = {0.05, 0.14, 0.23, 0.32, 0.41};
 class FirstScreenTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
 
   QString Write(const QString& name, int rate, const std::vector<int16_t>& s, nv::FileType type) {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     nv::test::FillDocument(doc, 1, 16, rate, nv::test::Samples16(s));
     const QString p = dir_.filePath(name);
     if (!doc.Save({p.toStdString(), type})) qFatal("cannot write test file");

@@ -31,6 +31,9 @@ using nv::CNorvaneDoc;
 class PlayTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
@@ -40,7 +43,7 @@ class PlayTest : public QObject, protected nv::test::AppFixture {
     const int frames = static_cast<int>(44100 * seconds);
     std::vector<int16_t> s(static_cast<size_t>(frames));
     for (int i = 0; i < frames; ++i) s[static_cast<size_t>(i)] = static_cast<int16_t>(8000 * std::sin(i * 0.3));
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
     const QString p = dir_.filePath(name);
     if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
@@ -161,7 +164,7 @@ class PlayTest : public QObject, protected nv::test::AppFixture {
     // The dropped file: another block size (8-bit mono at 11 025 Hz).
     const QString other = dir_.filePath("other.wav");
     {
-      CNorvaneDoc small;
+      CNorvaneDoc small(documents);
       nv::test::FillDocument(small, 1, 8, 11025, std::vector<uint8_t>(11025, 200));
       QVERIFY(small.Save({other.toStdString(), nv::FileType::NorvaneWave}));
     }

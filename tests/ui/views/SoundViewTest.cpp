@@ -35,6 +35,9 @@ using nv::CNorvaneDoc;
 class SoundViewTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
+  // What the documents a test makes share.
+  nv::DocumentContext documents;
+
  private:
   QTemporaryDir dir_;
   std::optional<SndFileChoice> saveAnswer_;
@@ -43,7 +46,7 @@ class SoundViewTest : public QObject, protected nv::test::AppFixture {
   QString Path(const QString& name) const { return dir_.filePath(name); }
 
   QString WriteSound(const QString& name, double seconds, int channels) {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     const int frames = static_cast<int>(44100 * seconds);
     std::vector<int16_t> s(static_cast<size_t>(frames * channels));
     for (size_t i = 0; i < s.size(); ++i)
@@ -55,7 +58,7 @@ class SoundViewTest : public QObject, protected nv::test::AppFixture {
   }
 
   QString WriteDemo() {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     if (!nv::BuildDemoRecording(doc)) qFatal("no demo");
     const QString p = Path("demo.wav");
     if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write demo");
@@ -128,7 +131,7 @@ class SoundViewTest : public QObject, protected nv::test::AppFixture {
   // A slowed copy of a time-expanded recording states a factor beyond 100;
   // the view draws with it and leaves it in the document, so a save keeps it.
   void aLargeTimeExpansionFactorIsDrawnAndKept() {
-    CNorvaneDoc doc;
+    CNorvaneDoc doc(documents);
     nv::test::FillDocument(doc, 1, 16, 12000, nv::test::Samples16(std::vector<int16_t>(12000, 100)));
     doc.Info().SetTimeExpansion(320000);
     const QString p = Path("slowed.wav");

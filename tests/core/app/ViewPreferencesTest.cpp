@@ -12,8 +12,7 @@ namespace nv {
 namespace {
 
 TEST(ViewPreferences, FirstStartAndStoredChoices) {
-  AppCore& app = AppCore::Instance();
-  app.Reset();
+  AppCore app;
   MemorySettingsStore st;
   LoadViewPreferences(st, app.viewPreferences);
   EXPECT_TRUE(app.viewPreferences.fitShortSounds);
