@@ -379,6 +379,15 @@ class CoreRandomUser : public ::testing::Test {
       ++edits;
       s.undo.push_back(before);
       s.redo.clear();
+      // Whole frames go with a delete; the edits in place keep the length.
+      const FrameIndex framesBefore = s.doc->BytesToFrames(static_cast<int64_t>(before.bytes.size()));
+      const bool wholeFrames = s.doc->Format().nChannels == 1 || s.channels == ChannelSelection::Both;
+      if ((what == 2 || what == 3) && wholeFrames) {
+        ASSERT_EQ(s.doc->FrameCount(), framesBefore - (std::min(b, framesBefore) - std::min(a, framesBefore)))
+            << where << ": a delete left the wrong length";
+      } else if (what >= 4) {
+        ASSERT_EQ(s.doc->FrameCount(), framesBefore) << where << ": an edit in place changed the length";
+      }
     }
   }
 
