@@ -146,7 +146,7 @@ class CoreRandomUser : public ::testing::Test {
   int saves = 0;
   std::string where;  // "seed S, action I (name)" for the failure messages
   // What the run did, printed at its end.
-  int edits = 0, undoChecks = 0, plays = 0, recordings = 0, powers = 0, pulseRuns = 0, reopens = 0;
+  int edits = 0, undoChecks = 0, plays = 0, recordings = 0, powers = 0, pulseRuns = 0, pulsesFound = 0, reopens = 0;
 
   void SetUp() override {
     answers.rng = &rng;
@@ -163,25 +163,29 @@ class CoreRandomUser : public ::testing::Test {
   bool Chance(int percent) { return Pick(100) < percent; }
   Slot& Active() { return slots[active]; }
 
+  // A recording of calls: a 5 ms sweep down from 0.3 to 0.2 times the rate
+  // every 50 ms over a little noise, the right channel quieter.
   SoundFilePath Write(const std::string& name, int channels, int bits, int rateHz, double seconds, FileType type) {
+    const int64_t frames = static_cast<int64_t>(rateHz * seconds);
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<size_t>(frames * channels * bits / 8));
+    for (int64_t k = 0; k < frames; ++k) {
+      const double t = static_cast<double>(k) / rateHz, intoCall = std::fmod(t, 0.05);
+      const double level = intoCall < 0.005 ? 0.4 * std::sin(2 * M_PI * rateHz * (0.3 - 10 * intoCall) * intoCall)
+                                            : 0.002 * static_cast<double>(k * 7919 % 61 - 30) / 30;
+      for (int c = 0; c < channels; ++c) {
+        const int v = static_cast<int>(level * (c == 0 ? 32767 : 20000));
+        if (bits == 8) {
+          bytes.push_back(static_cast<uint8_t>(128 + v / 256));
+        } else {
+          bytes.push_back(static_cast<uint8_t>(v & 0xFF));
+          bytes.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+        }
+      }
+    }
     CNorvaneDoc doc;
-    const int frames = static_cast<int>(rateHz * seconds);
-    std::vector<int16_t> s(static_cast<size_t>(frames * channels));
-    // Calls of 5 ms every 50 ms, sweeping down, over a little noise.
-    for (size_t i = 0; i < s.size(); ++i) {
-      const double t = static_cast<double>(i / static_cast<size_t>(channels)) / rateHz;
-      const bool call = std::fmod(t, 0.05) < 0.005;
-      const double phase = static_cast<double>(i) * (0.9 - 4.0 * std::fmod(t, 0.05));
-      s[i] = static_cast<int16_t>((call ? 12000 : 200) * std::sin(phase) + static_cast<int>(i * 7919 % 61) - 30);
-    }
-    if (bits == 16) {
-      test::FillDocument(doc, channels, 16, rateHz, test::Samples16(s));
-    } else {
-      std::vector<uint8_t> b(s.size());
-      for (size_t i = 0; i < s.size(); ++i) b[i] = static_cast<uint8_t>(128 + s[i] / 256);
-      test::FillDocument(doc, channels, 8, rateHz, b);
-    }
-    doc.Marks().Add(frames / 3, 40000, true, 3, "call", true, CursorKind::Measurement);
+    test::FillDocument(doc, channels, bits, rateHz, bytes);
+    doc.Marks().Add(static_cast<int32_t>(frames / 3), 40000, true, 3, "call", true, CursorKind::Measurement);
     const SoundFilePath p{(dir.path / name).string(), type};
     if (!doc.Save(p)) ADD_FAILURE() << "cannot write " << p.path;
     return p;
@@ -455,6 +459,7 @@ class CoreRandomUser : public ::testing::Test {
       s.pulseMapping.reset();
       std::lock_guard<std::mutex> lock(s.pulseMutex);
       MarkList::Batch batch(s.doc->Marks());
+      pulsesFound += static_cast<int>(s.pulses.size());
       for (const PulseResult& r : s.pulses) {
         ASSERT_GE(r.startUs, 0) << where;
         ASSERT_LE(r.startUs, static_cast<double>(s.pulseEndUs) + 1) << where << ": a pulse after the end of the sound";
@@ -679,8 +684,8 @@ TEST_F(CoreRandomUser, ThousandsOfRandomActionsKeepEveryDocumentWhole) {
   else
     std::printf("core random user: %d actions without a finding (seed %u)\n", step, seed);
   std::printf("core random user: %d edits, %d undo/redo checked, %d playbacks, %d recordings, %d power spectra, "
-              "%d pulse analyses, %d reopened\n",
-              edits, undoChecks, plays, recordings, powers, pulseRuns, reopens);
+              "%d pulse analyses (%d pulses), %d reopened\n",
+              edits, undoChecks, plays, recordings, powers, pulseRuns, pulsesFound, reopens);
 }
 
 }  // namespace
