@@ -239,8 +239,10 @@ class CoreRandomUser : public ::testing::Test {
     if (Chance(15)) {
       if (Chance(50)) BuildDemoRecording(*s.doc);
     } else {
+      // Read in place until the first change, as the desktop opens files,
+      // or copied at once.
       const SoundFilePath& f = files[static_cast<size_t>(Pick(static_cast<int>(files.size())))];
-      s.doc->Open(f);
+      s.doc->Open(f, {}, Chance(80) ? SampleAccess::InPlaceUntilChanged : SampleAccess::Copy);
     }
     Attach(s);
   }
@@ -297,7 +299,7 @@ class CoreRandomUser : public ::testing::Test {
 
   void Record() {
     Slot& s = Active();
-    if (!MayEdit(s)) return;
+    if (!MayEdit(s) || !s.doc->MakeWorkFileOwn()) return;
     if (!PrepareRecording(*s.doc, Chance(80) ? InputKind::WaveInput : InputKind::OtherCard,
                           [this](const std::string&) { return Chance(70); }))
       return;
@@ -558,7 +560,7 @@ class CoreRandomUser : public ::testing::Test {
     if (Chance(50)) return;
     s.Close();
     s.doc = std::make_unique<CNorvaneDoc>();
-    ASSERT_TRUE(s.doc->Open(target)) << where << ": a saved sound does not open again";
+    ASSERT_TRUE(s.doc->Open(target, {}, SampleAccess::InPlaceUntilChanged)) << where << ": a saved sound does not open again";
     Attach(s);
     ++reopens;
     if (target.type != FileType::NorvaneWaveComp) {
