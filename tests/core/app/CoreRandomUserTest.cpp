@@ -18,6 +18,7 @@
 // action.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -394,7 +395,34 @@ class CoreRandomUser : public ::testing::Test {
       } else if (what >= 4) {
         ASSERT_EQ(s.doc->FrameCount(), framesBefore) << where << ": an edit in place changed the length";
       }
+      // What a delete, silence and reverse of whole frames make of the sound.
+      if (wholeFrames && what >= 2 && what <= 5) {
+        ASSERT_EQ(Take(*s.doc).bytes, WholeFrameEdit(before, what, std::min(a, framesBefore), std::min(b, framesBefore)))
+            << where << ": the edit did not give the sound it promises";
+      }
     }
+  }
+
+  // Frames [a, b) of `before` deleted (kinds 2 and 3), silenced (4: 128 for
+  // 8 bits, 0 for 16) or reversed sample by sample (5: in a stereo sound the
+  // channels change places too).
+  static std::vector<uint8_t> WholeFrameEdit(const Snapshot& before, int kind, FrameIndex a, FrameIndex b) {
+    const size_t sample = static_cast<size_t>(before.bits / 8);
+    const size_t from = static_cast<size_t>(a) * sample * static_cast<size_t>(before.channels);
+    const size_t to = static_cast<size_t>(b) * sample * static_cast<size_t>(before.channels);
+    std::vector<uint8_t> out = before.bytes;
+    const auto first = out.begin() + static_cast<std::ptrdiff_t>(from), last = out.begin() + static_cast<std::ptrdiff_t>(to);
+    if (kind == 2 || kind == 3) {
+      out.erase(first, last);
+    } else if (kind == 4) {
+      std::fill(first, last, static_cast<uint8_t>(sample == 1 ? 128 : 0));
+    } else {
+      const size_t n = (to - from) / sample;
+      for (size_t k = 0; k < n; ++k)
+        std::copy_n(before.bytes.begin() + static_cast<std::ptrdiff_t>(to - (k + 1) * sample), sample,
+                    first + static_cast<std::ptrdiff_t>(k * sample));
+    }
+    return out;
   }
 
   void Format() {
