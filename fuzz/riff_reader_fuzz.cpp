@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "base/MessageSink.h"
@@ -38,6 +39,15 @@ void FuzzGuano(const uint8_t* data, size_t size) {
 }
 
 }  // namespace
+
+// Every document makes its work, clip and undo files in the temporary
+// directory; in memory (/dev/shm) making them costs far less than on a disk's
+// file system, where it took a fifth of each run. An own TMPDIR is kept.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  const char* tmp = std::getenv("TMPDIR");
+  if ((!tmp || !*tmp) && access("/dev/shm", W_OK | X_OK) == 0) setenv("TMPDIR", "/dev/shm", 1);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -12,7 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <string>
+#include <unordered_map>
+#include <variant>
+#include <vector>
 
 #include "app/AppCore.h"
 #include "app/AppSettings.h"
@@ -21,7 +25,57 @@
 
 namespace {
 
-void Fill(nv::MemorySettingsStore& st, const std::string& text) {
+// The stores the target fills, saves into and compares: sections of keyed
+// values of the three kinds. Unlike the core's MemorySettingsStore it keeps
+// no log of every read and write, and finds its values by hashing: under the
+// sanitizers and the fuzzer's comparison tracing the log's texts and the
+// ordered maps' string comparisons cost more than the loading itself.
+class FuzzStore : public nv::SettingsStore {
+ public:
+  using Value = nv::MemorySettingsStore::Value;
+  using Section = std::unordered_map<std::string, Value>;
+
+  std::optional<int32_t> ReadNumber(const std::string& section, const std::string& key) override {
+    const Value* v = Find(section, key);
+    if (const int32_t* n = v ? std::get_if<int32_t>(v) : nullptr) return *n;
+    return std::nullopt;
+  }
+  std::optional<std::string> ReadText(const std::string& section, const std::string& key) override {
+    const Value* v = Find(section, key);
+    if (const std::string* t = v ? std::get_if<std::string>(v) : nullptr) return *t;
+    return std::nullopt;
+  }
+  std::optional<std::vector<uint8_t>> ReadBinary(const std::string& section, const std::string& key) override {
+    const Value* v = Find(section, key);
+    if (const auto* b = v ? std::get_if<std::vector<uint8_t>>(v) : nullptr) return *b;
+    return std::nullopt;
+  }
+  void WriteNumber(const std::string& section, const std::string& key, int32_t value) override {
+    values[section][key] = value;
+  }
+  void WriteText(const std::string& section, const std::string& key, const std::string& value) override {
+    values[section][key] = value;
+  }
+  void WriteBinary(const std::string& section, const std::string& key, const std::vector<uint8_t>& value) override {
+    values[section][key] = value;
+  }
+  bool SectionExists(const std::string& section) override {
+    const auto s = values.find(section);
+    return s != values.end() && !s->second.empty();
+  }
+
+  std::unordered_map<std::string, Section> values;
+
+ private:
+  const Value* Find(const std::string& section, const std::string& key) const {
+    const auto s = values.find(section);
+    if (s == values.end()) return nullptr;
+    const auto v = s->second.find(key);
+    return v == s->second.end() ? nullptr : &v->second;
+  }
+};
+
+void Fill(FuzzStore& st, const std::string& text) {
   std::string section;
   size_t p = 0;
   while (p < text.size()) {
@@ -58,12 +112,12 @@ void Fill(nv::MemorySettingsStore& st, const std::string& text) {
   }
 }
 
-// The text of a store in the form Fill reads.
-std::string Dump(const nv::MemorySettingsStore& st) {
+// The text of a store in the form Fill reads, sections and keys in order.
+std::string Dump(const FuzzStore& st) {
   std::string out;
-  for (const auto& [section, values] : st.values) {
+  for (const auto& [section, unordered] : std::map<std::string, FuzzStore::Section>(st.values.begin(), st.values.end())) {
     out += "[" + section + "]\n";
-    for (const auto& [key, v] : values) {
+    for (const auto& [key, v] : std::map<std::string, FuzzStore::Value>(unordered.begin(), unordered.end())) {
       out += key + "=";
       if (const int32_t* n = std::get_if<int32_t>(&v)) {
         out += std::to_string(*n);
@@ -80,7 +134,7 @@ std::string Dump(const nv::MemorySettingsStore& st) {
 }
 
 // Everything the application keeps, written as it writes it.
-void SaveEverything(nv::MemorySettingsStore& st, const nv::AppCore& app) {
+void SaveEverything(FuzzStore& st, const nv::AppCore& app) {
   nv::SaveAll(st, app);
   nv::SaveCardParameters(st, nv::section::kCBoard, false, app.cboardCard);
   nv::SaveCardParameters(st, nv::section::kNiDaq, true, app.niDaqCard);
@@ -94,7 +148,7 @@ void SaveEverything(nv::MemorySettingsStore& st, const nv::AppCore& app) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (const char* seed = std::getenv("NORVANE_SETTINGS_SEED")) {
     nv::AppCore app;
-    nv::MemorySettingsStore st;
+    FuzzStore st;
     SaveEverything(st, app);
     std::ofstream(seed, std::ios::binary) << Dump(st);
   }
@@ -102,16 +156,18 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  nv::AppCore app;
-  nv::MemorySettingsStore input;
+  // One application core for every input, brought back to its first state
+  // below: the loading must not depend on what an earlier input loaded.
+  static nv::AppCore app;
+  FuzzStore input;
   Fill(input, std::string(reinterpret_cast<const char*>(data), size));
   app.Reset();
   nv::LoadAll(input, app);
-  nv::MemorySettingsStore first;
+  FuzzStore first;
   SaveEverything(first, app);
   app.Reset();
   nv::LoadAll(first, app);
-  nv::MemorySettingsStore second;
+  FuzzStore second;
   SaveEverything(second, app);
   if (first.values != second.values) {
     // Name what changed, for whoever reproduces the finding.

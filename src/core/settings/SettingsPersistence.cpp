@@ -1,5 +1,7 @@
 #include "settings/SettingsPersistence.h"
 
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -7,8 +9,16 @@
 namespace nv {
 namespace {
 
-// Stored thousandths of a floating value: value × 1000 + 0.5, truncated.
-int32_t ToThousandths(double v) { return static_cast<int32_t>(v * 1000.0 + 0.5); }
+// Stored thousandths of a floating value: value × 1000 + 0.5, rounded down
+// (for values of 0 and more the same as truncated), within the 32 bits
+// stored. Rounding down rather than towards zero keeps a negative value as
+// it was read: -1.0 is stored as -1000 again, not as -999.
+int32_t ToThousandths(double v) {
+  const double t = std::floor(v * 1000.0 + 0.5);
+  if (!(t > INT32_MIN)) return INT32_MIN;
+  if (t > INT32_MAX) return INT32_MAX;
+  return static_cast<int32_t>(t);
+}
 
 // The low 32 bits of a 64-bit record value, as stored.
 int32_t Low32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }

@@ -145,6 +145,33 @@ TEST(SettingsPersistence, PowerLevelsInThousandths) {
   EXPECT_DOUBLE_EQ(back.maxV, 2.0);
 }
 
+// Every stored number of thousandths, negative ones included, reads back and
+// saves again as the same number, however often: a negative limit once lost
+// one thousandth towards zero at every save (-1000 became -999, -998, ...).
+TEST(SettingsPersistence, PowerLevelsInThousandthsSurviveEverySaveUnchanged) {
+  for (int32_t stored : {INT32_MIN + 1, -2147483, -1000000, -70390, -1000, -999, -501, -500, -499, -1, 0, 1,
+                         499, 500, 1000, 70390, 2147483, INT32_MAX}) {
+    MemorySettingsStore st;
+    st.WriteNumber("Settings\\Power", "ZeroV", stored);
+    st.WriteNumber("Settings\\Power", "MaxV", -stored);
+    for (int round = 0; round < 3; ++round) {
+      PowerSettings p;
+      LoadPowerSettings(st, p);
+      SavePowerSettings(st, p);
+      EXPECT_EQ(Number(st, "Settings\\Power", "ZeroV"), stored) << "round " << round;
+      EXPECT_EQ(Number(st, "Settings\\Power", "MaxV"), -stored) << "round " << round;
+    }
+  }
+  // Halves of a thousandth go up, as for positive values.
+  MemorySettingsStore st;
+  PowerSettings p;
+  p.zeroV = -0.0625;
+  p.maxV = -2.0004;
+  SavePowerSettings(st, p);
+  EXPECT_EQ(Number(st, "Settings\\Power", "ZeroV"), -62);
+  EXPECT_EQ(Number(st, "Settings\\Power", "MaxV"), -2000);
+}
+
 TEST(SettingsPersistence, OlderPulseKeysInMilliseconds) {
   const std::string sec = "Settings\\Puls";
   {
