@@ -31,7 +31,7 @@ void FillTone(nv::CNorvaneDoc& doc, int64_t seconds) {
   const int64_t frames = seconds * 44100;
   std::vector<uint8_t> chunk(44100 * 2);
   uint32_t noise = 1;
-  doc.WorkFile().Truncate(0);
+  doc.WritableWorkFile().Truncate(0);
   for (int64_t s = 0; s < seconds; ++s) {
     for (int i = 0; i < 44100; ++i) {
       noise = noise * 1664525u + 1013904223u;
@@ -39,7 +39,7 @@ void FillTone(nv::CNorvaneDoc& doc, int64_t seconds) {
       chunk[2 * i] = static_cast<uint8_t>(v);
       chunk[2 * i + 1] = static_cast<uint8_t>(v >> 8);
     }
-    doc.WorkFile().WriteAt(s * 88200, chunk.data(), chunk.size());
+    doc.WritableWorkFile().WriteAt(s * 88200, chunk.data(), chunk.size());
   }
   doc.SetLength(frames);
 }

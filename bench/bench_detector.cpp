@@ -79,7 +79,7 @@ struct SparseDocument {
   explicit SparseDocument(int64_t mib) {
     doc.SetFormat(1, 16, kRate);
     doc.RecomputeBufferSize();
-    doc.WorkFile().Truncate(mib << 20);
+    doc.WritableWorkFile().Truncate(mib << 20);
     doc.SetLength(doc.BytesToFrames(mib << 20));
   }
 };

@@ -143,8 +143,8 @@ inline void FillDocument(CNorvaneDoc& doc, int channels, int bits, int rate,
                          const std::vector<uint8_t>& bytes) {
   doc.SetFormat(channels, bits, rate);
   doc.RecomputeBufferSize();
-  doc.WorkFile().Truncate(0);
-  if (!bytes.empty()) doc.WorkFile().WriteAt(0, bytes.data(), bytes.size());
+  doc.WritableWorkFile().Truncate(0);
+  if (!bytes.empty()) doc.WritableWorkFile().WriteAt(0, bytes.data(), bytes.size());
   doc.SetLength(doc.BytesToFrames(static_cast<int64_t>(bytes.size())));
 }
 

@@ -84,7 +84,7 @@ bool Recorder::Start() {
 
   // The sound ends at its last whole frame; anything behind it in the work
   // file is cut so that the new blocks follow the sound directly.
-  TempFile& work = doc_.WorkFile();
+  TempFile& work = doc_.WritableWorkFile();
   startOffset_ = std::min<int64_t>(work.Size(), doc_.FramesToBytes(doc_.FrameCount()));
   if (startOffset_ < 0) startOffset_ = 0;
   work.Truncate(startOffset_);
@@ -155,7 +155,7 @@ void Recorder::OnBlockDone(WaveHeader* block) {
   if (full && next && end_ == RecordEnd::None) {
     const int64_t at = startOffset_ + number * static_cast<int64_t>(blockBytes_);
     if (RoomFor(at + blockBytes_)) {
-      if (doc_.WorkFile().WriteAt(at, block->data, blockBytes_)) {
+      if (doc_.WritableWorkFile().WriteAt(at, block->data, blockBytes_)) {
         doc_.SetLastBufferIndex(std::max(doc_.LastBufferIndex(), number));
         view_.BlockRecorded(number, block->data, blockBytes_);
         if (blockLimit_ > 0 && number + 1 >= blockLimit_) StopFor(RecordEnd::None);
@@ -183,7 +183,7 @@ void Recorder::Finish() {
 
 void Recorder::CutAndSetLength() {
   const int64_t end = startOffset_ + BytesRecorded();
-  doc_.WorkFile().Truncate(end);
+  doc_.WritableWorkFile().Truncate(end);
   const int frameBytes = std::max<int>(1, doc_.Format().nBlockAlign);
   doc_.SetLength(end / frameBytes);
 }
@@ -245,7 +245,7 @@ bool PrepareRecording(CNorvaneDoc& doc, InputKind kind,
   if (doc.FrameCount() <= 0) return true;
   if (IsCardKind(kind)) {
     if (!askOkCancel("Sound file not empty! Clear all data in existing sound file?")) return false;
-    doc.WorkFile().Truncate(0);
+    doc.WritableWorkFile().Truncate(0);
     doc.SetLength(0);
     doc.SetLastBufferIndex(-1);
     doc.SetModifiedFlag();

@@ -105,9 +105,12 @@ class CNorvaneDoc {
   // (a message was shown).
   SampleSource Samples() { return store_.Samples(); }
   void UnmapSamples() { store_.Unmap(StoreFile::Work); }
-  // The file that holds the sound (recordings write into it).
-  TempFile& WorkFile() { return store_.WorkFile(); }
+  // The file that holds the sound, for reading (its size, its descriptor
+  // for a mapping of one's own, whether its source was cut).
   const TempFile& WorkFile() const { return store_.File(StoreFile::Work); }
+  // The same file for the two that write the sound outside the editor: the
+  // recorder appending its blocks and the demo recording.
+  TempFile& WritableWorkFile() { return store_.WorkFile(); }
 
   // The edits of the samples, their undo history and the clip.
   SoundEditor& Editor() { return editor_; }

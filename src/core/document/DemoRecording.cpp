@@ -106,7 +106,7 @@ bool BuildDemoRecording(CNorvaneDoc& doc) {
     StoreRaw(&bytes[static_cast<size_t>(2 * i)], 16,
              static_cast<int32_t>(std::clamp<long>(s, INT32_MIN, INT32_MAX)));
   }
-  TempFile& work = doc.WorkFile();
+  TempFile& work = doc.WritableWorkFile();
   if (!work.Truncate(0) || !work.WriteAt(0, bytes.data(), bytes.size())) {
     ShowWorkFileWriteError();
     return false;

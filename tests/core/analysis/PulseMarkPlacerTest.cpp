@@ -57,8 +57,8 @@ TEST(WorkerSampleMapping, SeesTheDocumentsSamplesAndOutlivesItsMapping) {
   doc.SetFormat(1, 16, 44100);
   doc.RecomputeBufferSize();
   const std::vector<uint8_t> bytes = test::Samples16(values);
-  ASSERT_TRUE(doc.WorkFile().Reset(44));
-  ASSERT_TRUE(doc.WorkFile().WriteAt(0, bytes.data(), bytes.size()));
+  ASSERT_TRUE(doc.WritableWorkFile().Reset(44));
+  ASSERT_TRUE(doc.WritableWorkFile().WriteAt(0, bytes.data(), bytes.size()));
   doc.SetLength(10000);
   ASSERT_NE(doc.WorkFile().FileOffset(0) % 4096, 0);
   const SampleSource own = doc.Samples();

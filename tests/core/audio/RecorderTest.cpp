@@ -308,7 +308,7 @@ TEST_F(Recording, StopsBeforeTheLargestSampleCount) {
   // 8-bit mono: a frame is a byte, so 2^31 - 1 frames come before 4 GiB.
   test::FillDocument(doc, 1, 8, 11025, {});
   const int64_t start = kMaxFrames - int64_t{doc.BufferSize()} * 2 - 7;
-  ASSERT_TRUE(doc.WorkFile().Truncate(start));  // sparse
+  ASSERT_TRUE(doc.WritableWorkFile().Truncate(start));  // sparse
   doc.SetLength(start);
   ASSERT_TRUE(recorder.Start());
   Deliver(Pattern(doc.BufferSize() * 4, 3));
@@ -316,7 +316,7 @@ TEST_F(Recording, StopsBeforeTheLargestSampleCount) {
   EXPECT_EQ(recorder.EndReason(), RecordEnd::FrameLimit);
   EXPECT_EQ(doc.FrameCount(), start + doc.BufferSize() * 2);
   EXPECT_EQ(doc.WorkFile().Size(), start + doc.BufferSize() * 2);
-  doc.WorkFile().Truncate(0);
+  doc.WritableWorkFile().Truncate(0);
 }
 
 TEST_F(Recording, AbortKeepsWhatWasWritten) {

@@ -217,7 +217,7 @@ TEST(CNorvaneDoc, MappingFollowsLengthChangesAndWritableRequests) {
     ASSERT_NE(ro.Data(), nullptr);
     EXPECT_EQ(doc.WorkFile().MappedSize(), 100);
     // Changing the length releases the mapping; a new one covers the new size.
-    doc.WorkFile().Truncate(300);
+    doc.WritableWorkFile().Truncate(300);
     EXPECT_FALSE(doc.WorkFile().IsMapped());
   }
   {

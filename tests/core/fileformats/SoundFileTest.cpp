@@ -657,9 +657,9 @@ TEST_F(SoundFile, DiskSpaceAndSizeLimitsAreCheckedBeforeWriting) {
   CNorvaneDoc doc(documents);
   doc.SetFormat(2, 16, 44100);
   doc.RecomputeBufferSize();
-  ASSERT_TRUE(doc.WorkFile().Truncate((int64_t{1} << 32) + 400));
+  ASSERT_TRUE(doc.WritableWorkFile().Truncate((int64_t{1} << 32) + 400));
   doc.SetLength(doc.BytesToFrames(doc.WorkFile().Size()));
-  EXPECT_FALSE(WriteRiffFile(dir.File("big.wav"), FileType::NorvaneWave, doc.Contents(), doc.WorkFile(), 0, doc.FrameCount(), true));
+  EXPECT_FALSE(WriteRiffFile(dir.File("big.wav"), FileType::NorvaneWave, doc.Contents(), doc.WritableWorkFile(), 0, doc.FrameCount(), true));
   EXPECT_NE(sink.last().find("\"Raw data\""), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.File("big.wav")));
 }

@@ -235,7 +235,7 @@ class PowerViewTest : public QObject {
     QVERIFY(w->Model().Levels()[bin] > -10);
     // Silence the stretch in the work file and tell the views, as an edit does.
     std::vector<uint8_t> zeros(20000 * 4, 0);
-    f.doc.WorkFile().WriteAt(0, zeros.data(), zeros.size());
+    f.doc.WritableWorkFile().WriteAt(0, zeros.data(), zeros.size());
     f.doc.UpdateAllViews(nullptr, nv::UpdateHint::SamplesChanged);
     QVERIFY(std::isinf(w->Model().Levels()[bin]));
   }

@@ -375,8 +375,8 @@ TEST(SoundPlotDrawing, ScreenPictureOfADocumentShowsTheSpectrogram) {
     const auto v = Sine(8000, 44100);
     doc.SetFormat(1, 16, kRate);
     doc.RecomputeBufferSize();
-    doc.WorkFile().Truncate(0);
-    doc.WorkFile().WriteAt(0, v.data(), v.size() * 2);
+    doc.WritableWorkFile().Truncate(0);
+    doc.WritableWorkFile().WriteAt(0, v.data(), v.size() * 2);
     doc.SetLength(static_cast<int64_t>(v.size()));
     AnalysisSettings s = SpectrogramOnly();
     s.colorScheme = 1;
