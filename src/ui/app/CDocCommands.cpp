@@ -24,7 +24,7 @@ namespace {
 // a file: "Norvane1.wav".
 std::string ProposedName(const std::string& title) {
   const size_t cut = title.find_first_of(" #%;/\\");
-  return title.substr(0, cut) + CDocTemplate::DocString(CDocTemplate::kFilterExt).toLower().toStdString();
+  return title.substr(0, cut) + CDocTemplate::DocString(CDocTemplate::DocStringIndex::FilterExt).toLower().toStdString();
 }
 
 }  // namespace
@@ -103,7 +103,7 @@ bool CDocCommands::DoSave(std::optional<nv::SoundFilePath> target) {
   const nv::SoundFilePath own = doc_->File();
   if (!target) {
     const std::string name = own.Empty() ? ProposedName(doc_->Title()) : own.path;
-    const QString suffix = CDocTemplate::DocString(CDocTemplate::kFilterExt).mid(1);
+    const QString suffix = CDocTemplate::DocString(CDocTemplate::DocStringIndex::FilterExt).mid(1);
     auto choice = CSndFileDialog::Ask(CSndFileDialog::Mode::Save, DialogParent(),
                                       QString::fromStdString(name), suffix, own.type);
     if (!choice) return false;

@@ -19,8 +19,9 @@ enum class ViewKind { Default, Combined, Spectrogram, Oscillogram, ZeroCrossing 
 
 class CDocTemplate {
  public:
-  enum DocStringIndex { kWindowTitle, kDocName, kFileNewName, kFilterName, kFilterExt,
-                        kRegFileTypeId, kRegFileTypeName };
+  // The fields of the resource string below, in its order.
+  enum class DocStringIndex { WindowTitle, DocName, FileNewName, FilterName, FilterExt, RegFileTypeId,
+                              RegFileTypeName };
   static constexpr const char* kResourceString =
       "\nNorvane\nNorvane\nNorvane Files (*.wav)\n.WAV\nNorvane.Document\nNorvane Document";
 

@@ -82,12 +82,12 @@ void PlotRenderer::Prepare(const PlotSetup& setup, int logicalDpiY) {
   s_ = setup;
   k_ = 1000.0 / std::max(setup.scale().unitsPer1000Pixels, 1);
   const double w = (setup.scale().unitsPerPixel + 1) * k_;
-  pens_[kPenBlack] = CosmeticPen(Qt::black, w, Qt::SolidLine);
-  pens_[kPenWhite] = CosmeticPen(Qt::white, w, Qt::SolidLine);
-  pens_[kPenCursor1] = CosmeticPen(QColor(0x20, 0x80, 0x20), w, Qt::DotLine);
-  pens_[kPenCursor2] = CosmeticPen(QColor(0x80, 0x20, 0x20), w, Qt::DotLine);
-  pens_[kPenThinDotted] = CosmeticPen(Qt::black, 1, Qt::DotLine);
-  pens_[kPenGrid] = CosmeticPen(QColor(0xC4, 0xC4, 0xC4), 1, Qt::DotLine);
+  OwnPen(FixedPen::Black) = CosmeticPen(Qt::black, w, Qt::SolidLine);
+  OwnPen(FixedPen::White) = CosmeticPen(Qt::white, w, Qt::SolidLine);
+  OwnPen(FixedPen::Cursor1) = CosmeticPen(QColor(0x20, 0x80, 0x20), w, Qt::DotLine);
+  OwnPen(FixedPen::Cursor2) = CosmeticPen(QColor(0x80, 0x20, 0x20), w, Qt::DotLine);
+  OwnPen(FixedPen::ThinDotted) = CosmeticPen(Qt::black, 1, Qt::DotLine);
+  OwnPen(FixedPen::Grid) = CosmeticPen(QColor(0xC4, 0xC4, 0xC4), 1, Qt::DotLine);
   playEdge_ = CosmeticPen(Qt::black, 5, Qt::SolidLine);
   playCore_ = CosmeticPen(QColor(0x00, 0xC8, 0xFF), 3, Qt::SolidLine);
   for (int i = 0; i < 64; ++i) levelRgb_[i] = ToQRgb(setup.spect.levelColors[i]);
@@ -209,7 +209,7 @@ void PlotRenderer::PaintChannelData(QPainter& p, const SoundSource& sound, const
   if (s_.oscShown && oscPx.intersects(QRectF(clip))) {
     ComputeOscillogramColumns(s_, sound, st, osc_);
     UseLogical(p, shift);
-    p.setPen(pens_[kPenBlack]);
+    p.setPen(Pen(FixedPen::Black));
     std::vector<QLineF> lines;
     lines.reserve(osc_.size() * 2);
     for (size_t i = 0; i < osc_.size(); ++i) {
@@ -225,7 +225,7 @@ void PlotRenderer::PaintChannelData(QPainter& p, const SoundSource& sound, const
   if (s_.zcShown) {
     ComputeZeroCrossingColumns(s_, sound, st, zc_);
     UseLogical(p, shift);
-    p.setPen(pens_[kPenBlack]);
+    p.setPen(Pen(FixedPen::Black));
     std::vector<QLineF> lines;
     const ZeroCrossingPoint* prev = nullptr;
     for (const ZeroCrossingPoint& z : zc_) {
@@ -333,7 +333,7 @@ void PlotRenderer::PaintFrames(QPainter& p, int32_t shift, const QString& suffix
   const PlotLayout& l = s_.layout;
   const int32_t per = s_.scale().unitsPerPixel;
   UseLogical(p, shift);
-  p.setPen(pens_[kPenBlack]);
+  p.setPen(Pen(FixedPen::Black));
   p.setBrush(Qt::NoBrush);
   if (s_.oscShown) {
     const PlotRect& r = l.osc;
@@ -350,7 +350,7 @@ void PlotRenderer::PaintFrames(QPainter& p, int32_t shift, const QString& suffix
   if (s_.spectAreaShown()) {
     const PlotRect& r = l.spect;
     UseLogical(p, shift);
-    p.setPen(pens_[kPenBlack]);
+    p.setPen(Pen(FixedPen::Black));
     const QPointF pts[] = {{double(r.left - per), double(r.top)},
                            {double(r.right + per), double(r.top)},
                            {double(r.right + per), double(r.bottom)},
@@ -382,7 +382,7 @@ void PlotRenderer::PaintTimeAxis(QPainter& p, int32_t shift) {
   const int64_t start = s_.startTimeNs, end = s_.startTimeNs + s_.durationNs;
   const int64_t step = s_.tickNs;
   UseLogical(p, shift);
-  p.setPen(pens_[kPenBlack]);
+  p.setPen(Pen(FixedPen::Black));
   const double y = l.timeLineY;
   p.drawLine(QLineF(l.plotLeft, y, l.plotRight, y));
   const std::vector<TimeTick> ticks = TimeAxisTicks(start, s_.durationNs);
@@ -432,7 +432,7 @@ void PlotRenderer::PaintAmplitudeAxis(QPainter& p, int32_t shift) {
   const PlotLayout& l = s_.layout;
   const AmplitudeAxis& a = s_.amp;
   UseLogical(p, shift);
-  p.setPen(pens_[kPenBlack]);
+  p.setPen(Pen(FixedPen::Black));
   auto tick = [&](int64_t v) {
     const double y = s_.AmplitudeToY(v);
     p.drawLine(QLineF(l.plotLeft - 40, y, l.plotLeft + 20, y));
@@ -442,7 +442,7 @@ void PlotRenderer::PaintAmplitudeAxis(QPainter& p, int32_t shift) {
            QString::fromStdString(AmplitudeLabel(a, static_cast<int32_t>(v))), Align::kRightBaseline,
            font_);
       UseLogical(p, shift);
-      p.setPen(pens_[kPenBlack]);
+      p.setPen(Pen(FixedPen::Black));
     }
   };
   const int64_t step = std::max(a.tickStep, 1);
@@ -460,7 +460,7 @@ void PlotRenderer::PaintFrequencyAxis(QPainter& p, int32_t shift) {
   const FrequencyAxis& f = s_.freq;
   if (f.max <= f.min) return;
   UseLogical(p, shift);
-  p.setPen(pens_[kPenBlack]);
+  p.setPen(Pen(FixedPen::Black));
   for (int64_t i = f.min / f.labelStep + 1; i * f.labelStep <= f.max; ++i) {
     const int64_t hz = i * f.labelStep;
     if (hz <= f.min) continue;
@@ -469,7 +469,7 @@ void PlotRenderer::PaintFrequencyAxis(QPainter& p, int32_t shift) {
     Text(p, l.plotLeft - 140, y - 40, shift, QString::fromStdString(FrequencyLabel(hz)),
          Align::kRightBaseline, font_);
     UseLogical(p, shift);
-    p.setPen(pens_[kPenBlack]);
+    p.setPen(Pen(FixedPen::Black));
   }
   ForMultiples(f.min, f.max, f.minorStep, [&](int64_t hz) {
     const double y = s_.FrequencyToY(hz);
@@ -482,7 +482,7 @@ void PlotRenderer::PaintGrid(QPainter& p, int32_t shift) {
   UseLogical(p, shift);
   p.save();
   if (IsRaster(p)) p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
-  p.setPen(pens_[kPenGrid]);
+  p.setPen(Pen(FixedPen::Grid));
   auto timeGrid = [&](const PlotRect& r, int32_t k) {
     if (k < 1 || s_.tickNs / k <= 1) return;
     ForMultiples(s_.startTimeNs, s_.startTimeNs + s_.durationNs, s_.tickNs / k, [&](int64_t t) {
@@ -552,14 +552,14 @@ void PlotRenderer::PaintColorBar(QPainter& p, int32_t shift) {
       const int32_t key = static_cast<int32_t>(-100000LL * d / std::max(b.width(), 1));
       const int32_t pen = s_.spect.userPens.FindPen(key);
       if (pen == kNoPen) continue;
-      QPen q = pens_[kPenBlack];
+      QPen q = Pen(FixedPen::Black);
       q.setColor(UserPenColor(pen));
       p.setPen(q);
       p.drawLine(QLineF(b.right - d, b.bottom, b.right - d, colorTop));
     }
   }
   const int32_t per = s_.scale().unitsPerPixel;
-  p.setPen(pens_[kPenBlack]);
+  p.setPen(Pen(FixedPen::Black));
   // The labels get the band between the bar's top and the ticks: a font
   // too high for it is made smaller, down to 5 points, and labels wider
   // than their spacing leave out every other one; a bar without room for
@@ -586,7 +586,7 @@ void PlotRenderer::PaintColorBar(QPainter& p, int32_t shift) {
       Text(p, x, l.barLabelTop, shift, QString::fromStdString(FormatDouble("%1.0f dB", db)),
            Align::kCenterTop, labelFont);
       UseLogical(p, shift);
-      p.setPen(pens_[kPenBlack]);
+      p.setPen(Pen(FixedPen::Black));
     }
   }
   const QPointF pts[] = {{double(b.left), double(b.top)}, {double(b.right), double(b.top)},
@@ -667,10 +667,10 @@ void PlotRenderer::DrawCursor(QPainter& p, const CursorRecord& c, int32_t selSta
   }
   if (c.kind == CursorKind::Level) {
     p.setCompositionMode(QPainter::RasterOp_NotDestination);
-    p.setPen(pens_[kPenBlack]);
+    p.setPen(Pen(FixedPen::Black));
   } else {
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    p.setPen(pens_[c.pen == 1 ? kPenCursor2 : kPenCursor1]);
+    p.setPen(Pen(c.pen == 1 ? FixedPen::Cursor2 : FixedPen::Cursor1));
   }
   if (c.kind == CursorKind::MarkingStereo && s_.bothChannels) {
     CursorShape(p, c, 0, selStart, selEnd);
@@ -772,7 +772,7 @@ void PlotRenderer::PaintMark(QPainter& p, const MarkRecord& m) {
   c.rangeEnd = m.rangeEnd;
   const int32_t shift = m.channel == 3 ? 0 : ShiftOf(m.channel);
   p.save();
-  QPen pen = pens_[kPenBlack];
+  QPen pen = Pen(FixedPen::Black);
   pen.setColor(m.active == 1 ? QColor(0, 0, 0x80) : QColor(0x80, 0, 0));
   p.setPen(pen);
   if (m.displayMark == 1) {

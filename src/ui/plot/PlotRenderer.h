@@ -34,7 +34,8 @@ namespace nv {
 class PlotRenderer {
  public:
   // The six fixed pens, in this order.
-  enum FixedPen { kPenBlack, kPenWhite, kPenCursor1, kPenCursor2, kPenThinDotted, kPenGrid, kFixedPens };
+  enum class FixedPen { Black, White, Cursor1, Cursor2, ThinDotted, Grid };
+  static constexpr size_t kFixedPenCount = 6;
 
   // Draws a whole plot of `sizePx` device pixels onto `device` (an image,
   // SVG generator or printer) from its own display set-up of a copy of
@@ -96,7 +97,7 @@ class PlotRenderer {
   // The device rectangle a cursor covers (for repainting).
   QRect CursorBounds(const CursorRecord& c) const;
 
-  const QPen& Pen(FixedPen which) const { return pens_[which]; }
+  const QPen& Pen(FixedPen which) const { return pens_[static_cast<size_t>(which)]; }
   QColor LevelColor(int level) const;
   QColor UserPenColor(int pen) const;
   const QFont& LabelFont() const { return font_; }
@@ -136,7 +137,8 @@ class PlotRenderer {
 
   PlotSetup s_;
   double k_ = 1.0 / 15;  // device pixels per logical unit
-  std::array<QPen, kFixedPens> pens_;
+  std::array<QPen, kFixedPenCount> pens_;  // by FixedPen
+  QPen& OwnPen(FixedPen which) { return pens_[static_cast<size_t>(which)]; }
   QPen playEdge_, playCore_;  // the playback cursor: black edge, bright core
   std::array<QRgb, 64> levelRgb_{};
   std::vector<QRgb> userRgb_;
