@@ -269,6 +269,9 @@ const Row<AnalysisSettings> kAnalysisRows[] = {
          span = *us;
        } else if (auto ms = st.ReadNumber(sec, "PlotSize")) {
          span = static_cast<int64_t>(*ms) * 1000;
+         // Only a span "PlotSizemySec" can hold: a larger one would be
+         // written back as its low 32 bits, another span at the next start.
+         if (*span > INT32_MAX) span.reset();
        }
        if (span && *span > 0) {
          s.timePerPlotUs = *span;

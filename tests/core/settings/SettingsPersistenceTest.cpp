@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "core/settings/SettingsTestSupport.h"
 #include "settings/MemorySettingsStore.h"
@@ -69,6 +70,30 @@ TEST(SettingsPersistence, NegativeMicrosecondsFallBackToPlotSize) {
   AnalysisSettings s;
   LoadAnalysisSettings(st, s);
   EXPECT_EQ(s.timePerPlotUs, 40000);
+}
+
+// A span in milliseconds from an older store is taken only when it fits the
+// 32-bit microseconds it is saved as; a larger one leaves the default (and
+// the threshold unread), so that a save and a load keep what was loaded.
+TEST(SettingsPersistence, MillisecondSpansBeyondThirtyTwoBitMicrosecondsLeaveTheDefault) {
+  const struct {
+    int32_t ms;
+    int64_t spanUs;
+  } cases[] = {{2147483, 2147483000}, {2147484, 15000000}, {1500010000, 15000000}, {INT32_MAX, 15000000}};
+  for (const auto& c : cases) {
+    MemorySettingsStore st;
+    st.WriteNumber(kAnalys, "PlotSize", c.ms);
+    st.WriteNumber(kAnalys, "FftThresHold", 7);
+    AnalysisSettings s;
+    LoadAnalysisSettings(st, s);
+    EXPECT_EQ(s.timePerPlotUs, c.spanUs) << c.ms;
+    EXPECT_EQ(s.threshold, c.spanUs == 15000000 ? 16 : 7) << c.ms;
+    MemorySettingsStore saved;
+    SaveAnalysisSettings(saved, s);
+    AnalysisSettings back;
+    LoadAnalysisSettings(saved, back);
+    EXPECT_EQ(back.timePerPlotUs, s.timePerPlotUs) << c.ms;
+  }
 }
 
 TEST(SettingsPersistence, ZeroSpanLeavesDefaultAndThresholdUnread) {
