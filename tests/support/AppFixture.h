@@ -35,6 +35,9 @@ class AppFixture {
   CNorvaneDoc* Doc() const { return Frame()->ActiveDocument(); }
   // Runs the posted events a few times, so that deferred work is done.
   static void Settle();
+  // Writes `frames` frames of a sine (8000 sin 0.3 i) as 16-bit mono
+  // 44 100 Hz samples to `path` in the program's WAVE; returns the path.
+  static QString WriteSineFile(const QString& path, int frames);
 };
 
 }  // namespace nv::test

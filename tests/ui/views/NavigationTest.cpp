@@ -37,22 +37,11 @@ using nv::CNorvaneDoc;
 class NavigationTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
-  // What the documents a test makes share.
-  nv::DocumentContext documents;
-
  private:
   QTemporaryDir dir_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
 
-  QString WriteSound(const QString& name, int frames) {
-    std::vector<int16_t> s(static_cast<size_t>(frames));
-    for (int i = 0; i < frames; ++i) s[static_cast<size_t>(i)] = static_cast<int16_t>(8000 * std::sin(i * 0.3));
-    CNorvaneDoc doc(documents);
-    nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
-    const QString p = dir_.filePath(name);
-    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
-    return p;
-  }
+  QString WriteSound(const QString& name, int frames) { return WriteSineFile(dir_.filePath(name), frames); }
   bool Start(const QString& file) {
     return StartApp({file}, {1000, 700}, true);
   }

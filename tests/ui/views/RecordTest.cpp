@@ -45,22 +45,11 @@ using nv::CNorvaneDoc;
 class RecordTest : public QObject, protected nv::test::AppFixture {
   Q_OBJECT
 
-  // What the documents a test makes share.
-  nv::DocumentContext documents;
-
  private:
   QTemporaryDir dir_;
   std::unique_ptr<nv::SimulatedAudioBackend> audio_;
 
-  QString WriteSine(const QString& name, int frames) {
-    std::vector<int16_t> s(static_cast<size_t>(frames));
-    for (int i = 0; i < frames; ++i) s[static_cast<size_t>(i)] = static_cast<int16_t>(8000 * std::sin(i * 0.3));
-    CNorvaneDoc doc(documents);
-    nv::test::FillDocument(doc, 1, 16, 44100, nv::test::Samples16(s));
-    const QString p = dir_.filePath(name);
-    if (!doc.Save({p.toStdString(), nv::FileType::NorvaneWave})) qFatal("cannot write test file");
-    return p;
-  }
+  QString WriteSine(const QString& name, int frames) { return WriteSineFile(dir_.filePath(name), frames); }
   // A 4 kHz sine of 16-bit mono 44 100 Hz samples.
   static std::vector<uint8_t> Tone(size_t bytes, int amplitude = 12000) {
     std::vector<int16_t> s(bytes / 2);
