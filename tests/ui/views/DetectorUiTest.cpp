@@ -93,6 +93,19 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     return d;
   }
 
+  // The detector's dialog is answered with "Select filter", and the filter
+  // dialog that opens is cancelled.
+  static void AnswerSelectFilterThenCancelIt() {
+    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
+      d.SelectFilterButton()->click();
+      return d.result() == QDialog::Accepted;
+    };
+    TimeDomainFilterDialog::runner = [](TimeDomainFilterDialog& d) {
+      d.reject();
+      return false;
+    };
+  }
+
  private slots:
   void init() {
     sink_.texts.clear();
@@ -311,14 +324,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
     c.inSpectrogram = true;
     c.kind = nv::CursorKind::Measurement;
     View()->Plot()->SetCursor(c);
-    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
-      d.SelectFilterButton()->click();
-      return d.result() == QDialog::Accepted;
-    };
-    TimeDomainFilterDialog::runner = [](TimeDomainFilterDialog& d) {
-      d.reject();
-      return false;
-    };
+    AnswerSelectFilterThenCancelIt();
     Frame()->Route(cmd::kSoundVirtualDetector);
     QCOMPARE(View()->Plot()->DetectorLine().position, 12000);
     QCOMPARE(View()->Plot()->DetectorLine().value, 7000);
@@ -481,14 +487,7 @@ class DetectorUiTest : public QObject, protected nv::test::AppFixture {
 
   void playWithoutAFilterAsksForOne() {
     StartOnSine(1000, nv::FilterDescription{});
-    VirtualDetectorDialog::runner = [](VirtualDetectorDialog& d) {
-      d.SelectFilterButton()->click();
-      return d.result() == QDialog::Accepted;
-    };
-    TimeDomainFilterDialog::runner = [](TimeDomainFilterDialog& d) {
-      d.reject();
-      return false;
-    };
+    AnswerSelectFilterThenCancelIt();
     Frame()->Route(cmd::kSoundVirtualDetector);
     QVERIFY(View()->Controllers().Detector().Mode().IsOn());
     Frame()->Route(cmd::kSoundPlay);
