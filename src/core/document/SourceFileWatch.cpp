@@ -4,18 +4,6 @@
 
 namespace nv {
 
-namespace {
-
-bool Read(const struct stat& st, uint64_t& device, uint64_t& inode, int64_t& size, timespec& modified) {
-  device = static_cast<uint64_t>(st.st_dev);
-  inode = static_cast<uint64_t>(st.st_ino);
-  size = static_cast<int64_t>(st.st_size);
-  modified = st.st_mtim;
-  return true;
-}
-
-}  // namespace
-
 std::string SourceChangeText(SourceChange change, const std::string& path) {
   switch (change) {
     case SourceChange::Shortened:
@@ -39,11 +27,16 @@ bool SourceFileWatch::FirstNoticeOfShortening() {
   return true;
 }
 
+SourceFileWatch::Identity SourceFileWatch::IdentityOf(const struct stat& st) {
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<int64_t>(st.st_size),
+          st.st_mtim};
+}
+
 void SourceFileWatch::Watch(const std::string& path, int fd) {
   Stop();
   struct stat st;
   if (path.empty() || fd < 0 || fstat(fd, &st) != 0) return;
-  Read(st, opened_.device, opened_.inode, opened_.sizeBytes, opened_.modified);
+  opened_ = IdentityOf(st);
   path_ = path;
   watching_ = true;
 }
@@ -51,7 +44,7 @@ void SourceFileWatch::Watch(const std::string& path, int fd) {
 void SourceFileWatch::Renew() {
   struct stat st;
   if (!watching_ || stat(path_.c_str(), &st) != 0) return;
-  Read(st, opened_.device, opened_.inode, opened_.sizeBytes, opened_.modified);
+  opened_ = IdentityOf(st);
   replacedSaid_ = false;
   rewrittenSaid_ = false;
 }
@@ -62,14 +55,13 @@ SourceChange SourceFileWatch::Check(bool shortened) {
   if (shortened && FirstNoticeOfShortening()) return SourceChange::Shortened;
   struct stat st;
   const bool present = stat(path_.c_str(), &st) == 0;
-  const bool same = present && static_cast<uint64_t>(st.st_dev) == opened_.device &&
-                    static_cast<uint64_t>(st.st_ino) == opened_.inode;
-  if (!same) {
+  const Identity now = present ? IdentityOf(st) : Identity{};
+  if (!present || now.device != opened_.device || now.inode != opened_.inode) {
     if (replacedSaid_) return SourceChange::None;
     replacedSaid_ = true;
     return SourceChange::Replaced;
   }
-  if (!rewrittenSaid_ && (!Same(st.st_mtim, opened_.modified) || st.st_size != opened_.sizeBytes)) {
+  if (!rewrittenSaid_ && (!Same(now.modified, opened_.modified) || now.sizeBytes != opened_.sizeBytes)) {
     rewrittenSaid_ = true;
     return SourceChange::Rewritten;
   }

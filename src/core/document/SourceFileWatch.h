@@ -21,6 +21,8 @@
 #include <ctime>
 #include <string>
 
+struct stat;
+
 namespace nv {
 
 enum class SourceChange { None, Shortened, Replaced, Rewritten };
@@ -51,6 +53,7 @@ class SourceFileWatch {
     int64_t sizeBytes = 0;
     timespec modified{};
   };
+  static Identity IdentityOf(const struct stat& st);
   static bool Same(const timespec& a, const timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
   }
