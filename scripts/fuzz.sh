@@ -36,12 +36,13 @@ else
 fi
 
 # The longest input each target is given: a sound file needs room for its
-# chunks; command-line values, a GUANO text and the settings files gain
-# nothing from more than a few kilobytes beyond costing time in every run.
+# chunks; command-line values, a GUANO text, the settings files and the
+# text tables (marks, pulses) gain nothing from more than a few kilobytes
+# beyond costing time in every run: past that, rows and lines only repeat.
 max_len_of() {
   case "$1" in
     cli_values) echo 4096 ;;
-    guano | settings_store | stored_defaults) echo 16384 ;;
+    guano | settings_store | stored_defaults | mark_exchange | pulses_table) echo 16384 ;;
     *) echo 65536 ;;
   esac
 }
